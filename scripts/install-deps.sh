@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs every Debian package Lumivane needs to build, run and test.
+# Idempotent: installs only what is missing and refreshes the package lists only then.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  g++ cmake ninja-build make pkg-config clang-format
+  # libraries
+  qt6-base-dev qcoro-qt6-dev nlohmann-json3-dev
+  # the download daemon and the tools its tests use
+  transmission-daemon transmission-cli procps
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev qt6-httpserver-dev dbus-daemon
+  # fonts and platform plugins for the tray application
+  qt6-qpa-plugins fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "EnumRaw.h"
+#include "Timestamp.h"
+
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+// One row of the download history: one per torrent handed to the daemon.
+struct DownloadRecord {
+    enum class State { downloading, sorted, error };
+
+    QString id; // the torrent's info hash
+    QUuid showID;
+    QString showName;
+    QString episode; // "Movie" for a movie
+    QString title;
+    Timestamp addedAt;
+    State state = State::downloading;
+    double progress = 0.0;
+    qint64 rateBytes = 0;
+    std::optional<QString> detail;
+    int peers = 0;
+    std::optional<QString> trackerHint;
+    int seedsSeen = 0;
+    std::optional<Timestamp> stuckSince;
+    std::optional<Timestamp> staleSnoozedUntil;
+    std::optional<Timestamp> staleNotifiedAt;
+    int snoozeCount = 0;
+    bool staleAbandoned = false;
+
+    bool operator==(const DownloadRecord&) const = default;
+};
+
+template <>
+struct EnumRaw<DownloadRecord::State> {
+    static constexpr std::array cases{
+        std::pair{DownloadRecord::State::downloading, "downloading"},
+        std::pair{DownloadRecord::State::sorted, "sorted"},
+        std::pair{DownloadRecord::State::error, "error"},
+    };
+};

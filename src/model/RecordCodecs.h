@@ -1,0 +1,54 @@
+#pragma once
+
+// JSON form of every stored record: keys written in the record's own order, missing
+// keys read with the record's defaults, anything else strict (see JsonCodec.h).
+
+#include "ActiveDownload.h"
+#include "ActivityEntry.h"
+#include "AppSettings.h"
+#include "DownloadRecord.h"
+#include "JsonCodec.h"
+#include "Movie.h"
+#include "Show.h"
+
+#include <QMap>
+
+void fromJsonValue(const Json& j, ShowStatus& out);
+void fromJsonValue(const Json& j, Show& out);
+void fromJsonValue(const Json& j, Movie& out);
+void fromJsonValue(const Json& j, AppSettings& out);
+void fromJsonValue(const Json& j, ActivityEntry& out);
+void fromJsonValue(const Json& j, DownloadRecord& out);
+void fromJsonValue(const Json& j, ActiveDownload& out);
+void fromJsonValue(const Json& j, QMap<QString, ActiveDownload>& out);
+
+Json toJsonValue(const ShowStatus& v);
+Json toJsonValue(const Show& v);
+Json toJsonValue(const Movie& v);
+Json toJsonValue(const AppSettings& v);
+Json toJsonValue(const ActivityEntry& v);
+Json toJsonValue(const DownloadRecord& v);
+Json toJsonValue(const ActiveDownload& v);
+Json toJsonValue(const QMap<QString, ActiveDownload>& v);
+
+// Decodes a whole document into T; nullopt when it is not valid JSON or not a valid T.
+template <typename T>
+std::optional<T> decodeDocument(QByteArrayView bytes) {
+    const auto json = parseJson(bytes);
+    if (!json)
+        return std::nullopt;
+    try {
+        T out{};
+        fromJsonValue(*json, out);
+        return out;
+    } catch (const DecodeError&) {
+        return std::nullopt;
+    } catch (const nlohmann::json::exception&) {
+        return std::nullopt;
+    }
+}
+
+template <typename T>
+QByteArray encodeDocument(const T& value) {
+    return dumpJson(toJsonValue(value));
+}

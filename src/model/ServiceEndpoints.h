@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+// Where the outside services live. Production uses the defaults; tests point every
+// address at a loopback fake and pick free ports.
+struct ServiceEndpoints {
+    // Torrent indexes
+    QUrl knabenAPI{QStringLiteral("https://api.knaben.org/v1")};
+    QUrl apibayQuery{QStringLiteral("https://apibay.org/q.php")};
+    QUrl eztvPrimary{QStringLiteral("https://eztvx.to")};
+    QUrl eztvFallback{QStringLiteral("https://eztv.re")};
+    QUrl torrentsCsvSearch{QStringLiteral("https://torrents-csv.com/service/search")};
+    QUrl nyaaRoot{QStringLiteral("https://nyaa.si/")};
+    QUrl ytsHost{QStringLiteral("https://yts.mx")};
+
+    // TMDB: the API root with its version path, and the image host
+    QUrl tmdbAPI{QStringLiteral("https://api.themoviedb.org/3")};
+    QUrl tmdbImages{QStringLiteral("https://image.tmdb.org")};
+
+    // The download daemon, always on loopback
+    quint16 rpcPort = 9098;
+    quint16 peerPort = 51413;
+
+    bool operator==(const ServiceEndpoints&) const = default;
+};

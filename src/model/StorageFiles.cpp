@@ -1,0 +1,91 @@
+#include "StorageFiles.h"
+
+#include "Clock.h"
+#include "RecordCodecs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+StorageFiles::StorageFiles(QString folder, const Clock& clock)
+    : m_folder(std::move(folder))
+    , m_clock(clock) {}
+
+QString StorageFiles::path(const char* fileName) const {
+    return QDir(m_folder).filePath(QString::fromLatin1(fileName));
+}
+
+bool StorageFiles::ensureFolder() const {
+    return QDir().mkpath(m_folder);
+}
+
+template <typename T>
+std::optional<T> StorageFiles::load(const char* fileName) const {
+    const QString filePath = path(fileName);
+    const QFileInfo info(filePath);
+    if (!info.exists() && !info.isSymLink())
+        return std::nullopt;
+
+    std::optional<T> decoded;
+    if (info.isFile() && info.size() <= kMaxFileBytes) {
+        QFile file(filePath);
+        if (file.open(QIODevice::ReadOnly))
+            decoded = decodeDocument<T>(file.readAll());
+    }
+    if (!decoded)
+        setAside(filePath);
+    return decoded;
+}
+
+void StorageFiles::setAside(const QString& filePath) const {
+    const QString stamp = m_clock.now().toDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target = filePath + QStringLiteral(".unreadable-") + stamp;
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
+        target = filePath + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(n);
+    // A failed rename leaves the file where it is; the folder is then unwritable anyway.
+    QDir().rename(filePath, target);
+}
+
+bool StorageFiles::write(const char* fileName, const QByteArray& bytes) const {
+    QSaveFile file(path(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+std::optional<QList<Show>> StorageFiles::loadShows() const { return load<QList<Show>>(kShows); }
+std::optional<QList<Movie>> StorageFiles::loadMovies() const { return load<QList<Movie>>(kMovies); }
+std::optional<QList<ActivityEntry>> StorageFiles::loadActivity() const {
+    return load<QList<ActivityEntry>>(kActivity);
+}
+std::optional<AppSettings> StorageFiles::loadSettings() const { return load<AppSettings>(kSettings); }
+std::optional<QMap<QString, ActiveDownload>> StorageFiles::loadDownloads() const {
+    return load<QMap<QString, ActiveDownload>>(kDownloads);
+}
+std::optional<QList<DownloadRecord>> StorageFiles::loadHistory() const {
+    return load<QList<DownloadRecord>>(kHistory);
+}
+
+bool StorageFiles::saveShows(const QList<Show>& shows) const {
+    return write(kShows, encodeDocument(shows));
+}
+bool StorageFiles::saveMovies(const QList<Movie>& movies) const {
+    return write(kMovies, encodeDocument(movies));
+}
+bool StorageFiles::saveActivity(const QList<ActivityEntry>& activity) const {
+    return write(kActivity, encodeDocument(activity));
+}
+bool StorageFiles::saveSettings(const AppSettings& settings) const {
+    return write(kSettings, encodeDocument(settings));
+}
+bool StorageFiles::saveDownloads(const QMap<QString, ActiveDownload>& downloads) const {
+    return write(kDownloads, encodeDocument(downloads));
+}
+bool StorageFiles::saveHistory(const QList<DownloadRecord>& history) const {
+    return write(kHistory, encodeDocument(history));
+}

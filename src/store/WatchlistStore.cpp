@@ -1,0 +1,233 @@
+// Lifecycle, timers, settings, the activity log and the shared paths of the store.
+
+#include "WatchlistStore.h"
+
+#include "model/JsonCodec.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QRegularExpression>
+
+#include <qcoro/qcorotimer.h>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+WatchlistStore::WatchlistStore(StoreEnvironment environment, QObject* parent)
+    : QObject(parent)
+    , m_env(std::move(environment))
+    , m_files(m_env.storageFolder, *m_env.clock) {
+    // A folder we cannot create only means later saves fail; the store keeps working in memory.
+    m_files.ensureFolder();
+    loadAll();
+    ensureLibraryFolders();
+    repairStaleStatuses();
+    scheduleCountdown();
+}
+
+WatchlistStore::~WatchlistStore() = default;
+
+void WatchlistStore::loadAll() {
+    if (auto shows = m_files.loadShows())
+        m_shows = std::move(*shows);
+    if (auto movies = m_files.loadMovies())
+        m_movies = std::move(*movies);
+    if (auto activity = m_files.loadActivity())
+        m_activity = std::move(*activity);
+    if (auto settings = m_files.loadSettings())
+        m_settings = std::move(*settings);
+    if (m_settings.migrateSeeding())
+        saveSettings();
+    if (auto downloads = m_files.loadDownloads())
+        m_activeDownloads = std::move(*downloads);
+    if (auto history = m_files.loadHistory())
+        m_history = std::move(*history);
+
+    Q_EMIT showsChanged();
+    Q_EMIT moviesChanged();
+    Q_EMIT activityChanged();
+    Q_EMIT settingsChanged();
+    Q_EMIT historyChanged();
+}
+
+void WatchlistStore::repairStaleStatuses() {
+    // A crash can leave a status claiming a download that nobody follows any more.
+    const auto needsRepair = [this](const QUuid& id, const ShowStatus& status) {
+        using State = ShowStatus::State;
+        if (status.state != State::found && status.state != State::downloading &&
+            status.state != State::error)
+            return false;
+        return std::none_of(m_activeDownloads.cbegin(), m_activeDownloads.cend(),
+                            [&](const ActiveDownload& d) { return d.showID == id; });
+    };
+
+    bool showsRepaired = false;
+    for (Show& show : m_shows) {
+        if (needsRepair(show.id, show.status)) {
+            show.status = ShowStatus{};
+            showsRepaired = true;
+        }
+    }
+    if (showsRepaired) {
+        saveShows();
+        Q_EMIT showsChanged();
+    }
+
+    bool moviesRepaired = false;
+    for (Movie& movie : m_movies) {
+        if (needsRepair(movie.id, movie.status)) {
+            movie.status = ShowStatus{};
+            moviesRepaired = true;
+        }
+    }
+    if (moviesRepaired) {
+        saveMovies();
+        Q_EMIT moviesChanged();
+    }
+}
+
+// --- activity log ------------------------------------------------------------------------------
+
+void WatchlistStore::logActivity(const QString& message, ActivityEntry::Kind kind) {
+    const ActivityEntry entry{QUuid::createUuid(), now(), message, kind};
+    m_activity.prepend(entry);
+    if (m_activity.size() > kMaxActivityEntries)
+        m_activity.resize(kMaxActivityEntries);
+    saveActivity();
+    Q_EMIT activityChanged();
+    Q_EMIT activityLogged(entry);
+}
+
+// --- settings ----------------------------------------------------------------------------------
+
+void WatchlistStore::updateSettings(const std::function<void(AppSettings&)>& change) {
+    AppSettings updated = m_settings;
+    change(updated);
+    const bool intervalChanged = updated.checkIntervalMinutes != m_settings.checkIntervalMinutes;
+    m_settings = updated;
+    Q_EMIT settingsChanged();
+    saveSettings();
+    ensureLibraryFolders();
+    if (intervalChanged)
+        scheduleCountdown();
+}
+
+// --- countdown and check cycle -----------------------------------------------------------------
+
+void WatchlistStore::scheduleCountdown() {
+    setSecondsUntilNextCheck(m_settings.checkIntervalMinutes * 60);
+    // Replace the timer rather than restart it, so a tick already queued for the old one
+    // cannot land on the new count.
+    delete m_countdownTimer;
+    m_countdownTimer = new QTimer(this);
+    m_countdownTimer->setInterval(1s);
+    connect(m_countdownTimer, &QTimer::timeout, this, &WatchlistStore::tickCountdown);
+    m_countdownTimer->start();
+}
+
+void WatchlistStore::tickCountdown() {
+    if (m_secondsUntilNextCheck >= 1)
+        setSecondsUntilNextCheck(m_secondsUntilNextCheck - 1);
+    else
+        runCheck(false);
+}
+
+void WatchlistStore::runCheck(bool manual) {
+    if (m_isChecking)
+        return;
+    setChecking(true);
+    runCycleTask(manual); // runs on; the task clears isChecking when the cycle ends
+}
+
+QCoro::Task<> WatchlistStore::runCycleTask(bool manual) {
+    QPointer<WatchlistStore> self(this);
+    try {
+        co_await checkCycle(manual);
+    } catch (const std::exception& e) {
+        // Nothing should throw out of a cycle; if something does, the next one still runs.
+        qWarning("check cycle failed: %s", e.what());
+    }
+    if (!self)
+        co_return;
+    setChecking(false);
+    setSecondsUntilNextCheck(m_settings.checkIntervalMinutes * 60);
+    Q_EMIT checkCycleFinished();
+}
+
+QCoro::Task<> WatchlistStore::checkCycle(bool /*manual*/) {
+    // The sweep itself (air information, movies, series) plugs in here. Until then the
+    // cycle only yields to the event loop once, like any cycle that waits for a service.
+    co_await QCoro::sleepFor(0ms);
+}
+
+void WatchlistStore::setChecking(bool checking) {
+    if (m_isChecking == checking)
+        return;
+    m_isChecking = checking;
+    Q_EMIT isCheckingChanged();
+}
+
+void WatchlistStore::setSecondsUntilNextCheck(int seconds) {
+    if (m_secondsUntilNextCheck == seconds)
+        return;
+    m_secondsUntilNextCheck = seconds;
+    Q_EMIT secondsUntilNextCheckChanged();
+}
+
+// --- paths, keys, ordering ---------------------------------------------------------------------
+
+QUrl WatchlistStore::rootFolderURL() const {
+    // Only a local folder can be a library; anything else in the file falls back.
+    if (m_settings.rootFolder && m_settings.rootFolder->isLocalFile() &&
+        !m_settings.rootFolder->toLocalFile().isEmpty())
+        return *m_settings.rootFolder;
+    return QUrl::fromLocalFile(m_env.defaultLibraryRoot);
+}
+
+void WatchlistStore::ensureLibraryFolders() const {
+    const QDir root(rootFolderPath());
+    root.mkpath(QStringLiteral("Series"));
+    root.mkpath(QStringLiteral("Movies"));
+}
+
+QString WatchlistStore::effectiveTMDBKey() const {
+    if (!m_settings.tmdbAPIKey.isEmpty())
+        return m_settings.tmdbAPIKey;
+    return QString::fromLatin1(kBuiltInTMDBKey);
+}
+
+bool WatchlistStore::titleSortsBefore(const QString& a, const QString& b) {
+    static const QRegularExpression article(QStringLiteral(R"(^the\s+)"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::UseUnicodePropertiesOption);
+    static const QCollator collator = [] {
+        QCollator c;
+        c.setNumericMode(true);
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    const auto key = [](const QString& name) {
+        return name.trimmed().remove(article);
+    };
+    return collator.compare(key(a), key(b)) < 0;
+}
+
+QList<DownloadRecord> WatchlistStore::historyRows(const QUuid& id) const {
+    QList<DownloadRecord> rows;
+    for (const DownloadRecord& row : m_history) {
+        if (row.showID == id)
+            rows.append(row);
+    }
+    return rows;
+}
+
+// --- saving ------------------------------------------------------------------------------------
+// Write failures are not fatal: memory stays authoritative and the next save tries again.
+
+void WatchlistStore::saveShows() { m_files.saveShows(m_shows); }
+void WatchlistStore::saveMovies() { m_files.saveMovies(m_movies); }
+void WatchlistStore::saveActivity() { m_files.saveActivity(m_activity); }
+void WatchlistStore::saveSettings() { m_files.saveSettings(m_settings); }
+void WatchlistStore::saveDownloads() { m_files.saveDownloads(m_activeDownloads); }
+void WatchlistStore::saveHistory() { m_files.saveHistory(m_history); }

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "CalEvent.h"
+#include "StallTracker.h"
+#include "StoreEnvironment.h"
+#include "model/ActiveDownload.h"
+#include "model/ActivityEntry.h"
+#include "model/AppSettings.h"
+#include "model/DownloadRecord.h"
+#include "model/Movie.h"
+#include "model/Show.h"
+#include "model/StorageFiles.h"
+#include "search/SearchResult.h"
+
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+
+#include <qcoro/qcorotask.h>
+
+#include <functional>
+#include <memory>
+
+// The single engine object: owns the watchlist and every piece of persistent state, the
+// service clients and the timers. Views observe its published fields through the change
+// signals and call its operations; everything runs on the main thread.
+//
+// The class is split by concern into several source files (WatchlistStore*.cpp).
+class WatchlistStore final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(WatchlistStore)
+
+public:
+    static constexpr int kMaxActivityEntries = 500;
+    static constexpr int kMaxHistoryRows = 500;
+    static constexpr auto kBuiltInTMDBKey = "3c9a07e5d41b2f86a0e7c5b19d24f6a8";
+
+    // Runs the start-up sequence: loads the files, prepares the folders, repairs statuses
+    // left over from a crash and arms the countdown. No check cycle runs here.
+    explicit WatchlistStore(StoreEnvironment environment, QObject* parent = nullptr);
+    ~WatchlistStore() override;
+
+    // --- published state ---------------------------------------------------------------------
+    const QList<Show>& shows() const { return m_shows; }
+    const QList<Movie>& movies() const { return m_movies; }
+    const QList<ActivityEntry>& activity() const { return m_activity; }
+    const AppSettings& settings() const { return m_settings; }
+    bool isChecking() const { return m_isChecking; }
+    int secondsUntilNextCheck() const { return m_secondsUntilNextCheck; }
+    const QMap<QUuid, EpisodePick>& pendingQualityPicks() const { return m_pendingQualityPicks; }
+    const QList<DownloadRecord>& history() const { return m_history; }
+    const QList<CalEvent>& calendarEvents() const { return m_calendarEvents; }
+    const QString& workingFolderSizeLabel() const { return m_workingFolderSizeLabel; }
+
+    // --- in-memory tables --------------------------------------------------------------------
+    const QMap<QString, ActiveDownload>& activeDownloads() const { return m_activeDownloads; }
+    const QMap<QString, StallTracker>& stallTrackers() const { return m_stallTrackers; }
+    const QMap<QString, int>& autoSwitchCounts() const { return m_autoSwitchCounts; }
+
+    const StoreEnvironment& environment() const { return m_env; }
+    Timestamp now() const { return m_env.clock->now(); }
+
+    // --- lifecycle, timers, settings ---------------------------------------------------------
+    // Reads the six files into memory and runs the settings migration.
+    void loadAll();
+
+    void logActivity(const QString& message, ActivityEntry::Kind kind);
+
+    // Applies a change to a copy of the settings, publishes, saves and propagates it.
+    // A new check interval restarts the countdown.
+    void updateSettings(const std::function<void(AppSettings&)>& change);
+
+    // (Re)arms the one-second countdown from the check interval.
+    void scheduleCountdown();
+    // One second of the countdown; at zero it starts a check cycle.
+    void tickCountdown();
+    // Starts a check cycle unless one runs. A manual check leaves the countdown alone.
+    void runCheck(bool manual);
+
+    QUrl rootFolderURL() const;
+    QString rootFolderPath() const { return rootFolderURL().toLocalFile(); }
+    void ensureLibraryFolders() const;
+    QString effectiveTMDBKey() const;
+    static bool titleSortsBefore(const QString& a, const QString& b);
+    QList<DownloadRecord> historyRows(const QUuid& id) const;
+
+    void saveShows();
+    void saveMovies();
+    void saveActivity();
+    void saveSettings();
+    void saveDownloads();
+    void saveHistory();
+
+Q_SIGNALS:
+    void showsChanged();
+    void moviesChanged();
+    void activityChanged();
+    void activityLogged(const ActivityEntry& entry); // each new line, as it is logged
+    void settingsChanged();
+    void isCheckingChanged();
+    void secondsUntilNextCheckChanged();
+    void pendingQualityPicksChanged();
+    void historyChanged();
+    void calendarEventsChanged();
+    void workingFolderSizeLabelChanged();
+    void checkCycleFinished();
+
+private:
+    void repairStaleStatuses();
+    void setChecking(bool checking);
+    void setSecondsUntilNextCheck(int seconds);
+    QCoro::Task<> runCycleTask(bool manual);
+    QCoro::Task<> checkCycle(bool manual);
+
+    StoreEnvironment m_env;
+    StorageFiles m_files;
+
+    // Declaration order follows the engine's own description of its fields.
+    QList<Show> m_shows;
+    QList<Movie> m_movies;
+    QList<ActivityEntry> m_activity;
+    AppSettings m_settings;
+    bool m_isChecking = false;
+    int m_secondsUntilNextCheck = 0;
+    QMap<QUuid, EpisodePick> m_pendingQualityPicks;
+    QTimer* m_countdownTimer = nullptr;
+    QTimer* m_pollTimer = nullptr;
+    QMap<QString, ActiveDownload> m_activeDownloads;
+    QList<DownloadRecord> m_history;
+    QList<CalEvent> m_calendarEvents;
+    std::optional<Timestamp> m_lastCalendarRefresh;
+    QString m_workingFolderSizeLabel = QStringLiteral("Calculating…");
+    QMap<QString, StallTracker> m_stallTrackers;
+    QMap<QString, int> m_autoSwitchCounts;
+};
