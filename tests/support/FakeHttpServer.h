@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <utility>
+
+class QHttpServer;
+
+// A loopback HTTP server for tests: records every request and answers through a handler
+// the test sets (by default 404). Listens on 127.0.0.1 at a free port.
+class FakeHttpServer final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FakeHttpServer)
+
+public:
+    struct Request {
+        QByteArray method; // "GET", "POST", …
+        QString path;      // decoded path, e.g. "/api/v2/list_movies.json"
+        QByteArray rawQuery; // as sent, without "?"
+        QList<std::pair<QString, QString>> queryItems; // decoded, in order
+        QList<std::pair<QByteArray, QByteArray>> headers;
+        QByteArray body;
+
+        QByteArray header(const QByteArray& name) const; // case-insensitive, "" when absent
+        QString queryValue(const QString& name) const;
+    };
+
+    struct Response {
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "application/json";
+        QList<std::pair<QByteArray, QByteArray>> headers;
+        int delayMs = 0; // answer later, e.g. to test time-outs or completion order
+    };
+
+    using Handler = std::function<Response(const Request&)>;
+
+    explicit FakeHttpServer(QObject* parent = nullptr);
+    ~FakeHttpServer() override;
+
+    quint16 port() const { return m_port; }
+    QUrl baseUrl() const; // http://127.0.0.1:<port>
+    QUrl url(const QString& path) const;
+
+    void setHandler(Handler handler) { m_handler = std::move(handler); }
+    // Always the same answer.
+    void respondWith(Response response);
+
+    const QList<Request>& requests() const { return m_requests; }
+    void clearRequests() { m_requests.clear(); }
+
+private:
+    std::unique_ptr<QHttpServer> m_server;
+    quint16 m_port = 0;
+    Handler m_handler;
+    QList<Request> m_requests;
+};
