@@ -30,15 +30,18 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMIVANE_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Fetches new episodes and movies into your library."));
+    parser.setApplicationDescription(
+        QStringLiteral("Fetches new episodes and movies into your library."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOption({QStringLiteral("headless"),
-                      QStringLiteral("Run the engine without a window, logging activity to standard output.")});
+    parser.addOption(
+        {QStringLiteral("headless"),
+         QStringLiteral("Run the engine without a window, logging activity to standard output.")});
     parser.process(app);
 
     UnixSignalWatcher signals({SIGINT, SIGTERM});
-    QObject::connect(&signals, &UnixSignalWatcher::received, &app, [] { QCoreApplication::quit(); });
+    QObject::connect(&signals, &UnixSignalWatcher::received, &app,
+                     [] { QCoreApplication::quit(); });
 
     WatchlistStore store(StoreEnvironment::production());
     QObject::connect(&store, &WatchlistStore::activityLogged, &store, printActivity);

@@ -11,7 +11,7 @@ struct ActiveDownload {
 
     Kind kind = Kind::episode;
     QUuid showID;
-    QString episodeCode; // empty for a movie
+    QString episodeCode;     // empty for a movie
     bool userPicked = false; // hand-picked releases are never rejected as bad copies
     QString source;          // the index that supplied the release
 

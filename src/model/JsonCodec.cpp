@@ -1,5 +1,7 @@
 #include "JsonCodec.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -94,27 +96,156 @@ void fromJsonValue(const Json& j, QStringList& out) {
     }
 }
 
-Json toJsonValue(const QString& v) {
-    return v.toStdString();
-}
-
 QString uuidText(const QUuid& id) {
     return id.toString(QUuid::WithoutBraces).toUpper();
 }
 
-Json toJsonValue(const QUuid& v) {
-    return uuidText(v).toStdString();
+void JsonWriter::separate() {
+    if (m_needComma)
+        m_out.append(',');
+    m_needComma = true;
 }
 
-Json toJsonValue(const QUrl& v) {
-    return v.toString(QUrl::FullyEncoded).toStdString();
+void JsonWriter::beginObject() {
+    separate();
+    m_out.append('{');
+    m_needComma = false;
 }
 
-Json toJsonValue(const QStringList& v) {
-    Json array = Json::array();
+void JsonWriter::endObject() {
+    m_out.append('}');
+    m_needComma = true;
+}
+
+void JsonWriter::beginArray() {
+    separate();
+    m_out.append('[');
+    m_needComma = false;
+}
+
+void JsonWriter::endArray() {
+    m_out.append(']');
+    m_needComma = true;
+}
+
+void JsonWriter::key(const char* name) {
+    separate();
+    string(QByteArrayView(name));
+    m_out.append(':');
+    m_needComma = false;
+}
+
+void JsonWriter::key(const QString& name) {
+    separate();
+    string(name.toUtf8());
+    m_out.append(':');
+    m_needComma = false;
+}
+
+void JsonWriter::string(QByteArrayView utf8) {
+    static constexpr char hex[] = "0123456789abcdef";
+    m_out.append('"');
+    qsizetype clean = 0; // start of the run not yet copied
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        m_out.append(utf8.sliced(clean, i - clean));
+        clean = i + 1;
+        switch (c) {
+        case '"':
+            m_out.append("\\\"");
+            break;
+        case '\\':
+            m_out.append("\\\\");
+            break;
+        case '\n':
+            m_out.append("\\n");
+            break;
+        case '\r':
+            m_out.append("\\r");
+            break;
+        case '\t':
+            m_out.append("\\t");
+            break;
+        case '\b':
+            m_out.append("\\b");
+            break;
+        case '\f':
+            m_out.append("\\f");
+            break;
+        default:
+            m_out.append("\\u00");
+            m_out.append(hex[c >> 4]);
+            m_out.append(hex[c & 0xF]);
+        }
+    }
+    m_out.append(utf8.sliced(clean));
+    m_out.append('"');
+}
+
+void JsonWriter::value(const QString& v) {
+    separate();
+    // Nearly all stored text is ASCII: copy it straight, skipping the UTF-8 conversion.
+    const char16_t* chars = reinterpret_cast<const char16_t*>(v.utf16());
+    const qsizetype n = v.size();
+    if (std::any_of(chars, chars + n,
+                    [](char16_t c) { return c >= 0x80 || c < 0x20 || c == '"' || c == '\\'; })) {
+        string(v.toUtf8());
+        return;
+    }
+    const qsizetype at = m_out.size();
+    m_out.resize(at + n + 2);
+    char* out = m_out.data() + at;
+    *out++ = '"';
+    for (qsizetype i = 0; i < n; ++i)
+        *out++ = static_cast<char>(chars[i]);
+    *out = '"';
+}
+
+void JsonWriter::value(bool v) {
+    separate();
+    m_out.append(v ? "true" : "false");
+}
+
+void JsonWriter::value(int v) {
+    value(static_cast<qint64>(v));
+}
+
+void JsonWriter::value(qint64 v) {
+    separate();
+    char buf[24];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    m_out.append(buf, end - buf);
+}
+
+void JsonWriter::value(double v) {
+    separate();
+    // A NaN or infinity has no JSON form; writing null would make the whole file unreadable.
+    if (!std::isfinite(v))
+        v = 0.0;
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    m_out.append(buf, end - buf);
+    if (std::find_if(buf, end, [](char c) { return c == '.' || c == 'e'; }) == end)
+        m_out.append(".0");
+}
+
+void JsonWriter::value(const QUuid& v) {
+    separate();
+    string(uuidText(v).toLatin1());
+}
+
+void JsonWriter::value(const QUrl& v) {
+    separate();
+    string(v.toString(QUrl::FullyEncoded).toUtf8());
+}
+
+void JsonWriter::value(const QStringList& v) {
+    beginArray();
     for (const QString& s : v)
-        array.push_back(s.toStdString());
-    return array;
+        value(s);
+    endArray();
 }
 
 JsonObjectReader::JsonObjectReader(const Json& value)
@@ -132,11 +263,6 @@ const Json* JsonObjectReader::find(const char* key) const {
 
 bool JsonObjectReader::has(const char* key) const {
     return find(key) != nullptr;
-}
-
-QByteArray dumpJson(const Json& value) {
-    const std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
-    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::optional<Json> parseJson(QByteArrayView bytes) {

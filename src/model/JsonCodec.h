@@ -27,7 +27,9 @@ struct DecodeError : std::runtime_error {
 };
 
 template <typename E>
-concept RawEnum = std::is_enum_v<E> && requires { EnumRaw<E>::cases; };
+concept RawEnum = std::is_enum_v<E> && requires {
+    EnumRaw<E>::cases;
+};
 
 // --- scalar values ---------------------------------------------------------------------------
 
@@ -51,19 +53,69 @@ void fromJsonValue(const Json& j, E& out) {
     out = *value;
 }
 
-Json toJsonValue(const QString& v);
-inline Json toJsonValue(bool v) { return v; }
-inline Json toJsonValue(int v) { return v; }
-inline Json toJsonValue(qint64 v) { return static_cast<std::int64_t>(v); }
-inline Json toJsonValue(double v) { return v; }
-Json toJsonValue(const QUuid& v); // canonical upper-case text
-inline Json toJsonValue(Timestamp v) { return v.secondsSinceReference; }
-Json toJsonValue(const QUrl& v); // absolute string
-Json toJsonValue(const QStringList& v);
+// Streams compact JSON into a buffer; much cheaper than building a document first.
+class JsonWriter {
+public:
+    JsonWriter() { m_out.reserve(64 * 1024); }
+
+    void beginObject();
+    void endObject();
+    void beginArray();
+    void endArray();
+    void key(const char* name);
+    void key(const QString& name);
+
+    void value(const QString& v);
+    void value(bool v);
+    void value(int v);
+    void value(qint64 v);
+    void value(double v);       // shortest round-trip form; a non-finite number is written as 0
+    void value(const QUuid& v); // canonical upper-case text
+    void value(Timestamp v) { value(v.secondsSinceReference); }
+    void value(const QUrl& v); // absolute string
+    void value(const QStringList& v);
+
+    QByteArray take() { return std::move(m_out); }
+
+private:
+    void separate();
+    void string(QByteArrayView utf8);
+
+    QByteArray m_out;
+    bool m_needComma = false;
+};
+
+inline void writeJson(JsonWriter& w, const QString& v) {
+    w.value(v);
+}
+inline void writeJson(JsonWriter& w, bool v) {
+    w.value(v);
+}
+inline void writeJson(JsonWriter& w, int v) {
+    w.value(v);
+}
+inline void writeJson(JsonWriter& w, qint64 v) {
+    w.value(v);
+}
+inline void writeJson(JsonWriter& w, double v) {
+    w.value(v);
+}
+inline void writeJson(JsonWriter& w, const QUuid& v) {
+    w.value(v);
+}
+inline void writeJson(JsonWriter& w, Timestamp v) {
+    w.value(v);
+}
+inline void writeJson(JsonWriter& w, const QUrl& v) {
+    w.value(v);
+}
+inline void writeJson(JsonWriter& w, const QStringList& v) {
+    w.value(v);
+}
 
 template <RawEnum E>
-Json toJsonValue(E v) {
-    return toJsonValue(toRaw(v));
+void writeJson(JsonWriter& w, E v) {
+    w.value(toRaw(v));
 }
 
 QString uuidText(const QUuid& id); // canonical upper-case text, no braces
@@ -109,12 +161,20 @@ private:
     const Json& m_object;
 };
 
-// Builds one JSON object with keys in the order they are put.
+// Writes one JSON object with keys in the order they are put.
 class JsonObjectWriter {
 public:
+    explicit JsonObjectWriter(JsonWriter& w)
+        : m_w(w) {
+        m_w.beginObject();
+    }
+    ~JsonObjectWriter() { m_w.endObject(); }
+    Q_DISABLE_COPY_MOVE(JsonObjectWriter)
+
     template <typename T>
     JsonObjectWriter& put(const char* key, const T& value) {
-        m_object[key] = toJsonValue(value);
+        m_w.key(key);
+        writeJson(m_w, value);
         return *this;
     }
 
@@ -122,26 +182,15 @@ public:
     template <typename T>
     JsonObjectWriter& putIfPresent(const char* key, const std::optional<T>& value) {
         if (value)
-            m_object[key] = toJsonValue(*value);
+            put(key, *value);
         return *this;
     }
-
-    JsonObjectWriter& putJson(const char* key, Json value) {
-        m_object[key] = std::move(value);
-        return *this;
-    }
-
-    Json take() { return std::move(m_object); }
 
 private:
-    Json m_object = Json::object();
+    JsonWriter& m_w;
 };
 
 // --- whole documents -------------------------------------------------------------------------
-
-// Compact text, keys in insertion order; invalid UTF-8 can't occur from QString but is
-// replaced rather than thrown on.
-QByteArray dumpJson(const Json& value);
 
 // Parses a document; nullopt for anything that is not well-formed JSON.
 std::optional<Json> parseJson(QByteArrayView bytes);
@@ -163,9 +212,9 @@ void fromJsonValue(const Json& j, QList<T>& out) {
 }
 
 template <typename T>
-Json toJsonValue(const QList<T>& list) {
-    Json array = Json::array();
+void writeJson(JsonWriter& w, const QList<T>& list) {
+    w.beginArray();
     for (const T& item : list)
-        array.push_back(toJsonValue(item));
-    return array;
+        writeJson(w, item);
+    w.endArray();
 }

@@ -10,14 +10,13 @@ void fromJsonValue(const Json& j, ShowStatus& out) {
     out.lastEventDate = r.optional<Timestamp>("lastEventDate");
 }
 
-Json toJsonValue(const ShowStatus& v) {
-    return JsonObjectWriter()
+void writeJson(JsonWriter& w, const ShowStatus& v) {
+    JsonObjectWriter(w)
         .put("state", v.state)
         .put("progress", v.progress)
         .putIfPresent("episode", v.episode)
         .putIfPresent("detail", v.detail)
-        .putIfPresent("lastEventDate", v.lastEventDate)
-        .take();
+        .putIfPresent("lastEventDate", v.lastEventDate);
 }
 
 void fromJsonValue(const Json& j, Show& out) {
@@ -51,9 +50,9 @@ void fromJsonValue(const Json& j, Show& out) {
     out.qualityGraceDismissedEpisode = r.optional<QString>("qualityGraceDismissedEpisode");
 }
 
-Json toJsonValue(const Show& v) {
+void writeJson(JsonWriter& w, const Show& v) {
     // Key order differs from field order (imdbID, rejectedHashes); readers go by name.
-    return JsonObjectWriter()
+    JsonObjectWriter(w)
         .put("id", v.id)
         .put("name", v.name)
         .put("quality", v.quality)
@@ -79,8 +78,7 @@ Json toJsonValue(const Show& v) {
         .put("rejectedHashes", v.rejectedHashes)
         .putIfPresent("qualityGraceEpisode", v.qualityGraceEpisode)
         .putIfPresent("qualityGraceFirstSeenAt", v.qualityGraceFirstSeenAt)
-        .putIfPresent("qualityGraceDismissedEpisode", v.qualityGraceDismissedEpisode)
-        .take();
+        .putIfPresent("qualityGraceDismissedEpisode", v.qualityGraceDismissedEpisode);
 }
 
 void fromJsonValue(const Json& j, Movie& out) {
@@ -104,8 +102,8 @@ void fromJsonValue(const Json& j, Movie& out) {
     out.rejectedHashes = r.value("rejectedHashes", d.rejectedHashes);
 }
 
-Json toJsonValue(const Movie& v) {
-    return JsonObjectWriter()
+void writeJson(JsonWriter& w, const Movie& v) {
+    JsonObjectWriter(w)
         .put("id", v.id)
         .put("name", v.name)
         .putIfPresent("year", v.year)
@@ -121,8 +119,7 @@ Json toJsonValue(const Movie& v) {
         .put("downloaded", v.downloaded)
         .putIfPresent("searchAlias", v.searchAlias)
         .putIfPresent("pendingMagnet", v.pendingMagnet)
-        .put("rejectedHashes", v.rejectedHashes)
-        .take();
+        .put("rejectedHashes", v.rejectedHashes);
 }
 
 void fromJsonValue(const Json& j, AppSettings& out) {
@@ -143,8 +140,8 @@ void fromJsonValue(const Json& j, AppSettings& out) {
     out.qualityGraceFallbackDays = r.value("qualityGraceFallbackDays", d.qualityGraceFallbackDays);
 }
 
-Json toJsonValue(const AppSettings& v) {
-    return JsonObjectWriter()
+void writeJson(JsonWriter& w, const AppSettings& v) {
+    JsonObjectWriter(w)
         .putIfPresent("rootFolder", v.rootFolder)
         .put("defaultQuality", v.defaultQuality)
         .put("checkIntervalMinutes", v.checkIntervalMinutes)
@@ -157,8 +154,7 @@ Json toJsonValue(const AppSettings& v) {
         .put("windowMagnetization", v.windowMagnetization)
         .put("staleNudgeDays", v.staleNudgeDays)
         .put("qualityGraceBufferHours", v.qualityGraceBufferHours)
-        .put("qualityGraceFallbackDays", v.qualityGraceFallbackDays)
-        .take();
+        .put("qualityGraceFallbackDays", v.qualityGraceFallbackDays);
 }
 
 void fromJsonValue(const Json& j, ActivityEntry& out) {
@@ -169,13 +165,12 @@ void fromJsonValue(const Json& j, ActivityEntry& out) {
     out.kind = r.required<ActivityEntry::Kind>("kind");
 }
 
-Json toJsonValue(const ActivityEntry& v) {
-    return JsonObjectWriter()
+void writeJson(JsonWriter& w, const ActivityEntry& v) {
+    JsonObjectWriter(w)
         .put("id", v.id)
         .put("date", v.date)
         .put("message", v.message)
-        .put("kind", v.kind)
-        .take();
+        .put("kind", v.kind);
 }
 
 void fromJsonValue(const Json& j, DownloadRecord& out) {
@@ -200,8 +195,8 @@ void fromJsonValue(const Json& j, DownloadRecord& out) {
     out.staleAbandoned = r.value("staleAbandoned", false);
 }
 
-Json toJsonValue(const DownloadRecord& v) {
-    return JsonObjectWriter()
+void writeJson(JsonWriter& w, const DownloadRecord& v) {
+    JsonObjectWriter(w)
         .put("id", v.id)
         .put("showID", v.showID)
         .put("showName", v.showName)
@@ -219,8 +214,7 @@ Json toJsonValue(const DownloadRecord& v) {
         .putIfPresent("staleSnoozedUntil", v.staleSnoozedUntil)
         .putIfPresent("staleNotifiedAt", v.staleNotifiedAt)
         .put("snoozeCount", v.snoozeCount)
-        .put("staleAbandoned", v.staleAbandoned)
-        .take();
+        .put("staleAbandoned", v.staleAbandoned);
 }
 
 void fromJsonValue(const Json& j, ActiveDownload& out) {
@@ -232,14 +226,13 @@ void fromJsonValue(const Json& j, ActiveDownload& out) {
     out.source = r.value("source", QString());
 }
 
-Json toJsonValue(const ActiveDownload& v) {
-    return JsonObjectWriter()
+void writeJson(JsonWriter& w, const ActiveDownload& v) {
+    JsonObjectWriter(w)
         .put("kind", v.kind)
         .put("showID", v.showID)
         .put("episodeCode", v.episodeCode)
         .put("userPicked", v.userPicked)
-        .put("source", v.source)
-        .take();
+        .put("source", v.source);
 }
 
 void fromJsonValue(const Json& j, QMap<QString, ActiveDownload>& out) {
@@ -253,9 +246,11 @@ void fromJsonValue(const Json& j, QMap<QString, ActiveDownload>& out) {
     }
 }
 
-Json toJsonValue(const QMap<QString, ActiveDownload>& v) {
-    Json object = Json::object();
-    for (auto it = v.cbegin(); it != v.cend(); ++it)
-        object[it.key().toStdString()] = toJsonValue(it.value());
-    return object;
+void writeJson(JsonWriter& w, const QMap<QString, ActiveDownload>& v) {
+    w.beginObject();
+    for (auto it = v.cbegin(); it != v.cend(); ++it) {
+        w.key(it.key());
+        writeJson(w, it.value());
+    }
+    w.endObject();
 }

@@ -22,14 +22,14 @@ void fromJsonValue(const Json& j, DownloadRecord& out);
 void fromJsonValue(const Json& j, ActiveDownload& out);
 void fromJsonValue(const Json& j, QMap<QString, ActiveDownload>& out);
 
-Json toJsonValue(const ShowStatus& v);
-Json toJsonValue(const Show& v);
-Json toJsonValue(const Movie& v);
-Json toJsonValue(const AppSettings& v);
-Json toJsonValue(const ActivityEntry& v);
-Json toJsonValue(const DownloadRecord& v);
-Json toJsonValue(const ActiveDownload& v);
-Json toJsonValue(const QMap<QString, ActiveDownload>& v);
+void writeJson(JsonWriter& w, const ShowStatus& v);
+void writeJson(JsonWriter& w, const Show& v);
+void writeJson(JsonWriter& w, const Movie& v);
+void writeJson(JsonWriter& w, const AppSettings& v);
+void writeJson(JsonWriter& w, const ActivityEntry& v);
+void writeJson(JsonWriter& w, const DownloadRecord& v);
+void writeJson(JsonWriter& w, const ActiveDownload& v);
+void writeJson(JsonWriter& w, const QMap<QString, ActiveDownload>& v);
 
 // Decodes a whole document into T; nullopt when it is not valid JSON or not a valid T.
 template <typename T>
@@ -50,5 +50,7 @@ std::optional<T> decodeDocument(QByteArrayView bytes) {
 
 template <typename T>
 QByteArray encodeDocument(const T& value) {
-    return dumpJson(toJsonValue(value));
+    JsonWriter w;
+    writeJson(w, value);
+    return w.take();
 }

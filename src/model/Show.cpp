@@ -28,7 +28,8 @@ Show::QualityMode qualityModeOf(bool anyQuality, bool fallbackAnyQuality) {
 std::optional<EpisodeNumber> Show::parseEpisodeCode(const QString& code) {
     // Up to three episode digits: TMDB writes S01E105 in full, and reading it as
     // S01E10 would mark the wrong episode downloaded.
-    static const QRegularExpression seasonEpisode(QStringLiteral(R"([Ss](\d{1,2})[Ee](\d{1,3})(?!\d))"));
+    static const QRegularExpression seasonEpisode(
+        QStringLiteral(R"([Ss](\d{1,2})[Ee](\d{1,3})(?!\d))"));
     static const QRegularExpression date(
         QRegularExpression::anchoredPattern(QStringLiteral(R"((\d{4})\.(\d{2})\.(\d{2}))")));
 
@@ -103,8 +104,8 @@ void Show::markDownloaded(const QString& code) {
 
 QString Show::initials() const {
     QString out;
-    const auto words = QStringView(name).split(QRegularExpression(QStringLiteral(R"(\s+)")),
-                                               Qt::SkipEmptyParts);
+    const auto words =
+        QStringView(name).split(QRegularExpression(QStringLiteral(R"(\s+)")), Qt::SkipEmptyParts);
     for (qsizetype i = 0; i < words.size() && i < 2; ++i) {
         const QStringView word = words[i];
         const qsizetype len = word.size() > 1 && word[0].isHighSurrogate() ? 2 : 1;
@@ -116,7 +117,8 @@ QString Show::initials() const {
 std::optional<QString> Show::watchStatusText(Timestamp now) const {
     if (!isEnabled || !startWithLatest)
         return std::nullopt;
-    const bool ended = tmdbStatus == QStringLiteral("Ended") || tmdbStatus == QStringLiteral("Canceled");
+    const bool ended =
+        tmdbStatus == QStringLiteral("Ended") || tmdbStatus == QStringLiteral("Canceled");
     if (!nextAirDate) {
         if (!airInfoRefreshedAt)
             return QStringLiteral("Subscribed — checking the schedule…");

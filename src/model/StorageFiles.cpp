@@ -42,7 +42,8 @@ void StorageFiles::setAside(const QString& filePath) const {
     const QString stamp = m_clock.now().toDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = filePath + QStringLiteral(".unreadable-") + stamp;
     for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
-        target = filePath + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') + QString::number(n);
+        target = filePath + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') +
+                 QString::number(n);
     // A failed rename leaves the file where it is; the folder is then unwritable anyway.
     QDir().rename(filePath, target);
 }
@@ -58,12 +59,18 @@ bool StorageFiles::write(const char* fileName, const QByteArray& bytes) const {
     return file.commit();
 }
 
-std::optional<QList<Show>> StorageFiles::loadShows() const { return load<QList<Show>>(kShows); }
-std::optional<QList<Movie>> StorageFiles::loadMovies() const { return load<QList<Movie>>(kMovies); }
+std::optional<QList<Show>> StorageFiles::loadShows() const {
+    return load<QList<Show>>(kShows);
+}
+std::optional<QList<Movie>> StorageFiles::loadMovies() const {
+    return load<QList<Movie>>(kMovies);
+}
 std::optional<QList<ActivityEntry>> StorageFiles::loadActivity() const {
     return load<QList<ActivityEntry>>(kActivity);
 }
-std::optional<AppSettings> StorageFiles::loadSettings() const { return load<AppSettings>(kSettings); }
+std::optional<AppSettings> StorageFiles::loadSettings() const {
+    return load<AppSettings>(kSettings);
+}
 std::optional<QMap<QString, ActiveDownload>> StorageFiles::loadDownloads() const {
     return load<QMap<QString, ActiveDownload>>(kDownloads);
 }

@@ -3,7 +3,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
-
 #include <qcoro/qcoronetworkreply.h>
 
 #include <memory>

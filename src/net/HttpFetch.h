@@ -9,7 +9,6 @@
 #include <QNetworkRequest>
 #include <QString>
 #include <QUrl>
-
 #include <qcoro/qcorotask.h>
 
 #include <chrono>

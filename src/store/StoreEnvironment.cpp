@@ -14,9 +14,9 @@ QString firstOr(const QStringList& locations, const QString& fallback) {
 StoreEnvironment StoreEnvironment::production() {
     StoreEnvironment env;
     const QString home = QDir::homePath();
-    const QString dataHome = firstOr(
-        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation),
-        QDir(home).filePath(QStringLiteral(".local/share")));
+    const QString dataHome =
+        firstOr(QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation),
+                QDir(home).filePath(QStringLiteral(".local/share")));
     const QString downloads =
         firstOr(QStandardPaths::standardLocations(QStandardPaths::DownloadLocation),
                 QDir(home).filePath(QStringLiteral("Downloads")));

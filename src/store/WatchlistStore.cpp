@@ -7,7 +7,6 @@
 #include <QCollator>
 #include <QDir>
 #include <QRegularExpression>
-
 #include <qcoro/qcorotimer.h>
 
 #include <chrono>
@@ -207,9 +206,7 @@ bool WatchlistStore::titleSortsBefore(const QString& a, const QString& b) {
         c.setCaseSensitivity(Qt::CaseInsensitive);
         return c;
     }();
-    const auto key = [](const QString& name) {
-        return name.trimmed().remove(article);
-    };
+    const auto key = [](const QString& name) { return name.trimmed().remove(article); };
     return collator.compare(key(a), key(b)) < 0;
 }
 
@@ -225,9 +222,21 @@ QList<DownloadRecord> WatchlistStore::historyRows(const QUuid& id) const {
 // --- saving ------------------------------------------------------------------------------------
 // Write failures are not fatal: memory stays authoritative and the next save tries again.
 
-void WatchlistStore::saveShows() { m_files.saveShows(m_shows); }
-void WatchlistStore::saveMovies() { m_files.saveMovies(m_movies); }
-void WatchlistStore::saveActivity() { m_files.saveActivity(m_activity); }
-void WatchlistStore::saveSettings() { m_files.saveSettings(m_settings); }
-void WatchlistStore::saveDownloads() { m_files.saveDownloads(m_activeDownloads); }
-void WatchlistStore::saveHistory() { m_files.saveHistory(m_history); }
+void WatchlistStore::saveShows() {
+    m_files.saveShows(m_shows);
+}
+void WatchlistStore::saveMovies() {
+    m_files.saveMovies(m_movies);
+}
+void WatchlistStore::saveActivity() {
+    m_files.saveActivity(m_activity);
+}
+void WatchlistStore::saveSettings() {
+    m_files.saveSettings(m_settings);
+}
+void WatchlistStore::saveDownloads() {
+    m_files.saveDownloads(m_activeDownloads);
+}
+void WatchlistStore::saveHistory() {
+    m_files.saveHistory(m_history);
+}

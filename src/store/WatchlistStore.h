@@ -18,7 +18,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
-
 #include <qcoro/qcorotask.h>
 
 #include <functional>

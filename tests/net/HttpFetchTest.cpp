@@ -1,9 +1,9 @@
-#include "EventLoop.h"
-#include "FakeHttpServer.h"
 #include "net/HttpFetch.h"
 
-#include <QNetworkAccessManager>
+#include "EventLoop.h"
+#include "FakeHttpServer.h"
 
+#include <QNetworkAccessManager>
 #include <qcoro/qcorotask.h>
 
 #include <gtest/gtest.h>
@@ -23,10 +23,12 @@ HttpResponse fetchNow(QNetworkAccessManager& nam, HttpRequest request) {
 
 TEST(HttpFetch, SendsMethodHeadersAndBodyAndReadsTheAnswer) {
     FakeHttpServer server;
-    server.respondWith({200, R"({"ok":true})", "application/json", {{"X-Transmission-Session-Id", "abc"}}, 0});
+    server.respondWith(
+        {200, R"({"ok":true})", "application/json", {{"X-Transmission-Session-Id", "abc"}}, 0});
     QNetworkAccessManager nam;
 
-    const HttpResponse r = fetchNow(nam, {"POST", server.url("/v1"), {{"User-Agent", "Lumivane/0.1"}}, "{}"});
+    const HttpResponse r =
+        fetchNow(nam, {"POST", server.url("/v1"), {{"User-Agent", "Lumivane/0.1"}}, "{}"});
 
     EXPECT_TRUE(r.isOk());
     EXPECT_EQ(r.body, QByteArray(R"({"ok":true})"));
@@ -58,7 +60,8 @@ TEST(HttpFetch, KeepsFailuresDistinct) {
     capped.maxBytes = 1024;
     EXPECT_EQ(fetchNow(nam, capped).failure, HttpResponse::Failure::tooLarge);
 
-    const HttpResponse refused = fetchNow(nam, {"GET", QUrl(QStringLiteral("http://127.0.0.1:9/"))});
+    const HttpResponse refused =
+        fetchNow(nam, {"GET", QUrl(QStringLiteral("http://127.0.0.1:9/"))});
     EXPECT_EQ(refused.failure, HttpResponse::Failure::transport);
     EXPECT_FALSE(refused.answered());
 

@@ -13,12 +13,18 @@ namespace {
 
 QByteArray methodName(QHttpServerRequest::Method m) {
     switch (m) {
-    case QHttpServerRequest::Method::Get: return "GET";
-    case QHttpServerRequest::Method::Post: return "POST";
-    case QHttpServerRequest::Method::Put: return "PUT";
-    case QHttpServerRequest::Method::Delete: return "DELETE";
-    case QHttpServerRequest::Method::Head: return "HEAD";
-    default: return "OTHER";
+    case QHttpServerRequest::Method::Get:
+        return "GET";
+    case QHttpServerRequest::Method::Post:
+        return "POST";
+    case QHttpServerRequest::Method::Put:
+        return "PUT";
+    case QHttpServerRequest::Method::Delete:
+        return "DELETE";
+    case QHttpServerRequest::Method::Head:
+        return "HEAD";
+    default:
+        return "OTHER";
     }
 }
 
@@ -52,26 +58,30 @@ QString FakeHttpServer::Request::queryValue(const QString& name) const {
 FakeHttpServer::FakeHttpServer(QObject* parent)
     : QObject(parent)
     , m_server(std::make_unique<QHttpServer>())
-    , m_handler([](const Request&) { return Response{404, "not found", "text/plain", {}, 0}; }) {
-    m_server->setMissingHandler([this](const QHttpServerRequest& req, QHttpServerResponder&& responder) {
-        Request r;
-        r.method = methodName(req.method());
-        r.path = req.url().path();
-        r.rawQuery = req.url().query(QUrl::FullyEncoded).toUtf8();
-        for (const auto& [k, v] : QUrlQuery(req.url()).queryItems(QUrl::FullyDecoded))
-            r.queryItems.push_back({k, v});
-        r.headers = req.headers();
-        r.body = req.body();
-        m_requests.append(r);
+    , m_handler([](const Request&) {
+        return Response{404, "not found", "text/plain", {}, 0};
+    }) {
+    m_server->setMissingHandler(
+        [this](const QHttpServerRequest& req, QHttpServerResponder&& responder) {
+            Request r;
+            r.method = methodName(req.method());
+            r.path = req.url().path();
+            r.rawQuery = req.url().query(QUrl::FullyEncoded).toUtf8();
+            for (const auto& [k, v] : QUrlQuery(req.url()).queryItems(QUrl::FullyDecoded))
+                r.queryItems.push_back({k, v});
+            r.headers = req.headers();
+            r.body = req.body();
+            m_requests.append(r);
 
-        const Response response = m_handler(r);
-        if (response.delayMs <= 0) {
-            respond(responder, response);
-            return;
-        }
-        auto pending = std::make_shared<QHttpServerResponder>(std::move(responder));
-        QTimer::singleShot(response.delayMs, this, [pending, response] { respond(*pending, response); });
-    });
+            const Response response = m_handler(r);
+            if (response.delayMs <= 0) {
+                respond(responder, response);
+                return;
+            }
+            auto pending = std::make_shared<QHttpServerResponder>(std::move(responder));
+            QTimer::singleShot(response.delayMs, this,
+                               [pending, response] { respond(*pending, response); });
+        });
     m_port = m_server->listen(QHostAddress::LocalHost, 0);
     if (m_port == 0)
         throw std::runtime_error("fake HTTP server cannot listen");

@@ -20,8 +20,8 @@ class FakeHttpServer final : public QObject {
 
 public:
     struct Request {
-        QByteArray method; // "GET", "POST", …
-        QString path;      // decoded path, e.g. "/api/v2/list_movies.json"
+        QByteArray method;   // "GET", "POST", …
+        QString path;        // decoded path, e.g. "/api/v2/list_movies.json"
         QByteArray rawQuery; // as sent, without "?"
         QList<std::pair<QString, QString>> queryItems; // decoded, in order
         QList<std::pair<QByteArray, QByteArray>> headers;
