@@ -1,0 +1,158 @@
+#include "FreedesktopNotifier.h"
+
+#include "EventLoop.h"
+#include "PrivateSessionBus.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+// Stands in for the desktop's notification service on the test's own bus.
+class FakeNotificationService final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    struct Call {
+        QString app;
+        uint replaces = 0;
+        QString icon;
+        QString summary;
+        QString body;
+        QStringList actions;
+        QVariantMap hints;
+        int timeout = 0;
+    };
+    QList<Call> calls;
+
+public Q_SLOTS:
+    uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary,
+                const QString& body, const QStringList& actions, const QVariantMap& hints,
+                int timeout) {
+        calls.append({app, replaces, icon, summary, body, actions, hints, timeout});
+        return static_cast<uint>(calls.size()) + 100;
+    }
+
+Q_SIGNALS:
+    void ActionInvoked(uint id, const QString& action_key);
+    void NotificationClosed(uint id, uint reason);
+};
+
+namespace {
+
+class CountingNotifier final : public Notifier {
+public:
+    void post(const Notice& notice) override { notices.append(notice); }
+    QList<Notice> notices;
+};
+
+class NotifierOverDBus : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_bus.isRunning());
+        m_serverConnection =
+            QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("server"));
+        m_clientConnection =
+            QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("client"));
+        ASSERT_TRUE(m_serverConnection.isConnected());
+        ASSERT_TRUE(m_clientConnection.isConnected());
+    }
+    void TearDown() override {
+        QDBusConnection::disconnectFromBus(QStringLiteral("server"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+    }
+
+    void startService() {
+        ASSERT_TRUE(m_serverConnection.registerObject(
+            QStringLiteral("/org/freedesktop/Notifications"), &m_service,
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
+        ASSERT_TRUE(
+            m_serverConnection.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    }
+
+    // Posts and waits until the service has accepted it; returns the service's id.
+    uint postAndWait(FreedesktopNotifier& notifier, const Notice& notice) {
+        QSignalSpy posted(&notifier, &FreedesktopNotifier::posted);
+        notifier.post(notice);
+        EXPECT_TRUE(runEventLoopUntil([&] { return posted.count() == 1; }));
+        return posted.isEmpty() ? 0 : posted.first().first().toUInt();
+    }
+
+    PrivateSessionBus m_bus;
+    QDBusConnection m_serverConnection{QString()};
+    QDBusConnection m_clientConnection{QString()};
+    FakeNotificationService m_service;
+};
+
+} // namespace
+
+TEST_F(NotifierOverDBus, PostsEveryNoticeAsANewNotificationWithItsClickAction) {
+    startService();
+    FreedesktopNotifier notifier(m_clientConnection);
+
+    const Notice done{"Dark", "S01E02 downloaded and sorted.", std::nullopt, true};
+    const uint first = postAndWait(notifier, done);
+    const uint second = postAndWait(notifier, done);
+    EXPECT_NE(first, second);
+
+    ASSERT_EQ(m_service.calls.size(), 2);
+    const auto& call = m_service.calls.first();
+    EXPECT_EQ(call.app, "Lumivane");
+    EXPECT_EQ(call.replaces, 0u);
+    EXPECT_EQ(call.summary, "Dark");
+    EXPECT_EQ(call.body, "S01E02 downloaded and sorted.");
+    EXPECT_EQ(call.actions.value(0), "default");
+    EXPECT_EQ(call.hints.value("sound-name").toString(), "complete");
+
+    postAndWait(notifier, Notice{"Download stuck",
+                                 "Dark S01E03 hasn't moved in a while — check it in Lumivane."});
+    EXPECT_FALSE(m_service.calls.last().hints.contains("sound-name"));
+}
+
+TEST_F(NotifierOverDBus, AClickOpensTheNoticesUrlOrShowsTheApp) {
+    startService();
+    FreedesktopNotifier notifier(m_clientConnection);
+    int taps = 0;
+    QList<QUrl> opened;
+    notifier.setOnTap([&] { ++taps; });
+    notifier.setUrlOpener([&](const QUrl& url) {
+        opened.append(url);
+        return true;
+    });
+
+    const uint plain = postAndWait(
+        notifier, Notice{"Dark — no 1080p release", "S01E02 isn't available in 1080p."});
+    const uint linked =
+        postAndWait(notifier, Notice{"News", "Read", QUrl("https://example.org/x")});
+    const uint broken =
+        postAndWait(notifier, Notice{"Odd", "Relative link", QUrl("not an absolute url")});
+
+    Q_EMIT m_service.ActionInvoked(plain, QStringLiteral("default"));
+    Q_EMIT m_service.ActionInvoked(linked, QStringLiteral("default"));
+    Q_EMIT m_service.ActionInvoked(broken, QStringLiteral("default"));
+    ASSERT_TRUE(runEventLoopUntil([&] { return taps == 2 && opened.size() == 1; }));
+    EXPECT_EQ(opened.first(), QUrl("https://example.org/x"));
+
+    // Other applications' notices and closed ones do nothing.
+    Q_EMIT m_service.ActionInvoked(9999, QStringLiteral("default"));
+    Q_EMIT m_service.NotificationClosed(plain, 2);
+    drainEvents();
+    Q_EMIT m_service.ActionInvoked(plain, QStringLiteral("default"));
+    drainEvents();
+    EXPECT_EQ(taps, 2);
+}
+
+TEST_F(NotifierOverDBus, WithoutANotificationServiceTheFallbackShowsTheNotice) {
+    FreedesktopNotifier notifier(m_clientConnection);
+    CountingNotifier fallback;
+    notifier.setFallback(&fallback);
+
+    const Notice notice{"Dark", "S01E02 downloaded and sorted.", std::nullopt, true};
+    notifier.post(notice);
+    ASSERT_TRUE(runEventLoopUntil([&] { return fallback.notices.size() == 1; }));
+    EXPECT_EQ(fallback.notices.first(), notice);
+}
+
+#include "FreedesktopNotifierTest.moc"
