@@ -61,26 +61,21 @@ void WatchlistStore::repairStaleStatuses() {
                             [&](const ActiveDownload& d) { return d.showID == id; });
     };
 
-    bool showsRepaired = false;
-    for (Show& show : m_shows) {
-        if (needsRepair(show.id, show.status)) {
-            show.status = ShowStatus{};
-            showsRepaired = true;
+    const auto repair = [&](auto& records) {
+        bool repaired = false;
+        for (auto& record : records) {
+            if (needsRepair(record.id, record.status)) {
+                record.status = ShowStatus{};
+                repaired = true;
+            }
         }
-    }
-    if (showsRepaired) {
+        return repaired;
+    };
+    if (repair(m_shows)) {
         saveShows();
         Q_EMIT showsChanged();
     }
-
-    bool moviesRepaired = false;
-    for (Movie& movie : m_movies) {
-        if (needsRepair(movie.id, movie.status)) {
-            movie.status = ShowStatus{};
-            moviesRepaired = true;
-        }
-    }
-    if (moviesRepaired) {
+    if (repair(m_movies)) {
         saveMovies();
         Q_EMIT moviesChanged();
     }
