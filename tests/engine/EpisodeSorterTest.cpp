@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 class SorterTest : public ::testing::Test {
@@ -214,6 +216,47 @@ TEST_F(SorterTest, ALinkInTheLibraryIsNotFollowedOutOfIt) {
     EXPECT_TRUE(result.error().description().contains("outside the library"));
     EXPECT_TRUE(tree(outside).isEmpty());
     EXPECT_TRUE(QFile::exists(downloads + "/ep.mkv"));
+}
+
+TEST_F(SorterTest, ALibraryRootThatIsItselfALinkIsFine) {
+    // Users point the library at another disk through a link; that is their choice, not an escape.
+    const QString real = dir.filePath("disk/media");
+    QDir().mkpath(real);
+    const QString linked = dir.filePath("linked-library");
+    ASSERT_TRUE(QFile::link(real, linked));
+    write(linked + "/Show.S01E01/ep.mkv", "video");
+
+    const auto result = EpisodeSorter::sortEpisode({"Show.S01E01/ep.mkv"}, linked,
+                                                   linked + "/Series", "Show", "S01E01");
+    ASSERT_TRUE(result.ok()) << result.error().description().toStdString();
+    EXPECT_EQ(result.value().movedTo, linked + "/Series/Show/Season_01/ep.mkv");
+    EXPECT_EQ(read(real + "/Series/Show/Season_01/ep.mkv"), "video");
+}
+
+TEST_F(SorterTest, MovesAcrossFileSystemsByCopying) {
+    // Needs a download folder on another file system; /dev/shm is one on most Linux machines.
+    QTemporaryDir other(QStringLiteral("/dev/shm/lumivane-sorter-XXXXXX"));
+    struct stat a {};
+    struct stat b {};
+    if (!other.isValid() || ::stat(QFile::encodeName(other.path()), &a) != 0 ||
+        ::stat(QFile::encodeName(dir.path()), &b) != 0 || a.st_dev == b.st_dev)
+        GTEST_SKIP() << "no second file system at hand";
+
+    write(other.filePath("Pack/e01.mkv"), "one");
+    write(other.filePath("Pack/Subs/e01.srt"), "subs");
+    write(other.filePath("movie.mkv"), "film");
+
+    const auto pack = EpisodeSorter::sortSeasonPack({"Pack/e01.mkv", "Pack/Subs/e01.srt"},
+                                                    other.path(), series, "Show", "Pack");
+    ASSERT_TRUE(pack.ok()) << pack.error().description().toStdString();
+    EXPECT_EQ(tree(pack.value()), (QStringList{"Subs", "Subs/e01.srt", "e01.mkv"}));
+    EXPECT_EQ(read(pack.value() + "/Subs/e01.srt"), "subs");
+    EXPECT_FALSE(QFile::exists(other.filePath("Pack")));
+
+    const auto movie = EpisodeSorter::sortMovie({"movie.mkv"}, other.path(), movies, "Film");
+    ASSERT_TRUE(movie.ok());
+    EXPECT_EQ(read(movie.value().movedTo), "film");
+    EXPECT_FALSE(QFile::exists(other.filePath("movie.mkv")));
 }
 
 TEST_F(SorterTest, DotNamesNeverAddressTheParentOrTheRoot) {

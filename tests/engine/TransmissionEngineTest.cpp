@@ -228,6 +228,13 @@ TEST_F(EngineTest, ANewLibraryRootIsUsedFromTheNextStart) {
               (QStringList{"--download-dir", moved, "--incomplete-dir", moved + "/Incomplete"}));
 }
 
+TEST(EngineResources, TheBuildShipsTheDaemonWhereTheEngineLooksForIt) {
+    // Test programs live in the build's bin folder, like the application itself.
+    const QString folder = TransmissionEngineOptions::production().resourceFolder;
+    const QFileInfo daemon(folder + "/TransmissionEngine/bin/transmission-daemon");
+    EXPECT_TRUE(daemon.isFile() && daemon.isExecutable()) << daemon.filePath().toStdString();
+}
+
 // A stand-in daemon: prints a version, records its command line, writes to both outputs.
 class ScriptedDaemonTest : public EngineTest {
 protected:
