@@ -1,0 +1,95 @@
+#pragma once
+
+#include "model/Clock.h"
+#include "model/ServiceEndpoints.h"
+#include "model/Timestamp.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+class QProcess;
+class QTimer;
+
+struct TransmissionEngineOptions {
+    // Holds TransmissionEngine/bin/transmission-daemon; empty when it cannot be determined.
+    QString resourceFolder;
+    std::chrono::milliseconds restartDelay{2000};
+
+    // The installed layout: <executable's folder>/../share/lumivane (the build mirrors it).
+    static TransmissionEngineOptions production();
+};
+
+// Runs the download daemon as a child process: finds the executable among the application's
+// resources, kills strays left by an earlier run, starts it with a fixed command line, logs
+// its output, and restarts it when it dies unexpectedly, a bounded number of times.
+// Everything happens on the main thread.
+class TransmissionEngine final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TransmissionEngine)
+
+public:
+    static constexpr auto kExecutablePath = "TransmissionEngine/bin/transmission-daemon";
+    static constexpr auto kStrayKiller = "/usr/bin/pkill";
+    static constexpr int kRestartLimit = 5;
+    static constexpr double kStableRunSeconds = 60.0;
+    static constexpr std::chrono::milliseconds kRestartDelay{2000};
+
+    using Options = TransmissionEngineOptions;
+
+    // `storageFolder` is the application's own data folder; the daemon keeps its configuration
+    // in a folder inside it. Ports come from `endpoints`.
+    TransmissionEngine(QString downloadDir, const QString& storageFolder,
+                       const ServiceEndpoints& endpoints, std::shared_ptr<const Clock> clock,
+                       Options options = Options::production(), QObject* parent = nullptr);
+    ~TransmissionEngine() override;
+
+    void start();
+    void stop();
+    void setLibraryRoot(const QString& root);
+    // The daemon's version as it prints it ("3.00", "4.0.6"); none when it cannot be run.
+    std::optional<QString> daemonVersion();
+
+    bool isRunning() const { return m_isRunning; }
+    bool intentionalStop() const { return m_intentionalStop; }
+    int restartAttempts() const { return m_restartAttempts; }
+    std::optional<Timestamp> lastStartAt() const { return m_lastStartAt; }
+    const QString& configDir() const { return m_configDir; }
+    const QString& downloadDir() const { return m_downloadDir; }
+    const QString& incompleteDir() const { return m_incompleteDir; }
+    QString executablePath() const; // empty when the resource folder is unknown
+    QString logFilePath() const;
+    // The command line start() uses; the log option depends on the daemon's version.
+    QStringList arguments();
+    qint64 processId() const; // 0 when no daemon runs
+    bool isRestartPending() const;
+
+Q_SIGNALS:
+    void runningChanged(bool running);
+
+private:
+    void killStrays();
+    void onFinished(QProcess* process);
+    void setRunning(bool running);
+
+    std::shared_ptr<const Clock> m_clock;
+    ServiceEndpoints m_endpoints;
+    Options m_options;
+
+    bool m_isRunning = false;
+    QPointer<QProcess> m_process;
+    bool m_intentionalStop = false;
+    int m_restartAttempts = 0;
+    std::optional<Timestamp> m_lastStartAt;
+    QString m_configDir;
+    QString m_downloadDir;
+    QString m_incompleteDir;
+
+    std::optional<QString> m_version; // read once it could be read
+    QTimer* m_restartTimer = nullptr;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+// Loose reading of TMDB's answers: every member is looked up by name and its type tested;
+// anything else in the answer is ignored, and a malformed element is skipped on its own.
+
+#include "TMDBClient.h"
+
+#include <QByteArray>
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+
+namespace TMDBReader {
+
+// The answer's top level when it is a JSON object.
+std::optional<nlohmann::json> parseObject(const QByteArray& body);
+
+QList<TMDBClient::SeriesResult> seriesSearch(const nlohmann::json& answer);
+QList<TMDBClient::MovieResult> movieSearch(const nlohmann::json& answer);
+std::optional<SeriesSeasons> seasons(const nlohmann::json& answer, int seriesID);
+std::optional<QString> imdbID(const nlohmann::json& answer);
+SeriesAirInfo airInfo(const nlohmann::json& answer);
+QList<TMDBClient::Episode> episodes(const nlohmann::json& answer, int season);
+
+// "yyyy-MM-dd" as midnight UTC of that day.
+std::optional<Timestamp> calendarDate(const QString& text);
+
+} // namespace TMDBReader

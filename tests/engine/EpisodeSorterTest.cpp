@@ -1,0 +1,339 @@
+#include "engine/EpisodeSorter.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+class SorterTest : public ::testing::Test {
+protected:
+    // Creates a file of `size` bytes under the download folder.
+    void put(const QString& entry, qint64 size, char fill = 'x') {
+        write(downloads + "/" + entry, QByteArray(size, fill));
+    }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static QByteArray read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static QStringList tree(const QString& folder) {
+        QStringList out;
+        QDir base(folder);
+        QDirIterator it(folder,
+                        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            out << base.relativeFilePath(it.next());
+        out.sort();
+        return out;
+    }
+
+    QTemporaryDir dir;
+    QString downloads = dir.filePath("library");
+    QString series = dir.filePath("library/Series");
+    QString movies = dir.filePath("library/Movies");
+    QString outside = dir.filePath("elsewhere");
+};
+
+TEST_F(SorterTest, MovesTheLargestVideoIntoTheSeasonFolderAndLeavesTheSample) {
+    put("Show.S02E03.720p/Show.S02E03.720p.mkv", 7000);
+    put("Show.S02E03.720p/Sample/sample.mkv", 200);
+    put("Show.S02E03.720p/info.nfo", 9000);
+    const QStringList files{"Show.S02E03.720p/Sample/sample.mkv", "Show.S02E03.720p/info.nfo",
+                            "Show.S02E03.720p/Show.S02E03.720p.mkv"};
+
+    const auto result = EpisodeSorter::sortEpisode(files, downloads, series, "Show", "S02E03");
+
+    ASSERT_TRUE(result.ok()) << result.error().description().toStdString();
+    const QString expected = series + "/Show/Season_02/Show.S02E03.720p.mkv";
+    EXPECT_EQ(result.value(), (SortResult{expected, "Show.S02E03.720p.mkv"}));
+    EXPECT_EQ(read(expected).size(), 7000);
+    EXPECT_TRUE(QFile::exists(downloads + "/Show.S02E03.720p/Sample/sample.mkv"));
+    EXPECT_FALSE(QFile::exists(downloads + "/Show.S02E03.720p/Show.S02E03.720p.mkv"));
+}
+
+TEST_F(SorterTest, NeverOverwritesFurtherCopiesGetANumber) {
+    const QString season = series + "/Show/Season_01";
+    write(season + "/ep.mkv", "first");
+    QFile::link(dir.filePath("nowhere"), season + "/ep 2.mkv"); // a dangling link is taken too
+    for (const char* content : {"second", "third"}) {
+        put("ep.mkv", 10, content[0]);
+        const auto result =
+            EpisodeSorter::sortEpisode({"ep.mkv"}, downloads, series, "Show", "S01E01");
+        ASSERT_TRUE(result.ok()) << result.error().description().toStdString();
+    }
+    EXPECT_EQ(read(season + "/ep.mkv"), "first");
+    EXPECT_EQ(read(season + "/ep 3.mkv"), QByteArray(10, 's'));
+    EXPECT_EQ(read(season + "/ep 4.mkv"), QByteArray(10, 't'));
+
+    write(dir.filePath("u/Show.S01"), "");
+    write(dir.filePath("u/pack.part1"), "");
+    EXPECT_EQ(EpisodeSorter::uniqueDestination(dir.filePath("u/Show.S01")),
+              dir.filePath("u/Show 2.S01"));
+    EXPECT_EQ(EpisodeSorter::uniqueDestination(dir.filePath("u/new.mkv")),
+              dir.filePath("u/new.mkv"));
+    write(dir.filePath("u/README"), "");
+    EXPECT_EQ(EpisodeSorter::uniqueDestination(dir.filePath("u/README")),
+              dir.filePath("u/README 2"));
+}
+
+TEST_F(SorterTest, ReportsItsOwnErrorsWithTheirTexts) {
+    put("a.part1.rar", 10);
+    put("a.part2.rar", 10);
+    auto result = EpisodeSorter::sortEpisode({"a.part1.rar", "a.part2.rar"}, downloads, series, "S",
+                                             "S01E01");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().description(), "no video file in download");
+
+    put("ep.mkv", 10);
+    result = EpisodeSorter::sortEpisode({"ep.mkv"}, downloads, series, "S", "s01e01");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().description(), "couldn't parse season number");
+
+    result = EpisodeSorter::sortEpisode({"gone.mkv"}, downloads, series, "S", "S01E01");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().kind, SortError::Kind::sourceMissing);
+    EXPECT_EQ(result.error().description(), "file not found at " + downloads + "/gone.mkv");
+    EXPECT_FALSE(QFile::exists(series + "/S/Season_01/ep.mkv"));
+}
+
+TEST_F(SorterTest, DailyShowsFileByYearAndEqualSizesTakeTheFirst) {
+    put("b.mp4", 100, 'b');
+    put("a.MKV", 100, 'a');
+    const auto result = EpisodeSorter::sortEpisode({"b.mp4", "a.MKV"}, downloads, series,
+                                                   " The Daily: Show? ", "2024.03.15");
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.value().movedTo, series + "/The Daily Show/Season_2024/b.mp4");
+}
+
+TEST_F(SorterTest, MoviesGoIntoTheirOwnFolder) {
+    put("The.Matrix.1999.1080p/The.Matrix.1999.1080p.mp4", 500);
+    const auto result =
+        EpisodeSorter::sortMovie({"The.Matrix.1999.1080p/The.Matrix.1999.1080p.mp4"}, downloads,
+                                 movies, "The Matrix (1999)");
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.value().movedTo, movies + "/The Matrix (1999)/The.Matrix.1999.1080p.mp4");
+    EXPECT_TRUE(QFile::exists(result.value().movedTo));
+}
+
+TEST_F(SorterTest, APackInOneFolderMovesWhole) {
+    put("Show.S01.1080p/Show.S01E01.mkv", 10);
+    put("Show.S01.1080p/Show.S01E02.mkv", 10);
+    const QStringList files{"Show.S01.1080p/Show.S01E01.mkv", "Show.S01.1080p/Show.S01E02.mkv"};
+
+    auto result = EpisodeSorter::sortSeasonPack(files, downloads, series, "Show", "Show.S01.1080p");
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.value(), series + "/Show/Show.S01.1080p");
+    EXPECT_EQ(tree(series + "/Show"),
+              (QStringList{"Show.S01.1080p", "Show.S01.1080p/Show.S01E01.mkv",
+                           "Show.S01.1080p/Show.S01E02.mkv"}));
+    EXPECT_FALSE(QFile::exists(downloads + "/Show.S01.1080p"));
+
+    // The same pack again lands beside the first.
+    put("Show.S01.1080p/Show.S01E01.mkv", 10);
+    result = EpisodeSorter::sortSeasonPack(files, downloads, series, "Show", "Show.S01.1080p");
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.value(), series + "/Show/Show.S01 2.1080p");
+}
+
+TEST_F(SorterTest, LooseFilesOfAPackGoIntoAFolderNamedAfterTheTorrent) {
+    put("e01.mkv", 10);
+    put("e02.mkv", 10);
+    put("Subs/e01.srt", 1);
+    const QStringList files{"e01.mkv", "e02.mkv", "Subs/e01.srt", "e03.mkv"};
+
+    auto result =
+        EpisodeSorter::sortSeasonPack(files, downloads, series, "Show", "Show: Season 1?");
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.value(), series + "/Show/Show Season 1");
+    EXPECT_EQ(tree(result.value()), (QStringList{"Subs", "Subs/e01.srt", "e01.mkv", "e02.mkv"}));
+
+    // Nothing there at all: an error, and no empty folder left behind.
+    result = EpisodeSorter::sortSeasonPack({"x.mkv", "y.mkv"}, downloads, series, "Show", "Gone");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().description(), "file not found at " + downloads);
+    EXPECT_FALSE(QFile::exists(series + "/Show/Gone"));
+}
+
+TEST_F(SorterTest, EntriesPointingOutsideTheDownloadFolderAreNeverMoved) {
+    write(outside + "/secret.mkv", QByteArray(5000, 's'));
+    write(outside + "/dir/film.mkv", QByteArray(5000, 'f'));
+    QDir().mkpath(downloads);
+    QFile::link(outside + "/secret.mkv", downloads + "/linked.mkv");
+    QFile::link(outside + "/dir", downloads + "/linkdir");
+    const QStringList hostile{outside + "/secret.mkv",
+                              "../elsewhere/secret.mkv",
+                              "linked.mkv",
+                              "linkdir/film.mkv",
+                              "./linked.mkv",
+                              "a//b.mkv"};
+
+    auto episode = EpisodeSorter::sortEpisode(hostile, downloads, series, "Show", "S01E01");
+    ASSERT_FALSE(episode.ok());
+    EXPECT_EQ(episode.error().kind, SortError::Kind::noVideoFile);
+    auto movie = EpisodeSorter::sortMovie(hostile, downloads, movies, "Film");
+    ASSERT_FALSE(movie.ok());
+
+    // A small honest file next to them is still found, the big foreign ones are ignored.
+    put("honest.mkv", 10);
+    episode = EpisodeSorter::sortEpisode(hostile + QStringList{"honest.mkv"}, downloads, series,
+                                         "Show", "S01E01");
+    ASSERT_TRUE(episode.ok());
+    EXPECT_EQ(episode.value().filename, "honest.mkv");
+
+    auto pack = EpisodeSorter::sortSeasonPack({"linkdir/film.mkv"}, downloads, series, "Show", "P");
+    ASSERT_FALSE(pack.ok());
+    pack = EpisodeSorter::sortSeasonPack({"../elsewhere/dir/film.mkv", "/etc/hostname"}, downloads,
+                                         series, "Show", "P");
+    ASSERT_FALSE(pack.ok());
+
+    EXPECT_EQ(read(outside + "/secret.mkv"), QByteArray(5000, 's'));
+    EXPECT_EQ(read(outside + "/dir/film.mkv"), QByteArray(5000, 'f'));
+    EXPECT_TRUE(QFileInfo(downloads + "/linked.mkv").isSymLink());
+}
+
+TEST_F(SorterTest, ALinkInTheLibraryIsNotFollowedOutOfIt) {
+    QDir().mkpath(outside);
+    QDir().mkpath(series);
+    QFile::link(outside, series + "/Show");
+    put("ep.mkv", 10);
+
+    const auto result = EpisodeSorter::sortEpisode({"ep.mkv"}, downloads, series, "Show", "S01E01");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().kind, SortError::Kind::fileSystem);
+    EXPECT_TRUE(result.error().description().contains("outside the library"));
+    EXPECT_TRUE(tree(outside).isEmpty());
+    EXPECT_TRUE(QFile::exists(downloads + "/ep.mkv"));
+}
+
+TEST_F(SorterTest, ALibraryRootThatIsItselfALinkIsFine) {
+    // Users point the library at another disk through a link; that is their choice, not an escape.
+    const QString real = dir.filePath("disk/media");
+    QDir().mkpath(real);
+    const QString linked = dir.filePath("linked-library");
+    ASSERT_TRUE(QFile::link(real, linked));
+    write(linked + "/Show.S01E01/ep.mkv", "video");
+
+    const auto result = EpisodeSorter::sortEpisode({"Show.S01E01/ep.mkv"}, linked,
+                                                   linked + "/Series", "Show", "S01E01");
+    ASSERT_TRUE(result.ok()) << result.error().description().toStdString();
+    EXPECT_EQ(result.value().movedTo, linked + "/Series/Show/Season_01/ep.mkv");
+    EXPECT_EQ(read(real + "/Series/Show/Season_01/ep.mkv"), "video");
+}
+
+TEST_F(SorterTest, MovesAcrossFileSystemsByCopying) {
+    // Needs a download folder on another file system; /dev/shm is one on most Linux machines.
+    QTemporaryDir other(QStringLiteral("/dev/shm/lumivane-sorter-XXXXXX"));
+    struct stat a {};
+    struct stat b {};
+    if (!other.isValid() || ::stat(QFile::encodeName(other.path()), &a) != 0 ||
+        ::stat(QFile::encodeName(dir.path()), &b) != 0 || a.st_dev == b.st_dev)
+        GTEST_SKIP() << "no second file system at hand";
+
+    write(other.filePath("Pack/e01.mkv"), "one");
+    write(other.filePath("Pack/Subs/e01.srt"), "subs");
+    write(other.filePath("movie.mkv"), "film");
+
+    const auto pack = EpisodeSorter::sortSeasonPack({"Pack/e01.mkv", "Pack/Subs/e01.srt"},
+                                                    other.path(), series, "Show", "Pack");
+    ASSERT_TRUE(pack.ok()) << pack.error().description().toStdString();
+    EXPECT_EQ(tree(pack.value()), (QStringList{"Subs", "Subs/e01.srt", "e01.mkv"}));
+    EXPECT_EQ(read(pack.value() + "/Subs/e01.srt"), "subs");
+    EXPECT_FALSE(QFile::exists(other.filePath("Pack")));
+
+    const auto movie = EpisodeSorter::sortMovie({"movie.mkv"}, other.path(), movies, "Film");
+    ASSERT_TRUE(movie.ok());
+    EXPECT_EQ(read(movie.value().movedTo), "film");
+    EXPECT_FALSE(QFile::exists(other.filePath("movie.mkv")));
+}
+
+TEST_F(SorterTest, DotNamesNeverAddressTheParentOrTheRoot) {
+    put("ep.mkv", 10);
+    const auto result = EpisodeSorter::sortEpisode({"ep.mkv"}, downloads, series, "..", "S01E01");
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.value().movedTo, series + "/Untitled/Season_01/ep.mkv");
+
+    put("e.mkv", 10);
+    const auto pack = EpisodeSorter::sortSeasonPack({"e.mkv"}, downloads, series, "/", " .. ");
+    ASSERT_TRUE(pack.ok());
+    EXPECT_EQ(pack.value(), series + "/Untitled/Untitled");
+}
+
+struct NameCase {
+    QString in;
+    QString out;
+};
+
+void PrintTo(const NameCase& c, std::ostream* os) {
+    *os << '"' << c.in.toStdString() << '"';
+}
+
+class SafeFolderName : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(SafeFolderName, StripsAndTrims) {
+    EXPECT_EQ(EpisodeSorter::safeFolderName(GetParam().in), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, SafeFolderName,
+    ::testing::Values(NameCase{"AC/DC: Live?", "ACDC Live"},
+                      NameCase{"  Who's <That> \"Girl\" * | %  ", "Who's That Girl"},
+                      NameCase{"\tMr. Robot (2015) [US]\t", "Mr. Robot (2015) [US]"},
+                      NameCase{"a\\b", "ab"}, NameCase{"...", "..."}, NameCase{"..", "Untitled"},
+                      NameCase{".", "Untitled"}, NameCase{" / ", "Untitled"},
+                      NameCase{"", "Untitled"}, NameCase{"./", "Untitled"},
+                      NameCase{QString("..") + QChar(0) + "x", "..x"}, NameCase{"a/../b", "a..b"}));
+
+struct SeasonCase {
+    const char* code;
+    std::optional<int> season;
+};
+
+void PrintTo(const SeasonCase& c, std::ostream* os) {
+    *os << '"' << c.code << '"';
+}
+
+class SeasonNumber : public ::testing::TestWithParam<SeasonCase> {};
+
+TEST_P(SeasonNumber, ReadsTheSeasonOrTheYear) {
+    EXPECT_EQ(EpisodeSorter::seasonNumber(GetParam().code), GetParam().season) << GetParam().code;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, SeasonNumber,
+    ::testing::Values(SeasonCase{"S02E05", 2}, SeasonCase{"S1E1", 1}, SeasonCase{"S00E01", 0},
+                      SeasonCase{"S123E01", 12}, SeasonCase{"S03.PACK", 3},
+                      SeasonCase{"2024.03.15", 2024}, SeasonCase{"1999-12-31", 1999},
+                      SeasonCase{"Show 2010 1 2", 2010}, SeasonCase{"s02e05", std::nullopt},
+                      SeasonCase{"12024.03.15", std::nullopt}, SeasonCase{"2024", std::nullopt},
+                      SeasonCase{"1850.01.01", std::nullopt}, SeasonCase{"", std::nullopt}));
+
+TEST(SeasonFolder, PadsToTwoDigits) {
+    EXPECT_EQ(EpisodeSorter::seasonFolderName(0), "Season_00");
+    EXPECT_EQ(EpisodeSorter::seasonFolderName(1), "Season_01");
+    EXPECT_EQ(EpisodeSorter::seasonFolderName(9), "Season_09");
+    EXPECT_EQ(EpisodeSorter::seasonFolderName(10), "Season_10");
+    EXPECT_EQ(EpisodeSorter::seasonFolderName(2024), "Season_2024");
+}
+
+TEST(VideoFiles, KnowsTheSevenExtensions) {
+    for (const char* name : {"a.mkv", "a.MP4", "d/a.avi", "a.m4v", "a.mov", "a.wmv", "a.ts"})
+        EXPECT_TRUE(EpisodeSorter::isVideo(name)) << name;
+    for (const char* name : {"a.srt", "a.rar", "mkv", ".mkv", "a.mkv.part", "mkv/readme"})
+        EXPECT_FALSE(EpisodeSorter::isVideo(name)) << name;
+    EXPECT_EQ(EpisodeSorter::videoExtensions().size(), 7);
+}
+
+} // namespace
