@@ -100,7 +100,7 @@ struct Fixture {
         env.storageFolder = data;
         env.defaultLibraryRoot = QDir(dir.path()).filePath("library");
         env.clock = std::make_shared<ManualClock>();
-        store = std::make_unique<WatchlistStore>(env);
+        store = std::make_unique<WatchlistStore>(env, nullptr, nullptr);
         if (store->shows().size() != 300 || store->history().size() != 500)
             qFatal("fixture did not load");
     }

@@ -1,7 +1,9 @@
 // Lumivane's entry. `--headless` runs the engine without a window and prints every
 // activity line to standard output; until the tray application exists it is the default.
 
+#include "FreedesktopNotifier.h"
 #include "UnixSignalWatcher.h"
+#include "engine/TransmissionEngine.h"
 #include "model/ActivityEntry.h"
 #include "store/WatchlistStore.h"
 
@@ -43,8 +45,21 @@ int main(int argc, char* argv[]) {
     QObject::connect(&signals, &UnixSignalWatcher::received, &app,
                      [] { QCoreApplication::quit(); });
 
-    WatchlistStore store(StoreEnvironment::production());
-    QObject::connect(&store, &WatchlistStore::activityLogged, &store, printActivity);
+    const StoreEnvironment env = StoreEnvironment::production();
 
-    return app.exec();
+    // The daemon starts before the store: it needs the library root, read straight from the
+    // settings file.
+    const AppSettings stored = AppSettings::loadFromDisk(env.storageFolder).value_or(AppSettings{});
+    const QString root = WatchlistStore::libraryRoot(stored, env.defaultLibraryRoot).toLocalFile();
+    TransmissionEngine engine(root, env.storageFolder, env.endpoints, env.clock);
+    engine.start();
+
+    FreedesktopNotifier notifier;
+    WatchlistStore store(env, &engine, &notifier);
+    QObject::connect(&store, &WatchlistStore::activityLogged, &store, printActivity);
+    store.applySeedRatio(5);
+
+    const int status = app.exec();
+    engine.stop();
+    return status;
 }

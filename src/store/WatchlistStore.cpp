@@ -2,10 +2,14 @@
 
 #include "WatchlistStore.h"
 
+#include "engine/TransmissionClient.h"
+#include "engine/TransmissionEngine.h"
+#include "metadata/TMDBClient.h"
 #include "model/JsonCodec.h"
 
 #include <QCollator>
 #include <QDir>
+#include <QNetworkAccessManager>
 #include <QRegularExpression>
 #include <qcoro/qcorotimer.h>
 
@@ -13,10 +17,16 @@
 
 using namespace std::chrono_literals;
 
-WatchlistStore::WatchlistStore(StoreEnvironment environment, QObject* parent)
+WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine* engine,
+                               Notifier* notifier, QObject* parent)
     : QObject(parent)
     , m_env(std::move(environment))
-    , m_files(m_env.storageFolder, *m_env.clock) {
+    , m_files(m_env.storageFolder, *m_env.clock)
+    , m_network(new QNetworkAccessManager(this))
+    , m_transmission(new TransmissionClient(*m_network, m_env.endpoints.rpcPort, this))
+    , m_tmdb(new TMDBClient(*m_network, m_env.endpoints.tmdbAPI, this))
+    , m_engine(engine)
+    , m_notifier(notifier) {
     // A folder we cannot create only means later saves fail; the store keeps working in memory.
     m_files.ensureFolder();
     loadAll();
@@ -99,12 +109,45 @@ void WatchlistStore::updateSettings(const std::function<void(AppSettings&)>& cha
     AppSettings updated = m_settings;
     change(updated);
     const bool intervalChanged = updated.checkIntervalMinutes != m_settings.checkIntervalMinutes;
+    const bool seedingChanged = updated.seedRatioEnabled != m_settings.seedRatioEnabled ||
+                                updated.seedRatioLimit != m_settings.seedRatioLimit;
     m_settings = updated;
     Q_EMIT settingsChanged();
     saveSettings();
     ensureLibraryFolders();
+    // Torrents added from now on go to the new root; the running daemon is not restarted.
+    if (m_engine)
+        m_engine->setLibraryRoot(rootFolderPath());
+    // The store carries the two follow-up effects itself, so no view can forget them.
     if (intervalChanged)
         scheduleCountdown();
+    if (seedingChanged)
+        applySeedRatio(5);
+}
+
+void WatchlistStore::applySeedRatio(int retries) {
+    sendSeedRatio(m_settings.seedRatioLimit, m_settings.seedRatioEnabled, retries);
+}
+
+QCoro::Task<> WatchlistStore::sendSeedRatio(double limit, bool enabled, int retries) {
+    QPointer<WatchlistStore> self(this);
+    for (int attempt = 0;; ++attempt) {
+        const RPCStatus probe = co_await m_transmission->sessionGet();
+        if (!self)
+            co_return;
+        if (probe.ok())
+            break;
+        if (attempt >= retries)
+            co_return; // the limit goes out again at the next launch or settings change
+        co_await QCoro::sleepFor(1500ms);
+        if (!self)
+            co_return;
+    }
+    // Errors are ignored: the next launch or change sends the limit again.
+    co_await m_transmission->setSeedRatio(limit, enabled);
+    if (!self)
+        co_return;
+    co_await m_transmission->setQueueStalled();
 }
 
 // --- countdown and check cycle -----------------------------------------------------------------
@@ -172,11 +215,15 @@ void WatchlistStore::setSecondsUntilNextCheck(int seconds) {
 // --- paths, keys, ordering ---------------------------------------------------------------------
 
 QUrl WatchlistStore::rootFolderURL() const {
+    return libraryRoot(m_settings, m_env.defaultLibraryRoot);
+}
+
+QUrl WatchlistStore::libraryRoot(const AppSettings& settings, const QString& defaultRoot) {
     // Only a local folder can be a library; anything else in the file falls back.
-    if (m_settings.rootFolder && m_settings.rootFolder->isLocalFile() &&
-        !m_settings.rootFolder->toLocalFile().isEmpty())
-        return *m_settings.rootFolder;
-    return QUrl::fromLocalFile(m_env.defaultLibraryRoot);
+    if (settings.rootFolder && settings.rootFolder->isLocalFile() &&
+        !settings.rootFolder->toLocalFile().isEmpty())
+        return *settings.rootFolder;
+    return QUrl::fromLocalFile(defaultRoot);
 }
 
 void WatchlistStore::ensureLibraryFolders() const {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "CalEvent.h"
+#include "Notifier.h"
 #include "StallTracker.h"
 #include "StoreEnvironment.h"
+#include "engine/TransmissionEngine.h"
 #include "model/ActiveDownload.h"
 #include "model/ActivityEntry.h"
 #include "model/AppSettings.h"
@@ -23,6 +25,10 @@
 #include <functional>
 #include <memory>
 
+class QNetworkAccessManager;
+class TMDBClient;
+class TransmissionClient;
+
 // The single engine object: owns the watchlist and every piece of persistent state, the
 // service clients and the timers. Views observe its published fields through the change
 // signals and call its operations; everything runs on the main thread.
@@ -39,7 +45,9 @@ public:
 
     // Runs the start-up sequence: loads the files, prepares the folders, repairs statuses
     // left over from a crash and arms the countdown. No check cycle runs here.
-    explicit WatchlistStore(StoreEnvironment environment, QObject* parent = nullptr);
+    // The shell owns the daemon supervisor and the notifier; both outlive the store.
+    WatchlistStore(StoreEnvironment environment, TransmissionEngine* engine, Notifier* notifier,
+                   QObject* parent = nullptr);
     ~WatchlistStore() override;
 
     // --- published state ---------------------------------------------------------------------
@@ -60,6 +68,9 @@ public:
     const QMap<QString, int>& autoSwitchCounts() const { return m_autoSwitchCounts; }
 
     const StoreEnvironment& environment() const { return m_env; }
+    TransmissionClient& transmission() { return *m_transmission; }
+    TMDBClient& tmdb() { return *m_tmdb; }
+    TransmissionEngine* engine() const { return m_engine; }
     Timestamp now() const { return m_env.clock->now(); }
 
     // --- lifecycle, timers, settings ---------------------------------------------------------
@@ -72,6 +83,10 @@ public:
     // A new check interval restarts the countdown.
     void updateSettings(const std::function<void(AppSettings&)>& change);
 
+    // Sends the seeding limit to the daemon, trying again 1.5 s apart while it does not answer
+    // (a daemon still starting). A change of the seeding settings calls it with 5 retries.
+    void applySeedRatio(int retries);
+
     // (Re)arms the one-second countdown from the check interval.
     void scheduleCountdown();
     // One second of the countdown; at zero it starts a check cycle.
@@ -80,6 +95,8 @@ public:
     void runCheck(bool manual);
 
     QUrl rootFolderURL() const;
+    // The library root the settings name, or the default when they name no local folder.
+    static QUrl libraryRoot(const AppSettings& settings, const QString& defaultRoot);
     QString rootFolderPath() const { return rootFolderURL().toLocalFile(); }
     void ensureLibraryFolders() const;
     QString effectiveTMDBKey() const;
@@ -113,6 +130,7 @@ private:
     void setSecondsUntilNextCheck(int seconds);
     QCoro::Task<> runCycleTask(bool manual);
     QCoro::Task<> checkCycle(bool manual);
+    QCoro::Task<> sendSeedRatio(double limit, bool enabled, int retries);
 
     StoreEnvironment m_env;
     StorageFiles m_files;
@@ -125,12 +143,17 @@ private:
     bool m_isChecking = false;
     int m_secondsUntilNextCheck = 0;
     QMap<QUuid, EpisodePick> m_pendingQualityPicks;
+    QNetworkAccessManager* m_network = nullptr; // the one HTTP client of the engine
+    TransmissionClient* m_transmission = nullptr;
+    TMDBClient* m_tmdb = nullptr;
     QTimer* m_countdownTimer = nullptr;
     QTimer* m_pollTimer = nullptr;
     QMap<QString, ActiveDownload> m_activeDownloads;
     QList<DownloadRecord> m_history;
     QList<CalEvent> m_calendarEvents;
     std::optional<Timestamp> m_lastCalendarRefresh;
+    QPointer<TransmissionEngine> m_engine;
+    Notifier* m_notifier = nullptr;
     QString m_workingFolderSizeLabel = QStringLiteral("Calculating…");
     QMap<QString, StallTracker> m_stallTrackers;
     QMap<QString, int> m_autoSwitchCounts;

@@ -1,4 +1,5 @@
 #include "EventLoop.h"
+#include "FakeHttpServer.h"
 #include "TestEnvironment.h"
 #include "model/RecordCodecs.h"
 #include "store/WatchlistStore.h"
@@ -14,7 +15,7 @@ namespace {
 class StoreLifecycle : public testing::Test {
 protected:
     std::unique_ptr<WatchlistStore> start() {
-        return std::make_unique<WatchlistStore>(m_env.environment());
+        return std::make_unique<WatchlistStore>(m_env.environment(), nullptr, nullptr);
     }
 
     template <typename T>
@@ -142,7 +143,7 @@ TEST_F(StoreLifecycle, AnUnwritableStorageFolderKeepsTheStoreWorkingInMemory) {
     StoreEnvironment env = m_env.environment();
     env.storageFolder = QDir(m_env.storageFolder()).filePath("blocker/Lumivane");
 
-    WatchlistStore store(env);
+    WatchlistStore store(env, nullptr, nullptr);
     store.logActivity("still here", ActivityEntry::Kind::check);
     store.updateSettings([](AppSettings& s) { s.theme = AppTheme::dark; });
 
@@ -378,3 +379,86 @@ INSTANTIATE_TEST_SUITE_P(
                     SortCase{"Theodosia", "The Wire", true}, // "The" only as a whole word
                     SortCase{"Season 2", "Season 10", true},
                     SortCase{"Season 10", "Season 2", false}, SortCase{"alf", "Barry", true}));
+
+// --- the daemon: library root and seeding limit ------------------------------------------------
+
+TEST_F(StoreLifecycle, ANewRootIsHandedToTheDaemonSupervisor) {
+    // A supervisor without an executable: it never starts a daemon, but keeps its folders.
+    TransmissionEngine engine(m_env.libraryRoot(), m_env.storageFolder(),
+                              m_env.environment().endpoints, m_env.environment().clock,
+                              {QString(), std::chrono::milliseconds(2000)});
+    WatchlistStore store(m_env.environment(), &engine, nullptr);
+    const QString newRoot = QDir(m_env.root()).filePath("media");
+
+    store.updateSettings([&](AppSettings& s) { s.rootFolder = QUrl::fromLocalFile(newRoot); });
+
+    EXPECT_EQ(engine.downloadDir(), newRoot);
+    EXPECT_EQ(engine.incompleteDir(), QDir(newRoot).filePath("Incomplete"));
+    EXPECT_TRUE(QDir(newRoot).exists("Incomplete"));
+    EXPECT_FALSE(engine.isRunning());
+}
+
+namespace {
+
+// The daemon's RPC as far as the seeding limit needs it: session-get fails `failures` times.
+class SeedingDaemon {
+public:
+    explicit SeedingDaemon(int failures)
+        : m_failures(failures) {
+        m_server.setHandler([this](const FakeHttpServer::Request& r) {
+            const auto body = Json::parse(r.body.toStdString());
+            if (body["method"] == "session-get" && m_failures-- > 0)
+                return FakeHttpServer::Response{500, "starting", "text/plain", {}, 0};
+            return FakeHttpServer::Response{
+                200, R"({"arguments":{},"result":"success"})", "application/json", {}, 0};
+        });
+    }
+    quint16 port() const { return m_server.port(); }
+    QList<Json> calls() const {
+        QList<Json> out;
+        for (const auto& r : m_server.requests())
+            out << Json::parse(r.body.toStdString());
+        return out;
+    }
+
+private:
+    FakeHttpServer m_server;
+    int m_failures;
+};
+
+} // namespace
+
+TEST_F(StoreLifecycle, TheSeedingLimitWaitsForTheDaemonThenSendsBothSettings) {
+    SeedingDaemon daemon(1);
+    StoreEnvironment env = m_env.environment();
+    env.endpoints.rpcPort = daemon.port();
+    WatchlistStore store(env, nullptr, nullptr);
+
+    // A change of the seeding settings sends them itself.
+    store.updateSettings([](AppSettings& s) {
+        s.seedRatioEnabled = true;
+        s.seedRatioLimit = 1.5;
+    });
+    ASSERT_TRUE(runEventLoopUntil([&] { return daemon.calls().size() == 4; }, 10000));
+    const QList<Json> calls = daemon.calls();
+    EXPECT_EQ(calls[0]["method"], "session-get");
+    EXPECT_EQ(calls[1]["method"], "session-get");
+    EXPECT_EQ(calls[2]["method"], "session-set");
+    EXPECT_EQ(calls[2]["arguments"]["seedRatioLimit"], 1.5);
+    EXPECT_EQ(calls[2]["arguments"]["seedRatioLimited"], true);
+    EXPECT_EQ(calls[3]["arguments"]["queue-stalled-enabled"], true);
+    EXPECT_EQ(calls[3]["arguments"]["queue-stalled-minutes"], 5);
+}
+
+TEST_F(StoreLifecycle, TheSeedingLimitGivesUpQuietlyWhenTheDaemonNeverAnswers) {
+    SeedingDaemon daemon(100);
+    StoreEnvironment env = m_env.environment();
+    env.endpoints.rpcPort = daemon.port();
+    WatchlistStore store(env, nullptr, nullptr);
+
+    store.applySeedRatio(1);
+    ASSERT_TRUE(runEventLoopUntil([&] { return daemon.calls().size() == 2; }, 10000));
+    runEventLoopUntil([] { return false; }, 2000); // long enough for a third try, if one came
+    EXPECT_EQ(daemon.calls().size(), 2);
+    EXPECT_TRUE(store.activity().isEmpty());
+}
