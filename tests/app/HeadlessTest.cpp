@@ -37,9 +37,11 @@ protected:
 TEST_P(Headless, StartsWithAnEmptyHomeAndStopsCleanlyOnASignal) {
     m_process.start(QStringLiteral(LUMIVANE_BINARY), {QStringLiteral("--headless")});
     ASSERT_TRUE(m_process.waitForStarted(10000));
-    ASSERT_TRUE(
-        runEventLoopUntil([&] { return QFileInfo::exists(dataFile("settings.json")); }, 10000));
-    EXPECT_TRUE(QFileInfo(QDir(m_home.path()).filePath("Downloads/Lumivane/Series")).isDir());
+    const QString series = QDir(m_home.path()).filePath("Downloads/Lumivane/Series");
+    // The library folders come right after the settings at start-up.
+    ASSERT_TRUE(runEventLoopUntil(
+        [&] { return QFileInfo::exists(dataFile("settings.json")) && QFileInfo(series).isDir(); },
+        10000));
 
     ::kill(static_cast<pid_t>(m_process.processId()), GetParam());
     ASSERT_TRUE(m_process.waitForFinished(10000));
