@@ -65,6 +65,57 @@ std::optional<EpisodeCode> acceptedEpisode(const Show& show, const RawHit& hit) 
     return episodeCode(hit.title);
 }
 
+qsizetype digitRun(QStringView t, qsizetype from) {
+    qsizetype end = from;
+    while (end < t.size() && t[end].isDigit())
+        ++end;
+    return end - from;
+}
+
+// Where compactEpisode first matches in a compact title, by hand: it runs on every hit. The
+// pattern decides for text with surrogates (one UTF-16 unit is then not one code point).
+std::optional<qsizetype> compactEpisodeAt(const QString& t) {
+    if (std::any_of(t.begin(), t.end(), [](QChar c) { return c.isSurrogate(); })) {
+        const auto m = FeedChecker::compactEpisode().match(t);
+        return m.hasMatch() ? std::optional<qsizetype>(m.capturedStart(0)) : std::nullopt;
+    }
+    const qsizetype n = t.size();
+    auto twoDigitsIn = [&t](qsizetype at, std::u16string_view firsts, std::u16string_view seconds) {
+        return firsts.find(t[at].unicode()) != std::u16string_view::npos &&
+               seconds.find(t[at + 1].unicode()) != std::u16string_view::npos;
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        // s\d{1,2}e\d{1,2}
+        if (t[i] == u's') {
+            const qsizetype season = digitRun(t, i + 1);
+            const qsizetype e = i + 1 + season;
+            if (season >= 1 && season <= 2 && e + 1 < n && t[e] == u'e' && t[e + 1].isDigit())
+                return i;
+        }
+        if (!t[i].isDigit() || (i > 0 && t[i - 1].isDigit()))
+            continue;
+        // (?<!\d)\d{1,2}x\d{1,2}(?!\d)
+        const qsizetype first = digitRun(t, i);
+        const qsizetype x = i + first;
+        if (first <= 2 && x < n && t[x] == u'x') {
+            const qsizetype second = digitRun(t, x + 1);
+            if (second >= 1 && second <= 2)
+                return i;
+        }
+        // (?<!\d)(?:19|20)\d{2}(?:0[1-9]|1[0-2])(?:0[1-9]|[12]\d|3[01])(?!\d)
+        if (i + 8 <= n &&
+            ((t[i] == u'1' && t[i + 1] == u'9') || (t[i] == u'2' && t[i + 1] == u'0')) &&
+            t[i + 2].isDigit() && t[i + 3].isDigit() &&
+            (twoDigitsIn(i + 4, u"0", u"123456789") || twoDigitsIn(i + 4, u"1", u"012")) &&
+            (twoDigitsIn(i + 6, u"0", u"123456789") ||
+             (((t[i + 6] == u'1' || t[i + 6] == u'2') && t[i + 7].isDigit())) ||
+             twoDigitsIn(i + 6, u"3", u"01")) &&
+            (i + 8 == n || !t[i + 8].isDigit()))
+            return i;
+    }
+    return std::nullopt;
+}
+
 bool before(const FeedChecker::Bucket* a, const FeedChecker::Bucket* b) {
     return std::pair(a->s, a->e) < std::pair(b->s, b->e);
 }
@@ -304,8 +355,8 @@ bool FeedChecker::acceptsEpisodeTitle(const QString& title, const QString& name)
     const qsizetype at = t.indexOf(n);
     if (at < 0 || at > 20)
         return false;
-    const auto m = compactEpisode().match(t);
-    return m.hasMatch() && m.capturedStart(0) >= at + n.size();
+    const auto episodeAt = compactEpisodeAt(t);
+    return episodeAt && *episodeAt >= at + n.size();
 }
 
 bool FeedChecker::acceptsMovieTitle(const QString& title, const QString& name,
@@ -319,7 +370,7 @@ bool FeedChecker::acceptsMovieTitle(const QString& title, const QString& name,
     const qsizetype at = t.indexOf(n);
     if (at < 0 || at > 20)
         return false;
-    if (compactEpisode().match(t).hasMatch())
+    if (compactEpisodeAt(t))
         return false; // an episode code: not a movie
 
     if (!year || year->size() != 4 || !std::all_of(year->begin(), year->end(), [](QChar c) {

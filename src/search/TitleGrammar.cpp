@@ -194,54 +194,194 @@ void makeValidUtf16(QString& text) {
     }
 }
 
-// The last two texts prepared one way, so the several questions asked about one title
-// lower-case it once.
-class TextMemo {
+// A title as the patterns see it (capped, valid UTF-16, lower-cased or not), with the facts
+// that decide cheaply whether a pattern can match at all, gathered in one pass. A surrogate
+// counts as a possible digit or space: the patterns see whole code points.
+struct Prepared {
+    QString text;
+    bool surrogates = false;
+    bool dash = false;         // "-"
+    bool bracket = false;      // "(" or "["
+    bool century = false;      // "19" or "20"
+    bool sDigit = false;       // "s" or "S" before a digit
+    bool longSDigit = false;   // U+017F (matches "s" without case) before a digit
+    bool bareS = false;        // an s-like letter after a non-word character, before a digit
+    bool digitX = false;       // a digit before "x"
+    bool seasonWord = false;   // "series"/"season" (their tails, "s" in any case)
+    bool seasonNumber = false; // one of them followed by white space and a digit
+    bool multiSeason = false;  // "complete series" or "complete collection"
+    // resolution markers
+    bool has2160p = false, has4k = false, hasUhd = false, has1080p = false, has1080i = false,
+         has720p = false, has480p = false;
+};
+
+std::u16string_view u16(QStringView text) {
+    return std::u16string_view(text.utf16(), static_cast<size_t>(text.size()));
+}
+
+bool contains(QStringView text, std::u16string_view needle) {
+    return u16(text).find(needle) != std::u16string_view::npos;
+}
+
+bool isSLike(char16_t c) {
+    return c == u's' || c == u'S' || c == 0x017F;
+}
+
+// Could be a digit to a Unicode-aware pattern.
+bool maybeDigit(QChar c) {
+    return c.isDigit() || c.isSurrogate();
+}
+
+Prepared prepare(QString text) {
+    Prepared p;
+    const std::u16string_view t = u16(text);
+    const std::size_t n = t.size();
+    auto at = [&t, n](std::size_t i, std::u16string_view word) {
+        return i + word.size() <= n && t.compare(i, word.size(), word) == 0;
+    };
+    // Whether "series"/"season" ending before `i` is followed by white space and a digit.
+    auto numberFollows = [&text, n](std::size_t i) {
+        while (i < n && (text[i].isSpace() || text[i].unicode() >= 0x80) && !maybeDigit(text[i]))
+            ++i;
+        return i < n && maybeDigit(text[i]);
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t c = t[i];
+        if (c >= 0x80) {
+            if (QChar::isSurrogate(c))
+                p.surrogates = true;
+            else if (text[i].isDigit() && i + 1 < n && t[i + 1] == u'x')
+                p.digitX = true;
+            if (c == 0x017F && i + 1 < n && maybeDigit(text[i + 1])) {
+                p.longSDigit = true;
+                p.bareS = true;
+            }
+            continue;
+        }
+        const bool nextDigit = i + 1 < n && maybeDigit(text[i + 1]);
+        switch (c) {
+        case u'-':
+            p.dash = true;
+            break;
+        case u'(':
+        case u'[':
+            p.bracket = true;
+            break;
+        case u's':
+        case u'S':
+            if (nextDigit) {
+                p.sDigit = true;
+                p.bareS = p.bareS || i == 0 || !text[i - 1].isLetterOrNumber() || t[i - 1] >= 0x80;
+            }
+            break;
+        case u'e':
+            if (at(i, u"erie") && i + 4 < n && isSLike(t[i + 4])) {
+                p.seasonWord = true;
+                p.seasonNumber = p.seasonNumber || numberFollows(i + 5);
+            } else if (at(i, u"ea") && i + 4 < n && isSLike(t[i + 2]) && t[i + 3] == u'o' &&
+                       (t[i + 4] == u'n' || t[i + 4] == u'N')) {
+                p.seasonWord = true;
+                p.seasonNumber = p.seasonNumber || numberFollows(i + 5) ||
+                                 (i + 5 < n && isSLike(t[i + 5]) && numberFollows(i + 6));
+            }
+            break;
+        case u'c':
+            p.multiSeason =
+                p.multiSeason || at(i, u"complete series") || at(i, u"complete collection");
+            break;
+        case u'u':
+            p.hasUhd = p.hasUhd || at(i, u"uhd");
+            break;
+        case u'1':
+            p.century = p.century || (i + 1 < n && t[i + 1] == u'9');
+            p.has1080p = p.has1080p || at(i, u"1080p");
+            p.has1080i = p.has1080i || at(i, u"1080i");
+            break;
+        case u'2':
+            p.century = p.century || (i + 1 < n && t[i + 1] == u'0');
+            p.has2160p = p.has2160p || at(i, u"2160p");
+            break;
+        case u'4':
+            p.has4k = p.has4k || at(i, u"4k");
+            p.has480p = p.has480p || at(i, u"480p");
+            break;
+        case u'7':
+            p.has720p = p.has720p || at(i, u"720p");
+            break;
+        default:
+            break;
+        }
+        if (i + 1 < n && t[i + 1] == u'x' && c >= u'0' && c <= u'9')
+            p.digitX = true;
+    }
+    if (p.surrogates) {
+        makeValidUtf16(text);
+        // Anything could hide behind a code point outside the BMP: let the patterns decide.
+        p.sDigit = p.longSDigit = p.bareS = p.digitX = true;
+    }
+    p.text = std::move(text);
+    return p;
+}
+
+QString lowerCased(const QString& text) {
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!ascii)
+        return text.toLower();
+    QString out = text;
+    for (QChar& c : out) {
+        if (c.unicode() >= u'A' && c.unicode() <= u'Z')
+            c = QChar(c.unicode() + 32);
+    }
+    return out;
+}
+
+// The last two texts prepared one way, so the several questions asked about one title (and
+// the series name asked alongside) prepare each once. Least recently used goes first.
+template <typename Value>
+class Memo {
 public:
     template <typename Make>
-    QString get(const QString& source, Make make) {
-        for (const Entry& e : m_entries) {
-            if (e.filled && e.source == source)
+    const Value& get(const QString& source, Make make) {
+        ++m_clock;
+        for (Entry& e : m_entries) {
+            if (e.used && e.source == source) {
+                e.used = m_clock;
                 return e.value;
+            }
         }
-        Entry& slot = m_entries[m_next];
-        m_next = (m_next + 1) % m_entries.size();
+        Entry& slot = m_entries[0].used <= m_entries[1].used ? m_entries[0] : m_entries[1];
         slot.source = source;
         slot.value = make(source);
-        slot.filled = true;
+        slot.used = m_clock;
         return slot.value;
     }
 
 private:
     struct Entry {
         QString source;
-        QString value;
-        bool filled = false;
+        Value value{};
+        quint64 used = 0; // 0: empty
     };
     std::array<Entry, 2> m_entries;
-    std::size_t m_next = 0;
+    quint64 m_clock = 0;
 };
 
-QString capped(const QString& text, qsizetype limit) {
-    QString out = text.size() > limit ? text.left(limit) : text;
-    makeValidUtf16(out);
-    return out;
+QString capped(const QString& text) {
+    return text.size() > kMaxTitleLength ? text.left(kMaxTitleLength) : text;
 }
 
-// The title as matched: at most kMaxTitleLength characters, valid UTF-16.
-QString original(const QString& title) {
-    thread_local TextMemo memo;
-    return memo.get(title, [](const QString& t) { return capped(t, kMaxTitleLength); });
+// The title as matched: at most kMaxTitleLength characters, valid UTF-16. The reference is
+// good until the next call.
+const Prepared& original(const QString& title) {
+    thread_local Memo<Prepared> memo;
+    return memo.get(title, [](const QString& t) { return prepare(capped(t)); });
 }
 
 // The same, fully lower-cased.
-QString lowered(const QString& text) {
-    thread_local TextMemo memo;
-    return memo.get(text, [](const QString& t) {
-        QString out = (t.size() > kMaxTitleLength ? t.left(kMaxTitleLength) : t).toLower();
-        makeValidUtf16(out);
-        return out;
-    });
+const Prepared& lowered(const QString& text) {
+    thread_local Memo<Prepared> memo;
+    return memo.get(text, [](const QString& t) { return prepare(lowerCased(capped(t))); });
 }
 
 QString compactOf(QStringView text) {
@@ -275,28 +415,8 @@ QString formatDateCode(int year, int month, int day) {
         .arg(day, 2, 10, QLatin1Char('0'));
 }
 
-// Necessary conditions checked before the patterns run: most titles fail them cheaply. A
-// surrogate counts as a possible match (the patterns see whole code points).
-bool hasLetterBeforeDigit(QStringView text, std::u16string_view letters) {
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (letters.find(text[i].unicode()) == std::u16string_view::npos)
-            continue;
-        if (text[i + 1].isDigit() || text[i + 1].isSurrogate())
-            return true;
-    }
-    return false;
-}
-
-bool hasDigitBefore(QStringView text, char16_t letter) {
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i + 1].unicode() == letter && (text[i].isDigit() || text[i].isSurrogate()))
-            return true;
-    }
-    return false;
-}
-
 bool hasCenturyDigits(QStringView text) {
-    return text.contains(u"19") || text.contains(u"20");
+    return contains(text, u"19") || contains(text, u"20");
 }
 
 // ---- name patterns -------------------------------------------------------------------------
@@ -358,7 +478,7 @@ struct Span {
 };
 
 std::optional<Span> findName(QStringView lower, const NamePattern& name) {
-    if (!name.valid || !lower.contains(name.firstWord))
+    if (!name.valid || !contains(lower, u16(name.firstWord)))
         return std::nullopt;
     const auto m = find(name.pattern, lower);
     if (!m.hasMatch())
@@ -366,16 +486,67 @@ std::optional<Span> findName(QStringView lower, const NamePattern& name) {
     return Span{m.capturedStart(0), m.capturedEnd(0)};
 }
 
-// The text between the name and the episode token after it; none when either is missing.
-std::optional<QStringView> betweenNameAndEpisode(QStringView lower, const NamePattern& name) {
-    const auto span = findName(lower, name);
-    if (!span)
-        return std::nullopt;
-    const QStringView rest = lower.sliced(span->end);
-    const auto token = find(episodeTokenPattern(), rest);
-    if (!token.hasMatch())
-        return std::nullopt;
-    return rest.first(token.capturedStart(0));
+// Where the name and the episode part after it lie in one lower-cased title. Several
+// questions about one title and one name in a row share it.
+struct NameMatch {
+    QString text; // held, so its buffer cannot be reused while the entry lives
+    NamePatternPtr pattern;
+    std::optional<Span> name;
+    bool betweenKnown = false;
+    std::optional<QStringView> between;
+};
+
+const NameMatch& nameMatch(const QString& lower, const NamePatternPtr& pattern, bool withBetween) {
+    thread_local NameMatch memo;
+    if (memo.pattern != pattern || memo.text.constData() != lower.constData() ||
+        memo.text.size() != lower.size()) {
+        memo = NameMatch{lower, pattern, findName(lower, *pattern), false, std::nullopt};
+    }
+    if (withBetween && !memo.betweenKnown) {
+        memo.betweenKnown = true;
+        if (memo.name) {
+            const QStringView rest = QStringView(memo.text).sliced(memo.name->end);
+            if (const auto token = find(episodeTokenPattern(), rest); token.hasMatch())
+                memo.between = rest.first(token.capturedStart(0));
+        }
+    }
+    return memo;
+}
+
+// A necessary condition of the junk-prefix pattern: after leading space, a bracket, or a run
+// of [a-z0-9-] and a dot followed by one of its site endings (possibly after "www.").
+bool mayHaveJunkPrefix(QStringView t) {
+    qsizetype i = 0;
+    while (i < t.size() && (t[i].isSpace() || t[i].unicode() >= 0x80))
+        ++i;
+    if (i == t.size())
+        return false;
+    if (t[i] == u'[' || t[i] == u'{' || t[i] == u'(')
+        return true;
+    auto siteChar = [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-';
+    };
+    auto endingAt = [&t](qsizetype at) {
+        for (const std::u16string_view ending :
+             {u"com", u"net", u"org", u"to", u"me", u"se", u"info", u"cc", u"is", u"tv"}) {
+            if (u16(t).substr(static_cast<size_t>(at)).starts_with(ending))
+                return true;
+        }
+        return false;
+    };
+    for (int part = 0; part < 2; ++part) {
+        const qsizetype start = i;
+        while (i < t.size() && siteChar(t[i]))
+            ++i;
+        if (i == start || i == t.size() || t[i] != u'.')
+            return false;
+        if (endingAt(i + 1))
+            return true;
+        if (t.sliced(start, i - start) != u"www")
+            return false;
+        ++i;
+    }
+    return false;
 }
 
 QList<int> yearsInView(QStringView text) {
@@ -392,6 +563,131 @@ QList<int> yearsInView(QStringView text) {
         offset = m.capturedEnd(0);
     }
     return years;
+}
+
+// A hand scan for "s\d{1,2}e\d{1,2}" (without case, so also "S" and U+017F) in text free of
+// surrogates: `single` when it occurs, `rangeLike` when one occurrence's digits are followed by
+// white space and a dash, as an episode range needs. Exact for `single`, generous for
+// `rangeLike` (the range pattern decides).
+struct EpisodeShape {
+    bool single = false;
+    bool rangeLike = false;
+};
+
+EpisodeShape episodeShape(QStringView t) {
+    auto isS = [](QChar c) { return c == u's' || c == u'S' || c.unicode() == 0x017F; };
+    auto isE = [](QChar c) { return c == u'e' || c == u'E'; };
+    const qsizetype n = t.size();
+    EpisodeShape shape;
+    for (qsizetype i = 0; i + 3 < n; ++i) {
+        if (!isS(t[i]) || !t[i + 1].isDigit())
+            continue;
+        qsizetype e = i + 2;
+        if (!isE(t[e]) && t[e].isDigit())
+            ++e;
+        if (e + 1 >= n || !isE(t[e]) || !t[e + 1].isDigit())
+            continue;
+        shape.single = true;
+        qsizetype k = e + 1;
+        while (k < n && t[k].isDigit())
+            ++k;
+        while (k < n && (t[k].isSpace() || t[k].unicode() >= 0x80))
+            ++k;
+        if (k < n && t[k] == u'-') {
+            shape.rangeLike = true;
+            break;
+        }
+    }
+    return shape;
+}
+
+// ---- hand scans of the episode patterns -------------------------------------------------------
+// The three episode-code patterns run on nearly every title, so they are also written out by
+// hand. Each returns exactly the leftmost match of its pattern (groups as views) on text without
+// surrogates, where one UTF-16 unit is one code point; \d is any decimal digit, as in the
+// pattern. The patterns stay the reference: text with surrogates goes to them.
+
+using Groups = std::pair<QStringView, QStringView>;
+
+std::optional<Groups> patternGroups(const QRegularExpression& re, QStringView text) {
+    const auto m = find(re, text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return Groups{m.capturedView(1), m.capturedView(2)};
+}
+
+qsizetype digitRun(QStringView t, qsizetype from) {
+    qsizetype end = from;
+    while (end < t.size() && t[end].isDigit())
+        ++end;
+    return end - from;
+}
+
+bool isWordCharacter(QChar c) {
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// [Ss](\d{1,2})[Ee](\d{1,3})(?!\d)
+std::optional<Groups> scanSeasonEpisode(QStringView t) {
+    const qsizetype n = t.size();
+    for (qsizetype i = 0; i + 3 < n; ++i) {
+        if (t[i] != u'S' && t[i] != u's')
+            continue;
+        // A run of three or more digits leaves a digit where the E must be.
+        const qsizetype seasonLength = digitRun(t, i + 1);
+        if (seasonLength < 1 || seasonLength > 2)
+            continue;
+        const qsizetype e = i + 1 + seasonLength;
+        if (e >= n || (t[e] != u'E' && t[e] != u'e'))
+            continue;
+        // Four or more digits leave a digit after any shorter group.
+        const qsizetype episodeLength = digitRun(t, e + 1);
+        if (episodeLength < 1 || episodeLength > 3)
+            continue;
+        return Groups{t.sliced(i + 1, seasonLength), t.sliced(e + 1, episodeLength)};
+    }
+    return std::nullopt;
+}
+
+// \b(\d{1,2})x(\d{1,2})\b
+std::optional<Groups> scanCross(QStringView t) {
+    const qsizetype n = t.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (!t[i].isDigit() || (i > 0 && isWordCharacter(t[i - 1])))
+            continue;
+        const qsizetype first = digitRun(t, i);
+        const qsizetype x = i + first;
+        if (first <= 2 && x < n && t[x] == u'x') {
+            const qsizetype second = digitRun(t, x + 1);
+            const qsizetype end = x + 1 + second;
+            if (second >= 1 && second <= 2 && (end == n || !isWordCharacter(t[end])))
+                return Groups{t.sliced(i, first), t.sliced(x + 1, second)};
+        }
+        i = x; // no match can start inside this run of digits
+    }
+    return std::nullopt;
+}
+
+// (?<!\d)(?:19|20)\d{2}[ ._-]\d{1,2}[ ._-]\d{1,2}(?!\d)
+std::optional<QStringView> scanAirDate(QStringView t) {
+    auto separator = [](QChar c) { return c == u' ' || c == u'.' || c == u'_' || c == u'-'; };
+    const qsizetype n = t.size();
+    for (qsizetype i = 0; i + 8 <= n; ++i) {
+        if (!((t[i] == u'1' && t[i + 1] == u'9') || (t[i] == u'2' && t[i + 1] == u'0')))
+            continue;
+        if ((i > 0 && t[i - 1].isDigit()) || !t[i + 2].isDigit() || !t[i + 3].isDigit() ||
+            !separator(t[i + 4]))
+            continue;
+        const qsizetype month = digitRun(t, i + 5);
+        const qsizetype second = i + 5 + month;
+        if (month < 1 || month > 2 || second >= n || !separator(t[second]))
+            continue;
+        const qsizetype day = digitRun(t, second + 1);
+        if (day < 1 || day > 2)
+            continue;
+        return t.sliced(i, second + 1 + day - i);
+    }
+    return std::nullopt;
 }
 
 int ladderIndex(Show::Quality quality) {
@@ -413,29 +709,29 @@ int ladderIndex(Show::Quality quality) {
 // ---- resolution ------------------------------------------------------------------------------
 
 QString qualityLabel(const QString& title) {
-    const QString lower = lowered(title);
-    if (lower.contains(u"2160p") || lower.contains(u"4k") || lower.contains(u"uhd"))
+    const Prepared& lower = lowered(title);
+    if (lower.has2160p || lower.has4k || lower.hasUhd)
         return QStringLiteral("4K");
-    if (lower.contains(u"1080p") || lower.contains(u"1080i"))
+    if (lower.has1080p || lower.has1080i)
         return QStringLiteral("1080p");
-    if (lower.contains(u"720p"))
+    if (lower.has720p)
         return QStringLiteral("720p");
-    if (lower.contains(u"480p"))
+    if (lower.has480p)
         return QStringLiteral("480p");
     return QStringLiteral("\u2014");
 }
 
 bool titleMatchesQuality(const QString& title, Show::Quality quality) {
-    const QString lower = lowered(title);
+    const Prepared& lower = lowered(title);
     switch (quality) {
     case Show::Quality::p480:
-        return lower.contains(u"480p");
+        return lower.has480p;
     case Show::Quality::p720:
-        return lower.contains(u"720p");
+        return lower.has720p;
     case Show::Quality::p1080:
-        return lower.contains(u"1080p") || lower.contains(u"1080i");
+        return lower.has1080p || lower.has1080i;
     case Show::Quality::k4:
-        return lower.contains(u"2160p") || lower.contains(u"4k");
+        return lower.has2160p || lower.has4k;
     }
     return false;
 }
@@ -456,8 +752,9 @@ int qualityDistance(const QString& title, Show::Quality wanted) {
 }
 
 QSet<QString> titleWords(const QString& title) {
+    const Prepared lower = lowered(title);
     QSet<QString> words;
-    forEachWord(lowered(title), [&words](QStringView word) {
+    forEachWord(lower.text, [&words](QStringView word) {
         words.insert(word.toString());
         return true;
     });
@@ -467,35 +764,46 @@ QSet<QString> titleWords(const QString& title) {
 // ---- episode codes and packs -----------------------------------------------------------------
 
 std::optional<EpisodeCode> episodeCode(const QString& title) {
-    const QString text = original(title);
+    const Prepared prepared = original(title);
+    const QStringView text = prepared.text;
+    // Outside the BMP the hand scans would miscount code points: the patterns decide there.
+    const bool scan = !prepared.surrogates;
 
-    if (hasLetterBeforeDigit(text, u"Ss")) {
-        if (const auto m = find(seasonEpisodePattern(), text); m.hasMatch()) {
-            const auto season = toInt(m.capturedView(1));
-            const auto episode = toInt(m.capturedView(2));
+    if (prepared.sDigit) {
+        const auto groups =
+            scan ? scanSeasonEpisode(text) : patternGroups(seasonEpisodePattern(), text);
+        if (groups) {
+            const auto season = toInt(groups->first);
+            const auto episode = toInt(groups->second);
             if (season && episode)
                 return EpisodeCode{formatCode(*season, *episode), *season, *episode};
         }
     }
-    if (hasDigitBefore(text, u'x')) {
-        if (const auto m = find(crossPattern(), text); m.hasMatch()) {
-            const auto season = toInt(m.capturedView(1));
-            const auto episode = toInt(m.capturedView(2));
+    if (prepared.digitX) {
+        const auto groups = scan ? scanCross(text) : patternGroups(crossPattern(), text);
+        if (groups) {
+            const auto season = toInt(groups->first);
+            const auto episode = toInt(groups->second);
             if (season && episode)
                 return EpisodeCode{formatCode(*season, *episode), *season, *episode};
         }
     }
-    if (hasCenturyDigits(text)) {
-        if (const auto m = find(airDatePattern(), text); m.hasMatch()) {
+    if (prepared.century) {
+        std::optional<QStringView> date;
+        if (scan) {
+            date = scanAirDate(text);
+        } else if (const auto m = find(airDatePattern(), text); m.hasMatch()) {
+            date = m.capturedView(0);
+        }
+        if (date) {
             // The match is digits and exactly two separators.
             QList<int> numbers;
             bool ok = true;
-            const QStringView matched = m.capturedView(0);
             qsizetype start = 0;
-            for (qsizetype i = 0; i <= matched.size(); ++i) {
-                if (i < matched.size() && !QStringView(u" ._-").contains(matched[i]))
+            for (qsizetype i = 0; i <= date->size(); ++i) {
+                if (i < date->size() && !QStringView(u" ._-").contains((*date)[i]))
                     continue;
-                const auto n = toInt(matched.sliced(start, i - start));
+                const auto n = toInt(date->sliced(start, i - start));
                 ok = ok && n.has_value();
                 numbers.append(n.value_or(0));
                 start = i + 1;
@@ -510,36 +818,34 @@ std::optional<EpisodeCode> episodeCode(const QString& title) {
 }
 
 std::optional<int> packSeason(const QString& title) {
-    const QString lower = lowered(title);
-    const bool seasonWord = lower.contains(u"erie") || lower.contains(u"easo");
-    const bool dash = lower.contains(u'-');
+    const Prepared lower = lowered(title);
+    const QStringView t = lower.text;
 
     // Several seasons: not a pack of one.
-    if (seasonWord && find(multiSeasonPattern(), lower).hasMatch())
+    if (lower.seasonNumber && find(multiSeasonPattern(), t).hasMatch())
         return std::nullopt;
-    if (dash && find(seasonSpanPattern(), lower).hasMatch())
+    if (lower.dash && lower.bareS && find(seasonSpanPattern(), t).hasMatch())
         return std::nullopt;
-    if (lower.contains(u"complete series") || lower.contains(u"complete collection"))
+    if (lower.multiSeason)
         return std::nullopt;
 
-    const bool digitThenE = hasDigitBefore(lower, u'e') || hasDigitBefore(lower, u'E');
-    if (dash && digitThenE) {
-        if (const auto m = find(episodeRangePattern(), lower); m.hasMatch()) {
+    const EpisodeShape shape = lower.surrogates ? EpisodeShape{true, true} : episodeShape(t);
+    if (lower.dash && shape.rangeLike) {
+        if (const auto m = find(episodeRangePattern(), t); m.hasMatch()) {
             if (const auto season = toInt(m.capturedView(1)))
                 return season;
         }
     }
-    if (digitThenE && find(singleEpisodePattern(), lower).hasMatch())
+    if (shape.single && (!lower.surrogates || find(singleEpisodePattern(), t).hasMatch()))
         return std::nullopt;
-    if (seasonWord) {
-        if (const auto m = find(seasonWordPattern(), lower); m.hasMatch()) {
+    if (lower.seasonNumber) {
+        if (const auto m = find(seasonWordPattern(), t); m.hasMatch()) {
             if (const auto season = toInt(m.capturedView(1)))
                 return season;
         }
     }
-    // U+017F (long s) matches "s" without regard to case.
-    if (hasLetterBeforeDigit(lower, u"sS\u017F")) {
-        if (const auto m = find(bareSeasonPattern(), lower); m.hasMatch()) {
+    if (lower.bareS) {
+        if (const auto m = find(bareSeasonPattern(), t); m.hasMatch()) {
             if (const auto season = toInt(m.capturedView(1)))
                 return season;
         }
@@ -548,18 +854,20 @@ std::optional<int> packSeason(const QString& title) {
 }
 
 QList<int> yearsIn(const QString& text) {
-    return yearsInView(original(text));
+    const Prepared prepared = original(text);
+    return yearsInView(prepared.text);
 }
 
 // ---- names -----------------------------------------------------------------------------------
 
 bool titleContainsName(const QString& title, const QString& name) {
-    return findName(lowered(title), *namePattern(name)).has_value();
+    const Prepared lower = lowered(title);
+    return nameMatch(lower.text, namePattern(name), false).name.has_value();
 }
 
 bool hasExtraWordsAfterName(const QString& title, const QString& name) {
-    const QString lower = lowered(title);
-    const auto between = betweenNameAndEpisode(lower, *namePattern(name));
+    const Prepared lower = lowered(title); // keeps the text the view below points into
+    const auto between = nameMatch(lower.text, namePattern(name), true).between;
     if (!between)
         return false;
     bool extra = false;
@@ -576,11 +884,20 @@ bool hasExtraWordsAfterName(const QString& title, const QString& name) {
 }
 
 bool hasExtraWordsBeforeName(const QString& title, const QString& name) {
-    const QString lower = lowered(title);
-    QStringView rest = lower;
-    if (const auto junk = find(junkPrefixPattern(), rest); junk.hasMatch())
+    const Prepared lower = lowered(title);
+    const NamePatternPtr pattern = namePattern(name);
+    QStringView rest = lower.text;
+    if (!pattern->valid || !contains(rest, u16(pattern->firstWord)))
+        return false; // the name cannot occur after the prefix either
+    std::optional<Span> span;
+    const auto junk =
+        mayHaveJunkPrefix(rest) ? find(junkPrefixPattern(), rest) : QRegularExpressionMatch();
+    if (junk.hasMatch()) {
         rest = rest.sliced(junk.capturedEnd(0));
-    const auto span = findName(rest, *namePattern(name));
+        span = findName(rest, *pattern);
+    } else {
+        span = nameMatch(lower.text, pattern, false).name;
+    }
     if (!span)
         return false;
     bool extra = false;
@@ -596,8 +913,8 @@ bool hasExtraWordsBeforeName(const QString& title, const QString& name) {
 }
 
 bool isOtherRegion(const QString& title, const QString& name, const QStringList& originCountries) {
-    const QString lower = lowered(title);
-    const auto between = betweenNameAndEpisode(lower, *namePattern(name));
+    const Prepared lower = lowered(title); // keeps the text the view below points into
+    const auto between = nameMatch(lower.text, namePattern(name), true).between;
     if (!between)
         return false;
     bool mapped = false;
@@ -618,17 +935,20 @@ bool conflictsWithFirstAirYear(const QString& title, const Show& show) {
     const auto firstAir = toInt(*show.firstAirYear);
     if (!firstAir)
         return false;
-    const QString lower = lowered(title);
-    const auto token = find(episodeTokenPattern(), lower);
+    const Prepared lower = lowered(title);
+    if (!lower.century)
+        return false; // no year anywhere
+    const auto token = find(episodeTokenPattern(), lower.text);
     if (!token.hasMatch())
         return false;
-    QList<int> years = yearsInView(QStringView(lower).first(token.capturedStart(0)));
+    QList<int> years = yearsInView(QStringView(lower.text).first(token.capturedStart(0)));
     // A year that is part of the series' own name ("1923") says nothing about the series.
     for (const auto& name : {std::optional<QString>(show.name), show.searchAlias}) {
-        if (!name)
+        if (!name || years.isEmpty())
             continue;
-        for (const int own : yearsInView(lowered(*name)))
-            years.removeAll(own);
+        const Prepared own = lowered(*name);
+        for (const int year : yearsInView(own.text))
+            years.removeAll(year);
     }
     if (years.isEmpty())
         return false;
@@ -642,12 +962,19 @@ bool isIncompleteOrDated(const QString& title) {
         if (title.endsWith(QStringView(suffix), Qt::CaseInsensitive))
             return true;
     }
-    const QString lower = lowered(title);
-    if ((lower.contains(u'(') || lower.contains(u'[')) &&
-        find(datedInBracketsPattern(), lower).hasMatch())
+    // Both date patterns are digits, brackets and separators, which lower-casing leaves alone:
+    // a look at the title as given tells whether either can match before it is prepared.
+    const QStringView head = QStringView(title).first(std::min(title.size(), kMaxTitleLength));
+    const bool leadingDigit = !head.isEmpty() && (head[0].isDigit() || head[0].isSurrogate());
+    const bool bracketed = (head.contains(u'(') || head.contains(u'[')) && hasCenturyDigits(head);
+    if (!leadingDigit && !bracketed)
+        return false;
+    const Prepared lower = lowered(title);
+    const QStringView t = lower.text;
+    if (bracketed && find(datedInBracketsPattern(), t).hasMatch())
         return true;
-    return !lower.isEmpty() && (lower[0].isDigit() || lower[0].isSurrogate()) &&
-           find(leadingShortDatePattern(), lower).hasMatch();
+    return leadingDigit && !t.isEmpty() && (t[0].isDigit() || t[0].isSurrogate()) &&
+           find(leadingShortDatePattern(), t).hasMatch();
 }
 
 // ---- compact text ----------------------------------------------------------------------------
@@ -657,6 +984,9 @@ QString compact(const QString& text) {
 }
 
 QString lowerCompact(const QString& text) {
-    thread_local TextMemo memo;
-    return memo.get(text, [](const QString& t) { return compactOf(lowered(t)); });
+    thread_local Memo<QString> memo;
+    return memo.get(text, [](const QString& t) {
+        const Prepared lower = lowered(t);
+        return compactOf(lower.text);
+    });
 }
