@@ -20,13 +20,14 @@
 // Runs a task to completion on the event loop (with a watchdog) and returns its value.
 template <typename T>
 T awaitTask(QCoro::Task<T> task, int timeoutMs = 10000) {
-    std::optional<T> result;
-    auto runner = [](QCoro::Task<T> t, std::optional<T>& out) -> QCoro::Task<> {
-        out = co_await t;
+    // Shared, so a task that outlives a failed wait still has somewhere to write.
+    auto result = std::make_shared<std::optional<T>>();
+    auto runner = [](QCoro::Task<T> t, std::shared_ptr<std::optional<T>> out) -> QCoro::Task<> {
+        *out = co_await t;
     };
     runner(std::move(task), result);
-    EXPECT_TRUE(runEventLoopUntil([&] { return result.has_value(); }, timeoutMs));
-    return result.value_or(T{});
+    EXPECT_TRUE(runEventLoopUntil([&] { return result->has_value(); }, timeoutMs));
+    return result->value_or(T{});
 }
 
 inline QByteArray fixture(const QString& name) {
