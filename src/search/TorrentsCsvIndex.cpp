@@ -1,0 +1,53 @@
+#include "TorrentsCsvIndex.h"
+
+#include "IndexAnswer.h"
+#include "Magnet.h"
+
+#include <algorithm>
+
+TorrentsCsvIndex::TorrentsCsvIndex(QNetworkAccessManager& network, QUrl base)
+    : m_network(network)
+    , m_base(std::move(base)) {}
+
+QCoro::Task<QList<RawHit>> TorrentsCsvIndex::search(TorrentQuery query) const {
+    const QUrl url = IndexAnswer::withQuery(
+        m_base, {{QStringLiteral("q"), query.text},
+                 {QStringLiteral("size"), QString::number(std::min(query.size, 100))}});
+    const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
+    if (!response.isOk())
+        co_return QList<RawHit>{};
+    const auto body = IndexAnswer::parse(response.body);
+    if (!body || !body->is_object())
+        co_return QList<RawHit>{};
+    const auto torrents = body->find("torrents");
+    if (torrents == body->end() || !IndexAnswer::isArrayOfObjects(*torrents))
+        co_return QList<RawHit>{};
+    QList<RawHit> hits;
+    for (const auto& object : *torrents) {
+        if (auto mapped = hit(object))
+            hits.append(*std::move(mapped));
+    }
+    co_return hits;
+}
+
+std::optional<RawHit> TorrentsCsvIndex::hit(const nlohmann::json& object) {
+    using namespace IndexAnswer;
+    const auto name = string(object, "name");
+    const auto hash = string(object, "infohash");
+    if (!name || !hash)
+        return std::nullopt;
+    auto magnet = makeMagnet(*hash, *name);
+    if (!magnet)
+        return std::nullopt;
+
+    RawHit hit;
+    hit.title = *name;
+    hit.magnetURL = *std::move(magnet);
+    hit.date = unixDate(object, "created_unix");
+    hit.seeders = intOrZero(object, "seeders");
+    hit.leechers = intOrZero(object, "leechers");
+    hit.sizeBytes = int64OrZero(object, "size_bytes");
+    hit.source = QStringLiteral("Torrents-CSV");
+    hit.sourceID = integerText(object, "id");
+    return hit;
+}

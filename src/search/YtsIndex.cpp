@@ -1,0 +1,85 @@
+#include "YtsIndex.h"
+
+#include "IndexAnswer.h"
+#include "Magnet.h"
+
+#include <algorithm>
+
+YtsIndex::YtsIndex(QNetworkAccessManager& network, QUrl host)
+    : m_network(network)
+    , m_host(std::move(host)) {}
+
+QCoro::Task<QList<RawHit>> YtsIndex::search(TorrentQuery query) const {
+    if (query.kind != TorrentQuery::Kind::movie)
+        co_return QList<RawHit>{};
+    QUrl endpoint = m_host;
+    QString path = endpoint.path();
+    while (path.endsWith(u'/'))
+        path.chop(1);
+    endpoint.setPath(path + QStringLiteral("/api/v2/list_movies.json"));
+    const QUrl url = IndexAnswer::withQuery(
+        endpoint, {{QStringLiteral("query_term"), query.text},
+                   {QStringLiteral("limit"), QString::number(std::min(query.size, 50))},
+                   {QStringLiteral("sort_by"), query.order == TorrentQuery::Order::date
+                                                   ? QStringLiteral("date_added")
+                                                   : QStringLiteral("seeds")}});
+
+    const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
+    if (!response.isOk())
+        co_return QList<RawHit>{};
+    const auto body = IndexAnswer::parse(response.body);
+    if (!body || !body->is_object() || IndexAnswer::string(*body, "status") != QLatin1String("ok"))
+        co_return QList<RawHit>{};
+    const auto data = body->find("data");
+    if (data == body->end() || !data->is_object())
+        co_return QList<RawHit>{};
+    const auto movies = data->find("movies");
+    if (movies == data->end() || !IndexAnswer::isArrayOfObjects(*movies))
+        co_return QList<RawHit>{};
+
+    QList<RawHit> all;
+    for (const auto& movie : *movies)
+        all.append(hits(movie, query.text));
+    co_return all;
+}
+
+QList<RawHit> YtsIndex::hits(const nlohmann::json& movie, const QString& queryText) {
+    using namespace IndexAnswer;
+    const QString displayTitle =
+        string(movie, "title_long").value_or(string(movie, "title").value_or(queryText));
+    std::optional<QString> imdbID;
+    if (auto code = string(movie, "imdb_code"); code && !code->isEmpty())
+        imdbID = code->startsWith(QLatin1String("tt")) ? *code : QStringLiteral("tt") + *code;
+
+    QList<RawHit> out;
+    const auto torrents = movie.find("torrents");
+    if (torrents == movie.end() || !torrents->is_array())
+        return out;
+    for (const auto& torrent : *torrents) {
+        const auto hash = string(torrent, "hash");
+        if (!hash)
+            continue;
+        QString title = displayTitle;
+        if (auto quality = string(torrent, "quality"); quality && !quality->isEmpty())
+            title += QStringLiteral(" [") + *quality + u']';
+        if (auto type = string(torrent, "type"); type && !type->isEmpty())
+            title += QStringLiteral(" [") + type->toUpper() + u']';
+        title += QStringLiteral(" [YTS]");
+        auto magnet = makeMagnet(*hash, title);
+        if (!magnet)
+            continue;
+
+        RawHit hit;
+        hit.title = title;
+        hit.magnetURL = *std::move(magnet);
+        hit.date = unixDate(torrent, "date_uploaded_unix");
+        hit.seeders = intOrZero(torrent, "seeds");
+        hit.leechers = intOrZero(torrent, "peers");
+        hit.sizeBytes = int64OrZero(torrent, "size_bytes");
+        hit.source = QStringLiteral("YTS");
+        hit.sourceID = *hash;
+        hit.imdbID = imdbID;
+        out.append(std::move(hit));
+    }
+    return out;
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "EventLoop.h"
+#include "search/Magnet.h"
+#include "search/RawHit.h"
+#include "search/TorrentIndex.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <qcoro/qcorotask.h>
+#include <qcoro/qcorotimer.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+// Runs a task to completion on the event loop (with a watchdog) and returns its value.
+template <typename T>
+T awaitTask(QCoro::Task<T> task, int timeoutMs = 10000) {
+    // Shared, so a task that outlives a failed wait still has somewhere to write.
+    auto result = std::make_shared<std::optional<T>>();
+    auto runner = [](QCoro::Task<T> t, std::shared_ptr<std::optional<T>> out) -> QCoro::Task<> {
+        *out = co_await t;
+    };
+    runner(std::move(task), result);
+    EXPECT_TRUE(runEventLoopUntil([&] { return result->has_value(); }, timeoutMs));
+    return result->value_or(T{});
+}
+
+inline QByteArray fixture(const QString& name) {
+    QFile file(QStringLiteral(LUMIVANE_SEARCH_TEST_DATA) + u'/' + name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+    return file.readAll();
+}
+
+// A 40-character hex hash made from a small number, distinct per number.
+inline QString testHash(int n) {
+    return QStringLiteral("%1").arg(n, 40, 16, QLatin1Char('0'));
+}
+
+// A hit as an index would hand it on.
+inline RawHit makeHit(const QString& title, int seeders, qint64 sizeBytes = 0, int hashNumber = 0,
+                      const QString& source = QStringLiteral("Knaben")) {
+    RawHit hit;
+    hit.title = title;
+    hit.magnetURL = makeMagnet(testHash(hashNumber ? hashNumber : qHash(title) % 100000 + 1), title)
+                        .value_or(QUrl());
+    hit.seeders = seeders;
+    hit.sizeBytes = sizeBytes;
+    hit.source = source;
+    return hit;
+}
+
+// An in-process index: answers with fixed hits, at once or after a delay, and counts questions.
+class FakeSource final : public TorrentIndex {
+public:
+    explicit FakeSource(QString name, QList<RawHit> hits = {}, int delayMs = -1)
+        : m_name(std::move(name))
+        , m_hits(std::move(hits))
+        , m_delayMs(delayMs)
+        , m_calls(std::make_shared<int>(0))
+        , m_lastQuery(std::make_shared<TorrentQuery>()) {}
+
+    QString name() const override { return m_name; }
+
+    QCoro::Task<QList<RawHit>> search(TorrentQuery query) const override {
+        ++*m_calls;
+        *m_lastQuery = query;
+        if (m_delayMs >= 0)
+            co_await QCoro::sleepFor(std::chrono::milliseconds(m_delayMs));
+        co_return m_hits;
+    }
+
+    int calls() const { return *m_calls; }
+    const TorrentQuery& lastQuery() const { return *m_lastQuery; }
+
+private:
+    QString m_name;
+    QList<RawHit> m_hits;
+    int m_delayMs;
+    std::shared_ptr<int> m_calls;
+    std::shared_ptr<TorrentQuery> m_lastQuery;
+};
