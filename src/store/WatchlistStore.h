@@ -12,6 +12,7 @@
 #include "model/Movie.h"
 #include "model/Show.h"
 #include "model/StorageFiles.h"
+#include "engine/TorrentInfo.h"
 #include "search/SearchResult.h"
 
 #include <QList>
@@ -110,6 +111,22 @@ public:
     void saveDownloads();
     void saveHistory();
 
+    // --- grabbing and following downloads ----------------------------------------------------
+    // Hands a chosen episode release (or season pack) to the daemon: logs the find, replaces any
+    // other download of the same episode and marks the series found; the start runs on.
+    void grab(const FeedMatch& match);
+    QCoro::Task<> startDownload(FeedMatch match, QString seriesName);
+    // The movie counterpart; `match.showID` is the movie's id, its episode code is unused.
+    QCoro::Task<> startMovieDownload(FeedMatch match);
+    // Forgets a followed torrent and removes it, with its data, from the daemon.
+    void cancelDownload(const QString& hash, const ActiveDownload& entry, const QString& reason);
+    void cancelDownloads(const QUuid& showID, const QString& episodeCode, const QString& reason);
+    // Starts the two-second follow-up if it is not running, with one pass at once.
+    void startPollTimer();
+    // One follow-up pass over every followed torrent.
+    QCoro::Task<> pollDownloads();
+    bool isPolling() const { return m_pollTimer != nullptr; }
+
 Q_SIGNALS:
     void showsChanged();
     void moviesChanged();
@@ -125,6 +142,23 @@ Q_SIGNALS:
     void checkCycleFinished();
 
 private:
+    Show* findShow(const QUuid& id);
+    Movie* findMovie(const QUuid& id);
+    DownloadRecord* findHistoryRow(const QString& hash);
+    ShowStatus statusNow(ShowStatus::State state, std::optional<QString> episode = {},
+                         std::optional<QString> detail = {}) const;
+    void recordStart(const QString& hash, const FeedMatch& match, ActiveDownload::Kind kind,
+                     const QString& name, const QString& episode);
+    void removeFromEngine(const QString& hash);
+    void stopPollTimer();
+    bool rejectIfBadCopy(const TorrentInfo& info, const ActiveDownload& entry);
+    void follow(const TorrentInfo& info, const ActiveDownload& entry);
+    void completeEpisode(const TorrentInfo& info, const ActiveDownload& entry);
+    void completeMovie(const TorrentInfo& info, const ActiveDownload& entry);
+    void notifyCompletion(const QString& title, const QString& body);
+    // The live numbers of history rows change every pass; they are saved at a bounded rate.
+    void noteHistoryProgress();
+
     void repairStaleStatuses();
     void setChecking(bool checking);
     void setSecondsUntilNextCheck(int seconds);
@@ -148,6 +182,8 @@ private:
     TMDBClient* m_tmdb = nullptr;
     QTimer* m_countdownTimer = nullptr;
     QTimer* m_pollTimer = nullptr;
+    bool m_passRunning = false;           // a follow-up pass waits for the daemon
+    QTimer* m_historyFlushTimer = nullptr; // saves progress numbers of history rows
     QMap<QString, ActiveDownload> m_activeDownloads;
     QList<DownloadRecord> m_history;
     QList<CalEvent> m_calendarEvents;

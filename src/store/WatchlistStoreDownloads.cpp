@@ -1,0 +1,511 @@
+// Grabbing releases, following the torrents the store started, and finishing them: sorting
+// into the library, rejecting bad copies, cancelling what is no longer wanted.
+
+#include "TrackerHint.h"
+#include "WatchlistStore.h"
+
+#include "engine/EpisodeSorter.h"
+#include "engine/TransmissionClient.h"
+#include "search/Magnet.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kPollInterval = 2s;
+constexpr auto kHistoryFlushDelay = 30s;
+
+// The folder that holds the first file of the torrent that exists on disk, else its folder.
+QString dataLocation(const TorrentInfo& info) {
+    for (const QString& file : info.files) {
+        const QString path = info.downloadDir + QLatin1Char('/') + file;
+        if (QFileInfo::exists(path))
+            return QFileInfo(path).absolutePath();
+    }
+    return info.downloadDir;
+}
+
+} // namespace
+
+// --- lookups -----------------------------------------------------------------------------------
+
+Show* WatchlistStore::findShow(const QUuid& id) {
+    const auto it = std::find_if(m_shows.begin(), m_shows.end(), [&](const Show& s) { return s.id == id; });
+    return it == m_shows.end() ? nullptr : &*it;
+}
+
+Movie* WatchlistStore::findMovie(const QUuid& id) {
+    const auto it = std::find_if(m_movies.begin(), m_movies.end(), [&](const Movie& m) { return m.id == id; });
+    return it == m_movies.end() ? nullptr : &*it;
+}
+
+DownloadRecord* WatchlistStore::findHistoryRow(const QString& hash) {
+    const auto it = std::find_if(m_history.begin(), m_history.end(),
+                                 [&](const DownloadRecord& r) { return r.id == hash; });
+    return it == m_history.end() ? nullptr : &*it;
+}
+
+ShowStatus WatchlistStore::statusNow(ShowStatus::State state, std::optional<QString> episode,
+                                     std::optional<QString> detail) const {
+    return ShowStatus{state, 0.0, std::move(episode), std::move(detail), now()};
+}
+
+// --- grab and start ----------------------------------------------------------------------------
+
+void WatchlistStore::grab(const FeedMatch& match) {
+    Show* show = findShow(match.showID);
+    if (!show)
+        return;
+    const QString name = show->name;
+    cancelDownloads(match.showID, match.episodeCode, QStringLiteral("Cancelled — replaced by a new grab"));
+    logActivity(QStringLiteral("Found: %1 %2 via %3 (%4 seeders)")
+                    .arg(name, match.episodeCode, match.tracker)
+                    .arg(match.seeders),
+                ActivityEntry::Kind::found);
+    if ((show = findShow(match.showID))) {
+        show->status = statusNow(ShowStatus::State::found, match.episodeCode);
+        saveShows();
+        Q_EMIT showsChanged();
+    }
+    startDownload(match, name);
+}
+
+QCoro::Task<> WatchlistStore::startDownload(FeedMatch match, QString seriesName) {
+    QPointer<WatchlistStore> self(this);
+    const QString folder = m_engine ? m_engine->downloadDir() : rootFolderPath();
+    const auto added = co_await m_transmission->add(match.magnetURL, folder);
+    if (!self)
+        co_return;
+    std::optional<QString> hash;
+    if (added.ok())
+        hash = added.value() ? added.value() : infoHash(match.magnetURL);
+
+    Show* show = findShow(match.showID);
+    if (!show)
+        co_return;
+    if (!hash) {
+        logActivity(QStringLiteral("Couldn't start %1 %2 — engine unreachable").arg(seriesName, match.episodeCode),
+                    ActivityEntry::Kind::error);
+        if ((show = findShow(match.showID)))
+            show->status = statusNow(ShowStatus::State::error, match.episodeCode,
+                                     QStringLiteral("engine unreachable"));
+        saveShows();
+        Q_EMIT showsChanged();
+        co_return;
+    }
+    logActivity(QStringLiteral("Started downloading %1 %2").arg(seriesName, match.episodeCode),
+                ActivityEntry::Kind::downloaded);
+    recordStart(*hash, match, ActiveDownload::Kind::episode, seriesName, match.episodeCode);
+    if ((show = findShow(match.showID)))
+        show->status = statusNow(ShowStatus::State::downloading, match.episodeCode);
+    saveShows();
+    Q_EMIT showsChanged();
+}
+
+QCoro::Task<> WatchlistStore::startMovieDownload(FeedMatch match) {
+    QPointer<WatchlistStore> self(this);
+    const QString folder = m_engine ? m_engine->downloadDir() : rootFolderPath();
+    const auto added = co_await m_transmission->add(match.magnetURL, folder);
+    if (!self)
+        co_return;
+    std::optional<QString> hash;
+    if (added.ok())
+        hash = added.value() ? added.value() : infoHash(match.magnetURL);
+
+    Movie* movie = findMovie(match.showID);
+    if (!movie)
+        co_return;
+    const QString title = movie->displayTitle();
+    if (!hash) {
+        logActivity(QStringLiteral("Couldn't start %1 — engine unreachable").arg(title), ActivityEntry::Kind::error);
+        if ((movie = findMovie(match.showID)))
+            movie->status = statusNow(ShowStatus::State::error, std::nullopt, QStringLiteral("engine unreachable"));
+        saveMovies();
+        Q_EMIT moviesChanged();
+        co_return;
+    }
+    logActivity(QStringLiteral("Started downloading %1").arg(title), ActivityEntry::Kind::downloaded);
+    recordStart(*hash, match, ActiveDownload::Kind::movie, movie->name, QStringLiteral("Movie"));
+    if ((movie = findMovie(match.showID))) {
+        movie->status = statusNow(ShowStatus::State::downloading);
+        movie->pendingMagnet.reset();
+    }
+    saveMovies();
+    Q_EMIT moviesChanged();
+}
+
+void WatchlistStore::recordStart(const QString& hash, const FeedMatch& match, ActiveDownload::Kind kind,
+                                 const QString& name, const QString& episode) {
+    const QString code = kind == ActiveDownload::Kind::movie ? QString() : match.episodeCode;
+    m_activeDownloads.insert(hash, ActiveDownload{kind, match.showID, code, match.userPicked, match.tracker});
+
+    // A torrent added again (the daemon already had it) starts a fresh row, never a second one.
+    m_history.removeIf([&](const DownloadRecord& r) { return r.id == hash; });
+    m_history.prepend(DownloadRecord{.id = hash,
+                                     .showID = match.showID,
+                                     .showName = name,
+                                     .episode = episode,
+                                     .title = match.torrentTitle,
+                                     .addedAt = now()});
+    if (m_history.size() > kMaxHistoryRows)
+        m_history.resize(kMaxHistoryRows);
+    saveHistory();
+    saveDownloads();
+    Q_EMIT historyChanged();
+    startPollTimer();
+}
+
+// --- cancelling --------------------------------------------------------------------------------
+
+void WatchlistStore::cancelDownload(const QString& hash, const ActiveDownload& entry, const QString& reason) {
+    m_activeDownloads.remove(hash);
+    m_stallTrackers.remove(hash);
+    saveDownloads();
+
+    if (entry.kind == ActiveDownload::Kind::episode) {
+        Show* show = findShow(entry.showID);
+        if (show && show->status.episode == entry.episodeCode) {
+            show->status = ShowStatus{};
+            saveShows();
+            Q_EMIT showsChanged();
+        }
+    } else if (Movie* movie = findMovie(entry.showID)) {
+        movie->status = ShowStatus{};
+        saveMovies();
+        Q_EMIT moviesChanged();
+    }
+
+    if (DownloadRecord* row = findHistoryRow(hash)) {
+        row->state = DownloadRecord::State::error;
+        row->detail = reason;
+        saveHistory();
+        Q_EMIT historyChanged();
+    }
+    removeFromEngine(hash);
+}
+
+void WatchlistStore::cancelDownloads(const QUuid& showID, const QString& episodeCode, const QString& reason) {
+    const auto downloads = m_activeDownloads; // cancelling changes the map
+    for (auto it = downloads.cbegin(); it != downloads.cend(); ++it) {
+        if (it->showID == showID && it->episodeCode == episodeCode)
+            cancelDownload(it.key(), it.value(), reason);
+    }
+}
+
+void WatchlistStore::removeFromEngine(const QString& hash) {
+    // Fire and forget: a failure leaves a leftover that the start-up tidy-up removes.
+    [](TransmissionClient* client, QString h) -> QCoro::Task<> {
+        co_await client->remove(h, true);
+    }(m_transmission, hash);
+}
+
+// --- following ---------------------------------------------------------------------------------
+
+void WatchlistStore::startPollTimer() {
+    if (m_pollTimer)
+        return;
+    m_pollTimer = new QTimer(this);
+    m_pollTimer->setInterval(kPollInterval);
+    connect(m_pollTimer, &QTimer::timeout, this, [this] { pollDownloads(); });
+    m_pollTimer->start();
+    pollDownloads();
+}
+
+void WatchlistStore::stopPollTimer() {
+    delete m_pollTimer;
+    m_pollTimer = nullptr;
+}
+
+QCoro::Task<> WatchlistStore::pollDownloads() {
+    if (m_activeDownloads.isEmpty()) {
+        stopPollTimer();
+        co_return;
+    }
+    // A daemon slower than the timer would otherwise pile passes up behind each other.
+    if (m_passRunning)
+        co_return;
+    m_passRunning = true;
+    QPointer<WatchlistStore> self(this);
+    const auto answer = co_await m_transmission->torrents(m_activeDownloads.keys());
+    if (!self)
+        co_return;
+    m_passRunning = false;
+    if (!answer.ok())
+        co_return; // the next tick asks again
+
+    QSet<QString> returned;
+    for (const TorrentInfo& info : answer.value())
+        returned.insert(info.hash);
+    const auto tracked = m_activeDownloads;
+    for (auto it = tracked.cbegin(); it != tracked.cend(); ++it) {
+        if (!returned.contains(it.key()) && m_activeDownloads.contains(it.key()))
+            cancelDownload(it.key(), m_activeDownloads.value(it.key()), QStringLiteral("No longer tracked by the engine"));
+    }
+
+    for (const TorrentInfo& info : answer.value()) {
+        if (!m_activeDownloads.contains(info.hash))
+            continue;
+        const ActiveDownload entry = m_activeDownloads.value(info.hash);
+        if (rejectIfBadCopy(info, entry))
+            continue;
+        follow(info, entry);
+    }
+    if (m_activeDownloads.isEmpty())
+        stopPollTimer();
+}
+
+bool WatchlistStore::rejectIfBadCopy(const TorrentInfo& info, const ActiveDownload& entry) {
+    if (entry.userPicked || info.files.isEmpty())
+        return false;
+    if (std::any_of(info.files.cbegin(), info.files.cend(), &EpisodeSorter::isVideo))
+        return false;
+
+    const QString badCopy = QStringLiteral("Bad copy — finding another…");
+    QString name = entry.episodeCode;
+    if (entry.kind == ActiveDownload::Kind::movie) {
+        if (Movie* movie = findMovie(entry.showID)) {
+            if (!movie->rejectedHashes.contains(info.hash))
+                movie->rejectedHashes.append(info.hash);
+            movie->status = statusNow(ShowStatus::State::found, std::nullopt, badCopy);
+            name = movie->displayTitle();
+            saveMovies();
+            Q_EMIT moviesChanged();
+        }
+    } else if (Show* show = findShow(entry.showID)) {
+        if (!show->rejectedHashes.contains(info.hash))
+            show->rejectedHashes.append(info.hash);
+        show->status = statusNow(ShowStatus::State::found, entry.episodeCode, badCopy);
+        name = show->name + QLatin1Char(' ') + entry.episodeCode;
+        saveShows();
+        Q_EMIT showsChanged();
+    }
+
+    QStringList shown;
+    for (const QString& file : info.files.first(std::min<qsizetype>(3, info.files.size())))
+        shown << QFileInfo(file).fileName();
+    logActivity(QStringLiteral("Rejected a bad copy of %1 — no video inside (%2). Cancelled before "
+                               "downloading and looking for another release.")
+                    .arg(name, shown.join(QStringLiteral(", "))),
+                ActivityEntry::Kind::error);
+
+    m_activeDownloads.remove(info.hash);
+    m_stallTrackers.remove(info.hash);
+    saveDownloads();
+    if (DownloadRecord* row = findHistoryRow(info.hash)) {
+        row->state = DownloadRecord::State::error;
+        row->detail = QStringLiteral("bad copy — cancelled, no video inside");
+        saveHistory();
+        Q_EMIT historyChanged();
+    }
+    removeFromEngine(info.hash);
+    return true;
+}
+
+void WatchlistStore::follow(const TorrentInfo& info, const ActiveDownload& entry) {
+    const bool isMovie = entry.kind == ActiveDownload::Kind::movie;
+    ShowStatus* status = nullptr;
+    if (isMovie) {
+        if (Movie* movie = findMovie(entry.showID))
+            status = &movie->status;
+    } else if (Show* show = findShow(entry.showID)) {
+        status = &show->status;
+    }
+    if (!status) {
+        cancelDownload(info.hash, entry,
+                       isMovie ? QStringLiteral("Cancelled — movie no longer in list")
+                               : QStringLiteral("Cancelled — series no longer in watchlist"));
+        return;
+    }
+    if (info.isFinished) {
+        if (isMovie)
+            completeMovie(info, entry);
+        else
+            completeEpisode(info, entry);
+        return;
+    }
+
+    *status = statusNow(ShowStatus::State::downloading, isMovie ? std::nullopt : std::optional(entry.episodeCode));
+    status->progress = info.percentDone;
+    if (isMovie)
+        Q_EMIT moviesChanged();
+    else
+        Q_EMIT showsChanged();
+
+    DownloadRecord* row = findHistoryRow(info.hash);
+    if (!row)
+        return;
+    row->progress = info.percentDone;
+    row->rateBytes = info.rateDownload;
+    row->peers = info.peersConnected;
+    row->trackerHint = trackerHintFor(info.stallNote);
+    row->seedsSeen = info.seedsSeen.value_or(0);
+    noteHistoryProgress();
+}
+
+void WatchlistStore::noteHistoryProgress() {
+    Q_EMIT historyChanged();
+    if (!m_historyFlushTimer) {
+        m_historyFlushTimer = new QTimer(this);
+        m_historyFlushTimer->setSingleShot(true);
+        m_historyFlushTimer->setInterval(kHistoryFlushDelay);
+        connect(m_historyFlushTimer, &QTimer::timeout, this, &WatchlistStore::saveHistory);
+    }
+    if (!m_historyFlushTimer->isActive())
+        m_historyFlushTimer->start();
+}
+
+// --- completion --------------------------------------------------------------------------------
+
+void WatchlistStore::completeEpisode(const TorrentInfo& info, const ActiveDownload& entry) {
+    const QString location = dataLocation(info);
+    Show* show = findShow(entry.showID);
+    if (!show)
+        return;
+    const QString name = show->name;
+    const QString code = entry.episodeCode;
+    const QString folderName = show->firstAirYear && !show->firstAirYear->isEmpty()
+                                   ? name + QLatin1Char('.') + *show->firstAirYear
+                                   : name;
+    m_activeDownloads.remove(info.hash);
+    m_stallTrackers.remove(info.hash);
+    saveDownloads();
+
+    const QString seriesRoot = QDir(rootFolderPath()).filePath(QStringLiteral("Series"));
+    const auto markRow = [&](DownloadRecord::State state, const QString& detail) {
+        DownloadRecord* row = findHistoryRow(info.hash);
+        if (!row)
+            return;
+        row->state = state;
+        row->detail = detail;
+        if (state == DownloadRecord::State::sorted)
+            row->progress = 1.0;
+    };
+
+    std::optional<SortError> failure;
+    if (code.endsWith(QStringLiteral(".PACK"))) {
+        const auto sorted = EpisodeSorter::sortSeasonPack(info.files, info.downloadDir, seriesRoot, folderName, info.name);
+        if (sorted.ok()) {
+            logActivity(QStringLiteral("Downloaded %1 season pack → %2 — left as-is, episodes not individually tracked")
+                            .arg(name, sorted.value()),
+                        ActivityEntry::Kind::sorted);
+            const auto season = EpisodeSorter::seasonNumber(code);
+            show = findShow(entry.showID);
+            show->status = statusNow(ShowStatus::State::sorted, std::nullopt,
+                                     season ? QStringLiteral("Season %1 download complete").arg(*season)
+                                            : QStringLiteral("Download complete"));
+            markRow(DownloadRecord::State::sorted, sorted.value());
+            notifyCompletion(name, season ? QStringLiteral("Season %1 downloaded and sorted.").arg(*season)
+                                          : QStringLiteral("Season pack downloaded and sorted."));
+        } else {
+            failure = sorted.error();
+        }
+    } else {
+        const auto sorted = EpisodeSorter::sortEpisode(info.files, info.downloadDir, seriesRoot, folderName, code);
+        if (sorted.ok()) {
+            logActivity(QStringLiteral("Sorted %1 %2 → %3").arg(name, code, sorted.value().movedTo),
+                        ActivityEntry::Kind::sorted);
+            show = findShow(entry.showID);
+            show->markDownloaded(code);
+            show->airInfoRefreshedAt = Timestamp::distantPast(); // refresh at the next cycle
+            show->status = statusNow(ShowStatus::State::sorted, code);
+            markRow(DownloadRecord::State::sorted, sorted.value().movedTo);
+            notifyCompletion(name, code + QStringLiteral(" downloaded and sorted."));
+        } else {
+            failure = sorted.error();
+        }
+    }
+
+    if (!failure) {
+        removeFromEngine(info.hash); // the video moved out; what is left goes with the torrent
+    } else if (failure->kind == SortError::Kind::noVideoFile) {
+        // Archive parts, not video: keep the files for the user, never take this release again.
+        logActivity(QStringLiteral("%1 %2 is an archived release (no video file) — trying another release next "
+                                   "sweep. Files left in %3")
+                        .arg(name, code, location),
+                    ActivityEntry::Kind::error);
+        show = findShow(entry.showID);
+        if (!show->rejectedHashes.contains(info.hash))
+            show->rejectedHashes.append(info.hash);
+        show->status = statusNow(ShowStatus::State::error, code, QStringLiteral("archived (.rar) release"));
+        markRow(DownloadRecord::State::error, QStringLiteral("archived release — in ") + location);
+    } else {
+        const QString description = failure->description();
+        logActivity(QStringLiteral("Sort failed for %1 %2: %3").arg(name, code, description), ActivityEntry::Kind::error);
+        show = findShow(entry.showID);
+        show->status = statusNow(ShowStatus::State::error, code, QStringLiteral("sort failed: ") + description);
+        markRow(DownloadRecord::State::error, QStringLiteral("sort failed: ") + description);
+    }
+    saveHistory();
+    saveShows();
+    Q_EMIT historyChanged();
+    Q_EMIT showsChanged();
+}
+
+void WatchlistStore::completeMovie(const TorrentInfo& info, const ActiveDownload& entry) {
+    const QString location = dataLocation(info);
+    Movie* movie = findMovie(entry.showID);
+    if (!movie)
+        return;
+    const QString title = movie->displayTitle();
+    m_activeDownloads.remove(info.hash);
+    m_stallTrackers.remove(info.hash);
+    saveDownloads();
+
+    const QString moviesRoot = QDir(rootFolderPath()).filePath(QStringLiteral("Movies"));
+    const auto sorted = EpisodeSorter::sortMovie(info.files, info.downloadDir, moviesRoot, title);
+    // Looked up after each log line: nothing is held across a signal.
+    DownloadRecord* row = nullptr;
+    if (sorted.ok()) {
+        logActivity(QStringLiteral("Sorted movie %1 → %2").arg(title, sorted.value().movedTo), ActivityEntry::Kind::sorted);
+        movie = findMovie(entry.showID);
+        row = findHistoryRow(info.hash);
+        movie->downloaded = true;
+        movie->status = statusNow(ShowStatus::State::sorted);
+        if (row) {
+            row->state = DownloadRecord::State::sorted;
+            row->progress = 1.0;
+            row->detail = sorted.value().movedTo;
+        }
+        notifyCompletion(title, QStringLiteral("Downloaded and sorted."));
+        removeFromEngine(info.hash);
+    } else if (sorted.error().kind == SortError::Kind::noVideoFile) {
+        logActivity(QStringLiteral("%1 is an archived release (no video file) — trying another release next search. "
+                                   "Files left in %2")
+                        .arg(title, location),
+                    ActivityEntry::Kind::error);
+        movie = findMovie(entry.showID);
+        row = findHistoryRow(info.hash);
+        if (!movie->rejectedHashes.contains(info.hash))
+            movie->rejectedHashes.append(info.hash);
+        movie->status = statusNow(ShowStatus::State::error, std::nullopt, QStringLiteral("archived (.rar) release"));
+        if (row) {
+            row->state = DownloadRecord::State::error;
+            row->detail = QStringLiteral("archived release — in ") + location;
+        }
+    } else {
+        const QString description = sorted.error().description();
+        logActivity(QStringLiteral("Sort failed for %1: %2").arg(title, description), ActivityEntry::Kind::error);
+        movie = findMovie(entry.showID);
+        row = findHistoryRow(info.hash);
+        movie->status = statusNow(ShowStatus::State::error, std::nullopt, QStringLiteral("sort failed: ") + description);
+        if (row) {
+            row->state = DownloadRecord::State::error;
+            row->detail = QStringLiteral("sort failed: ") + description;
+        }
+    }
+    saveHistory();
+    saveMovies();
+    Q_EMIT historyChanged();
+    Q_EMIT moviesChanged();
+}
+
+void WatchlistStore::notifyCompletion(const QString& title, const QString& body) {
+    if (!m_settings.notificationSoundEnabled || !m_notifier)
+        return;
+    m_notifier->post(Notice{title, body, std::nullopt, true});
+}
