@@ -6,6 +6,7 @@
 #include "engine/TransmissionEngine.h"
 #include "metadata/TMDBClient.h"
 #include "model/JsonCodec.h"
+#include "search/FeedChecker.h"
 
 #include <QCollator>
 #include <QDir>
@@ -23,6 +24,8 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     , m_env(std::move(environment))
     , m_files(m_env.storageFolder, *m_env.clock)
     , m_network(new QNetworkAccessManager(this))
+    , m_checker(new FeedChecker(FeedChecker::defaultSources(*m_network, m_env.endpoints),
+                                *m_env.clock, this))
     , m_transmission(new TransmissionClient(*m_network, m_env.endpoints.rpcPort, this))
     , m_tmdb(new TMDBClient(*m_network, m_env.endpoints.tmdbAPI, this))
     , m_engine(engine)
@@ -33,6 +36,10 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     ensureLibraryFolders();
     repairStaleStatuses();
     scheduleCountdown();
+    // Downloads restored from downloads.json are followed again at once.
+    if (!m_activeDownloads.isEmpty())
+        startPollTimer();
+    refreshAirInfo(true); // runs on; no check cycle at start-up
 }
 
 WatchlistStore::~WatchlistStore() = default;
@@ -190,12 +197,6 @@ QCoro::Task<> WatchlistStore::runCycleTask(bool manual) {
     setChecking(false);
     setSecondsUntilNextCheck(m_settings.checkIntervalMinutes * 60);
     Q_EMIT checkCycleFinished();
-}
-
-QCoro::Task<> WatchlistStore::checkCycle(bool /*manual*/) {
-    // The sweep itself (air information, movies, series) plugs in here. Until then the
-    // cycle only yields to the event loop once, like any cycle that waits for a service.
-    co_await QCoro::sleepFor(0ms);
 }
 
 void WatchlistStore::setChecking(bool checking) {

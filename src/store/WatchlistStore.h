@@ -4,7 +4,9 @@
 #include "Notifier.h"
 #include "StallTracker.h"
 #include "StoreEnvironment.h"
+#include "engine/TorrentInfo.h"
 #include "engine/TransmissionEngine.h"
+#include "metadata/TMDBClient.h"
 #include "model/ActiveDownload.h"
 #include "model/ActivityEntry.h"
 #include "model/AppSettings.h"
@@ -12,7 +14,6 @@
 #include "model/Movie.h"
 #include "model/Show.h"
 #include "model/StorageFiles.h"
-#include "engine/TorrentInfo.h"
 #include "search/SearchResult.h"
 
 #include <QList>
@@ -26,8 +27,8 @@
 #include <functional>
 #include <memory>
 
+class FeedChecker;
 class QNetworkAccessManager;
-class TMDBClient;
 class TransmissionClient;
 
 // The single engine object: owns the watchlist and every piece of persistent state, the
@@ -70,6 +71,7 @@ public:
 
     const StoreEnvironment& environment() const { return m_env; }
     TransmissionClient& transmission() { return *m_transmission; }
+    FeedChecker& checker() { return *m_checker; }
     TMDBClient& tmdb() { return *m_tmdb; }
     TransmissionEngine* engine() const { return m_engine; }
     Timestamp now() const { return m_env.clock->now(); }
@@ -110,6 +112,25 @@ public:
     void saveSettings();
     void saveDownloads();
     void saveHistory();
+
+    // --- the check cycle ---------------------------------------------------------------------
+    // Refreshes the series' air information from TMDB: with `force` every subscribed series,
+    // otherwise those whose information is old or whose expected episode has aired since.
+    QCoro::Task<> refreshAirInfo(bool force);
+    bool isDueForCheck(const Show& show, Timestamp now, bool manual) const;
+    // Whether a due series has something to hunt yet; logs why not.
+    bool readyToHunt(const Show& show);
+    void applyCheckResults(const QList<ShowCheckResult>& results);
+    // An episode found only in other resolutions: wait out the grace, then ask the user.
+    // True when the user has been (or already was) asked.
+    bool holdOrAskForResolution(const QString& code, const QList<SearchResult>& alternates,
+                                const QUuid& showID);
+    // The user's answer to a pending resolution choice.
+    void pickAlternative(const SearchResult& chosen, const QUuid& showID);
+    void dismissQualityPick(const QUuid& showID);
+
+    // The day from which an episode dated `airDate` may be hunted: its UTC day, minus one.
+    static Timestamp huntOpening(Timestamp airDate);
 
     // --- grabbing and following downloads ----------------------------------------------------
     // Hands a chosen episode release (or season pack) to the daemon: logs the find, replaces any
@@ -160,6 +181,9 @@ private:
     void noteHistoryProgress();
 
     void repairStaleStatuses();
+    void applyAirInfo(const QUuid& id, const SeriesAirInfo& info,
+                      const std::optional<QString>& imdbID,
+                      const QList<TMDBClient::Episode>& episodes);
     void setChecking(bool checking);
     void setSecondsUntilNextCheck(int seconds);
     QCoro::Task<> runCycleTask(bool manual);
@@ -178,11 +202,12 @@ private:
     int m_secondsUntilNextCheck = 0;
     QMap<QUuid, EpisodePick> m_pendingQualityPicks;
     QNetworkAccessManager* m_network = nullptr; // the one HTTP client of the engine
+    FeedChecker* m_checker = nullptr;
     TransmissionClient* m_transmission = nullptr;
     TMDBClient* m_tmdb = nullptr;
     QTimer* m_countdownTimer = nullptr;
     QTimer* m_pollTimer = nullptr;
-    bool m_passRunning = false;           // a follow-up pass waits for the daemon
+    bool m_passRunning = false;            // a follow-up pass waits for the daemon
     QTimer* m_historyFlushTimer = nullptr; // saves progress numbers of history rows
     QMap<QString, ActiveDownload> m_activeDownloads;
     QList<DownloadRecord> m_history;

@@ -3,7 +3,6 @@
 
 #include "TrackerHint.h"
 #include "WatchlistStore.h"
-
 #include "engine/EpisodeSorter.h"
 #include "engine/TransmissionClient.h"
 #include "search/Magnet.h"
@@ -35,12 +34,14 @@ QString dataLocation(const TorrentInfo& info) {
 // --- lookups -----------------------------------------------------------------------------------
 
 Show* WatchlistStore::findShow(const QUuid& id) {
-    const auto it = std::find_if(m_shows.begin(), m_shows.end(), [&](const Show& s) { return s.id == id; });
+    const auto it =
+        std::find_if(m_shows.begin(), m_shows.end(), [&](const Show& s) { return s.id == id; });
     return it == m_shows.end() ? nullptr : &*it;
 }
 
 Movie* WatchlistStore::findMovie(const QUuid& id) {
-    const auto it = std::find_if(m_movies.begin(), m_movies.end(), [&](const Movie& m) { return m.id == id; });
+    const auto it =
+        std::find_if(m_movies.begin(), m_movies.end(), [&](const Movie& m) { return m.id == id; });
     return it == m_movies.end() ? nullptr : &*it;
 }
 
@@ -62,7 +63,8 @@ void WatchlistStore::grab(const FeedMatch& match) {
     if (!show)
         return;
     const QString name = show->name;
-    cancelDownloads(match.showID, match.episodeCode, QStringLiteral("Cancelled — replaced by a new grab"));
+    cancelDownloads(match.showID, match.episodeCode,
+                    QStringLiteral("Cancelled — replaced by a new grab"));
     logActivity(QStringLiteral("Found: %1 %2 via %3 (%4 seeders)")
                     .arg(name, match.episodeCode, match.tracker)
                     .arg(match.seeders),
@@ -89,7 +91,8 @@ QCoro::Task<> WatchlistStore::startDownload(FeedMatch match, QString seriesName)
     if (!show)
         co_return;
     if (!hash) {
-        logActivity(QStringLiteral("Couldn't start %1 %2 — engine unreachable").arg(seriesName, match.episodeCode),
+        logActivity(QStringLiteral("Couldn't start %1 %2 — engine unreachable")
+                        .arg(seriesName, match.episodeCode),
                     ActivityEntry::Kind::error);
         if ((show = findShow(match.showID)))
             show->status = statusNow(ShowStatus::State::error, match.episodeCode,
@@ -122,14 +125,17 @@ QCoro::Task<> WatchlistStore::startMovieDownload(FeedMatch match) {
         co_return;
     const QString title = movie->displayTitle();
     if (!hash) {
-        logActivity(QStringLiteral("Couldn't start %1 — engine unreachable").arg(title), ActivityEntry::Kind::error);
+        logActivity(QStringLiteral("Couldn't start %1 — engine unreachable").arg(title),
+                    ActivityEntry::Kind::error);
         if ((movie = findMovie(match.showID)))
-            movie->status = statusNow(ShowStatus::State::error, std::nullopt, QStringLiteral("engine unreachable"));
+            movie->status = statusNow(ShowStatus::State::error, std::nullopt,
+                                      QStringLiteral("engine unreachable"));
         saveMovies();
         Q_EMIT moviesChanged();
         co_return;
     }
-    logActivity(QStringLiteral("Started downloading %1").arg(title), ActivityEntry::Kind::downloaded);
+    logActivity(QStringLiteral("Started downloading %1").arg(title),
+                ActivityEntry::Kind::downloaded);
     recordStart(*hash, match, ActiveDownload::Kind::movie, movie->name, QStringLiteral("Movie"));
     if ((movie = findMovie(match.showID))) {
         movie->status = statusNow(ShowStatus::State::downloading);
@@ -139,10 +145,12 @@ QCoro::Task<> WatchlistStore::startMovieDownload(FeedMatch match) {
     Q_EMIT moviesChanged();
 }
 
-void WatchlistStore::recordStart(const QString& hash, const FeedMatch& match, ActiveDownload::Kind kind,
-                                 const QString& name, const QString& episode) {
+void WatchlistStore::recordStart(const QString& hash, const FeedMatch& match,
+                                 ActiveDownload::Kind kind, const QString& name,
+                                 const QString& episode) {
     const QString code = kind == ActiveDownload::Kind::movie ? QString() : match.episodeCode;
-    m_activeDownloads.insert(hash, ActiveDownload{kind, match.showID, code, match.userPicked, match.tracker});
+    m_activeDownloads.insert(
+        hash, ActiveDownload{kind, match.showID, code, match.userPicked, match.tracker});
 
     // A torrent added again (the daemon already had it) starts a fresh row, never a second one.
     m_history.removeIf([&](const DownloadRecord& r) { return r.id == hash; });
@@ -162,7 +170,8 @@ void WatchlistStore::recordStart(const QString& hash, const FeedMatch& match, Ac
 
 // --- cancelling --------------------------------------------------------------------------------
 
-void WatchlistStore::cancelDownload(const QString& hash, const ActiveDownload& entry, const QString& reason) {
+void WatchlistStore::cancelDownload(const QString& hash, const ActiveDownload& entry,
+                                    const QString& reason) {
     m_activeDownloads.remove(hash);
     m_stallTrackers.remove(hash);
     saveDownloads();
@@ -189,7 +198,8 @@ void WatchlistStore::cancelDownload(const QString& hash, const ActiveDownload& e
     removeFromEngine(hash);
 }
 
-void WatchlistStore::cancelDownloads(const QUuid& showID, const QString& episodeCode, const QString& reason) {
+void WatchlistStore::cancelDownloads(const QUuid& showID, const QString& episodeCode,
+                                     const QString& reason) {
     const auto downloads = m_activeDownloads; // cancelling changes the map
     for (auto it = downloads.cbegin(); it != downloads.cend(); ++it) {
         if (it->showID == showID && it->episodeCode == episodeCode)
@@ -244,7 +254,8 @@ QCoro::Task<> WatchlistStore::pollDownloads() {
     const auto tracked = m_activeDownloads;
     for (auto it = tracked.cbegin(); it != tracked.cend(); ++it) {
         if (!returned.contains(it.key()) && m_activeDownloads.contains(it.key()))
-            cancelDownload(it.key(), m_activeDownloads.value(it.key()), QStringLiteral("No longer tracked by the engine"));
+            cancelDownload(it.key(), m_activeDownloads.value(it.key()),
+                           QStringLiteral("No longer tracked by the engine"));
     }
 
     for (const TorrentInfo& info : answer.value()) {
@@ -329,7 +340,8 @@ void WatchlistStore::follow(const TorrentInfo& info, const ActiveDownload& entry
         return;
     }
 
-    *status = statusNow(ShowStatus::State::downloading, isMovie ? std::nullopt : std::optional(entry.episodeCode));
+    *status = statusNow(ShowStatus::State::downloading,
+                        isMovie ? std::nullopt : std::optional(entry.episodeCode));
     status->progress = info.percentDone;
     if (isMovie)
         Q_EMIT moviesChanged();
@@ -388,24 +400,29 @@ void WatchlistStore::completeEpisode(const TorrentInfo& info, const ActiveDownlo
 
     std::optional<SortError> failure;
     if (code.endsWith(QStringLiteral(".PACK"))) {
-        const auto sorted = EpisodeSorter::sortSeasonPack(info.files, info.downloadDir, seriesRoot, folderName, info.name);
+        const auto sorted = EpisodeSorter::sortSeasonPack(info.files, info.downloadDir, seriesRoot,
+                                                          folderName, info.name);
         if (sorted.ok()) {
-            logActivity(QStringLiteral("Downloaded %1 season pack → %2 — left as-is, episodes not individually tracked")
+            logActivity(QStringLiteral("Downloaded %1 season pack → %2 — left as-is, episodes not "
+                                       "individually tracked")
                             .arg(name, sorted.value()),
                         ActivityEntry::Kind::sorted);
             const auto season = EpisodeSorter::seasonNumber(code);
             show = findShow(entry.showID);
-            show->status = statusNow(ShowStatus::State::sorted, std::nullopt,
-                                     season ? QStringLiteral("Season %1 download complete").arg(*season)
-                                            : QStringLiteral("Download complete"));
+            show->status =
+                statusNow(ShowStatus::State::sorted, std::nullopt,
+                          season ? QStringLiteral("Season %1 download complete").arg(*season)
+                                 : QStringLiteral("Download complete"));
             markRow(DownloadRecord::State::sorted, sorted.value());
-            notifyCompletion(name, season ? QStringLiteral("Season %1 downloaded and sorted.").arg(*season)
-                                          : QStringLiteral("Season pack downloaded and sorted."));
+            notifyCompletion(
+                name, season ? QStringLiteral("Season %1 downloaded and sorted.").arg(*season)
+                             : QStringLiteral("Season pack downloaded and sorted."));
         } else {
             failure = sorted.error();
         }
     } else {
-        const auto sorted = EpisodeSorter::sortEpisode(info.files, info.downloadDir, seriesRoot, folderName, code);
+        const auto sorted =
+            EpisodeSorter::sortEpisode(info.files, info.downloadDir, seriesRoot, folderName, code);
         if (sorted.ok()) {
             logActivity(QStringLiteral("Sorted %1 %2 → %3").arg(name, code, sorted.value().movedTo),
                         ActivityEntry::Kind::sorted);
@@ -424,20 +441,25 @@ void WatchlistStore::completeEpisode(const TorrentInfo& info, const ActiveDownlo
         removeFromEngine(info.hash); // the video moved out; what is left goes with the torrent
     } else if (failure->kind == SortError::Kind::noVideoFile) {
         // Archive parts, not video: keep the files for the user, never take this release again.
-        logActivity(QStringLiteral("%1 %2 is an archived release (no video file) — trying another release next "
-                                   "sweep. Files left in %3")
-                        .arg(name, code, location),
-                    ActivityEntry::Kind::error);
+        logActivity(
+            QStringLiteral(
+                "%1 %2 is an archived release (no video file) — trying another release next "
+                "sweep. Files left in %3")
+                .arg(name, code, location),
+            ActivityEntry::Kind::error);
         show = findShow(entry.showID);
         if (!show->rejectedHashes.contains(info.hash))
             show->rejectedHashes.append(info.hash);
-        show->status = statusNow(ShowStatus::State::error, code, QStringLiteral("archived (.rar) release"));
+        show->status =
+            statusNow(ShowStatus::State::error, code, QStringLiteral("archived (.rar) release"));
         markRow(DownloadRecord::State::error, QStringLiteral("archived release — in ") + location);
     } else {
         const QString description = failure->description();
-        logActivity(QStringLiteral("Sort failed for %1 %2: %3").arg(name, code, description), ActivityEntry::Kind::error);
+        logActivity(QStringLiteral("Sort failed for %1 %2: %3").arg(name, code, description),
+                    ActivityEntry::Kind::error);
         show = findShow(entry.showID);
-        show->status = statusNow(ShowStatus::State::error, code, QStringLiteral("sort failed: ") + description);
+        show->status = statusNow(ShowStatus::State::error, code,
+                                 QStringLiteral("sort failed: ") + description);
         markRow(DownloadRecord::State::error, QStringLiteral("sort failed: ") + description);
     }
     saveHistory();
@@ -461,7 +483,8 @@ void WatchlistStore::completeMovie(const TorrentInfo& info, const ActiveDownload
     // Looked up after each log line: nothing is held across a signal.
     DownloadRecord* row = nullptr;
     if (sorted.ok()) {
-        logActivity(QStringLiteral("Sorted movie %1 → %2").arg(title, sorted.value().movedTo), ActivityEntry::Kind::sorted);
+        logActivity(QStringLiteral("Sorted movie %1 → %2").arg(title, sorted.value().movedTo),
+                    ActivityEntry::Kind::sorted);
         movie = findMovie(entry.showID);
         row = findHistoryRow(info.hash);
         movie->downloaded = true;
@@ -474,25 +497,30 @@ void WatchlistStore::completeMovie(const TorrentInfo& info, const ActiveDownload
         notifyCompletion(title, QStringLiteral("Downloaded and sorted."));
         removeFromEngine(info.hash);
     } else if (sorted.error().kind == SortError::Kind::noVideoFile) {
-        logActivity(QStringLiteral("%1 is an archived release (no video file) — trying another release next search. "
-                                   "Files left in %2")
-                        .arg(title, location),
-                    ActivityEntry::Kind::error);
+        logActivity(
+            QStringLiteral(
+                "%1 is an archived release (no video file) — trying another release next search. "
+                "Files left in %2")
+                .arg(title, location),
+            ActivityEntry::Kind::error);
         movie = findMovie(entry.showID);
         row = findHistoryRow(info.hash);
         if (!movie->rejectedHashes.contains(info.hash))
             movie->rejectedHashes.append(info.hash);
-        movie->status = statusNow(ShowStatus::State::error, std::nullopt, QStringLiteral("archived (.rar) release"));
+        movie->status = statusNow(ShowStatus::State::error, std::nullopt,
+                                  QStringLiteral("archived (.rar) release"));
         if (row) {
             row->state = DownloadRecord::State::error;
             row->detail = QStringLiteral("archived release — in ") + location;
         }
     } else {
         const QString description = sorted.error().description();
-        logActivity(QStringLiteral("Sort failed for %1: %2").arg(title, description), ActivityEntry::Kind::error);
+        logActivity(QStringLiteral("Sort failed for %1: %2").arg(title, description),
+                    ActivityEntry::Kind::error);
         movie = findMovie(entry.showID);
         row = findHistoryRow(info.hash);
-        movie->status = statusNow(ShowStatus::State::error, std::nullopt, QStringLiteral("sort failed: ") + description);
+        movie->status = statusNow(ShowStatus::State::error, std::nullopt,
+                                  QStringLiteral("sort failed: ") + description);
         if (row) {
             row->state = DownloadRecord::State::error;
             row->detail = QStringLiteral("sort failed: ") + description;

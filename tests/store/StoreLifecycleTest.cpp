@@ -35,6 +35,9 @@ protected:
         return s;
     }
 
+    // A series the next cycle will search for, so the cycle waits on the indexes.
+    void seedDueSeries() { seed(StorageFiles::kShows, QList<Show>{show("Dark")}); }
+
     static void tick(WatchlistStore& store, int times) {
         for (int i = 0; i < times; ++i)
             store.tickCountdown();
@@ -246,6 +249,7 @@ TEST_F(StoreLifecycle, ALogLineCarriesTheClockAndAFreshId) {
 // --- countdown and check guard -----------------------------------------------------------------
 
 TEST_F(StoreLifecycle, TheCountdownRunsDownStartsACycleAndStartsOver) {
+    seedDueSeries();
     const auto store = start();
     QSignalSpy finished(store.get(), &WatchlistStore::checkCycleFinished);
     ASSERT_EQ(store->secondsUntilNextCheck(), 3600);
@@ -287,6 +291,7 @@ TEST_F(StoreLifecycle, ANewIntervalRestartsTheCountdownFromTheFullInterval) {
 }
 
 TEST_F(StoreLifecycle, AManualCheckLeavesTheCountdownUntilItEnds) {
+    seedDueSeries();
     const auto store = start();
     tick(*store, 600);
     store->runCheck(true);
@@ -302,6 +307,7 @@ TEST_F(StoreLifecycle, TheCountdownTimerTicksOnItsOwn) {
 }
 
 TEST_F(StoreLifecycle, AStoreDestroyedMidCycleLeavesNothingBehind) {
+    seedDueSeries();
     auto store = start();
     store->runCheck(true);
     ASSERT_TRUE(store->isChecking());

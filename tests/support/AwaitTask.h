@@ -20,3 +20,13 @@ T awaitTask(QCoro::Task<T>&& task, int timeoutMs = 15000) {
         throw std::runtime_error("task did not finish in time");
     return std::move(**out);
 }
+
+inline void awaitTask(QCoro::Task<>&& task, int timeoutMs = 15000) {
+    auto done = std::make_shared<bool>(false);
+    [](QCoro::Task<> t, std::shared_ptr<bool> d) -> QCoro::Task<> {
+        co_await std::move(t);
+        *d = true;
+    }(std::move(task), done);
+    if (!runEventLoopUntil([&] { return *done; }, timeoutMs))
+        throw std::runtime_error("task did not finish in time");
+}
