@@ -1,5 +1,6 @@
 #include "model/Show.h"
 
+#include "ScopedTimeZone.h"
 #include "model/Movie.h"
 
 #include <QTimeZone>
@@ -14,26 +15,6 @@ namespace {
 Timestamp utc(int y, int m, int d, int h = 0, int min = 0) {
     return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC));
 }
-
-// Switches the process time zone for one test.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* tz)
-        : m_old(qgetenv("TZ")) {
-        qputenv("TZ", tz);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        if (m_old.isNull())
-            qunsetenv("TZ");
-        else
-            qputenv("TZ", m_old);
-        tzset();
-    }
-
-private:
-    QByteArray m_old;
-};
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "model/RecordCodecs.h"
 #include "store/WatchlistStore.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 
@@ -51,11 +52,13 @@ protected:
         return lines;
     }
 
-    // Follow-up passes until `done` holds (the store's own timer may run one meanwhile).
-    bool pollUntil(const std::function<bool()>& done) {
-        for (int i = 0; i < 50 && !done(); ++i) {
+    // Follow-up passes until `done` holds. A pass the store's own timer started may be
+    // waiting for the daemon; then ours returns at once and the wait covers theirs.
+    bool pollUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!done() && !deadline.hasExpired()) {
             awaitTask(m_store->pollDownloads());
-            drainEvents();
+            runEventLoopUntil(done, 50);
         }
         return done();
     }

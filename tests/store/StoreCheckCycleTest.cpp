@@ -1,0 +1,350 @@
+#include "FakeServices.h"
+#include "ScopedTimeZone.h"
+#include "StoreHarness.h"
+#include "store/AirSchedule.h"
+
+namespace {
+
+Timestamp utc(int y, int m, int d, int h = 0, int min = 0) {
+    return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC));
+}
+
+class CheckCycle : public StoreHarness {
+protected:
+    StoreEnvironment environment() override {
+        StoreEnvironment env = StoreHarness::environment();
+        m_indexes.apply(env.endpoints);
+        env.endpoints.tmdbAPI = m_tmdb.apiRoot();
+        return env;
+    }
+
+    void SetUp() override {
+        m_dark.id = QUuid::createUuid();
+        m_dark.name = "Dark";
+        m_env.clock().set(utc(2025, 3, 13, 12));
+    }
+
+    void startWith(const Show& show) {
+        seed(StorageFiles::kShows, QList<Show>{show});
+        start();
+        drainEvents();
+    }
+
+    const Show& dark() const { return m_store->shows().first(); }
+
+    // A result that offers `code` only at 720p.
+    ShowCheckResult onlyIn720p(const QStringList& codes) const {
+        ShowCheckResult r{m_dark.id, {}, {}};
+        for (const QString& code : codes) {
+            SearchResult alt;
+            alt.id = alt.title = "Dark." + code + ".720p.WEB";
+            alt.quality = "720p";
+            r.picks.append(EpisodePick{code, {alt}});
+        }
+        return r;
+    }
+
+    // Runs a check and waits until it has ended.
+    void runCheck(bool manual = true) {
+        m_store->runCheck(manual);
+        ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->isChecking(); }, 15000));
+    }
+
+    FakeIndexes m_indexes;
+    FakeTmdb m_tmdb;
+    Show m_dark;
+};
+
+} // namespace
+
+// --- which series are searched -----------------------------------------------------------------
+
+struct DueCase {
+    const char* label;
+    bool tmdb;
+    std::optional<Timestamp> nextAirDate;
+    const char* status;
+    std::optional<double> checkedAgo; // seconds
+    bool manual;
+    Timestamp now;
+    bool due;
+};
+
+class DueForCheck : public CheckCycle, public testing::WithParamInterface<DueCase> {};
+
+TEST_P(DueForCheck, FollowsTheIntervalAndTheHuntOpeningInEveryZone) {
+    const DueCase& c = GetParam();
+    Show show = m_dark;
+    if (c.tmdb)
+        show.tmdbID = 70523;
+    show.nextAirDate = c.nextAirDate;
+    show.tmdbStatus = QString::fromUtf8(c.status);
+    if (c.checkedAgo)
+        show.lastCheckedAt = c.now - *c.checkedAgo;
+    start();
+    for (const char* tz : {"UTC", "America/Los_Angeles", "Pacific/Auckland"}) {
+        const ScopedTimeZone zone(tz);
+        EXPECT_EQ(m_store->isDueForCheck(show, c.now, c.manual), c.due) << tz;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DueForCheck,
+    testing::Values(DueCase{"withoutTmdbAfterTheInterval", false, std::nullopt, "", 3600, false,
+                            utc(2025, 3, 13), true},
+                    DueCase{"withoutTmdbWithinTheInterval", false, std::nullopt, "", 3599, false,
+                            utc(2025, 3, 13), false},
+                    DueCase{"neverChecked", false, std::nullopt, "", std::nullopt, false,
+                            utc(2025, 3, 13), true},
+                    DueCase{"airsOnThe15thNotOnThe13th", true, utc(2025, 3, 15), "", std::nullopt,
+                            false, utc(2025, 3, 13, 23, 59), false},
+                    DueCase{"fromMidnightUtcOnThe14th", true, utc(2025, 3, 15), "", std::nullopt,
+                            false, utc(2025, 3, 14), true},
+                    DueCase{"aManualCheckDoesNotOpenTheHuntEarly", true, utc(2025, 3, 15), "", 10,
+                            true, utc(2025, 3, 13), false},
+                    DueCase{"aManualCheckIgnoresTheInterval", true, utc(2025, 3, 15), "", 10, true,
+                            utc(2025, 3, 14), true},
+                    DueCase{"intervalStillCountsAfterTheOpening", true, utc(2025, 3, 15), "", 10,
+                            false, utc(2025, 3, 14), false},
+                    DueCase{"endedWithoutADate", true, std::nullopt, "Ended", std::nullopt, true,
+                            utc(2025, 3, 13), false},
+                    DueCase{"canceledWithoutADate", true, std::nullopt, "Canceled", std::nullopt,
+                            false, utc(2025, 3, 13), false},
+                    DueCase{"undatedWithinAWeek", true, std::nullopt, "Returning Series", 6 * 86400,
+                            false, utc(2025, 3, 13), false},
+                    DueCase{"undatedAfterAWeek", true, std::nullopt, "Returning Series", 7 * 86400,
+                            false, utc(2025, 3, 13), true}),
+    [](const testing::TestParamInfo<DueCase>& info) { return info.param.label; });
+
+TEST_F(CheckCycle, SeriesWithNothingToHuntYetAreSkippedWithAReason) {
+    Show unknown = m_dark; // TMDB knows nothing of it: the schedule never arrives
+    unknown.tmdbID = 1;
+    Show future{.id = QUuid::createUuid(), .name = "Severance"};
+    future.nextAirDate = utc(2025, 3, 15);
+    seed(StorageFiles::kShows, QList<Show>{unknown, future});
+    start();
+    runCheck(false);
+    EXPECT_EQ(log(),
+              QStringList({"Dark — schedule not yet known; nothing to hunt yet",
+                           "Severance — next episode airs Mar 15, 2025; nothing to hunt yet"}));
+    EXPECT_EQ(m_indexes.searchCount(), 0);
+    EXPECT_EQ(m_store->secondsUntilNextCheck(), 3600);
+}
+
+// --- a whole cycle -----------------------------------------------------------------------------
+
+TEST_F(CheckCycle, ACycleRefreshesTheScheduleAndGrabsTheNextEpisode) {
+    m_tmdb.series[70523] = {
+        "Dark",
+        "Returning Series",
+        1,
+        std::pair(1, 2),
+        {"DE"},
+        "tt5753856",
+        {{1, {{1, QDate(2025, 3, 1)}, {2, QDate(2025, 3, 8)}, {3, QDate(2025, 3, 15)}}}}};
+    m_indexes.hits = {{"Dark.S01E01.1080p.WEB.h264-GRP", QString(40, 'a'), 50},
+                      {"Dark.S01E02.720p.WEB.h264-GRP", QString(40, 'b'), 90},
+                      {"Dark.S01E02.1080p.WEB.h264-GRP", QString(40, 'c'), 20}};
+    Show show = m_dark;
+    show.tmdbID = 70523;
+    show.downloadedEpisodes = {"S01E01"};
+    startWith(show);
+
+    runCheck(true);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->activeDownloads().isEmpty(); }));
+
+    EXPECT_EQ(dark().nextAirDate, utc(2025, 3, 8));
+    EXPECT_EQ(dark().imdbID, "tt5753856");
+    EXPECT_EQ(dark().originCountries, QStringList{"DE"});
+    EXPECT_EQ(dark().tmdbStatus, "Returning Series");
+    EXPECT_EQ(dark().lastCheckedAt, utc(2025, 3, 13, 12));
+    EXPECT_EQ(m_store->activeDownloads().keys(), QStringList{QString(40, 'c')});
+    EXPECT_EQ(log(),
+              QStringList({"Checking 1 series…", "Found: Dark S01E02 via Torrents-CSV (20 seeders)",
+                           "Started downloading Dark S01E02"}));
+    EXPECT_FALSE(m_store->isChecking());
+    EXPECT_EQ(m_store->secondsUntilNextCheck(), 3600);
+}
+
+TEST_F(CheckCycle, AnEpisodeAlreadyBeingFetchedIsNothingNew) {
+    seed(StorageFiles::kDownloads,
+         QMap<QString, ActiveDownload>{
+             {QString(40, 'a'), {ActiveDownload::Kind::episode, m_dark.id, "S01E02", false, ""}}});
+    startWith(m_dark);
+    const FeedMatch again{m_dark.id,
+                          "S01E02",
+                          false,
+                          "Dark.S01E02.1080p",
+                          QUrl("magnet:?xt=urn:btih:" + QString(40, 'b')),
+                          5,
+                          "EZTV"};
+    m_store->applyCheckResults({ShowCheckResult{m_dark.id, {again}, {}}});
+    EXPECT_EQ(log(), QStringList{"No new episodes found"});
+    EXPECT_EQ(dark().lastCheckedAt, utc(2025, 3, 13, 12));
+    drainEvents();
+    EXPECT_TRUE(m_daemon.calls("torrent-add").isEmpty());
+}
+
+// --- episodes only in another resolution -------------------------------------------------------
+
+TEST_F(CheckCycle, WithoutALaterAirDateTheGraceRunsThreeDaysThenAsksOnce) {
+    Show strict = m_dark;
+    strict.fallbackAnyQuality = false;
+    m_env.clock().set(utc(2025, 3, 1, 10));
+    startWith(strict);
+
+    m_store->applyCheckResults({onlyIn720p({"S01E02"})});
+    EXPECT_EQ(
+        log(),
+        QStringList(
+            {"Dark S01E02: found a copy, but not in 1080p — holding off until Mar 4, 2025 in case "
+             "the real release is just late",
+             "No new episodes found"}));
+    EXPECT_EQ(dark().qualityGraceEpisode, "S01E02");
+    EXPECT_EQ(dark().qualityGraceFirstSeenAt, utc(2025, 3, 1, 10));
+
+    m_env.clock().set(utc(2025, 3, 4, 9, 59));
+    m_store->applyCheckResults({onlyIn720p({"S01E02"})});
+    EXPECT_EQ(log().size(), 3); // one more "No new episodes found", nothing else
+    EXPECT_TRUE(m_store->pendingQualityPicks().isEmpty());
+
+    m_env.clock().set(utc(2025, 3, 4, 10));
+    m_store->applyCheckResults({onlyIn720p({"S01E02"})});
+    EXPECT_EQ(log().last(), "Dark S01E02: no 1080p release available — choose another resolution");
+    EXPECT_EQ(m_store->pendingQualityPicks().value(m_dark.id).episodeCode, "S01E02");
+    ASSERT_EQ(m_notifier.notices.size(), 1);
+    EXPECT_EQ(
+        m_notifier.notices.first(),
+        (Notice{"Dark — no 1080p release",
+                "S01E02 isn't available in 1080p. Open Lumivane to pick another resolution."}));
+
+    m_env.clock().advance(3600);
+    m_store->applyCheckResults({onlyIn720p({"S01E02"})});
+    EXPECT_EQ(log().size(), 4);
+    EXPECT_EQ(m_notifier.notices.size(), 1);
+}
+
+TEST_F(CheckCycle, WithALaterAirDateTheGraceEndsAfterTheBufferAndOnlyTheLatestPickCounts) {
+    Show strict = m_dark;
+    strict.fallbackAnyQuality = false;
+    strict.nextAirDate = utc(2025, 3, 14);
+    startWith(strict);
+
+    m_store->applyCheckResults({onlyIn720p({"S02E10", "S02E03"})});
+    EXPECT_EQ(dark().qualityGraceEpisode, "S02E10");
+    EXPECT_TRUE(log().first().endsWith(
+        "holding off until Mar 15, 2025 in case the real release is just late"));
+
+    m_env.clock().set(utc(2025, 3, 15));
+    m_store->applyCheckResults({onlyIn720p({"S02E03", "S02E10"})});
+    EXPECT_EQ(m_store->pendingQualityPicks().value(m_dark.id).episodeCode, "S02E10");
+}
+
+TEST_F(CheckCycle, ADismissedChoiceComesBackSilentlyAfterARestart) {
+    Show strict = m_dark;
+    strict.fallbackAnyQuality = false;
+    strict.qualityGraceEpisode = "S01E02";
+    strict.qualityGraceFirstSeenAt = utc(2025, 3, 1);
+    startWith(strict);
+    m_store->applyCheckResults({onlyIn720p({"S01E02"})});
+    ASSERT_EQ(m_notifier.notices.size(), 1);
+
+    m_store->dismissQualityPick(m_dark.id);
+    EXPECT_TRUE(m_store->pendingQualityPicks().isEmpty());
+    EXPECT_EQ(dark().qualityGraceDismissedEpisode, "S01E02");
+
+    m_store.reset();
+    start();
+    const int lines = static_cast<int>(log().size());
+    m_store->applyCheckResults({onlyIn720p({"S01E02"})});
+    EXPECT_EQ(m_store->pendingQualityPicks().value(m_dark.id).episodeCode, "S01E02");
+    EXPECT_EQ(log().size(), lines);
+    EXPECT_EQ(m_notifier.notices.size(), 1);
+}
+
+TEST_F(CheckCycle, PickingAnAlternativeGrabsItAsHandPicked) {
+    Show strict = m_dark;
+    strict.fallbackAnyQuality = false;
+    strict.qualityGraceEpisode = "S01E02";
+    strict.qualityGraceFirstSeenAt = utc(2025, 3, 1);
+    startWith(strict);
+    ShowCheckResult result = onlyIn720p({"S01E02"});
+    result.picks[0].alternates[0].magnetURL = QUrl("magnet:?xt=urn:btih:" + QString(40, 'd'));
+    result.picks[0].alternates[0].source = "Nyaa";
+    m_store->applyCheckResults({result});
+
+    m_store->pickAlternative(result.picks[0].alternates[0], m_dark.id);
+    EXPECT_TRUE(m_store->pendingQualityPicks().isEmpty());
+    ASSERT_TRUE(
+        runEventLoopUntil([&] { return m_store->activeDownloads().contains(QString(40, 'd')); }));
+    EXPECT_TRUE(m_store->activeDownloads().value(QString(40, 'd')).userPicked);
+    EXPECT_EQ(m_store->activeDownloads().value(QString(40, 'd')).episodeCode, "S01E02");
+}
+
+// --- next air date and anchor ------------------------------------------------------------------
+
+struct ScheduleCase {
+    const char* label;
+    std::function<void(Show&)> setUp;
+    std::optional<Timestamp> next;
+    std::optional<QString> anchor;
+};
+
+class Schedule : public testing::TestWithParam<ScheduleCase> {};
+
+TEST_P(Schedule, PicksTheNextWantedEpisode) {
+    // Season 2: E01 Mar 1, E02 Mar 8, E03 Mar 15 (not aired at "now", Mar 13), E04 undated.
+    const QList<TMDBClient::Episode> season{{2, 3, "c", utc(2025, 3, 15)},
+                                            {2, 1, "a", utc(2025, 3, 1)},
+                                            {2, 2, "b", utc(2025, 3, 8)},
+                                            {2, 4, "d", std::nullopt}};
+    Show show{.id = QUuid::createUuid(), .name = "Dark"};
+    GetParam().setUp(show);
+    const AirSchedule schedule = AirSchedule::of(show, season, utc(2025, 3, 13));
+    EXPECT_EQ(schedule.nextAirDate, GetParam().next);
+    EXPECT_EQ(schedule.anchor, GetParam().anchor);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Schedule,
+    testing::Values(ScheduleCase{"freshSubscriptionAnchorsOnTheLatestAired", [](Show&) {},
+                                 utc(2025, 3, 15), "S02E02"},
+                    ScheduleCase{"pendingAnchorWinsOverDownloads",
+                                 [](Show& s) {
+                                     s.monitorFromLatestPending = true;
+                                     s.downloadedEpisodes = {"S01E05"};
+                                 },
+                                 utc(2025, 3, 15), "S02E02"},
+                    ScheduleCase{"afterTheLatestDownload",
+                                 [](Show& s) { s.downloadedEpisodes = {"S02E01"}; },
+                                 utc(2025, 3, 8), std::nullopt},
+                    ScheduleCase{"anchorLaterThanDownloads",
+                                 [](Show& s) {
+                                     s.downloadedEpisodes = {"S02E01"};
+                                     s.monitorAnchor = "S02E02";
+                                 },
+                                 utc(2025, 3, 15), std::nullopt},
+                    ScheduleCase{"everythingFetched",
+                                 [](Show& s) {
+                                     s.downloadedEpisodes = {"S02E01", "S02E02", "S02E03"};
+                                 },
+                                 std::nullopt, std::nullopt},
+                    ScheduleCase{"aDailyCodeFindsItsPlaceInTmdbNumbering",
+                                 [](Show& s) { s.downloadedEpisodes = {"2025.03.01"}; },
+                                 utc(2025, 3, 8), std::nullopt},
+                    ScheduleCase{"aDailyCodeOfNoListedEpisodeMeansNoReference",
+                                 [](Show& s) { s.downloadedEpisodes = {"2024.12.24"}; },
+                                 utc(2025, 3, 8), std::nullopt},
+                    ScheduleCase{"notSubscribedAndNothingKnownTakesTheLastAiredMissing",
+                                 [](Show& s) { s.startWithLatest = false; }, utc(2025, 3, 8),
+                                 std::nullopt}),
+    [](const testing::TestParamInfo<ScheduleCase>& info) { return info.param.label; });
+
+TEST(ScheduleBeforeAnything, NothingAiredYetStoresNoAnchorAndWaitsForTheFirst) {
+    const QList<TMDBClient::Episode> season{{1, 1, "a", utc(2025, 4, 1)},
+                                            {1, 2, "b", utc(2025, 4, 8)}};
+    Show show{.id = QUuid::createUuid(), .name = "New"};
+    const AirSchedule schedule = AirSchedule::of(show, season, utc(2025, 3, 13));
+    EXPECT_EQ(schedule.anchor, std::nullopt);
+    EXPECT_EQ(schedule.nextAirDate, utc(2025, 4, 1));
+}

@@ -1,0 +1,94 @@
+#include "FakeServices.h"
+
+#include <QRegularExpression>
+
+using nlohmann::json;
+
+namespace {
+
+FakeHttpServer::Response jsonAnswer(const json& body) {
+    return {200, QByteArray::fromStdString(body.dump()), "application/json", {}, 0};
+}
+
+FakeHttpServer::Response notFound() {
+    return {404, R"({"success":false,"status_code":34})", "application/json", {}, 0};
+}
+
+json episodeJson(int season, int number) {
+    return {{"season_number", season}, {"episode_number", number}};
+}
+
+} // namespace
+
+FakeTmdb::FakeTmdb() {
+    m_server.setHandler([this](const FakeHttpServer::Request& r) {
+        static const QRegularExpression path(
+            QStringLiteral(R"(^/3/tv/(\d+)(/external_ids|/season/(\d+))?$)"));
+        const auto m = path.match(r.path);
+        if (!m.hasMatch() || !series.contains(m.captured(1).toInt()))
+            return notFound();
+        const Series& s = series[m.captured(1).toInt()];
+        if (m.captured(2) == QStringLiteral("/external_ids"))
+            return jsonAnswer({{"imdb_id", s.imdbID.toStdString()}});
+        if (!m.captured(3).isEmpty()) {
+            const int season = m.captured(3).toInt();
+            json episodes = json::array();
+            for (const Episode& e : s.seasons.value(season)) {
+                json item{{"episode_number", e.number}, {"name", "Episode"}};
+                item["air_date"] =
+                    e.airDate ? json(e.airDate->toString(Qt::ISODate).toStdString()) : json();
+                episodes.push_back(item);
+            }
+            return jsonAnswer({{"season_number", season}, {"episodes", episodes}});
+        }
+        json countries = json::array();
+        for (const QString& c : s.originCountries)
+            countries.push_back(c.toStdString());
+        json details{{"name", s.name.toStdString()},
+                     {"status", s.status.toStdString()},
+                     {"origin_country", countries}};
+        details["next_episode_to_air"] =
+            s.currentSeason ? episodeJson(*s.currentSeason, 1) : json();
+        details["last_episode_to_air"] =
+            s.lastAired ? episodeJson(s.lastAired->first, s.lastAired->second) : json();
+        json seasons = json::array();
+        for (const int n : s.seasons.keys())
+            seasons.push_back({{"season_number", n}});
+        details["seasons"] = seasons;
+        return jsonAnswer(details);
+    });
+}
+
+FakeIndexes::FakeIndexes() {
+    m_server.setHandler([this](const FakeHttpServer::Request& r) {
+        if (r.path != QStringLiteral("/service/search"))
+            return FakeHttpServer::Response{404, "", "text/plain", {}, 0};
+        json torrents = json::array();
+        int id = 1;
+        for (const Hit& h : hits) {
+            torrents.push_back({{"name", h.title.toStdString()},
+                                {"infohash", h.hash.toStdString()},
+                                {"seeders", h.seeders},
+                                {"leechers", 1},
+                                {"size_bytes", h.sizeBytes},
+                                {"created_unix", 1767225600},
+                                {"id", id++}});
+        }
+        return jsonAnswer({{"torrents", torrents}});
+    });
+}
+
+void FakeIndexes::apply(ServiceEndpoints& endpoints) const {
+    endpoints.knabenAPI = m_server.url(QStringLiteral("/v1"));
+    endpoints.apibayQuery = m_server.url(QStringLiteral("/q.php"));
+    endpoints.eztvPrimary = endpoints.eztvFallback = m_server.baseUrl();
+    endpoints.torrentsCsvSearch = m_server.url(QStringLiteral("/service/search"));
+    endpoints.nyaaRoot = m_server.url(QStringLiteral("/"));
+    endpoints.ytsHost = m_server.baseUrl();
+}
+
+int FakeIndexes::searchCount() const {
+    return static_cast<int>(
+        std::count_if(m_server.requests().cbegin(), m_server.requests().cend(),
+                      [](const auto& r) { return r.path == QStringLiteral("/service/search"); }));
+}

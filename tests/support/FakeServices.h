@@ -1,0 +1,63 @@
+#pragma once
+
+#include "FakeHttpServer.h"
+#include "model/ServiceEndpoints.h"
+
+#include <QDate>
+#include <QMap>
+#include <QString>
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+
+// TMDB's series lookups on loopback: scripted series, their air summary and season lists.
+class FakeTmdb {
+public:
+    struct Episode {
+        int number = 0;
+        std::optional<QDate> airDate;
+    };
+    struct Series {
+        QString name;
+        QString status = "Returning Series";
+        std::optional<int> currentSeason;             // reported as the season of the next episode
+        std::optional<std::pair<int, int>> lastAired; // season, episode
+        QStringList originCountries;
+        QString imdbID;
+        QMap<int, QList<Episode>> seasons;
+    };
+
+    FakeTmdb();
+
+    QMap<int, Series> series;
+    int requestCount() const { return static_cast<int>(m_server.requests().size()); }
+    const FakeHttpServer& server() const { return m_server; }
+    // The API root, as ServiceEndpoints::tmdbAPI wants it.
+    QUrl apiRoot() const { return m_server.url(QStringLiteral("/3")); }
+
+private:
+    FakeHttpServer m_server;
+};
+
+// The indexes on loopback. Torrents-CSV answers with the scripted hits (whatever the query);
+// the other five answer with nothing, as real indexes often do.
+class FakeIndexes {
+public:
+    struct Hit {
+        QString title;
+        QString hash; // 40 hex characters
+        int seeders = 10;
+        qint64 sizeBytes = 1'500'000'000;
+    };
+
+    FakeIndexes();
+
+    QList<Hit> hits;
+    // Points every index address at this fake.
+    void apply(ServiceEndpoints& endpoints) const;
+    int searchCount() const;
+
+private:
+    FakeHttpServer m_server;
+};
