@@ -16,7 +16,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto kPollInterval = 2s;
 constexpr auto kHistoryFlushDelay = 30s;
 
 // The folder that holds the first file of the torrent that exists on disk, else its folder.
@@ -220,7 +219,7 @@ void WatchlistStore::startPollTimer() {
     if (m_pollTimer)
         return;
     m_pollTimer = new QTimer(this);
-    m_pollTimer->setInterval(kPollInterval);
+    m_pollTimer->setInterval(m_env.pollInterval);
     connect(m_pollTimer, &QTimer::timeout, this, [this] { pollDownloads(); });
     m_pollTimer->start();
     pollDownloads();

@@ -65,7 +65,7 @@ FakeIndexes::FakeIndexes() {
             return FakeHttpServer::Response{404, "", "text/plain", {}, 0};
         json torrents = json::array();
         int id = 1;
-        for (const Hit& h : hits) {
+        for (const Hit& h : hitsFor ? hitsFor(r.queryValue(QStringLiteral("q"))) : hits) {
             torrents.push_back({{"name", h.title.toStdString()},
                                 {"infohash", h.hash.toStdString()},
                                 {"seeders", h.seeders},

@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
 #include <optional>
 
 // TMDB's series lookups on loopback: scripted series, their air summary and season lists.
@@ -54,6 +55,8 @@ public:
     FakeIndexes();
 
     QList<Hit> hits;
+    // When set, answers a query with these hits instead of `hits`.
+    std::function<QList<Hit>(const QString& query)> hitsFor;
     // Points every index address at this fake.
     void apply(ServiceEndpoints& endpoints) const;
     int searchCount() const;
