@@ -2,6 +2,7 @@
 // activity line to standard output; until the tray application exists it is the default.
 
 #include "FreedesktopNotifier.h"
+#include "TrayNotifier.h"
 #include "UnixSignalWatcher.h"
 #include "engine/TransmissionEngine.h"
 #include "model/ActivityEntry.h"
@@ -55,6 +56,8 @@ int main(int argc, char* argv[]) {
     engine.start();
 
     FreedesktopNotifier notifier;
+    ConsoleNotifier console; // no notification service: the notice goes to the log output
+    notifier.setFallback(&console);
     WatchlistStore store(env, &engine, &notifier);
     QObject::connect(&store, &WatchlistStore::activityLogged, &store, printActivity);
     store.applySeedRatio(5);

@@ -42,7 +42,11 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     refreshAirInfo(true); // runs on; no check cycle at start-up
 }
 
-WatchlistStore::~WatchlistStore() = default;
+WatchlistStore::~WatchlistStore() {
+    // Progress numbers of history rows are saved at a bounded rate; keep the latest.
+    if (m_historyFlushTimer && m_historyFlushTimer->isActive())
+        saveHistory();
+}
 
 void WatchlistStore::loadAll() {
     if (auto shows = m_files.loadShows())

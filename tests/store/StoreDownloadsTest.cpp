@@ -359,3 +359,17 @@ INSTANTIATE_TEST_SUITE_P(
                     HintCase{StallReason::noTracker, 0, "No tracker connection"},
                     HintCase{StallReason::queued, 0, "Queued - waiting its turn"},
                     HintCase{std::nullopt, 4, ""}));
+
+TEST_F(StoreDownloads, LiveNumbersAreSavedAtABoundedRateAndNotLostAtTheEnd) {
+    start();
+    const QString h = hash('6');
+    grabAndStart(match("S01E07", h));
+    m_daemon.torrents[h].percentDone = 0.25;
+    m_daemon.torrents[h].files = {"Dark.S01E07.mkv"};
+    ASSERT_TRUE(pollUntil([&] { return row(h)->progress == 0.25; }));
+    // Not written on every pass…
+    EXPECT_EQ(stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().progress, 0.0);
+    // …but never lost when the store goes away.
+    m_store.reset();
+    EXPECT_EQ(stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().progress, 0.25);
+}
