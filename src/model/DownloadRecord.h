@@ -32,6 +32,13 @@ struct DownloadRecord {
     bool staleAbandoned = false;
 
     bool operator==(const DownloadRecord&) const = default;
+
+    // Stuck for at least `days` days, not snoozed and not given up: worth telling the user.
+    bool isStale(int days, Timestamp now) const {
+        if (staleAbandoned || days < 1 || state != State::downloading || !stuckSince)
+            return false;
+        return now - *stuckSince >= days * 86400.0 && (!staleSnoozedUntil || now >= *staleSnoozedUntil);
+    }
 };
 
 template <>

@@ -7,6 +7,7 @@
 #include "engine/TorrentInfo.h"
 #include "engine/TransmissionEngine.h"
 #include "metadata/TMDBClient.h"
+#include "search/FeedChecker.h"
 #include "model/ActiveDownload.h"
 #include "model/ActivityEntry.h"
 #include "model/AppSettings.h"
@@ -27,7 +28,6 @@
 #include <functional>
 #include <memory>
 
-class FeedChecker;
 class QNetworkAccessManager;
 class TransmissionClient;
 
@@ -148,6 +148,34 @@ public:
     QCoro::Task<> pollDownloads();
     bool isPolling() const { return m_pollTimer != nullptr; }
 
+    // --- stalled downloads -------------------------------------------------------------------
+    // Re-announces a stalled torrent, later switches to a healthier release, within limits.
+    void checkStall(const TorrentInfo& info, const ActiveDownload& entry);
+    // Keeps the history row's stuck-since time in step with the torrent.
+    void trackStuckSince(const QString& hash, const TorrentInfo& info);
+    // One reminder per stale period of a row.
+    void nudgeIfStale(const QString& hash);
+    // The user postpones the reminder; the third time gives it up for good.
+    void snoozeStale(const QString& hash);
+    // Replaces a running download by another release of the same episode or movie.
+    void switchRelease(const QString& hash, const SearchResult& release);
+    // Series and movies with a download the stall handling flags for the user.
+    int flaggedSeriesCount() const;
+    int flaggedMovieCount() const;
+    bool hasFlaggedDownload(const QUuid& id) const;
+
+    // --- movies -------------------------------------------------------------------------------
+    // Adds a movie from the add-movie form and starts hunting it; a picked release starts at once.
+    QUuid addMovie(const QString& name, const std::optional<TMDBClient::MovieResult>& match,
+                   Show::Quality quality, bool monitor, bool anyQuality,
+                   const std::optional<SearchResult>& picked);
+    void huntMovie(const QUuid& id);
+    void setMovieQuality(const QUuid& id, Show::Quality quality);
+    void switchMovieRelease(const DownloadRecord& row, const SearchResult& release);
+    void removeMovie(const QUuid& id);
+    // The check cycle's hunt of every monitored movie that still lacks a copy.
+    void sweepMovies();
+
 Q_SIGNALS:
     void showsChanged();
     void moviesChanged();
@@ -181,6 +209,14 @@ private:
     void noteHistoryProgress();
 
     void repairStaleStatuses();
+    QCoro::Task<> huntMovieTask(QUuid id);
+    void decideOnMovie(const QUuid& id, const std::optional<FeedChecker::MovieChoice>& choice,
+                       std::optional<Timestamp> releaseDate, int bufferHours);
+    void reannounce(const TorrentInfo& info, const QString& reason);
+    void switchStalled(const QString& hash, const ActiveDownload& entry, StallTracker& tracker,
+                       bool noSeeds, int limit);
+    QCoro::Task<> releaseSwitch(QString hash, ActiveDownload entry, bool noSeeds);
+    QCoro::Task<> refreshTrackersAndReannounce(QString hash);
     void applyAirInfo(const QUuid& id, const SeriesAirInfo& info,
                       const std::optional<QString>& imdbID,
                       const QList<TMDBClient::Episode>& episodes);

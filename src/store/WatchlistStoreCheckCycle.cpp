@@ -42,6 +42,7 @@ QCoro::Task<> WatchlistStore::checkCycle(bool manual) {
     co_await refreshAirInfo(manual);
     if (!self)
         co_return;
+    sweepMovies(); // the hunts run on their own; the cycle does not wait for them
 
     const Timestamp at = now();
     QList<Show> hunted;

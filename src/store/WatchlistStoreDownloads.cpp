@@ -264,6 +264,8 @@ QCoro::Task<> WatchlistStore::pollDownloads() {
         if (rejectIfBadCopy(info, entry))
             continue;
         follow(info, entry);
+        if (m_activeDownloads.contains(info.hash))
+            checkStall(info, m_activeDownloads.value(info.hash));
     }
     if (m_activeDownloads.isEmpty())
         stopPollTimer();
@@ -356,6 +358,8 @@ void WatchlistStore::follow(const TorrentInfo& info, const ActiveDownload& entry
     row->trackerHint = trackerHintFor(info.stallNote);
     row->seedsSeen = info.seedsSeen.value_or(0);
     noteHistoryProgress();
+    trackStuckSince(info.hash, info);
+    nudgeIfStale(info.hash);
 }
 
 void WatchlistStore::noteHistoryProgress() {

@@ -1,0 +1,197 @@
+// Hunting movies: search, choose a release, hold off on early copies in another resolution,
+// change the wanted resolution, remove a movie.
+
+#include "WatchlistStore.h"
+
+#include "model/DateText.h"
+#include "search/TitleGrammar.h"
+
+#include <QUrlQuery>
+
+namespace {
+
+const QString kHolding = QStringLiteral("release pending — holding for a real copy");
+
+// The title a hand-picked magnet names, else the movie's own.
+QString magnetTitle(const QUrl& magnet, const QString& fallback) {
+    const QString dn = QUrlQuery(magnet.query()).queryItemValue(QStringLiteral("dn"), QUrl::FullyDecoded);
+    return dn.isEmpty() ? fallback : dn;
+}
+
+} // namespace
+
+QUuid WatchlistStore::addMovie(const QString& name, const std::optional<TMDBClient::MovieResult>& match,
+                               Show::Quality quality, bool monitor, bool anyQuality,
+                               const std::optional<SearchResult>& picked) {
+    Movie movie;
+    movie.id = QUuid::createUuid();
+    movie.name = match ? match->title : name.trimmed();
+    if (match) {
+        movie.year = match->year;
+        movie.tmdbID = match->id;
+        movie.posterPath = match->posterPath;
+        movie.releaseDate = match->releaseDate;
+    }
+    movie.quality = quality;
+    movie.monitor = monitor;
+    movie.anyQuality = anyQuality;
+    if (picked)
+        movie.pendingMagnet = picked->magnetURL;
+    m_movies.append(movie);
+    saveMovies();
+    Q_EMIT moviesChanged();
+    logActivity(QStringLiteral("Added \"%1\" to Movies").arg(movie.displayTitle()), ActivityEntry::Kind::check);
+    huntMovie(movie.id);
+    return movie.id;
+}
+
+void WatchlistStore::sweepMovies() {
+    for (const Movie& movie : std::as_const(m_movies)) {
+        const bool busy = movie.status.state == ShowStatus::State::found ||
+                          movie.status.state == ShowStatus::State::downloading;
+        const bool followed = std::any_of(m_activeDownloads.cbegin(), m_activeDownloads.cend(), [&](const auto& d) {
+            return d.kind == ActiveDownload::Kind::movie && d.showID == movie.id;
+        });
+        if (movie.isEnabled && movie.monitor && !movie.downloaded && !busy && !followed)
+            huntMovie(movie.id);
+    }
+}
+
+void WatchlistStore::huntMovie(const QUuid& id) {
+    Movie* movie = findMovie(id);
+    if (!movie)
+        return;
+    movie->status = statusNow(ShowStatus::State::found, std::nullopt, QStringLiteral("searching"));
+    saveMovies();
+    Q_EMIT moviesChanged();
+    huntMovieTask(id);
+}
+
+QCoro::Task<> WatchlistStore::huntMovieTask(QUuid id) {
+    QPointer<WatchlistStore> self(this);
+    const Movie* movie = findMovie(id);
+    if (!movie)
+        co_return;
+    if (movie->pendingMagnet) {
+        // A release the user picked by hand starts without a search.
+        co_await startMovieDownload(FeedMatch{id, QString(), true,
+                                              magnetTitle(*movie->pendingMagnet, movie->displayTitle()),
+                                              *movie->pendingMagnet, 0, QStringLiteral("hand-picked")});
+        co_return;
+    }
+    const Movie wanted = *movie;
+    const int bufferHours = m_settings.qualityGraceBufferHours;
+    const QList<RawHit> hits = co_await m_checker->searchAll(
+        TorrentQuery{wanted.searchAlias.value_or(wanted.name), TorrentQuery::Kind::movie, std::nullopt,
+                     TorrentQuery::Order::seeders, 150, std::nullopt});
+    if (!self)
+        co_return;
+    const auto choice = FeedChecker::chooseMovieRelease(hits, wanted.name, wanted.year, wanted.quality,
+                                                        wanted.qualityMode(), wanted.rejectedHashes);
+    decideOnMovie(id, choice, wanted.releaseDate, bufferHours);
+}
+
+void WatchlistStore::decideOnMovie(const QUuid& id, const std::optional<FeedChecker::MovieChoice>& choice,
+                                   std::optional<Timestamp> releaseDate, int bufferHours) {
+    Movie* movie = findMovie(id);
+    if (!movie)
+        return;
+    const QString title = movie->displayTitle();
+    const QString label = toRaw(movie->quality);
+
+    if (!choice) {
+        logActivity(title + QStringLiteral(" — no release found yet"), ActivityEntry::Kind::check);
+        if ((movie = findMovie(id))) {
+            movie->status = statusNow(ShowStatus::State::error, std::nullopt, QStringLiteral("no release found yet"));
+            saveMovies();
+            Q_EMIT moviesChanged();
+        }
+        return;
+    }
+
+    const SearchResult& release = choice->result;
+    if (choice->atOtherResolution && releaseDate) {
+        // A copy in another resolution this close to the release is often an early fake.
+        const Timestamp holdEnd = *releaseDate + bufferHours * 3600.0;
+        if (now() < holdEnd) {
+            if (movie->status.detail != kHolding) {
+                logActivity(QStringLiteral("%1 — found a copy, but not in %2 — holding off until %3 in case the real "
+                                           "release is just late")
+                                .arg(title, label, abbreviatedDate(holdEnd.toDateTime().toLocalTime().date())),
+                            ActivityEntry::Kind::check);
+            }
+            if ((movie = findMovie(id))) {
+                movie->status = statusNow(ShowStatus::State::error, std::nullopt, kHolding);
+                saveMovies();
+                Q_EMIT moviesChanged();
+            }
+            return;
+        }
+    }
+
+    logActivity(QStringLiteral("Found: %1 via %2 (%3 seeders)").arg(title, release.source).arg(release.seeders),
+                ActivityEntry::Kind::found);
+    if (choice->atOtherResolution) {
+        const QString taken = release.quality == QStringLiteral("—") ? QStringLiteral("an unlabelled resolution")
+                                                                      : release.quality;
+        logActivity(QStringLiteral("%1 — no %2 release exists, took %3 instead").arg(title, label, taken),
+                    ActivityEntry::Kind::check);
+    }
+    startMovieDownload(FeedMatch{id, QString(), false, release.title, release.magnetURL, release.seeders, release.source});
+}
+
+void WatchlistStore::setMovieQuality(const QUuid& id, Show::Quality quality) {
+    Movie* movie = findMovie(id);
+    if (!movie)
+        return;
+    movie->quality = quality;
+    const QString title = movie->displayTitle();
+    const QString label = toRaw(quality);
+    saveMovies();
+    Q_EMIT moviesChanged();
+
+    QString hash;
+    for (auto it = m_activeDownloads.cbegin(); it != m_activeDownloads.cend(); ++it) {
+        if (it->kind == ActiveDownload::Kind::movie && it->showID == id)
+            hash = it.key();
+    }
+    // Having connected means the history row saw a peer.
+    const DownloadRecord* row = hash.isEmpty() ? nullptr : findHistoryRow(hash);
+    if (row && row->peers > 0) {
+        logActivity(QStringLiteral("%1 — resolution set to %2; its download is live, so it was left running").arg(title, label),
+                    ActivityEntry::Kind::check);
+        return;
+    }
+    if (!hash.isEmpty()) {
+        logActivity(QStringLiteral("%1 — resolution set to %2, stalled download discontinued, searching again").arg(title, label),
+                    ActivityEntry::Kind::check);
+        cancelDownload(hash, m_activeDownloads.value(hash), QStringLiteral("Cancelled"));
+    } else {
+        logActivity(QStringLiteral("%1 — resolution set to %2, searching again").arg(title, label), ActivityEntry::Kind::check);
+    }
+    huntMovie(id);
+}
+
+void WatchlistStore::switchMovieRelease(const DownloadRecord& row, const SearchResult& release) {
+    logActivity(QStringLiteral("Cancelled ") + row.showName + QLatin1Char(' ') + row.episode, ActivityEntry::Kind::check);
+    if (const auto it = m_activeDownloads.constFind(row.id); it != m_activeDownloads.cend())
+        cancelDownload(row.id, *it, QStringLiteral("Cancelled"));
+    Movie* movie = findMovie(row.showID);
+    if (!movie)
+        return;
+    movie->pendingMagnet = release.magnetURL;
+    saveMovies();
+    Q_EMIT moviesChanged();
+    huntMovie(row.showID);
+}
+
+void WatchlistStore::removeMovie(const QUuid& id) {
+    const auto downloads = m_activeDownloads;
+    for (auto it = downloads.cbegin(); it != downloads.cend(); ++it) {
+        if (it->kind == ActiveDownload::Kind::movie && it->showID == id)
+            cancelDownload(it.key(), it.value(), QStringLiteral("Cancelled — movie removed"));
+    }
+    m_movies.removeIf([&](const Movie& m) { return m.id == id; });
+    saveMovies();
+    Q_EMIT moviesChanged();
+}
