@@ -7,7 +7,6 @@
 #include "engine/TorrentInfo.h"
 #include "engine/TransmissionEngine.h"
 #include "metadata/TMDBClient.h"
-#include "search/FeedChecker.h"
 #include "model/ActiveDownload.h"
 #include "model/ActivityEntry.h"
 #include "model/AppSettings.h"
@@ -15,12 +14,14 @@
 #include "model/Movie.h"
 #include "model/Show.h"
 #include "model/StorageFiles.h"
+#include "search/FeedChecker.h"
 #include "search/SearchResult.h"
 
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QUrl>
 #include <qcoro/qcorotask.h>
@@ -164,6 +165,36 @@ public:
     int flaggedMovieCount() const;
     bool hasFlaggedDownload(const QUuid& id) const;
 
+    // --- series ------------------------------------------------------------------------------
+    // The add-series form, as the store needs it.
+    struct NewShow {
+        QString name; // as typed
+        std::optional<TMDBClient::SeriesResult> match;
+        std::optional<QString> searchAlias; // the title the release search fell back to
+        Show::Quality quality = Show::Quality::p1080;
+        bool anyQuality = false;
+        bool fallbackAnyQuality = true;
+        bool startWithLatest = true;
+        QString seasonText;
+        bool pullEntireSeason = false;
+    };
+    // What happens after releases picked in the add-series flow are grabbed.
+    enum class PickPlan { continueForward, onlyThis, thisThenLatest };
+    // How a hand-picked episode fared.
+    enum class EpisodeOutcome { grabbed, offered, notFound };
+
+    // Adds a series from the add-series form; null when the form cannot be committed
+    // (no name, or a season pull without a season number).
+    QUuid addShow(const NewShow& form, const QList<SearchResult>& picked = {},
+                  PickPlan plan = PickPlan::continueForward);
+    void setSubscribed(const QUuid& id, bool on);
+    // A resolution, or none for "any resolution".
+    void setShowQuality(const QUuid& id, std::optional<Show::Quality> quality);
+    QCoro::Task<> pullSeason(QUuid id, int season);
+    QCoro::Task<> completeSeason(QUuid id, int season);
+    QCoro::Task<QMap<QString, EpisodeOutcome>> grabEpisodes(QUuid id, QStringList codes);
+    void removeShow(const QUuid& id);
+
     // --- movies -------------------------------------------------------------------------------
     // Adds a movie from the add-movie form and starts hunting it; a picked release starts at once.
     QUuid addMovie(const QString& name, const std::optional<TMDBClient::MovieResult>& match,
@@ -189,6 +220,10 @@ Q_SIGNALS:
     void calendarEventsChanged();
     void workingFolderSizeLabelChanged();
     void checkCycleFinished();
+    void followUpPassFinished();
+    // A hand-picked episode's search has ended.
+    void episodeSearchFinished(const QUuid& showID, const QString& code,
+                               WatchlistStore::EpisodeOutcome outcome);
 
 private:
     Show* findShow(const QUuid& id);
@@ -200,6 +235,7 @@ private:
                      const QString& name, const QString& episode);
     void removeFromEngine(const QString& hash);
     void stopPollTimer();
+    void followUp(const QStringList& asked, const QList<TorrentInfo>& torrents);
     bool rejectIfBadCopy(const TorrentInfo& info, const ActiveDownload& entry);
     void follow(const TorrentInfo& info, const ActiveDownload& entry);
     void completeEpisode(const TorrentInfo& info, const ActiveDownload& entry);
@@ -209,9 +245,19 @@ private:
     void noteHistoryProgress();
 
     void repairStaleStatuses();
-    QCoro::Task<> huntMovieTask(QUuid id);
+    QSet<QString>
+    followedEpisodes() const; // "<series id>|<episode code>" of every followed torrent
+    bool applyCheckResult(const ShowCheckResult& result, const QSet<QString>& followed);
+    QCoro::Task<> refreshAirInfoOf(QList<std::pair<QUuid, int>> series);
+    QCoro::Task<> afterAddingShow(QUuid id, bool checkNow);
+    QCoro::Task<> checkNewSeries(QUuid id);
+    // The release a season operation takes for one episode, by the series' resolution rules.
+    QCoro::Task<std::optional<SearchResult>> bestRelease(Show show, QString code);
+    QCoro::Task<> fetchEpisodes(QUuid id, int season, bool onlyMissing);
+    QCoro::Task<> refind(QUuid id, QStringList codes);
+    QCoro::Task<> huntMovieTask(QUuid id, bool wasHolding);
     void decideOnMovie(const QUuid& id, const std::optional<FeedChecker::MovieChoice>& choice,
-                       std::optional<Timestamp> releaseDate, int bufferHours);
+                       std::optional<Timestamp> releaseDate, int bufferHours, bool wasHolding);
     void reannounce(const TorrentInfo& info, const QString& reason);
     void switchStalled(const QString& hash, const ActiveDownload& entry, StallTracker& tracker,
                        bool noSeeds, int limit);

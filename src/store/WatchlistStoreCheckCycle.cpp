@@ -98,41 +98,52 @@ void WatchlistStore::applyCheckResults(const QList<ShowCheckResult>& results) {
     }
 
     // Torrents started meanwhile by other paths count as already followed.
-    QSet<QString> followed;
-    for (const ActiveDownload& d : std::as_const(m_activeDownloads))
-        followed.insert(followKey(d.showID, d.episodeCode));
+    const QSet<QString> followed = followedEpisodes();
 
     bool found = false;
     for (const ShowCheckResult& result : results) {
-        QList<FeedMatch> fresh;
-        for (const FeedMatch& m : result.grabs) {
-            if (!followed.contains(followKey(m.showID, m.episodeCode)))
-                fresh.append(m);
-        }
-        if (!fresh.isEmpty()) {
-            for (const FeedMatch& m : fresh)
-                grab(m);
-            found = true;
-            continue;
-        }
-        if (result.picks.isEmpty())
-            continue;
-        // Only the latest episode waiting for a resolution is handled in one cycle.
-        const auto numberOf = [](const EpisodePick& p) {
-            return Show::parseEpisodeCode(p.episodeCode).value_or(EpisodeNumber{0, 0});
-        };
-        const EpisodePick* latest = &result.picks.first();
-        for (const EpisodePick& p : result.picks) {
-            if (numberOf(p) > numberOf(*latest))
-                latest = &p;
-        }
-        if (holdOrAskForResolution(latest->episodeCode, latest->alternates, result.showID))
+        if (applyCheckResult(result, followed))
             found = true;
     }
     if (!found)
         logActivity(QStringLiteral("No new episodes found"), ActivityEntry::Kind::check);
     saveShows();
     Q_EMIT showsChanged();
+}
+
+QSet<QString> WatchlistStore::followedEpisodes() const {
+    QSet<QString> keys;
+    for (const ActiveDownload& d : std::as_const(m_activeDownloads))
+        keys.insert(followKey(d.showID, d.episodeCode));
+    return keys;
+}
+
+// New grabs go to the grab path; otherwise the latest episode waiting for a resolution goes to
+// the grace. True when something was found (or asked).
+bool WatchlistStore::applyCheckResult(const ShowCheckResult& result,
+                                      const QSet<QString>& followed) {
+    QList<FeedMatch> fresh;
+    for (const FeedMatch& m : result.grabs) {
+        if (!followed.contains(followKey(m.showID, m.episodeCode)))
+            fresh.append(m);
+    }
+    if (!fresh.isEmpty()) {
+        for (const FeedMatch& m : fresh)
+            grab(m);
+        return true;
+    }
+    if (result.picks.isEmpty())
+        return false;
+    // Only the latest episode waiting for a resolution is handled in one cycle.
+    const auto numberOf = [](const EpisodePick& p) {
+        return Show::parseEpisodeCode(p.episodeCode).value_or(EpisodeNumber{0, 0});
+    };
+    const EpisodePick* latest = &result.picks.first();
+    for (const EpisodePick& p : result.picks) {
+        if (numberOf(p) > numberOf(*latest))
+            latest = &p;
+    }
+    return holdOrAskForResolution(latest->episodeCode, latest->alternates, result.showID);
 }
 
 bool WatchlistStore::holdOrAskForResolution(const QString& code,
@@ -223,7 +234,6 @@ void WatchlistStore::dismissQualityPick(const QUuid& showID) {
 // --- air information ---------------------------------------------------------------------------
 
 QCoro::Task<> WatchlistStore::refreshAirInfo(bool force) {
-    QPointer<WatchlistStore> self(this);
     const Timestamp at = now();
     QList<std::pair<QUuid, int>> selected;
     for (const Show& show : std::as_const(m_shows)) {
@@ -236,9 +246,13 @@ QCoro::Task<> WatchlistStore::refreshAirInfo(bool force) {
         if (force || stale)
             selected.append({show.id, *show.tmdbID});
     }
-    const QString key = effectiveTMDBKey();
+    co_await refreshAirInfoOf(selected);
+}
 
-    for (const auto& [id, tmdbID] : selected) {
+QCoro::Task<> WatchlistStore::refreshAirInfoOf(QList<std::pair<QUuid, int>> series) {
+    QPointer<WatchlistStore> self(this);
+    const QString key = effectiveTMDBKey();
+    for (const auto& [id, tmdbID] : series) {
         const auto info = co_await m_tmdb->seriesAirInfo(tmdbID, key);
         if (!self)
             co_return;

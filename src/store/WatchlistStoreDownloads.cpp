@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <qcoro/qcorosignal.h>
 
 #include <chrono>
 
@@ -226,7 +227,11 @@ void WatchlistStore::startPollTimer() {
 }
 
 void WatchlistStore::stopPollTimer() {
-    delete m_pollTimer;
+    if (!m_pollTimer)
+        return;
+    // Possibly called from the timer's own tick: let the event loop delete it.
+    m_pollTimer->stop();
+    m_pollTimer->deleteLater();
     m_pollTimer = nullptr;
 }
 
@@ -235,29 +240,38 @@ QCoro::Task<> WatchlistStore::pollDownloads() {
         stopPollTimer();
         co_return;
     }
-    // A daemon slower than the timer would otherwise pile passes up behind each other.
-    if (m_passRunning)
+    // One pass at a time: a daemon slower than the timer would otherwise pile passes up.
+    // A call during a pass waits for that pass to end.
+    if (m_passRunning) {
+        co_await qCoro(this, &WatchlistStore::followUpPassFinished);
         co_return;
+    }
     m_passRunning = true;
     QPointer<WatchlistStore> self(this);
-    const auto answer = co_await m_transmission->torrents(m_activeDownloads.keys());
+    const QStringList hashes = m_activeDownloads.keys(); // no temporaries inside co_await (GCC 12)
+    const auto answer = co_await m_transmission->torrents(hashes);
     if (!self)
         co_return;
+    if (answer.ok())
+        followUp(hashes, answer.value());
+    // A failed answer ends the pass; the next tick asks again.
     m_passRunning = false;
-    if (!answer.ok())
-        co_return; // the next tick asks again
+    Q_EMIT followUpPassFinished();
+}
 
+void WatchlistStore::followUp(const QStringList& asked, const QList<TorrentInfo>& torrents) {
     QSet<QString> returned;
-    for (const TorrentInfo& info : answer.value())
+    for (const TorrentInfo& info : torrents)
         returned.insert(info.hash);
-    const auto tracked = m_activeDownloads;
-    for (auto it = tracked.cbegin(); it != tracked.cend(); ++it) {
-        if (!returned.contains(it.key()) && m_activeDownloads.contains(it.key()))
-            cancelDownload(it.key(), m_activeDownloads.value(it.key()),
+    // Only what the pass asked about: a torrent started while the answer was on its way is
+    // not in it, and must not be taken for one the daemon lost.
+    for (const QString& hash : asked) {
+        if (!returned.contains(hash) && m_activeDownloads.contains(hash))
+            cancelDownload(hash, m_activeDownloads.value(hash),
                            QStringLiteral("No longer tracked by the engine"));
     }
 
-    for (const TorrentInfo& info : answer.value()) {
+    for (const TorrentInfo& info : torrents) {
         if (!m_activeDownloads.contains(info.hash))
             continue;
         const ActiveDownload entry = m_activeDownloads.value(info.hash);

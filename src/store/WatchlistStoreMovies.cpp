@@ -2,7 +2,6 @@
 // change the wanted resolution, remove a movie.
 
 #include "WatchlistStore.h"
-
 #include "model/DateText.h"
 #include "search/TitleGrammar.h"
 
@@ -14,13 +13,15 @@ const QString kHolding = QStringLiteral("release pending — holding for a real 
 
 // The title a hand-picked magnet names, else the movie's own.
 QString magnetTitle(const QUrl& magnet, const QString& fallback) {
-    const QString dn = QUrlQuery(magnet.query()).queryItemValue(QStringLiteral("dn"), QUrl::FullyDecoded);
+    const QString dn =
+        QUrlQuery(magnet.query()).queryItemValue(QStringLiteral("dn"), QUrl::FullyDecoded);
     return dn.isEmpty() ? fallback : dn;
 }
 
 } // namespace
 
-QUuid WatchlistStore::addMovie(const QString& name, const std::optional<TMDBClient::MovieResult>& match,
+QUuid WatchlistStore::addMovie(const QString& name,
+                               const std::optional<TMDBClient::MovieResult>& match,
                                Show::Quality quality, bool monitor, bool anyQuality,
                                const std::optional<SearchResult>& picked) {
     Movie movie;
@@ -40,7 +41,8 @@ QUuid WatchlistStore::addMovie(const QString& name, const std::optional<TMDBClie
     m_movies.append(movie);
     saveMovies();
     Q_EMIT moviesChanged();
-    logActivity(QStringLiteral("Added \"%1\" to Movies").arg(movie.displayTitle()), ActivityEntry::Kind::check);
+    logActivity(QStringLiteral("Added \"%1\" to Movies").arg(movie.displayTitle()),
+                ActivityEntry::Kind::check);
     huntMovie(movie.id);
     return movie.id;
 }
@@ -49,9 +51,10 @@ void WatchlistStore::sweepMovies() {
     for (const Movie& movie : std::as_const(m_movies)) {
         const bool busy = movie.status.state == ShowStatus::State::found ||
                           movie.status.state == ShowStatus::State::downloading;
-        const bool followed = std::any_of(m_activeDownloads.cbegin(), m_activeDownloads.cend(), [&](const auto& d) {
-            return d.kind == ActiveDownload::Kind::movie && d.showID == movie.id;
-        });
+        const bool followed =
+            std::any_of(m_activeDownloads.cbegin(), m_activeDownloads.cend(), [&](const auto& d) {
+                return d.kind == ActiveDownload::Kind::movie && d.showID == movie.id;
+            });
         if (movie.isEnabled && movie.monitor && !movie.downloaded && !busy && !followed)
             huntMovie(movie.id);
     }
@@ -61,38 +64,52 @@ void WatchlistStore::huntMovie(const QUuid& id) {
     Movie* movie = findMovie(id);
     if (!movie)
         return;
+    // The hold is announced once: remember it across the "searching" status of this hunt.
+    const bool wasHolding = movie->status.detail == kHolding;
     movie->status = statusNow(ShowStatus::State::found, std::nullopt, QStringLiteral("searching"));
     saveMovies();
     Q_EMIT moviesChanged();
-    huntMovieTask(id);
+    huntMovieTask(id, wasHolding);
 }
 
-QCoro::Task<> WatchlistStore::huntMovieTask(QUuid id) {
+QCoro::Task<> WatchlistStore::huntMovieTask(QUuid id, bool wasHolding) {
     QPointer<WatchlistStore> self(this);
     const Movie* movie = findMovie(id);
     if (!movie)
         co_return;
     if (movie->pendingMagnet) {
         // A release the user picked by hand starts without a search.
-        co_await startMovieDownload(FeedMatch{id, QString(), true,
-                                              magnetTitle(*movie->pendingMagnet, movie->displayTitle()),
-                                              *movie->pendingMagnet, 0, QStringLiteral("hand-picked")});
+        const FeedMatch picked{id,
+                               QString(),
+                               true,
+                               magnetTitle(*movie->pendingMagnet, movie->displayTitle()),
+                               *movie->pendingMagnet,
+                               0,
+                               QStringLiteral("hand-picked")};
+        co_await startMovieDownload(picked);
         co_return;
     }
     const Movie wanted = *movie;
     const int bufferHours = m_settings.qualityGraceBufferHours;
-    const QList<RawHit> hits = co_await m_checker->searchAll(
-        TorrentQuery{wanted.searchAlias.value_or(wanted.name), TorrentQuery::Kind::movie, std::nullopt,
-                     TorrentQuery::Order::seeders, 150, std::nullopt});
+    const TorrentQuery query{wanted.searchAlias.value_or(wanted.name),
+                             TorrentQuery::Kind::movie,
+                             std::nullopt,
+                             TorrentQuery::Order::seeders,
+                             150,
+                             std::nullopt};
+    const QList<RawHit> hits = co_await m_checker->searchAll(query);
     if (!self)
         co_return;
-    const auto choice = FeedChecker::chooseMovieRelease(hits, wanted.name, wanted.year, wanted.quality,
-                                                        wanted.qualityMode(), wanted.rejectedHashes);
-    decideOnMovie(id, choice, wanted.releaseDate, bufferHours);
+    const auto choice =
+        FeedChecker::chooseMovieRelease(hits, wanted.name, wanted.year, wanted.quality,
+                                        wanted.qualityMode(), wanted.rejectedHashes);
+    decideOnMovie(id, choice, wanted.releaseDate, bufferHours, wasHolding);
 }
 
-void WatchlistStore::decideOnMovie(const QUuid& id, const std::optional<FeedChecker::MovieChoice>& choice,
-                                   std::optional<Timestamp> releaseDate, int bufferHours) {
+void WatchlistStore::decideOnMovie(const QUuid& id,
+                                   const std::optional<FeedChecker::MovieChoice>& choice,
+                                   std::optional<Timestamp> releaseDate, int bufferHours,
+                                   bool wasHolding) {
     Movie* movie = findMovie(id);
     if (!movie)
         return;
@@ -102,7 +119,8 @@ void WatchlistStore::decideOnMovie(const QUuid& id, const std::optional<FeedChec
     if (!choice) {
         logActivity(title + QStringLiteral(" — no release found yet"), ActivityEntry::Kind::check);
         if ((movie = findMovie(id))) {
-            movie->status = statusNow(ShowStatus::State::error, std::nullopt, QStringLiteral("no release found yet"));
+            movie->status = statusNow(ShowStatus::State::error, std::nullopt,
+                                      QStringLiteral("no release found yet"));
             saveMovies();
             Q_EMIT moviesChanged();
         }
@@ -114,11 +132,14 @@ void WatchlistStore::decideOnMovie(const QUuid& id, const std::optional<FeedChec
         // A copy in another resolution this close to the release is often an early fake.
         const Timestamp holdEnd = *releaseDate + bufferHours * 3600.0;
         if (now() < holdEnd) {
-            if (movie->status.detail != kHolding) {
-                logActivity(QStringLiteral("%1 — found a copy, but not in %2 — holding off until %3 in case the real "
-                                           "release is just late")
-                                .arg(title, label, abbreviatedDate(holdEnd.toDateTime().toLocalTime().date())),
-                            ActivityEntry::Kind::check);
+            if (!wasHolding) {
+                logActivity(
+                    QStringLiteral(
+                        "%1 — found a copy, but not in %2 — holding off until %3 in case the real "
+                        "release is just late")
+                        .arg(title, label,
+                             abbreviatedDate(holdEnd.toDateTime().toLocalTime().date())),
+                    ActivityEntry::Kind::check);
             }
             if ((movie = findMovie(id))) {
                 movie->status = statusNow(ShowStatus::State::error, std::nullopt, kHolding);
@@ -129,15 +150,20 @@ void WatchlistStore::decideOnMovie(const QUuid& id, const std::optional<FeedChec
         }
     }
 
-    logActivity(QStringLiteral("Found: %1 via %2 (%3 seeders)").arg(title, release.source).arg(release.seeders),
+    logActivity(QStringLiteral("Found: %1 via %2 (%3 seeders)")
+                    .arg(title, release.source)
+                    .arg(release.seeders),
                 ActivityEntry::Kind::found);
     if (choice->atOtherResolution) {
-        const QString taken = release.quality == QStringLiteral("—") ? QStringLiteral("an unlabelled resolution")
-                                                                      : release.quality;
-        logActivity(QStringLiteral("%1 — no %2 release exists, took %3 instead").arg(title, label, taken),
-                    ActivityEntry::Kind::check);
+        const QString taken = release.quality == QStringLiteral("—")
+                                  ? QStringLiteral("an unlabelled resolution")
+                                  : release.quality;
+        logActivity(
+            QStringLiteral("%1 — no %2 release exists, took %3 instead").arg(title, label, taken),
+            ActivityEntry::Kind::check);
     }
-    startMovieDownload(FeedMatch{id, QString(), false, release.title, release.magnetURL, release.seeders, release.source});
+    startMovieDownload(FeedMatch{id, QString(), false, release.title, release.magnetURL,
+                                 release.seeders, release.source});
 }
 
 void WatchlistStore::setMovieQuality(const QUuid& id, Show::Quality quality) {
@@ -158,22 +184,28 @@ void WatchlistStore::setMovieQuality(const QUuid& id, Show::Quality quality) {
     // Having connected means the history row saw a peer.
     const DownloadRecord* row = hash.isEmpty() ? nullptr : findHistoryRow(hash);
     if (row && row->peers > 0) {
-        logActivity(QStringLiteral("%1 — resolution set to %2; its download is live, so it was left running").arg(title, label),
+        logActivity(QStringLiteral(
+                        "%1 — resolution set to %2; its download is live, so it was left running")
+                        .arg(title, label),
                     ActivityEntry::Kind::check);
         return;
     }
     if (!hash.isEmpty()) {
-        logActivity(QStringLiteral("%1 — resolution set to %2, stalled download discontinued, searching again").arg(title, label),
+        logActivity(QStringLiteral(
+                        "%1 — resolution set to %2, stalled download discontinued, searching again")
+                        .arg(title, label),
                     ActivityEntry::Kind::check);
         cancelDownload(hash, m_activeDownloads.value(hash), QStringLiteral("Cancelled"));
     } else {
-        logActivity(QStringLiteral("%1 — resolution set to %2, searching again").arg(title, label), ActivityEntry::Kind::check);
+        logActivity(QStringLiteral("%1 — resolution set to %2, searching again").arg(title, label),
+                    ActivityEntry::Kind::check);
     }
     huntMovie(id);
 }
 
 void WatchlistStore::switchMovieRelease(const DownloadRecord& row, const SearchResult& release) {
-    logActivity(QStringLiteral("Cancelled ") + row.showName + QLatin1Char(' ') + row.episode, ActivityEntry::Kind::check);
+    logActivity(QStringLiteral("Cancelled ") + row.showName + QLatin1Char(' ') + row.episode,
+                ActivityEntry::Kind::check);
     if (const auto it = m_activeDownloads.constFind(row.id); it != m_activeDownloads.cend())
         cancelDownload(row.id, *it, QStringLiteral("Cancelled"));
     Movie* movie = findMovie(row.showID);

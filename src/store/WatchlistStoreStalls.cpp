@@ -3,7 +3,6 @@
 // that have been stuck for days.
 
 #include "WatchlistStore.h"
-
 #include "engine/TransmissionClient.h"
 #include "model/JsonCodec.h"
 #include "search/Magnet.h"
@@ -65,13 +64,14 @@ void WatchlistStore::reannounce(const TorrentInfo& info, const QString& reason) 
 QCoro::Task<> WatchlistStore::refreshTrackersAndReannounce(QString hash) {
     // Fire and forget: the next pass decides again whatever happens here.
     QPointer<TransmissionClient> client(m_transmission);
-    co_await client->addDefaultTrackers(hash, defaultTrackers());
+    const QStringList trackers = defaultTrackers();
+    co_await client->addDefaultTrackers(hash, trackers);
     if (client)
         co_await client->reannounce(hash);
 }
 
-void WatchlistStore::switchStalled(const QString& hash, const ActiveDownload& entry, StallTracker& tracker,
-                                   bool noSeeds, int limit) {
+void WatchlistStore::switchStalled(const QString& hash, const ActiveDownload& entry,
+                                   StallTracker& tracker, bool noSeeds, int limit) {
     tracker.stalledSince = now();
     // Packs are never switched: another pack rarely exists, and their episodes are not tracked.
     const QString key = uuidText(entry.showID) + QLatin1Char('|') + entry.episodeCode;
@@ -97,7 +97,8 @@ QCoro::Task<> WatchlistStore::releaseSwitch(QString hash, ActiveDownload entry, 
         const Movie* movie = findMovie(entry.showID);
         if (!movie)
             co_return;
-        results = co_await m_checker->searchMovieReleases(movie->searchAlias.value_or(movie->name), std::nullopt);
+        const QString text = movie->searchAlias.value_or(movie->name);
+        results = co_await m_checker->searchMovieReleases(text, std::nullopt);
     } else {
         const Show* show = findShow(entry.showID);
         if (!show)
@@ -126,18 +127,22 @@ QCoro::Task<> WatchlistStore::releaseSwitch(QString hash, ActiveDownload entry, 
         std::copy_if(list.cbegin(), list.cend(), std::back_inserter(kept), wantedOne);
         return kept.isEmpty() ? list : kept;
     };
-    candidates = preferring(candidates, [&](const SearchResult& r) { return r.source != entry.source; });
+    candidates =
+        preferring(candidates, [&](const SearchResult& r) { return r.source != entry.source; });
     candidates = preferring(candidates, [&](const SearchResult& r) { return r.quality == wanted; });
 
     if (candidates.isEmpty()) {
-        logActivity(label + QStringLiteral(" — no other release available, still waiting for seeders"),
+        logActivity(label +
+                        QStringLiteral(" — no other release available, still waiting for seeders"),
                     ActivityEntry::Kind::check);
         co_return;
     }
-    const SearchResult best = *std::max_element(candidates.cbegin(), candidates.cend(),
-                                                [](const auto& a, const auto& b) { return a.seeders < b.seeders; });
+    const SearchResult best =
+        *std::max_element(candidates.cbegin(), candidates.cend(),
+                          [](const auto& a, const auto& b) { return a.seeders < b.seeders; });
     logActivity(QStringLiteral("%1 — %2, switching to a healthier release (%3 seeders via %4)")
-                    .arg(label, noSeeds ? QStringLiteral("no seeders on any tracker") : QStringLiteral("stuck with no peers"))
+                    .arg(label, noSeeds ? QStringLiteral("no seeders on any tracker")
+                                        : QStringLiteral("stuck with no peers"))
                     .arg(best.seeders)
                     .arg(best.source),
                 ActivityEntry::Kind::found);
@@ -162,7 +167,8 @@ void WatchlistStore::switchRelease(const QString& hash, const SearchResult& rele
     const ActiveDownload entry = *tracked;
     const DownloadRecord* row = findHistoryRow(hash);
     const QString episode = row ? row->episode : entry.episodeCode;
-    logActivity(QStringLiteral("Cancelled ") + (row ? row->showName + QLatin1Char(' ') + row->episode : hash),
+    logActivity(QStringLiteral("Cancelled ") +
+                    (row ? row->showName + QLatin1Char(' ') + row->episode : hash),
                 ActivityEntry::Kind::check);
     cancelDownload(hash, entry, QStringLiteral("Cancelled"));
 
@@ -177,8 +183,8 @@ void WatchlistStore::switchRelease(const QString& hash, const SearchResult& rele
         huntMovie(entry.showID);
         return;
     }
-    grab(FeedMatch{entry.showID, release.episodeCode.value_or(episode), true, release.title, release.magnetURL,
-                   release.seeders, release.source});
+    grab(FeedMatch{entry.showID, release.episodeCode.value_or(episode), true, release.title,
+                   release.magnetURL, release.seeders, release.source});
 }
 
 // --- stuck downloads and the reminder ----------------------------------------------------------
@@ -200,14 +206,16 @@ void WatchlistStore::nudgeIfStale(const QString& hash) {
     if (!row || row->staleNotifiedAt || !row->isStale(m_settings.staleNudgeDays, now()))
         return;
     row->staleNotifiedAt = now();
-    const QString label = row->showName + (row->episode.isEmpty() || row->episode == QStringLiteral("Movie")
-                                               ? QString()
-                                               : QLatin1Char(' ') + row->episode);
+    const QString label =
+        row->showName + (row->episode.isEmpty() || row->episode == QStringLiteral("Movie")
+                             ? QString()
+                             : QLatin1Char(' ') + row->episode);
     saveHistory();
     Q_EMIT historyChanged();
     if (m_notifier)
-        m_notifier->post(Notice{QStringLiteral("Download stuck"),
-                                label + QStringLiteral(" hasn't moved in a while — check it in Lumivane.")});
+        m_notifier->post(
+            Notice{QStringLiteral("Download stuck"),
+                   label + QStringLiteral(" hasn't moved in a while — check it in Lumivane.")});
 }
 
 void WatchlistStore::snoozeStale(const QString& hash) {
@@ -237,6 +245,7 @@ int WatchlistStore::flaggedSeriesCount() const {
 }
 
 int WatchlistStore::flaggedMovieCount() const {
-    return static_cast<int>(std::count_if(m_movies.cbegin(), m_movies.cend(),
-                                          [&](const Movie& m) { return hasFlaggedDownload(m.id); }));
+    return static_cast<int>(std::count_if(m_movies.cbegin(), m_movies.cend(), [&](const Movie& m) {
+        return hasFlaggedDownload(m.id);
+    }));
 }

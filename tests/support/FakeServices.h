@@ -47,7 +47,7 @@ class FakeIndexes {
 public:
     struct Hit {
         QString title;
-        QString hash; // 40 hex characters
+        QString hash; // 40 hex characters, or the index client drops the hit
         int seeders = 10;
         qint64 sizeBytes = 1'500'000'000;
     };
