@@ -4,6 +4,8 @@
 
 #include <QSignalSpy>
 
+#include <array>
+
 namespace {
 
 Timestamp utc(int y, int m, int d, int h = 0) {
@@ -80,7 +82,10 @@ TEST_P(CalendarZones, LocalAirDaysAndStatesTurningAtTheUtcMidnight) {
 INSTANTIATE_TEST_SUITE_P(Zones, CalendarZones,
                          testing::Values(std::tuple{"UTC", 0, 0},
                                          std::tuple{"America/Los_Angeles", -8, -7},
-                                         std::tuple{"Pacific/Auckland", 13, 13}));
+                                         std::tuple{"Pacific/Auckland", 13, 13}),
+                         [](const auto& info) {
+                             return (std::array{"utc", "losAngeles", "auckland"})[info.index];
+                         });
 
 TEST_F(Calendar, SubscribedSeriesTmdbAnswersForInWatchlistOrderAndRemovableAtOnce) {
     m_tmdb.series[100] = {.name = "Severance",
@@ -137,4 +142,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, CalendarThrottle,
                          testing::Values(std::tuple{299.0, false, false},
                                          std::tuple{300.0, false, true},
                                          std::tuple{0.0, true, true},
-                                         std::tuple{-3600.0, false, true})); // clock set back
+                                         std::tuple{-3600.0, false, true}),
+                         [](const auto& info) {
+                             return (std::array{"unforcedAt299s", "unforcedAt300s", "forced",
+                                                "clockSetBack"})[info.index];
+                         });

@@ -1,5 +1,7 @@
 #include "StoreHarness.h"
 
+#include <array>
+
 namespace {
 
 using Removed = QList<std::pair<QString, bool>>;
@@ -34,8 +36,10 @@ TEST_P(WorkingFolderSize, CountsHiddenAndNestedStagedFilesButNeitherTheLibraryNo
 
 INSTANTIATE_TEST_SUITE_P(Sizes, WorkingFolderSize,
                          testing::Values(std::pair{0, "0 bytes"}, std::pair{999, "999 bytes"},
-                                         std::pair{2049, "2.0 kB"},
-                                         std::pair{1'500'000, "1.5 MB"}));
+                                         std::pair{2049, "2.0 kB"}, std::pair{1'500'000, "1.5 MB"}),
+                         [](const auto& info) {
+                             return "bytes" + std::to_string(info.param.first);
+                         });
 
 class ClearingWorkingFolder : public WorkingFolder, public testing::WithParamInterface<bool> {};
 
@@ -99,7 +103,8 @@ TEST_P(ClearingWorkingFolder, CancelsEverythingAndEmptiesOnlyTheStagingFolder) {
     EXPECT_EQ(m_store->workingFolderSizeLabel(), "0 bytes");
 }
 
-INSTANTIATE_TEST_SUITE_P(OneOrTwo, ClearingWorkingFolder, testing::Bool());
+INSTANTIATE_TEST_SUITE_P(Downloads, ClearingWorkingFolder, testing::Bool(),
+                         [](const auto& info) { return info.param ? "two" : "one"; });
 
 class TidyingLeftovers : public WorkingFolder,
                          public testing::WithParamInterface<std::pair<QStringList, const char*>> {};
@@ -128,7 +133,10 @@ INSTANTIATE_TEST_SUITE_P(Counts, TidyingLeftovers,
                                                    "Tidied up 1 leftover torrent in the engine"},
                                          std::pair{
                                              QStringList{QString(40, u'a'), QString(40, u'b')},
-                                             "Tidied up 2 leftover torrents in the engine"}));
+                                             "Tidied up 2 leftover torrents in the engine"}),
+                         [](const auto& info) {
+                             return (std::array{"none", "one", "two"})[info.index];
+                         });
 
 TEST_F(WorkingFolder, TheStartUpTidyUpWaitsForADaemonThatIsStillComingUp) {
     holdInDaemon(hash('a'));
