@@ -35,11 +35,14 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     loadAll();
     ensureLibraryFolders();
     repairStaleStatuses();
+    // The daemon may still be starting: the tidy-up tries a few times before it gives up.
+    tidyLeftoversAtStart(kStartupTidyAttempts);
     scheduleCountdown();
     // Downloads restored from downloads.json are followed again at once.
     if (!m_activeDownloads.isEmpty())
         startPollTimer();
     refreshAirInfo(true); // runs on; no check cycle at start-up
+    refreshCalendar(true);
 }
 
 WatchlistStore::~WatchlistStore() {

@@ -206,6 +206,32 @@ public:
     void removeMovie(const QUuid& id);
     // The check cycle's hunt of every monitored movie that still lacks a copy.
     void sweepMovies();
+    // --- calendar ----------------------------------------------------------------------------
+    static constexpr double kCalendarRefreshInterval = 300.0; // seconds between unforced rebuilds
+
+    // Rebuilds the calendar from TMDB: the current season of every subscribed series with a TMDB
+    // id. Unforced calls within the interval of the last rebuild do nothing.
+    QCoro::Task<> refreshCalendar(bool force);
+    // Takes a series off the calendar at once (removed or unsubscribed).
+    void removeCalendarEvents(const QUuid& showID);
+    std::optional<Timestamp> lastCalendarRefresh() const { return m_lastCalendarRefresh; }
+
+    // --- working folder ----------------------------------------------------------------------
+    static constexpr int kStartupTidyAttempts = 5;
+
+    // The daemon's staging folder "Incomplete" below the library root; never the library itself.
+    QString workingFolderPath() const;
+    // Measures the working folder off the main thread and publishes the size label.
+    QCoro::Task<> refreshWorkingFolderSize();
+    // Cancels every followed download, removes the torrents with their data from the daemon and
+    // empties the working folder. The bookkeeping is done when this returns; the task goes on
+    // with the daemon and the files.
+    QCoro::Task<> clearWorkingFolder();
+    // Removes, with their data, the torrents the daemon holds that the store does not follow.
+    // False when the daemon did not answer.
+    QCoro::Task<bool> tidyLeftoverTorrents();
+    // What clearing would cancel: the history rows still downloading.
+    QList<DownloadRecord> inProgressDownloads() const;
 
 Q_SIGNALS:
     void showsChanged();
@@ -300,4 +326,12 @@ private:
     QString m_workingFolderSizeLabel = QStringLiteral("Calculating…");
     QMap<QString, StallTracker> m_stallTrackers;
     QMap<QString, int> m_autoSwitchCounts;
+
+    // calendar
+    quint64 m_calendarBuild = 0; // the newest rebuild started; only it publishes
+
+    // working folder
+    QCoro::Task<> tidyLeftoversAtStart(int attempts);
+    bool m_tidying = false;        // one tidy-up at a time, or two would remove and count the same
+    quint64 m_sizeMeasurement = 0; // the newest measurement started; only it publishes
 };

@@ -135,8 +135,9 @@ TEST_P(MovieQuality, ChangingTheResolutionSparesALiveDownloadOnly) {
     EXPECT_TRUE(log().contains(QString::fromUtf8(GetParam().message)));
     EXPECT_EQ(m_store->activeDownloads().contains(hash('d')),
               GetParam().downloading && !GetParam().hunted);
-    if (GetParam().hunted)
+    if (GetParam().hunted) {
         ASSERT_TRUE(runEventLoopUntil([&] { return m_indexes.searchCount() > searches; }));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

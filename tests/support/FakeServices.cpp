@@ -21,7 +21,7 @@ json episodeJson(int season, int number) {
 } // namespace
 
 FakeTmdb::FakeTmdb() {
-    m_server.setHandler([this](const FakeHttpServer::Request& r) {
+    const FakeHttpServer::Handler answer = [this](const FakeHttpServer::Request& r) {
         static const QRegularExpression path(
             QStringLiteral(R"(^/3/tv/(\d+)(/external_ids|/season/(\d+))?$)"));
         const auto m = path.match(r.path);
@@ -56,6 +56,11 @@ FakeTmdb::FakeTmdb() {
             seasons.push_back({{"season_number", n}});
         details["seasons"] = seasons;
         return jsonAnswer(details);
+    };
+    m_server.setHandler([this, answer](const FakeHttpServer::Request& r) {
+        FakeHttpServer::Response response = answer(r);
+        response.delayMs = delayMs;
+        return response;
     });
 }
 

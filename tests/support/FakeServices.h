@@ -32,6 +32,7 @@ public:
     FakeTmdb();
 
     QMap<int, Series> series;
+    int delayMs = 0; // every answer waits this long, like a distant server
     int requestCount() const { return static_cast<int>(m_server.requests().size()); }
     const FakeHttpServer& server() const { return m_server; }
     // The API root, as ServiceEndpoints::tmdbAPI wants it.

@@ -1,0 +1,149 @@
+#include "FakeServices.h"
+#include "ScopedTimeZone.h"
+#include "StoreHarness.h"
+
+#include <QSignalSpy>
+
+#include <array>
+
+namespace {
+
+Timestamp utc(int y, int m, int d, int h = 0) {
+    return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, 0), Qt::UTC));
+}
+
+class Calendar : public StoreHarness {
+protected:
+    StoreEnvironment environment() override {
+        StoreEnvironment env = StoreHarness::environment();
+        env.endpoints.tmdbAPI = m_tmdb.apiRoot();
+        return env;
+    }
+
+    void SetUp() override {
+        m_env.clock().set(utc(2025, 3, 13, 12));
+        // Season 2 is current; season 1 never shows, nor does an undated episode.
+        m_tmdb.series[70523] = {.name = "Dark",
+                                .currentSeason = 2,
+                                .seasons = {{1, {{1, QDate(2017, 12, 1)}}},
+                                            {2,
+                                             {{1, QDate(2025, 3, 6)},
+                                              {2, QDate(2025, 3, 13)},
+                                              {3, QDate(2025, 3, 20)},
+                                              {4, std::nullopt}}}}};
+        m_dark.tmdbID = 70523;
+        m_dark.downloadedEpisodes = {"S02E01", "S01E01"};
+    }
+
+    static Show series(const char* name, std::optional<int> tmdbID, bool enabled = true) {
+        Show s{.id = QUuid::createUuid(), .name = QString::fromUtf8(name), .isEnabled = enabled};
+        s.tmdbID = tmdbID;
+        return s;
+    }
+
+    QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>> days() const {
+        QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>> out;
+        for (const CalEvent& e : m_store->calendarEvents())
+            out.append({e.showName + " " + e.code, e.date, e.state});
+        return out;
+    }
+
+    FakeTmdb m_tmdb;
+    Show m_dark = series("Dark", std::nullopt);
+};
+
+using enum CalEvent::EpisodeState;
+
+} // namespace
+
+// Local midnight minus UTC midnight, in hours, on Mar 6 and on Mar 13 and 20 (summer time
+// starts on Mar 9 in Los Angeles and lasts until April in Auckland).
+class CalendarZones : public Calendar,
+                      public testing::WithParamInterface<std::tuple<const char*, int, int>> {};
+
+TEST_P(CalendarZones, LocalAirDaysAndStatesTurningAtTheUtcMidnight) {
+    const auto [tz, early, late] = GetParam();
+    const ScopedTimeZone zone(tz);
+    seed(StorageFiles::kShows, QList<Show>{m_dark});
+    start();
+    m_env.clock().set(utc(2025, 3, 19, 23));
+    awaitTask(m_store->refreshCalendar(true));
+    EXPECT_EQ(days(), (QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>>{
+                          {"Dark S02E01", utc(2025, 3, 6) - early * 3600.0, gotIt},
+                          {"Dark S02E02", utc(2025, 3, 13) - late * 3600.0, missing},
+                          {"Dark S02E03", utc(2025, 3, 20) - late * 3600.0, upcoming}}));
+    EXPECT_EQ(m_store->calendarEvents().first().showID, m_dark.id);
+
+    m_env.clock().set(utc(2025, 3, 20));
+    awaitTask(m_store->refreshCalendar(true));
+    EXPECT_EQ(std::get<2>(days().value(2)), missing);
+}
+
+INSTANTIATE_TEST_SUITE_P(Zones, CalendarZones,
+                         testing::Values(std::tuple{"UTC", 0, 0},
+                                         std::tuple{"America/Los_Angeles", -8, -7},
+                                         std::tuple{"Pacific/Auckland", 13, 13}),
+                         [](const auto& info) {
+                             return (std::array{"utc", "losAngeles", "auckland"})[info.index];
+                         });
+
+TEST_F(Calendar, SubscribedSeriesTmdbAnswersForInWatchlistOrderAndRemovableAtOnce) {
+    m_tmdb.series[100] = {.name = "Severance",
+                          .lastAired = std::pair{2, 10}, // between seasons: the last one counts
+                          .seasons = {{2, {{10, QDate(2025, 3, 21)}}}}};
+    m_tmdb.series[200] = {.name = "Unaired"};
+    m_tmdb.series[300] = {
+        .name = "Paused", .currentSeason = 1, .seasons = {{1, {{1, QDate(2025, 3, 14)}}}}};
+    m_tmdb.series[1400] = {.name = "The Daily",
+                           .currentSeason = 30,
+                           .seasons = {{30, {{55, QDate(2025, 3, 11)}, {56, QDate(2025, 3, 12)}}}}};
+    Show daily = series("The Daily", 1400);
+    daily.downloadedEpisodes = {"2025.03.11"}; // fetched under its date code
+    const Show severance = series("Severance", 100);
+    seed(StorageFiles::kShows,
+         QList<Show>{severance, series("Gone From TMDB", 404), series("Unaired", 200),
+                     series("No Id", std::nullopt), series("Paused", 300, false), daily, m_dark});
+    start();
+    awaitTask(m_store->refreshCalendar(true));
+    QStringList shown;
+    for (const auto& [name, date, state] : days())
+        shown << name + (state == gotIt ? " got" : state == upcoming ? " upcoming" : " missing");
+    EXPECT_EQ(shown, QStringList({"Severance S02E10 upcoming", "The Daily S30E55 got",
+                                  "The Daily S30E56 missing", "Dark S02E01 got",
+                                  "Dark S02E02 missing", "Dark S02E03 upcoming"}));
+
+    QSignalSpy published(m_store.get(), &WatchlistStore::calendarEventsChanged);
+    m_store->removeCalendarEvents(severance.id);
+    EXPECT_EQ(published.size(), 1);
+    EXPECT_EQ(days().size(), 5);
+
+    m_tmdb.series.clear(); // TMDB stops answering
+    awaitTask(m_store->refreshCalendar(true));
+    EXPECT_TRUE(m_store->calendarEvents().isEmpty());
+}
+
+class CalendarThrottle : public Calendar,
+                         public testing::WithParamInterface<std::tuple<double, bool, bool>> {};
+
+TEST_P(CalendarThrottle, UnforcedRebuildsWaitFiveMinutesAfterTheStartUpOne) {
+    const auto [after, force, rebuilt] = GetParam();
+    const Timestamp startedAt = m_env.clock().now();
+    seed(StorageFiles::kShows, QList<Show>{m_dark});
+    start();
+    ASSERT_TRUE(runEventLoopUntil([&] { return days().size() == 3; }));
+    m_tmdb.series[70523].seasons[2].append({5, QDate(2025, 3, 27)});
+    m_env.clock().advance(after);
+    awaitTask(m_store->refreshCalendar(force));
+    EXPECT_EQ(days().size(), rebuilt ? 4 : 3);
+    EXPECT_EQ(m_store->lastCalendarRefresh(), rebuilt ? startedAt + after : startedAt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CalendarThrottle,
+                         testing::Values(std::tuple{299.0, false, false},
+                                         std::tuple{300.0, false, true},
+                                         std::tuple{0.0, true, true},
+                                         std::tuple{-3600.0, false, true}),
+                         [](const auto& info) {
+                             return (std::array{"unforcedAt299s", "unforcedAt300s", "forced",
+                                                "clockSetBack"})[info.index];
+                         });
