@@ -180,9 +180,10 @@ TEST_P(StaleReminder, ComesOncePerStalePeriod) {
     const auto stuck = std::count_if(m_notifier.notices.cbegin(), m_notifier.notices.cend(),
                                      [](const Notice& n) { return n.title == "Download stuck"; });
     EXPECT_EQ(stuck, GetParam().notices);
-    if (GetParam().notices)
+    if (GetParam().notices) {
         EXPECT_EQ(m_notifier.notices.last().body,
                   "Dark S01E07 hasn't moved in a while — check it in Lumivane.");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Days, StaleReminder,
