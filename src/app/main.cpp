@@ -1,5 +1,6 @@
-// Lumivane's entry. `--headless` runs the engine without a window and prints every
-// activity line to standard output; until the tray application exists it is the default.
+// Lumivane's entry. `--headless` runs the whole engine without a window — the daemon, the
+// countdown, every timer — and prints each activity line to standard output; until the tray
+// application exists it is also what a plain start does.
 
 #include "FreedesktopNotifier.h"
 #include "TrayNotifier.h"
@@ -11,18 +12,40 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
 
 #include <csignal>
 #include <cstdio>
 
 namespace {
 
-void printActivity(const ActivityEntry& entry) {
-    const QString line = QStringLiteral("%1 [%2] %3\n")
-                             .arg(entry.date.toDateTime().toLocalTime().toString(Qt::ISODate),
-                                  toRaw(entry.kind), entry.message);
+void printLine(const QString& line) {
     std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
     std::fflush(stdout);
+}
+
+void printActivity(const ActivityEntry& entry) {
+    printLine(QStringLiteral("%1 [%2] %3")
+                  .arg(entry.date.toDateTime().toLocalTime().toString(Qt::ISODate), toRaw(entry.kind), entry.message));
+}
+
+// endpoints.json, when present: the service addresses it moves, or why it was ignored.
+std::optional<QString> applyEndpointsFile(StoreEnvironment& env) {
+    const QString path = QDir(env.storageFolder).filePath(QStringLiteral("endpoints.json"));
+    QFile file(path);
+    if (!file.exists())
+        return std::nullopt;
+    QString why = QStringLiteral("cannot be read");
+    if (file.open(QIODevice::ReadOnly) && file.size() < 1024 * 1024) {
+        if (const auto endpoints = withOverrides(env.endpoints, file.readAll(), &why)) {
+            env.endpoints = *endpoints;
+            return std::nullopt;
+        }
+    }
+    return QStringLiteral("Ignored %1: %2 — using the built-in service addresses").arg(path, why);
 }
 
 } // namespace
@@ -33,20 +56,35 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMIVANE_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Fetches new episodes and movies into your library."));
+    parser.setApplicationDescription(QStringLiteral("Fetches new episodes and movies into your library."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOption(
-        {QStringLiteral("headless"),
-         QStringLiteral("Run the engine without a window, logging activity to standard output.")});
+    parser.addOption({QStringLiteral("headless"),
+                      QStringLiteral("Run the engine without a window, logging activity to standard output.")});
     parser.process(app);
 
     UnixSignalWatcher signals({SIGINT, SIGTERM});
-    QObject::connect(&signals, &UnixSignalWatcher::received, &app,
-                     [] { QCoreApplication::quit(); });
+    QObject::connect(&signals, &UnixSignalWatcher::received, &app, [] { QCoreApplication::quit(); });
 
-    const StoreEnvironment env = StoreEnvironment::production();
+    StoreEnvironment env = StoreEnvironment::production();
+    QDir().mkpath(env.storageFolder);
+
+    // One instance per user: a second one would kill the first one's daemon at start and write
+    // the same files.
+    QLockFile lock(QDir(env.storageFolder).filePath(QStringLiteral("lumivane.lock")));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        qint64 pid = 0;
+        QString host;
+        QString name;
+        lock.getLockInfo(&pid, &host, &name);
+        std::fprintf(stderr, "Lumivane is already running (process %lld); not starting a second one.\n",
+                     static_cast<long long>(pid));
+        return 1;
+    }
+
+    const std::optional<QString> endpointsProblem = applyEndpointsFile(env);
+
 
     // The daemon starts before the store: it needs the library root, read straight from the
     // settings file.
@@ -60,9 +98,11 @@ int main(int argc, char* argv[]) {
     notifier.setFallback(&console);
     WatchlistStore store(env, &engine, &notifier);
     QObject::connect(&store, &WatchlistStore::activityLogged, &store, printActivity);
+    if (endpointsProblem)
+        store.logActivity(*endpointsProblem, ActivityEntry::Kind::error);
     store.applySeedRatio(5);
 
     const int status = app.exec();
-    engine.stop();
+    engine.stop(); // the supervisor waits for the daemon to end when it goes
     return status;
 }

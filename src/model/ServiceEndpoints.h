@@ -3,6 +3,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <optional>
+
 // Where the outside services live. Production uses the defaults; tests point every
 // address at a loopback fake and pick free ports.
 struct ServiceEndpoints {
@@ -25,3 +27,10 @@ struct ServiceEndpoints {
 
     bool operator==(const ServiceEndpoints&) const = default;
 };
+
+// An optional endpoints.json in the storage folder moves services whose domains changed:
+// any subset of the addresses above (keys named like the fields, values absolute http(s)
+// addresses) and the two ports. Missing keys keep `base`. Nullopt when the text is not such
+// an object, with the reason in `error`.
+std::optional<ServiceEndpoints> withOverrides(const ServiceEndpoints& base, QByteArrayView json,
+                                              QString* error = nullptr);

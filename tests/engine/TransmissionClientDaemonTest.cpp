@@ -1,7 +1,7 @@
 // The RPC client against a real daemon of our own on a free loopback port.
 
 #include "AwaitTask.h"
-#include "EngineTestSupport.h"
+#include "DaemonSupport.h"
 #include "EventLoop.h"
 #include "engine/TransmissionClient.h"
 

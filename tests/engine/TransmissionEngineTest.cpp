@@ -3,7 +3,7 @@
 #include "engine/TransmissionEngine.h"
 
 #include "AwaitTask.h"
-#include "EngineTestSupport.h"
+#include "DaemonSupport.h"
 #include "EventLoop.h"
 #include "engine/TransmissionClient.h"
 

@@ -1,4 +1,4 @@
-#include "EngineTestSupport.h"
+#include "DaemonSupport.h"
 
 #include "AwaitTask.h"
 #include "EventLoop.h"
