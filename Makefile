@@ -2,8 +2,11 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test bench clean test-asan fuzz
 
 all: build
 
@@ -23,6 +26,30 @@ test: build
 
 bench: build
 	./bench/run-all.sh $(BUILD_DIR)
+
+# Every test under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer, in a build
+# folder of its own. The leak suppressions name third-party frames only. The environment also
+# covers the build, whose test discovery runs the test binaries.
+SANITIZER_ENV = \
+	ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:strict_init_order=1:check_initialization_order=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-suppressions.txt:print_suppressions=0
+
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVANE_BUILD_BENCH=OFF \
+		-DLUMIVANE_SANITIZE=address,undefined,float-cast-overflow
+	$(SANITIZER_ENV) cmake --build $(ASAN_DIR) -j $(JOBS)
+	$(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
+
+# libFuzzer harnesses (clang), each run for FUZZ_SECONDS, one after another; not part of CI.
+# FUZZERS="fuzz_titles fuzz_nyaa" runs only those.
+fuzz:
+	./scripts/install-deps.sh --fuzz
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_CXX_COMPILER=clang++ -DLUMIVANE_FUZZ=ON \
+		-DLUMIVANE_BUILD_TESTS=OFF -DLUMIVANE_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_DIR) --target lumivane_fuzzers -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) ./fuzz/run-fuzzers.sh $(FUZZ_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package Lumivane needs to build, run and test.
 # Idempotent: installs only what is missing and refreshes the package lists only then.
+# With --fuzz it also installs what the fuzz harnesses need (clang and libFuzzer), which
+# nothing else uses.
 set -euo pipefail
 
 packages=(
@@ -15,6 +17,10 @@ packages=(
   # fonts and platform plugins for the tray application
   qt6-qpa-plugins fonts-dejavu-core
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  # clang with libFuzzer and the sanitizer runtimes; python3 builds the seed corpora
+  packages+=(clang libclang-rt-14-dev python3)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

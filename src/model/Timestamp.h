@@ -18,7 +18,7 @@ struct Timestamp {
     static constexpr Timestamp distantPast() { return Timestamp{-63114076800.0}; }
 
     constexpr double toUnixSeconds() const { return secondsSinceReference + kUnixOffset; }
-    QDateTime toDateTime() const; // in UTC, millisecond precision
+    QDateTime toDateTime() const; // in UTC, millisecond precision; invalid when out of range
 
     constexpr Timestamp operator+(double seconds) const {
         return Timestamp{secondsSinceReference + seconds};

@@ -3,9 +3,41 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
-#include <qcoro/qcoronetworkreply.h>
 
+#include <coroutine>
 #include <memory>
+#include <utility>
+
+namespace {
+
+// Waits until the reply finishes or is destroyed unfinished. QCoro's own awaiter listens for
+// finished() alone, so a reply that dies with its manager (at exit, say) would strand the
+// caller and every coroutine awaiting it for good.
+class ReplyDone {
+public:
+    explicit ReplyDone(QNetworkReply* reply)
+        : m_reply(reply) {}
+
+    bool await_ready() const noexcept { return !m_reply || m_reply->isFinished(); }
+
+    void await_suspend(std::coroutine_handle<> waiter) {
+        // Whichever comes first resumes; the other finds the handle taken.
+        auto once = std::make_shared<std::coroutine_handle<>>(waiter);
+        auto resume = [once] {
+            if (const std::coroutine_handle<> handle = std::exchange(*once, nullptr))
+                handle.resume();
+        };
+        QObject::connect(m_reply, &QNetworkReply::finished, m_reply, resume);
+        QObject::connect(m_reply, &QObject::destroyed, resume);
+    }
+
+    void await_resume() const noexcept {}
+
+private:
+    QPointer<QNetworkReply> m_reply;
+};
+
+} // namespace
 
 QByteArray HttpResponse::header(const QByteArray& name) const {
     for (const auto& [key, value] : headers) {
@@ -39,7 +71,7 @@ QCoro::Task<HttpResponse> httpFetch(QNetworkAccessManager& network, HttpRequest 
                          }
                      });
 
-    co_await reply.data();
+    co_await ReplyDone(reply.data());
     if (!reply) {
         response.failure = HttpResponse::Failure::transport;
         response.errorText = QStringLiteral("request destroyed");

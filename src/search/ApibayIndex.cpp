@@ -14,15 +14,7 @@ QCoro::Task<QList<RawHit>> searchCategory(QNetworkAccessManager& network, QUrl u
     const HttpResponse response = co_await httpFetch(network, IndexAnswer::get(url));
     if (!response.isOk())
         co_return QList<RawHit>{};
-    const auto body = IndexAnswer::parse(response.body);
-    if (!body || !IndexAnswer::isArrayOfObjects(*body))
-        co_return QList<RawHit>{};
-    QList<RawHit> hits;
-    for (const auto& object : *body) {
-        if (auto mapped = ApibayIndex::hit(object))
-            hits.append(*std::move(mapped));
-    }
-    co_return hits;
+    co_return ApibayIndex::answerHits(response.body).value_or(QList<RawHit>{});
 }
 
 // apibay writes every number as a string.
@@ -79,6 +71,18 @@ QCoro::Task<QList<RawHit>> ApibayIndex::search(TorrentQuery query) const {
         }
     }
     co_return merged;
+}
+
+std::optional<QList<RawHit>> ApibayIndex::answerHits(const QByteArray& body) {
+    const auto answer = IndexAnswer::parse(body);
+    if (!answer || !IndexAnswer::isArrayOfObjects(*answer))
+        return std::nullopt;
+    QList<RawHit> hits;
+    for (const auto& object : *answer) {
+        if (auto mapped = hit(object))
+            hits.append(*std::move(mapped));
+    }
+    return hits;
 }
 
 std::optional<RawHit> ApibayIndex::hit(const nlohmann::json& object) {

@@ -22,6 +22,8 @@ public:
 
     // 205/208 (TV, HD TV) or 201/207 (movies, HD movies).
     static QStringList categories(TorrentQuery::Kind kind);
+    // The hits of one answer body; none when it is no apibay answer.
+    static std::optional<QList<RawHit>> answerHits(const QByteArray& body);
     // None for the index's own "No results returned" placeholder and for unusable objects.
     static std::optional<RawHit> hit(const nlohmann::json& object);
 

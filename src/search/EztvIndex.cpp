@@ -13,18 +13,7 @@ bool isUsable(const QUrl& url) {
 std::optional<QList<RawHit>> readAnswer(const HttpResponse& response) {
     if (!response.isOk())
         return std::nullopt;
-    const auto body = IndexAnswer::parse(response.body);
-    if (!body || !body->is_object())
-        return std::nullopt;
-    const auto torrents = body->find("torrents");
-    if (torrents == body->end() || !IndexAnswer::isArrayOfObjects(*torrents))
-        return std::nullopt;
-    QList<RawHit> hits;
-    for (const auto& object : *torrents) {
-        if (auto mapped = EztvIndex::hit(object))
-            hits.append(*std::move(mapped));
-    }
-    return hits;
+    return EztvIndex::answerHits(response.body);
 }
 
 } // namespace
@@ -72,6 +61,21 @@ QCoro::Task<QList<RawHit>> EztvIndex::search(TorrentQuery query) const {
         url = requestURL(m_fallback, digits);
         onFallback = true;
     }
+}
+
+std::optional<QList<RawHit>> EztvIndex::answerHits(const QByteArray& body) {
+    const auto answer = IndexAnswer::parse(body);
+    if (!answer || !answer->is_object())
+        return std::nullopt;
+    const auto torrents = answer->find("torrents");
+    if (torrents == answer->end() || !IndexAnswer::isArrayOfObjects(*torrents))
+        return std::nullopt;
+    QList<RawHit> hits;
+    for (const auto& object : *torrents) {
+        if (auto mapped = hit(object))
+            hits.append(*std::move(mapped));
+    }
+    return hits;
 }
 
 std::optional<RawHit> EztvIndex::hit(const nlohmann::json& object) {

@@ -23,6 +23,9 @@ public:
 
     // base + "/api/get-torrents?imdb_id=<digits>&limit=100&page=1"; invalid when base is unusable.
     static QUrl requestURL(const QUrl& base, const QString& imdbDigits);
+    // The hits of one answer body; none when it is no EZTV answer (the fallback host is then
+    // asked).
+    static std::optional<QList<RawHit>> answerHits(const QByteArray& body);
     static std::optional<RawHit> hit(const nlohmann::json& object);
 
 private:

@@ -9,18 +9,15 @@
 
 namespace {
 
-using Answer = std::variant<QList<IndexAnswer::Json>, KnabenIndex::IndexError>;
+using Answer = std::variant<QList<RawHit>, KnabenIndex::IndexError>;
 
-Answer readAnswer(const HttpResponse& response) {
+Answer readAnswer(const HttpResponse& response, QSet<QString>& seen) {
     if (!response.isOk())
         return KnabenIndex::IndexError::badStatus;
-    const auto body = IndexAnswer::parse(response.body);
-    if (!body || !body->is_object())
+    auto hits = KnabenIndex::answerHits(response.body, seen);
+    if (!hits)
         return KnabenIndex::IndexError::badPayload;
-    const auto hits = body->find("hits");
-    if (hits == body->end() || !IndexAnswer::isArrayOfObjects(*hits))
-        return KnabenIndex::IndexError::badPayload;
-    return QList<IndexAnswer::Json>(hits->begin(), hits->end());
+    return *std::move(hits);
 }
 
 // The first of "id", "hash", "title" that is a string; "" when none is.
@@ -78,19 +75,31 @@ QCoro::Task<QList<RawHit>> KnabenIndex::search(TorrentQuery query) const {
     for (const QString& variant : variants) {
         const HttpResponse response = co_await httpFetch(
             m_network, IndexAnswer::postJson(m_apiURL, requestBody(variant, query)));
-        const Answer answer = readAnswer(response);
+        Answer answer = readAnswer(response, seen);
         if (std::holds_alternative<IndexError>(answer))
             continue; // keep what the other spellings found
-        for (const auto& object : std::get<QList<IndexAnswer::Json>>(answer)) {
-            const QString key = dedupKey(object);
-            if (seen.contains(key))
-                continue;
-            seen.insert(key);
-            if (auto mapped = hit(object))
-                hits.append(*std::move(mapped));
-        }
+        hits.append(std::get<QList<RawHit>>(std::move(answer)));
     }
     co_return hits;
+}
+
+std::optional<QList<RawHit>> KnabenIndex::answerHits(const QByteArray& body, QSet<QString>& seen) {
+    const auto answer = IndexAnswer::parse(body);
+    if (!answer || !answer->is_object())
+        return std::nullopt;
+    const auto objects = answer->find("hits");
+    if (objects == answer->end() || !IndexAnswer::isArrayOfObjects(*objects))
+        return std::nullopt;
+    QList<RawHit> hits;
+    for (const auto& object : *objects) {
+        const QString key = dedupKey(object);
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        if (auto mapped = hit(object))
+            hits.append(*std::move(mapped));
+    }
+    return hits;
 }
 
 std::optional<RawHit> KnabenIndex::hit(const nlohmann::json& object) {

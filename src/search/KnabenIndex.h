@@ -2,6 +2,7 @@
 
 #include "TorrentIndex.h"
 
+#include <QSet>
 #include <QUrl>
 
 #include <nlohmann/json.hpp>
@@ -25,6 +26,9 @@ public:
 
     // The request body for one spelling of the query.
     static QByteArray requestBody(const QString& text, const TorrentQuery& query);
+    // The hits of one answer body, skipping objects whose key (their "id", else "hash", else
+    // "title") is in `seen` and adding the others' keys; none when it is no Knaben answer.
+    static std::optional<QList<RawHit>> answerHits(const QByteArray& body, QSet<QString>& seen);
     static std::optional<RawHit> hit(const nlohmann::json& object);
 
 private:

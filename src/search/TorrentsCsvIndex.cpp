@@ -16,18 +16,22 @@ QCoro::Task<QList<RawHit>> TorrentsCsvIndex::search(TorrentQuery query) const {
     const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
     if (!response.isOk())
         co_return QList<RawHit>{};
-    const auto body = IndexAnswer::parse(response.body);
-    if (!body || !body->is_object())
-        co_return QList<RawHit>{};
-    const auto torrents = body->find("torrents");
-    if (torrents == body->end() || !IndexAnswer::isArrayOfObjects(*torrents))
-        co_return QList<RawHit>{};
+    co_return answerHits(response.body).value_or(QList<RawHit>{});
+}
+
+std::optional<QList<RawHit>> TorrentsCsvIndex::answerHits(const QByteArray& body) {
+    const auto answer = IndexAnswer::parse(body);
+    if (!answer || !answer->is_object())
+        return std::nullopt;
+    const auto torrents = answer->find("torrents");
+    if (torrents == answer->end() || !IndexAnswer::isArrayOfObjects(*torrents))
+        return std::nullopt;
     QList<RawHit> hits;
     for (const auto& object : *torrents) {
         if (auto mapped = hit(object))
             hits.append(*std::move(mapped));
     }
-    co_return hits;
+    return hits;
 }
 
 std::optional<RawHit> TorrentsCsvIndex::hit(const nlohmann::json& object) {

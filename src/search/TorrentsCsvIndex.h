@@ -20,6 +20,8 @@ public:
 
     QCoro::Task<QList<RawHit>> search(TorrentQuery query) const override;
 
+    // The hits of one answer body; none when it is no Torrents-CSV answer.
+    static std::optional<QList<RawHit>> answerHits(const QByteArray& body);
     static std::optional<RawHit> hit(const nlohmann::json& object);
 
 private:

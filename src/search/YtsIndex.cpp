@@ -27,20 +27,26 @@ QCoro::Task<QList<RawHit>> YtsIndex::search(TorrentQuery query) const {
     const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
     if (!response.isOk())
         co_return QList<RawHit>{};
-    const auto body = IndexAnswer::parse(response.body);
-    if (!body || !body->is_object() || IndexAnswer::string(*body, "status") != QLatin1String("ok"))
-        co_return QList<RawHit>{};
-    const auto data = body->find("data");
-    if (data == body->end() || !data->is_object())
-        co_return QList<RawHit>{};
+    co_return answerHits(response.body, query.text).value_or(QList<RawHit>{});
+}
+
+std::optional<QList<RawHit>> YtsIndex::answerHits(const QByteArray& body,
+                                                  const QString& queryText) {
+    const auto answer = IndexAnswer::parse(body);
+    if (!answer || !answer->is_object() ||
+        IndexAnswer::string(*answer, "status") != QLatin1String("ok"))
+        return std::nullopt;
+    const auto data = answer->find("data");
+    if (data == answer->end() || !data->is_object())
+        return std::nullopt;
     const auto movies = data->find("movies");
     if (movies == data->end() || !IndexAnswer::isArrayOfObjects(*movies))
-        co_return QList<RawHit>{};
+        return std::nullopt;
 
     QList<RawHit> all;
     for (const auto& movie : *movies)
-        all.append(hits(movie, query.text));
-    co_return all;
+        all.append(hits(movie, queryText));
+    return all;
 }
 
 QList<RawHit> YtsIndex::hits(const nlohmann::json& movie, const QString& queryText) {

@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
+
 class QNetworkAccessManager;
 
 // YTS: movies only; one hit per torrent of each movie, the title composed from its parts.
@@ -18,6 +20,10 @@ public:
 
     QCoro::Task<QList<RawHit>> search(TorrentQuery query) const override;
 
+    // The hits of one answer body, titles falling back on `queryText`; none when it is no
+    // YTS answer.
+    static std::optional<QList<RawHit>> answerHits(const QByteArray& body,
+                                                   const QString& queryText);
     // The hits of one movie object of the answer.
     static QList<RawHit> hits(const nlohmann::json& movie, const QString& queryText);
 

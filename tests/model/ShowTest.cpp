@@ -60,6 +60,17 @@ TEST(ShowDates, AirDayKeepsTheCalendarDayInZonesWestOfUtc) {
     EXPECT_EQ(local.time(), QTime(0, 0));
 }
 
+// A hand-edited file may hold any number as a date: far out of range it is no date at all.
+TEST(ShowDates, DatesFarOutOfRangeAreNoDates) {
+    for (const double seconds : {1e300, -1e300, 7.66e16, -7.66e16}) {
+        EXPECT_FALSE(Timestamp{seconds}.toDateTime().isValid()) << seconds;
+        EXPECT_EQ(Show::airDayInLocalTime(Timestamp{seconds}), Timestamp{seconds}) << seconds;
+    }
+    EXPECT_EQ(Timestamp{8.0e12}.toDateTime().date(), QDate(255510, 11, 29));
+    EXPECT_EQ(Timestamp{-1.5}.toDateTime(),
+              QDateTime(QDate(2000, 12, 31), QTime(23, 59, 58, 500), Qt::UTC));
+}
+
 // --- downloaded episodes -----------------------------------------------------------------------
 
 TEST(ShowDownloads, MarkDownloadedMovesAnExistingCodeToTheFront) {

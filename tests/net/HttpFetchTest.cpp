@@ -8,15 +8,29 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
+
 using namespace std::chrono_literals;
 
 namespace {
 
+// Starts a fetch whose outcome lands in the returned slot. The coroutine takes what it needs
+// as parameters: a lambda's captures die with the lambda at its first suspension.
+std::shared_ptr<std::optional<HttpResponse>> startFetch(QNetworkAccessManager& nam,
+                                                        HttpRequest request) {
+    auto result = std::make_shared<std::optional<HttpResponse>>();
+    [](QNetworkAccessManager& n, HttpRequest r,
+       std::shared_ptr<std::optional<HttpResponse>> out) -> QCoro::Task<> {
+        *out = co_await httpFetch(n, std::move(r));
+    }(nam, std::move(request), result);
+    return result;
+}
+
 HttpResponse fetchNow(QNetworkAccessManager& nam, HttpRequest request) {
-    std::optional<HttpResponse> result;
-    [&]() -> QCoro::Task<> { result = co_await httpFetch(nam, request); }();
-    EXPECT_TRUE(runEventLoopUntil([&] { return result.has_value(); }, 10000));
-    return result.value_or(HttpResponse{});
+    const auto result = startFetch(nam, std::move(request));
+    EXPECT_TRUE(runEventLoopUntil([&] { return result->has_value(); }, 10000));
+    return result->value_or(HttpResponse{});
 }
 
 } // namespace
@@ -66,4 +80,21 @@ TEST(HttpFetch, KeepsFailuresDistinct) {
     EXPECT_FALSE(refused.answered());
 
     EXPECT_EQ(fetchNow(nam, {"GET", QUrl()}).failure, HttpResponse::Failure::transport);
+}
+
+// A manager that goes away (as at exit) takes its unanswered requests along: the fetch still
+// ends, as a transport failure, instead of leaving its callers suspended for good.
+TEST(HttpFetch, EndsWhenTheManagerGoesAwayBeforeTheAnswer) {
+    FakeHttpServer server;
+    server.respondWith({200, "late", "text/plain", {}, 5000});
+    auto nam = std::make_unique<QNetworkAccessManager>();
+
+    const auto result = startFetch(*nam, {"GET", server.url("/")});
+    ASSERT_TRUE(runEventLoopUntil([&] { return server.requests().size() == 1; }, 10000));
+    EXPECT_FALSE(result->has_value());
+    nam.reset();
+
+    ASSERT_TRUE(result->has_value());
+    EXPECT_EQ((*result)->failure, HttpResponse::Failure::transport);
+    EXPECT_FALSE((*result)->answered());
 }
