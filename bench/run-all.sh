@@ -1,12 +1,26 @@
 #!/usr/bin/env bash
-# Runs every benchmark program of a build and prints medians (repetitions of each).
+# Runs every benchmark program of a build (five repetitions each) and prints, in one table,
+# each figure Lumivane tracks from release to release with its target. With FOOTPRINT=1 it
+# also runs bench/footprint.sh (a minute of idle following; set FOOTPRINT_SECONDS to shorten).
 set -euo pipefail
 build=${1:-build}
+here=$(cd "$(dirname "$0")" && pwd)
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+
 status=0
 for b in "$build"/bin/bench_*; do
   [ -x "$b" ] || continue
-  echo "== $(basename "$b")"
+  name=$(basename "$b")
+  echo "== $name" >&2
   "$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-       --benchmark_display_aggregates_only=true | grep -E '_median|^-|Benchmark' || status=1
+       --benchmark_out="$out/$name.json" --benchmark_out_format=json >/dev/null || status=1
 done
+
+python3 "$here/summarize.py" "$out"/*.json || status=1
+
+if [ "${FOOTPRINT:-0}" = 1 ]; then
+  echo
+  "$here/footprint.sh" "$build" || status=1
+fi
 exit $status
