@@ -50,7 +50,9 @@ void StorageFiles::setAside(const QString& filePath) const {
 
 bool StorageFiles::write(const char* fileName, const QByteArray& bytes) const {
     QSaveFile file(path(fileName));
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a full disk fails the write here: Qt 6.4 commits a file whose last
+    // buffered bytes could not be written, which would replace a good file by a torn one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
