@@ -32,6 +32,7 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     , m_notifier(notifier) {
     // A folder we cannot create only means later saves fail; the store keeps working in memory.
     m_files.ensureFolder();
+    m_files.removeStaleTemporaries();
     loadAll();
     ensureLibraryFolders();
     repairStaleStatuses();
