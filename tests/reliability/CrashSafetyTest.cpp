@@ -61,7 +61,7 @@ protected:
         ASSERT_TRUE(m_install.isValid()) << m_install.problem().toStdString();
         m_seed = baseSeed() + static_cast<std::uint32_t>(GetParam());
         std::cout << "crash seed " << m_seed << " (LUMIVANE_CRASH_SEED=" << baseSeed()
-                  << " repeats the whole run)" << std::endl;
+                  << " runs this round again)" << std::endl;
         m_rng.seed(m_seed);
         m_library = RealisticLibrary::generate({100, 50, 20}, m_seed);
         ASSERT_TRUE(m_library.writeTo(storageFolder()));
