@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 
 #include <csignal>
@@ -71,13 +72,21 @@ int main(int argc, char* argv[]) {
 
     // One instance per user: a second one would kill the first one's daemon at start and write
     // the same files.
-    QLockFile lock(QDir(env.storageFolder).filePath(QStringLiteral("lumivane.lock")));
+    const QString lockPath = QDir(env.storageFolder).filePath(QStringLiteral("lumivane.lock"));
+    QLockFile lock(lockPath);
     lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
-        qint64 pid = 0;
-        QString host;
-        QString name;
-        lock.getLockInfo(&pid, &host, &name);
+    bool locked = lock.tryLock(0);
+    qint64 pid = 0;
+    QString host;
+    QString name;
+    // A kill between creating the lock and writing into it leaves a lock naming nobody, which
+    // QLockFile never takes for stale: every later start would refuse. One older than a second
+    // is no start in progress (the write follows the creation at once).
+    if (!locked && !lock.getLockInfo(&pid, &host, &name) &&
+        QFileInfo(lockPath).lastModified().msecsTo(QDateTime::currentDateTime()) > 1000 &&
+        lock.removeStaleLockFile())
+        locked = lock.tryLock(0);
+    if (!locked) {
         std::fprintf(stderr, "Lumivane is already running (process %lld); not starting a second one.\n",
                      static_cast<long long>(pid));
         return 1;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 StorageFiles::StorageFiles(QString folder, const Clock& clock)
@@ -18,6 +19,18 @@ QString StorageFiles::path(const char* fileName) const {
 
 bool StorageFiles::ensureFolder() const {
     return QDir().mkpath(m_folder);
+}
+
+void StorageFiles::removeStaleTemporaries() const {
+    // Qt's suffix is six random letters and digits. One made of lower-case letters alone may
+    // be a copy the user made ("shows.json.backup"), so it stays.
+    static const QRegularExpression temporary(QStringLiteral(
+        R"(^(shows|movies|activity|settings|downloads|history)\.json\.(?=[a-z]*[A-Z0-9])[A-Za-z0-9]{6}$)"));
+    const QDir folder(m_folder);
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (temporary.match(name).hasMatch())
+            QFile::remove(folder.filePath(name));
+    }
 }
 
 template <typename T>
@@ -50,7 +63,9 @@ void StorageFiles::setAside(const QString& filePath) const {
 
 bool StorageFiles::write(const char* fileName, const QByteArray& bytes) const {
     QSaveFile file(path(fileName));
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a full disk fails the write here: Qt 6.4 commits a file whose last
+    // buffered bytes could not be written, which would replace a good file by a torn one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();

@@ -39,6 +39,9 @@ public:
 
     // Creates the folder with its parents; false when that fails.
     bool ensureFolder() const;
+    // Removes the temporaries of earlier saves cut short by a crash: a kill between QSaveFile
+    // linking its finished temporary and renaming it leaves "<name>.XXXXXX" behind for good.
+    void removeStaleTemporaries() const;
 
     // Each load returns nullopt when the file is missing or undecodable.
     std::optional<QList<Show>> loadShows() const;

@@ -32,6 +32,7 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     , m_notifier(notifier) {
     // A folder we cannot create only means later saves fail; the store keeps working in memory.
     m_files.ensureFolder();
+    m_files.removeStaleTemporaries();
     loadAll();
     ensureLibraryFolders();
     repairStaleStatuses();
@@ -49,6 +50,11 @@ WatchlistStore::~WatchlistStore() {
     // Progress numbers of history rows are saved at a bounded rate; keep the latest.
     if (m_historyFlushTimer && m_historyFlushTimer->isActive())
         saveHistory();
+    // A last chance for files whose last save failed.
+    for (int i = 0; m_unsaved != 0 && i <= static_cast<int>(StoredFile::history); ++i) {
+        if (m_unsaved & (1u << i))
+            save(static_cast<StoredFile>(i));
+    }
 }
 
 void WatchlistStore::loadAll() {
@@ -270,23 +276,57 @@ QList<DownloadRecord> WatchlistStore::historyRows(const QUuid& id) const {
 }
 
 // --- saving ------------------------------------------------------------------------------------
-// Write failures are not fatal: memory stays authoritative and the next save tries again.
+// Write failures are not fatal: memory stays authoritative, and the next save that works
+// also writes every file whose last save failed.
+
+bool WatchlistStore::write(StoredFile file) {
+    switch (file) {
+    case StoredFile::shows:
+        return m_files.saveShows(m_shows);
+    case StoredFile::movies:
+        return m_files.saveMovies(m_movies);
+    case StoredFile::activity:
+        return m_files.saveActivity(m_activity);
+    case StoredFile::settings:
+        return m_files.saveSettings(m_settings);
+    case StoredFile::downloads:
+        return m_files.saveDownloads(m_activeDownloads);
+    case StoredFile::history:
+        return m_files.saveHistory(m_history);
+    }
+    return false;
+}
+
+void WatchlistStore::save(StoredFile file) {
+    const auto bit = [](int i) { return static_cast<quint8>(1u << i); };
+    if (!write(file)) {
+        m_unsaved |= bit(static_cast<int>(file));
+        return;
+    }
+    m_unsaved &= ~bit(static_cast<int>(file));
+    // The storage takes writes again: files whose last save failed would otherwise keep
+    // their old content until their next change, or lose the change at a restart.
+    for (int i = 0; m_unsaved != 0 && i <= static_cast<int>(StoredFile::history); ++i) {
+        if ((m_unsaved & bit(i)) && write(static_cast<StoredFile>(i)))
+            m_unsaved &= ~bit(i);
+    }
+}
 
 void WatchlistStore::saveShows() {
-    m_files.saveShows(m_shows);
+    save(StoredFile::shows);
 }
 void WatchlistStore::saveMovies() {
-    m_files.saveMovies(m_movies);
+    save(StoredFile::movies);
 }
 void WatchlistStore::saveActivity() {
-    m_files.saveActivity(m_activity);
+    save(StoredFile::activity);
 }
 void WatchlistStore::saveSettings() {
-    m_files.saveSettings(m_settings);
+    save(StoredFile::settings);
 }
 void WatchlistStore::saveDownloads() {
-    m_files.saveDownloads(m_activeDownloads);
+    save(StoredFile::downloads);
 }
 void WatchlistStore::saveHistory() {
-    m_files.saveHistory(m_history);
+    save(StoredFile::history);
 }

@@ -292,6 +292,10 @@ private:
     void applyAirInfo(const QUuid& id, const SeriesAirInfo& info,
                       const std::optional<QString>& imdbID,
                       const QList<TMDBClient::Episode>& episodes);
+    // The six files; a save that fails leaves its file marked until a later write succeeds.
+    enum class StoredFile : quint8 { shows, movies, activity, settings, downloads, history };
+    bool write(StoredFile file);
+    void save(StoredFile file);
     void setChecking(bool checking);
     void setSecondsUntilNextCheck(int seconds);
     QCoro::Task<> runCycleTask(bool manual);
@@ -300,6 +304,7 @@ private:
 
     StoreEnvironment m_env;
     StorageFiles m_files;
+    quint8 m_unsaved = 0; // bit per StoredFile whose last save failed
 
     // Declaration order follows the engine's own description of its fields.
     QList<Show> m_shows;

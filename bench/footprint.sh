@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Memory and CPU of `lumivane --headless` while it idles, following torrents.
+#
+#   bench/footprint.sh [build-folder]        (default: build)
+#
+# A private home holds 200 series, 100 movies and 20 followed torrents; TMDB and the daemon are
+# loopback fakes (lumivane_footprint_fixture), the indexes unreachable. After a settling time
+# for the start-up (air information and calendar of every series), it watches the process for
+# FOOTPRINT_SECONDS (default 60) and prints the resident set (peak and at the end, from
+# /proc/<pid>/status) and the CPU used over the window, in percent of one core.
+# Targets: resident set under 40 MB, CPU under 1 %.
+set -euo pipefail
+
+build=${1:-build}
+seconds=${FOOTPRINT_SECONDS:-60}
+settle=${FOOTPRINT_SETTLE:-10}
+for program in lumivane lumivane_footprint_fixture; do
+    [ -x "$build/bin/$program" ] || { echo "missing $build/bin/$program (build it first)" >&2; exit 1; }
+done
+
+home=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$home"
+}
+trap cleanup EXIT
+
+# A copy with no bundled daemon beside it: it starts none and kills no other daemon.
+mkdir -p "$home/bin"
+cp "$build/bin/lumivane" "$home/bin/lumivane"
+
+"$build/bin/lumivane_footprint_fixture" "$home" >"$home/fixture.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do grep -q ready "$home/fixture.out" && break; sleep 0.1; done
+grep -q ready "$home/fixture.out" || { cat "$home/fixture.out" >&2; exit 1; }
+
+env -u XDG_DOWNLOAD_DIR HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" \
+    DBUS_SESSION_BUS_ADDRESS="unix:path=$home/no-bus" \
+    "$home/bin/lumivane" --headless >"$home/lumivane.out" 2>&1 &
+pid=$!
+pids+=("$pid")
+
+kb() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$pid/status"; }
+ticks() { sed 's/^.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }'; } # utime + stime
+mb() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'; }
+
+sleep "$settle"
+kill -0 "$pid" 2>/dev/null || { echo "lumivane ended early:" >&2; cat "$home/lumivane.out" >&2; exit 1; }
+start_ticks=$(ticks)
+start_ns=$(date +%s%N)
+window_max=0
+for _ in $(seq "$seconds"); do
+    sleep 1
+    rss=$(kb VmRSS)
+    [ "$rss" -gt "$window_max" ] && window_max=$rss
+done
+end_ticks=$(ticks)
+end_ns=$(date +%s%N)
+rss_end=$(kb VmRSS)
+hwm=$(kb VmHWM)
+cpu=$(awk -v t="$((end_ticks - start_ticks))" -v hz="$(getconf CLK_TCK)" -v ns="$((end_ns - start_ns))" \
+    'BEGIN { printf "%.2f", 100 * (t / hz) / (ns / 1e9) }')
+
+echo "lumivane --headless: 200 series, 100 movies, 20 followed torrents; ${seconds} s after ${settle} s of start-up"
+echo "resident set: peak $(mb "$hwm") MB (VmHWM, start-up included), max in window $(mb "$window_max") MB, at end $(mb "$rss_end") MB"
+echo "cpu: ${cpu} % of one core over the window"
+awk -v hwm="$hwm" -v cpu="$cpu" 'BEGIN {
+    printf "targets: rss < 40 MB %s, cpu < 1 %% %s\n", (hwm < 40 * 1024 ? "met" : "MISSED"), (cpu < 1 ? "met" : "MISSED") }'
