@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
+
+#include <unistd.h>
 #include <QTimer>
 
 namespace {
@@ -151,8 +153,10 @@ void TransmissionEngine::killStrays() {
     QProcess pkill;
     pkill.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     pkill.setStandardOutputFile(QProcess::nullDevice());
+    // Only our own user's: on a shared machine another user's Lumivane runs its own daemon.
     pkill.start(QLatin1StringView(kStrayKiller),
-                {QStringLiteral("-9"), QStringLiteral("-f"), QLatin1StringView(kExecutablePath)});
+                {QStringLiteral("-9"), QStringLiteral("-U"), QString::number(::getuid()), QStringLiteral("-f"),
+                 QLatin1StringView(kExecutablePath)});
     if (!pkill.waitForStarted(kLaunchWaitMs))
         return;
     pkill.waitForFinished(kLaunchWaitMs);

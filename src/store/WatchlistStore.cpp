@@ -2,6 +2,7 @@
 
 #include "WatchlistStore.h"
 
+#include "SleepUnlessGone.h"
 #include "engine/TransmissionClient.h"
 #include "engine/TransmissionEngine.h"
 #include "metadata/TMDBClient.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QNetworkAccessManager>
 #include <QRegularExpression>
-#include <qcoro/qcorotimer.h>
 
 #include <chrono>
 
@@ -159,7 +159,7 @@ QCoro::Task<> WatchlistStore::sendSeedRatio(double limit, bool enabled, int retr
             break;
         if (attempt >= retries)
             co_return; // the limit goes out again at the next launch or settings change
-        co_await QCoro::sleepFor(1500ms);
+        co_await SleepUnlessGone(this, 1500ms);
         if (!self)
             co_return;
     }

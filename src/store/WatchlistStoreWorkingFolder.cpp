@@ -5,6 +5,8 @@
 // sorted library ("Series", "Movies"), so nothing here ever measures or deletes the root.
 
 #include "WatchlistStore.h"
+
+#include "SleepUnlessGone.h"
 #include "engine/TransmissionClient.h"
 
 #include <QDir>
@@ -17,7 +19,6 @@
 #include <QSet>
 #include <QThreadPool>
 #include <qcoro/qcorofuture.h>
-#include <qcoro/qcorotimer.h>
 
 #include <chrono>
 #include <memory>
@@ -173,7 +174,7 @@ QCoro::Task<bool> WatchlistStore::tidyLeftoverTorrents() {
     QPointer<WatchlistStore> self(this);
     // Calls from the start-up and the main window may meet; the later one waits its turn.
     while (m_tidying) {
-        co_await QCoro::sleepFor(kTidyTurnWait);
+        co_await SleepUnlessGone(this, kTidyTurnWait);
         if (!self)
             co_return false;
     }
@@ -227,7 +228,7 @@ QCoro::Task<> WatchlistStore::tidyLeftoversAtStart(int attempts) {
         const bool answered = co_await tidyLeftoverTorrents();
         if (!self || answered || attempt == attempts)
             co_return;
-        co_await QCoro::sleepFor(kTidyRetryDelay);
+        co_await SleepUnlessGone(this, kTidyRetryDelay);
         if (!self)
             co_return;
     }
