@@ -320,8 +320,9 @@ private:
     TMDBClient* m_tmdb = nullptr;
     QTimer* m_countdownTimer = nullptr;
     QTimer* m_pollTimer = nullptr;
-    bool m_passRunning = false;            // a follow-up pass waits for the daemon
-    QTimer* m_historyFlushTimer = nullptr; // saves progress numbers of history rows
+    bool m_passRunning = false;                 // a follow-up pass waits for the daemon
+    std::optional<QString> m_lastDaemonSession; // the daemon that answered the last pass
+    QTimer* m_historyFlushTimer = nullptr;      // saves progress numbers of history rows
     QMap<QString, ActiveDownload> m_activeDownloads;
     QList<DownloadRecord> m_history;
     QList<CalEvent> m_calendarEvents;

@@ -252,8 +252,14 @@ QCoro::Task<> WatchlistStore::pollDownloads() {
     const auto answer = co_await m_transmission->torrents(hashes);
     if (!self)
         co_return;
-    if (answer.ok())
-        followUp(hashes, answer.value());
+    if (answer.ok()) {
+        // A daemon that has just started answers before it has loaded its torrents. Only a
+        // daemon that answered before (the same session) can say that a torrent is gone.
+        const std::optional<QString> daemon = m_transmission->sessionID();
+        const bool answeredBefore = daemon && daemon == m_lastDaemonSession;
+        m_lastDaemonSession = daemon;
+        followUp(answeredBefore ? hashes : QStringList{}, answer.value());
+    }
     // A failed answer ends the pass; the next tick asks again.
     m_passRunning = false;
     Q_EMIT followUpPassFinished();

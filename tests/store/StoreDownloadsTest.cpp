@@ -289,6 +289,28 @@ TEST_F(StoreDownloads, ATorrentGoneFromTheDaemonIsForgotten) {
     EXPECT_FALSE(m_store->isPolling());
 }
 
+TEST_F(StoreDownloads, ADaemonThatHasNotLoadedItsTorrentsYetLosesNoDownload) {
+    // Restored from the last run; the daemon, just started, answers before it has loaded it.
+    const QString h = hash('6');
+    seed(StorageFiles::kDownloads,
+         QMap<QString, ActiveDownload>{
+             {h, {ActiveDownload::Kind::episode, m_dark.id, "S01E07", false, "EZTV"}}});
+    seed(StorageFiles::kHistory,
+         QList<DownloadRecord>{
+             {.id = h, .showID = m_dark.id, .showName = "Dark", .episode = "S01E07"}});
+    start();
+    int passes = 0;
+    QObject::connect(m_store.get(), &WatchlistStore::followUpPassFinished, [&] { ++passes; });
+    ASSERT_TRUE(runEventLoopUntil([&] { return passes == 1; }));
+    EXPECT_TRUE(m_store->activeDownloads().contains(h));
+    EXPECT_EQ(row(h)->state, DownloadRecord::State::downloading);
+    EXPECT_TRUE(m_daemon.removed.isEmpty());
+
+    m_daemon.torrents[h] = {.hash = h, .name = "Dark.S01E07", .percentDone = 0.3};
+    ASSERT_TRUE(pollUntil([&] { return dark().status.progress == 0.3; }));
+    EXPECT_TRUE(m_store->activeDownloads().contains(h));
+}
+
 TEST_F(StoreDownloads, RestoredDownloadsAreFollowedAtOnceAndOrphansCancelled) {
     const QUuid gone = QUuid::createUuid();
     seed(StorageFiles::kDownloads,

@@ -1,0 +1,82 @@
+// A download nobody seeds: re-announced, then replaced by a healthier release, on the
+// store's own clock.
+
+#include "Journey.h"
+#include "model/JsonCodec.h"
+
+using Index = IndexFarm::Index;
+using Kind = IndexFarm::Kind;
+
+namespace {
+
+class StallJourney : public Journey {};
+
+} // namespace
+
+TEST_F(StallJourney, AStalledMagnetIsReannouncedThenSwitchedToAnotherIndexsRelease) {
+    seedShows({harbourLights()});
+    ASSERT_NO_FATAL_FAILURE(launch());
+    const QString stalled = unservedHash(10);
+    const QString healthier = unservedHash(11);
+    m_indexes.listings = {
+        {Index::torrentsCsv, Kind::tv, QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-GLHF"),
+         stalled, 80},
+        {Index::eztv, Kind::tv,
+         QStringLiteral("Harbour Lights S01E03 1080p WEB H264-SuccessfulCrab"), healthier, 25,
+         1'400'000'000, QStringLiteral("tt31415926")},
+        // More seeders, but from the index whose release stalled: passed over.
+        {Index::torrentsCsv, Kind::tv, QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-ETHEL"),
+         unservedHash(13), 70},
+        // More seeders, but not the wanted resolution: passed over as well.
+        {Index::apibay, Kind::tv, QStringLiteral("Harbour.Lights.S01E03.720p.WEB.h264-GLHF"),
+         unservedHash(12), 60, 800'000'000},
+    };
+
+    ASSERT_NO_FATAL_FAILURE(checkNow());
+    // The magnet never gets past its metadata: downloading, no peers, nothing arriving.
+    ASSERT_TRUE(waitFor([&] { return store().stallTrackers().contains(stalled); }));
+    const Timestamp stallBegan = store().stallTrackers().value(stalled).stalledSince;
+    EXPECT_EQ(stallBegan, m_env.clock().now());
+    EXPECT_EQ(historyRow(stalled)->stuckSince, stallBegan);
+    const QString reannounced =
+        QStringLiteral("Harbour Lights S01E03 — no peers yet, refreshing trackers");
+    EXPECT_FALSE(log().contains(reannounced));
+
+    m_env.clock().advance(600);
+    ASSERT_TRUE(waitFor([&] { return log().contains(reannounced); }));
+    EXPECT_TRUE(store().stallTrackers().value(stalled).reannounced);
+    EXPECT_TRUE(followed(stalled));
+
+    m_env.clock().advance(1200);
+    ASSERT_TRUE(waitFor([&] { return followed(healthier); }));
+    EXPECT_EQ(log(),
+              (QStringList{
+                  QStringLiteral("Checking 1 series…"),
+                  QStringLiteral("Found: Harbour Lights S01E03 via Torrents-CSV (80 seeders)"),
+                  QStringLiteral("Started downloading Harbour Lights S01E03"),
+                  reannounced,
+                  QStringLiteral("Harbour Lights S01E03 — stuck with no peers, switching to a "
+                                 "healthier release (25 seeders via EZTV)"),
+                  QStringLiteral("Cancelled Harbour Lights S01E03"),
+                  QStringLiteral("Found: Harbour Lights S01E03 via EZTV (25 seeders)"),
+                  QStringLiteral("Started downloading Harbour Lights S01E03"),
+              }));
+
+    // The switch is what the user would have picked by hand: never judged a bad copy.
+    EXPECT_EQ(
+        store().activeDownloads(),
+        (QMap<QString, ActiveDownload>{
+            {healthier, ActiveDownload{ActiveDownload::Kind::episode, m_harbourLightsID,
+                                       QStringLiteral("S01E03"), true, QStringLiteral("EZTV")}}}));
+    EXPECT_EQ(store().autoSwitchCounts(),
+              (QMap<QString, int>{{uuidText(m_harbourLightsID) + QStringLiteral("|S01E03"), 1}}));
+    EXPECT_EQ(show(m_harbourLightsID).rejectedHashes, QStringList{stalled});
+    EXPECT_EQ(show(m_harbourLightsID).status.state, ShowStatus::State::downloading);
+    EXPECT_EQ(historyRow(stalled)->state, DownloadRecord::State::error);
+    EXPECT_EQ(historyRow(stalled)->detail, QStringLiteral("Cancelled"));
+    EXPECT_EQ(historyRow(healthier)->state, DownloadRecord::State::downloading);
+    EXPECT_TRUE(retryUntil([&] {
+        const auto held = daemonHashes();
+        return held && !held->contains(stalled) && held->contains(healthier);
+    }));
+}
