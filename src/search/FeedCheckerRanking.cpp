@@ -150,6 +150,10 @@ SearchResult FeedChecker::searchResult(const RawHit& hit) {
     if (const auto code = episodeCode(hit.title)) {
         result.episodeCode = code->code;
         result.season = code->season;
+    } else if (const auto pack = packSeason(hit.title)) {
+        // A season pack has no episode code; without its season the add flow would file it
+        // as a whole-series pack.
+        result.season = *pack;
     }
     result.date = hit.date;
     result.seeders = hit.seeders;

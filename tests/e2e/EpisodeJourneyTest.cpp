@@ -195,9 +195,7 @@ TEST_F(EpisodeJourney, ASeasonPackIsFiledWholeWithoutTrackingItsEpisodes) {
         return row && row->state != DownloadRecord::State::downloading;
     }));
     const QString filed = libraryPath(QStringLiteral("Series/Tidewater.2024/") + pack.name);
-    // A release's season is read from an episode code, so a pack without one is filed under a
-    // whole-series code.
-    const QString code = QStringLiteral("SERIES-") + hash.left(8) + QStringLiteral(".PACK");
+    const QString code = QStringLiteral("S01.PACK");
     EXPECT_EQ(log(), (QStringList{
                          QStringLiteral("Added \"Tidewater\" to schedule"),
                          QStringLiteral("Found: Tidewater ") + code +
@@ -221,14 +219,14 @@ TEST_F(EpisodeJourney, ASeasonPackIsFiledWholeWithoutTrackingItsEpisodes) {
     EXPECT_EQ(series.downloadedEpisodes, QStringList{});
     EXPECT_EQ(series.status.state, ShowStatus::State::sorted);
     EXPECT_EQ(series.status.episode, std::nullopt);
-    EXPECT_EQ(series.status.detail, QStringLiteral("Download complete"));
+    EXPECT_EQ(series.status.detail, QStringLiteral("Season 1 download complete"));
     const auto row = historyRow(hash);
     EXPECT_EQ(row->episode, code);
     EXPECT_EQ(row->state, DownloadRecord::State::sorted);
     EXPECT_EQ(row->detail, filed);
     ASSERT_EQ(m_notices.notices.size(), 1);
     EXPECT_EQ(m_notices.notices.first().title, QStringLiteral("Tidewater"));
-    EXPECT_EQ(m_notices.notices.first().body, QStringLiteral("Season pack downloaded and sorted."));
+    EXPECT_EQ(m_notices.notices.first().body, QStringLiteral("Season 1 downloaded and sorted."));
     EXPECT_TRUE(retryUntil([&] {
         const auto held = daemonHashes();
         return held && !held->contains(hash);

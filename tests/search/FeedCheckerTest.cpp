@@ -455,6 +455,27 @@ TEST(ReleaseLists, ShowAndMovieSearchesBuildScoredResults) {
     EXPECT_EQ(movies.size(), 2);
 }
 
+// The add flow files a release by its season when it has no episode code: a season pack must
+// carry its season, a whole-series pack none.
+TEST(ReleaseLists, APackCarriesItsSeasonWithoutAnEpisodeCode) {
+    const struct {
+        const char* title;
+        std::optional<QString> code;
+        std::optional<int> season;
+    } cases[] = {
+        {"Show.Name.S03.1080p.WEB", std::nullopt, 3},
+        {"Show Name Season 2 Complete 720p", std::nullopt, 2},
+        {"Show.Name.S02E01-E08.1080p", QStringLiteral("S02E01"), 2},
+        {"Show.Name.S01-S03.1080p", std::nullopt, std::nullopt},
+        {"Show.Name.Complete.Series.1080p", std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const SearchResult r = FeedChecker::searchResult(makeHit(c.title, 10));
+        EXPECT_EQ(r.episodeCode, c.code) << c.title;
+        EXPECT_EQ(r.season, c.season) << c.title;
+    }
+}
+
 TEST(ReleaseLists, EpisodeAlternatesAreTheAcceptableReleasesOfOneEpisode) {
     ManualClock clock;
     auto source = std::make_shared<FakeSource>(
