@@ -94,24 +94,29 @@ int main(int argc, char* argv[]) {
 
     const std::optional<QString> endpointsProblem = applyEndpointsFile(env);
 
+    int status = 0;
+    {
+        // The daemon starts before the store: it needs the library root, read straight from the
+        // settings file.
+        const AppSettings stored = AppSettings::loadFromDisk(env.storageFolder).value_or(AppSettings{});
+        const QString root = WatchlistStore::libraryRoot(stored, env.defaultLibraryRoot).toLocalFile();
+        TransmissionEngine engine(root, env.storageFolder, env.endpoints, env.clock);
+        engine.start();
 
-    // The daemon starts before the store: it needs the library root, read straight from the
-    // settings file.
-    const AppSettings stored = AppSettings::loadFromDisk(env.storageFolder).value_or(AppSettings{});
-    const QString root = WatchlistStore::libraryRoot(stored, env.defaultLibraryRoot).toLocalFile();
-    TransmissionEngine engine(root, env.storageFolder, env.endpoints, env.clock);
-    engine.start();
+        FreedesktopNotifier notifier;
+        ConsoleNotifier console; // no notification service: the notice goes to the log output
+        notifier.setFallback(&console);
+        WatchlistStore store(env, &engine, &notifier);
+        QObject::connect(&store, &WatchlistStore::activityLogged, &store, printActivity);
+        if (endpointsProblem)
+            store.logActivity(*endpointsProblem, ActivityEntry::Kind::error);
+        store.applySeedRatio(5);
 
-    FreedesktopNotifier notifier;
-    ConsoleNotifier console; // no notification service: the notice goes to the log output
-    notifier.setFallback(&console);
-    WatchlistStore store(env, &engine, &notifier);
-    QObject::connect(&store, &WatchlistStore::activityLogged, &store, printActivity);
-    if (endpointsProblem)
-        store.logActivity(*endpointsProblem, ActivityEntry::Kind::error);
-    store.applySeedRatio(5);
-
-    const int status = app.exec();
-    engine.stop(); // the supervisor waits for the daemon to end when it goes
+        status = app.exec();
+        engine.stop(); // the supervisor waits for the daemon to end when it goes
+    }
+    // Work still in flight when the loop stopped (a request torn down with its client, a turn
+    // handed on) finishes now that its owners are gone, instead of being abandoned mid-way.
+    QCoreApplication::processEvents();
     return status;
 }
