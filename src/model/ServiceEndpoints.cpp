@@ -31,7 +31,10 @@ std::optional<ServiceEndpoints> withOverrides(const ServiceEndpoints& base, QByt
         {"peerPort", &ServiceEndpoints::peerPort},
     }};
 
-    for (const auto& [key, value] : document->items()) {
+    for (auto it = document->begin(); it != document->end(); ++it) {
+        // Named, not bound: older compilers cannot capture structured bindings in lambdas.
+        const std::string key = it.key();
+        const auto& value = it.value();
         const auto address = std::find_if(addresses.cbegin(), addresses.cend(),
                                           [&](const auto& a) { return key == a.first; });
         const auto port = std::find_if(ports.cbegin(), ports.cend(), [&](const auto& p) { return key == p.first; });
