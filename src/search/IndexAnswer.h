@@ -3,6 +3,7 @@
 // What the index clients share: how a request is sent (agent, time-out, size cap) and how
 // loosely typed answer members are read. Members of the wrong type read as absent.
 
+#include "RawHit.h"
 #include "model/Timestamp.h"
 #include "net/HttpFetch.h"
 
@@ -33,6 +34,24 @@ QUrl withQuery(const QUrl& base, const QList<std::pair<QString, QString>>& items
 // Parses a body; none when it is not well-formed JSON.
 std::optional<Json> parse(const QByteArray& body);
 bool isArrayOfObjects(const Json& value);
+
+// The hits of an answer object whose member `key` is an array of objects, each read by `read`
+// (giving an optional hit); none when the answer is not of that shape.
+template <typename Read>
+std::optional<QList<RawHit>> hitsOfArray(const QByteArray& body, const char* key, Read read) {
+    const auto answer = parse(body);
+    if (!answer || !answer->is_object())
+        return std::nullopt;
+    const auto objects = answer->find(key);
+    if (objects == answer->end() || !isArrayOfObjects(*objects))
+        return std::nullopt;
+    QList<RawHit> hits;
+    for (const auto& object : *objects) {
+        if (auto mapped = read(object))
+            hits.append(*std::move(mapped));
+    }
+    return hits;
+}
 
 // Member readers; a missing member or one of another type gives the fallback.
 std::optional<QString> string(const Json& object, const char* key);

@@ -20,18 +20,7 @@ QCoro::Task<QList<RawHit>> TorrentsCsvIndex::search(TorrentQuery query) const {
 }
 
 std::optional<QList<RawHit>> TorrentsCsvIndex::answerHits(const QByteArray& body) {
-    const auto answer = IndexAnswer::parse(body);
-    if (!answer || !answer->is_object())
-        return std::nullopt;
-    const auto torrents = answer->find("torrents");
-    if (torrents == answer->end() || !IndexAnswer::isArrayOfObjects(*torrents))
-        return std::nullopt;
-    QList<RawHit> hits;
-    for (const auto& object : *torrents) {
-        if (auto mapped = hit(object))
-            hits.append(*std::move(mapped));
-    }
-    return hits;
+    return IndexAnswer::hitsOfArray(body, "torrents", hit);
 }
 
 std::optional<RawHit> TorrentsCsvIndex::hit(const nlohmann::json& object) {
