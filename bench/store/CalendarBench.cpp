@@ -112,11 +112,3 @@ void BM_refreshCalendar(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_refreshCalendar)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -177,11 +177,3 @@ void BM_checkCycle(benchmark::State& state) {
 
 BENCHMARK(BM_followUpPass)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_checkCycle)->Unit(benchmark::kMillisecond)->Iterations(5);
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -153,11 +153,3 @@ BENCHMARK(BM_save<&WatchlistStore::saveDownloads>)
 BENCHMARK(BM_save<&WatchlistStore::saveHistory>)
     ->Name("BM_saveHistory")
     ->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,10 +5,6 @@
 
 namespace {
 
-Timestamp utc(int y, int m, int d, int h = 0, int min = 0) {
-    return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC));
-}
-
 class CheckCycle : public StoreHarness {
 protected:
     StoreEnvironment environment() override {

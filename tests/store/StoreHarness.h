@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+inline Timestamp utc(int y, int m, int d, int h = 0, int min = 0) {
+    return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC));
+}
+
 // Keeps every notice the store posts.
 class RecordingNotifier final : public Notifier {
 public:

@@ -3,10 +3,6 @@
 
 namespace {
 
-Timestamp utc(int y, int m, int d, int h = 0) {
-    return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, 0), Qt::UTC));
-}
-
 class Movies : public StoreHarness {
 protected:
     StoreEnvironment environment() override {

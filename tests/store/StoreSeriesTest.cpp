@@ -7,10 +7,6 @@ FakeIndexes::Hit hit(const QString& code, const char* quality, char h, int seede
     return {"Dark." + code + "." + quality + ".WEB-GRP", QString(40, QLatin1Char(h)), seeders};
 }
 
-Timestamp utc(int y, int m, int d, int h = 0) {
-    return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, 0), Qt::UTC));
-}
-
 class Series : public StoreHarness {
 protected:
     StoreEnvironment environment() override {
