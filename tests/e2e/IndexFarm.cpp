@@ -1,5 +1,7 @@
 #include "IndexFarm.h"
 
+#include "FakeServices.h"
+
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -55,12 +57,7 @@ IndexFarm::IndexFarm() {
 }
 
 void IndexFarm::apply(ServiceEndpoints& endpoints) const {
-    endpoints.knabenAPI = m_server.url(QStringLiteral("/v1"));
-    endpoints.apibayQuery = m_server.url(QStringLiteral("/q.php"));
-    endpoints.eztvPrimary = endpoints.eztvFallback = m_server.baseUrl();
-    endpoints.torrentsCsvSearch = m_server.url(QStringLiteral("/service/search"));
-    endpoints.nyaaRoot = m_server.url(QStringLiteral("/"));
-    endpoints.ytsHost = m_server.baseUrl();
+    pointIndexesAt(m_server, endpoints);
 }
 
 FakeHttpServer::Response IndexFarm::answer(const FakeHttpServer::Request& r) const {

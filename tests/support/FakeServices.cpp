@@ -83,13 +83,17 @@ FakeIndexes::FakeIndexes() {
     });
 }
 
+void pointIndexesAt(const FakeHttpServer& server, ServiceEndpoints& endpoints) {
+    endpoints.knabenAPI = server.url(QStringLiteral("/v1"));
+    endpoints.apibayQuery = server.url(QStringLiteral("/q.php"));
+    endpoints.eztvPrimary = endpoints.eztvFallback = server.baseUrl();
+    endpoints.torrentsCsvSearch = server.url(QStringLiteral("/service/search"));
+    endpoints.nyaaRoot = server.url(QStringLiteral("/"));
+    endpoints.ytsHost = server.baseUrl();
+}
+
 void FakeIndexes::apply(ServiceEndpoints& endpoints) const {
-    endpoints.knabenAPI = m_server.url(QStringLiteral("/v1"));
-    endpoints.apibayQuery = m_server.url(QStringLiteral("/q.php"));
-    endpoints.eztvPrimary = endpoints.eztvFallback = m_server.baseUrl();
-    endpoints.torrentsCsvSearch = m_server.url(QStringLiteral("/service/search"));
-    endpoints.nyaaRoot = m_server.url(QStringLiteral("/"));
-    endpoints.ytsHost = m_server.baseUrl();
+    pointIndexesAt(m_server, endpoints);
 }
 
 int FakeIndexes::searchCount() const {

@@ -42,6 +42,9 @@ private:
     FakeHttpServer m_server;
 };
 
+// Points all six indexes (both EZTV addresses) at one loopback server, each at its own path.
+void pointIndexesAt(const FakeHttpServer& server, ServiceEndpoints& endpoints);
+
 // The indexes on loopback. Torrents-CSV answers with the scripted hits (whatever the query);
 // the other five answer with nothing, as real indexes often do.
 class FakeIndexes {
