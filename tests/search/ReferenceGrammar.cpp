@@ -138,7 +138,8 @@ std::optional<QString> refBetween(const QString& title, const QString& name) {
     return rest.left(tk.capturedStart(0));
 }
 
-bool refExtraAfter(const QString& title, const QString& name) {
+// Words that may stand around a name without making the title another show's.
+static const QStringList& noiseWords() {
     static const QStringList noise =
         QStringLiteral("us usa uk gb au aus nz ca ie za in english eng subbed dubbed multi dual "
                        "audio complete series "
@@ -150,6 +151,11 @@ bool refExtraAfter(const QString& title, const QString& name) {
                        "x265 h264 h265 hevc avc "
                        "xvid aac ac3 dts 480p 720p 1080p 1080i 2160p 4k uhd hdr sdr 10bit")
             .split(' ');
+    return noise;
+}
+
+bool refExtraAfter(const QString& title, const QString& name) {
+    const QStringList& noise = noiseWords();
     const auto between = refBetween(title, name);
     if (!between)
         return false;
@@ -162,17 +168,7 @@ bool refExtraAfter(const QString& title, const QString& name) {
 }
 
 bool refExtraBefore(const QString& title, const QString& name) {
-    static const QStringList noise =
-        QStringLiteral("us usa uk gb au aus nz ca ie za in english eng subbed dubbed multi dual "
-                       "audio complete series "
-                       "season seasons collection boxset box set pack all full repack proper "
-                       "internal limited extended "
-                       "uncut remastered restored final cut edition anniversary special web webrip "
-                       "webdl web-dl bluray "
-                       "blu ray brrip bdrip hdtv hdrip dvdrip dvd amzn nf hulu dsnp atvp max x264 "
-                       "x265 h264 h265 hevc avc "
-                       "xvid aac ac3 dts 480p 720p 1080p 1080i 2160p 4k uhd hdr sdr 10bit")
-            .split(' ');
+    const QStringList& noise = noiseWords();
     static const Re junk = pattern(QString::fromUtf8(
         R"(^\s*(?:[\[\{\(][^\]\}\)]*[\]\}\)]\s*[-–_.]*\s*|(?:www\.)?[a-z0-9-]+\.(?:com|net|org|to|me|se|info|cc|is|tv)\s*[-–_.]*\s*)+)"));
     if (words(name).isEmpty())
