@@ -1,20 +1,28 @@
 #include "TransmissionEngine.h"
 
+#include "DaemonCloser.h"
+
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
+#include <QTimer>
 
 #include <unistd.h>
-#include <QTimer>
 
 namespace {
 
 // Long enough for the daemon to save its state and tell the trackers goodbye.
-constexpr int kShutdownWaitMs = 5000;
+constexpr int kShutdownWaitMs = 8000;
+// For the daemon to acknowledge a close request on loopback, and between requests.
+constexpr std::chrono::milliseconds kCloseRequestBudget{1000};
+constexpr int kCloseRetryMs = 1000;
+// Set on a daemon process once it has been asked to exit, by request or by signal.
+constexpr char kReleasedProperty[] = "lumivaneReleased";
 constexpr int kLaunchWaitMs = 5000;
 constexpr int kVersionWaitMs = 10000;
 
@@ -67,8 +75,18 @@ TransmissionEngine::~TransmissionEngine() {
         process->disconnect(this);
         if (process->state() == QProcess::NotRunning)
             continue;
+        if (!process->property(kReleasedProperty).toBool())
+            release(process);
+        // A close asked for while the daemon was still starting goes unheard (it acknowledges
+        // before it listens for it), so it is asked again every second; one that is already
+        // closing no longer answers and just gets the time it needs.
+        const QDeadlineTimer deadline(kShutdownWaitMs);
+        while (!process->waitForFinished(kCloseRetryMs) && !deadline.hasExpired())
+            requestDaemonClose(m_endpoints.rpcPort, m_configDir, kCloseRequestBudget);
+        if (process->state() == QProcess::NotRunning)
+            continue;
         process->terminate();
-        if (!process->waitForFinished(kShutdownWaitMs)) {
+        if (!process->waitForFinished(1000)) {
             process->kill();
             process->waitForFinished(1000);
         }
@@ -155,8 +173,8 @@ void TransmissionEngine::killStrays() {
     pkill.setStandardOutputFile(QProcess::nullDevice());
     // Only our own user's: on a shared machine another user's Lumivane runs its own daemon.
     pkill.start(QLatin1StringView(kStrayKiller),
-                {QStringLiteral("-9"), QStringLiteral("-U"), QString::number(::getuid()), QStringLiteral("-f"),
-                 QLatin1StringView(kExecutablePath)});
+                {QStringLiteral("-9"), QStringLiteral("-U"), QString::number(::getuid()),
+                 QStringLiteral("-f"), QLatin1StringView(kExecutablePath)});
     if (!pkill.waitForStarted(kLaunchWaitMs))
         return;
     pkill.waitForFinished(kLaunchWaitMs);
@@ -208,9 +226,19 @@ void TransmissionEngine::stop() {
     if (QProcess* process = m_process) {
         m_process = nullptr;
         // It is deleted once it has ended (onFinished), so the destructor never blocks here.
-        process->terminate();
+        release(process);
     }
     setRunning(false);
+}
+
+void TransmissionEngine::release(QProcess* process) {
+    process->setProperty(kReleasedProperty, true);
+    // Asked over RPC the daemon writes its resume files before it exits; a signal is the
+    // fallback for a daemon that does not answer (still starting, or hung).
+    if (process->state() == QProcess::Running &&
+        requestDaemonClose(m_endpoints.rpcPort, m_configDir, kCloseRequestBudget))
+        return;
+    process->terminate();
 }
 
 void TransmissionEngine::onFinished(QProcess* process) {

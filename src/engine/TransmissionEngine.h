@@ -50,6 +50,8 @@ public:
     ~TransmissionEngine() override;
 
     void start();
+    // Asks the daemon to save its state and exit (a signal only when it does not answer);
+    // the destructor waits for it to be gone.
     void stop();
     void setLibraryRoot(const QString& root);
     // The daemon's version as it prints it ("3.00", "4.0.6"); none when it cannot be run.
@@ -74,6 +76,8 @@ Q_SIGNALS:
 
 private:
     void killStrays();
+    // Lets a daemon go: asks it to close, or terminates it when it does not answer.
+    void release(QProcess* process);
     void onFinished(QProcess* process);
     void setRunning(bool running);
 

@@ -188,6 +188,10 @@ Request sessionGet() {
     return Request{"session-get"};
 }
 
+Request sessionClose() {
+    return Request{"session-close"};
+}
+
 Outcome<std::optional<QString>, RPCError> readAdded(const Json& answer) {
     const Json* arguments = member(answer, "arguments");
     if (!arguments || !arguments->is_object())

@@ -47,6 +47,7 @@ Request addTrackers(const QString& hash, const QStringList& announceURLs);
 Request seedRatio(double limit, bool limited);
 Request queueStalled();
 Request sessionGet();
+Request sessionClose(); // the daemon saves its state and exits
 
 // The twelve torrent fields the client reads, in the order they are asked for.
 QStringList torrentFields();

@@ -5,6 +5,7 @@
 #include "AwaitTask.h"
 #include "DaemonSupport.h"
 #include "EventLoop.h"
+#include "ThreadedHttpServer.h"
 #include "engine/TransmissionClient.h"
 
 #include <QDir>
@@ -164,20 +165,36 @@ TEST_F(EngineTest, ARunOfMoreThanAMinuteEarnsFreshRestarts) {
     EXPECT_EQ(engine->restartAttempts(), 1);
 }
 
-TEST_F(EngineTest, StopEndsTheDaemonForGood) {
+TEST_F(EngineTest, StopEndsTheDaemonForGoodWithItsTorrentsSaved) {
     auto engine = makeEngine();
     engine->start();
     ASSERT_TRUE(rpcAnswers());
     const pid_t pid = static_cast<pid_t>(engine->processId());
+    writeFile(library + "/Tidewater.S01E01.mkv", QByteArray(64 * 1024, 'x'));
+    const QString hash =
+        writeTorrentFile(dir.filePath("t.torrent"), library + "/Tidewater.S01E01.mkv");
+    ASSERT_TRUE(rawRPC(nam, endpoints.rpcPort,
+                       {{"method", "torrent-add"},
+                        {"arguments", {{"filename", dir.filePath("t.torrent").toStdString()}}}})
+                    .has_value());
 
     engine->stop();
     EXPECT_FALSE(engine->isRunning());
     EXPECT_TRUE(engine->intentionalStop());
     EXPECT_EQ(engine->processId(), 0);
-    EXPECT_TRUE(runEventLoopUntil([&] { return ::kill(pid, 0) != 0; }, 15000));
     EXPECT_FALSE(
         runEventLoopUntil([&] { return engine->isRunning() || engine->isRestartPending(); }, 500));
     EXPECT_EQ(launches, 1);
+
+    // The supervisor goes only once the daemon has (the daemon was stopped as soon as it
+    // answered, while it may still have been starting).
+    const QString resumeFolder = engine->configDir() + "/resume";
+    engine.reset();
+    EXPECT_NE(::kill(pid, 0), 0);
+    // What the next start reads the torrent's progress from.
+    const QStringList resume = QDir(resumeFolder).entryList({"*.resume"});
+    ASSERT_EQ(resume.size(), 1);
+    EXPECT_TRUE(resume.first().contains(hash.left(16))) << resume.first().toStdString();
 }
 
 TEST_F(EngineTest, AStrayFromAnEarlierRunIsKilledFirst) {
@@ -287,6 +304,69 @@ TEST_F(ScriptedDaemonTest, NewerDaemonsGetTheLogLevelAndTheirOutputLandsInTheLog
     EXPECT_TRUE(readAll(log).contains("daemon says hello"));
     EXPECT_FALSE(readAll(log).contains("stale"));
     engine->stop();
+}
+
+// A stand-in that exits once the RPC stand-in has been asked to close, or on SIGTERM, and
+// notes which of the two it was.
+class ScriptedShutdownTest : public ScriptedDaemonTest {
+protected:
+    void SetUp() override {
+        ScriptedDaemonTest::SetUp();
+        QFile::remove(daemonLink());
+        writeFile(
+            daemonLink(),
+            "#!/bin/sh\n"
+            "if [ \"$1\" = \"--version\" ]; then echo 'transmission-daemon 4.0.6' >&2; exit 0; fi\n"
+            "dir=\"$(dirname \"$0\")\"\n"
+            "trap 'echo signalled > \"$dir/ended\"; exit 0' TERM\n"
+            "while [ ! -e \"$dir/closed\" ]; do sleep 0.05; done\n"
+            "echo closed > \"$dir/ended\"\n");
+        QFile::setPermissions(daemonLink(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // Answers as the daemon run from `configDir` would, the handshake left out.
+    FakeHttpServer::Response answer(const QString& configDir,
+                                    const FakeHttpServer::Request& r) const {
+        const std::string method = nlohmann::json::parse(r.body.toStdString())["method"];
+        nlohmann::json arguments = nlohmann::json::object();
+        if (method == "session-get")
+            arguments["config-dir"] = configDir.toStdString();
+        if (method == "session-close")
+            writeFile(bin() + "/closed", "");
+        return {200, QByteArray::fromStdString(
+                         nlohmann::json{{"result", "success"}, {"arguments", arguments}}.dump())};
+    }
+
+    // How the stand-in ended, once the engine is gone.
+    QString endOf(std::unique_ptr<TransmissionEngine> engine) {
+        engine->start();
+        EXPECT_TRUE(engine->isRunning());
+        // Give the script its trap before anything can signal it.
+        runEventLoopUntil([] { return false; }, 300);
+        engine->stop();
+        engine.reset();
+        return readAll(bin() + "/ended").trimmed();
+    }
+
+    QString bin() const { return resources + "/TransmissionEngine/bin"; }
+};
+
+TEST_F(ScriptedShutdownTest, OurDaemonIsAskedToCloseNotSignalled) {
+    ThreadedHttpServer rpc(
+        [this](const auto& r) { return answer(storage + "/transmission-config", r); });
+    endpoints.rpcPort = rpc.port();
+    EXPECT_EQ(endOf(makeEngine()), "closed");
+}
+
+TEST_F(ScriptedShutdownTest, ADaemonThatDoesNotAnswerIsSignalled) {
+    EXPECT_EQ(endOf(makeEngine()), "signalled");
+}
+
+TEST_F(ScriptedShutdownTest, ADaemonOfAnotherFolderOnOurPortIsLeftAloneAndOursSignalled) {
+    ThreadedHttpServer rpc([this](const auto& r) { return answer(dir.filePath("elsewhere"), r); });
+    endpoints.rpcPort = rpc.port();
+    EXPECT_EQ(endOf(makeEngine()), "signalled");
+    EXPECT_FALSE(QFile::exists(bin() + "/closed"));
 }
 
 TEST_F(ScriptedDaemonTest, OlderDaemonsGetLogErrorInstead) {
