@@ -25,6 +25,10 @@ struct Script {
     QStringList expectedMethods; // accepted calls, in order
 };
 
+void PrintTo(const Script& script, std::ostream* os) {
+    *os << script.name;
+}
+
 class DaemonCloser : public ::testing::TestWithParam<Script> {};
 
 // The daemon's handshake: a request without the session id is refused with it.

@@ -2,48 +2,28 @@
 
 #include "FakeHttpServer.h"
 
+#include <QObject>
 #include <QThread>
 
-// A FakeHttpServer on a thread of its own, for code under test that blocks the thread it runs
-// on. The handler runs on the server's thread; requests() hands out a copy.
+class QTcpServer;
+
+// A minimal loopback HTTP/1.1 server on a thread of its own, for code under test that blocks
+// the thread it runs on. One request per connection, answered through the handler (which runs
+// on the server's thread) and then closed. Plain sockets only: an HTTP server with TLS support
+// would load the TLS library on a short-lived thread, which leaks there.
 class ThreadedHttpServer {
 public:
-    explicit ThreadedHttpServer(FakeHttpServer::Handler handler) {
-        m_thread.start();
-        m_context.moveToThread(&m_thread);
-        QMetaObject::invokeMethod(
-            &m_context,
-            [&] {
-                m_server = new FakeHttpServer;
-                m_server->setHandler(std::move(handler));
-            },
-            Qt::BlockingQueuedConnection);
-    }
+    explicit ThreadedHttpServer(FakeHttpServer::Handler handler);
+    ~ThreadedHttpServer();
 
-    ~ThreadedHttpServer() {
-        QThread* home = QThread::currentThread();
-        QMetaObject::invokeMethod(
-            &m_context,
-            [&] {
-                delete m_server;
-                m_context.moveToThread(home); // dies here, after its thread has ended
-            },
-            Qt::BlockingQueuedConnection);
-        m_thread.quit();
-        m_thread.wait();
-    }
-
-    quint16 port() const { return m_server->port(); }
-
-    QList<FakeHttpServer::Request> requests() const {
-        QList<FakeHttpServer::Request> copy;
-        QMetaObject::invokeMethod(
-            &m_context, [&] { copy = m_server->requests(); }, Qt::BlockingQueuedConnection);
-        return copy;
-    }
+    quint16 port() const { return m_port; }
+    QList<FakeHttpServer::Request> requests() const; // a copy, in arrival order
 
 private:
     QThread m_thread;
     mutable QObject m_context;
-    FakeHttpServer* m_server = nullptr;
+    QTcpServer* m_server = nullptr;
+    quint16 m_port = 0;
+    FakeHttpServer::Handler m_handler;
+    QList<FakeHttpServer::Request> m_requests; // touched on the server's thread only
 };
