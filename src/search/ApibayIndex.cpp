@@ -75,14 +75,9 @@ QCoro::Task<QList<RawHit>> ApibayIndex::search(TorrentQuery query) const {
 
 std::optional<QList<RawHit>> ApibayIndex::answerHits(const QByteArray& body) {
     const auto answer = IndexAnswer::parse(body);
-    if (!answer || !IndexAnswer::isArrayOfObjects(*answer))
+    if (!answer)
         return std::nullopt;
-    QList<RawHit> hits;
-    for (const auto& object : *answer) {
-        if (auto mapped = hit(object))
-            hits.append(*std::move(mapped));
-    }
-    return hits;
+    return IndexAnswer::hitsOf(*answer, &ApibayIndex::hit);
 }
 
 std::optional<RawHit> ApibayIndex::hit(const nlohmann::json& object) {

@@ -35,6 +35,20 @@ QUrl withQuery(const QUrl& base, const QList<std::pair<QString, QString>>& items
 std::optional<Json> parse(const QByteArray& body);
 bool isArrayOfObjects(const Json& value);
 
+// The hits of an array of objects, each read by `read` (giving an optional hit); none when
+// `objects` is not such an array.
+template <typename Read>
+std::optional<QList<RawHit>> hitsOf(const Json& objects, Read read) {
+    if (!isArrayOfObjects(objects))
+        return std::nullopt;
+    QList<RawHit> hits;
+    for (const auto& object : objects) {
+        if (auto mapped = read(object))
+            hits.append(*std::move(mapped));
+    }
+    return hits;
+}
+
 // The hits of an answer object whose member `key` is an array of objects, each read by `read`
 // (giving an optional hit); none when the answer is not of that shape.
 template <typename Read>
@@ -43,14 +57,9 @@ std::optional<QList<RawHit>> hitsOfArray(const QByteArray& body, const char* key
     if (!answer || !answer->is_object())
         return std::nullopt;
     const auto objects = answer->find(key);
-    if (objects == answer->end() || !isArrayOfObjects(*objects))
+    if (objects == answer->end())
         return std::nullopt;
-    QList<RawHit> hits;
-    for (const auto& object : *objects) {
-        if (auto mapped = read(object))
-            hits.append(*std::move(mapped));
-    }
-    return hits;
+    return hitsOf(*objects, read);
 }
 
 // Member readers; a missing member or one of another type gives the fallback.
