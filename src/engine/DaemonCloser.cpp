@@ -40,43 +40,42 @@ std::optional<Reply> exchange(quint16 port, const QByteArray& sessionID, const Q
     socket.write(request);
 
     QByteArray received;
-    std::optional<Reply> reply;
-    qsizetype headLength = 0;
-    qsizetype bodyLength = -1; // unknown: read until the connection closes
-    while (true) {
-        if (!reply) {
-            const qsizetype headEnd = received.indexOf("\r\n\r\n");
-            if (headEnd >= 0) {
-                headLength = headEnd + 4;
-                const QList<QByteArray> lines = received.left(headEnd).split('\n');
-                const QList<QByteArray> statusLine = lines.first().trimmed().split(' ');
-                reply.emplace();
-                reply->status = statusLine.size() >= 2 ? statusLine[1].toInt() : 0;
-                for (const QByteArray& line : lines.mid(1)) {
-                    const qsizetype colon = line.indexOf(':');
-                    const QByteArray name = line.left(colon).trimmed().toLower();
-                    const QByteArray value = line.mid(colon + 1).trimmed();
-                    if (colon <= 0)
-                        continue;
-                    if (name == QByteArray(TransmissionWire::kSessionHeader).toLower())
-                        reply->sessionID = value;
-                    else if (name == "content-length")
-                        bodyLength = value.toLongLong();
-                }
-            }
-        }
-        if (reply && bodyLength >= 0 && received.size() - headLength >= bodyLength)
-            break;
-        if (deadline.hasExpired() || !socket.waitForReadyRead(remainingMs(deadline))) {
-            received += socket.readAll();
-            // A closed connection ends a body of unknown length; anything else is a failure.
-            if (reply && bodyLength < 0 && socket.state() != QAbstractSocket::ConnectedState)
+    const auto readMore = [&] {
+        const bool arrived =
+            !deadline.hasExpired() && socket.waitForReadyRead(remainingMs(deadline));
+        received += socket.readAll();
+        return arrived;
+    };
+    while (!received.contains("\r\n\r\n")) {
+        if (!readMore())
+            return std::nullopt;
+    }
+
+    const qsizetype bodyStart = received.indexOf("\r\n\r\n") + 4;
+    const QList<QByteArray> lines = received.left(bodyStart - 4).split('\n');
+    const QList<QByteArray> statusLine = lines.first().trimmed().split(' ');
+    Reply reply;
+    reply.status = statusLine.size() >= 2 ? statusLine[1].toInt() : 0;
+    qsizetype bodyLength = -1; // unknown: the body ends when the daemon closes the connection
+    for (const QByteArray& line : lines.mid(1)) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0)
+            continue;
+        const QByteArray name = line.left(colon).trimmed().toLower();
+        const QByteArray value = line.mid(colon + 1).trimmed();
+        if (name == QByteArray(TransmissionWire::kSessionHeader).toLower())
+            reply.sessionID = value;
+        else if (name == "content-length")
+            bodyLength = value.toLongLong();
+    }
+    while (bodyLength < 0 || received.size() - bodyStart < bodyLength) {
+        if (!readMore()) {
+            if (bodyLength < 0 && socket.state() != QAbstractSocket::ConnectedState)
                 break;
             return std::nullopt;
         }
-        received += socket.readAll();
     }
-    reply->body = received.mid(headLength, bodyLength >= 0 ? bodyLength : -1);
+    reply.body = received.mid(bodyStart, bodyLength);
     return reply;
 }
 
