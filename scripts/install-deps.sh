@@ -15,7 +15,7 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev qt6-httpserver-dev dbus-daemon
   # fonts and platform plugins for the tray application
-  qt6-qpa-plugins fonts-dejavu-core
+  qt6-qpa-plugins qt6-svg-dev fonts-dejavu-core
 )
 if [ "${1:-}" = "--fuzz" ]; then
   # clang with libFuzzer and the sanitizer runtimes; python3 builds the seed corpora

@@ -42,76 +42,111 @@ QUrl TMDBClient::requestURL(const QString& path, const QList<std::pair<QString, 
     return url.isValid() ? url : QUrl();
 }
 
-QCoro::Task<std::optional<QByteArray>> TMDBClient::fetch(QUrl url) {
-    if (!url.isValid())
-        co_return std::nullopt;
+QCoro::Task<TMDBClient::Fetched> TMDBClient::fetch(QUrl url) {
+    if (!url.isValid()) {
+        Q_EMIT requestEnded(Failure::badAnswer);
+        co_return Fetched{std::nullopt, Failure::badAnswer};
+    }
     HttpRequest request;
     request.url = url;
     request.timeout = kTimeout;
     request.maxBytes = kMaxAnswerBytes;
+    QPointer<TMDBClient> self(this);
     const HttpResponse response = co_await httpFetch(m_network, std::move(request));
-    if (!response.isOk())
-        co_return std::nullopt;
-    co_return response.body;
+    Fetched fetched;
+    if (!response.answered())
+        fetched.failure = response.failure == HttpResponse::Failure::tooLarge ? Failure::badAnswer
+                                                                              : Failure::unreachable;
+    else if (response.status == 401)
+        fetched.failure = Failure::refusedKey;
+    else if (response.status != 200)
+        fetched.failure = Failure::badAnswer;
+    else if (!(fetched.answer = TMDBReader::parseObject(response.body)))
+        fetched.failure = Failure::badAnswer;
+    if (self)
+        Q_EMIT self->requestEnded(fetched.failure);
+    co_return fetched;
 }
 
-QCoro::Task<QList<TMDBClient::SeriesResult>> TMDBClient::searchSeries(QString query, QString key) {
+QCoro::Task<TMDBClient::Reported<QList<TMDBClient::SeriesResult>>>
+TMDBClient::searchSeriesReported(QString query, QString key) {
     if (key.isEmpty())
-        co_return QList<SeriesResult>{};
+        co_return Reported<QList<SeriesResult>>{{}, Failure::noKey};
     // Built before the co_await: GCC 12 miscompiles braced lists inside one.
     QList<std::pair<QString, QString>> items;
     items.push_back({QStringLiteral("query"), query});
     const QUrl url = requestURL(QStringLiteral("/search/tv"), items, key);
-    const auto body = co_await fetch(url);
-    const auto answer = body ? TMDBReader::parseObject(*body) : std::nullopt;
-    co_return answer ? TMDBReader::seriesSearch(*answer) : QList<SeriesResult>{};
+    const Fetched fetched = co_await fetch(url);
+    co_return Reported<QList<SeriesResult>>{
+        fetched.answer ? TMDBReader::seriesSearch(*fetched.answer) : QList<SeriesResult>{},
+        fetched.failure};
 }
 
-QCoro::Task<QList<TMDBClient::MovieResult>> TMDBClient::searchMovies(QString query, QString key) {
+QCoro::Task<QList<TMDBClient::SeriesResult>> TMDBClient::searchSeries(QString query, QString key) {
+    co_return (co_await searchSeriesReported(std::move(query), std::move(key))).value;
+}
+
+QCoro::Task<TMDBClient::Reported<QList<TMDBClient::MovieResult>>>
+TMDBClient::searchMoviesReported(QString query, QString key) {
     if (key.isEmpty())
-        co_return QList<MovieResult>{};
+        co_return Reported<QList<MovieResult>>{{}, Failure::noKey};
     QList<std::pair<QString, QString>> items;
     items.push_back({QStringLiteral("query"), query});
     items.push_back({QStringLiteral("include_adult"), QStringLiteral("true")});
     const QUrl url = requestURL(QStringLiteral("/search/movie"), items, key);
-    const auto body = co_await fetch(url);
-    const auto answer = body ? TMDBReader::parseObject(*body) : std::nullopt;
-    co_return answer ? TMDBReader::movieSearch(*answer) : QList<MovieResult>{};
+    const Fetched fetched = co_await fetch(url);
+    co_return Reported<QList<MovieResult>>{
+        fetched.answer ? TMDBReader::movieSearch(*fetched.answer) : QList<MovieResult>{},
+        fetched.failure};
+}
+
+QCoro::Task<QList<TMDBClient::MovieResult>> TMDBClient::searchMovies(QString query, QString key) {
+    co_return (co_await searchMoviesReported(std::move(query), std::move(key))).value;
+}
+
+QCoro::Task<TMDBClient::Reported<std::optional<SeriesSeasons>>>
+TMDBClient::seriesSeasonsReported(int seriesID, QString key) {
+    if (key.isEmpty())
+        co_return Reported<std::optional<SeriesSeasons>>{std::nullopt, Failure::noKey};
+    const Fetched fetched = co_await fetch(requestURL(QStringLiteral("/tv/%1").arg(seriesID), {}, key));
+    co_return Reported<std::optional<SeriesSeasons>>{
+        fetched.answer ? TMDBReader::seasons(*fetched.answer, seriesID) : std::nullopt,
+        fetched.failure};
 }
 
 QCoro::Task<std::optional<SeriesSeasons>> TMDBClient::seriesSeasons(int seriesID, QString key) {
-    if (key.isEmpty())
-        co_return std::nullopt;
-    const auto body = co_await fetch(requestURL(QStringLiteral("/tv/%1").arg(seriesID), {}, key));
-    const auto answer = body ? TMDBReader::parseObject(*body) : std::nullopt;
-    co_return answer ? TMDBReader::seasons(*answer, seriesID) : std::nullopt;
+    co_return (co_await seriesSeasonsReported(seriesID, std::move(key))).value;
 }
 
 QCoro::Task<std::optional<QString>> TMDBClient::seriesIMDbID(int seriesID, QString key) {
     if (key.isEmpty())
         co_return std::nullopt;
-    const auto body =
+    const Fetched fetched =
         co_await fetch(requestURL(QStringLiteral("/tv/%1/external_ids").arg(seriesID), {}, key));
-    const auto answer = body ? TMDBReader::parseObject(*body) : std::nullopt;
-    co_return answer ? TMDBReader::imdbID(*answer) : std::nullopt;
+    co_return fetched.answer ? TMDBReader::imdbID(*fetched.answer) : std::nullopt;
 }
 
 QCoro::Task<std::optional<SeriesAirInfo>> TMDBClient::seriesAirInfo(int seriesID, QString key) {
     if (key.isEmpty())
         co_return std::nullopt;
-    const auto body = co_await fetch(requestURL(QStringLiteral("/tv/%1").arg(seriesID), {}, key));
-    const auto answer = body ? TMDBReader::parseObject(*body) : std::nullopt;
-    if (!answer)
+    const Fetched fetched = co_await fetch(requestURL(QStringLiteral("/tv/%1").arg(seriesID), {}, key));
+    if (!fetched.answer)
         co_return std::nullopt;
-    co_return TMDBReader::airInfo(*answer);
+    co_return TMDBReader::airInfo(*fetched.answer);
+}
+
+QCoro::Task<TMDBClient::Reported<QList<TMDBClient::Episode>>>
+TMDBClient::seasonEpisodesReported(int seriesID, int season, QString key) {
+    if (key.isEmpty())
+        co_return Reported<QList<Episode>>{{}, Failure::noKey};
+    const Fetched fetched = co_await fetch(
+        requestURL(QStringLiteral("/tv/%1/season/%2").arg(seriesID).arg(season), {}, key));
+    co_return Reported<QList<Episode>>{
+        fetched.answer ? TMDBReader::episodes(*fetched.answer, season) : QList<Episode>{},
+        fetched.failure};
 }
 
 QCoro::Task<QList<TMDBClient::Episode>> TMDBClient::seasonEpisodes(int seriesID, int season,
                                                                    QString key) {
-    if (key.isEmpty())
-        co_return QList<Episode>{};
-    const auto body = co_await fetch(
-        requestURL(QStringLiteral("/tv/%1/season/%2").arg(seriesID).arg(season), {}, key));
-    const auto answer = body ? TMDBReader::parseObject(*body) : std::nullopt;
-    co_return answer ? TMDBReader::episodes(*answer, season) : QList<Episode>{};
+    co_return (co_await seasonEpisodesReported(seriesID, season, std::move(key))).value;
 }

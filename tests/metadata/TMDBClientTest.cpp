@@ -161,12 +161,24 @@ TEST_F(TMDBClientTest, AnEmptyKeyIsAnsweredWithoutAsking) {
     EXPECT_FALSE(awaitTask(client.seriesIMDbID(1, none)).has_value());
     EXPECT_FALSE(awaitTask(client.seriesAirInfo(1, none)).has_value());
     EXPECT_TRUE(awaitTask(client.seasonEpisodes(1, 1, none)).isEmpty());
+    EXPECT_EQ(awaitTask(client.searchSeriesReported("x", none)).failure, TMDBClient::Failure::noKey);
     EXPECT_TRUE(server.requests().isEmpty());
 }
 
-// Every failure looks the same to the caller: nothing.
-void expectEverythingEmpty(TMDBClient& client, const char* what) {
+// Every failure gives the plain forms nothing; the reported forms and the health signal say why.
+void expectEverythingEmpty(TMDBClient& client, const char* what, TMDBClient::Failure why) {
     const QString key = QStringLiteral("k");
+    QList<TMDBClient::Failure> ended;
+    const auto watch = QObject::connect(&client, &TMDBClient::requestEnded,
+                                        [&ended](TMDBClient::Failure f) { ended << f; });
+    const auto series = awaitTask(client.searchSeriesReported("x", key));
+    EXPECT_TRUE(series.value.isEmpty()) << what;
+    EXPECT_EQ(series.failure, why) << what;
+    EXPECT_EQ(awaitTask(client.searchMoviesReported("x", key)).failure, why) << what;
+    EXPECT_EQ(awaitTask(client.seriesSeasonsReported(1, key)).failure, why) << what;
+    EXPECT_EQ(awaitTask(client.seasonEpisodesReported(1, 1, key)).failure, why) << what;
+    EXPECT_EQ(ended, QList<TMDBClient::Failure>(4, why)) << what;
+    QObject::disconnect(watch);
     EXPECT_TRUE(awaitTask(client.searchSeries("x", key)).isEmpty()) << what;
     EXPECT_TRUE(awaitTask(client.searchMovies("x", key)).isEmpty()) << what;
     EXPECT_FALSE(awaitTask(client.seriesSeasons(1, key)).has_value()) << what;
@@ -179,21 +191,24 @@ TEST_F(TMDBClientTest, FailedRequestsGiveEmptyResults) {
     // Bodies that would be read fine with status 200.
     const QByteArray good = R"({"results":[{"id":1,"name":"x","title":"x"}],"name":"x",
         "imdb_id":"tt1","episodes":[{"episode_number":1}]})";
+    using F = TMDBClient::Failure;
     const struct {
         const char* what;
         FakeHttpServer::Response response;
+        F why;
     } cases[] = {
-        {"401 rejected key", json(R"({"status_code":7,"status_message":"Invalid API key"})", 401)},
-        {"404", json(good, 404)},
-        {"500", json(good, 500)},
-        {"not JSON", json("<html>maintenance</html>")},
-        {"array at the top", json(R"([{"results":[]}])")},
+        {"401 rejected key", json(R"({"status_code":7,"status_message":"Invalid API key"})", 401),
+         F::refusedKey},
+        {"404", json(good, 404), F::badAnswer},
+        {"500", json(good, 500), F::badAnswer},
+        {"not JSON", json("<html>maintenance</html>"), F::badAnswer},
+        {"array at the top", json(R"([{"results":[]}])"), F::badAnswer},
     };
     for (const auto& c : cases) {
         server.respondWith(c.response);
-        expectEverythingEmpty(client, c.what);
+        expectEverythingEmpty(client, c.what, c.why);
     }
-    EXPECT_EQ(server.requests().size(), 30);
+    EXPECT_EQ(server.requests().size(), 50);
 }
 
 TEST(TMDBClientNetwork, UnreachableHostAndBadBaseGiveEmptyResults) {
@@ -205,11 +220,11 @@ TEST(TMDBClientNetwork, UnreachableHostAndBadBaseGiveEmptyResults) {
         closedPort = probe.serverPort();
     }
     TMDBClient unreachable(nam, QUrl(QStringLiteral("http://127.0.0.1:%1/3").arg(closedPort)));
-    expectEverythingEmpty(unreachable, "connection refused");
+    expectEverythingEmpty(unreachable, "connection refused", TMDBClient::Failure::unreachable);
 
     TMDBClient relative(nam, QUrl(QStringLiteral("api/3")));
     EXPECT_FALSE(relative.requestURL("/tv/1", {}, "k").isValid());
-    expectEverythingEmpty(relative, "relative base");
+    expectEverythingEmpty(relative, "relative base", TMDBClient::Failure::badAnswer);
 }
 
 TEST(TMDBClientAddress, JoinsBaseAndPathWhateverTheTrailingSlash) {

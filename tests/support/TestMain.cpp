@@ -1,7 +1,12 @@
 // main() of every test binary: a QCoreApplication for event loops and timers, and a fixed
-// locale so texts with dates are stable whatever the machine's settings.
+// locale so texts with dates are stable whatever the machine's settings. Built a second time
+// with LUMIVANE_GUI_TESTS for the binaries that make widgets: a QApplication on the offscreen
+// platform, unless the caller chose one.
 
 #include <QCoreApplication>
+#ifdef LUMIVANE_GUI_TESTS
+#include <QApplication>
+#endif
 #include <QLocale>
 
 #include <gtest/gtest.h>
@@ -23,7 +28,13 @@ class FinishLeftoverWork : public testing::EmptyTestEventListener {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef LUMIVANE_GUI_TESTS
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+#else
     QCoreApplication app(argc, argv);
+#endif
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     ::testing::InitGoogleTest(&argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new FinishLeftoverWork);

@@ -1,0 +1,114 @@
+#include "Theme.h"
+
+#include <QFile>
+#include <QIconEngine>
+#include <QPainter>
+#include <QSvgRenderer>
+
+Theme::Theme(AppTheme appearance, QObject* parent)
+    : QObject(parent)
+    , m_appearance(appearance) {}
+
+void Theme::setAppearance(AppTheme appearance) {
+    if (appearance == m_appearance)
+        return;
+    m_appearance = appearance;
+    Q_EMIT changed();
+}
+
+QColor Theme::color(Role role) const {
+    const bool dark = isDark();
+    switch (role) {
+    case Role::window: return dark ? QColor(0x1f, 0x1d, 0x24) : QColor(0xfb, 0xfa, 0xfd);
+    case Role::sidebar: return dark ? QColor(0x17, 0x15, 0x1c) : QColor(0xf0, 0xee, 0xf5);
+    case Role::surface: return dark ? QColor(0x29, 0x26, 0x30) : QColor(0xff, 0xff, 0xff);
+    case Role::surfaceHover: return dark ? QColor(255, 255, 255, 20) : QColor(0, 0, 0, 13);
+    case Role::selection: return dark ? QColor(0x8e, 0x6c, 0xf0, 60) : QColor(0x6e, 0x4b, 0xd8, 34);
+    case Role::separator: return dark ? QColor(255, 255, 255, 28) : QColor(0, 0, 0, 24);
+    case Role::text: return dark ? QColor(0xee, 0xec, 0xf2) : QColor(0x1d, 0x1b, 0x22);
+    case Role::secondaryText: return dark ? QColor(0xa9, 0xa4, 0xb5) : QColor(0x6b, 0x66, 0x75);
+    case Role::faintText: return dark ? QColor(0x75, 0x70, 0x80) : QColor(0xa3, 0x9e, 0xad);
+    case Role::accent: return dark ? QColor(0x9b, 0x7c, 0xf4) : QColor(0x6e, 0x4b, 0xd8);
+    case Role::accentText: return QColor(0xff, 0xff, 0xff);
+    case Role::attention: return amber();
+    case Role::success: return dark ? QColor(0x5c, 0xc9, 0x83) : QColor(0x2e, 0x9e, 0x5b);
+    case Role::danger: return dark ? QColor(0xf0, 0x6e, 0x6e) : QColor(0xd0, 0x3b, 0x3b);
+    case Role::checking: return dark ? QColor(0x9b, 0x7c, 0xf4) : QColor(0x6e, 0x4b, 0xd8);
+    case Role::idle: return dark ? QColor(0x5c, 0xc9, 0x83) : QColor(0x2e, 0x9e, 0x5b);
+    case Role::shadow: return QColor(0, 0, 0, dark ? 120 : 70);
+    }
+    return {};
+}
+
+QPalette Theme::palette() const {
+    QPalette p;
+    p.setColor(QPalette::Window, color(Role::window));
+    p.setColor(QPalette::WindowText, color(Role::text));
+    p.setColor(QPalette::Base, color(Role::surface));
+    p.setColor(QPalette::AlternateBase, color(Role::sidebar));
+    p.setColor(QPalette::Text, color(Role::text));
+    p.setColor(QPalette::PlaceholderText, color(Role::faintText));
+    p.setColor(QPalette::Button, color(Role::surface));
+    p.setColor(QPalette::ButtonText, color(Role::text));
+    p.setColor(QPalette::Highlight, color(Role::accent));
+    p.setColor(QPalette::HighlightedText, color(Role::accentText));
+    p.setColor(QPalette::ToolTipBase, color(Role::surface));
+    p.setColor(QPalette::ToolTipText, color(Role::text));
+    p.setColor(QPalette::Link, color(Role::accent));
+    p.setColor(QPalette::Mid, color(Role::separator));
+    p.setColor(QPalette::Disabled, QPalette::Text, color(Role::faintText));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, color(Role::faintText));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, color(Role::faintText));
+    return p;
+}
+
+namespace {
+
+// Renders a bundled SVG symbol with every stroke and fill in `tint`; the symbols are drawn in
+// black, so tinting is a composition over the rendered shape.
+class TintedSvgEngine final : public QIconEngine {
+public:
+    TintedSvgEngine(QByteArray svg, QColor tint)
+        : m_svg(std::move(svg))
+        , m_tint(std::move(tint)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+        QImage image(rect.size() * painter->device()->devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(painter->device()->devicePixelRatioF());
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            QSvgRenderer renderer(m_svg);
+            renderer.render(&p, QRectF(QPointF(0, 0), QSizeF(rect.size())));
+            p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            QColor tint = m_tint;
+            if (mode == QIcon::Disabled)
+                tint.setAlphaF(tint.alphaF() * 0.4f);
+            p.fillRect(image.rect(), tint);
+        }
+        painter->drawImage(rect, image);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        return pixmap;
+    }
+
+    QIconEngine* clone() const override { return new TintedSvgEngine(m_svg, m_tint); }
+
+private:
+    QByteArray m_svg;
+    QColor m_tint;
+};
+
+} // namespace
+
+QIcon Theme::symbol(const QString& name, Role role) const {
+    QFile file(QStringLiteral(":/symbols/%1.svg").arg(name));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QIcon(new TintedSvgEngine(file.readAll(), color(role)));
+}
