@@ -6,9 +6,9 @@
 
 #if defined(LUMIVANE_HAVE_XCB)
 #include <QScreen>
-#include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <xcb/xcb.h>
 #endif
 
 bool desktopComposesWindows() {
@@ -25,12 +25,12 @@ bool desktopComposesWindows() {
     if (const int dot = display.lastIndexOf('.'); dot > display.lastIndexOf(':'))
         screen = std::atoi(display.constData() + dot + 1);
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screen);
-    xcb_intern_atom_reply_t* atom =
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, name.size(), name.constData()), nullptr);
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, name.size(), name.constData()), nullptr);
     if (!atom)
         return false;
-    xcb_get_selection_owner_reply_t* owner =
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+    xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+        connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
     const bool composes = owner && owner->owner != XCB_NONE;
     std::free(owner);
     std::free(atom);

@@ -22,7 +22,8 @@ EngineSession::EngineSession(StoreEnvironment env) {
     m_endpointsProblem = applyEndpointsFile(env);
     const AppSettings stored = AppSettings::loadFromDisk(env.storageFolder).value_or(AppSettings{});
     const QString root = WatchlistStore::libraryRoot(stored, env.defaultLibraryRoot).toLocalFile();
-    m_engine = std::make_unique<TransmissionEngine>(root, env.storageFolder, env.endpoints, env.clock);
+    m_engine =
+        std::make_unique<TransmissionEngine>(root, env.storageFolder, env.endpoints, env.clock);
     m_engine->start();
 
     useConsoleNotices();

@@ -37,8 +37,10 @@ QString InstanceChannel::socketPath(const QString& storageFolder) {
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty())
         runtime = QDir::tempPath();
-    const QByteArray id = QCryptographicHash::hash(storageFolder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QDir(runtime).filePath(QStringLiteral("lumivane-%1.socket").arg(QString::fromLatin1(id)));
+    const QByteArray id =
+        QCryptographicHash::hash(storageFolder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return QDir(runtime).filePath(
+        QStringLiteral("lumivane-%1.socket").arg(QString::fromLatin1(id)));
 }
 
 bool InstanceChannel::listen(const QString& path) {
@@ -76,12 +78,14 @@ void InstanceChannel::serve() {
     }
 }
 
-std::optional<QByteArray> InstanceChannel::ask(const QString& path, const QStringList& arguments, int timeoutMs) {
+std::optional<QByteArray> InstanceChannel::ask(const QString& path, const QStringList& arguments,
+                                               int timeoutMs) {
     QLocalSocket socket;
     socket.connectToServer(path);
     if (!socket.waitForConnected(timeoutMs))
         return std::nullopt;
-    socket.write(QJsonDocument(QJsonArray::fromStringList(arguments)).toJson(QJsonDocument::Compact) + '\n');
+    socket.write(
+        QJsonDocument(QJsonArray::fromStringList(arguments)).toJson(QJsonDocument::Compact) + '\n');
     if (!socket.waitForBytesWritten(timeoutMs))
         return std::nullopt;
     while (!socket.canReadLine()) {

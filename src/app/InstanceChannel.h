@@ -40,7 +40,8 @@ public:
     QString errorString() const;
 
     // The running instance's answer, or none when nobody answered within `timeoutMs`.
-    static std::optional<QByteArray> ask(const QString& path, const QStringList& arguments, int timeoutMs);
+    static std::optional<QByteArray> ask(const QString& path, const QStringList& arguments,
+                                         int timeoutMs);
 
 private:
     void serve();

@@ -18,7 +18,8 @@ bool InstanceLock::tryLock() {
     // QLockFile never takes for stale: every later start would refuse. One older than a second
     // is no start in progress (the write follows the creation at once).
     if (!locked && !m_lock.getLockInfo(&m_holder, &host, &name) &&
-        QFileInfo(m_path).lastModified().msecsTo(QDateTime::currentDateTime()) > 1000 && m_lock.removeStaleLockFile())
+        QFileInfo(m_path).lastModified().msecsTo(QDateTime::currentDateTime()) > 1000 &&
+        m_lock.removeStaleLockFile())
         locked = m_lock.tryLock(0);
     return locked;
 }

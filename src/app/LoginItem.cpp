@@ -27,8 +27,11 @@ bool LoginItem::isEnabled() const {
         const QString line = in.readLine().trimmed();
         if (line.startsWith(QLatin1Char('[')))
             inEntry = line == QLatin1String("[Desktop Entry]");
-        else if (inEntry && line.section(QLatin1Char('='), 0, 0).trimmed() == QLatin1String("Hidden") &&
-                 line.section(QLatin1Char('='), 1).trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        else if (inEntry &&
+                 line.section(QLatin1Char('='), 0, 0).trimmed() == QLatin1String("Hidden") &&
+                 line.section(QLatin1Char('='), 1)
+                         .trimmed()
+                         .compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
             return false;
     }
     return true;
@@ -51,15 +54,16 @@ bool LoginItem::setEnabled(bool on) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
-    const QString entry = QStringLiteral("[Desktop Entry]\n"
-                                         "Type=Application\n"
-                                         "Name=Lumivane\n"
-                                         "Comment=Fetches new episodes and movies into your library\n"
-                                         "Exec=%1\n"
-                                         "Icon=lumivane\n"
-                                         "Terminal=false\n"
-                                         "X-GNOME-Autostart-enabled=true\n")
-                              .arg(exec);
+    const QString entry =
+        QStringLiteral("[Desktop Entry]\n"
+                       "Type=Application\n"
+                       "Name=Lumivane\n"
+                       "Comment=Fetches new episodes and movies into your library\n"
+                       "Exec=%1\n"
+                       "Icon=lumivane\n"
+                       "Terminal=false\n"
+                       "X-GNOME-Autostart-enabled=true\n")
+            .arg(exec);
     file.write(entry.toUtf8());
     return file.commit();
 }

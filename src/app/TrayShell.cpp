@@ -2,14 +2,14 @@
 
 #include "AgendaPanel.h"
 #include "DesktopCompositing.h"
+#include "InstanceChannel.h"
 #include "KeyableWindow.h"
+#include "LaunchRequest.h"
 #include "Theme.h"
 #include "TrayMenu.h"
 #include "Updater.h"
 #include "WindowPlacement.h"
 #include "store/WatchlistStore.h"
-#include "LaunchRequest.h"
-#include "InstanceChannel.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -27,7 +27,8 @@ static void loadTrayResources() {
     loaded = true;
 }
 
-TrayShell::TrayShell(WatchlistStore& store, Theme& theme, Updater& updater, ContentFactory content, QObject* parent)
+TrayShell::TrayShell(WatchlistStore& store, Theme& theme, Updater& updater, ContentFactory content,
+                     QObject* parent)
     : QObject(parent)
     , m_store(store)
     , m_theme(theme)
@@ -110,7 +111,8 @@ void TrayShell::onTrayActivated(int reason) {
 
 void TrayShell::rememberIconPosition() {
     const QRect reported = m_tray ? m_tray->geometry() : QRect();
-    m_iconRect = reported.isValid() && !reported.isEmpty() ? reported : QRect(QCursor::pos(), QSize(1, 1));
+    m_iconRect =
+        reported.isValid() && !reported.isEmpty() ? reported : QRect(QCursor::pos(), QSize(1, 1));
 }
 
 QScreen* TrayShell::iconScreen() const {
@@ -126,8 +128,9 @@ void TrayShell::placeMainWindow(QScreen* screen) {
     std::optional<double> iconRight;
     if (m_iconRect && m_presence == Presence::tray)
         iconRight = m_iconRect->x() + m_iconRect->width();
-    const MainWindowPlacement placement = ::placeMainWindow(screen->availableGeometry(), m_window->bodySize(),
-                                                            iconRight, m_window->magnet().magnetEnabled());
+    const MainWindowPlacement placement =
+        ::placeMainWindow(screen->availableGeometry(), m_window->bodySize(), iconRight,
+                          m_window->magnet().magnetEnabled());
     m_window->moveBodyTo(placement.topLeft);
     m_window->magnet().setMagnetized(placement.magnetized);
 }
@@ -137,7 +140,8 @@ void TrayShell::showMainWindow() {
         return; // not started yet: the start decides how the window appears
     QScreen* screen = iconScreen();
     if (!m_window) {
-        const auto kind = m_presence == Presence::tray ? KeyableWindow::Kind::floating : KeyableWindow::Kind::ordinary;
+        const auto kind = m_presence == Presence::tray ? KeyableWindow::Kind::floating
+                                                       : KeyableWindow::Kind::ordinary;
         m_window = new KeyableWindow(m_theme, kind);
         m_window->setCompositing(desktopComposesWindows());
         m_window->setMagnetEnabled(m_magnetSetting);
@@ -182,8 +186,8 @@ void TrayShell::toggleAgendaPanel() {
         rememberIconPosition();
     if (QScreen* screen = iconScreen()) {
         m_agenda->fitToContent();
-        const QPoint at =
-            placeAgendaPanel(screen->availableGeometry(), m_agenda->bodySize(), m_iconRect->x() + m_iconRect->width() / 2.0);
+        const QPoint at = placeAgendaPanel(screen->availableGeometry(), m_agenda->bodySize(),
+                                           m_iconRect->x() + m_iconRect->width() / 2.0);
         m_agenda->moveBodyTo(at);
     }
     m_agenda->show();

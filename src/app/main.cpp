@@ -30,7 +30,7 @@
 
 namespace {
 
-constexpr int kTrayWaitMs = 5000;    // at login the panel may come up after us
+constexpr int kTrayWaitMs = 5000;     // at login the panel may come up after us
 constexpr int kHandOffWaitMs = 10000; // a first instance still starting has no socket yet
 
 void printLine(const QString& line, FILE* to = stdout) {
@@ -41,7 +41,8 @@ void printLine(const QString& line, FILE* to = stdout) {
 
 void printActivity(const ActivityEntry& entry) {
     printLine(QStringLiteral("%1 [%2] %3")
-                  .arg(entry.date.toDateTime().toLocalTime().toString(Qt::ISODate), toRaw(entry.kind), entry.message));
+                  .arg(entry.date.toDateTime().toLocalTime().toString(Qt::ISODate),
+                       toRaw(entry.kind), entry.message));
 }
 
 void printAlreadyRunning(qint64 pid) {
@@ -67,12 +68,15 @@ QWidget* placeholderContent(QWidget* parent, std::function<void()> close) {
 }
 
 void addOptions(QCommandLineParser& parser) {
-    parser.setApplicationDescription(QStringLiteral("Fetches new episodes and movies into your library."));
+    parser.setApplicationDescription(
+        QStringLiteral("Fetches new episodes and movies into your library."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOption({QStringLiteral("headless"),
-                      QStringLiteral("Run the engine without a window, logging activity to standard output.")});
-    parser.addPositionalArgument(QStringLiteral("url"), QStringLiteral("lumivane://show opens the main window."),
+    parser.addOption(
+        {QStringLiteral("headless"),
+         QStringLiteral("Run the engine without a window, logging activity to standard output.")});
+    parser.addPositionalArgument(QStringLiteral("url"),
+                                 QStringLiteral("lumivane://show opens the main window."),
                                  QStringLiteral("[url]"));
 }
 
@@ -97,7 +101,8 @@ int runHeadless(int argc, char* argv[]) {
     parser.process(app);
 
     UnixSignalWatcher signals({SIGINT, SIGTERM});
-    QObject::connect(&signals, &UnixSignalWatcher::received, &app, [] { QCoreApplication::quit(); });
+    QObject::connect(&signals, &UnixSignalWatcher::received, &app,
+                     [] { QCoreApplication::quit(); });
 
     const StoreEnvironment env = StoreEnvironment::production();
     QDir().mkpath(env.storageFolder);
@@ -113,7 +118,8 @@ int runHeadless(int argc, char* argv[]) {
     int status = 0;
     {
         EngineSession session(env);
-        QObject::connect(&session.store(), &WatchlistStore::activityLogged, &session.store(), printActivity);
+        QObject::connect(&session.store(), &WatchlistStore::activityLogged, &session.store(),
+                         printActivity);
         session.begin();
         status = app.exec();
     }
@@ -155,7 +161,8 @@ int runTray(int argc, char* argv[]) {
     // exit(), not quit(): a quit first asks every window to close, and the main window only
     // ever hides.
     UnixSignalWatcher signals({SIGINT, SIGTERM});
-    QObject::connect(&signals, &UnixSignalWatcher::received, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(&signals, &UnixSignalWatcher::received, &app,
+                     [] { QCoreApplication::exit(0); });
 
     int status = 0;
     {
@@ -166,12 +173,15 @@ int runTray(int argc, char* argv[]) {
         Theme theme(store.settings().theme);
         UnconfiguredUpdater updater;
         TrayShell shell(store, theme, updater, placeholderContent);
-        QObject::connect(&shell, &TrayShell::quitRequested, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        QObject::connect(
+            &shell, &TrayShell::quitRequested, &app, [] { QCoreApplication::exit(0); },
+            Qt::QueuedConnection);
         session.notifier().setOnTap([&shell] { shell.showMainWindow(); });
         std::unique_ptr<TrayNotifier> balloons;
         session.begin();
 
-        InstanceChannel channel([&shell](const QStringList& arguments) { return shell.handleLaunch(arguments); });
+        InstanceChannel channel(
+            [&shell](const QStringList& arguments) { return shell.handleLaunch(arguments); });
         const QStringList launchArguments = parser.positionalArguments();
         auto startShell = [&](TrayShell::Presence presence) {
             shell.start(presence);
@@ -183,11 +193,13 @@ int runTray(int argc, char* argv[]) {
                 balloons->setOnTap([&shell] { shell.showMainWindow(); });
                 session.notifier().setFallback(balloons.get());
             }
-            if (!launchArguments.isEmpty() && launchRequest(launchArguments) == LaunchRequest::showWindow)
+            if (!launchArguments.isEmpty() &&
+                launchRequest(launchArguments) == LaunchRequest::showWindow)
                 shell.showMainWindow(); // started by a lumivane://show link
             // Later starts are served once the shell can answer them.
             if (!channel.listen(socketPath))
-                printLine(QStringLiteral("Lumivane cannot listen on %1: %2").arg(socketPath, channel.errorString()),
+                printLine(QStringLiteral("Lumivane cannot listen on %1: %2")
+                              .arg(socketPath, channel.errorString()),
                           stderr);
         };
 
@@ -224,7 +236,8 @@ int main(int argc, char* argv[]) {
         return runHeadless(argc, argv);
 
     // Checked before Qt loads a platform plugin, which would abort without a display.
-    const LaunchEnvironment launch = LaunchEnvironment::from(QProcessEnvironment::systemEnvironment());
+    const LaunchEnvironment launch =
+        LaunchEnvironment::from(QProcessEnvironment::systemEnvironment());
     if (!launch.hasDisplay()) {
         printLine(LaunchEnvironment::noDisplayMessage(), stderr);
         return 1;

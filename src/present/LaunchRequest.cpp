@@ -5,7 +5,8 @@
 bool isShowLink(const QString& argument) {
     const QUrl url(argument, QUrl::StrictMode);
     // QUrl lower-cases the scheme; the host is compared the same way.
-    return url.isValid() && url.scheme().compare(QLatin1String("lumivane"), Qt::CaseInsensitive) == 0 &&
+    return url.isValid() &&
+           url.scheme().compare(QLatin1String("lumivane"), Qt::CaseInsensitive) == 0 &&
            url.host().compare(QLatin1String("show"), Qt::CaseInsensitive) == 0;
 }
 

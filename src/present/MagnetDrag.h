@@ -15,12 +15,13 @@
 // downwards is a positive dy, and a sag moves the window down. Positions are the body's top-left.
 class MagnetDrag {
 public:
-    static constexpr double kBreakFreePull = 450;  // pulled further than this, an attached window lets go
-    static constexpr double kSagDivisor = 482;     // sag = pull² ÷ this …
-    static constexpr double kSagCap = 420;         // … up to this
-    static constexpr double kSnapDistance = 120;   // a free window this close to the top attaches
-    static constexpr double kRearmDistance = 150;  // after coming free it must first get this far
-    static constexpr double kKeptOnScreen = 80;    // points of the window that stay on screen
+    static constexpr double kBreakFreePull =
+        450; // pulled further than this, an attached window lets go
+    static constexpr double kSagDivisor = 482;    // sag = pull² ÷ this …
+    static constexpr double kSagCap = 420;        // … up to this
+    static constexpr double kSnapDistance = 120;  // a free window this close to the top attaches
+    static constexpr double kRearmDistance = 150; // after coming free it must first get this far
+    static constexpr double kKeptOnScreen = 80;   // points of the window that stay on screen
 
     // The screen the window is on: its usable area, and the window's body size.
     struct Frame {

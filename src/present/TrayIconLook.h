@@ -20,5 +20,7 @@ struct TrayIconLook {
     static TrayIconLook needingAttention();
 };
 
-bool downloadNeedsAttention(const QList<DownloadRecord>& history, const AppSettings& settings, Timestamp now);
-TrayIconLook trayIconLook(const QList<DownloadRecord>& history, const AppSettings& settings, Timestamp now);
+bool downloadNeedsAttention(const QList<DownloadRecord>& history, const AppSettings& settings,
+                            Timestamp now);
+TrayIconLook trayIconLook(const QList<DownloadRecord>& history, const AppSettings& settings,
+                          Timestamp now);

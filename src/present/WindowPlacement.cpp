@@ -7,12 +7,14 @@
 namespace {
 
 // QRect::right() is the last pixel inside; the edges here are where the next one starts.
-int rightEdge(const QRect& r) { return r.x() + r.width(); }
+int rightEdge(const QRect& r) {
+    return r.x() + r.width();
+}
 
 } // namespace
 
-MainWindowPlacement placeMainWindow(const QRect& visible, QSize window, std::optional<double> iconRightEdge,
-                                    bool magnetEnabled) {
+MainWindowPlacement placeMainWindow(const QRect& visible, QSize window,
+                                    std::optional<double> iconRightEdge, bool magnetEnabled) {
     if (magnetEnabled && iconRightEdge) {
         const int x = qRound(*iconRightEdge) - window.width();
         // Not past the right edge, and then not past the left one (it wins for a too-wide window).

@@ -19,8 +19,8 @@ struct MainWindowPlacement {
 
 // With the magnet on and the icon's right edge known, the window hangs from the top of the
 // usable area with its right edge under the icon's, kept inside the area; else it is centred.
-MainWindowPlacement placeMainWindow(const QRect& visible, QSize window, std::optional<double> iconRightEdge,
-                                    bool magnetEnabled);
+MainWindowPlacement placeMainWindow(const QRect& visible, QSize window,
+                                    std::optional<double> iconRightEdge, bool magnetEnabled);
 
 // The week-at-a-glance panel: centred under the icon, 6 points clear of either side.
 QPoint placeAgendaPanel(const QRect& visible, QSize panel, double iconCentreX);

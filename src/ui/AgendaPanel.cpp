@@ -28,5 +28,6 @@ AgendaPanel::AgendaPanel(Theme& theme, QWidget* parent)
 void AgendaPanel::fitToContent() {
     QWidget* body = content();
     const int height = body ? body->heightForWidth(kAgendaPanelWidth) : -1;
-    setBodySize(QSize(kAgendaPanelWidth, height > 0 ? height : (body ? body->sizeHint().height() : 120)));
+    setBodySize(
+        QSize(kAgendaPanelWidth, height > 0 ? height : (body ? body->sizeHint().height() : 120)));
 }

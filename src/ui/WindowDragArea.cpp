@@ -35,9 +35,10 @@ void WindowDragArea::mousePressEvent(QMouseEvent* event) {
     }
     event->accept();
     MagnetDrag& magnet = m_window.magnet();
-    const bool systemMove = !hasGlobalCoordinates() ||
-                            magnet.press(event->globalPosition(), m_window.bodyPos(), m_window.magnetFrame()) ==
-                                MagnetDrag::PressResult::systemMove;
+    const bool systemMove =
+        !hasGlobalCoordinates() ||
+        magnet.press(event->globalPosition(), m_window.bodyPos(), m_window.magnetFrame()) ==
+            MagnetDrag::PressResult::systemMove;
     m_tracking = !systemMove;
     if (systemMove && m_window.windowHandle())
         m_window.windowHandle()->startSystemMove();
@@ -46,7 +47,8 @@ void WindowDragArea::mousePressEvent(QMouseEvent* event) {
 void WindowDragArea::mouseMoveEvent(QMouseEvent* event) {
     if (!m_tracking || !(event->buttons() & Qt::LeftButton))
         return;
-    if (const auto to = m_window.magnet().drag(event->globalPosition(), m_window.bodyPos(), m_window.magnetFrame()))
+    if (const auto to = m_window.magnet().drag(event->globalPosition(), m_window.bodyPos(),
+                                               m_window.magnetFrame()))
         m_window.moveBodyTo(to->toPoint());
 }
 

@@ -55,8 +55,12 @@ protected:
             ::kill(static_cast<pid_t>(pid), SIGKILL);
     }
 
-    QString storageFolder() const { return QDir(m_home.path()).filePath(QStringLiteral("data/Lumivane")); }
-    QString dataFile(const char* name) const { return QDir(storageFolder()).filePath(QString::fromLatin1(name)); }
+    QString storageFolder() const {
+        return QDir(m_home.path()).filePath(QStringLiteral("data/Lumivane"));
+    }
+    QString dataFile(const char* name) const {
+        return QDir(storageFolder()).filePath(QString::fromLatin1(name));
+    }
 
     void writeDataFile(const char* name, const QByteArray& bytes) const {
         QFile file(dataFile(name));
@@ -67,13 +71,17 @@ protected:
     void moveServicesToLoopback() {
         const quint16 nobody = freeLoopbackPort();
         QByteArray json = "{";
-        for (const char* key : {"knabenAPI", "apibayQuery", "eztvPrimary", "eztvFallback", "torrentsCsvSearch",
-                                "nyaaRoot", "ytsHost", "tmdbAPI", "tmdbImages"})
-            json += '"' + QByteArray(key) + "\":\"http://127.0.0.1:" + QByteArray::number(nobody) + "/\",";
-        json += "\"rpcPort\":" + QByteArray::number(m_rpcPort) + ",\"peerPort\":" + QByteArray::number(m_peerPort) + '}';
+        for (const char* key :
+             {"knabenAPI", "apibayQuery", "eztvPrimary", "eztvFallback", "torrentsCsvSearch",
+              "nyaaRoot", "ytsHost", "tmdbAPI", "tmdbImages"})
+            json += '"' + QByteArray(key) + "\":\"http://127.0.0.1:" + QByteArray::number(nobody) +
+                    "/\",";
+        json += "\"rpcPort\":" + QByteArray::number(m_rpcPort) +
+                ",\"peerPort\":" + QByteArray::number(m_peerPort) + '}';
         writeDataFile("endpoints.json", json);
         // A daemon that talks to nobody
-        writeQuietDaemonSettings(QDir(storageFolder()).filePath(QStringLiteral("transmission-config")));
+        writeQuietDaemonSettings(
+            QDir(storageFolder()).filePath(QStringLiteral("transmission-config")));
     }
 
     void start(QProcess& process, const QStringList& arguments = {QStringLiteral("--headless")}) {

@@ -1,5 +1,6 @@
-#include "EventLoop.h"
 #include "InstanceChannel.h"
+
+#include "EventLoop.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,11 +10,10 @@
 
 #include <atomic>
 #include <cstring>
-#include <thread>
-
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -56,7 +56,8 @@ TEST(InstanceChannel, TheRunningInstanceGetsTheArgumentsAndTheLaterStartItsAnswe
 
 TEST(InstanceChannel, NobodyListeningIsNoAnswer) {
     QTemporaryDir dir;
-    EXPECT_EQ(InstanceChannel::ask(QDir(dir.path()).filePath("lumivane.socket"), {}, 500), std::nullopt);
+    EXPECT_EQ(InstanceChannel::ask(QDir(dir.path()).filePath("lumivane.socket"), {}, 500),
+              std::nullopt);
 }
 
 TEST(InstanceChannel, ASocketLeftByAKilledInstanceIsReplaced) {
@@ -66,7 +67,8 @@ TEST(InstanceChannel, ASocketLeftByAKilledInstanceIsReplaced) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof(address.sun_path) - 1);
+    std::strncpy(address.sun_path, QFile::encodeName(path).constData(),
+                 sizeof(address.sun_path) - 1);
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     ::close(fd);
     ASSERT_TRUE(QFileInfo::exists(path));
@@ -78,10 +80,12 @@ TEST(InstanceChannel, ASocketLeftByAKilledInstanceIsReplaced) {
 }
 
 TEST(InstanceChannel, ALongStorageFolderPutsTheSocketWhereItsAddressFits) {
-    const QString deep = QStringLiteral("/tmp/") + QString(150, QLatin1Char('d')) + QStringLiteral("/Lumivane");
+    const QString deep =
+        QStringLiteral("/tmp/") + QString(150, QLatin1Char('d')) + QStringLiteral("/Lumivane");
     const QString path = InstanceChannel::socketPath(deep);
     EXPECT_LE(QFile::encodeName(path).size(), 100);
-    EXPECT_NE(path, InstanceChannel::socketPath(deep + QStringLiteral("2"))) << "one socket per storage folder";
+    EXPECT_NE(path, InstanceChannel::socketPath(deep + QStringLiteral("2")))
+        << "one socket per storage folder";
     EXPECT_EQ(InstanceChannel::socketPath(QStringLiteral("/home/ada/.local/share/Lumivane")),
               "/home/ada/.local/share/Lumivane/lumivane.socket");
 }

@@ -18,7 +18,9 @@ protected:
     }
     void TearDown() override { qputenv("XDG_CONFIG_HOME", m_saved); }
 
-    QString entry() const { return QDir(m_config.path()).filePath(QStringLiteral("autostart/lumivane.desktop")); }
+    QString entry() const {
+        return QDir(m_config.path()).filePath(QStringLiteral("autostart/lumivane.desktop"));
+    }
     void writeEntry(const QByteArray& text) const {
         QDir().mkpath(QFileInfo(entry()).absolutePath());
         QFile file(entry());
@@ -45,8 +47,10 @@ TEST_F(LoginItemTest, EnablingWritesAValidEntryThatRunsTheExecutableAndDisabling
     QFile file(entry());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
-    EXPECT_TRUE(text.contains("\nExec=\"/opt/Lumivane Apps/bin/lumivane\"\n")) << text.toStdString();
-    if (const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    EXPECT_TRUE(text.contains("\nExec=\"/opt/Lumivane Apps/bin/lumivane\"\n"))
+        << text.toStdString();
+    if (const QString validator =
+            QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
         !validator.isEmpty()) {
         QProcess validate;
         validate.start(validator, {entry()});

@@ -33,7 +33,11 @@ protected:
 
     bool waitForSocket(QProcess& process) {
         return runEventLoopUntil(
-            [&] { return process.state() != QProcess::Running || QFileInfo::exists(socketPath()); }, 20000) &&
+                   [&] {
+                       return process.state() != QProcess::Running ||
+                              QFileInfo::exists(socketPath());
+                   },
+                   20000) &&
                process.state() == QProcess::Running;
     }
 
@@ -69,14 +73,17 @@ TEST_F(TrayApp, ALaterStartHandsItsArgumentsToTheRunningInstanceAndLeaves) {
     EXPECT_TRUE(m_process.readAllStandardOutput().contains("No system tray found"));
 
     const QList<qint64> daemons = daemonsUnder(m_home.path());
-    for (const QStringList& arguments : {QStringList{}, QStringList{"LUMIVANE://Show"}, QStringList{"lumivane://x"}}) {
+    for (const QStringList& arguments :
+         {QStringList{}, QStringList{"LUMIVANE://Show"}, QStringList{"lumivane://x"}}) {
         QProcess later;
         start(later, arguments);
         ASSERT_TRUE(later.waitForFinished(20000));
-        EXPECT_EQ(later.exitCode(), 0) << arguments.join(' ').toStdString() << later.readAllStandardError().toStdString();
+        EXPECT_EQ(later.exitCode(), 0)
+            << arguments.join(' ').toStdString() << later.readAllStandardError().toStdString();
     }
     EXPECT_EQ(m_process.state(), QProcess::Running);
-    EXPECT_EQ(daemonsUnder(m_home.path()), daemons) << "the running instance's daemon was left alone";
+    EXPECT_EQ(daemonsUnder(m_home.path()), daemons)
+        << "the running instance's daemon was left alone";
 
     // What the running instance did with each request.
     EXPECT_EQ(ask({}), InstanceChannel::kShown);

@@ -1,10 +1,11 @@
+#include "TrayShell.h"
+
 #include "AgendaPanel.h"
 #include "InstanceChannel.h"
 #include "KeyableWindow.h"
 #include "TestEnvironment.h"
 #include "Theme.h"
 #include "TrayMenu.h"
-#include "TrayShell.h"
 #include "Updater.h"
 #include "model/StorageFiles.h"
 #include "store/WatchlistStore.h"
@@ -38,9 +39,7 @@ QWidget* contentWithCloseButton(QWidget* parent, std::function<void()> close) {
 
 class TrayShellTest : public testing::Test {
 protected:
-    void SetUp() override {
-        m_env.clock().set(m_now);
-    }
+    void SetUp() override { m_env.clock().set(m_now); }
 
     // A history with one download stuck for `days`.
     void writeHistoryStuckFor(double days) {
@@ -81,7 +80,8 @@ TEST_F(TrayShellTest, TheMenuHoldsItsFourItemsAndTheSeparatorInOrder) {
     QStringList items;
     for (const QAction* action : menu.actions())
         items << (action->isSeparator() ? QStringLiteral("---") : action->text());
-    EXPECT_EQ(items, (QStringList{"Open Lumivane", "Week at a glance", "Check for Updates…", "---", "Quit Lumivane"}));
+    EXPECT_EQ(items, (QStringList{"Open Lumivane", "Week at a glance", "Check for Updates…", "---",
+                                  "Quit Lumivane"}));
     for (const QAction* action : menu.actions())
         EXPECT_TRUE(action->shortcut().isEmpty()) << action->text().toStdString();
 }
@@ -133,7 +133,8 @@ TEST_F(TrayShellTest, ALeftClickTogglesTheWindowWhichIsHiddenNotDestroyed) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->pos(), placed) << "at the same place";
 
-    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("closeButton")), Qt::LeftButton);
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("closeButton")),
+                      Qt::LeftButton);
     EXPECT_FALSE(window->isVisible()) << "the content's close button hides the window";
     EXPECT_TRUE(window);
 }
@@ -148,7 +149,8 @@ TEST_F(TrayShellTest, WithoutATrayTheWindowIsOrdinaryAndClosingItQuits) {
     EXPECT_EQ(m_shell->trayIcon(), nullptr);
     EXPECT_FALSE(window->windowFlags().testFlag(Qt::Tool)) << "a taskbar entry";
 
-    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("closeButton")), Qt::LeftButton);
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("closeButton")),
+                      Qt::LeftButton);
     EXPECT_EQ(quit.count(), 1);
     window->close(); // the window manager's close
     EXPECT_EQ(quit.count(), 2);
@@ -200,7 +202,8 @@ TEST_F(TrayShellTest, TheThemeAndTheMagnetFollowTheSettings) {
     window->moveBodyTo(window->bodyPos() + QPoint(0, 200));
     m_store->updateSettings([](AppSettings& s) { s.windowMagnetization = true; });
     EXPECT_TRUE(window->magnet().isMagnetized());
-    EXPECT_EQ(window->bodyPos().y(), window->magnetFrame().visible.top()) << "switching it on attaches the window";
+    EXPECT_EQ(window->bodyPos().y(), window->magnetFrame().visible.top())
+        << "switching it on attaches the window";
 }
 
 TEST(TrayIconImage, BothIconsRenderAtEveryPanelSize) {
@@ -210,7 +213,8 @@ TEST(TrayIconImage, BothIconsRenderAtEveryPanelSize) {
             const QImage image = icon.pixmap(size, size).toImage();
             ASSERT_EQ(image.size(), QSize(size, size)) << name;
             // The mark's centre is drawn, its corner left clear.
-            EXPECT_GT(qAlpha(image.pixel(size / 2, size / 2 + size / 8)), 200) << name << " " << size;
+            EXPECT_GT(qAlpha(image.pixel(size / 2, size / 2 + size / 8)), 200)
+                << name << " " << size;
             EXPECT_EQ(qAlpha(image.pixel(0, size - 1)), 0) << name << " " << size;
         }
     }

@@ -37,7 +37,8 @@ public:
 
 TEST(MagnetDrag, AnAttachedWindowSagsByThePullSquaredOver482UpToTheCap) {
     const std::pair<double, double> table[] = {
-        {0, 0}, {-40, 0}, {100, 10000.0 / 482}, {300, 90000.0 / 482}, {449, 449.0 * 449 / 482}, {450, 420},
+        {0, 0},     {-40, 0}, {100, 10000.0 / 482}, {300, 90000.0 / 482}, {449, 449.0 * 449 / 482},
+        {450, 420},
     };
     for (const auto& [pull, sag] : table) {
         Drag drag({1000, kTop});
@@ -46,7 +47,8 @@ TEST(MagnetDrag, AnAttachedWindowSagsByThePullSquaredOver482UpToTheCap) {
         EXPECT_NEAR(drag.window.y(), kTop + sag, 1e-9) << pull;
         EXPECT_TRUE(drag.magnet.isMagnetized()) << pull;
         drag.release();
-        EXPECT_EQ(drag.window, QPointF(1000, kTop)) << "the sag springs back after a pull of " << pull;
+        EXPECT_EQ(drag.window, QPointF(1000, kTop))
+            << "the sag springs back after a pull of " << pull;
     }
     EXPECT_NEAR(MagnetDrag::sag(300), 186.7, 0.05);
 }

@@ -37,14 +37,18 @@ TEST(TrayIconLook, AttentionFollowsTheStuckRowsTheNudgeSettingAndTheSnooze) {
         {"one day with a one-day nudge", stuckFor(kDay), 1, true},
         {"not stuck at all", with(stuckFor(0), [](auto& r) { r.stuckSince.reset(); }), 1, false},
         {"given up", with(stuckFor(30 * kDay), [](auto& r) { r.staleAbandoned = true; }), 7, false},
-        {"already sorted", with(stuckFor(30 * kDay), [](auto& r) { r.state = DownloadRecord::State::sorted; }), 7,
+        {"already sorted",
+         with(stuckFor(30 * kDay), [](auto& r) { r.state = DownloadRecord::State::sorted; }), 7,
          false},
-        {"failed", with(stuckFor(30 * kDay), [](auto& r) { r.state = DownloadRecord::State::error; }), 7, false},
-        {"snoozed into the future", with(stuckFor(30 * kDay), [](auto& r) { r.staleSnoozedUntil = kNow + 1; }), 7,
+        {"failed",
+         with(stuckFor(30 * kDay), [](auto& r) { r.state = DownloadRecord::State::error; }), 7,
          false},
-        {"snooze ending now", with(stuckFor(30 * kDay), [](auto& r) { r.staleSnoozedUntil = kNow; }), 7, true},
-        {"snooze long over", with(stuckFor(30 * kDay), [](auto& r) { r.staleSnoozedUntil = kNow - kDay; }), 7,
-         true},
+        {"snoozed into the future",
+         with(stuckFor(30 * kDay), [](auto& r) { r.staleSnoozedUntil = kNow + 1; }), 7, false},
+        {"snooze ending now",
+         with(stuckFor(30 * kDay), [](auto& r) { r.staleSnoozedUntil = kNow; }), 7, true},
+        {"snooze long over",
+         with(stuckFor(30 * kDay), [](auto& r) { r.staleSnoozedUntil = kNow - kDay; }), 7, true},
     };
     for (const AttentionCase& c : table) {
         AppSettings settings;
@@ -52,7 +56,8 @@ TEST(TrayIconLook, AttentionFollowsTheStuckRowsTheNudgeSettingAndTheSnooze) {
         const TrayIconLook look = trayIconLook({c.row}, settings, kNow);
         EXPECT_EQ(look.attention, c.attention) << c.name;
         EXPECT_EQ(look.iconName, c.attention ? "MenuBarIconAlarm" : "MenuBarIcon") << c.name;
-        EXPECT_EQ(look.toolTip, c.attention ? "Lumivane — a download needs attention" : "Lumivane") << c.name;
+        EXPECT_EQ(look.toolTip, c.attention ? "Lumivane — a download needs attention" : "Lumivane")
+            << c.name;
     }
 }
 

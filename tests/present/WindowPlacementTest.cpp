@@ -38,8 +38,7 @@ TEST(WindowPlacement, TheAgendaPanelIsCentredUnderTheIconSixPointsClearOfTheSide
         {1000.0, {896, 28}},  // centre − 104
         {50.0, {6, 28}},      // left edge + 6
         {1900.0, {1706, 28}}, // right edge − 208 − 6
-        {110.0, {6, 28}},
-        {1810.0, {1706, 28}},
+        {110.0, {6, 28}},     {1810.0, {1706, 28}},
     };
     for (const auto& [centre, expected] : table)
         EXPECT_EQ(placeAgendaPanel(kVisible, panel, centre), expected) << centre;
