@@ -47,11 +47,10 @@ trayer --edge top --align right --widthtype request --height 28 --transparent fa
 pids+=($!)
 xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "0, 28, 1920, 1052"
 
-run() {
-    env -u XDG_DOWNLOAD_DIR -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$home" XDG_DATA_HOME="$home/data" \
-        XDG_CONFIG_HOME="$home/config" DBUS_SESSION_BUS_ADDRESS="unix:path=$home/no-bus" "$home/bin/lumivane" "$@"
-}
-run >"$home/lumivane.out" 2>&1 &
+# env replaces itself with lumivane, so $! is lumivane's process.
+run=(env -u XDG_DOWNLOAD_DIR -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$home" XDG_DATA_HOME="$home/data"
+     XDG_CONFIG_HOME="$home/config" DBUS_SESSION_BUS_ADDRESS="unix:path=$home/no-bus" "$home/bin/lumivane")
+"${run[@]}" >"$home/lumivane.out" 2>&1 &
 pid=$!
 pids+=("$pid")
 
@@ -62,7 +61,7 @@ window_state() { xwininfo -id "$1" | awk '/Map State/ { print $3 }'; }
 
 sleep "$settle"
 kill -0 "$pid" 2>/dev/null || { echo "lumivane ended early:" >&2; cat "$home/lumivane.out" >&2; exit 1; }
-run lumivane://show >/dev/null 2>&1 || { echo "the hand-off failed" >&2; exit 1; }
+"${run[@]}" lumivane://show >/dev/null 2>&1 || { echo "the hand-off failed" >&2; exit 1; }
 sleep 1
 window=$(xwininfo -root -tree | awk '/760x520/ { print $1; exit }')
 [ -n "$window" ] && [ "$(window_state "$window")" = IsViewable ] || { echo "the window did not show" >&2; exit 1; }
