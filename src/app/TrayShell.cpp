@@ -55,6 +55,7 @@ TrayShell::TrayShell(WatchlistStore& store, Theme& theme, Updater& updater, Cont
 }
 
 TrayShell::~TrayShell() {
+    delete m_tray; // before the menu it shows
     delete m_window;
     delete m_agenda;
     delete m_menu;
