@@ -172,7 +172,16 @@ int runTray(int argc, char* argv[]) {
 
         Theme theme(store.settings().theme);
         UnconfiguredUpdater updater;
-        TrayShell shell(store, theme, updater, placeholderContent);
+        // The main view plugs in here: the factory gets the window and the close action.
+        const TrayShell::ContentFactory content = [&theme](QWidget* parent,
+                                                           std::function<void()> close) {
+            QWidget* placeholder = placeholderContent(parent, std::move(close));
+            placeholder->setPalette(theme.palette());
+            QObject::connect(&theme, &Theme::changed, placeholder,
+                             [placeholder, &theme] { placeholder->setPalette(theme.palette()); });
+            return placeholder;
+        };
+        TrayShell shell(store, theme, updater, content);
         QObject::connect(
             &shell, &TrayShell::quitRequested, &app, [] { QCoreApplication::exit(0); },
             Qt::QueuedConnection);
