@@ -16,6 +16,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev qt6-httpserver-dev dbus-daemon
   # fonts and platform plugins for the tray application
   qt6-qpa-plugins qt6-svg-dev fonts-dejavu-core
+  # the validators the packaging tests run on the desktop entry and the AppStream file
+  desktop-file-utils appstream
 )
 if [ "${1:-}" = "--fuzz" ]; then
   # clang with libFuzzer and the sanitizer runtimes; python3 builds the seed corpora

@@ -1,122 +1,257 @@
-// Lumivane's entry. `--headless` runs the whole engine without a window — the daemon, the
-// countdown, every timer — and prints each activity line to standard output; until the tray
-// application exists it is also what a plain start does.
+// Lumivane's entry. A plain start runs the tray application: the engine (daemon, store,
+// timers) behind a tray icon, its menu and the main window. `--headless` runs the same engine
+// without a window and prints each activity line to standard output (the systemd service).
 
-#include "FreedesktopNotifier.h"
+#include "EngineSession.h"
+#include "InstanceChannel.h"
+#include "InstanceLock.h"
+#include "LaunchEnvironment.h"
+#include "LaunchRequest.h"
+#include "Theme.h"
 #include "TrayNotifier.h"
+#include "TrayShell.h"
 #include "UnixSignalWatcher.h"
-#include "engine/TransmissionEngine.h"
+#include "Updater.h"
 #include "model/ActivityEntry.h"
-#include "store/WatchlistStore.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLockFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
 
 #include <csignal>
 #include <cstdio>
 
 namespace {
 
-void printLine(const QString& line) {
-    std::fputs(line.toUtf8().constData(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+constexpr int kTrayWaitMs = 5000;     // at login the panel may come up after us
+constexpr int kHandOffWaitMs = 10000; // a first instance still starting has no socket yet
+
+void printLine(const QString& line, FILE* to = stdout) {
+    std::fputs(line.toUtf8().constData(), to);
+    std::fputc('\n', to);
+    std::fflush(to);
 }
 
 void printActivity(const ActivityEntry& entry) {
     printLine(QStringLiteral("%1 [%2] %3")
-                  .arg(entry.date.toDateTime().toLocalTime().toString(Qt::ISODate), toRaw(entry.kind), entry.message));
+                  .arg(entry.date.toDateTime().toLocalTime().toString(Qt::ISODate),
+                       toRaw(entry.kind), entry.message));
 }
 
-// endpoints.json, when present: the service addresses it moves, or why it was ignored.
-std::optional<QString> applyEndpointsFile(StoreEnvironment& env) {
-    const QString path = QDir(env.storageFolder).filePath(QStringLiteral("endpoints.json"));
-    QFile file(path);
-    if (!file.exists())
-        return std::nullopt;
-    QString why = QStringLiteral("cannot be read");
-    if (file.open(QIODevice::ReadOnly) && file.size() < 1024 * 1024) {
-        if (const auto endpoints = withOverrides(env.endpoints, file.readAll(), &why)) {
-            env.endpoints = *endpoints;
-            return std::nullopt;
-        }
+void printAlreadyRunning(qint64 pid) {
+    std::fprintf(stderr, "Lumivane is already running (process %lld); not starting a second one.\n",
+                 static_cast<long long>(pid));
+}
+
+// The main window's content until the main view is plugged in: a plain panel and its close
+// button.
+QWidget* placeholderContent(QWidget* parent, std::function<void()> close) {
+    auto* content = new QWidget(parent);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(24, 24, 24, 24);
+    auto* title = new QLabel(QStringLiteral("<b>Lumivane</b>"), content);
+    auto* note = new QLabel(QStringLiteral("The main view is coming."), content);
+    auto* closeButton = new QPushButton(QStringLiteral("Close"), content);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    QObject::connect(closeButton, &QPushButton::clicked, content, std::move(close));
+    layout->addWidget(title);
+    layout->addWidget(note, 1, Qt::AlignCenter);
+    layout->addWidget(closeButton, 0, Qt::AlignRight);
+    return content;
+}
+
+void addOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        QStringLiteral("Fetches new episodes and movies into your library."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(
+        {QStringLiteral("headless"),
+         QStringLiteral("Run the engine without a window, logging activity to standard output.")});
+    parser.addPositionalArgument(QStringLiteral("url"),
+                                 QStringLiteral("lumivane://show opens the main window."),
+                                 QStringLiteral("[url]"));
+}
+
+void setNames() {
+    QCoreApplication::setApplicationName(QStringLiteral("Lumivane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LUMIVANE_VERSION));
+    QCoreApplication::setOrganizationName(QString());
+}
+
+// The last step of every run: work still in flight when the loop stopped (a request torn down
+// with its client, a turn handed on) finishes now that its owners are gone.
+int finish(int status) {
+    QCoreApplication::processEvents();
+    return status;
+}
+
+int runHeadless(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    setNames();
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.process(app);
+
+    UnixSignalWatcher signals({SIGINT, SIGTERM});
+    QObject::connect(&signals, &UnixSignalWatcher::received, &app,
+                     [] { QCoreApplication::quit(); });
+
+    const StoreEnvironment env = StoreEnvironment::production();
+    QDir().mkpath(env.storageFolder);
+    InstanceLock lock(env.storageFolder);
+    if (!lock.tryLock()) {
+        printAlreadyRunning(lock.holder());
+        return 1;
     }
-    return QStringLiteral("Ignored %1: %2 — using the built-in service addresses").arg(path, why);
+    // A later plain start asks us to show a window we do not have: it is told so.
+    InstanceChannel channel([](const QStringList&) { return InstanceChannel::kHeadless; });
+    channel.listen(InstanceChannel::socketPath(env.storageFolder));
+
+    int status = 0;
+    {
+        EngineSession session(env);
+        QObject::connect(&session.store(), &WatchlistStore::activityLogged, &session.store(),
+                         printActivity);
+        session.begin();
+        status = app.exec();
+    }
+    return finish(status);
+}
+
+// A later start of the tray application hands its arguments to the running instance.
+int handOff(const QString& socketPath, const QStringList& arguments, qint64 holder) {
+    const QDeadlineTimer deadline(kHandOffWaitMs);
+    while (!deadline.hasExpired()) {
+        if (const auto answer = InstanceChannel::ask(socketPath, arguments, 2000)) {
+            if (*answer == InstanceChannel::kHeadless) {
+                printLine(LaunchEnvironment::headlessRunningMessage(), stderr);
+                return 1;
+            }
+            return 0;
+        }
+        QThread::msleep(200);
+    }
+    printAlreadyRunning(holder);
+    return 1;
+}
+
+int runTray(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    setNames();
+    QApplication::setQuitOnLastWindowClosed(false);
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.process(app);
+
+    const StoreEnvironment env = StoreEnvironment::production();
+    QDir().mkpath(env.storageFolder);
+    const QString socketPath = InstanceChannel::socketPath(env.storageFolder);
+    InstanceLock lock(env.storageFolder);
+    if (!lock.tryLock())
+        return handOff(socketPath, parser.positionalArguments(), lock.holder());
+
+    // exit(), not quit(): a quit first asks every window to close, and the main window only
+    // ever hides.
+    UnixSignalWatcher signals({SIGINT, SIGTERM});
+    QObject::connect(&signals, &UnixSignalWatcher::received, &app,
+                     [] { QCoreApplication::exit(0); });
+
+    int status = 0;
+    {
+        EngineSession session(env);
+        WatchlistStore& store = session.store();
+        QObject::connect(&store, &WatchlistStore::activityLogged, &store, printActivity);
+
+        Theme theme(store.settings().theme);
+        UnconfiguredUpdater updater;
+        // The main view plugs in here: the factory gets the window and the close action.
+        const TrayShell::ContentFactory content = [&theme](QWidget* parent,
+                                                           std::function<void()> close) {
+            QWidget* placeholder = placeholderContent(parent, std::move(close));
+            placeholder->setPalette(theme.palette());
+            QObject::connect(&theme, &Theme::changed, placeholder,
+                             [placeholder, &theme] { placeholder->setPalette(theme.palette()); });
+            return placeholder;
+        };
+        TrayShell shell(store, theme, updater, content);
+        QObject::connect(
+            &shell, &TrayShell::quitRequested, &app, [] { QCoreApplication::exit(0); },
+            Qt::QueuedConnection);
+        session.notifier().setOnTap([&shell] { shell.showMainWindow(); });
+        std::unique_ptr<TrayNotifier> balloons;
+        session.begin();
+
+        InstanceChannel channel(
+            [&shell](const QStringList& arguments) { return shell.handleLaunch(arguments); });
+        const QStringList launchArguments = parser.positionalArguments();
+        auto startShell = [&](TrayShell::Presence presence) {
+            shell.start(presence);
+            if (presence == TrayShell::Presence::window)
+                printLine(LaunchEnvironment::noTrayMessage());
+            else {
+                // Without a notification service, notices become the tray icon's balloons.
+                balloons = std::make_unique<TrayNotifier>(shell.trayIcon());
+                balloons->setOnTap([&shell] { shell.showMainWindow(); });
+                session.notifier().setFallback(balloons.get());
+            }
+            if (!launchArguments.isEmpty() &&
+                launchRequest(launchArguments) == LaunchRequest::showWindow)
+                shell.showMainWindow(); // started by a lumivane://show link
+            // Later starts are served once the shell can answer them.
+            if (!channel.listen(socketPath))
+                printLine(QStringLiteral("Lumivane cannot listen on %1: %2")
+                              .arg(socketPath, channel.errorString()),
+                          stderr);
+        };
+
+        if (QSystemTrayIcon::isSystemTrayAvailable()) {
+            startShell(TrayShell::Presence::tray);
+        } else {
+            auto* poll = new QTimer(&app);
+            const QDeadlineTimer deadline(kTrayWaitMs);
+            QObject::connect(poll, &QTimer::timeout, &app, [&, poll, deadline] {
+                const bool tray = QSystemTrayIcon::isSystemTrayAvailable();
+                if (!tray && !deadline.hasExpired())
+                    return;
+                poll->deleteLater();
+                startShell(tray ? TrayShell::Presence::tray : TrayShell::Presence::window);
+            });
+            poll->start(250);
+        }
+
+        status = app.exec();
+        // The shell and its balloons go first; a late notice goes to the console.
+        session.notifier().setOnTap({});
+        session.useConsoleNotices();
+    } // the session stops the daemon as it goes
+    return finish(status);
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Lumivane"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(LUMIVANE_VERSION));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!LaunchEnvironment::startsTrayApplication(arguments))
+        return runHeadless(argc, argv);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Fetches new episodes and movies into your library."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addOption({QStringLiteral("headless"),
-                      QStringLiteral("Run the engine without a window, logging activity to standard output.")});
-    parser.process(app);
-
-    UnixSignalWatcher signals({SIGINT, SIGTERM});
-    QObject::connect(&signals, &UnixSignalWatcher::received, &app, [] { QCoreApplication::quit(); });
-
-    StoreEnvironment env = StoreEnvironment::production();
-    QDir().mkpath(env.storageFolder);
-
-    // One instance per user: a second one would kill the first one's daemon at start and write
-    // the same files.
-    const QString lockPath = QDir(env.storageFolder).filePath(QStringLiteral("lumivane.lock"));
-    QLockFile lock(lockPath);
-    lock.setStaleLockTime(0);
-    bool locked = lock.tryLock(0);
-    qint64 pid = 0;
-    QString host;
-    QString name;
-    // A kill between creating the lock and writing into it leaves a lock naming nobody, which
-    // QLockFile never takes for stale: every later start would refuse. One older than a second
-    // is no start in progress (the write follows the creation at once).
-    if (!locked && !lock.getLockInfo(&pid, &host, &name) &&
-        QFileInfo(lockPath).lastModified().msecsTo(QDateTime::currentDateTime()) > 1000 &&
-        lock.removeStaleLockFile())
-        locked = lock.tryLock(0);
-    if (!locked) {
-        std::fprintf(stderr, "Lumivane is already running (process %lld); not starting a second one.\n",
-                     static_cast<long long>(pid));
+    // Checked before Qt loads a platform plugin, which would abort without a display.
+    const LaunchEnvironment launch =
+        LaunchEnvironment::from(QProcessEnvironment::systemEnvironment());
+    if (!launch.hasDisplay()) {
+        printLine(LaunchEnvironment::noDisplayMessage(), stderr);
         return 1;
     }
-
-    const std::optional<QString> endpointsProblem = applyEndpointsFile(env);
-
-    int status = 0;
-    {
-        // The daemon starts before the store: it needs the library root, read straight from the
-        // settings file.
-        const AppSettings stored = AppSettings::loadFromDisk(env.storageFolder).value_or(AppSettings{});
-        const QString root = WatchlistStore::libraryRoot(stored, env.defaultLibraryRoot).toLocalFile();
-        TransmissionEngine engine(root, env.storageFolder, env.endpoints, env.clock);
-        engine.start();
-
-        FreedesktopNotifier notifier;
-        ConsoleNotifier console; // no notification service: the notice goes to the log output
-        notifier.setFallback(&console);
-        WatchlistStore store(env, &engine, &notifier);
-        QObject::connect(&store, &WatchlistStore::activityLogged, &store, printActivity);
-        if (endpointsProblem)
-            store.logActivity(*endpointsProblem, ActivityEntry::Kind::error);
-        store.applySeedRatio(5);
-
-        status = app.exec();
-        engine.stop(); // the supervisor waits for the daemon to end when it goes
-    }
-    // Work still in flight when the loop stopped (a request torn down with its client, a turn
-    // handed on) finishes now that its owners are gone, instead of being abandoned mid-way.
-    QCoreApplication::processEvents();
-    return status;
+    if (launch.prefersXcb())
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    return runTray(argc, argv);
 }

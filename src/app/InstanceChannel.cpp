@@ -1,0 +1,96 @@
+#include "InstanceChannel.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+
+constexpr qsizetype kRequestCap = 64 * 1024;
+constexpr int kPeerTimeoutMs = 5000;
+// sockaddr_un holds 108 bytes with the terminator; leave room.
+constexpr qsizetype kSocketPathCap = 100;
+
+} // namespace
+
+InstanceChannel::InstanceChannel(Handler handler, QObject* parent)
+    : QObject(parent)
+    , m_handler(std::move(handler))
+    , m_server(new QLocalServer(this)) {
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &InstanceChannel::serve);
+}
+
+InstanceChannel::~InstanceChannel() {
+    m_server->close(); // removes the socket file
+}
+
+QString InstanceChannel::socketPath(const QString& storageFolder) {
+    const QString inside = QDir(storageFolder).filePath(QStringLiteral("lumivane.socket"));
+    if (inside.toLocal8Bit().size() <= kSocketPathCap)
+        return inside;
+    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        runtime = QDir::tempPath();
+    const QByteArray id =
+        QCryptographicHash::hash(storageFolder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return QDir(runtime).filePath(
+        QStringLiteral("lumivane-%1.socket").arg(QString::fromLatin1(id)));
+}
+
+bool InstanceChannel::listen(const QString& path) {
+    QLocalServer::removeServer(path);
+    return m_server->listen(path);
+}
+
+QString InstanceChannel::errorString() const {
+    return m_server->errorString();
+}
+
+void InstanceChannel::serve() {
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // A peer that never finishes its request is dropped.
+        QTimer::singleShot(kPeerTimeoutMs, socket, [socket] { socket->abort(); });
+        connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
+            if (socket->bytesAvailable() > kRequestCap) {
+                socket->abort();
+                return;
+            }
+            if (!socket->canReadLine())
+                return;
+            const QByteArray line = socket->readLine(kRequestCap).trimmed();
+            QStringList arguments;
+            const QJsonDocument request = QJsonDocument::fromJson(line);
+            for (const QJsonValue& value : request.array()) {
+                if (value.isString())
+                    arguments << value.toString();
+            }
+            const QByteArray answer = request.isArray() ? m_handler(arguments) : kIgnored;
+            socket->write(answer + '\n');
+            socket->disconnectFromServer();
+        });
+    }
+}
+
+std::optional<QByteArray> InstanceChannel::ask(const QString& path, const QStringList& arguments,
+                                               int timeoutMs) {
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(timeoutMs))
+        return std::nullopt;
+    socket.write(
+        QJsonDocument(QJsonArray::fromStringList(arguments)).toJson(QJsonDocument::Compact) + '\n');
+    if (!socket.waitForBytesWritten(timeoutMs))
+        return std::nullopt;
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(timeoutMs))
+            return std::nullopt;
+    }
+    return socket.readLine(1024).trimmed();
+}

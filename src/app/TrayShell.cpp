@@ -1,0 +1,210 @@
+#include "TrayShell.h"
+
+#include "AgendaPanel.h"
+#include "DesktopCompositing.h"
+#include "InstanceChannel.h"
+#include "KeyableWindow.h"
+#include "LaunchRequest.h"
+#include "Theme.h"
+#include "TrayMenu.h"
+#include "Updater.h"
+#include "WindowPlacement.h"
+#include "store/WatchlistStore.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QSvgRenderer>
+#include <QSystemTrayIcon>
+
+// The icons are compiled into this static library: nothing would pull them in otherwise.
+static void loadTrayResources() {
+    static bool loaded = false;
+    if (!loaded)
+        Q_INIT_RESOURCE(tray);
+    loaded = true;
+}
+
+TrayShell::TrayShell(WatchlistStore& store, Theme& theme, Updater& updater, ContentFactory content,
+                     QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_theme(theme)
+    , m_updater(updater)
+    , m_content(std::move(content))
+    , m_menu(new TrayMenu(theme)) {
+    connect(m_menu, &TrayMenu::aboutToShow, this, &TrayShell::rememberIconPosition);
+    connect(m_menu, &TrayMenu::openRequested, this, &TrayShell::showMainWindow);
+    connect(m_menu, &TrayMenu::agendaRequested, this, &TrayShell::toggleAgendaPanel);
+    connect(m_menu, &TrayMenu::updateCheckRequested, &m_updater, &Updater::checkForUpdates);
+    connect(m_menu, &TrayMenu::quitRequested, this, &TrayShell::quitRequested);
+    connect(&m_updater, &Updater::checkFinished, this, [](const QString& message) {
+        auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Lumivane"), message);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
+    });
+
+    connect(&m_store, &WatchlistStore::historyChanged, this, &TrayShell::refreshAttention);
+    // The nudge setting decides as much as the history does.
+    connect(&m_store, &WatchlistStore::settingsChanged, this, &TrayShell::refreshAttention);
+    connect(&m_store, &WatchlistStore::settingsChanged, this, &TrayShell::followSettings);
+    m_magnetSetting = m_store.settings().windowMagnetization;
+    m_theme.setAppearance(m_store.settings().theme);
+}
+
+TrayShell::~TrayShell() {
+    delete m_tray; // before the menu it shows
+    delete m_window;
+    delete m_agenda;
+    delete m_menu;
+}
+
+QIcon TrayShell::trayIconImage(const QString& name) {
+    loadTrayResources();
+    QSvgRenderer svg(QStringLiteral(":/tray/%1.svg").arg(name));
+    QIcon icon;
+    // Panels ask for 16 to 48 pixels, twice that on high-density screens.
+    for (const int size : {16, 22, 24, 32, 44, 48, 64, 96}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        svg.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+void TrayShell::start(Presence presence) {
+    m_presence = presence;
+    if (presence == Presence::window) {
+        showMainWindow();
+        return;
+    }
+    m_tray = new QSystemTrayIcon(this);
+    m_tray->setContextMenu(m_menu);
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { onTrayActivated(reason); });
+    refreshAttention();
+    m_tray->show();
+}
+
+void TrayShell::refreshAttention() {
+    const TrayIconLook look = trayIconLook(m_store.history(), m_store.settings(), m_store.now());
+    if (m_lookShown && look == m_look)
+        return;
+    m_look = look;
+    if (!m_tray)
+        return;
+    m_lookShown = true;
+    m_tray->setIcon(trayIconImage(look.iconName));
+    m_tray->setToolTip(look.toolTip);
+}
+
+void TrayShell::onTrayActivated(int reason) {
+    if (reason != QSystemTrayIcon::Trigger)
+        return;
+    rememberIconPosition();
+    toggleMainWindow();
+}
+
+void TrayShell::rememberIconPosition() {
+    const QRect reported = m_tray ? m_tray->geometry() : QRect();
+    m_iconRect =
+        reported.isValid() && !reported.isEmpty() ? reported : QRect(QCursor::pos(), QSize(1, 1));
+}
+
+QScreen* TrayShell::iconScreen() const {
+    const QPoint at = m_iconRect ? m_iconRect->center() : QCursor::pos();
+    if (QScreen* screen = QGuiApplication::screenAt(at))
+        return screen;
+    return QGuiApplication::primaryScreen();
+}
+
+void TrayShell::placeMainWindow(QScreen* screen) {
+    if (!screen)
+        return;
+    std::optional<double> iconRight;
+    if (m_iconRect && m_presence == Presence::tray)
+        iconRight = m_iconRect->x() + m_iconRect->width();
+    const MainWindowPlacement placement =
+        ::placeMainWindow(screen->availableGeometry(), m_window->bodySize(), iconRight,
+                          m_window->magnet().magnetEnabled());
+    m_window->moveBodyTo(placement.topLeft);
+    m_window->magnet().setMagnetized(placement.magnetized);
+}
+
+void TrayShell::showMainWindow() {
+    if (!m_presence)
+        return; // not started yet: the start decides how the window appears
+    QScreen* screen = iconScreen();
+    if (!m_window) {
+        const auto kind = m_presence == Presence::tray ? KeyableWindow::Kind::floating
+                                                       : KeyableWindow::Kind::ordinary;
+        m_window = new KeyableWindow(m_theme, kind);
+        m_window->setCompositing(desktopComposesWindows());
+        m_window->setMagnetEnabled(m_magnetSetting);
+        m_window->setWindowContent(m_content(m_window, [this] { closeMainWindow(); }));
+        connect(m_window, &KeyableWindow::closeRequested, this, &TrayShell::closeMainWindow);
+        placeMainWindow(screen);
+    } else if (!m_window->isVisible() && m_window->screen() != screen) {
+        placeMainWindow(screen); // the icon moved to another screen
+    }
+    m_window->present();
+}
+
+void TrayShell::hideMainWindow() {
+    if (m_window)
+        m_window->hide();
+}
+
+void TrayShell::toggleMainWindow() {
+    if (m_window && m_window->isVisible())
+        hideMainWindow();
+    else
+        showMainWindow();
+}
+
+void TrayShell::closeMainWindow() {
+    if (m_presence == Presence::window)
+        Q_EMIT quitRequested(); // nothing would be left to reach Lumivane by
+    else
+        hideMainWindow();
+}
+
+void TrayShell::toggleAgendaPanel() {
+    if (m_agenda && m_agenda->isVisible()) {
+        m_agenda->hide();
+        return;
+    }
+    if (!m_agenda) {
+        m_agenda = new AgendaPanel(m_theme);
+        m_agenda->setCompositing(desktopComposesWindows());
+    }
+    if (!m_iconRect)
+        rememberIconPosition();
+    if (QScreen* screen = iconScreen()) {
+        m_agenda->fitToContent();
+        const QPoint at = placeAgendaPanel(screen->availableGeometry(), m_agenda->bodySize(),
+                                           m_iconRect->x() + m_iconRect->width() / 2.0);
+        m_agenda->moveBodyTo(at);
+    }
+    m_agenda->show();
+}
+
+QByteArray TrayShell::handleLaunch(const QStringList& arguments) {
+    if (launchRequest(arguments) != LaunchRequest::showWindow)
+        return InstanceChannel::kIgnored;
+    showMainWindow();
+    return m_window && m_window->isVisible() ? InstanceChannel::kShown : InstanceChannel::kIgnored;
+}
+
+void TrayShell::followSettings() {
+    const AppSettings& settings = m_store.settings();
+    m_theme.setAppearance(settings.theme);
+    m_magnetSetting = settings.windowMagnetization;
+    if (m_window)
+        m_window->setMagnetEnabled(m_magnetSetting);
+}

@@ -1,0 +1,91 @@
+#include "InstanceChannel.h"
+
+#include "EventLoop.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// The client blocks, so it runs on its own thread while this one serves.
+std::optional<QByteArray> askServed(const QString& path, const QStringList& arguments) {
+    std::optional<QByteArray> answer;
+    std::atomic<bool> done = false;
+    std::thread client([&] {
+        answer = InstanceChannel::ask(path, arguments, 5000);
+        done = true;
+    });
+    runEventLoopUntil([&] { return done.load(); }, 10000);
+    client.join();
+    return answer;
+}
+
+} // namespace
+
+TEST(InstanceChannel, TheRunningInstanceGetsTheArgumentsAndTheLaterStartItsAnswer) {
+    QTemporaryDir dir;
+    QStringList received;
+    InstanceChannel channel([&](const QStringList& arguments) {
+        received = arguments;
+        return InstanceChannel::kShown;
+    });
+    const QString path = InstanceChannel::socketPath(dir.path());
+    ASSERT_TRUE(channel.listen(path)) << channel.errorString().toStdString();
+
+    EXPECT_EQ(askServed(path, {"lumivane://show", "ünïcode ✓"}), InstanceChannel::kShown);
+    EXPECT_EQ(received, (QStringList{"lumivane://show", "ünïcode ✓"}));
+    EXPECT_EQ(askServed(path, {}), InstanceChannel::kShown);
+    EXPECT_TRUE(received.isEmpty());
+
+    // Only this user may connect.
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & (S_IRWXG | S_IRWXO), 0u);
+}
+
+TEST(InstanceChannel, NobodyListeningIsNoAnswer) {
+    QTemporaryDir dir;
+    EXPECT_EQ(InstanceChannel::ask(QDir(dir.path()).filePath("lumivane.socket"), {}, 500),
+              std::nullopt);
+}
+
+TEST(InstanceChannel, ASocketLeftByAKilledInstanceIsReplaced) {
+    QTemporaryDir dir;
+    const QString path = InstanceChannel::socketPath(dir.path());
+    // A bound socket whose owner is gone, as a kill leaves it.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(path).constData(),
+                 sizeof(address.sun_path) - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ::close(fd);
+    ASSERT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(InstanceChannel::ask(path, {}, 500), std::nullopt);
+
+    InstanceChannel channel([](const QStringList&) { return InstanceChannel::kIgnored; });
+    ASSERT_TRUE(channel.listen(path)) << channel.errorString().toStdString();
+    EXPECT_EQ(askServed(path, {"lumivane://other"}), InstanceChannel::kIgnored);
+}
+
+TEST(InstanceChannel, ALongStorageFolderPutsTheSocketWhereItsAddressFits) {
+    const QString deep =
+        QStringLiteral("/tmp/") + QString(150, QLatin1Char('d')) + QStringLiteral("/Lumivane");
+    const QString path = InstanceChannel::socketPath(deep);
+    EXPECT_LE(QFile::encodeName(path).size(), 100);
+    EXPECT_NE(path, InstanceChannel::socketPath(deep + QStringLiteral("2")))
+        << "one socket per storage folder";
+    EXPECT_EQ(InstanceChannel::socketPath(QStringLiteral("/home/ada/.local/share/Lumivane")),
+              "/home/ada/.local/share/Lumivane/lumivane.socket");
+}

@@ -1,0 +1,88 @@
+#include "LoginItem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LoginItemTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_saved = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+    }
+    void TearDown() override { qputenv("XDG_CONFIG_HOME", m_saved); }
+
+    QString entry() const {
+        return QDir(m_config.path()).filePath(QStringLiteral("autostart/lumivane.desktop"));
+    }
+    void writeEntry(const QByteArray& text) const {
+        QDir().mkpath(QFileInfo(entry()).absolutePath());
+        QFile file(entry());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    QTemporaryDir m_config;
+    QByteArray m_saved;
+};
+
+} // namespace
+
+TEST_F(LoginItemTest, TheEntryLivesInTheAutostartFolderOfXdgConfigHome) {
+    EXPECT_EQ(LoginItem::entryPath(), entry());
+}
+
+TEST_F(LoginItemTest, EnablingWritesAValidEntryThatRunsTheExecutableAndDisablingRemovesIt) {
+    LoginItem item(QStringLiteral("/opt/Lumivane Apps/bin/lumivane"));
+    EXPECT_FALSE(item.isEnabled());
+    ASSERT_TRUE(item.setEnabled(true));
+    EXPECT_TRUE(item.isEnabled());
+
+    QFile file(entry());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("\nExec=\"/opt/Lumivane Apps/bin/lumivane\"\n"))
+        << text.toStdString();
+    if (const QString validator =
+            QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        !validator.isEmpty()) {
+        QProcess validate;
+        validate.start(validator, {entry()});
+        ASSERT_TRUE(validate.waitForFinished(10000));
+        EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().toStdString();
+    }
+
+    ASSERT_TRUE(item.setEnabled(false));
+    EXPECT_FALSE(QFile::exists(entry()));
+    EXPECT_FALSE(item.isEnabled());
+    EXPECT_TRUE(item.setEnabled(false)) << "switching off what is off is no failure";
+}
+
+TEST_F(LoginItemTest, AnEntryTheDesktopHidCountsAsOff) {
+    const std::pair<const char*, bool> table[] = {
+        {"[Desktop Entry]\nType=Application\nExec=lumivane\n", true},
+        {"[Desktop Entry]\nType=Application\nExec=lumivane\nHidden=true\n", false},
+        {"[Desktop Entry]\nHidden = True\nExec=lumivane\n", false},
+        {"[Desktop Entry]\nHidden=false\nExec=lumivane\n", true},
+        {"[Desktop Entry]\nExec=lumivane\n[Desktop Action x]\nHidden=true\n", true},
+        {"[Desktop Entry]\nX-Hidden=true\n", true},
+    };
+    const LoginItem item(QStringLiteral("/usr/bin/lumivane"));
+    for (const auto& [text, enabled] : table) {
+        writeEntry(text);
+        EXPECT_EQ(item.isEnabled(), enabled) << text;
+    }
+}
+
+TEST_F(LoginItemTest, EnablingReplacesAHiddenEntry) {
+    writeEntry("[Desktop Entry]\nType=Application\nExec=lumivane\nHidden=true\n");
+    LoginItem item(QStringLiteral("/usr/bin/lumivane"));
+    ASSERT_TRUE(item.setEnabled(true));
+    EXPECT_TRUE(item.isEnabled());
+}
