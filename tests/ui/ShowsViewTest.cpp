@@ -1,5 +1,7 @@
 // The series list's wiring: each control reaches its store operation, once per path.
 
+#include "EventLoop.h"
+#include "FakeHttpServer.h"
 #include "ImageLoader.h"
 #include "ShowListModel.h"
 #include "TestEnvironment.h"
@@ -11,6 +13,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QScrollBar>
 #include <QHelpEvent>
 #include <QListView>
 #include <QMenu>
@@ -240,4 +245,62 @@ TEST_F(ShowsViewTest, ControlsExplainThemselves) {
     EXPECT_EQ(tooltipAt(1, Part::qualityPill), "Change the resolution for this series");
     EXPECT_EQ(tooltipAt(2, Part::pickPill), "Pick a different resolution for this episode");
     EXPECT_EQ(tooltipAt(2, Part::trash), "Remove The Bear from your series");
+}
+
+TEST_F(ShowsViewTest, ThreeHundredSeriesAskForEachPosterOnceAndOnlyWithAPath) {
+    FakeHttpServer host;
+    QImage poster(92, 138, QImage::Format_RGB32);
+    poster.fill(QColor(40, 90, 140));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    poster.save(&buffer, "PNG");
+    host.respondWith({200, png, "image/png"});
+
+    m_shows.clear();
+    for (int i = 0; i < 300; ++i) {
+        Show show{.id = QUuid::createUuid(), .name = QStringLiteral("Series %1").arg(i)};
+        if (i % 3 != 0) // every third series has no poster
+            show.posterPath = QStringLiteral("/p%1.png").arg(i % 10);
+        m_shows.append(show);
+    }
+    m_env.writeStorageFile(StorageFiles::kShows, encodeDocument(m_shows));
+    m_store = std::make_unique<WatchlistStore>(m_env.environment(), nullptr, nullptr);
+    ImageLoader images(host.baseUrl(), QString());
+    ShowsView view(*m_store, m_theme, images);
+    view.resize(760, 560);
+    view.show();
+
+    // Down the whole list and back up, painting each page.
+    QScrollBar* bar = view.list()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int y = 0; y <= bar->maximum() + bar->pageStep(); y += bar->pageStep() / 2) {
+            bar->setValue(pass == 0 ? y : bar->maximum() - y);
+            view.grab();
+            QCoreApplication::processEvents();
+        }
+    }
+    ASSERT_TRUE(runEventLoopUntil([&] { return host.requests().size() >= 10; }));
+    drainEvents();
+    QStringList asked;
+    for (const FakeHttpServer::Request& r : host.requests())
+        asked << r.path;
+    asked.sort();
+    EXPECT_EQ(asked, (QStringList{"/t/p/w92/p0.png", "/t/p/w92/p1.png", "/t/p/w92/p2.png",
+                                  "/t/p/w92/p3.png", "/t/p/w92/p4.png", "/t/p/w92/p5.png",
+                                  "/t/p/w92/p6.png", "/t/p/w92/p7.png", "/t/p/w92/p8.png",
+                                  "/t/p/w92/p9.png"}));
+
+    // A change of one series far down the list repaints that row only.
+    QSignalSpy changed(&view.model(), &QAbstractItemModel::dataChanged);
+    m_store->setShowQuality(m_shows[250].id, Show::Quality::p480);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.first()[0].toModelIndex().row(), 250);
+
+    if (const QString folder = qEnvironmentVariable("LUMIVANE_SHOTS_DIR"); !folder.isEmpty()) {
+        QDir().mkpath(folder);
+        bar->setValue(0);
+        view.grab().save(QDir(folder).filePath("series-posters.png"));
+    }
 }

@@ -161,6 +161,13 @@ void ShowsView::restyle() {
             .arg(m_theme.color(Theme::Role::accent).name(),
                  m_theme.color(Theme::Role::accentText).name(),
                  m_theme.color(Theme::Role::accent).lighter(112).name());
+    m_list->verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 2px; }"
+                       "QScrollBar::handle:vertical { background: %1; border-radius: 3px;"
+                       " min-height: 32px; }"
+                       "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"
+                       "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }")
+            .arg(m_theme.color(Theme::Role::faintText).name(QColor::HexArgb)));
     for (QPushButton* button : std::as_const(m_addButtons)) {
         button->setStyleSheet(style);
         button->setIcon(m_theme.symbol(QStringLiteral("plus"), Theme::Role::accentText));
