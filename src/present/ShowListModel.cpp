@@ -46,23 +46,38 @@ QVariant ShowListModel::data(const QModelIndex& index, int role) const {
     const Row& r = m_rows.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case NameRole: return r.name;
-    case IdRole: return r.id;
-    case InitialsRole: return r.initials;
-    case PosterPathRole: return r.posterPath;
-    case StatusLineRole: return r.status ? r.status->text : QString();
+    case NameRole:
+        return r.name;
+    case IdRole:
+        return r.id;
+    case InitialsRole:
+        return r.initials;
+    case PosterPathRole:
+        return r.posterPath;
+    case StatusLineRole:
+        return r.status ? r.status->text : QString();
     case StatusToneRole:
         return static_cast<int>(r.status ? r.status->tone : ShowRowText::Tone::plain);
-    case StaleRole: return r.stale;
-    case SubscribedRole: return r.subscribed;
-    case SubscribeLabelRole: return r.subscribeLabel;
-    case SubscribeTooltipRole: return r.subscribeTooltip;
-    case QualityLabelRole: return r.qualityLabel;
-    case PickPendingRole: return r.pickLabel.has_value();
-    case PickLabelRole: return r.pickLabel.value_or(QString());
-    case TrashTooltipRole: return r.trashTooltip;
-    case FootnoteRole: return r.footnote;
-    default: return {};
+    case StaleRole:
+        return r.stale;
+    case SubscribedRole:
+        return r.subscribed;
+    case SubscribeLabelRole:
+        return r.subscribeLabel;
+    case SubscribeTooltipRole:
+        return r.subscribeTooltip;
+    case QualityLabelRole:
+        return r.qualityLabel;
+    case PickPendingRole:
+        return r.pickLabel.has_value();
+    case PickLabelRole:
+        return r.pickLabel.value_or(QString());
+    case TrashTooltipRole:
+        return r.trashTooltip;
+    case FootnoteRole:
+        return r.footnote;
+    default:
+        return {};
     }
 }
 

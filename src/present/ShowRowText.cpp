@@ -35,9 +35,12 @@ bool hasExpired(const ShowStatus& status, Timestamp now) {
         return false;
     const double age = now - *status.lastEventDate;
     switch (status.state) {
-    case ShowStatus::State::sorted: return age > kSortedLifetime;
-    case ShowStatus::State::error: return age > kErrorLifetime;
-    default: return false;
+    case ShowStatus::State::sorted:
+        return age > kSortedLifetime;
+    case ShowStatus::State::error:
+        return age > kErrorLifetime;
+    default:
+        return false;
     }
 }
 
@@ -51,7 +54,8 @@ std::optional<StatusLine> statusLine(const Show& show, const EpisodePick* pick, 
     const ShowStatus& status = show.status;
     if (status.state != ShowStatus::State::idle && !hasExpired(status, now)) {
         switch (status.state) {
-        case ShowStatus::State::idle: break;
+        case ShowStatus::State::idle:
+            break;
         case ShowStatus::State::found:
             return StatusLine{present(status.detail) ? *status.detail
                                                      : QStringLiteral("Download in progress"),

@@ -16,7 +16,8 @@ namespace ShowRowText {
 inline const QString kTitle = QStringLiteral("Series Watchlist");
 inline const QString kAddSeries = QStringLiteral("Add Series");
 inline const QString kEmptyTitle = QStringLiteral("No series yet");
-inline const QString kEmptyLine = QStringLiteral("Add a series to start monitoring for new episodes");
+inline const QString kEmptyLine =
+    QStringLiteral("Add a series to start monitoring for new episodes");
 inline const QString kStaleTooltip = QStringLiteral("Possible stalled item in recents");
 inline const QString kQualityTooltip = QStringLiteral("Change the resolution for this series");
 inline const QString kQualityPopoverTitle =

@@ -100,7 +100,8 @@ TEST_F(ShowListModelTest, APendingPickTakesOverItsRow) {
     ASSERT_TRUE(m_store->holdOrAskForResolution("S02E05", {alternate}, m_shows[0].id));
 
     EXPECT_EQ(changedRows(), QList<int>{0});
-    EXPECT_EQ(text(0, ShowListModel::StatusLineRole), "No 1080p release for S02E05 — choose a copy");
+    EXPECT_EQ(text(0, ShowListModel::StatusLineRole),
+              "No 1080p release for S02E05 — choose a copy");
     EXPECT_TRUE(m_model->data(m_model->index(0), ShowListModel::PickPendingRole).toBool());
     EXPECT_EQ(m_model->menuItems(0).size(), 6);
 

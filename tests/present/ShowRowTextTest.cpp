@@ -34,9 +34,17 @@ ShowStatus status(ShowStatus::State state, std::optional<QString> episode,
 
 TEST(ShowRowText, RelativeTimesTruncateToWholeUnits) {
     const std::pair<double, const char*> table[] = {
-        {0, "just now"},       {59.9, "just now"},  {60, "1m ago"},      {299, "4m ago"},
-        {300, "5m ago"},       {3599, "59m ago"},   {3600, "1h ago"},    {3 * 3600 + 59, "3h ago"},
-        {86399, "23h ago"},    {86400, "1d ago"},   {2 * 86400 + 5, "2d ago"},
+        {0, "just now"},
+        {59.9, "just now"},
+        {60, "1m ago"},
+        {299, "4m ago"},
+        {300, "5m ago"},
+        {3599, "59m ago"},
+        {3600, "1h ago"},
+        {3 * 3600 + 59, "3h ago"},
+        {86399, "23h ago"},
+        {86400, "1d ago"},
+        {2 * 86400 + 5, "2d ago"},
         {-120, "just now"}, // a date ahead of the clock
     };
     for (const auto& [age, text] : table)
@@ -55,8 +63,7 @@ class StatusLines : public testing::TestWithParam<StatusCase> {};
 
 TEST_P(StatusLines, FollowTheirPrecedence) {
     const StatusCase& c = GetParam();
-    const std::optional<StatusLine> line =
-        statusLine(c.show, c.pick ? &*c.pick : nullptr, kNow);
+    const std::optional<StatusLine> line = statusLine(c.show, c.pick ? &*c.pick : nullptr, kNow);
     if (!c.expected) {
         EXPECT_FALSE(line) << line->text.toStdString();
         return;
@@ -148,7 +155,8 @@ TEST(ShowRowText, SubscriptionTextsFollowTheSwitch) {
     const Case cases[] = {
         {dark(), true, "Subscribed", "Subscribed — turn off to stop grabbing new episodes",
          "Following this series — new episodes are grabbed as they air"},
-        {unsubscribed(), false, "Not subscribed", "Subscribe — grab new episodes of Dark as they air",
+        {unsubscribed(), false, "Not subscribed",
+         "Subscribe — grab new episodes of Dark as they air",
          "Not following this series — nothing new will be grabbed. Use the switch to subscribe."},
         {oneSeason, false, "Not subscribed", "Subscribe — grab new episodes of Dark as they air",
          "Not following this series — nothing new will be grabbed. Use the switch to subscribe."},
@@ -191,17 +199,22 @@ TEST(ShowRowText, MenuOffersOnlyWhatApplies) {
     const MenuItem separator{A::separator, ""};
     const MenuItem remove{A::remove, "Remove from Watchlist"};
     const Case cases[] = {
-        {"subscribed, idle", dark(), false,
+        {"subscribed, idle",
+         dark(),
+         false,
          {{A::toggleSubscription, "Unsubscribe"}, {A::searchNow, "Search now"}, separator, remove}},
         {"unsubscribed with an old error and a pick",
-         with(unsubscribed(), status(S::error, {}, "x", at(1, 0))), true,
+         with(unsubscribed(), status(S::error, {}, "x", at(1, 0))),
+         true,
          {{A::toggleSubscription, "Subscribe"},
           {A::choosePick, "Choose a release…"},
           {A::dismissPick, "Dismiss resolution prompt"},
           {A::clearStatus, "Clear status"},
           separator,
           remove}},
-        {"subscribed, sorted, with a pick", with(dark(), status(S::sorted, "S01E01", {}, {})), true,
+        {"subscribed, sorted, with a pick",
+         with(dark(), status(S::sorted, "S01E01", {}, {})),
+         true,
          {{A::toggleSubscription, "Unsubscribe"},
           {A::choosePick, "Choose a release…"},
           {A::dismissPick, "Dismiss resolution prompt"},
@@ -209,7 +222,9 @@ TEST(ShowRowText, MenuOffersOnlyWhatApplies) {
           {A::clearStatus, "Clear status"},
           separator,
           remove}},
-        {"unsubscribed, idle", unsubscribed(), false,
+        {"unsubscribed, idle",
+         unsubscribed(),
+         false,
          {{A::toggleSubscription, "Subscribe"}, separator, remove}},
     };
     for (const Case& c : cases) {

@@ -1,5 +1,7 @@
 // The series list's wiring: each control reaches its store operation, once per path.
 
+#include "series/ShowsView.h"
+
 #include "EventLoop.h"
 #include "FakeHttpServer.h"
 #include "ImageLoader.h"
@@ -8,17 +10,16 @@
 #include "Theme.h"
 #include "model/RecordCodecs.h"
 #include "series/Popover.h"
-#include "series/ShowsView.h"
 #include "store/WatchlistStore.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
-#include <QScrollBar>
 #include <QHelpEvent>
 #include <QListView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
@@ -161,12 +162,12 @@ TEST_F(ShowsViewTest, TheContextMenuOffersWhatAppliesAndActs) {
         return out;
     };
     std::unique_ptr<QMenu> severance(m_view->contextMenu(1, nullptr));
-    EXPECT_EQ(texts(severance.get()),
-              (QStringList{"Unsubscribe", "Search now", "Clear status", "—", "Remove from Watchlist"}));
+    EXPECT_EQ(texts(severance.get()), (QStringList{"Unsubscribe", "Search now", "Clear status", "—",
+                                                   "Remove from Watchlist"}));
     std::unique_ptr<QMenu> bear(m_view->contextMenu(2, nullptr));
-    EXPECT_EQ(texts(bear.get()), (QStringList{"Unsubscribe", "Choose a release…",
-                                              "Dismiss resolution prompt", "Search now", "—",
-                                              "Remove from Watchlist"}));
+    EXPECT_EQ(texts(bear.get()),
+              (QStringList{"Unsubscribe", "Choose a release…", "Dismiss resolution prompt",
+                           "Search now", "—", "Remove from Watchlist"}));
 
     severance->actions().at(2)->trigger(); // Clear status
     EXPECT_EQ(show(1).status, ShowStatus{});

@@ -4,9 +4,8 @@
 // Uses three things of the rig: theme() (whose appearance it switches), images() (the shared
 // poster loader) and save(picture, name).
 
-#include "ShotRig.h"
-
 #include "ImageLoader.h"
+#include "ShotRig.h"
 #include "Theme.h"
 #include "model/Clock.h"
 #include "model/RecordCodecs.h"
@@ -38,13 +37,16 @@ ShowStatus status(ShowStatus::State state, std::optional<QString> episode,
 // the fifth has a download stuck for eleven days.
 QList<Show> everyStatus() {
     using S = ShowStatus::State;
-    const auto make = [](const char* name) { return Show{.id = QUuid::createUuid(), .name = name}; };
+    const auto make = [](const char* name) {
+        return Show{.id = QUuid::createUuid(), .name = name};
+    };
     QList<Show> shows;
     Show dark = make("Dark");
     dark.status = status(S::sorted, QString("S03E08"), {}, march(13, 9));
     shows << dark;
     Show severance = make("Severance");
-    severance.status = status(S::found, QString("S02E04"), QString("Searching…"), march(13, 11, 58));
+    severance.status =
+        status(S::found, QString("S02E04"), QString("Searching…"), march(13, 11, 58));
     shows << severance;
     Show bear = make("The Bear");
     bear.qualityGraceEpisode = QString("S02E05");
@@ -177,7 +179,8 @@ void shootSeriesList(ShotRig& rig) {
         rig.save(picture(view, view.openPopover()), QStringLiteral("series-pick-popover") + suffix);
         view.openPopover()->close();
         view.openQualityPopover(3);
-        rig.save(picture(view, view.openPopover()), QStringLiteral("series-quality-popover") + suffix);
+        rig.save(picture(view, view.openPopover()),
+                 QStringLiteral("series-quality-popover") + suffix);
         view.openPopover()->close();
     }
     theme.setAppearance(before);

@@ -36,11 +36,16 @@ QString text(const QModelIndex& index, int role) {
 
 Theme::Role toneRole(ShowRowText::Tone tone) {
     switch (tone) {
-    case ShowRowText::Tone::plain: return Theme::Role::secondaryText;
-    case ShowRowText::Tone::working: return Theme::Role::accent;
-    case ShowRowText::Tone::done: return Theme::Role::success;
-    case ShowRowText::Tone::attention: return Theme::Role::attention;
-    case ShowRowText::Tone::failure: return Theme::Role::danger;
+    case ShowRowText::Tone::plain:
+        return Theme::Role::secondaryText;
+    case ShowRowText::Tone::working:
+        return Theme::Role::accent;
+    case ShowRowText::Tone::done:
+        return Theme::Role::success;
+    case ShowRowText::Tone::attention:
+        return Theme::Role::attention;
+    case ShowRowText::Tone::failure:
+        return Theme::Role::danger;
     }
     return Theme::Role::secondaryText;
 }
@@ -70,7 +75,8 @@ bool ShowRowDelegate::hovered(const QModelIndex& index, Part part) const {
     return m_hoverIndex == index && m_hoverPart == part;
 }
 
-QSize ShowRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+QSize ShowRowDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
     return {option.rect.width() > 0 ? option.rect.width() : 600,
             kRowHeight + (isExpanded(index) ? kExpansionHeight : 0)};
 }
@@ -84,7 +90,8 @@ ShowRowDelegate::Geometry ShowRowDelegate::geometry(const QStyleOptionViewItem& 
     const int bandHeight = kRowHeight - 2 * kCardMarginY;
     const int midY = g.card.top() + bandHeight / 2;
 
-    g.poster = QRect(QPoint(g.card.left() + kInset, midY - posterSize().height() / 2), posterSize());
+    g.poster =
+        QRect(QPoint(g.card.left() + kInset, midY - posterSize().height() / 2), posterSize());
 
     // Controls, right to left: trash, resolution, the switch with its label, the pick.
     const QFont small = smallFont(option.font);
@@ -94,7 +101,8 @@ ShowRowDelegate::Geometry ShowRowDelegate::geometry(const QStyleOptionViewItem& 
     right = g.trash.left() - 8;
     // Every row gives its pill and label the same width, so the columns line up.
     const QSize pill = PillButton::sizeFor(QStringLiteral("1080p"), small);
-    g.quality = QRect(right - pill.width() + 1, midY - pill.height() / 2, pill.width(), pill.height());
+    g.quality =
+        QRect(right - pill.width() + 1, midY - pill.height() / 2, pill.width(), pill.height());
     right = g.quality.left() - 16;
     const int labelWidth = qMax(smallMetrics.horizontalAdvance(ShowRowText::subscribeLabel(true)),
                                 smallMetrics.horizontalAdvance(ShowRowText::subscribeLabel(false)));
@@ -108,7 +116,8 @@ ShowRowDelegate::Geometry ShowRowDelegate::geometry(const QStyleOptionViewItem& 
     if (index.data(ShowListModel::PickPendingRole).toBool()) {
         const QSize size = PillButton::sizeFor(text(index, ShowListModel::PickLabelRole), small) +
                            QSize(kMarkerSize + 4, 0);
-        g.pick = QRect(right - size.width() + 1, midY - size.height() / 2, size.width(), size.height());
+        g.pick =
+            QRect(right - size.width() + 1, midY - size.height() / 2, size.width(), size.height());
         right = g.pick.left() - 12;
     }
 
@@ -121,15 +130,16 @@ ShowRowDelegate::Geometry ShowRowDelegate::geometry(const QStyleOptionViewItem& 
     const int block = nameMetrics.height() + (hasStatus ? lineGap + smallMetrics.height() : 0);
     const int top = midY - block / 2;
     const int textWidth = qMax(0, right - left);
-    const int nameWidth =
-        qMin(nameMetrics.horizontalAdvance(text(index, ShowListModel::NameRole)) + 2, textWidth - 18);
+    const int nameWidth = qMin(
+        nameMetrics.horizontalAdvance(text(index, ShowListModel::NameRole)) + 2, textWidth - 18);
     g.name = QRect(left, top, qMax(0, nameWidth), nameMetrics.height());
     g.chevron = QRect(g.name.right() + 7, top + (nameMetrics.height() - 12) / 2, 12, 12);
     if (hasStatus) {
         const int y = top + nameMetrics.height() + lineGap;
         int x = left;
         if (index.data(ShowListModel::StaleRole).toBool()) {
-            g.stale = QRect(x, y + (smallMetrics.height() - kMarkerSize) / 2, kMarkerSize, kMarkerSize);
+            g.stale =
+                QRect(x, y + (smallMetrics.height() - kMarkerSize) / 2, kMarkerSize, kMarkerSize);
             x = g.stale.right() + 6;
         }
         g.status = QRect(x, y, qMax(0, right - x), smallMetrics.height());
@@ -139,9 +149,10 @@ ShowRowDelegate::Geometry ShowRowDelegate::geometry(const QStyleOptionViewItem& 
         const int bandTop = g.card.top() + bandHeight;
         const QSize button = PillButton::sizeFor(ShowRowText::kViewEpisodes, small) + QSize(12, 4);
         const int buttonY = bandTop + (kExpansionHeight - button.height()) / 2 - 2;
-        g.viewEpisodes = QRect(QPoint(g.card.right() - kInset - button.width() + 1, buttonY), button);
-        g.footnote = QRect(left, bandTop, qMax(0, g.viewEpisodes.left() - 12 - left),
-                           kExpansionHeight - 4);
+        g.viewEpisodes =
+            QRect(QPoint(g.card.right() - kInset - button.width() + 1, buttonY), button);
+        g.footnote =
+            QRect(left, bandTop, qMax(0, g.viewEpisodes.left() - 12 - left), kExpansionHeight - 4);
     }
     return g;
 }
@@ -150,14 +161,22 @@ QRect ShowRowDelegate::partRect(const QStyleOptionViewItem& option, const QModel
                                 Part part) const {
     const Geometry g = geometry(option, index);
     switch (part) {
-    case Part::none: return {};
-    case Part::row: return g.card;
-    case Part::subscribeSwitch: return g.switchTrack.united(g.switchLabel);
-    case Part::qualityPill: return g.quality;
-    case Part::pickPill: return g.pick;
-    case Part::trash: return g.trash;
-    case Part::stale: return g.stale;
-    case Part::viewEpisodes: return g.viewEpisodes;
+    case Part::none:
+        return {};
+    case Part::row:
+        return g.card;
+    case Part::subscribeSwitch:
+        return g.switchTrack.united(g.switchLabel);
+    case Part::qualityPill:
+        return g.quality;
+    case Part::pickPill:
+        return g.pick;
+    case Part::trash:
+        return g.trash;
+    case Part::stale:
+        return g.stale;
+    case Part::viewEpisodes:
+        return g.viewEpisodes;
     }
     return {};
 }
@@ -231,7 +250,8 @@ void ShowRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->translate(QRectF(g.chevron).center());
     painter->rotate(expanded ? 90 : 0);
     painter->translate(-QRectF(g.chevron).center());
-    m_theme.symbol(QStringLiteral("chevron.right"), Theme::Role::faintText).paint(painter, g.chevron);
+    m_theme.symbol(QStringLiteral("chevron.right"), Theme::Role::faintText)
+        .paint(painter, g.chevron);
     painter->restore();
 
     // Status line and stale marker.
@@ -239,8 +259,8 @@ void ShowRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         m_theme.symbol(QStringLiteral("exclamationmark.triangle.fill"), Theme::Role::attention)
             .paint(painter, g.stale);
     if (!g.status.isEmpty()) {
-        const auto tone = static_cast<ShowRowText::Tone>(
-            index.data(ShowListModel::StatusToneRole).toInt());
+        const auto tone =
+            static_cast<ShowRowText::Tone>(index.data(ShowListModel::StatusToneRole).toInt());
         painter->setFont(small);
         QColor colour = m_theme.color(toneRole(tone));
         // The amber is the same in both appearances; on a light card it needs more depth.
@@ -266,8 +286,8 @@ void ShowRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     if (!g.pick.isEmpty()) {
         QColor fill = m_theme.color(Theme::Role::attention);
         fill.setAlphaF(hovered(index, Part::pickPill) ? 0.30f : 0.18f);
-        const QPainterPath pill = rounded(QRectF(g.pick).adjusted(0.5, 0.5, -0.5, -0.5),
-                                          g.pick.height() / 2.0);
+        const QPainterPath pill =
+            rounded(QRectF(g.pick).adjusted(0.5, 0.5, -0.5, -0.5), g.pick.height() / 2.0);
         painter->fillPath(pill, fill);
         painter->setPen(QPen(m_theme.color(Theme::Role::attention), 1));
         painter->drawPath(pill);
@@ -284,8 +304,9 @@ void ShowRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 
     if (hovered(index, Part::trash))
         painter->fillPath(rounded(QRectF(g.trash), 7), m_theme.color(Theme::Role::surfaceHover));
-    m_theme.symbol(QStringLiteral("trash"),
-                   hovered(index, Part::trash) ? Theme::Role::danger : Theme::Role::secondaryText)
+    m_theme
+        .symbol(QStringLiteral("trash"),
+                hovered(index, Part::trash) ? Theme::Role::danger : Theme::Role::secondaryText)
         .paint(painter, g.trash.adjusted(5, 5, -5, -5));
 
     // The expansion: a hairline, the footnote and "View episodes".

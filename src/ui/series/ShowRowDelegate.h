@@ -17,9 +17,18 @@ class ShowRowDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    enum class Part { none, row, subscribeSwitch, qualityPill, pickPill, trash, stale, viewEpisodes };
+    enum class Part {
+        none,
+        row,
+        subscribeSwitch,
+        qualityPill,
+        pickPill,
+        trash,
+        stale,
+        viewEpisodes
+    };
 
-    static constexpr int kRowHeight = 76;     // a collapsed row, with its margins
+    static constexpr int kRowHeight = 76;       // a collapsed row, with its margins
     static constexpr int kExpansionHeight = 54; // what an expanded row adds
 
     explicit ShowRowDelegate(Theme& theme, QObject* parent = nullptr);
@@ -28,6 +37,8 @@ public:
     QUuid expandedID() const { return m_expandedID; }
     // Which row is under the mouse and which of its controls, for hover feedback.
     void setHover(const QPersistentModelIndex& index, Part part);
+    QPersistentModelIndex hoverIndex() const { return m_hoverIndex; }
+    Part hoverPart() const { return m_hoverPart; }
     // The thumbnail of a row, or a null pixmap while there is none (the placeholder shows).
     void setPosterSource(std::function<QPixmap(const QModelIndex&)> source) {
         m_posters = std::move(source);

@@ -236,9 +236,9 @@ QPixmap ShowsView::posterFor(const QModelIndex& index) {
             if (image.isNull())
                 return; // the placeholder stays
             const qreal ratio = devicePixelRatioF();
-            QPixmap thumb = QPixmap::fromImage(image.scaled(
-                ShowRowDelegate::posterSize() * ratio, Qt::KeepAspectRatioByExpanding,
-                Qt::SmoothTransformation));
+            QPixmap thumb = QPixmap::fromImage(image.scaled(ShowRowDelegate::posterSize() * ratio,
+                                                            Qt::KeepAspectRatioByExpanding,
+                                                            Qt::SmoothTransformation));
             thumb.setDevicePixelRatio(ratio);
             m_posters.insert(path, thumb);
             m_list->viewport()->update();
@@ -248,22 +248,35 @@ QPixmap ShowsView::posterFor(const QModelIndex& index) {
 }
 
 void ShowsView::setHover(const QModelIndex& index, Part part) {
+    const QPersistentModelIndex before = m_delegate->hoverIndex();
+    if (before == index && m_delegate->hoverPart() == part)
+        return;
     m_delegate->setHover(QPersistentModelIndex(index), part);
     const bool clickable = part != Part::none && part != Part::stale;
     m_list->viewport()->setCursor(clickable ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    m_list->viewport()->update();
+    // Only the rows whose look changed are painted again.
+    if (before.isValid())
+        m_list->viewport()->update(m_list->visualRect(before));
+    if (index.isValid() && index != before)
+        m_list->viewport()->update(m_list->visualRect(index));
 }
 
 QString ShowsView::tooltipFor(const QModelIndex& index, Part part) const {
     switch (part) {
-    case Part::subscribeSwitch: return index.data(ShowListModel::SubscribeTooltipRole).toString();
-    case Part::qualityPill: return ShowRowText::kQualityTooltip;
-    case Part::pickPill: return ShowRowText::kPickTooltip;
-    case Part::trash: return index.data(ShowListModel::TrashTooltipRole).toString();
-    case Part::stale: return ShowRowText::kStaleTooltip;
+    case Part::subscribeSwitch:
+        return index.data(ShowListModel::SubscribeTooltipRole).toString();
+    case Part::qualityPill:
+        return ShowRowText::kQualityTooltip;
+    case Part::pickPill:
+        return ShowRowText::kPickTooltip;
+    case Part::trash:
+        return index.data(ShowListModel::TrashTooltipRole).toString();
+    case Part::stale:
+        return ShowRowText::kStaleTooltip;
     case Part::none:
     case Part::row:
-    case Part::viewEpisodes: return {};
+    case Part::viewEpisodes:
+        return {};
     }
     return {};
 }
@@ -272,16 +285,27 @@ void ShowsView::click(const QModelIndex& index, Part part) {
     const int row = index.row();
     const QUuid id = idAt(row);
     switch (part) {
-    case Part::none: return;
+    case Part::none:
+        return;
     case Part::row:
-    case Part::stale: toggleExpanded(id); return;
+    case Part::stale:
+        toggleExpanded(id);
+        return;
     case Part::subscribeSwitch:
         m_store.setSubscribed(id, !index.data(ShowListModel::SubscribedRole).toBool());
         return;
-    case Part::qualityPill: openQualityPopover(row); return;
-    case Part::pickPill: openReleasePicker(row); return;
-    case Part::trash: m_store.removeShow(id); return;
-    case Part::viewEpisodes: Q_EMIT episodesRequested(id); return;
+    case Part::qualityPill:
+        openQualityPopover(row);
+        return;
+    case Part::pickPill:
+        openReleasePicker(row);
+        return;
+    case Part::trash:
+        m_store.removeShow(id);
+        return;
+    case Part::viewEpisodes:
+        Q_EMIT episodesRequested(id);
+        return;
     }
 }
 
@@ -308,7 +332,9 @@ bool ShowsView::eventFilter(QObject* watched, QEvent* event) {
         setHover(index, index.isValid() ? partAt(index, pos) : Part::none);
         return false;
     }
-    case QEvent::Leave: setHover({}, Part::none); return false;
+    case QEvent::Leave:
+        setHover({}, Part::none);
+        return false;
     case QEvent::ToolTip: {
         auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex index = m_list->indexAt(help->pos());
@@ -333,7 +359,8 @@ bool ShowsView::eventFilter(QObject* watched, QEvent* event) {
         menu->popup(request->globalPos());
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -362,11 +389,20 @@ QMenu* ShowsView::contextMenu(int row, QWidget* parent) {
                 if (const int r = m_model->rowOf(id); r >= 0)
                     openReleasePicker(r);
                 break;
-            case A::dismissPick: m_store.dismissQualityPick(id); break;
-            case A::searchNow: m_store.searchNow(id); break;
-            case A::clearStatus: m_store.clearStatus(id); break;
-            case A::remove: m_store.removeShow(id); break;
-            case A::separator: break;
+            case A::dismissPick:
+                m_store.dismissQualityPick(id);
+                break;
+            case A::searchNow:
+                m_store.searchNow(id);
+                break;
+            case A::clearStatus:
+                m_store.clearStatus(id);
+                break;
+            case A::remove:
+                m_store.removeShow(id);
+                break;
+            case A::separator:
+                break;
             }
         });
     }
