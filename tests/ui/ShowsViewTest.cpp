@@ -169,6 +169,8 @@ TEST_F(ShowsViewTest, TheContextMenuOffersWhatAppliesAndActs) {
               (QStringList{"Unsubscribe", "Choose a release…", "Dismiss resolution prompt",
                            "Search now", "—", "Remove from Watchlist"}));
 
+    severance->actions().at(1)->trigger(); // Search now
+    EXPECT_TRUE(m_store->isSearchingNow(m_shows[1].id));
     severance->actions().at(2)->trigger(); // Clear status
     EXPECT_EQ(show(1).status, ShowStatus{});
     bear->actions().at(1)->trigger(); // Choose a release…
