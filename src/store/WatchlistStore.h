@@ -194,6 +194,13 @@ public:
     QCoro::Task<> completeSeason(QUuid id, int season);
     QCoro::Task<QMap<QString, EpisodeOutcome>> grabEpisodes(QUuid id, QStringList codes);
     void removeShow(const QUuid& id);
+    // The series list's "Search now": checks one subscribed series at once, as a new
+    // subscription is checked; a series whose schedule says nothing is due logs why and is
+    // left alone. Nothing happens while this series' own search runs.
+    void searchNow(const QUuid& id);
+    bool isSearchingNow(const QUuid& id) const { return m_searchingNow.contains(id); }
+    // Puts the series' status back to idle, saved.
+    void clearStatus(const QUuid& id);
 
     // --- movies -------------------------------------------------------------------------------
     // Adds a movie from the add-movie form and starts hunting it; a picked release starts at once.
@@ -277,6 +284,7 @@ private:
     QCoro::Task<> refreshAirInfoOf(QList<std::pair<QUuid, int>> series);
     QCoro::Task<> afterAddingShow(QUuid id, bool checkNow);
     QCoro::Task<> checkNewSeries(QUuid id);
+    QCoro::Task<> searchNowTask(QUuid id);
     // The release a season operation takes for one episode, by the series' resolution rules.
     QCoro::Task<std::optional<SearchResult>> bestRelease(Show show, QString code);
     QCoro::Task<> fetchEpisodes(QUuid id, int season, bool onlyMissing);
@@ -332,6 +340,7 @@ private:
     QString m_workingFolderSizeLabel = QStringLiteral("Calculating…");
     QMap<QString, StallTracker> m_stallTrackers;
     QMap<QString, int> m_autoSwitchCounts;
+    QSet<QUuid> m_searchingNow; // series whose "Search now" runs
 
     // calendar
     quint64 m_calendarBuild = 0; // the newest rebuild started; only it publishes

@@ -430,3 +430,32 @@ void WatchlistStore::removeShow(const QUuid& id) {
     saveShows();
     Q_EMIT showsChanged();
 }
+
+// --- from the series list ----------------------------------------------------------------------
+
+void WatchlistStore::searchNow(const QUuid& id) {
+    const Show* show = findShow(id);
+    if (!show || !show->isEnabled || !show->startWithLatest || m_searchingNow.contains(id))
+        return;
+    // Like any manual check: an episode that is not out yet is not hunted early.
+    if (!readyToHunt(*show))
+        return;
+    m_searchingNow.insert(id);
+    searchNowTask(id);
+}
+
+QCoro::Task<> WatchlistStore::searchNowTask(QUuid id) {
+    QPointer<WatchlistStore> self(this);
+    co_await checkNewSeries(id);
+    if (self)
+        m_searchingNow.remove(id);
+}
+
+void WatchlistStore::clearStatus(const QUuid& id) {
+    Show* show = findShow(id);
+    if (!show || show->status == ShowStatus{})
+        return;
+    show->status = ShowStatus{};
+    saveShows();
+    Q_EMIT showsChanged();
+}

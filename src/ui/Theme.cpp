@@ -7,7 +7,10 @@
 
 Theme::Theme(AppTheme appearance, QObject* parent)
     : QObject(parent)
-    , m_appearance(appearance) {}
+    , m_appearance(appearance) {
+    // The symbols live in a static library, whose resources are not registered on their own.
+    Q_INIT_RESOURCE(symbols);
+}
 
 void Theme::setAppearance(AppTheme appearance) {
     if (appearance == m_appearance)

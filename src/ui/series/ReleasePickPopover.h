@@ -1,0 +1,17 @@
+#pragma once
+
+#include "Popover.h"
+#include "model/Show.h"
+#include "search/SearchResult.h"
+
+// The choice of a pending pick: one button per release at another resolution, and "Dismiss".
+class ReleasePickPopover final : public Popover {
+    Q_OBJECT
+
+public:
+    ReleasePickPopover(Theme& theme, const Show& show, const EpisodePick& pick, QWidget* parent);
+
+Q_SIGNALS:
+    void picked(const SearchResult& release);
+    void dismissed();
+};

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "ShowRowDelegate.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QSet>
+#include <QUuid>
+#include <QWidget>
+
+class ImageLoader;
+class Popover;
+class QLabel;
+class QListView;
+class QMenu;
+class QPushButton;
+class QStackedWidget;
+class QTimer;
+class ShowListModel;
+class Theme;
+class WatchlistStore;
+
+// The Series tab: the header with "Add Series", the empty state, and the list of series with
+// one row expanded at a time. Every change goes to the store; the view keeps only which row
+// is expanded, what the mouse is over and the open popover.
+class ShowsView final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ShowsView)
+
+public:
+    ShowsView(WatchlistStore& store, Theme& theme, ImageLoader& images, QWidget* parent = nullptr);
+    ~ShowsView() override;
+
+    QUuid expandedShowID() const { return m_expandedID; }
+    // Expands the series' row, or collapses it when it was the expanded one.
+    void toggleExpanded(const QUuid& id);
+
+    ShowListModel& model() const { return *m_model; }
+    QListView* list() const { return m_list; }
+    // Where a control of a row is drawn, in the list viewport's coordinates.
+    QRect controlRect(int row, ShowRowDelegate::Part part) const;
+    // The row's context menu, ready to show; the caller owns it.
+    QMenu* contextMenu(int row, QWidget* parent);
+    void openQualityPopover(int row);
+    void openReleasePicker(int row);
+    Popover* openPopover() const { return m_popover; }
+
+Q_SIGNALS:
+    void addSeriesRequested();
+    void episodesRequested(QUuid showID);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QPushButton* makeAddButton(const QString& objectName);
+    void restyle();
+    void updateEmptyState();
+    void click(const QModelIndex& index, ShowRowDelegate::Part part);
+    void setHover(const QModelIndex& index, ShowRowDelegate::Part part);
+    ShowRowDelegate::Part partAt(const QModelIndex& index, QPoint pos) const;
+    QString tooltipFor(const QModelIndex& index, ShowRowDelegate::Part part) const;
+    QPixmap posterFor(const QModelIndex& index);
+    QRect globalRect(int row, ShowRowDelegate::Part part) const;
+    QUuid idAt(int row) const;
+    void showPopover(Popover* popover, int row, ShowRowDelegate::Part anchor);
+
+    WatchlistStore& m_store;
+    Theme& m_theme;
+    ImageLoader& m_images;
+    ShowListModel* m_model;
+    ShowRowDelegate* m_delegate;
+    QLabel* m_title;
+    QList<QPushButton*> m_addButtons;
+    QStackedWidget* m_pages;
+    QListView* m_list;
+    QWidget* m_empty;
+    QLabel* m_emptyTitle;
+    QLabel* m_emptyLine;
+    QTimer* m_clockTimer;
+    QUuid m_expandedID;
+    QPointer<Popover> m_popover;
+    QHash<QString, QPixmap> m_posters; // by poster path, scaled to the thumbnail
+    QSet<QString> m_asked;             // poster paths already requested
+};
