@@ -22,7 +22,7 @@ public:
 
     StatusStrip(WatchlistStore& store, Theme& theme, QWidget* parent = nullptr);
 
-    // Only for the screenshots and tests that need the dot's current look.
+    // Whether the dot is breathing now (never while the strip is hidden).
     bool isBreathing() const;
 
 protected:

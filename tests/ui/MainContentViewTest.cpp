@@ -2,6 +2,7 @@
 
 #include "FakeHttpServer.h"
 #include "SidebarItem.h"
+#include "StatusStrip.h"
 #include "UiHarness.h"
 #include "model/RecordCodecs.h"
 #include "model/StorageFiles.h"
@@ -89,6 +90,14 @@ TEST_F(MainContentViewTest, CheckNowPressedTwiceStartsOneCheckAndTheTextFollowsI
     QTest::mouseClick(checkNow, Qt::LeftButton);
     EXPECT_EQ(checking.count(), 1);
     EXPECT_EQ(text->text(), QStringLiteral("Checking now…"));
+    // The dot breathes while the check runs, and stops while the window is hidden.
+    auto* strip = find<StatusStrip>(view, "statusStrip");
+    ASSERT_TRUE(strip);
+    EXPECT_TRUE(strip->isBreathing());
+    view.hide();
+    EXPECT_FALSE(strip->isBreathing());
+    view.show();
+    EXPECT_TRUE(strip->isBreathing());
 
     ASSERT_TRUE(runEventLoopUntil([&] { return finished.count() > 0; }, 20000));
     drainEvents();
