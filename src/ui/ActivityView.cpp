@@ -36,7 +36,7 @@ ActivityView::ActivityView(WatchlistStore& store, Theme& theme, QWidget* parent)
     m_clear->setFixedHeight(26);
 
     auto* header = new QHBoxLayout;
-    header->setContentsMargins(24, 18, 18, 6);
+    header->setContentsMargins(22, 18, 18, 6);
     header->addWidget(m_title);
     header->addStretch(1);
     header->addWidget(m_clear);

@@ -4,8 +4,8 @@
 #include <QPainterPath>
 
 namespace {
-constexpr int kIcon = 14;
-constexpr int kGap = 6;
+constexpr int kIcon = 16;
+constexpr int kGap = 10; // labels line up with the sidebar items above
 constexpr int kPadX = 10;
 } // namespace
 
