@@ -6,7 +6,7 @@ ASAN_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test bench clean test-asan fuzz
+.PHONY: all deps build run test bench clean test-asan fuzz screenshots
 
 all: build
 
@@ -26,6 +26,12 @@ test: build
 
 bench: build
 	./bench/run-all.sh $(BUILD_DIR)
+
+# Pictures of every view, light and dark, at 1x and 2x, into screenshots/ (not tracked).
+screenshots: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target lumivane-screenshots
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/lumivane-screenshots screenshots
 
 # Every test under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer, in a build
 # folder of its own. The leak suppressions name third-party frames only. The environment also

@@ -123,6 +123,12 @@ void WatchlistStore::logActivity(const QString& message, ActivityEntry::Kind kin
     Q_EMIT activityLogged(entry);
 }
 
+void WatchlistStore::clearActivity() {
+    m_activity.clear();
+    saveActivity();
+    Q_EMIT activityChanged();
+}
+
 // --- settings ----------------------------------------------------------------------------------
 
 void WatchlistStore::updateSettings(const std::function<void(AppSettings&)>& change) {

@@ -82,6 +82,8 @@ public:
     void loadAll();
 
     void logActivity(const QString& message, ActivityEntry::Kind kind);
+    // Empties the log and writes the empty file at once.
+    void clearActivity();
 
     // Applies a change to a copy of the settings, publishes, saves and propagates it.
     // A new check interval restarts the countdown.

@@ -86,5 +86,6 @@ void RoundedPanel::paintEvent(QPaintEvent*) {
     path.addRoundedRect(body, kRadius, kRadius);
     painter.fillPath(path, m_theme.color(Theme::Role::window));
     painter.setPen(QPen(m_theme.color(Theme::Role::separator), 1));
+    painter.setBrush(Qt::NoBrush); // the outline only; the last shadow ring's brush would tint the body
     painter.drawPath(path);
 }

@@ -39,6 +39,7 @@ QColor Theme::color(Role role) const {
     case Role::checking: return dark ? QColor(0x9b, 0x7c, 0xf4) : QColor(0x6e, 0x4b, 0xd8);
     case Role::idle: return dark ? QColor(0x5c, 0xc9, 0x83) : QColor(0x2e, 0x9e, 0x5b);
     case Role::shadow: return QColor(0, 0, 0, dark ? 120 : 70);
+    case Role::info: return dark ? QColor(0x5f, 0xa8, 0xf0) : QColor(0x2f, 0x7a, 0xd0);
     }
     return {};
 }

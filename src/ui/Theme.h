@@ -32,6 +32,7 @@ public:
         checking,      // the status dot while a check runs
         idle,          // the status dot while listening
         shadow,        // the soft shadow under frameless windows
+        info,          // calm blue: an episode filed into the library
     };
     Q_ENUM(Role)
 

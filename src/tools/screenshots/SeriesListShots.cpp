@@ -1,11 +1,11 @@
 // The series list in each state, light and dark: empty, a series in every status, a row
 // expanded (subscribed and not), a pending pick with its popover, the resolution popover.
-//
-// Uses three things of the rig: theme() (whose appearance it switches), images() (the shared
-// poster loader) and save(picture, name).
+// Each scene has a store of its own, with its clock at a fixed moment; the rig gives the theme,
+// the poster loader and the folder.
 
 #include "ImageLoader.h"
 #include "ShotRig.h"
+#include "Shots.h"
 #include "Theme.h"
 #include "model/Clock.h"
 #include "model/RecordCodecs.h"

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "model/Timestamp.h"
+
+#include <QDate>
+#include <QString>
+
+// Day and time texts of the activity log, in the user's time zone.
+namespace activity {
+
+// The calendar day a moment falls on, in local time.
+QDate localDay(Timestamp t);
+// "TODAY", "YESTERDAY", else e.g. "MONDAY, MAR 3" (the header is shown in upper case).
+QString dayHeader(QDate day, QDate today);
+// "HH:mm:ss" on a 24-hour clock, local time.
+QString timeText(Timestamp t);
+
+} // namespace activity

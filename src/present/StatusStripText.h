@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// What the status strip at the foot of the main window says, and in which tone its dot shows.
+struct StatusStripInput {
+    bool isChecking = false;
+    int secondsUntilNextCheck = 0;
+    // A problem of the engine or the searches worth telling while no check runs; it replaces
+    // the listening text.
+    std::optional<QString> problem;
+};
+
+struct StatusStripState {
+    enum class Tone { checking, listening, problem };
+    Tone tone = Tone::listening;
+    QString text;
+    bool pulsing = false;     // the dot breathes
+    bool buttonFaint = false; // the "Check now" label is drawn fainter while a check runs
+};
+
+StatusStripState statusStripState(const StatusStripInput& input);

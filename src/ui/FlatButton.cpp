@@ -1,0 +1,82 @@
+#include "FlatButton.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+constexpr int kIcon = 16;
+constexpr int kGap = 10; // labels line up with the sidebar items above
+constexpr int kPadX = 10;
+} // namespace
+
+FlatButton::FlatButton(Theme& theme, const QString& text, QWidget* parent)
+    : QAbstractButton(parent)
+    , m_theme(theme) {
+    setText(text);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
+    setPixelSize(12);
+    connect(&m_theme, &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+void FlatButton::setFaint(bool on) {
+    if (on == m_faint)
+        return;
+    m_faint = on;
+    update();
+}
+
+void FlatButton::setPixelSize(int px) {
+    QFont f = font();
+    f.setPixelSize(px);
+    f.setWeight(QFont::Medium);
+    setFont(f);
+    updateGeometry();
+}
+
+QSize FlatButton::sizeHint() const {
+    const QFontMetrics fm(font());
+    int w = fm.horizontalAdvance(text()) + 2 * kPadX;
+    if (!m_symbol.isEmpty())
+        w += kIcon + kGap;
+    return {w, std::max(fm.height() + 10, 26)};
+}
+
+void FlatButton::enterEvent(QEnterEvent* event) {
+    m_hovered = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void FlatButton::leaveEvent(QEvent* event) {
+    m_hovered = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+void FlatButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF body = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QColor fill = Qt::transparent;
+    if (m_tinted) {
+        fill = m_theme.color(Theme::Role::accent);
+        fill.setAlphaF(m_hovered && !m_faint ? 0.22f : 0.13f);
+    } else if (m_hovered || isDown()) {
+        fill = m_theme.color(Theme::Role::surfaceHover);
+    }
+    if (fill.alpha() > 0) {
+        QPainterPath path;
+        path.addRoundedRect(body, body.height() / 2, body.height() / 2);
+        p.fillPath(path, fill);
+    }
+    p.setOpacity(m_faint ? 0.5 : 1.0);
+    int x = (width() - sizeHint().width()) / 2 + kPadX;
+    if (!m_symbol.isEmpty()) {
+        m_theme.symbol(m_symbol, m_role).paint(&p, QRect(x, (height() - kIcon) / 2, kIcon, kIcon));
+        x += kIcon + kGap;
+    }
+    p.setPen(m_theme.color(m_role));
+    p.setFont(font());
+    p.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+}

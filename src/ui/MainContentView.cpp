@@ -1,0 +1,303 @@
+#include "MainContentView.h"
+
+#include "AboutPopover.h"
+#include "ActivityView.h"
+#include "FlatButton.h"
+#include "RoundedPanel.h"
+#include "SidebarItem.h"
+#include "StatusStrip.h"
+#include "SymbolView.h"
+#include "store/WatchlistStore.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+int indexOf(SidebarTab tab) {
+    const auto tabs = allSidebarTabs();
+    return static_cast<int>(std::find(tabs.begin(), tabs.end(), tab) - tabs.begin());
+}
+
+void tint(QLabel* label, const Theme& theme, Theme::Role role) {
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, theme.color(role));
+    label->setPalette(pal);
+}
+
+// A borderless symbol button (the close button).
+class SymbolButton final : public QAbstractButton {
+public:
+    SymbolButton(Theme& theme, QString symbol, QWidget* parent)
+        : QAbstractButton(parent)
+        , m_theme(theme)
+        , m_symbol(std::move(symbol)) {
+        setFixedSize(22, 22);
+        setCursor(Qt::PointingHandCursor);
+        connect(&m_theme, &Theme::changed, this, qOverload<>(&QWidget::update));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const Theme::Role role = underMouse() ? Theme::Role::secondaryText : Theme::Role::faintText;
+        m_theme.symbol(m_symbol, role).paint(&p, rect().adjusted(3, 3, -3, -3));
+    }
+    void enterEvent(QEnterEvent*) override { update(); }
+    void leaveEvent(QEvent*) override { update(); }
+
+private:
+    Theme& m_theme;
+    QString m_symbol;
+};
+
+} // namespace
+
+MainContentView::MainContentView(WatchlistStore& store, Theme& theme, QWidget* parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_theme(theme) {
+    setObjectName(QStringLiteral("mainContent"));
+    setAttribute(Qt::WA_TranslucentBackground); // the rounded body is painted below
+
+    m_pages = new QStackedWidget(this);
+    m_pages->setObjectName(QStringLiteral("tabPages"));
+    for (SidebarTab tab : allSidebarTabs()) {
+        if (tab == SidebarTab::activity)
+            m_pages->addWidget(new ActivityView(store, theme, m_pages));
+        else
+            m_pages->addWidget(comingPanel(tab));
+    }
+    m_status = new StatusStrip(store, theme, this);
+
+    auto* right = new QVBoxLayout;
+    right->setContentsMargins(0, 0, 0, 0);
+    right->setSpacing(0);
+    right->addWidget(m_pages, 1);
+    right->addWidget(m_status);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(buildSidebar());
+    row->addLayout(right, 1);
+
+    m_about = new AboutPopover(store, theme, this);
+    m_about->hide();
+    // A click anywhere else in the window closes the popover.
+    qApp->installEventFilter(this);
+
+    connect(&m_store, &WatchlistStore::historyChanged, this, &MainContentView::refreshAttention);
+    connect(&m_store, &WatchlistStore::showsChanged, this, &MainContentView::refreshAttention);
+    connect(&m_store, &WatchlistStore::moviesChanged, this, &MainContentView::refreshAttention);
+    connect(&m_store, &WatchlistStore::settingsChanged, this, &MainContentView::refreshAttention);
+    connect(&m_theme, &Theme::changed, this, [this] {
+        for (QLabel* label : findChildren<QLabel*>(QStringLiteral("sidebarTitle")))
+            tint(label, m_theme, Theme::Role::text);
+        for (QLabel* label : findChildren<QLabel*>(QStringLiteral("comingText")))
+            tint(label, m_theme, Theme::Role::secondaryText);
+        update();
+    });
+    refreshAttention();
+    selectTab(SidebarTab::shows);
+}
+
+QWidget* MainContentView::buildSidebar() {
+    auto* sidebar = new QWidget(this);
+    sidebar->setObjectName(QStringLiteral("sidebar"));
+    sidebar->setFixedWidth(kSidebarWidth);
+    auto* column = new QVBoxLayout(sidebar);
+    column->setContentsMargins(0, 14, 0, 12);
+    column->setSpacing(2);
+
+    auto* header = new QHBoxLayout;
+    header->setContentsMargins(20, 0, 12, 0);
+    auto* title = new QLabel(QStringLiteral("Lumivane"), sidebar);
+    title->setObjectName(QStringLiteral("sidebarTitle"));
+    QFont f = title->font();
+    f.setPixelSize(16);
+    f.setWeight(QFont::Bold);
+    title->setFont(f);
+    tint(title, m_theme, Theme::Role::text);
+    auto* close = new SymbolButton(m_theme, QStringLiteral("xmark.circle.fill"), sidebar);
+    close->setObjectName(QStringLiteral("closeButton"));
+    close->setToolTip(QStringLiteral("Close"));
+    close->setAccessibleName(QStringLiteral("Close"));
+    connect(close, &QAbstractButton::clicked, this, &MainContentView::closeRequested);
+    header->addWidget(title);
+    header->addStretch(1);
+    header->addWidget(close);
+    column->addLayout(header);
+    column->addSpacing(14);
+
+    const auto tabs = allSidebarTabs();
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+        auto* item = new SidebarItem(m_theme, tabs[i], sidebar);
+        connect(item, &QAbstractButton::clicked, this, [this, tab = tabs[i]] { selectTab(tab); });
+        m_items[i] = item;
+        column->addWidget(item);
+    }
+    column->addStretch(1);
+
+    const auto footButton = [&](const QString& text, const QString& symbol, const char* name) {
+        auto* button = new FlatButton(m_theme, text, sidebar);
+        button->setObjectName(QLatin1StringView(name));
+        button->setSymbol(symbol);
+        button->setTextRole(Theme::Role::secondaryText);
+        auto* line = new QHBoxLayout;
+        line->setContentsMargins(10, 0, 10, 0);
+        line->addWidget(button);
+        line->addStretch(1);
+        column->addLayout(line);
+        return button;
+    };
+    auto* home = footButton(QStringLiteral("Home Folder"), QStringLiteral("folder.fill"),
+                            "homeFolderButton");
+    home->setToolTip(QStringLiteral("Open the folder where your sorted, finished series live"));
+    connect(home, &QAbstractButton::clicked, this, &MainContentView::openHomeFolder);
+    m_aboutButton =
+        footButton(QStringLiteral("About"), QStringLiteral("info.circle.fill"), "aboutButton");
+    connect(m_aboutButton, &QAbstractButton::clicked, this, &MainContentView::toggleAbout);
+    return sidebar;
+}
+
+QWidget* MainContentView::comingPanel(SidebarTab tab) {
+    auto* panel = new QWidget(m_pages);
+    panel->setObjectName(QStringLiteral("coming.") + toRaw(tab));
+    auto* column = new QVBoxLayout(panel);
+    column->addStretch(1);
+    column->addWidget(
+        new SymbolView(m_theme, sidebarTabSymbol(tab), Theme::Role::faintText, 40, panel), 0,
+        Qt::AlignHCenter);
+    column->addSpacing(10);
+    auto* text = new QLabel(sidebarTabComingText(tab), panel);
+    text->setObjectName(QStringLiteral("comingText"));
+    QFont f = text->font();
+    f.setPixelSize(13);
+    text->setFont(f);
+    tint(text, m_theme, Theme::Role::secondaryText);
+    column->addWidget(text, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+    column->addSpacing(24);
+    return panel;
+}
+
+void MainContentView::setTabView(SidebarTab tab, QWidget* view) {
+    const int i = indexOf(tab);
+    QWidget* old = m_pages->widget(i);
+    m_pages->insertWidget(i, view);
+    m_pages->removeWidget(old);
+    old->deleteLater();
+    m_pages->setCurrentIndex(indexOf(m_selected));
+}
+
+void MainContentView::selectTab(SidebarTab tab) {
+    m_selected = tab;
+    for (SidebarItem* item : m_items)
+        item->setSelected(item->tab() == tab);
+    m_pages->setCurrentIndex(indexOf(tab));
+    m_about->hide();
+}
+
+void MainContentView::refreshAttention() {
+    const int series = m_store.flaggedSeriesCount();
+    const int movies = m_store.flaggedMovieCount();
+    for (SidebarItem* item : m_items)
+        item->setState(sidebarItemState(item->tab(), series, movies));
+}
+
+void MainContentView::openHomeFolder() {
+    const QUrl root = m_store.rootFolderURL();
+    QDir().mkpath(root.toLocalFile()); // a deleted root comes back; a failure is left to the opener
+    QDesktopServices::openUrl(root);
+}
+
+void MainContentView::toggleAbout() {
+    if (m_about->isVisible()) {
+        m_about->hide();
+        return;
+    }
+    placeAbout();
+    m_about->show();
+    m_about->raise();
+}
+
+void MainContentView::placeAbout() {
+    m_about->adjustSize();
+    // Beside the sidebar, its foot level with the About button's.
+    const QRect button = m_aboutButton->geometry().translated(m_aboutButton->parentWidget()->pos());
+    const int y = std::max(0, button.bottom() + 14 - m_about->height());
+    m_about->move(kSidebarWidth - 4, y);
+}
+
+void MainContentView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_about->isVisible())
+        placeAbout();
+}
+
+bool MainContentView::eventFilter(QObject* watched, QEvent* event) {
+    if (m_about->isVisible()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            auto* w = qobject_cast<QWidget*>(watched);
+            if (w && w->window() == window() && !m_about->isAncestorOf(w) && w != m_about &&
+                w != m_aboutButton)
+                m_about->hide();
+        } else if (event->type() == QEvent::KeyPress &&
+                   static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            m_about->hide();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainContentView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    refreshAttention();
+}
+
+void MainContentView::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_about->hide();
+    for (SidebarItem* item : m_items)
+        item->stopAnimations();
+}
+
+int MainContentView::cornerRadius() const {
+    // Square inside a panel the desktop cannot round; round everywhere else.
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        if (auto* panel = qobject_cast<RoundedPanel*>(w))
+            return panel->compositing() ? RoundedPanel::kRadius : 0;
+    }
+    return RoundedPanel::kRadius;
+}
+
+void MainContentView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const int radius = cornerRadius();
+    QPainterPath body;
+    body.addRoundedRect(QRectF(rect()), radius, radius);
+    p.setClipPath(body);
+    p.fillRect(rect(), m_theme.color(Theme::Role::window));
+    p.fillRect(QRect(0, 0, kSidebarWidth, height()), m_theme.color(Theme::Role::sidebar));
+    p.setPen(m_theme.color(Theme::Role::separator));
+    p.drawLine(QPointF(kSidebarWidth - 0.5, 0), QPointF(kSidebarWidth - 0.5, height()));
+    p.setClipping(false);
+    p.setBrush(Qt::NoBrush);
+    QPainterPath edge;
+    edge.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    p.drawPath(edge);
+}

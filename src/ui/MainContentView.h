@@ -1,0 +1,60 @@
+#pragma once
+
+#include "SidebarTab.h"
+#include "Theme.h"
+
+#include <QWidget>
+
+#include <array>
+
+class AboutPopover;
+class FlatButton;
+class QStackedWidget;
+class SidebarItem;
+class StatusStrip;
+class WatchlistStore;
+
+// The content of the main window: the sidebar with the five tabs, the chosen tab's view and
+// the status strip. Tabs whose views are not built yet show a plain panel saying so; a view
+// arrives through setTabView.
+class MainContentView final : public QWidget {
+    Q_OBJECT
+
+public:
+    MainContentView(WatchlistStore& store, Theme& theme, QWidget* parent = nullptr);
+
+    // Puts `view` in `tab`'s place (the view is owned from then on; the old one is deleted).
+    void setTabView(SidebarTab tab, QWidget* view);
+    void selectTab(SidebarTab tab);
+    SidebarTab selectedTab() const { return m_selected; }
+
+Q_SIGNALS:
+    void closeRequested();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    static constexpr int kSidebarWidth = 184;
+
+    QWidget* buildSidebar();
+    QWidget* comingPanel(SidebarTab tab);
+    void refreshAttention();
+    void openHomeFolder();
+    void toggleAbout();
+    void placeAbout();
+    int cornerRadius() const;
+
+    WatchlistStore& m_store;
+    Theme& m_theme;
+    SidebarTab m_selected = SidebarTab::shows;
+    std::array<SidebarItem*, 5> m_items{};
+    QStackedWidget* m_pages = nullptr;
+    StatusStrip* m_status = nullptr;
+    FlatButton* m_aboutButton = nullptr;
+    AboutPopover* m_about = nullptr;
+};

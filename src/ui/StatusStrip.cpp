@@ -1,0 +1,145 @@
+#include "StatusStrip.h"
+
+#include "FlatButton.h"
+#include "store/WatchlistStore.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVariantAnimation>
+
+namespace {
+
+// The 7×7 dot; its colour and opacity come from the strip.
+class StatusDot final : public QWidget {
+public:
+    explicit StatusDot(QWidget* parent)
+        : QWidget(parent) {
+        setFixedSize(7, 7);
+    }
+    QColor color;
+    double opacity = 1.0;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setOpacity(opacity);
+        p.setPen(Qt::NoPen);
+        p.setBrush(color);
+        p.drawEllipse(QRectF(rect()));
+    }
+};
+
+} // namespace
+
+StatusStrip::StatusStrip(WatchlistStore& store, Theme& theme, QWidget* parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_theme(theme)
+    , m_dot(new StatusDot(this))
+    , m_text(new QLabel(this))
+    , m_checkNow(new FlatButton(theme, QStringLiteral("Check now"), this))
+    , m_breath(new QVariantAnimation(this)) {
+    setObjectName(QStringLiteral("statusStrip"));
+    setFixedHeight(40);
+    m_text->setObjectName(QStringLiteral("statusText"));
+    QFont f = m_text->font();
+    f.setPixelSize(12);
+    m_text->setFont(f);
+    m_text->setTextFormat(Qt::PlainText);
+    m_checkNow->setObjectName(QStringLiteral("checkNowButton"));
+    m_checkNow->setTextRole(Theme::Role::accent);
+    m_checkNow->setTinted(true);
+    m_checkNow->setFixedHeight(24);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(18, 0, 12, 0);
+    row->setSpacing(9);
+    row->addWidget(m_dot, 0, Qt::AlignVCenter);
+    row->addWidget(m_text, 1);
+    row->addWidget(m_checkNow, 0, Qt::AlignVCenter);
+
+    // Breathes 1.0 → 0.35 → 1.0 …, each way eased, for as long as a check runs.
+    m_breath->setDuration(kBreathMs);
+    m_breath->setEasingCurve(QEasingCurve::InOutQuad);
+    m_breath->setStartValue(1.0);
+    m_breath->setEndValue(kBreathLow);
+    connect(m_breath, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+        m_dotOpacity = v.toDouble();
+        static_cast<StatusDot*>(m_dot)->opacity = m_dotOpacity;
+        m_dot->update();
+    });
+    connect(m_breath, &QVariantAnimation::finished, this, [this] {
+        m_breath->setDirection(m_breath->direction() == QAbstractAnimation::Forward
+                                   ? QAbstractAnimation::Backward
+                                   : QAbstractAnimation::Forward);
+        m_breath->start();
+    });
+
+    connect(m_checkNow, &QAbstractButton::clicked, this, [this] { m_store.runCheck(true); });
+    // A hidden strip draws nothing, so it does not follow the countdown either.
+    const auto follow = [this] {
+        if (isVisible())
+            refresh();
+    };
+    connect(&m_store, &WatchlistStore::isCheckingChanged, this, follow);
+    connect(&m_store, &WatchlistStore::secondsUntilNextCheckChanged, this, follow);
+    connect(&m_theme, &Theme::changed, this, follow);
+    refresh();
+}
+
+bool StatusStrip::isBreathing() const {
+    return m_breath->state() == QAbstractAnimation::Running;
+}
+
+void StatusStrip::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    refresh();
+}
+
+void StatusStrip::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_breath->stop();
+}
+
+void StatusStrip::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(m_theme.color(Theme::Role::separator));
+    p.drawLine(QPointF(0, 0.5), QPointF(width(), 0.5));
+}
+
+void StatusStrip::refresh() {
+    m_state =
+        statusStripState({m_store.isChecking(), m_store.secondsUntilNextCheck(), std::nullopt});
+    m_text->setText(m_state.text);
+    QPalette pal = m_text->palette();
+    pal.setColor(QPalette::WindowText, m_theme.color(m_state.tone == StatusStripState::Tone::problem
+                                                         ? Theme::Role::text
+                                                         : Theme::Role::secondaryText));
+    m_text->setPalette(pal);
+    m_checkNow->setFaint(m_state.buttonFaint);
+
+    auto* dot = static_cast<StatusDot*>(m_dot);
+    switch (m_state.tone) {
+    case StatusStripState::Tone::checking:
+        dot->color = m_theme.color(Theme::Role::checking);
+        break;
+    case StatusStripState::Tone::listening:
+        dot->color = m_theme.color(Theme::Role::idle);
+        break;
+    case StatusStripState::Tone::problem:
+        dot->color = m_theme.color(Theme::Role::attention);
+        break;
+    }
+    const bool breathe = m_state.pulsing && isVisible();
+    if (breathe && m_breath->state() != QAbstractAnimation::Running) {
+        m_breath->setDirection(QAbstractAnimation::Forward);
+        m_breath->start();
+    } else if (!breathe) {
+        m_breath->stop();
+        m_dotOpacity = 1.0;
+        dot->opacity = 1.0;
+    }
+    dot->update();
+}

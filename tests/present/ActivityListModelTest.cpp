@@ -1,0 +1,166 @@
+#include "ActivityListModel.h"
+
+#include "ActivityDayText.h"
+#include "ScopedTimeZone.h"
+#include "TestEnvironment.h"
+#include "model/RecordCodecs.h"
+#include "model/StorageFiles.h"
+#include "store/WatchlistStore.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Local wall-clock time in the zone the test runs in.
+Timestamp local(int y, int m, int d, int h, int min, int s) {
+    return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, min, s), Qt::LocalTime));
+}
+
+ActivityEntry entry(Timestamp at, const char* message,
+                    ActivityEntry::Kind kind = ActivityEntry::Kind::check) {
+    return {QUuid::createUuid(), at, QString::fromUtf8(message), kind};
+}
+
+// Every row as one line: "# HEADER" or "time message".
+QStringList rows(const ActivityListModel& model) {
+    QStringList out;
+    for (int r = 0; r < model.rowCount(); ++r) {
+        const QModelIndex i = model.index(r);
+        out << (i.data(ActivityListModel::IsHeaderRole).toBool()
+                    ? QStringLiteral("# ") + i.data().toString()
+                    : i.data(ActivityListModel::TimeRole).toString() + QLatin1Char(' ') +
+                          i.data().toString());
+    }
+    return out;
+}
+
+class ActivityModel : public testing::Test {
+protected:
+    // Far from UTC, so a day boundary computed in UTC would land on the wrong side.
+    ScopedTimeZone m_zone{"America/Los_Angeles"};
+    TestEnvironment m_env;
+    std::unique_ptr<WatchlistStore> m_store;
+
+    WatchlistStore& start(const QList<ActivityEntry>& log, Timestamp now) {
+        m_env.clock().set(now);
+        m_env.writeStorageFile(QString::fromLatin1(StorageFiles::kActivity), encodeDocument(log));
+        m_store = std::make_unique<WatchlistStore>(m_env.environment(), nullptr, nullptr);
+        return *m_store;
+    }
+};
+
+} // namespace
+
+TEST(ActivityDayText, HeadersReadTodayYesterdayOrTheWeekdayInCapitals) {
+    const QDate today(2026, 3, 4); // a Wednesday
+    const std::pair<QDate, const char*> table[] = {
+        {today, "TODAY"},
+        {today.addDays(-1), "YESTERDAY"},
+        {today.addDays(-2), "MONDAY, MAR 2"},
+        {QDate(2025, 12, 25), "THURSDAY, DEC 25"},
+        {today.addDays(1), "THURSDAY, MAR 5"}, // a clock set back: still a date, never "Tomorrow"
+    };
+    for (const auto& [day, text] : table)
+        EXPECT_EQ(activity::dayHeader(day, today), QLatin1StringView(text))
+            << day.toString().toStdString();
+}
+
+TEST_F(ActivityModel, GroupsByLocalDayInTheLogsOrder) {
+    const Timestamp now = local(2026, 3, 4, 10, 0, 0);
+    // Newest first, as the log keeps it; the 3rd run of March 3 comes after a March 2 line.
+    start({entry(local(2026, 3, 4, 0, 0, 1), "after midnight"),
+           entry(local(2026, 3, 3, 23, 59, 59), "before midnight"),
+           entry(local(2026, 3, 3, 8, 5, 0), "morning"),
+           entry(local(2026, 3, 2, 17, 30, 0), "two days ago"),
+           entry(local(2026, 3, 3, 7, 0, 0), "out of order")},
+          now);
+    ActivityListModel model(*m_store);
+
+    EXPECT_EQ(rows(model), (QStringList{
+                               QStringLiteral("# TODAY"),
+                               QStringLiteral("00:00:01 after midnight"),
+                               QStringLiteral("# YESTERDAY"),
+                               QStringLiteral("23:59:59 before midnight"),
+                               QStringLiteral("08:05:00 morning"),
+                               QStringLiteral("# MONDAY, MAR 2"),
+                               QStringLiteral("17:30:00 two days ago"),
+                               QStringLiteral("# YESTERDAY"),
+                               QStringLiteral("07:00:00 out of order"),
+                           }));
+    EXPECT_EQ(model.entryCount(), 5);
+    EXPECT_TRUE(model.index(1).data(ActivityListModel::IsTodayRole).toBool());
+    EXPECT_FALSE(model.index(3).data(ActivityListModel::IsTodayRole).toBool());
+    EXPECT_EQ(model.index(1).data(ActivityListModel::KindRole).toInt(),
+              int(ActivityEntry::Kind::check));
+}
+
+TEST_F(ActivityModel, NewLinesAreInsertedAtTheTopWithoutAReset) {
+    const Timestamp now = local(2026, 3, 4, 10, 0, 0);
+    WatchlistStore& store = start({entry(local(2026, 3, 3, 9, 0, 0), "yesterday")}, now);
+    ActivityListModel model(store);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+
+    // A new day: its header and the line arrive together.
+    store.logActivity(QStringLiteral("first today"), ActivityEntry::Kind::found);
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted[0][1].toInt(), 0);
+    EXPECT_EQ(inserted[0][2].toInt(), 1);
+
+    // The same day: only the line, under the header.
+    m_env.clock().advance(65);
+    store.logActivity(QStringLiteral("second today"), ActivityEntry::Kind::error);
+    ASSERT_EQ(inserted.count(), 2);
+    EXPECT_EQ(inserted[1][1].toInt(), 1);
+    EXPECT_EQ(inserted[1][2].toInt(), 1);
+
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(rows(model),
+              (QStringList{QStringLiteral("# TODAY"), QStringLiteral("10:01:05 second today"),
+                           QStringLiteral("10:00:00 first today"), QStringLiteral("# YESTERDAY"),
+                           QStringLiteral("09:00:00 yesterday")}));
+    EXPECT_EQ(model.index(1).data(ActivityListModel::KindRole).toInt(),
+              int(ActivityEntry::Kind::error));
+}
+
+TEST_F(ActivityModel, AFullLogDropsItsOldestRowsAndAnEmptiedDaysHeader) {
+    const Timestamp now = local(2026, 3, 4, 10, 0, 0);
+    QList<ActivityEntry> log;
+    for (int i = 0; i < WatchlistStore::kMaxActivityEntries - 1; ++i)
+        log.append(entry(now - 60.0 * (i + 1), "older"));
+    log.append(entry(local(2026, 2, 20, 12, 0, 0), "lonely"));
+    WatchlistStore& store = start(log, now);
+    ActivityListModel model(store);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    ASSERT_EQ(rows(model).last(), QStringLiteral("12:00:00 lonely"));
+
+    store.logActivity(QStringLiteral("newest"), ActivityEntry::Kind::check);
+
+    EXPECT_EQ(resets.count(), 0);
+    ASSERT_EQ(removed.count(), 1);
+    EXPECT_EQ(removed[0][2].toInt() - removed[0][1].toInt(), 1); // the line and its header
+    EXPECT_EQ(model.entryCount(), WatchlistStore::kMaxActivityEntries);
+    // The model built step by step equals one built from scratch.
+    ActivityListModel fresh(store);
+    EXPECT_EQ(rows(model), rows(fresh));
+    EXPECT_FALSE(rows(model).join(QLatin1Char('\n')).contains(QStringLiteral("lonely")));
+}
+
+TEST_F(ActivityModel, ClearingEmptiesItAndMidnightRenamesTheHeaders) {
+    const Timestamp now = local(2026, 3, 4, 23, 0, 0);
+    WatchlistStore& store = start({entry(local(2026, 3, 4, 22, 0, 0), "late")}, now);
+    ActivityListModel model(store);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+
+    m_env.clock().advance(2 * 3600.0); // 01:00 the next day
+    model.refreshToday();
+    EXPECT_GE(changed.count(), 1);
+    EXPECT_EQ(model.index(0).data().toString(), QStringLiteral("YESTERDAY"));
+
+    store.clearActivity();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.entryCount(), 0);
+}

@@ -1,0 +1,40 @@
+#include "ActivityView.h"
+
+#include "UiHarness.h"
+#include "model/RecordCodecs.h"
+#include "model/StorageFiles.h"
+
+#include <QAbstractButton>
+#include <QListView>
+#include <QStackedWidget>
+#include <QTest>
+
+class ActivityViewTest : public UiHarness {};
+
+TEST_F(ActivityViewTest, ClearEmptiesTheLogAndTheFileAndShowsTheEmptyState) {
+    WatchlistStore& store = start();
+    store.logActivity(QStringLiteral("Added \"Dark\" to schedule"), ActivityEntry::Kind::check);
+    store.logActivity(QStringLiteral("Found Dark S01E01"), ActivityEntry::Kind::found);
+    ActivityView view(store, m_theme);
+    view.resize(576, 480);
+    view.show();
+    auto* list = find<QListView>(view, "activityList");
+    auto* empty = find<QWidget>(view, "activityEmpty");
+    ASSERT_TRUE(list && empty);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->model()->rowCount(), 3); // one day: its header and two lines
+
+    QTest::mouseClick(find<QAbstractButton>(view, "clearActivityButton"), Qt::LeftButton);
+
+    EXPECT_TRUE(store.activity().isEmpty());
+    EXPECT_EQ(decodeDocument<QList<ActivityEntry>>(
+                  m_env.readStorageFile(QString::fromLatin1(StorageFiles::kActivity))),
+              QList<ActivityEntry>{});
+    EXPECT_TRUE(empty->isVisible());
+    EXPECT_FALSE(list->isVisible());
+
+    // The first new line brings the list back.
+    store.logActivity(QStringLiteral("Checked 1 series"), ActivityEntry::Kind::check);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->model()->rowCount(), 2);
+}
