@@ -3,10 +3,12 @@
 // without a window and prints each activity line to standard output (the systemd service).
 
 #include "EngineSession.h"
+#include "ImageLoader.h"
 #include "InstanceChannel.h"
 #include "InstanceLock.h"
 #include "LaunchEnvironment.h"
 #include "LaunchRequest.h"
+#include "MainViews.h"
 #include "Theme.h"
 #include "TrayNotifier.h"
 #include "TrayShell.h"
@@ -18,12 +20,10 @@
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QLabel>
-#include <QPushButton>
+#include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QThread>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <csignal>
 #include <cstdio>
@@ -48,23 +48,6 @@ void printActivity(const ActivityEntry& entry) {
 void printAlreadyRunning(qint64 pid) {
     std::fprintf(stderr, "Lumivane is already running (process %lld); not starting a second one.\n",
                  static_cast<long long>(pid));
-}
-
-// The main window's content until the main view is plugged in: a plain panel and its close
-// button.
-QWidget* placeholderContent(QWidget* parent, std::function<void()> close) {
-    auto* content = new QWidget(parent);
-    auto* layout = new QVBoxLayout(content);
-    layout->setContentsMargins(24, 24, 24, 24);
-    auto* title = new QLabel(QStringLiteral("<b>Lumivane</b>"), content);
-    auto* note = new QLabel(QStringLiteral("The main view is coming."), content);
-    auto* closeButton = new QPushButton(QStringLiteral("Close"), content);
-    closeButton->setObjectName(QStringLiteral("closeButton"));
-    QObject::connect(closeButton, &QPushButton::clicked, content, std::move(close));
-    layout->addWidget(title);
-    layout->addWidget(note, 1, Qt::AlignCenter);
-    layout->addWidget(closeButton, 0, Qt::AlignRight);
-    return content;
 }
 
 void addOptions(QCommandLineParser& parser) {
@@ -172,16 +155,11 @@ int runTray(int argc, char* argv[]) {
 
         Theme theme(store.settings().theme);
         UnconfiguredUpdater updater;
-        // The main view plugs in here: the factory gets the window and the close action.
-        const TrayShell::ContentFactory content = [&theme](QWidget* parent,
-                                                           std::function<void()> close) {
-            QWidget* placeholder = placeholderContent(parent, std::move(close));
-            placeholder->setPalette(theme.palette());
-            QObject::connect(&theme, &Theme::changed, placeholder,
-                             [placeholder, &theme] { placeholder->setPalette(theme.palette()); });
-            return placeholder;
-        };
-        TrayShell shell(store, theme, updater, content);
+        ImageLoader images(store.environment().endpoints.tmdbImages,
+                           QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
+                               .filePath(QStringLiteral("images")));
+        MainViews views(store, theme, images);
+        TrayShell shell(store, theme, updater, views.contentFactory());
         QObject::connect(
             &shell, &TrayShell::quitRequested, &app, [] { QCoreApplication::exit(0); },
             Qt::QueuedConnection);

@@ -1,0 +1,29 @@
+#include "MainViews.h"
+
+#include "ImageLoader.h"
+#include "MainContentView.h"
+#include "SidebarTab.h"
+#include "Theme.h"
+#include "series/ShowsView.h"
+#include "store/WatchlistStore.h"
+
+MainViews::MainViews(WatchlistStore& store, Theme& theme, ImageLoader& images, QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_theme(theme)
+    , m_images(images) {}
+
+TrayShell::ContentFactory MainViews::contentFactory() {
+    return [this](QWidget* parent, std::function<void()> close) {
+        return build(parent, std::move(close));
+    };
+}
+
+QWidget* MainViews::build(QWidget* parent, std::function<void()> close) {
+    auto* content = new MainContentView(m_store, m_theme, parent);
+    QObject::connect(content, &MainContentView::closeRequested, content, std::move(close));
+
+    auto* shows = new ShowsView(m_store, m_theme, m_images);
+    content->setTabView(SidebarTab::shows, shows);
+    return content;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "TrayShell.h"
+
+#include <QObject>
+
+class ImageLoader;
+class Theme;
+class WatchlistStore;
+
+// Puts the main window's content together: the navigation shell of the window with each
+// tab's view in place, and the flows the views open.
+class MainViews final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MainViews)
+
+public:
+    MainViews(WatchlistStore& store, Theme& theme, ImageLoader& images, QObject* parent = nullptr);
+
+    // What the tray shell calls when it first shows the main window.
+    TrayShell::ContentFactory contentFactory();
+
+private:
+    QWidget* build(QWidget* parent, std::function<void()> close);
+
+    WatchlistStore& m_store;
+    Theme& m_theme;
+    ImageLoader& m_images;
+};
