@@ -5,9 +5,17 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// The symbols are compiled into this static library, whose resource registration the linker
+// drops unless something refers to it.
+static void registerSymbols() {
+    Q_INIT_RESOURCE(symbols);
+}
+
 Theme::Theme(AppTheme appearance, QObject* parent)
     : QObject(parent)
-    , m_appearance(appearance) {}
+    , m_appearance(appearance) {
+    registerSymbols();
+}
 
 void Theme::setAppearance(AppTheme appearance) {
     if (appearance == m_appearance)

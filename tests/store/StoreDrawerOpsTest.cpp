@@ -124,8 +124,11 @@ TEST_F(DrawerOps, RemovingARowNoLongerFollowedStillEndsItAndAsksTheDaemonToDropI
     EXPECT_EQ(m_store->history().first().state, DownloadRecord::State::error);
     EXPECT_EQ(stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().detail,
               "Cancelled — removed by you");
-    ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.removed.isEmpty(); }));
-    EXPECT_EQ(m_daemon.removed.first(), std::pair(hash('d'), true));
+    // The daemon is asked to drop it with its data, though the store no longer follows it.
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.calls("torrent-remove").isEmpty(); }));
+    const auto call = m_daemon.calls("torrent-remove").first()["arguments"];
+    EXPECT_EQ(call["ids"], nlohmann::json::array({hash('d').toStdString()}));
+    EXPECT_EQ(call["delete-local-data"], true);
 }
 
 TEST_F(DrawerOps, OtherReleasesLeaveOutTheDownloadItselfAndRejectedCopies) {
