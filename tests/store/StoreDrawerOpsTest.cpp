@@ -147,7 +147,7 @@ TEST_F(DrawerOps, OtherReleasesLeaveOutTheDownloadItselfAndRejectedCopies) {
     EXPECT_EQ(infoHash(found.releases.first().magnetURL), hash('f'));
 }
 
-TEST_F(DrawerOps, OtherReleasesSayWhenNoIndexAnsweredRatherThanThatThereAreNone) {
+TEST_F(DrawerOps, AnEmptyAnswerFromTheIndexesIsARealNone) {
     startWith(m_dark, {stuckRow(hash('d'), m_dark.id)});
     const auto empty = awaitTask(m_store->otherReleases(hash('d')));
     EXPECT_TRUE(empty.releases.isEmpty());
