@@ -400,8 +400,11 @@ QList<EpisodeDrawerModel::RecentRow> EpisodeDrawerModel::recentRows() const {
     const int days = m_store.settings().staleNudgeDays;
     // The history is kept newest first; so is the list.
     for (const DownloadRecord& record : m_store.historyRows(m_showID)) {
+        const bool cancelled = record.detail.value_or(QString()).startsWith(
+            QStringLiteral("Cancelled"));
         rows.append({record.id, record.episode, record.title, recentStateLine(record, now),
-                     record.isStale(days, now), record.state == DownloadRecord::State::error});
+                     record.isStale(days, now),
+                     record.state == DownloadRecord::State::error && !cancelled});
     }
     return rows;
 }

@@ -53,7 +53,7 @@ public:
         QString title;
         QString stateLine;
         bool flagged = false; // stuck long enough to offer the three actions
-        bool failed = false;  // error or cancelled
+        bool failed = false;  // ended in an error (a cancel is not one)
 
         bool operator==(const RecentRow&) const = default;
     };
