@@ -58,6 +58,14 @@ protected:
         env.endpoints.tmdbAPI = m_tmdb.apiRoot();
         env.pollInterval = std::chrono::hours(1); // no stall handling behind the test's back
         m_indexes.apply(env.endpoints);
+        if (m_offline) {
+            // Nothing listens on port 1: TMDB and every index refuse the connection.
+            const QUrl dead(QStringLiteral("http://127.0.0.1:1/"));
+            env.endpoints.tmdbAPI = QUrl(QStringLiteral("http://127.0.0.1:1/3"));
+            env.endpoints.knabenAPI = env.endpoints.apibayQuery = env.endpoints.eztvPrimary =
+                env.endpoints.eztvFallback = env.endpoints.torrentsCsvSearch =
+                    env.endpoints.nyaaRoot = env.endpoints.ytsHost = dead;
+        }
         m_store = std::make_unique<WatchlistStore>(env, nullptr, nullptr);
         m_window = std::make_unique<QWidget>();
         m_window->resize(760, 520);
@@ -65,9 +73,15 @@ protected:
         m_window->show();
     }
 
+    // The widget of that name on screen: a rebuilt row's predecessor may await deletion.
     template <typename T = QAbstractButton>
     T* find(const QString& name) const {
-        return m_window->findChild<T*>(name);
+        const QList<T*> all = m_window->findChildren<T*>(name);
+        for (T* w : all) {
+            if (w->isVisibleTo(m_window.get()))
+                return w;
+        }
+        return all.isEmpty() ? nullptr : all.first();
     }
     // Waits for a widget that the drawer builds once an answer is in.
     template <typename T = QAbstractButton>
@@ -103,6 +117,7 @@ protected:
     FakeTmdbCatalog m_tmdb;
     FakeIndexes m_indexes;
     Theme m_theme{AppTheme::light};
+    bool m_offline = false;
     std::unique_ptr<WatchlistStore> m_store;
     std::unique_ptr<QWidget> m_window;
     EpisodeDrawer* m_drawer = nullptr;
@@ -312,6 +327,26 @@ TEST_F(DrawerPictures, EveryPhaseAndTab) {
     m_drawer->model().setTab(EpisodeDrawerModel::Tab::episodes);
     ASSERT_TRUE(phaseIs(Phase::ready));
     shoot("empty-season");
+}
+
+TEST_F(DrawerPictures, WithoutAConnection) {
+    m_offline = true;
+    start(m_dark, {stuckRecord()});
+    m_drawer->openFor(m_dark.id);
+    m_drawer->model().findAlternates(hashOf('a'));
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_drawer->model().loadingAlternates(); }));
+    drainEvents(); // new rows show once the event loop has run
+    EXPECT_EQ(find<QLabel>("episodeDrawer.alternates.note")->text(),
+              EpisodeDrawerTexts::indexesUnreachableText());
+    shoot("recent-offline");
+
+    m_drawer->model().setTab(EpisodeDrawerModel::Tab::episodes);
+    ASSERT_TRUE(phaseIs(EpisodeDrawerModel::Phase::failed));
+    drainEvents();
+    EXPECT_EQ(find<QLabel>("episodeDrawer.message")->text(),
+              EpisodeDrawerTexts::tmdbFailureText(TMDBClient::Failure::unreachable));
+    EXPECT_TRUE(find("episodeDrawer.retry")->isVisible());
+    shoot("failed-offline");
 }
 
 } // namespace

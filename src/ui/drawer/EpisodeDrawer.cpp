@@ -184,6 +184,13 @@ void EpisodeDrawer::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), m_theme.color(Role::window));
 }
 
+void EpisodeDrawer::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Changes that came while hidden were not followed: look at everything again.
+    m_shown = Shown{};
+    refresh();
+}
+
 void EpisodeDrawer::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         closeDrawer();
@@ -364,6 +371,9 @@ void EpisodeDrawer::applyTheme() {
 // --- showing the model -------------------------------------------------------------------------
 
 void EpisodeDrawer::refresh() {
+    // Closed, or the window hidden: nothing to keep up; the next opening starts afresh.
+    if (!isVisible())
+        return;
     const bool recent = m_model->tab() == EpisodeDrawerModel::Tab::recent;
     m_recentTab->setChecked(recent);
     m_episodesTab->setChecked(!recent);
@@ -471,11 +481,6 @@ void EpisodeDrawer::refreshEpisodes() {
 
     const int scrolled = m_episodeScroll->verticalScrollBar()->value();
     clearLayout(m_episodeList);
-    if (offer) {
-        auto* panel = releasePanel(EpisodeDrawerModel::offerHeading(), QString(), offerRows,
-                                   QStringLiteral("episodeDrawer.offer"), false);
-        m_episodeList->addWidget(panel);
-    }
     if (!note.isEmpty()) {
         auto* l = new QLabel(note);
         l->setObjectName(QStringLiteral("episodeDrawer.episodesNote"));
@@ -487,8 +492,15 @@ void EpisodeDrawer::refreshEpisodes() {
         l->setContentsMargins(0, 40, 0, 0);
         m_episodeList->addWidget(l);
     }
-    for (const auto& row : rows)
+    for (const auto& row : rows) {
         m_episodeList->addWidget(episodeRow(row));
+        // The offer opens under the episode it is about.
+        if (offer == row.code) {
+            m_episodeList->addWidget(releasePanel(EpisodeDrawerModel::offerHeading(), QString(),
+                                                  offerRows, QStringLiteral("episodeDrawer.offer"),
+                                                  false));
+        }
+    }
     m_episodeList->addStretch(1);
     m_episodeScroll->verticalScrollBar()->setValue(scrolled);
 }
