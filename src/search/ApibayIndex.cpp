@@ -10,11 +10,14 @@
 
 namespace {
 
-QCoro::Task<QList<RawHit>> searchCategory(QNetworkAccessManager& network, QUrl url) {
+QCoro::Task<TorrentIndex::Reported> searchCategory(QNetworkAccessManager& network, QUrl url) {
     const HttpResponse response = co_await httpFetch(network, IndexAnswer::get(url));
-    if (!response.isOk())
-        co_return QList<RawHit>{};
-    co_return ApibayIndex::answerHits(response.body).value_or(QList<RawHit>{});
+    TorrentIndex::Reported out;
+    if (!response.answered())
+        out.reach = TorrentIndex::Reported::Reach::unreachable;
+    else if (response.isOk())
+        out.hits = ApibayIndex::answerHits(response.body).value_or(QList<RawHit>{});
+    co_return out;
 }
 
 // apibay writes every number as a string.
@@ -51,7 +54,11 @@ QStringList ApibayIndex::categories(TorrentQuery::Kind kind) {
 }
 
 QCoro::Task<QList<RawHit>> ApibayIndex::search(TorrentQuery query) const {
-    CompletionOrder<QList<RawHit>> answers;
+    co_return (co_await searchReported(std::move(query))).hits;
+}
+
+QCoro::Task<TorrentIndex::Reported> ApibayIndex::searchReported(TorrentQuery query) const {
+    CompletionOrder<Reported> answers;
     for (const QString& category : categories(query.kind)) {
         const QUrl url = IndexAnswer::withQuery(
             m_base, {{QStringLiteral("q"), query.text}, {QStringLiteral("cat"), category}});
@@ -59,15 +66,17 @@ QCoro::Task<QList<RawHit>> ApibayIndex::search(TorrentQuery query) const {
     }
     co_await answers.finished();
 
-    QList<RawHit> merged;
+    Reported merged{{}, Reported::Reach::unreachable}; // until one category answers
     QSet<QString> seen;
-    for (QList<RawHit>& hits : answers.take()) {
-        for (RawHit& hit : hits) {
+    for (Reported& answer : answers.take()) {
+        if (answer.reach == Reported::Reach::answered)
+            merged.reach = Reported::Reach::answered;
+        for (RawHit& hit : answer.hits) {
             const QString key = identityKey(hit);
             if (seen.contains(key))
                 continue;
             seen.insert(key);
-            merged.append(std::move(hit));
+            merged.hits.append(std::move(hit));
         }
     }
     co_return merged;

@@ -146,3 +146,30 @@ QCoro::Task<QList<SearchResult>> FeedChecker::episodeAlternates(Show show, QStri
     const QList<RawHit> hits = co_await searchAll(showQuery(show));
     co_return selectEpisodeAlternates(show, hits, episodeCode);
 }
+
+QCoro::Task<FeedChecker::Alternates> FeedChecker::episodeAlternatesReported(Show show,
+                                                                           QString episodeCode) {
+    const Sources sources = m_sources; // alive for this search whatever happens to the checker
+    const TorrentQuery query = showQuery(show);
+    CompletionOrder<TorrentIndex::Reported> answers;
+    for (const Source& source : sources)
+        answers.add(source->searchReported(query), source);
+    co_await answers.finished();
+    const QList<TorrentIndex::Reported> reports = answers.take();
+    QList<QList<RawHit>> hits;
+    for (const TorrentIndex::Reported& report : reports)
+        hits.append(report.hits);
+    Alternates out;
+    out.releases = selectEpisodeAlternates(show, mergeHits(hits), episodeCode);
+    out.noIndexAnswered = noIndexAnswered(reports);
+    co_return out;
+}
+
+bool FeedChecker::noIndexAnswered(const QList<TorrentIndex::Reported>& reports) {
+    using Reach = TorrentIndex::Reported::Reach;
+    const auto reached = [&](Reach r) {
+        return std::any_of(reports.cbegin(), reports.cend(),
+                           [&](const auto& report) { return report.reach == r; });
+    };
+    return reached(Reach::unreachable) && !reached(Reach::answered);
+}

@@ -98,6 +98,14 @@ public:
                                                          std::optional<Show::Quality> quality);
     // The acceptable releases of one episode of a series, every resolution, best first.
     QCoro::Task<QList<SearchResult>> episodeAlternates(Show show, QString episodeCode);
+    // The same, saying whether any index answered: with none, the empty list means nothing.
+    struct Alternates {
+        QList<SearchResult> releases;
+        bool noIndexAnswered = false;
+    };
+    QCoro::Task<Alternates> episodeAlternatesReported(Show show, QString episodeCode);
+    // Whether an index was asked and none answered, from their reports.
+    static bool noIndexAnswered(const QList<TorrentIndex::Reported>& reports);
 
     // ---- the decisions, without the network ----
 

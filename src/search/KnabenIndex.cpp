@@ -69,18 +69,25 @@ QByteArray KnabenIndex::requestBody(const QString& text, const TorrentQuery& que
 }
 
 QCoro::Task<QList<RawHit>> KnabenIndex::search(TorrentQuery query) const {
+    co_return (co_await searchReported(std::move(query))).hits;
+}
+
+QCoro::Task<TorrentIndex::Reported> KnabenIndex::searchReported(TorrentQuery query) const {
     const QStringList variants = apostropheVariants(query.text);
     QList<RawHit> hits;
     QSet<QString> seen;
+    bool answered = false; // for any spelling
     for (const QString& variant : variants) {
         const HttpResponse response = co_await httpFetch(
             m_network, IndexAnswer::postJson(m_apiURL, requestBody(variant, query)));
+        answered = answered || response.answered();
         Answer answer = readAnswer(response, seen);
         if (std::holds_alternative<IndexError>(answer))
             continue; // keep what the other spellings found
         hits.append(std::get<QList<RawHit>>(std::move(answer)));
     }
-    co_return hits;
+    co_return Reported{hits, answered || variants.isEmpty() ? Reported::Reach::answered
+                                                             : Reported::Reach::unreachable};
 }
 
 std::optional<QList<RawHit>> KnabenIndex::answerHits(const QByteArray& body, QSet<QString>& seen) {

@@ -9,6 +9,10 @@ NyaaIndex::NyaaIndex(QNetworkAccessManager& network, QUrl root)
     , m_root(std::move(root)) {}
 
 QCoro::Task<QList<RawHit>> NyaaIndex::search(TorrentQuery query) const {
+    co_return (co_await searchReported(std::move(query))).hits;
+}
+
+QCoro::Task<TorrentIndex::Reported> NyaaIndex::searchReported(TorrentQuery query) const {
     QUrl root = m_root;
     if (root.path().isEmpty())
         root.setPath(QStringLiteral("/"));
@@ -17,9 +21,12 @@ QCoro::Task<QList<RawHit>> NyaaIndex::search(TorrentQuery query) const {
                                                    {QStringLiteral("c"), QStringLiteral("1_2")},
                                                    {QStringLiteral("f"), QStringLiteral("0")}});
     const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
-    if (!response.isOk())
-        co_return QList<RawHit>{};
-    co_return hits(response.body, query.size);
+    Reported out;
+    if (!response.answered())
+        out.reach = Reported::Reach::unreachable;
+    else if (response.isOk())
+        out.hits = hits(response.body, query.size);
+    co_return out;
 }
 
 QList<RawHit> NyaaIndex::hits(const QByteArray& feed, int size) {

@@ -16,6 +16,20 @@ public:
     virtual ~TorrentIndex() = default;
     Q_DISABLE_COPY_MOVE(TorrentIndex)
 
+    // A search's hits and whether the index was reached: an empty list from an index that
+    // did not answer is not "nothing found".
+    struct Reported {
+        enum class Reach { answered, unreachable, skipped }; // skipped: the query is not for it
+        QList<RawHit> hits;
+        Reach reach = Reach::answered;
+    };
+
     virtual QString name() const = 0;
     virtual QCoro::Task<QList<RawHit>> search(TorrentQuery query) const = 0;
+    // Indexes that cannot tell report every search as answered.
+    virtual QCoro::Task<Reported> searchReported(TorrentQuery query) const {
+        Reported reported;
+        reported.hits = co_await search(std::move(query));
+        co_return reported;
+    }
 };

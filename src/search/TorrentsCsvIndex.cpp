@@ -10,13 +10,20 @@ TorrentsCsvIndex::TorrentsCsvIndex(QNetworkAccessManager& network, QUrl base)
     , m_base(std::move(base)) {}
 
 QCoro::Task<QList<RawHit>> TorrentsCsvIndex::search(TorrentQuery query) const {
+    co_return (co_await searchReported(std::move(query))).hits;
+}
+
+QCoro::Task<TorrentIndex::Reported> TorrentsCsvIndex::searchReported(TorrentQuery query) const {
     const QUrl url = IndexAnswer::withQuery(
         m_base, {{QStringLiteral("q"), query.text},
                  {QStringLiteral("size"), QString::number(std::min(query.size, 100))}});
     const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
-    if (!response.isOk())
-        co_return QList<RawHit>{};
-    co_return answerHits(response.body).value_or(QList<RawHit>{});
+    Reported out;
+    if (!response.answered())
+        out.reach = Reported::Reach::unreachable;
+    else if (response.isOk())
+        out.hits = answerHits(response.body).value_or(QList<RawHit>{});
+    co_return out;
 }
 
 std::optional<QList<RawHit>> TorrentsCsvIndex::answerHits(const QByteArray& body) {

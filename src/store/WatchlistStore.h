@@ -225,6 +225,24 @@ public:
     void removeCalendarEvents(const QUuid& showID);
     std::optional<Timestamp> lastCalendarRefresh() const { return m_lastCalendarRefresh; }
 
+    // --- episode drawer ------------------------------------------------------------------------
+    // Records a TMDB match on a series (its id and poster), so its episode list opens at once
+    // next time. False when the series is gone.
+    bool linkTMDBMatch(const QUuid& id, const TMDBClient::SeriesResult& match);
+    // Grabs the release the user chose for one episode, unless that episode is already in.
+    // A pending resolution choice for the same episode is settled by it.
+    bool grabEpisodeRelease(const QUuid& id, const QString& code, const SearchResult& release);
+    // The user gives up on a download: it is cancelled and its data removed from the daemon.
+    void removeDownload(const QString& hash);
+    // Other releases of a download's episode that it could switch to: not itself, not rejected.
+    struct OtherReleases {
+        QList<SearchResult> releases;
+        bool indexesUnreachable = false; // no index answered: the empty list says nothing
+    };
+    QCoro::Task<OtherReleases> otherReleases(QString hash);
+    // snoozeStale for a given number of days ("Snooze a week"), with the same third-time rule.
+    void snoozeStaleFor(const QString& hash, int days);
+
     // --- working folder ----------------------------------------------------------------------
     static constexpr int kStartupTidyAttempts = 5;
 

@@ -560,3 +560,21 @@ void WatchlistStore::notifyCompletion(const QString& title, const QString& body)
         return;
     m_notifier->post(Notice{title, body, std::nullopt, true});
 }
+
+void WatchlistStore::removeDownload(const QString& hash) {
+    if (const auto tracked = m_activeDownloads.constFind(hash);
+        tracked != m_activeDownloads.cend()) {
+        cancelDownload(hash, *tracked, QStringLiteral("Cancelled — removed by you"));
+        return;
+    }
+    // Not followed any more (a restart lost it): the row still says downloading, and the
+    // daemon may still hold the torrent.
+    DownloadRecord* row = findHistoryRow(hash);
+    if (!row || row->state != DownloadRecord::State::downloading)
+        return;
+    row->state = DownloadRecord::State::error;
+    row->detail = QStringLiteral("Cancelled — removed by you");
+    saveHistory();
+    Q_EMIT historyChanged();
+    removeFromEngine(hash);
+}

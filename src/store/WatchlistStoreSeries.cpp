@@ -459,3 +459,32 @@ void WatchlistStore::clearStatus(const QUuid& id) {
     saveShows();
     Q_EMIT showsChanged();
 }
+
+// --- from the episode drawer -------------------------------------------------------------------
+
+bool WatchlistStore::linkTMDBMatch(const QUuid& id, const TMDBClient::SeriesResult& match) {
+    Show* show = findShow(id);
+    if (!show)
+        return false;
+    show->tmdbID = match.id;
+    show->posterPath = match.posterPath;
+    saveShows();
+    Q_EMIT showsChanged();
+    return true;
+}
+
+bool WatchlistStore::grabEpisodeRelease(const QUuid& id, const QString& code,
+                                        const SearchResult& release) {
+    const Show* show = findShow(id);
+    if (!show || show->hasDownloaded(code))
+        return false;
+    // The choice answers an open resolution question about this episode, if there is one.
+    if (const auto pick = m_pendingQualityPicks.constFind(id);
+        pick != m_pendingQualityPicks.cend() && pick->episodeCode == code) {
+        m_pendingQualityPicks.remove(id);
+        Q_EMIT pendingQualityPicksChanged();
+    }
+    grab(FeedMatch{id, code, true, release.title, release.magnetURL, release.seeders,
+                   release.source});
+    return true;
+}

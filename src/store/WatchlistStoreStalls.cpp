@@ -219,12 +219,16 @@ void WatchlistStore::nudgeIfStale(const QString& hash) {
 }
 
 void WatchlistStore::snoozeStale(const QString& hash) {
+    snoozeStaleFor(hash, std::max(m_settings.staleNudgeDays, 1));
+}
+
+void WatchlistStore::snoozeStaleFor(const QString& hash, int days) {
     DownloadRecord* row = findHistoryRow(hash);
     if (!row)
         return;
     const int before = row->snoozeCount++;
     if (before < 2) {
-        row->staleSnoozedUntil = now() + std::max(m_settings.staleNudgeDays, 1) * 86400.0;
+        row->staleSnoozedUntil = now() + std::max(days, 1) * 86400.0;
         row->staleNotifiedAt.reset(); // one more reminder once the snooze has run out
     } else {
         row->staleAbandoned = true;
@@ -248,4 +252,28 @@ int WatchlistStore::flaggedMovieCount() const {
     return static_cast<int>(std::count_if(m_movies.cbegin(), m_movies.cend(), [&](const Movie& m) {
         return hasFlaggedDownload(m.id);
     }));
+}
+
+QCoro::Task<WatchlistStore::OtherReleases> WatchlistStore::otherReleases(QString hash) {
+    QPointer<WatchlistStore> self(this);
+    const DownloadRecord* row = findHistoryRow(hash);
+    const Show* show = row ? findShow(row->showID) : nullptr;
+    if (!show)
+        co_return OtherReleases{};
+    const QUuid id = show->id;
+    const FeedChecker::Alternates found =
+        co_await m_checker->episodeAlternatesReported(*show, row->episode);
+    if (!self)
+        co_return OtherReleases{};
+    show = findShow(id);
+    if (!show)
+        co_return OtherReleases{};
+    OtherReleases out;
+    out.indexesUnreachable = found.noIndexAnswered;
+    for (const SearchResult& r : found.releases) {
+        const QString h = infoHash(r.magnetURL).value_or(QString());
+        if (h != hash && !show->rejectedHashes.contains(h))
+            out.releases.append(r);
+    }
+    co_return out;
 }

@@ -5,11 +5,16 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// The symbols are compiled into this static library, whose resource registration the linker
+// drops unless something refers to it.
+static void registerSymbols() {
+    Q_INIT_RESOURCE(symbols);
+}
+
 Theme::Theme(AppTheme appearance, QObject* parent)
     : QObject(parent)
     , m_appearance(appearance) {
-    // The symbols live in a static library, whose resources are not registered on their own.
-    Q_INIT_RESOURCE(symbols);
+    registerSymbols();
 }
 
 void Theme::setAppearance(AppTheme appearance) {

@@ -488,3 +488,51 @@ TEST_F(IndexClients, YtsAnswersMoviesOnlyAndNeedsAnOkStatus) {
     server.respondWith(reply(200, R"({"status":"ok","data":{"movie_count":0}})"));
     EXPECT_TRUE(awaitTask(yts.search(movieQuery("Some Film"))).isEmpty());
 }
+
+// ---- reach -------------------------------------------------------------------------------------
+
+// Whether each index says it was reached: refused connections are "unreachable", any HTTP answer
+// (even a 404 or garbage) is "answered", a query that is not for the index is "skipped".
+TEST_F(IndexClients, EachIndexTellsAnUnreachableAddressFromAnAnswerAndAQueryNotForIt) {
+    using Reach = TorrentIndex::Reported::Reach;
+    server.respondWith(reply(404, "not here", "text/plain"));
+    const QUrl dead("http://127.0.0.1:1/");
+    TorrentQuery tv = tvQuery("Dark");
+    tv.imdbID = "tt5753856";
+
+    struct Case {
+        std::shared_ptr<TorrentIndex> down;
+        std::shared_ptr<TorrentIndex> up;
+        TorrentQuery query;
+        Reach whenDown;
+    };
+    const Case table[] = {
+        {std::make_shared<KnabenIndex>(network, dead),
+         std::make_shared<KnabenIndex>(network, server.url("/v1")), tv, Reach::unreachable},
+        {std::make_shared<ApibayIndex>(network, dead),
+         std::make_shared<ApibayIndex>(network, server.url("/q.php")), tv, Reach::unreachable},
+        {std::make_shared<EztvIndex>(network, dead, dead),
+         std::make_shared<EztvIndex>(network, dead, server.baseUrl()), tv, Reach::unreachable},
+        {std::make_shared<TorrentsCsvIndex>(network, dead),
+         std::make_shared<TorrentsCsvIndex>(network, server.url("/service/search")), tv,
+         Reach::unreachable},
+        {std::make_shared<NyaaIndex>(network, dead),
+         std::make_shared<NyaaIndex>(network, server.url("/")), tv, Reach::unreachable},
+        {std::make_shared<YtsIndex>(network, dead),
+         std::make_shared<YtsIndex>(network, server.baseUrl()), movieQuery("Dark"),
+         Reach::unreachable},
+        // Not asked at all: YTS has no series, EZTV needs an IMDb id.
+        {std::make_shared<YtsIndex>(network, dead), nullptr, tv, Reach::skipped},
+        {std::make_shared<EztvIndex>(network, dead, dead), nullptr, tvQuery("Dark"),
+         Reach::skipped},
+    };
+    for (const Case& c : table) {
+        const auto down = awaitTask(c.down->searchReported(c.query));
+        EXPECT_EQ(down.reach, c.whenDown) << c.down->name().toStdString();
+        EXPECT_TRUE(down.hits.isEmpty());
+        if (c.up) {
+            EXPECT_EQ(awaitTask(c.up->searchReported(c.query)).reach, Reach::answered)
+                << c.up->name().toStdString();
+        }
+    }
+}

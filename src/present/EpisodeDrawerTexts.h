@@ -1,0 +1,51 @@
+#pragma once
+
+#include "metadata/TMDBClient.h"
+#include "model/DownloadRecord.h"
+#include "model/Timestamp.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <optional>
+
+// The episode drawer's rules of what a row says: the state of an episode row and its tooltip,
+// the air-date line, the season button's tooltip, a download's state line and the texts for a
+// failed lookup. Plain functions of their facts, so each rule is tested on its own.
+namespace EpisodeDrawerTexts {
+
+// Listed in precedence order: the first that applies is what the row shows.
+enum class RowState { gotIt, grabbing, chooseCopy, noneFound, upcoming, grab };
+
+struct RowFacts {
+    bool downloaded = false;
+    bool grabbing = false;                   // searching, or a download is under way
+    std::optional<QString> offeredQuality;   // other-quality releases wait: the label offered
+    bool noRelease = false;                  // the last search found nothing seeded
+    bool upcoming = false;                   // airs later, or no air date
+};
+
+RowState rowState(const RowFacts& facts);
+QString rowLabel(RowState state);
+QString rowTooltip(RowState state, const QString& offeredQuality = {});
+// Whether pressing the row does something (grab, grab again, open the offer).
+bool rowPressable(RowState state);
+
+// "Aired Mar 6, 2025" / "Airs Mar 20, 2025"; empty without an air date. The date is TMDB's
+// air day (a UTC midnight), so it is read in UTC and never shifts a day west of Greenwich.
+QString airDateText(std::optional<Timestamp> airDate, Timestamp now,
+                    const QLocale& locale = QLocale());
+
+QString completeSeasonTooltip(int season, int missing);
+
+// "42% · 3 peers · stuck 2 days", "Saved", "Error: engine unreachable", "Cancelled — …".
+QString recentStateLine(const DownloadRecord& row, Timestamp now);
+
+// What a failed TMDB request tells the user, and what to do about it.
+QString tmdbFailureText(TMDBClient::Failure failure);
+QString indexesUnreachableText();
+
+// "12 seeders · 1.4 GB"
+QString seedersAndSize(int seeders, qint64 sizeBytes, const QLocale& locale = QLocale());
+
+} // namespace EpisodeDrawerTexts

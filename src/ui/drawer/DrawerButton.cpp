@@ -1,0 +1,116 @@
+#include "DrawerButton.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+constexpr int kSymbol = 14;
+constexpr int kGap = 5;
+} // namespace
+
+DrawerButton::DrawerButton(Theme& theme, Look look, const QString& label, QWidget* parent)
+    : QAbstractButton(parent)
+    , m_theme(theme)
+    , m_look(look) {
+    setText(label);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
+    connect(&m_theme, &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+QSize DrawerButton::sizeHint() const {
+    QFont f = font();
+    f.setWeight(QFont::DemiBold);
+    const QFontMetrics metrics(f);
+    int width = metrics.horizontalAdvance(text()) + 24;
+    if (!m_symbol.isEmpty())
+        width += kSymbol + (text().isEmpty() ? 0 : kGap);
+    return {width, metrics.height() + 10};
+}
+
+void DrawerButton::paintEvent(QPaintEvent*) {
+    using Role = Theme::Role;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF body = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const qreal radius = body.height() / 2;
+    QPainterPath path;
+    path.addRoundedRect(body, radius, radius);
+
+    const bool enabled = isEnabled();
+    QColor fill = Qt::transparent;
+    QColor outline = Qt::transparent;
+    QColor ink = m_theme.color(Role::text);
+    switch (m_look) {
+    case Look::filled:
+        fill = enabled ? m_theme.color(Role::accent) : m_theme.color(Role::separator);
+        if (enabled && (m_hovered || isDown()))
+            fill = fill.lighter(112);
+        ink = enabled ? m_theme.color(Role::accentText) : m_theme.color(Role::faintText);
+        break;
+    case Look::outlined:
+        fill = m_hovered && enabled ? m_theme.color(Role::surfaceHover)
+                                    : m_theme.color(Role::surface);
+        outline = m_theme.color(Role::separator);
+        ink = enabled ? m_theme.color(Role::text) : m_theme.color(Role::faintText);
+        break;
+    case Look::attention: {
+        const QColor amber = m_theme.color(Role::attention);
+        fill = amber;
+        fill.setAlphaF(m_hovered ? 0.22f : 0.12f);
+        outline = amber;
+        ink = amber.darker(m_theme.isDark() ? 90 : 125);
+        break;
+    }
+    case Look::plain:
+        fill = m_hovered && enabled ? m_theme.color(Role::surfaceHover) : QColor(Qt::transparent);
+        ink = enabled ? m_theme.color(Role::secondaryText) : m_theme.color(Role::faintText);
+        break;
+    }
+    painter.fillPath(path, fill);
+    if (outline.alpha() > 0) {
+        painter.setPen(QPen(outline, 1));
+        painter.drawPath(path);
+    }
+    if (hasFocus()) {
+        painter.setPen(QPen(m_theme.color(Role::accent), 1.5));
+        painter.drawPath(path);
+    }
+
+    QFont f = font();
+    f.setWeight(QFont::DemiBold);
+    painter.setFont(f);
+    const QFontMetrics metrics(f);
+    const int textWidth = metrics.horizontalAdvance(text());
+    const int symbolWidth = m_symbol.isEmpty() ? 0 : kSymbol + (text().isEmpty() ? 0 : kGap);
+    int x = (width() - textWidth - symbolWidth) / 2;
+    if (!m_symbol.isEmpty()) {
+        // The symbol takes the ink of the text: a tinted copy per paint is cheap at this size.
+        Theme::Role role = Role::text;
+        if (m_look == Look::filled)
+            role = enabled ? Role::accentText : Role::faintText;
+        else if (m_look == Look::attention)
+            role = Role::attention;
+        else if (m_look == Look::plain || !enabled)
+            role = enabled ? Role::secondaryText : Role::faintText;
+        m_theme.symbol(m_symbol, role)
+            .paint(&painter, QRect(x, (height() - kSymbol) / 2, kSymbol, kSymbol));
+        x += symbolWidth;
+    }
+    painter.setPen(ink);
+    painter.drawText(QRect(x, 0, textWidth + 1, height()), Qt::AlignVCenter | Qt::AlignLeft,
+                     text());
+}
+
+void DrawerButton::enterEvent(QEnterEvent* event) {
+    m_hovered = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void DrawerButton::leaveEvent(QEvent* event) {
+    m_hovered = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}

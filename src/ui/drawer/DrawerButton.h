@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Theme.h"
+
+#include <QAbstractButton>
+
+// The drawer's capsule buttons: a filled one for the main action of a row ("Grab"), outlined
+// ones for the others, a plain one for quiet actions. Painted from the theme, never styled.
+class DrawerButton final : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    enum class Look {
+        filled,    // accent fill
+        outlined,  // surface with a hairline
+        attention, // amber outline and text: something waits for the user
+        plain,     // text and symbol only, a tint on hover
+    };
+
+    DrawerButton(Theme& theme, Look look, const QString& label, QWidget* parent = nullptr);
+
+    void setSymbol(const QString& name) {
+        m_symbol = name;
+        updateGeometry();
+        update();
+    }
+    void setLook(Look look) {
+        m_look = look;
+        update();
+    }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    Theme& m_theme;
+    Look m_look;
+    QString m_symbol;
+    bool m_hovered = false;
+};

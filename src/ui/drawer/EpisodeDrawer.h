@@ -1,0 +1,102 @@
+#pragma once
+
+#include "Theme.h"
+#include "present/EpisodeDrawerModel.h"
+
+#include <QList>
+#include <QUuid>
+#include <QWidget>
+
+class DrawerButton;
+class PillButton;
+class QLabel;
+class QScrollArea;
+class QStackedWidget;
+class QVBoxLayout;
+class QHBoxLayout;
+class WatchlistStore;
+
+// The episode drawer: opens over the main window's content (its parent, which it covers) for
+// one series, with the tabs "Recent" and "Episodes". Every text and state comes from
+// EpisodeDrawerModel; this class lays them out and forwards presses. Closing hides it and
+// says so, and the window shows its list again.
+class EpisodeDrawer final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EpisodeDrawer)
+
+public:
+    EpisodeDrawer(WatchlistStore& store, Theme& theme, QWidget* parent);
+    ~EpisodeDrawer() override;
+
+    void openFor(const QUuid& showID);
+    EpisodeDrawerModel& model() { return *m_model; }
+
+Q_SIGNALS:
+    void closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void build();
+    QWidget* buildHeader();
+    QWidget* buildMessagePage();
+    QWidget* buildPickPage();
+    QWidget* buildReadyPage();
+    QWidget* buildRecentPage();
+    void applyTheme();
+    void refresh();
+    void refreshPhase();
+    void refreshSeasons();
+    void refreshEpisodes();
+    void refreshRecent();
+    void closeDrawer();
+    QLabel* label(Theme::Role role, qreal scale = 1.0, bool bold = false);
+    QWidget* episodeRow(const EpisodeDrawerModel::EpisodeRow& row);
+    QWidget* releasePanel(const QString& heading, const QString& note,
+                          const QList<EpisodeDrawerModel::ReleaseRow>& rows,
+                          const QString& namePrefix, bool busy);
+    QWidget* recentRow(const EpisodeDrawerModel::RecentRow& row);
+
+    WatchlistStore& m_store;
+    Theme& m_theme;
+    EpisodeDrawerModel* m_model;
+    QList<std::pair<QLabel*, Theme::Role>> m_tinted; // static labels and their colour role
+
+    QLabel* m_title = nullptr;
+    PillButton* m_recentTab = nullptr;
+    PillButton* m_episodesTab = nullptr;
+    QStackedWidget* m_pages = nullptr;     // recent, episodes
+    QStackedWidget* m_phasePages = nullptr; // message, pick, ready
+    QLabel* m_messageSymbol = nullptr;
+    QLabel* m_messageTitle = nullptr;
+    QLabel* m_messageDetail = nullptr;
+    DrawerButton* m_retryButton = nullptr;
+    QLabel* m_pickHeading = nullptr;
+    QVBoxLayout* m_candidates = nullptr;
+    QHBoxLayout* m_seasonPills = nullptr;
+    QScrollArea* m_seasonScroll = nullptr;
+    DrawerButton* m_completeButton = nullptr;
+    QVBoxLayout* m_episodeList = nullptr;
+    QScrollArea* m_episodeScroll = nullptr;
+    QVBoxLayout* m_recentList = nullptr;
+
+    // What is on screen, so that a change elsewhere in the store rebuilds nothing here.
+    struct Shown {
+        QList<int> seasons;
+        int selectedSeason = -1;
+        QList<EpisodeDrawerModel::EpisodeRow> episodes;
+        QString episodesNote;
+        std::optional<QString> offer;
+        QList<EpisodeDrawerModel::ReleaseRow> offerRows;
+        QList<EpisodeDrawerModel::RecentRow> recent;
+        std::optional<QString> switchTarget;
+        QString alternatesNote;
+        QList<EpisodeDrawerModel::ReleaseRow> alternates;
+        QList<TMDBClient::SeriesResult> candidates;
+        bool valid = false;
+    } m_shown;
+};
