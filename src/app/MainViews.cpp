@@ -4,6 +4,7 @@
 #include "MainContentView.h"
 #include "SidebarTab.h"
 #include "Theme.h"
+#include "drawer/EpisodeDrawer.h"
 #include "series/ShowsView.h"
 #include "store/WatchlistStore.h"
 
@@ -25,5 +26,9 @@ QWidget* MainViews::build(QWidget* parent, std::function<void()> close) {
 
     auto* shows = new ShowsView(m_store, m_theme, m_images);
     content->setTabView(SidebarTab::shows, shows);
+    // The drawer covers the whole window's content; closing it shows the list again.
+    auto* drawer = new EpisodeDrawer(m_store, m_theme, content);
+    drawer->hide();
+    QObject::connect(shows, &ShowsView::episodesRequested, drawer, &EpisodeDrawer::openFor);
     return content;
 }
