@@ -10,11 +10,12 @@
 
 namespace {
 
-QCoro::Task<QList<RawHit>> searchCategory(QNetworkAccessManager& network, QUrl url) {
+// None when the category gave no usable answer.
+QCoro::Task<std::optional<QList<RawHit>>> searchCategory(QNetworkAccessManager& network, QUrl url) {
     const HttpResponse response = co_await httpFetch(network, IndexAnswer::get(url));
     if (!response.isOk())
-        co_return QList<RawHit>{};
-    co_return ApibayIndex::answerHits(response.body).value_or(QList<RawHit>{});
+        co_return std::nullopt;
+    co_return ApibayIndex::answerHits(response.body);
 }
 
 // apibay writes every number as a string.
@@ -51,7 +52,11 @@ QStringList ApibayIndex::categories(TorrentQuery::Kind kind) {
 }
 
 QCoro::Task<QList<RawHit>> ApibayIndex::search(TorrentQuery query) const {
-    CompletionOrder<QList<RawHit>> answers;
+    co_return (co_await searchReported(std::move(query))).hits;
+}
+
+QCoro::Task<IndexReply> ApibayIndex::searchReported(TorrentQuery query) const {
+    CompletionOrder<std::optional<QList<RawHit>>> answers;
     for (const QString& category : categories(query.kind)) {
         const QUrl url = IndexAnswer::withQuery(
             m_base, {{QStringLiteral("q"), query.text}, {QStringLiteral("cat"), category}});
@@ -61,8 +66,12 @@ QCoro::Task<QList<RawHit>> ApibayIndex::search(TorrentQuery query) const {
 
     QList<RawHit> merged;
     QSet<QString> seen;
-    for (QList<RawHit>& hits : answers.take()) {
-        for (RawHit& hit : hits) {
+    bool answered = false;
+    for (std::optional<QList<RawHit>>& hits : answers.take()) {
+        if (!hits)
+            continue;
+        answered = true;
+        for (RawHit& hit : *hits) {
             const QString key = identityKey(hit);
             if (seen.contains(key))
                 continue;
@@ -70,7 +79,7 @@ QCoro::Task<QList<RawHit>> ApibayIndex::search(TorrentQuery query) const {
             merged.append(std::move(hit));
         }
     }
-    co_return merged;
+    co_return IndexReply{merged, answered ? IndexReply::Reach::answered : IndexReply::Reach::failed};
 }
 
 std::optional<QList<RawHit>> ApibayIndex::answerHits(const QByteArray& body) {

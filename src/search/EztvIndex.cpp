@@ -38,13 +38,17 @@ QUrl EztvIndex::requestURL(const QUrl& base, const QString& imdbDigits) {
 }
 
 QCoro::Task<QList<RawHit>> EztvIndex::search(TorrentQuery query) const {
+    co_return (co_await searchReported(std::move(query))).hits;
+}
+
+QCoro::Task<IndexReply> EztvIndex::searchReported(TorrentQuery query) const {
     if (query.kind != TorrentQuery::Kind::tv || !query.imdbID || query.imdbID->isEmpty())
-        co_return QList<RawHit>{};
+        co_return IndexReply{{}, IndexReply::Reach::notAsked};
     QString digits = *query.imdbID;
     if (digits.startsWith(QLatin1String("tt")))
         digits.remove(0, 2);
     if (digits.isEmpty())
-        co_return QList<RawHit>{};
+        co_return IndexReply{{}, IndexReply::Reach::notAsked};
 
     QUrl url = requestURL(m_primary, digits);
     bool onFallback = false;
@@ -55,9 +59,9 @@ QCoro::Task<QList<RawHit>> EztvIndex::search(TorrentQuery query) const {
     for (;;) {
         const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
         if (auto hits = readAnswer(response))
-            co_return *std::move(hits);
+            co_return IndexReply{*std::move(hits), IndexReply::Reach::answered};
         if (onFallback)
-            co_return QList<RawHit>{};
+            co_return IndexReply{{}, IndexReply::Reach::failed};
         url = requestURL(m_fallback, digits);
         onFallback = true;
     }

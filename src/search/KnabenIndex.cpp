@@ -69,18 +69,26 @@ QByteArray KnabenIndex::requestBody(const QString& text, const TorrentQuery& que
 }
 
 QCoro::Task<QList<RawHit>> KnabenIndex::search(TorrentQuery query) const {
+    co_return (co_await searchReported(std::move(query))).hits;
+}
+
+QCoro::Task<IndexReply> KnabenIndex::searchReported(TorrentQuery query) const {
     const QStringList variants = apostropheVariants(query.text);
     QList<RawHit> hits;
     QSet<QString> seen;
+    bool answered = false;
     for (const QString& variant : variants) {
         const HttpResponse response = co_await httpFetch(
             m_network, IndexAnswer::postJson(m_apiURL, requestBody(variant, query)));
         Answer answer = readAnswer(response, seen);
         if (std::holds_alternative<IndexError>(answer))
             continue; // keep what the other spellings found
+        answered = true;
         hits.append(std::get<QList<RawHit>>(std::move(answer)));
     }
-    co_return hits;
+    if (variants.isEmpty())
+        co_return IndexReply{{}, IndexReply::Reach::notAsked};
+    co_return IndexReply{hits, answered ? IndexReply::Reach::answered : IndexReply::Reach::failed};
 }
 
 std::optional<QList<RawHit>> KnabenIndex::answerHits(const QByteArray& body, QSet<QString>& seen) {

@@ -9,6 +9,10 @@ NyaaIndex::NyaaIndex(QNetworkAccessManager& network, QUrl root)
     , m_root(std::move(root)) {}
 
 QCoro::Task<QList<RawHit>> NyaaIndex::search(TorrentQuery query) const {
+    co_return (co_await searchReported(std::move(query))).hits;
+}
+
+QCoro::Task<IndexReply> NyaaIndex::searchReported(TorrentQuery query) const {
     QUrl root = m_root;
     if (root.path().isEmpty())
         root.setPath(QStringLiteral("/"));
@@ -17,9 +21,9 @@ QCoro::Task<QList<RawHit>> NyaaIndex::search(TorrentQuery query) const {
                                                    {QStringLiteral("c"), QStringLiteral("1_2")},
                                                    {QStringLiteral("f"), QStringLiteral("0")}});
     const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
-    if (!response.isOk())
-        co_return QList<RawHit>{};
-    co_return hits(response.body, query.size);
+    if (!response.isOk() || !NyaaRSSParser().parse(response.body))
+        co_return IndexReply{{}, IndexReply::Reach::failed};
+    co_return IndexReply{hits(response.body, query.size), IndexReply::Reach::answered};
 }
 
 QList<RawHit> NyaaIndex::hits(const QByteArray& feed, int size) {

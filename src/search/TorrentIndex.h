@@ -7,6 +7,17 @@
 #include <QString>
 #include <qcoro/qcorotask.h>
 
+// One index's answer to one search.
+struct IndexReply {
+    enum class Reach {
+        answered, // a usable answer, with or without hits
+        failed,   // no answer, an error status or an answer it could not read
+        notAsked, // the query is not one this index serves (no request was made)
+    };
+    QList<RawHit> hits;
+    Reach reach = Reach::failed; // what a search that threw counts as
+};
+
 // A public torrent index behind one interface. A search never fails: transport and format
 // trouble yields an empty list, so a sweep always gets an answer from every index.
 // Implementations hold no mutable state; the caller keeps the object alive while a search runs.
@@ -18,4 +29,10 @@ public:
 
     virtual QString name() const = 0;
     virtual QCoro::Task<QList<RawHit>> search(TorrentQuery query) const = 0;
+
+    // The same search, saying whether the index gave a usable answer, so a flow can tell
+    // "nothing found" from "nobody answered". An index that does not know says it answered.
+    virtual QCoro::Task<IndexReply> searchReported(TorrentQuery query) const {
+        co_return IndexReply{co_await search(std::move(query)), IndexReply::Reach::answered};
+    }
 };

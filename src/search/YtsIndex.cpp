@@ -10,8 +10,12 @@ YtsIndex::YtsIndex(QNetworkAccessManager& network, QUrl host)
     , m_host(std::move(host)) {}
 
 QCoro::Task<QList<RawHit>> YtsIndex::search(TorrentQuery query) const {
+    co_return (co_await searchReported(std::move(query))).hits;
+}
+
+QCoro::Task<IndexReply> YtsIndex::searchReported(TorrentQuery query) const {
     if (query.kind != TorrentQuery::Kind::movie)
-        co_return QList<RawHit>{};
+        co_return IndexReply{{}, IndexReply::Reach::notAsked};
     QUrl endpoint = m_host;
     QString path = endpoint.path();
     while (path.endsWith(u'/'))
@@ -25,9 +29,10 @@ QCoro::Task<QList<RawHit>> YtsIndex::search(TorrentQuery query) const {
                                                    : QStringLiteral("seeds")}});
 
     const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
-    if (!response.isOk())
-        co_return QList<RawHit>{};
-    co_return answerHits(response.body, query.text).value_or(QList<RawHit>{});
+    auto hits = response.isOk() ? answerHits(response.body, query.text) : std::nullopt;
+    if (!hits)
+        co_return IndexReply{{}, IndexReply::Reach::failed};
+    co_return IndexReply{*std::move(hits), IndexReply::Reach::answered};
 }
 
 std::optional<QList<RawHit>> YtsIndex::answerHits(const QByteArray& body,
