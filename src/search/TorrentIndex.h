@@ -33,6 +33,10 @@ public:
     // The same search, saying whether the index gave a usable answer, so a flow can tell
     // "nothing found" from "nobody answered". An index that does not know says it answered.
     virtual QCoro::Task<IndexReply> searchReported(TorrentQuery query) const {
-        co_return IndexReply{co_await search(std::move(query)), IndexReply::Reach::answered};
+        // (filled apart: GCC 12 miscompiles a braced list around co_await)
+        IndexReply reply;
+        reply.hits = co_await search(std::move(query));
+        reply.reach = IndexReply::Reach::answered;
+        co_return reply;
     }
 };

@@ -5,9 +5,16 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// The symbols are compiled into this static library; without a reference the linker drops them.
+static void linkSymbols() {
+    Q_INIT_RESOURCE(symbols);
+}
+
 Theme::Theme(AppTheme appearance, QObject* parent)
     : QObject(parent)
-    , m_appearance(appearance) {}
+    , m_appearance(appearance) {
+    linkSymbols();
+}
 
 void Theme::setAppearance(AppTheme appearance) {
     if (appearance == m_appearance)

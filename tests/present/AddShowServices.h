@@ -36,6 +36,11 @@ public:
         m_tmdb.setHandler([this](const FakeHttpServer::Request& r) {
             FakeHttpServer::Response response;
             response.delayMs = delayFor.value(r.queryValue(QStringLiteral("query")), 0);
+            if (r.path.startsWith(QStringLiteral("/t/p/")) && !posterBytes.isEmpty()) {
+                response.body = posterBytes;
+                response.contentType = "image/png";
+                return response;
+            }
             if (tmdb == Tmdb::refusesKey) {
                 response.status = 401;
                 response.body = R"({"status_code":7,"status_message":"Invalid API key"})";
@@ -100,6 +105,7 @@ public:
     Indexes indexes = Indexes::answer;
     QMap<QString, QList<Match>> matches; // by the query as sent
     QMap<QString, int> delayFor;         // milliseconds, by query
+    QByteArray posterBytes;              // served for every image path when set
     FakeIndexes index;
     FakeTransmission daemon;
 
