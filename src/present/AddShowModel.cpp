@@ -482,6 +482,12 @@ QString AddShowModel::emptyNote() const {
     return {};
 }
 
+QString AddShowModel::retryLabel() const {
+    return m_mode == ResultsMode::releases && m_indexesUnreachable && !m_isSearching
+               ? QStringLiteral("Search again")
+               : QString();
+}
+
 QString AddShowModel::qualityNote() const {
     return QStringLiteral("If there's no ") + toRaw(m_quality) +
            QStringLiteral(" release, grab the best other one automatically. Off = ask me first.");

@@ -110,6 +110,8 @@ public:
     // are rows to show.
     QString emptyTitle() const;
     QString emptyNote() const;
+    // The button under a failed release search; empty when there is nothing to retry.
+    QString retryLabel() const;
     // The releases listed: season filter, then sort order.
     QList<SearchResult> listedResults() const;
     // Seasons the results carry, ascending, for the season filter.

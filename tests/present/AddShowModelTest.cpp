@@ -226,6 +226,7 @@ TEST_F(AddShow, NoIndexAnsweringIsNotAnEmptyAnswer) {
     EXPECT_TRUE(model->didSearch());
     EXPECT_EQ(model->emptyTitle(), "Could not reach the torrent indexes");
     EXPECT_NE(model->emptyNote(), "Try a different quality or season.");
+    EXPECT_EQ(model->retryLabel(), "Search again");
     // The series can still be added, without releases.
     EXPECT_TRUE(model->canCommit());
     EXPECT_FALSE(model->commit().isNull());
@@ -238,6 +239,7 @@ TEST_F(AddShow, AnEmptyAnswerFromTheIndexesReadsNoReleasesFound) {
     resolveDark();
     EXPECT_EQ(model->emptyTitle(), "No releases found");
     EXPECT_EQ(model->emptyNote(), "Try a different quality or season.");
+    EXPECT_EQ(model->retryLabel(), ""); // an answer: asking again would say the same
 }
 
 // ---- release search fallback ------------------------------------------------------------------

@@ -65,7 +65,11 @@ public:
             response.body = QByteArray::fromStdString(nlohmann::json{{"results", results}}.dump());
             return response;
         });
-        m_deadIndexes.respondWith({503, "busy", "text/plain", {}, 0});
+        m_deadIndexes.setHandler([this](const FakeHttpServer::Request& r) {
+            if (indexesBack && r.path == QStringLiteral("/service/search"))
+                return FakeHttpServer::Response{200, R"({"torrents":[]})", "application/json", {}, 0};
+            return FakeHttpServer::Response{503, "busy", "text/plain", {}, 0};
+        });
     }
 
     // Builds the store against the services as they are configured now.
@@ -106,6 +110,7 @@ public:
     QMap<QString, QList<Match>> matches; // by the query as sent
     QMap<QString, int> delayFor;         // milliseconds, by query
     QByteArray posterBytes;              // served for every image path when set
+    bool indexesBack = false;            // unreachable indexes: Torrents-CSV answers again
     FakeIndexes index;
     FakeTransmission daemon;
 

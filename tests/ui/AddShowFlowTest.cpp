@@ -144,6 +144,28 @@ TEST_F(AddShowPanels, ARefusedKeyPointsToSettingsAndTheTypedNameStillAdds) {
     EXPECT_FALSE(services.store().shows().first().tmdbID.has_value());
 }
 
+TEST_F(AddShowPanels, IndexesThatDidNotAnswerCanBeAskedAgain) {
+    services.matches[QStringLiteral("Dark")] = {kDark};
+    services.indexes = AddShowServices::Indexes::unreachable;
+    open();
+    QTest::keyClicks(inForm<QLineEdit>("addShow.name"), QStringLiteral("Dark"));
+    QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Return);
+    ASSERT_TRUE(runEventLoopUntil([&] { return rows() == 1 && !searching(); }));
+    services.clock().advance(1);
+    clickRow(0);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !searching(); }));
+    auto* title = inResults<QLabel>("addShow.emptyTitle");
+    EXPECT_EQ(title->text(), "Could not reach the torrent indexes");
+    auto* again = inResults<QPushButton>("addShow.searchAgain");
+    ASSERT_TRUE(again->isVisible());
+
+    services.indexesBack = true;
+    QTest::mouseClick(again, Qt::LeftButton);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !searching(); }));
+    EXPECT_EQ(title->text(), "No releases found");
+    EXPECT_FALSE(again->isVisible());
+}
+
 TEST_F(AddShowPanels, SidePanelsTravelWithTheFormAndEscapeClosesAll) {
     services.matches[QStringLiteral("Dark")] = {kDark};
     open();

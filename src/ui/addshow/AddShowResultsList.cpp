@@ -132,7 +132,7 @@ void AddShowResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem
             painter->drawImage(thumb, image);
             painter->setClipping(false);
         }
-        text = QRect(thumb.right() + 12, row.top() + 8, row.right() - thumb.right() - 24,
+        text = QRect(thumb.right() + 12, row.top() + 8, row.right() - thumb.right() - 40,
                      row.height() - 14);
         m_theme.symbol(QStringLiteral("chevron.right"), Theme::Role::faintText)
             .paint(painter, QRect(row.right() - 20, row.center().y() - 6, 12, 12));

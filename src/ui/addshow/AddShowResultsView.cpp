@@ -107,6 +107,11 @@ void AddShowResultsView::build() {
     m_emptyNote->setContentsMargins(60, 0, 60, 0);
     emptyLayout->addWidget(m_emptyTitle);
     emptyLayout->addWidget(m_emptyNote);
+    m_retry = new QPushButton(empty);
+    m_retry->setObjectName(QStringLiteral("addShow.searchAgain"));
+    connect(m_retry, &QPushButton::clicked, &m_model, &AddShowModel::searchReleases);
+    emptyLayout->addSpacing(6);
+    emptyLayout->addWidget(m_retry, 0, Qt::AlignHCenter);
     emptyLayout->addStretch(1);
     m_body->addWidget(empty);
     layout->addWidget(m_body, 1);
@@ -144,6 +149,7 @@ void AddShowResultsView::applyTheme() {
     AddShowStyle::noteLabel(*m_fallback, m_theme, Theme::Role::attention);
     AddShowStyle::titleLabel(*m_emptyTitle, m_theme, 1.05);
     AddShowStyle::noteLabel(*m_emptyNote, m_theme);
+    AddShowStyle::linkButton(*m_retry, m_theme);
     m_emptyNote->setAlignment(Qt::AlignCenter);
     refresh();
 }
@@ -174,6 +180,8 @@ void AddShowResultsView::refresh() {
     m_emptyTitle->setText(emptyTitle);
     m_emptyNote->setText(m_model.emptyNote());
     m_emptyNote->setVisible(!m_model.emptyNote().isEmpty());
+    m_retry->setText(m_model.retryLabel());
+    m_retry->setVisible(!m_model.retryLabel().isEmpty());
     m_body->setCurrentIndex(emptyTitle.isEmpty() ? 0 : 1);
     refreshPlan();
 }

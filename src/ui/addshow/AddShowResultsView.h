@@ -48,6 +48,7 @@ private:
     QListView* m_list = nullptr;
     QLabel* m_emptyTitle = nullptr;
     QLabel* m_emptyNote = nullptr;
+    QPushButton* m_retry = nullptr;
     QWidget* m_plan = nullptr;
     QLabel* m_planLabel = nullptr;
     QList<PlanChoice*> m_planRows;
