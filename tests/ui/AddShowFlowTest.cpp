@@ -144,6 +144,25 @@ TEST_F(AddShowPanels, ARefusedKeyPointsToSettingsAndTheTypedNameStillAdds) {
     EXPECT_FALSE(services.store().shows().first().tmdbID.has_value());
 }
 
+TEST_F(AddShowPanels, FormControlsReachTheModel) {
+    open();
+    auto* fallback = inForm<QAbstractButton>("addShow.fallbackQuality");
+    EXPECT_FALSE(fallback->isVisible());
+    QTest::mouseClick(inForm<QPushButton>("addShow.moreOptions"), Qt::LeftButton);
+    EXPECT_TRUE(fallback->isVisible());
+    QTest::mouseClick(fallback, Qt::LeftButton);
+    EXPECT_FALSE(presenter->model()->fallbackAnyQuality());
+
+    QTest::mouseClick(inForm<QAbstractButton>("addShow.quality.720p"), Qt::LeftButton);
+    EXPECT_EQ(presenter->model()->quality(), Show::Quality::p720);
+    QTest::keyClicks(inForm<QLineEdit>("addShow.season"), QStringLiteral("2"));
+    QTest::mouseClick(inForm<QAbstractButton>("addShow.pullSeason"), Qt::LeftButton);
+    EXPECT_EQ(presenter->model()->seasonText(), "2");
+    EXPECT_TRUE(presenter->model()->pullEntireSeason());
+    QTest::mouseClick(inForm<QAbstractButton>("addShow.subscribe"), Qt::LeftButton);
+    EXPECT_FALSE(presenter->model()->startWithLatest());
+}
+
 TEST_F(AddShowPanels, IndexesThatDidNotAnswerCanBeAskedAgain) {
     services.matches[QStringLiteral("Dark")] = {kDark};
     services.indexes = AddShowServices::Indexes::unreachable;

@@ -188,7 +188,9 @@ void AddShowFormView::refresh() {
     m_pull->setNote(m_model.pullNote());
     m_fallback->setNote(m_model.qualityNote());
     m_advanced->setVisible(m_model.showAdvanced());
-    m_more->setIcon(m_theme.symbol(QStringLiteral("chevron.right"), Theme::Role::accent));
+    m_more->setIcon(m_theme.symbol(m_model.showAdvanced() ? QStringLiteral("chevron.down")
+                                                          : QStringLiteral("chevron.right"),
+                                   Theme::Role::accent));
 
     m_spinner->setRunning(m_model.isSearching());
     m_busy->setText(m_model.busyText());
