@@ -4,6 +4,7 @@
 #include "MainContentView.h"
 #include "SidebarTab.h"
 #include "Theme.h"
+#include "addshow/AddShowPresenter.h"
 #include "drawer/EpisodeDrawer.h"
 #include "series/ShowsView.h"
 #include "store/WatchlistStore.h"
@@ -12,7 +13,8 @@ MainViews::MainViews(WatchlistStore& store, Theme& theme, ImageLoader& images, Q
     : QObject(parent)
     , m_store(store)
     , m_theme(theme)
-    , m_images(images) {}
+    , m_images(images)
+    , m_addShow(new AddShowPresenter(store, theme, images, this)) {}
 
 TrayShell::ContentFactory MainViews::contentFactory() {
     return [this](QWidget* parent, std::function<void()> close) {
@@ -30,5 +32,7 @@ QWidget* MainViews::build(QWidget* parent, std::function<void()> close) {
     auto* drawer = new EpisodeDrawer(m_store, m_theme, content);
     drawer->hide();
     QObject::connect(shows, &ShowsView::episodesRequested, drawer, &EpisodeDrawer::openFor);
+    QObject::connect(shows, &ShowsView::addSeriesRequested, content,
+                     [this, content] { m_addShow->open(content->window()); });
     return content;
 }

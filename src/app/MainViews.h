@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class AddShowPresenter;
 class ImageLoader;
 class Theme;
 class WatchlistStore;
@@ -26,4 +27,5 @@ private:
     WatchlistStore& m_store;
     Theme& m_theme;
     ImageLoader& m_images;
+    AddShowPresenter* m_addShow; // the add-series panels, opened from the series list
 };

@@ -10,14 +10,12 @@
 
 namespace {
 
-QCoro::Task<TorrentIndex::Reported> searchCategory(QNetworkAccessManager& network, QUrl url) {
+// None when the category gave no usable answer.
+QCoro::Task<std::optional<QList<RawHit>>> searchCategory(QNetworkAccessManager& network, QUrl url) {
     const HttpResponse response = co_await httpFetch(network, IndexAnswer::get(url));
-    TorrentIndex::Reported out;
-    if (!response.answered())
-        out.reach = TorrentIndex::Reported::Reach::unreachable;
-    else if (response.isOk())
-        out.hits = ApibayIndex::answerHits(response.body).value_or(QList<RawHit>{});
-    co_return out;
+    if (!response.isOk())
+        co_return std::nullopt;
+    co_return ApibayIndex::answerHits(response.body);
 }
 
 // apibay writes every number as a string.
@@ -58,7 +56,7 @@ QCoro::Task<QList<RawHit>> ApibayIndex::search(TorrentQuery query) const {
 }
 
 QCoro::Task<TorrentIndex::Reported> ApibayIndex::searchReported(TorrentQuery query) const {
-    CompletionOrder<Reported> answers;
+    CompletionOrder<std::optional<QList<RawHit>>> answers;
     for (const QString& category : categories(query.kind)) {
         const QUrl url = IndexAnswer::withQuery(
             m_base, {{QStringLiteral("q"), query.text}, {QStringLiteral("cat"), category}});
@@ -66,20 +64,22 @@ QCoro::Task<TorrentIndex::Reported> ApibayIndex::searchReported(TorrentQuery que
     }
     co_await answers.finished();
 
-    Reported merged{{}, Reported::Reach::unreachable}; // until one category answers
+    QList<RawHit> merged;
     QSet<QString> seen;
-    for (Reported& answer : answers.take()) {
-        if (answer.reach == Reported::Reach::answered)
-            merged.reach = Reported::Reach::answered;
-        for (RawHit& hit : answer.hits) {
+    bool answered = false;
+    for (std::optional<QList<RawHit>>& hits : answers.take()) {
+        if (!hits)
+            continue;
+        answered = true;
+        for (RawHit& hit : *hits) {
             const QString key = identityKey(hit);
             if (seen.contains(key))
                 continue;
             seen.insert(key);
-            merged.hits.append(std::move(hit));
+            merged.append(std::move(hit));
         }
     }
-    co_return merged;
+    co_return TorrentIndex::Reported{merged, answered ? Reported::Reach::answered : Reported::Reach::unreachable};
 }
 
 std::optional<QList<RawHit>> ApibayIndex::answerHits(const QByteArray& body) {

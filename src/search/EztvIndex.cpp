@@ -43,12 +43,12 @@ QCoro::Task<QList<RawHit>> EztvIndex::search(TorrentQuery query) const {
 
 QCoro::Task<TorrentIndex::Reported> EztvIndex::searchReported(TorrentQuery query) const {
     if (query.kind != TorrentQuery::Kind::tv || !query.imdbID || query.imdbID->isEmpty())
-        co_return Reported{{}, Reported::Reach::skipped};
+        co_return TorrentIndex::Reported{{}, Reported::Reach::skipped};
     QString digits = *query.imdbID;
     if (digits.startsWith(QLatin1String("tt")))
         digits.remove(0, 2);
     if (digits.isEmpty())
-        co_return Reported{{}, Reported::Reach::skipped};
+        co_return TorrentIndex::Reported{{}, Reported::Reach::skipped};
 
     QUrl url = requestURL(m_primary, digits);
     bool onFallback = false;
@@ -56,15 +56,12 @@ QCoro::Task<TorrentIndex::Reported> EztvIndex::searchReported(TorrentQuery query
         url = requestURL(m_fallback, digits);
         onFallback = true;
     }
-    bool answered = false; // by either address
     for (;;) {
         const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
-        answered = answered || response.answered();
         if (auto hits = readAnswer(response))
-            co_return Reported{*std::move(hits), Reported::Reach::answered};
+            co_return TorrentIndex::Reported{*std::move(hits), Reported::Reach::answered};
         if (onFallback)
-            co_return Reported{{}, answered ? Reported::Reach::answered
-                                            : Reported::Reach::unreachable};
+            co_return TorrentIndex::Reported{{}, Reported::Reach::unreachable};
         url = requestURL(m_fallback, digits);
         onFallback = true;
     }

@@ -42,15 +42,29 @@ const QRegularExpression& FeedChecker::compactEpisode() {
 }
 
 QCoro::Task<QList<RawHit>> FeedChecker::searchAll(TorrentQuery query) const {
+    co_return (co_await sweep(std::move(query))).hits;
+}
+
+QCoro::Task<FeedChecker::Sweep> FeedChecker::sweep(TorrentQuery query) const {
     // A copy: the sources stay alive for this search whatever happens to the checker.
     const Sources sources = m_sources;
     if (sources.isEmpty())
-        co_return QList<RawHit>{};
-    CompletionOrder<QList<RawHit>> answers;
+        co_return Sweep{};
+    CompletionOrder<TorrentIndex::Reported> answers;
     for (const Source& source : sources)
-        answers.add(source->search(query), source);
+        answers.add(source->searchReported(query), source);
     co_await answers.finished();
-    co_return mergeHits(answers.take());
+    Sweep sweep;
+    QList<QList<RawHit>> hits;
+    for (TorrentIndex::Reported& reply : answers.take()) {
+        if (reply.reach != TorrentIndex::Reported::Reach::skipped)
+            ++sweep.asked;
+        if (reply.reach == TorrentIndex::Reported::Reach::answered)
+            ++sweep.answered;
+        hits.append(std::move(reply.hits));
+    }
+    sweep.hits = mergeHits(hits);
+    co_return sweep;
 }
 
 QList<RawHit> FeedChecker::mergeHits(const QList<QList<RawHit>>& answers) {
@@ -120,15 +134,31 @@ QCoro::Task<QList<SearchResult>> FeedChecker::searchReleases(TorrentQuery query)
     co_return results;
 }
 
-QCoro::Task<QList<SearchResult>>
-FeedChecker::searchShowReleases(QString text, std::optional<Show::Quality> quality) {
+TorrentQuery FeedChecker::showReleasesQuery(QString text, std::optional<Show::Quality> quality) {
     TorrentQuery query;
     query.text = std::move(text);
     query.kind = TorrentQuery::Kind::tv;
     query.quality = quality;
     query.order = TorrentQuery::Order::date;
     query.size = 150;
-    return searchReleases(std::move(query));
+    return query;
+}
+
+QCoro::Task<QList<SearchResult>>
+FeedChecker::searchShowReleases(QString text, std::optional<Show::Quality> quality) {
+    return searchReleases(showReleasesQuery(std::move(text), quality));
+}
+
+QCoro::Task<FeedChecker::ReleaseSearch>
+FeedChecker::searchShowReleasesReported(QString text, std::optional<Show::Quality> quality) {
+    const Sweep found = co_await sweep(showReleasesQuery(std::move(text), quality));
+    ReleaseSearch search;
+    search.results.reserve(found.hits.size());
+    for (const RawHit& hit : found.hits)
+        search.results.append(searchResult(hit));
+    search.indexesAsked = found.asked;
+    search.indexesAnswered = found.answered;
+    co_return search;
 }
 
 QCoro::Task<QList<SearchResult>>
@@ -149,27 +179,9 @@ QCoro::Task<QList<SearchResult>> FeedChecker::episodeAlternates(Show show, QStri
 
 QCoro::Task<FeedChecker::Alternates> FeedChecker::episodeAlternatesReported(Show show,
                                                                            QString episodeCode) {
-    const Sources sources = m_sources; // alive for this search whatever happens to the checker
-    const TorrentQuery query = showQuery(show);
-    CompletionOrder<TorrentIndex::Reported> answers;
-    for (const Source& source : sources)
-        answers.add(source->searchReported(query), source);
-    co_await answers.finished();
-    const QList<TorrentIndex::Reported> reports = answers.take();
-    QList<QList<RawHit>> hits;
-    for (const TorrentIndex::Reported& report : reports)
-        hits.append(report.hits);
+    const Sweep found = co_await sweep(showQuery(show));
     Alternates out;
-    out.releases = selectEpisodeAlternates(show, mergeHits(hits), episodeCode);
-    out.noIndexAnswered = noIndexAnswered(reports);
+    out.releases = selectEpisodeAlternates(show, found.hits, episodeCode);
+    out.noIndexAnswered = found.asked > 0 && found.answered == 0;
     co_return out;
-}
-
-bool FeedChecker::noIndexAnswered(const QList<TorrentIndex::Reported>& reports) {
-    using Reach = TorrentIndex::Reported::Reach;
-    const auto reached = [&](Reach r) {
-        return std::any_of(reports.cbegin(), reports.cend(),
-                           [&](const auto& report) { return report.reach == r; });
-    };
-    return reached(Reach::unreachable) && !reached(Reach::answered);
 }

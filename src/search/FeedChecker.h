@@ -72,6 +72,16 @@ public:
         bool operator==(const MovieChoice&) const = default;
     };
 
+    // A release list and whether the indexes could be asked at all: with every asked index
+    // failing, an empty list is no answer.
+    struct ReleaseSearch {
+        QList<SearchResult> results;
+        int indexesAsked = 0;    // indexes that made a request for this query
+        int indexesAnswered = 0; // of those, the ones that gave a usable answer
+
+        bool noIndexAnswered() const { return indexesAsked > 0 && indexesAnswered == 0; }
+    };
+
     using Source = std::shared_ptr<const TorrentIndex>;
     using Sources = QList<Source>;
 
@@ -94,6 +104,8 @@ public:
     QCoro::Task<ShowCheckResult> checkShow(Show show, int limit);
     QCoro::Task<QList<SearchResult>> searchShowReleases(QString text,
                                                         std::optional<Show::Quality> quality);
+    QCoro::Task<ReleaseSearch> searchShowReleasesReported(QString text,
+                                                          std::optional<Show::Quality> quality);
     QCoro::Task<QList<SearchResult>> searchMovieReleases(QString text,
                                                          std::optional<Show::Quality> quality);
     // The acceptable releases of one episode of a series, every resolution, best first.
@@ -104,8 +116,6 @@ public:
         bool noIndexAnswered = false;
     };
     QCoro::Task<Alternates> episodeAlternatesReported(Show show, QString episodeCode);
-    // Whether an index was asked and none answered, from their reports.
-    static bool noIndexAnswered(const QList<TorrentIndex::Reported>& reports);
 
     // ---- the decisions, without the network ----
 
@@ -135,7 +145,14 @@ public:
     static const QRegularExpression& compactEpisode();
 
 private:
+    struct Sweep {
+        QList<RawHit> hits;
+        int asked = 0;
+        int answered = 0;
+    };
+    QCoro::Task<Sweep> sweep(TorrentQuery query) const;
     QCoro::Task<QList<SearchResult>> searchReleases(TorrentQuery query);
+    static TorrentQuery showReleasesQuery(QString text, std::optional<Show::Quality> quality);
 
     Sources m_sources;
     const Clock& m_clock;

@@ -76,18 +76,19 @@ QCoro::Task<TorrentIndex::Reported> KnabenIndex::searchReported(TorrentQuery que
     const QStringList variants = apostropheVariants(query.text);
     QList<RawHit> hits;
     QSet<QString> seen;
-    bool answered = false; // for any spelling
+    bool answered = false;
     for (const QString& variant : variants) {
         const HttpResponse response = co_await httpFetch(
             m_network, IndexAnswer::postJson(m_apiURL, requestBody(variant, query)));
-        answered = answered || response.answered();
         Answer answer = readAnswer(response, seen);
         if (std::holds_alternative<IndexError>(answer))
             continue; // keep what the other spellings found
+        answered = true;
         hits.append(std::get<QList<RawHit>>(std::move(answer)));
     }
-    co_return Reported{hits, answered || variants.isEmpty() ? Reported::Reach::answered
-                                                             : Reported::Reach::unreachable};
+    if (variants.isEmpty())
+        co_return TorrentIndex::Reported{{}, Reported::Reach::skipped};
+    co_return TorrentIndex::Reported{hits, answered ? Reported::Reach::answered : Reported::Reach::unreachable};
 }
 
 std::optional<QList<RawHit>> KnabenIndex::answerHits(const QByteArray& body, QSet<QString>& seen) {

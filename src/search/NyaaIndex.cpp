@@ -21,12 +21,9 @@ QCoro::Task<TorrentIndex::Reported> NyaaIndex::searchReported(TorrentQuery query
                                                    {QStringLiteral("c"), QStringLiteral("1_2")},
                                                    {QStringLiteral("f"), QStringLiteral("0")}});
     const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
-    Reported out;
-    if (!response.answered())
-        out.reach = Reported::Reach::unreachable;
-    else if (response.isOk())
-        out.hits = hits(response.body, query.size);
-    co_return out;
+    if (!response.isOk() || !NyaaRSSParser().parse(response.body))
+        co_return TorrentIndex::Reported{{}, Reported::Reach::unreachable};
+    co_return TorrentIndex::Reported{hits(response.body, query.size), Reported::Reach::answered};
 }
 
 QList<RawHit> NyaaIndex::hits(const QByteArray& feed, int size) {

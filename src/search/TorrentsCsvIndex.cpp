@@ -18,12 +18,10 @@ QCoro::Task<TorrentIndex::Reported> TorrentsCsvIndex::searchReported(TorrentQuer
         m_base, {{QStringLiteral("q"), query.text},
                  {QStringLiteral("size"), QString::number(std::min(query.size, 100))}});
     const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
-    Reported out;
-    if (!response.answered())
-        out.reach = Reported::Reach::unreachable;
-    else if (response.isOk())
-        out.hits = answerHits(response.body).value_or(QList<RawHit>{});
-    co_return out;
+    auto hits = response.isOk() ? answerHits(response.body) : std::nullopt;
+    if (!hits)
+        co_return TorrentIndex::Reported{{}, Reported::Reach::unreachable};
+    co_return TorrentIndex::Reported{*std::move(hits), Reported::Reach::answered};
 }
 
 std::optional<QList<RawHit>> TorrentsCsvIndex::answerHits(const QByteArray& body) {

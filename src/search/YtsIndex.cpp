@@ -15,7 +15,7 @@ QCoro::Task<QList<RawHit>> YtsIndex::search(TorrentQuery query) const {
 
 QCoro::Task<TorrentIndex::Reported> YtsIndex::searchReported(TorrentQuery query) const {
     if (query.kind != TorrentQuery::Kind::movie)
-        co_return Reported{{}, Reported::Reach::skipped};
+        co_return TorrentIndex::Reported{{}, Reported::Reach::skipped};
     QUrl endpoint = m_host;
     QString path = endpoint.path();
     while (path.endsWith(u'/'))
@@ -29,12 +29,10 @@ QCoro::Task<TorrentIndex::Reported> YtsIndex::searchReported(TorrentQuery query)
                                                    : QStringLiteral("seeds")}});
 
     const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
-    Reported out;
-    if (!response.answered())
-        out.reach = Reported::Reach::unreachable;
-    else if (response.isOk())
-        out.hits = answerHits(response.body, query.text).value_or(QList<RawHit>{});
-    co_return out;
+    auto hits = response.isOk() ? answerHits(response.body, query.text) : std::nullopt;
+    if (!hits)
+        co_return TorrentIndex::Reported{{}, Reported::Reach::unreachable};
+    co_return TorrentIndex::Reported{*std::move(hits), Reported::Reach::answered};
 }
 
 std::optional<QList<RawHit>> YtsIndex::answerHits(const QByteArray& body,

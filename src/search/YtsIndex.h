@@ -19,7 +19,7 @@ public:
     const QUrl& host() const { return m_host; }
 
     QCoro::Task<QList<RawHit>> search(TorrentQuery query) const override;
-    QCoro::Task<Reported> searchReported(TorrentQuery query) const override;
+    QCoro::Task<TorrentIndex::Reported> searchReported(TorrentQuery query) const override;
 
     // The hits of one answer body, titles falling back on `queryText`; none when it is no
     // YTS answer.

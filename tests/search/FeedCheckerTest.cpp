@@ -556,23 +556,3 @@ TEST(ClosestQuality, NearestResolutionThenStrictlyMoreSeeders) {
 }
 
 } // namespace
-
-TEST(FeedCheckerReach, NoIndexAnsweredOnlyWhenOneWasAskedAndNoneAnswered) {
-    using Reach = TorrentIndex::Reported::Reach;
-    const auto reports = [](std::initializer_list<Reach> reaches) {
-        QList<TorrentIndex::Reported> out;
-        for (const Reach r : reaches)
-            out.append({{}, r});
-        return out;
-    };
-    const std::pair<QList<TorrentIndex::Reported>, bool> table[] = {
-        {reports({}), false},
-        {reports({Reach::skipped, Reach::skipped}), false}, // nobody asked: no failure to tell
-        {reports({Reach::unreachable}), true},
-        {reports({Reach::unreachable, Reach::skipped}), true},
-        {reports({Reach::unreachable, Reach::answered}), false}, // one answer is an answer
-        {reports({Reach::answered}), false},
-    };
-    for (const auto& [answers, expected] : table)
-        EXPECT_EQ(FeedChecker::noIndexAnswered(answers), expected);
-}

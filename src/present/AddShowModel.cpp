@@ -1,0 +1,592 @@
+#include "AddShowModel.h"
+
+#include "model/EnumRaw.h"
+#include "search/FeedChecker.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QPointer>
+
+#include <algorithm>
+
+namespace {
+
+const QChar kOpenQuote(0x201C);
+const QChar kCloseQuote(0x201D);
+
+int qualityRank(const QString& label) {
+    static const QStringList order{QStringLiteral("4K"), QStringLiteral("1080p"),
+                                   QStringLiteral("720p"), QStringLiteral("480p")};
+    const qsizetype at = order.indexOf(label);
+    return at < 0 ? int(order.size()) : int(at);
+}
+
+} // namespace
+
+AddShowModel::AddShowModel(WatchlistStore& store, QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_quality(store.settings().defaultQuality) {}
+
+AddShowModel::~AddShowModel() = default;
+
+// ---- the form -----------------------------------------------------------------------------------
+
+void AddShowModel::setName(const QString& name) {
+    if (name == m_name)
+        return;
+    const bool sameSeries = comparable(name) == comparable(m_name);
+    m_name = name;
+    // A different name is a different question: what was confirmed for the old one goes.
+    if (!sameSeries && (m_resolvedShow || m_lookedUp || m_isSearching))
+        resetLookup();
+    Q_EMIT formChanged();
+}
+
+void AddShowModel::resetLookup() {
+    const bool hadList = m_mode != ResultsMode::none;
+    m_searchToken = QUuid();
+    m_isSearching = false;
+    m_resolvedShow.reset();
+    m_showMatches.clear();
+    m_lookedUp = false;
+    m_lookupFailure = TMDBClient::Failure::none;
+    m_results.clear();
+    m_didSearch = false;
+    m_indexesUnreachable = false;
+    m_picked.clear();
+    m_seasonView.reset();
+    m_fellBack = false;
+    m_resolvedAlias.reset();
+    m_matchesShownAt.reset();
+    m_mode = ResultsMode::none;
+    if (hadList)
+        Q_EMIT resultsChanged();
+}
+
+void AddShowModel::setQuality(Show::Quality quality) {
+    if (quality == m_quality)
+        return;
+    m_quality = quality;
+    Q_EMIT formChanged();
+    // The list shows releases at the wanted resolution: ask again for the new one.
+    if (m_resolvedShow && m_didSearch && !m_anyQuality)
+        searchReleases();
+}
+
+void AddShowModel::setStartWithLatest(bool on) {
+    if (on == m_startWithLatest)
+        return;
+    m_startWithLatest = on;
+    Q_EMIT formChanged();
+}
+
+void AddShowModel::setAnyQuality(bool on) {
+    if (on == m_anyQuality)
+        return;
+    m_anyQuality = on;
+    Q_EMIT formChanged();
+}
+
+void AddShowModel::setFallbackAnyQuality(bool on) {
+    if (on == m_fallbackAnyQuality)
+        return;
+    m_fallbackAnyQuality = on;
+    Q_EMIT formChanged();
+}
+
+void AddShowModel::setSeasonText(const QString& text) {
+    if (text == m_seasonText)
+        return;
+    m_seasonText = text;
+    Q_EMIT formChanged();
+}
+
+void AddShowModel::setPullEntireSeason(bool on) {
+    if (on == m_pullEntireSeason)
+        return;
+    m_pullEntireSeason = on;
+    Q_EMIT formChanged();
+}
+
+void AddShowModel::setShowAdvanced(bool on) {
+    if (on == m_showAdvanced)
+        return;
+    m_showAdvanced = on;
+    Q_EMIT formChanged();
+}
+
+void AddShowModel::setPickPlan(PickPlan plan) {
+    if (plan == m_pickPlan)
+        return;
+    m_pickPlan = plan;
+    Q_EMIT formChanged();
+}
+
+// ---- lookup ---------------------------------------------------------------------------------------
+
+QUuid AddShowModel::beginSearch() {
+    m_searchToken = QUuid::createUuid();
+    m_isSearching = true;
+    return m_searchToken;
+}
+
+void AddShowModel::find() {
+    const QString typed = m_name.trimmed();
+    if (typed.isEmpty() || m_closed)
+        return;
+    resetLookup();
+    const QUuid token = beginSearch();
+    Q_EMIT formChanged();
+    runLookup(typed, token);
+}
+
+QCoro::Task<> AddShowModel::runLookup(QString typed, QUuid token) {
+    QPointer<AddShowModel> self(this);
+    const auto answer = co_await m_store.tmdb().searchSeriesReported(typed, m_store.effectiveTMDBKey());
+    if (!self || m_searchToken != token)
+        co_return; // a newer lookup, a new name or a closed panel
+    m_isSearching = false;
+    m_lookedUp = true;
+    m_showMatches = answer.value;
+    m_lookupFailure = answer.failure;
+    m_matchesShownAt = m_store.now();
+    m_mode = ResultsMode::shows;
+    Q_EMIT resultsChanged();
+    Q_EMIT formChanged();
+}
+
+bool AddShowModel::pickMatch(int index) {
+    if (m_mode != ResultsMode::shows || index < 0 || index >= m_showMatches.size() ||
+        !m_matchesShownAt)
+        return false;
+    // A click meant for what was there before the matches came in.
+    if (m_store.now() - *m_matchesShownAt < kPickArmingDelay)
+        return false;
+    m_resolvedShow = m_showMatches[index];
+    Q_EMIT formChanged();
+    searchReleases();
+    return true;
+}
+
+// ---- release search -------------------------------------------------------------------------------
+
+void AddShowModel::searchReleases() {
+    if (m_closed)
+        return;
+    const QString typed = m_name.trimmed();
+    const QString official = m_resolvedShow ? m_resolvedShow->name : typed;
+    if (official.isEmpty())
+        return;
+    const QUuid token = beginSearch();
+    m_results.clear();
+    m_picked.clear();
+    m_fellBack = false;
+    m_resolvedAlias.reset();
+    m_indexesUnreachable = false;
+    Q_EMIT resultsChanged();
+    Q_EMIT formChanged();
+    runReleaseSearch(official, typed,
+                     m_anyQuality ? std::nullopt : std::optional<Show::Quality>(m_quality), token);
+}
+
+QCoro::Task<> AddShowModel::runReleaseSearch(QString official, QString typed,
+                                             std::optional<Show::Quality> quality, QUuid token) {
+    QPointer<AddShowModel> self(this);
+    FeedChecker& checker = m_store.checker();
+    FeedChecker::ReleaseSearch found = co_await checker.searchShowReleasesReported(official, quality);
+    if (!self || m_searchToken != token)
+        co_return;
+    bool fellBack = false;
+    // Nobody answered: asking again under another name would not reach anyone either.
+    if (found.results.isEmpty() && !found.noIndexAnswered() && !typed.isEmpty() &&
+        comparable(typed) != comparable(official)) {
+        FeedChecker::ReleaseSearch again = co_await checker.searchShowReleasesReported(typed, quality);
+        if (!self || m_searchToken != token)
+            co_return;
+        if (!again.results.isEmpty()) {
+            found = std::move(again);
+            fellBack = true;
+        }
+    }
+    m_isSearching = false;
+    m_results = found.results;
+    m_indexesUnreachable = found.results.isEmpty() && found.noIndexAnswered();
+    m_fellBack = fellBack;
+    m_resolvedAlias = fellBack ? std::optional<QString>(typed) : std::nullopt;
+    m_didSearch = true;
+    m_seasonView.reset();
+    m_mode = ResultsMode::releases;
+    Q_EMIT resultsChanged();
+    Q_EMIT formChanged();
+}
+
+void AddShowModel::togglePick(const QString& releaseID) {
+    if (m_picked.contains(releaseID))
+        m_picked.remove(releaseID);
+    else
+        m_picked.insert(releaseID);
+    Q_EMIT pickToggled(releaseID);
+    Q_EMIT formChanged();
+}
+
+void AddShowModel::setSort(SortField sort) {
+    if (sort == m_sort)
+        return;
+    m_sort = sort;
+    Q_EMIT resultsChanged();
+}
+
+void AddShowModel::setSeasonView(std::optional<int> season) {
+    if (season == m_seasonView)
+        return;
+    m_seasonView = season;
+    Q_EMIT resultsChanged();
+}
+
+QList<SearchResult> AddShowModel::sorted(QList<SearchResult> results, SortField sort) {
+    const auto by = [&](auto key) {
+        std::stable_sort(results.begin(), results.end(),
+                         [&](const SearchResult& a, const SearchResult& b) { return key(a) < key(b); });
+    };
+    switch (sort) {
+    case SortField::date:
+        // Newest first; undated ones count as the most distant past.
+        std::stable_sort(results.begin(), results.end(),
+                         [](const SearchResult& a, const SearchResult& b) {
+                             return a.date.value_or(Timestamp::distantPast()) >
+                                    b.date.value_or(Timestamp::distantPast());
+                         });
+        break;
+    case SortField::quality:
+        by([](const SearchResult& r) { return qualityRank(r.quality); });
+        break;
+    case SortField::seeders:
+        by([](const SearchResult& r) { return -qint64(r.seeders); });
+        break;
+    case SortField::size:
+        by([](const SearchResult& r) { return r.sizeBytes; });
+        break;
+    }
+    return results;
+}
+
+QList<SearchResult> AddShowModel::listedResults() const {
+    QList<SearchResult> listed;
+    for (const SearchResult& r : m_results) {
+        if (!m_seasonView || r.season == m_seasonView)
+            listed.append(r);
+    }
+    return sorted(std::move(listed), m_sort);
+}
+
+QList<int> AddShowModel::seasonsOffered() const {
+    QList<int> seasons;
+    for (const SearchResult& r : m_results) {
+        if (r.season && !seasons.contains(*r.season))
+            seasons.append(*r.season);
+    }
+    std::sort(seasons.begin(), seasons.end());
+    return seasons;
+}
+
+// ---- commit ---------------------------------------------------------------------------------------
+
+std::optional<int> AddShowModel::parsedSeason(const QString& text) {
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok, 10);
+    return ok ? std::optional<int>(n) : std::nullopt;
+}
+
+bool AddShowModel::canCommit() const {
+    if (m_name.trimmed().isEmpty())
+        return false;
+    return !m_pullEntireSeason || parsedSeason(m_seasonText).has_value();
+}
+
+WatchlistStore::NewShow AddShowModel::newShow() const {
+    WatchlistStore::NewShow form;
+    form.name = m_name;
+    form.match = m_resolvedShow;
+    form.searchAlias = m_fellBack ? m_resolvedAlias : std::nullopt;
+    form.quality = m_quality;
+    form.anyQuality = m_anyQuality;
+    form.fallbackAnyQuality = m_fallbackAnyQuality;
+    form.startWithLatest = m_startWithLatest;
+    form.seasonText = m_seasonText;
+    form.pullEntireSeason = m_pullEntireSeason;
+    return form;
+}
+
+QUuid AddShowModel::commit() {
+    if (!canCommit() || m_closed)
+        return {};
+    // Ticked releases in the order the list shows them, including ones a filter hides.
+    QList<SearchResult> picked;
+    for (const SearchResult& r : sorted(m_results, m_sort)) {
+        if (m_picked.contains(r.id))
+            picked.append(r);
+    }
+    const QUuid id = m_store.addShow(newShow(), picked, m_pickPlan);
+    if (!id.isNull())
+        close();
+    return id;
+}
+
+QUuid AddShowModel::addAsTyped() {
+    if (!offersAddAsTyped())
+        return {};
+    m_resolvedShow.reset();
+    return commit();
+}
+
+void AddShowModel::primary() {
+    if (m_resolvedShow)
+        commit();
+    else if (!m_isSearching)
+        find();
+}
+
+void AddShowModel::close() {
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_searchToken = QUuid(); // whatever is in flight no longer publishes
+    m_isSearching = false;
+    Q_EMIT closeRequested();
+}
+
+// ---- texts ----------------------------------------------------------------------------------------
+
+QString AddShowModel::primaryLabel() const {
+    if (!m_resolvedShow)
+        return m_isSearching ? QStringLiteral("Finding series…") : QStringLiteral("Find series");
+    if (!m_picked.isEmpty())
+        return planCommitLabel(m_pickPlan);
+    // Only a pull says "Pull": a typed season without it just limits what is followed.
+    if (const auto season = parsedSeason(m_seasonText); season && m_pullEntireSeason) {
+        QString label = QStringLiteral("Pull Season %1").arg(*season);
+        if (m_startWithLatest)
+            label += QStringLiteral(", and subscribe");
+        return label;
+    }
+    // Following new episodes puts the series on the schedule; otherwise it is only kept.
+    return m_startWithLatest ? QStringLiteral("Add to your schedule")
+                             : QStringLiteral("Add to watchlist");
+}
+
+bool AddShowModel::offersAddAsTyped() const {
+    if (m_name.trimmed().isEmpty() || m_isSearching || !m_lookedUp || m_resolvedShow)
+        return false;
+    return m_showMatches.isEmpty();
+}
+
+QString AddShowModel::formNotice() const {
+    if (!m_lookedUp || m_resolvedShow || !m_showMatches.isEmpty())
+        return {};
+    switch (m_lookupFailure) {
+    case TMDBClient::Failure::none:
+        return QStringLiteral("TMDB has no match for ") + kOpenQuote + m_name.trimmed() +
+               kCloseQuote;
+    case TMDBClient::Failure::noKey:
+        return QStringLiteral("No TMDB API key is set — add one in Settings.");
+    case TMDBClient::Failure::refusedKey:
+        return QStringLiteral("TMDB refused the API key — check the TMDB key in Settings.");
+    case TMDBClient::Failure::unreachable:
+        return QStringLiteral("Could not reach TMDB — check the connection.");
+    case TMDBClient::Failure::badAnswer:
+        return QStringLiteral("TMDB sent an answer that could not be read — try again shortly.");
+    }
+    return {};
+}
+
+QString AddShowModel::busyText() const {
+    if (!m_isSearching)
+        return {};
+    return m_resolvedShow || m_mode == ResultsMode::releases
+               ? QStringLiteral("Searching releases…")
+               : QStringLiteral("Finding series…");
+}
+
+QString AddShowModel::resultsHeading() const {
+    switch (m_mode) {
+    case ResultsMode::none:
+        return {};
+    case ResultsMode::shows:
+        return QStringLiteral("Which series?");
+    case ResultsMode::releases:
+        return headerCounts();
+    }
+    return {};
+}
+
+QString AddShowModel::headerCounts() const {
+    return QStringLiteral("%1 releases · %2 selected")
+        .arg(listedResults().size())
+        .arg(m_picked.size());
+}
+
+QString AddShowModel::fallbackNotice() const {
+    if (!m_fellBack || !m_resolvedAlias)
+        return {};
+    return QStringLiteral("No results for the official title — showing results for ") +
+           kOpenQuote + *m_resolvedAlias + kCloseQuote;
+}
+
+QString AddShowModel::emptyTitle() const {
+    if (m_isSearching)
+        return {};
+    if (m_mode == ResultsMode::shows && m_showMatches.isEmpty()) {
+        switch (m_lookupFailure) {
+        case TMDBClient::Failure::none:
+            return QStringLiteral("No series found on TMDB");
+        case TMDBClient::Failure::noKey:
+            return QStringLiteral("No TMDB API key");
+        case TMDBClient::Failure::refusedKey:
+            return QStringLiteral("TMDB refused the API key");
+        case TMDBClient::Failure::unreachable:
+            return QStringLiteral("Could not reach TMDB");
+        case TMDBClient::Failure::badAnswer:
+            return QStringLiteral("TMDB's answer could not be read");
+        }
+    }
+    if (m_mode == ResultsMode::releases && m_didSearch && listedResults().isEmpty()) {
+        if (m_indexesUnreachable)
+            return QStringLiteral("Could not reach the torrent indexes");
+        return QStringLiteral("No releases found");
+    }
+    return {};
+}
+
+QString AddShowModel::emptyNote() const {
+    if (emptyTitle().isEmpty())
+        return {};
+    if (m_mode == ResultsMode::releases) {
+        if (m_indexesUnreachable)
+            return QStringLiteral(
+                "None of them answered. Check the connection and search again, or add the series "
+                "without picking releases.");
+        return QStringLiteral("Try a different quality or season.");
+    }
+    switch (m_lookupFailure) {
+    case TMDBClient::Failure::none:
+        return {};
+    case TMDBClient::Failure::noKey:
+    case TMDBClient::Failure::refusedKey:
+        return QStringLiteral("Check the TMDB key in Settings, or add the series as typed.");
+    case TMDBClient::Failure::unreachable:
+        return QStringLiteral("Check the connection, or add the series as typed.");
+    case TMDBClient::Failure::badAnswer:
+        return QStringLiteral("Try again in a moment, or add the series as typed.");
+    }
+    return {};
+}
+
+QString AddShowModel::retryLabel() const {
+    return m_mode == ResultsMode::releases && m_indexesUnreachable && !m_isSearching
+               ? QStringLiteral("Search again")
+               : QString();
+}
+
+QString AddShowModel::qualityNote() const {
+    return QStringLiteral("If there's no ") + toRaw(m_quality) +
+           QStringLiteral(" release, grab the best other one automatically. Off = ask me first.");
+}
+
+QString AddShowModel::pullTitle() const {
+    if (const auto season = parsedSeason(m_seasonText))
+        return QStringLiteral("Pull all of Season %1").arg(*season);
+    return QStringLiteral("Pull entire series");
+}
+
+QString AddShowModel::pullNote() const {
+    if (const auto season = parsedSeason(m_seasonText))
+        return QStringLiteral("Grabs all of Season %1 — every aired episode, one by one.")
+            .arg(*season);
+    return QStringLiteral(
+        "Type a season number to pull — or turn the switch off to just follow the series.");
+}
+
+QString AddShowModel::sortLabel(SortField sort) {
+    switch (sort) {
+    case SortField::date:
+        return QStringLiteral("Date");
+    case SortField::quality:
+        return QStringLiteral("Quality");
+    case SortField::seeders:
+        return QStringLiteral("Seeders");
+    case SortField::size:
+        return QStringLiteral("Size");
+    }
+    return {};
+}
+
+QString AddShowModel::seasonLabel(std::optional<int> season) {
+    return season ? QStringLiteral("Season %1").arg(*season) : QStringLiteral("All seasons");
+}
+
+QString AddShowModel::planTitle(PickPlan plan) {
+    switch (plan) {
+    case PickPlan::continueForward:
+        return QStringLiteral("Continue from here");
+    case PickPlan::onlyThis:
+        return QStringLiteral("Just this");
+    case PickPlan::thisThenLatest:
+        return QStringLiteral("This, then newest");
+    }
+    return {};
+}
+
+QString AddShowModel::planDescription(PickPlan plan) {
+    switch (plan) {
+    case PickPlan::continueForward:
+        return QStringLiteral("Grab this and every episode after it");
+    case PickPlan::onlyThis:
+        return QStringLiteral("Only what you picked — nothing ongoing");
+    case PickPlan::thisThenLatest:
+        return QStringLiteral("Grab this, then follow new episodes as they air");
+    }
+    return {};
+}
+
+QString AddShowModel::planCommitLabel(PickPlan plan) {
+    switch (plan) {
+    case PickPlan::continueForward:
+        return QStringLiteral("Grab & continue from here");
+    case PickPlan::onlyThis:
+        return QStringLiteral("Grab just this");
+    case PickPlan::thisThenLatest:
+        return QStringLiteral("Grab & follow newest");
+    }
+    return {};
+}
+
+QString AddShowModel::releaseDetail(const SearchResult& result) {
+    const QLocale c = QLocale::c();
+    QStringList parts;
+    parts.append(result.quality);
+    if (result.sizeBytes > 0)
+        parts.append(c.formattedDataSize(result.sizeBytes, 1, QLocale::DataSizeTraditionalFormat));
+    parts.append(result.seeders == 1 ? QStringLiteral("1 seeder")
+                                     : QStringLiteral("%1 seeders").arg(result.seeders));
+    if (result.date)
+        parts.append(c.toString(result.date->toDateTime().toUTC().date(), QStringLiteral("d MMM yyyy")));
+    if (!result.source.isEmpty())
+        parts.append(result.source);
+    return parts.join(QStringLiteral(" · "));
+}
+
+QString AddShowModel::matchTitle(const TMDBClient::SeriesResult& match) {
+    if (!match.firstAirYear || match.firstAirYear->isEmpty())
+        return match.name;
+    return match.name + QStringLiteral(" (") + *match.firstAirYear + u')';
+}
+
+QString AddShowModel::comparable(const QString& text) {
+    QString out;
+    for (const QChar c : text.toLower()) {
+        if (c.isLetterOrNumber())
+            out.append(c);
+    }
+    return out;
+}

@@ -1,0 +1,183 @@
+#pragma once
+
+#include "metadata/TMDBClient.h"
+#include "model/Show.h"
+#include "search/SearchResult.h"
+#include "store/WatchlistStore.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+// The state of the add-series flow, shared by the form and the results panel: the typed name
+// and options, the TMDB lookup and its matches, the release search and the ticked releases.
+// Only the latest lookup or search may publish (searchToken); a click on a match that came
+// too soon after the matches appeared is ignored. Committing maps the form to the store's
+// addShow, which owns the rules of what a new series looks like.
+class AddShowModel final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AddShowModel)
+
+public:
+    enum class SortField { date, quality, seeders, size };
+    enum class ResultsMode {
+        none,     // nothing to show yet: the results panel stays hidden
+        shows,    // TMDB matches to confirm
+        releases, // releases of the confirmed series
+    };
+    using PickPlan = WatchlistStore::PickPlan;
+
+    static constexpr double kPickArmingDelay = 0.35; // seconds
+
+    explicit AddShowModel(WatchlistStore& store, QObject* parent = nullptr);
+    ~AddShowModel() override;
+
+    // ---- the form ----
+    const QString& name() const { return m_name; }
+    void setName(const QString& name);
+    Show::Quality quality() const { return m_quality; }
+    void setQuality(Show::Quality quality);
+    bool startWithLatest() const { return m_startWithLatest; }
+    void setStartWithLatest(bool on);
+    bool anyQuality() const { return m_anyQuality; }
+    void setAnyQuality(bool on);
+    bool fallbackAnyQuality() const { return m_fallbackAnyQuality; }
+    void setFallbackAnyQuality(bool on);
+    const QString& seasonText() const { return m_seasonText; }
+    void setSeasonText(const QString& text);
+    bool pullEntireSeason() const { return m_pullEntireSeason; }
+    void setPullEntireSeason(bool on);
+    bool showAdvanced() const { return m_showAdvanced; }
+    void setShowAdvanced(bool on);
+    PickPlan pickPlan() const { return m_pickPlan; }
+    void setPickPlan(PickPlan plan);
+
+    // ---- lookup and search state ----
+    const std::optional<TMDBClient::SeriesResult>& resolvedShow() const { return m_resolvedShow; }
+    const QList<TMDBClient::SeriesResult>& showMatches() const { return m_showMatches; }
+    bool isSearching() const { return m_isSearching; }
+    const QList<SearchResult>& results() const { return m_results; }
+    bool didSearch() const { return m_didSearch; }
+    const QSet<QString>& picked() const { return m_picked; }
+    SortField sort() const { return m_sort; }
+    const std::optional<int>& seasonView() const { return m_seasonView; }
+    ResultsMode mode() const { return m_mode; }
+    bool fellBack() const { return m_fellBack; }
+    const std::optional<QString>& resolvedAlias() const { return m_resolvedAlias; }
+    const QUuid& searchToken() const { return m_searchToken; }
+    std::optional<Timestamp> matchesShownAt() const { return m_matchesShownAt; }
+    // Why the last lookup gave nothing, when it failed rather than answered.
+    TMDBClient::Failure lookupFailure() const { return m_lookupFailure; }
+    // The last release search reached no index.
+    bool indexesUnreachable() const { return m_indexesUnreachable; }
+
+    // ---- actions ----
+    // Looks the typed name up on TMDB ("Find series").
+    void find();
+    // Confirms a match and searches its releases; false when the click came too early.
+    bool pickMatch(int index);
+    // Searches releases for the resolved series (or the typed name) again.
+    void searchReleases();
+    void togglePick(const QString& releaseID);
+    void setSort(SortField sort);
+    void setSeasonView(std::optional<int> season);
+    // The primary button: a lookup until a series is resolved, then the commit.
+    void primary();
+    // Adds the series; null (and nothing happens) when the form cannot be committed.
+    QUuid commit();
+    // "Add as typed anyway": the typed name without a TMDB identity.
+    QUuid addAsTyped();
+    // Drops whatever is in flight and asks the presenter to close the panels.
+    void close();
+
+    // ---- what the panels show ----
+    QString primaryLabel() const;
+    bool canCommit() const;
+    bool offersAddAsTyped() const;
+    // The line under the name: no match, or why the lookup failed; empty otherwise.
+    QString formNotice() const;
+    // The busy line while a lookup or search runs; empty otherwise.
+    QString busyText() const;
+    // The results panel's heading: "Which series?" over matches, the counts over releases.
+    QString resultsHeading() const;
+    QString headerCounts() const; // "12 releases · 2 selected"
+    QString fallbackNotice() const;
+    // The empty or failed state of the results panel: a title and a note; empty when there
+    // are rows to show.
+    QString emptyTitle() const;
+    QString emptyNote() const;
+    // The button under a failed release search; empty when there is nothing to retry.
+    QString retryLabel() const;
+    // The releases listed: season filter, then sort order.
+    QList<SearchResult> listedResults() const;
+    // Seasons the results carry, ascending, for the season filter.
+    QList<int> seasonsOffered() const;
+    bool showsPlan() const { return !m_picked.isEmpty(); }
+    QString qualityNote() const;
+    QString pullTitle() const;
+    QString pullNote() const;
+
+    static QList<SearchResult> sorted(QList<SearchResult> results, SortField sort);
+    static QString sortLabel(SortField sort);
+    static QString seasonLabel(std::optional<int> season);
+    static QString planTitle(PickPlan plan);
+    static QString planDescription(PickPlan plan);
+    static QString planCommitLabel(PickPlan plan);
+    // One release row's second line: quality, size, seeders, date and index.
+    static QString releaseDetail(const SearchResult& result);
+    // "The Expanse (2015)"
+    static QString matchTitle(const TMDBClient::SeriesResult& match);
+    // Letters and digits only, lower-cased: how the typed name and the official title compare.
+    static QString comparable(const QString& text);
+    static std::optional<int> parsedSeason(const QString& text);
+
+Q_SIGNALS:
+    // A form field, the busy state, the notice or the primary label changed.
+    void formChanged();
+    // The list changed wholesale: mode, matches, releases, order, filter or empty state.
+    void resultsChanged();
+    // One release was ticked or unticked (the counts and plan follow).
+    void pickToggled(const QString& releaseID);
+    void closeRequested();
+
+private:
+    QCoro::Task<> runLookup(QString typed, QUuid token);
+    QCoro::Task<> runReleaseSearch(QString official, QString typed,
+                                   std::optional<Show::Quality> quality, QUuid token);
+    void resetLookup();
+    QUuid beginSearch();
+    WatchlistStore::NewShow newShow() const;
+
+    WatchlistStore& m_store;
+    QString m_name;
+    Show::Quality m_quality;
+    bool m_startWithLatest = true;
+    bool m_anyQuality = false;
+    bool m_fallbackAnyQuality = true;
+    QString m_seasonText;
+    bool m_pullEntireSeason = false;
+    bool m_showAdvanced = false;
+    PickPlan m_pickPlan = PickPlan::continueForward;
+
+    std::optional<TMDBClient::SeriesResult> m_resolvedShow;
+    QList<TMDBClient::SeriesResult> m_showMatches;
+    bool m_lookedUp = false; // a lookup has answered for the current name
+    TMDBClient::Failure m_lookupFailure = TMDBClient::Failure::none;
+    bool m_isSearching = false;
+    QList<SearchResult> m_results;
+    bool m_didSearch = false;
+    bool m_indexesUnreachable = false;
+    QSet<QString> m_picked;
+    SortField m_sort = SortField::date;
+    std::optional<int> m_seasonView;
+    ResultsMode m_mode = ResultsMode::none;
+    bool m_fellBack = false;
+    std::optional<QString> m_resolvedAlias;
+    QUuid m_searchToken;
+    std::optional<Timestamp> m_matchesShownAt;
+    bool m_closed = false;
+};

@@ -1,0 +1,240 @@
+#include "AddShowPresenter.h"
+
+#include "AddPanelPlacement.h"
+#include "AddShowFormView.h"
+#include "AddShowModel.h"
+#include "AddShowResultsView.h"
+#include "ImageLoader.h"
+#include "RoundedPanel.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QKeyEvent>
+
+namespace {
+constexpr QSize kPosterSize{180, 270}; // two by three, as TMDB's posters are
+
+QPixmap rounded(const QImage& image, QSize size, qreal dpr) {
+    QPixmap out(size * dpr);
+    out.setDevicePixelRatio(dpr);
+    out.fill(Qt::transparent);
+    QPainter painter(&out);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    QPainterPath clip;
+    clip.addRoundedRect(QRectF(QPointF(0, 0), size), RoundedPanel::kRadius, RoundedPanel::kRadius);
+    painter.setClipPath(clip);
+    painter.drawImage(QRect(QPoint(0, 0), size), image);
+    return out;
+}
+} // namespace
+
+AddShowPresenter::AddShowPresenter(WatchlistStore& store, Theme& theme, ImageLoader& images,
+                                   QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_theme(theme)
+    , m_images(images) {}
+
+AddShowPresenter::~AddShowPresenter() {
+    close();
+}
+
+AddShowModel* AddShowPresenter::model() const {
+    return m_model;
+}
+
+RoundedPanel* AddShowPresenter::formPanel() const {
+    return m_form;
+}
+
+RoundedPanel* AddShowPresenter::resultsPanel() const {
+    return m_results;
+}
+
+RoundedPanel* AddShowPresenter::posterPanel() const {
+    return m_poster;
+}
+
+bool AddShowPresenter::isOpen() const {
+    return m_form && m_form->isVisible();
+}
+
+void AddShowPresenter::open(QWidget* anchor) {
+    if (isOpen()) {
+        m_form->raise();
+        m_form->activateWindow();
+        m_formView->nameField()->setFocus();
+        return;
+    }
+    m_closing = false;
+    m_model = new AddShowModel(m_store);
+    connect(m_model, &AddShowModel::closeRequested, this, &AddShowPresenter::close);
+    connect(m_model, &AddShowModel::resultsChanged, this, &AddShowPresenter::refreshResults);
+    connect(m_model, &AddShowModel::formChanged, this, &AddShowPresenter::refreshPoster);
+
+    m_form = new RoundedPanel(m_theme, Qt::Tool);
+    m_form->setObjectName(QStringLiteral("addShow.formPanel"));
+    m_formView = new AddShowFormView(*m_model, m_theme);
+    m_form->setContent(m_formView);
+    connect(m_formView, &AddShowFormView::sizeChanged, this, &AddShowPresenter::fitForm);
+    connect(m_formView, &AddShowFormView::closeClicked, this, &AddShowPresenter::close);
+    // Also the move observer: the side panels travel with the form.
+    addEscape(m_form);
+
+    fitForm();
+    placeForm(anchor);
+    m_form->show();
+    m_form->raise();
+    m_form->activateWindow();
+    m_formView->nameField()->setFocus();
+}
+
+void AddShowPresenter::close() {
+    if (m_closing || !m_form)
+        return;
+    m_closing = true;
+    m_form->removeEventFilter(this);
+    if (m_model) {
+        m_model->disconnect(this);
+        m_model->close(); // nothing in flight publishes any more
+        m_model->deleteLater();
+    }
+    // Side panels are the form's children: they go with it. Later, as a click inside the
+    // form may be what closes it.
+    for (RoundedPanel* panel : {m_poster.data(), m_results.data(), m_form.data()}) {
+        if (panel)
+            panel->hide();
+    }
+    m_form->deleteLater();
+    m_form = nullptr;
+    m_results = nullptr;
+    m_poster = nullptr;
+    m_posterShown.reset();
+    Q_EMIT closed();
+}
+
+void AddShowPresenter::addEscape(QWidget* panel) {
+    // Keys nobody inside the panel wanted come up to it: Escape there closes the flow.
+    panel->installEventFilter(this);
+}
+
+QRect AddShowPresenter::visibleArea() const {
+    QScreen* screen = m_form ? m_form->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+}
+
+void AddShowPresenter::fitForm() {
+    if (!m_form || !m_formView)
+        return;
+    m_form->setBodySize(QSize(AddShowFormView::kWidth, m_formView->fittingHeight()));
+    placeSidePanels();
+}
+
+void AddShowPresenter::placeForm(QWidget* anchor) {
+    // The key window, else the given one, else the screen.
+    QWidget* over = QApplication::activeWindow();
+    if (!over || over == m_form)
+        over = anchor;
+    if (over && over->window())
+        over = over->window();
+    if (over)
+        m_form->setScreen(over->screen());
+    const QRect area = visibleArea();
+    const QRectF anchorRect = over ? QRectF(over->frameGeometry()) : QRectF(area);
+    m_form->moveBodyTo(AddPanelPlacement::form(anchorRect, m_form->bodySize(), area));
+}
+
+void AddShowPresenter::placeSidePanels() {
+    if (!m_form)
+        return;
+    const QRectF form(m_form->bodyPos(), m_form->bodySize());
+    const QRect area = visibleArea();
+    if (m_results && m_results->isVisible())
+        m_results->moveBodyTo(AddPanelPlacement::results(form, m_results->bodySize(), area));
+    if (m_poster && m_poster->isVisible())
+        m_poster->moveBodyTo(AddPanelPlacement::poster(form, m_poster->bodySize(), area));
+}
+
+void AddShowPresenter::refreshResults() {
+    if (!m_form || !m_model)
+        return;
+    if (m_model->mode() == AddShowModel::ResultsMode::none) {
+        if (m_results)
+            m_results->hide();
+        return;
+    }
+    if (!m_results) {
+        m_results = new RoundedPanel(m_theme, Qt::Tool, m_form);
+        m_results->setObjectName(QStringLiteral("addShow.resultsPanel"));
+        m_results->setContent(new AddShowResultsView(*m_model, m_theme, m_images));
+        m_results->setBodySize(AddShowResultsView::kSize);
+        addEscape(m_results);
+    }
+    if (!m_results->isVisible()) {
+        m_results->show();
+        placeSidePanels();
+    }
+}
+
+void AddShowPresenter::refreshPoster() {
+    if (!m_form || !m_model)
+        return;
+    const auto& show = m_model->resolvedShow();
+    if (!show) {
+        if (m_poster)
+            m_poster->hide();
+        m_posterShown.reset();
+        return;
+    }
+    if (m_posterShown == show->id && m_poster && m_poster->isVisible())
+        return;
+    m_posterShown = show->id;
+    if (!m_poster) {
+        m_poster = new RoundedPanel(m_theme, Qt::Tool, m_form);
+        m_poster->setObjectName(QStringLiteral("addShow.posterPanel"));
+        m_posterImage = new QLabel;
+        m_posterImage->setObjectName(QStringLiteral("addShow.poster"));
+        m_posterImage->setAlignment(Qt::AlignCenter);
+        m_poster->setContent(m_posterImage);
+        m_poster->setBodySize(kPosterSize);
+        addEscape(m_poster);
+    }
+    // The placeholder until (or unless) the poster comes.
+    m_posterImage->setPixmap(
+        m_theme.symbol(QStringLiteral("tv"), Theme::Role::faintText).pixmap(QSize(48, 48)));
+    const int id = show->id;
+    if (show->posterPath) {
+        m_images.load(show->posterPath, QStringLiteral("w342"), m_posterImage,
+                      [this, id](const QImage& image) {
+                          if (image.isNull() || !m_posterImage || m_posterShown != id)
+                              return;
+                          m_posterImage->setPixmap(
+                              rounded(image, kPosterSize, m_posterImage->devicePixelRatioF()));
+                      });
+    }
+    m_poster->show();
+    placeSidePanels();
+}
+
+bool AddShowPresenter::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_form && event->type() == QEvent::Move)
+        placeSidePanels();
+    const bool ourPanel = watched == m_form || watched == m_results || watched == m_poster;
+    if (ourPanel && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        close();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <optional>
+
+class AddShowModel;
+class AddShowFormView;
+class AddShowResultsView;
+class ImageLoader;
+class QLabel;
+class QWidget;
+class RoundedPanel;
+class Theme;
+class WatchlistStore;
+
+// Opens the add-series flow: the form panel centred over the anchor, the results panel below
+// (or beside) it while there is something to list, and the confirmed series' poster to its
+// left. The two side panels travel with the form when it is dragged; Escape, the close symbol
+// or a commit closes all three. Each opening starts a fresh flow.
+class AddShowPresenter final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AddShowPresenter)
+
+public:
+    AddShowPresenter(WatchlistStore& store, Theme& theme, ImageLoader& images,
+                     QObject* parent = nullptr);
+    ~AddShowPresenter() override;
+
+    // `anchor`: the main window, or null to centre on the screen.
+    void open(QWidget* anchor);
+    void close();
+    bool isOpen() const;
+
+    // The open flow's parts (null while closed), for the shell's tests and the screenshots.
+    AddShowModel* model() const;
+    RoundedPanel* formPanel() const;
+    RoundedPanel* resultsPanel() const;
+    RoundedPanel* posterPanel() const;
+
+Q_SIGNALS:
+    void closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void fitForm();
+    void placeForm(QWidget* anchor);
+    void placeSidePanels();
+    void refreshResults();
+    void refreshPoster();
+    void addEscape(QWidget* panel);
+    QRect visibleArea() const;
+
+    WatchlistStore& m_store;
+    Theme& m_theme;
+    ImageLoader& m_images;
+    QPointer<AddShowModel> m_model;
+    QPointer<RoundedPanel> m_form;
+    QPointer<RoundedPanel> m_results;
+    QPointer<RoundedPanel> m_poster;
+    QPointer<AddShowFormView> m_formView;
+    QPointer<QLabel> m_posterImage;
+    std::optional<int> m_posterShown; // the TMDB id whose poster is up
+    bool m_closing = false;
+};

@@ -1,0 +1,227 @@
+#include "AddShowModel.h"
+#include "AddShowServices.h"
+#include "ImageLoader.h"
+#include "RoundedPanel.h"
+#include "Theme.h"
+#include "addshow/AddShowPresenter.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// The add-series panels wired to the flow's model, against loopback TMDB and indexes.
+
+namespace {
+
+const AddShowServices::Match kDark{70523, QStringLiteral("Dark"), QStringLiteral("2017"),
+                                   QStringLiteral("/dark.jpg"), QStringLiteral("A missing child.")};
+
+class AddShowPanels : public testing::Test {
+protected:
+    void open() {
+        WatchlistStore& store = services.start();
+        images = std::make_unique<ImageLoader>(store.environment().endpoints.tmdbImages, QString());
+        presenter = std::make_unique<AddShowPresenter>(store, theme, *images);
+        presenter->open(nullptr);
+        ASSERT_TRUE(presenter->isOpen());
+    }
+
+    template <typename T>
+    T* inForm(const char* name) const {
+        return presenter->formPanel()->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    template <typename T>
+    T* inResults(const char* name) const {
+        return presenter->resultsPanel() ? presenter->resultsPanel()->findChild<T*>(QString::fromLatin1(name))
+                                         : nullptr;
+    }
+
+    // As the button reads (its text doubles "&", which would otherwise mark a mnemonic).
+    QString primaryLabel() const {
+        return inForm<QPushButton>("addShow.primary")->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
+    }
+
+    void clickRow(int row) {
+        auto* list = inResults<QListView>("addShow.list");
+        ASSERT_NE(list, nullptr);
+        const QRect rect = list->visualRect(list->model()->index(row, 0));
+        ASSERT_TRUE(rect.isValid());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    int rows() const {
+        auto* list = inResults<QListView>("addShow.list");
+        return list ? list->model()->rowCount() : -1;
+    }
+
+    QString heading() const {
+        auto* label = inResults<QLabel>("addShow.heading");
+        return label ? label->text() : QString();
+    }
+
+    bool searching() const { return presenter->model() && presenter->model()->isSearching(); }
+
+    AddShowServices services;
+    Theme theme;
+    std::unique_ptr<ImageLoader> images;
+    std::unique_ptr<AddShowPresenter> presenter;
+};
+
+TEST_F(AddShowPanels, FromATypedNameToAStoredSeries) {
+    services.matches[QStringLiteral("Dark")] = {kDark};
+    services.index.hits = {release("Dark S01E01 1080p WEB", 'a', 40),
+                           release("Dark S01E02 1080p WEB", 'b', 12)};
+    open();
+    auto* name = inForm<QLineEdit>("addShow.name");
+    ASSERT_NE(name, nullptr);
+    EXPECT_TRUE(runEventLoopUntil([&] { return QApplication::focusWidget() == name; }));
+
+    QTest::keyClicks(name, QStringLiteral("Dark"));
+    QTest::keyClick(name, Qt::Key_Return); // Enter is the primary button
+    ASSERT_TRUE(runEventLoopUntil([&] { return rows() == 1 && !searching(); }));
+    EXPECT_EQ(heading(), "Which series?");
+    EXPECT_TRUE(presenter->resultsPanel()->isVisible());
+
+    clickRow(0); // as the matches appear: meant for what was there before
+    EXPECT_EQ(primaryLabel(), "Find series");
+    EXPECT_FALSE(presenter->posterPanel());
+
+    services.clock().advance(0.5);
+    clickRow(0);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !searching() && rows() == 2; }));
+    EXPECT_EQ(heading(), "2 releases · 0 selected");
+    ASSERT_TRUE(presenter->posterPanel());
+    EXPECT_TRUE(presenter->posterPanel()->isVisible());
+    EXPECT_EQ(primaryLabel(), "Add to your schedule");
+
+    clickRow(1); // ticks the second release
+    EXPECT_EQ(heading(), "2 releases · 1 selected");
+    EXPECT_EQ(primaryLabel(), "Grab & continue from here");
+    auto* justThis = inResults<QAbstractButton>("addShow.plan.onlyThis");
+    ASSERT_NE(justThis, nullptr);
+    EXPECT_TRUE(justThis->isVisible());
+    QTest::mouseClick(justThis, Qt::LeftButton);
+    EXPECT_EQ(primaryLabel(), "Grab just this");
+
+    QTest::mouseClick(inForm<QPushButton>("addShow.primary"), Qt::LeftButton);
+    EXPECT_FALSE(presenter->isOpen());
+    WatchlistStore& store = services.store();
+    ASSERT_EQ(store.shows().size(), 1);
+    const Show& show = store.shows().first();
+    EXPECT_EQ(show.name, "Dark");
+    EXPECT_EQ(show.tmdbID, 70523);
+    // "Just this" with the subscribe switch on still follows new episodes from the latest.
+    EXPECT_TRUE(show.isEnabled);
+    EXPECT_TRUE(show.monitorFromLatestPending);
+    EXPECT_TRUE(services.log().contains("Added \"Dark\" to schedule"));
+    ASSERT_TRUE(runEventLoopUntil([&] { return store.activeDownloads().size() == 1; }));
+    EXPECT_EQ(store.activeDownloads().first().episodeCode, "S01E02");
+}
+
+TEST_F(AddShowPanels, ARefusedKeyPointsToSettingsAndTheTypedNameStillAdds) {
+    services.tmdb = AddShowServices::Tmdb::refusesKey;
+    open();
+    auto* name = inForm<QLineEdit>("addShow.name");
+    QTest::keyClicks(name, QStringLiteral("Dark"));
+    QTest::mouseClick(inForm<QPushButton>("addShow.primary"), Qt::LeftButton);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !searching() && heading() == "Which series?"; }));
+
+    auto* notice = inForm<QLabel>("addShow.notice");
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains("Settings"));
+    EXPECT_EQ(inResults<QLabel>("addShow.emptyTitle")->text(), "TMDB refused the API key");
+    auto* addAsTyped = inForm<QPushButton>("addShow.addAsTyped");
+    ASSERT_TRUE(addAsTyped->isVisible());
+    QTest::mouseClick(addAsTyped, Qt::LeftButton);
+    EXPECT_FALSE(presenter->isOpen());
+    ASSERT_EQ(services.store().shows().size(), 1);
+    EXPECT_FALSE(services.store().shows().first().tmdbID.has_value());
+}
+
+TEST_F(AddShowPanels, FormControlsReachTheModel) {
+    open();
+    auto* fallback = inForm<QAbstractButton>("addShow.fallbackQuality");
+    EXPECT_FALSE(fallback->isVisible());
+    QTest::mouseClick(inForm<QPushButton>("addShow.moreOptions"), Qt::LeftButton);
+    EXPECT_TRUE(fallback->isVisible());
+    QTest::mouseClick(fallback, Qt::LeftButton);
+    EXPECT_FALSE(presenter->model()->fallbackAnyQuality());
+
+    QTest::mouseClick(inForm<QAbstractButton>("addShow.quality.720p"), Qt::LeftButton);
+    EXPECT_EQ(presenter->model()->quality(), Show::Quality::p720);
+    QTest::keyClicks(inForm<QLineEdit>("addShow.season"), QStringLiteral("2"));
+    QTest::mouseClick(inForm<QAbstractButton>("addShow.pullSeason"), Qt::LeftButton);
+    EXPECT_EQ(presenter->model()->seasonText(), "2");
+    EXPECT_TRUE(presenter->model()->pullEntireSeason());
+    QTest::mouseClick(inForm<QAbstractButton>("addShow.subscribe"), Qt::LeftButton);
+    EXPECT_FALSE(presenter->model()->startWithLatest());
+}
+
+TEST_F(AddShowPanels, IndexesThatDidNotAnswerCanBeAskedAgain) {
+    services.matches[QStringLiteral("Dark")] = {kDark};
+    services.indexes = AddShowServices::Indexes::unreachable;
+    open();
+    QTest::keyClicks(inForm<QLineEdit>("addShow.name"), QStringLiteral("Dark"));
+    QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Return);
+    ASSERT_TRUE(runEventLoopUntil([&] { return rows() == 1 && !searching(); }));
+    services.clock().advance(1);
+    clickRow(0);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !searching(); }));
+    auto* title = inResults<QLabel>("addShow.emptyTitle");
+    EXPECT_EQ(title->text(), "Could not reach the torrent indexes");
+    auto* again = inResults<QPushButton>("addShow.searchAgain");
+    ASSERT_TRUE(again->isVisible());
+
+    services.indexesBack = true;
+    QTest::mouseClick(again, Qt::LeftButton);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !searching(); }));
+    EXPECT_EQ(title->text(), "No releases found");
+    EXPECT_FALSE(again->isVisible());
+}
+
+TEST_F(AddShowPanels, SidePanelsTravelWithTheFormAndEscapeClosesAll) {
+    services.matches[QStringLiteral("Dark")] = {kDark};
+    open();
+    QTest::keyClicks(inForm<QLineEdit>("addShow.name"), QStringLiteral("Dark"));
+    QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Return);
+    ASSERT_TRUE(runEventLoopUntil([&] { return rows() == 1 && !searching(); }));
+    services.clock().advance(1);
+    clickRow(0);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !searching(); }));
+    RoundedPanel* form = presenter->formPanel();
+    RoundedPanel* poster = presenter->posterPanel();
+    ASSERT_TRUE(poster && poster->isVisible());
+    // Room on every side, so no clamping gets in the way of the offset.
+    form->moveBodyTo(QPoint(260, 40));
+    const QPoint posterOffset = poster->pos() - form->pos();
+    form->moveBodyTo(QPoint(250, 30));
+    EXPECT_EQ(poster->pos() - form->pos(), posterOffset);
+
+    QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Escape); // up from the field
+    EXPECT_FALSE(presenter->isOpen());
+    EXPECT_TRUE(services.store().shows().isEmpty());
+}
+
+TEST_F(AddShowPanels, TheCloseSymbolClosesAndNothingLateLeaksIn) {
+    services.matches[QStringLiteral("Dark")] = {kDark};
+    services.delayFor[QStringLiteral("Dark")] = 150;
+    open();
+    QTest::keyClicks(inForm<QLineEdit>("addShow.name"), QStringLiteral("Dark"));
+    QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Return);
+    EXPECT_EQ(primaryLabel(), "Finding series…");
+    EXPECT_TRUE(inForm<QWidget>("addShow.busy")->isVisible());
+    QTest::mouseClick(inForm<QPushButton>("addShow.close"), Qt::LeftButton);
+    EXPECT_FALSE(presenter->isOpen());
+    ASSERT_TRUE(runEventLoopUntil([&] { return services.tmdbSearches() == 1; }));
+    QTest::qWait(250); // let the late answer arrive: it must not reopen anything
+    EXPECT_FALSE(presenter->isOpen());
+    EXPECT_EQ(presenter->resultsPanel(), nullptr);
+}
+
+} // namespace
