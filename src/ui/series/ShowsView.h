@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Popover.h"
 #include "ShowRowDelegate.h"
 
 #include <QHash>
@@ -9,7 +10,7 @@
 #include <QWidget>
 
 class ImageLoader;
-class Popover;
+
 class QLabel;
 class QListView;
 class QMenu;
