@@ -10,11 +10,12 @@
 
 namespace {
 
-QCoro::Task<QList<RawHit>> searchCategory(QNetworkAccessManager& network, QUrl url) {
+// None when the category gave no usable answer.
+QCoro::Task<std::optional<QList<RawHit>>> searchCategory(QNetworkAccessManager& network, QUrl url) {
     const HttpResponse response = co_await httpFetch(network, IndexAnswer::get(url));
     if (!response.isOk())
-        co_return QList<RawHit>{};
-    co_return ApibayIndex::answerHits(response.body).value_or(QList<RawHit>{});
+        co_return std::nullopt;
+    co_return ApibayIndex::answerHits(response.body);
 }
 
 // apibay writes every number as a string.
@@ -51,7 +52,12 @@ QStringList ApibayIndex::categories(TorrentQuery::Kind kind) {
 }
 
 QCoro::Task<QList<RawHit>> ApibayIndex::search(TorrentQuery query) const {
-    CompletionOrder<QList<RawHit>> answers;
+    Reply reply = co_await searchReported(std::move(query));
+    co_return std::move(reply.hits);
+}
+
+QCoro::Task<TorrentIndex::Reply> ApibayIndex::searchReported(TorrentQuery query) const {
+    CompletionOrder<std::optional<QList<RawHit>>> answers;
     for (const QString& category : categories(query.kind)) {
         const QUrl url = IndexAnswer::withQuery(
             m_base, {{QStringLiteral("q"), query.text}, {QStringLiteral("cat"), category}});
@@ -59,18 +65,21 @@ QCoro::Task<QList<RawHit>> ApibayIndex::search(TorrentQuery query) const {
     }
     co_await answers.finished();
 
-    QList<RawHit> merged;
+    Reply reply{{}, Reply::Outcome::failed};
     QSet<QString> seen;
-    for (QList<RawHit>& hits : answers.take()) {
-        for (RawHit& hit : hits) {
+    for (std::optional<QList<RawHit>>& hits : answers.take()) {
+        if (!hits)
+            continue;
+        reply.outcome = Reply::Outcome::answered;
+        for (RawHit& hit : *hits) {
             const QString key = identityKey(hit);
             if (seen.contains(key))
                 continue;
             seen.insert(key);
-            merged.append(std::move(hit));
+            reply.hits.append(std::move(hit));
         }
     }
-    co_return merged;
+    co_return reply;
 }
 
 std::optional<QList<RawHit>> ApibayIndex::answerHits(const QByteArray& body) {

@@ -19,6 +19,7 @@ public:
     const QUrl& base() const { return m_base; }
 
     QCoro::Task<QList<RawHit>> search(TorrentQuery query) const override;
+    QCoro::Task<Reply> searchReported(TorrentQuery query) const override;
 
     // 205/208 (TV, HD TV) or 201/207 (movies, HD movies).
     static QStringList categories(TorrentQuery::Kind kind);

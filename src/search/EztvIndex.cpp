@@ -38,13 +38,19 @@ QUrl EztvIndex::requestURL(const QUrl& base, const QString& imdbDigits) {
 }
 
 QCoro::Task<QList<RawHit>> EztvIndex::search(TorrentQuery query) const {
+    Reply reply = co_await searchReported(std::move(query));
+    co_return std::move(reply.hits);
+}
+
+QCoro::Task<TorrentIndex::Reply> EztvIndex::searchReported(TorrentQuery query) const {
+    // EZTV is searched by IMDb id only; without one there is nothing to ask.
     if (query.kind != TorrentQuery::Kind::tv || !query.imdbID || query.imdbID->isEmpty())
-        co_return QList<RawHit>{};
+        co_return Reply{{}, Reply::Outcome::notAsked};
     QString digits = *query.imdbID;
     if (digits.startsWith(QLatin1String("tt")))
         digits.remove(0, 2);
     if (digits.isEmpty())
-        co_return QList<RawHit>{};
+        co_return Reply{{}, Reply::Outcome::notAsked};
 
     QUrl url = requestURL(m_primary, digits);
     bool onFallback = false;
@@ -55,9 +61,9 @@ QCoro::Task<QList<RawHit>> EztvIndex::search(TorrentQuery query) const {
     for (;;) {
         const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
         if (auto hits = readAnswer(response))
-            co_return *std::move(hits);
+            co_return Reply{*std::move(hits), Reply::Outcome::answered};
         if (onFallback)
-            co_return QList<RawHit>{};
+            co_return Reply{{}, Reply::Outcome::failed};
         url = requestURL(m_fallback, digits);
         onFallback = true;
     }

@@ -20,6 +20,7 @@ public:
     const QUrl& fallback() const { return m_fallback; }
 
     QCoro::Task<QList<RawHit>> search(TorrentQuery query) const override;
+    QCoro::Task<Reply> searchReported(TorrentQuery query) const override;
 
     // base + "/api/get-torrents?imdb_id=<digits>&limit=100&page=1"; invalid when base is unusable.
     static QUrl requestURL(const QUrl& base, const QString& imdbDigits);

@@ -53,6 +53,68 @@ QCoro::Task<QList<RawHit>> FeedChecker::searchAll(TorrentQuery query) const {
     co_return mergeHits(answers.take());
 }
 
+namespace {
+
+// One index's reply with its name, so the tally can say who answered.
+QCoro::Task<std::pair<QString, TorrentIndex::Reply>> namedReply(FeedChecker::Source source,
+                                                                TorrentQuery query) {
+    TorrentIndex::Reply reply = co_await source->searchReported(std::move(query));
+    co_return std::pair{source->name(), std::move(reply)};
+}
+
+void addOnce(QStringList& names, const QString& name) {
+    if (!names.contains(name))
+        names.append(name);
+}
+
+} // namespace
+
+void FeedChecker::IndexTally::add(const IndexTally& other) {
+    for (const QString& name : other.asked)
+        addOnce(asked, name);
+    for (const QString& name : other.answered)
+        addOnce(answered, name);
+}
+
+QCoro::Task<std::pair<QList<RawHit>, FeedChecker::IndexTally>>
+FeedChecker::searchAllReported(TorrentQuery query) const {
+    const Sources sources = m_sources;
+    IndexTally tally;
+    if (sources.isEmpty())
+        co_return std::pair{QList<RawHit>{}, tally};
+    CompletionOrder<std::pair<QString, TorrentIndex::Reply>> answers;
+    for (const Source& source : sources)
+        answers.add(namedReply(source, query), source);
+    co_await answers.finished();
+
+    QList<QList<RawHit>> hits;
+    const auto replies = answers.take();
+    for (const auto& [name, reply] : replies) {
+        // A task that threw leaves an empty name: it counts as asked and not answered.
+        const QString shown = name.isEmpty() ? QStringLiteral("?") : name;
+        if (reply.outcome == TorrentIndex::Reply::Outcome::notAsked && !name.isEmpty())
+            continue;
+        addOnce(tally.asked, shown);
+        if (reply.outcome == TorrentIndex::Reply::Outcome::answered && !name.isEmpty())
+            addOnce(tally.answered, shown);
+        hits.append(reply.hits);
+    }
+    // Source order, so the names read the same in every message.
+    const auto bySource = [&](QStringList& names) {
+        QStringList ordered;
+        for (const Source& source : sources) {
+            if (names.contains(source->name()))
+                addOnce(ordered, source->name());
+        }
+        for (const QString& name : names)
+            addOnce(ordered, name);
+        names = ordered;
+    };
+    bySource(tally.asked);
+    bySource(tally.answered);
+    co_return std::pair{mergeHits(hits), tally};
+}
+
 QList<RawHit> FeedChecker::mergeHits(const QList<QList<RawHit>>& answers) {
     QList<RawHit> merged;
     QSet<QString> seen;
@@ -102,6 +164,29 @@ QCoro::Task<QList<ShowCheckResult>> FeedChecker::checkShows(QList<Show> shows) {
             break;
     }
     co_return results;
+}
+
+QCoro::Task<FeedChecker::CheckReport> FeedChecker::checkShowsReported(QList<Show> shows) {
+    QPointer<FeedChecker> self(this);
+    CheckReport report;
+    for (const Show& show : shows) {
+        if (!show.isEnabled)
+            continue;
+        auto [result, tally] = co_await checkShowReported(show, 3);
+        report.results.append(std::move(result));
+        report.indexes.add(tally);
+        if (!self)
+            break;
+    }
+    co_return report;
+}
+
+QCoro::Task<std::pair<ShowCheckResult, FeedChecker::IndexTally>>
+FeedChecker::checkShowReported(Show show, int limit) {
+    if (nothingAiredYet(show, m_clock.now()))
+        co_return std::pair{ShowCheckResult{show.id, {}, {}}, IndexTally{}};
+    auto [hits, tally] = co_await searchAllReported(showQuery(show));
+    co_return std::pair{selectShowReleases(show, hits, limit), tally};
 }
 
 QCoro::Task<ShowCheckResult> FeedChecker::checkShow(Show show, int limit) {

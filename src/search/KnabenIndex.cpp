@@ -69,8 +69,13 @@ QByteArray KnabenIndex::requestBody(const QString& text, const TorrentQuery& que
 }
 
 QCoro::Task<QList<RawHit>> KnabenIndex::search(TorrentQuery query) const {
+    Reply reply = co_await searchReported(std::move(query));
+    co_return std::move(reply.hits);
+}
+
+QCoro::Task<TorrentIndex::Reply> KnabenIndex::searchReported(TorrentQuery query) const {
     const QStringList variants = apostropheVariants(query.text);
-    QList<RawHit> hits;
+    Reply reply{{}, Reply::Outcome::failed};
     QSet<QString> seen;
     for (const QString& variant : variants) {
         const HttpResponse response = co_await httpFetch(
@@ -78,9 +83,10 @@ QCoro::Task<QList<RawHit>> KnabenIndex::search(TorrentQuery query) const {
         Answer answer = readAnswer(response, seen);
         if (std::holds_alternative<IndexError>(answer))
             continue; // keep what the other spellings found
-        hits.append(std::get<QList<RawHit>>(std::move(answer)));
+        reply.outcome = Reply::Outcome::answered;
+        reply.hits.append(std::get<QList<RawHit>>(std::move(answer)));
     }
-    co_return hits;
+    co_return reply;
 }
 
 std::optional<QList<RawHit>> KnabenIndex::answerHits(const QByteArray& body, QSet<QString>& seen) {

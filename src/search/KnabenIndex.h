@@ -23,6 +23,7 @@ public:
     const QUrl& apiURL() const { return m_apiURL; }
 
     QCoro::Task<QList<RawHit>> search(TorrentQuery query) const override;
+    QCoro::Task<Reply> searchReported(TorrentQuery query) const override;
 
     // The request body for one spelling of the query.
     static QByteArray requestBody(const QString& text, const TorrentQuery& query);

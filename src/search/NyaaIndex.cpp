@@ -9,6 +9,11 @@ NyaaIndex::NyaaIndex(QNetworkAccessManager& network, QUrl root)
     , m_root(std::move(root)) {}
 
 QCoro::Task<QList<RawHit>> NyaaIndex::search(TorrentQuery query) const {
+    Reply reply = co_await searchReported(std::move(query));
+    co_return std::move(reply.hits);
+}
+
+QCoro::Task<TorrentIndex::Reply> NyaaIndex::searchReported(TorrentQuery query) const {
     QUrl root = m_root;
     if (root.path().isEmpty())
         root.setPath(QStringLiteral("/"));
@@ -18,8 +23,8 @@ QCoro::Task<QList<RawHit>> NyaaIndex::search(TorrentQuery query) const {
                                                    {QStringLiteral("f"), QStringLiteral("0")}});
     const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
     if (!response.isOk())
-        co_return QList<RawHit>{};
-    co_return hits(response.body, query.size);
+        co_return Reply{{}, Reply::Outcome::failed};
+    co_return Reply{hits(response.body, query.size), Reply::Outcome::answered};
 }
 
 QList<RawHit> NyaaIndex::hits(const QByteArray& feed, int size) {

@@ -15,6 +15,7 @@ public:
     const QUrl& root() const { return m_root; }
 
     QCoro::Task<QList<RawHit>> search(TorrentQuery query) const override;
+    QCoro::Task<Reply> searchReported(TorrentQuery query) const override;
 
     // The hits of a feed, at most `size` items read; none when the feed is not well formed.
     static QList<RawHit> hits(const QByteArray& feed, int size);

@@ -10,13 +10,19 @@ TorrentsCsvIndex::TorrentsCsvIndex(QNetworkAccessManager& network, QUrl base)
     , m_base(std::move(base)) {}
 
 QCoro::Task<QList<RawHit>> TorrentsCsvIndex::search(TorrentQuery query) const {
+    Reply reply = co_await searchReported(std::move(query));
+    co_return std::move(reply.hits);
+}
+
+QCoro::Task<TorrentIndex::Reply> TorrentsCsvIndex::searchReported(TorrentQuery query) const {
     const QUrl url = IndexAnswer::withQuery(
         m_base, {{QStringLiteral("q"), query.text},
                  {QStringLiteral("size"), QString::number(std::min(query.size, 100))}});
     const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
-    if (!response.isOk())
-        co_return QList<RawHit>{};
-    co_return answerHits(response.body).value_or(QList<RawHit>{});
+    auto hits = response.isOk() ? answerHits(response.body) : std::nullopt;
+    if (!hits)
+        co_return Reply{{}, Reply::Outcome::failed};
+    co_return Reply{*std::move(hits), Reply::Outcome::answered};
 }
 
 std::optional<QList<RawHit>> TorrentsCsvIndex::answerHits(const QByteArray& body) {

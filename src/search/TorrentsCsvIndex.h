@@ -19,6 +19,7 @@ public:
     const QUrl& base() const { return m_base; }
 
     QCoro::Task<QList<RawHit>> search(TorrentQuery query) const override;
+    QCoro::Task<Reply> searchReported(TorrentQuery query) const override;
 
     // The hits of one answer body; none when it is no Torrents-CSV answer.
     static std::optional<QList<RawHit>> answerHits(const QByteArray& body);

@@ -10,8 +10,13 @@ YtsIndex::YtsIndex(QNetworkAccessManager& network, QUrl host)
     , m_host(std::move(host)) {}
 
 QCoro::Task<QList<RawHit>> YtsIndex::search(TorrentQuery query) const {
+    Reply reply = co_await searchReported(std::move(query));
+    co_return std::move(reply.hits);
+}
+
+QCoro::Task<TorrentIndex::Reply> YtsIndex::searchReported(TorrentQuery query) const {
     if (query.kind != TorrentQuery::Kind::movie)
-        co_return QList<RawHit>{};
+        co_return Reply{{}, Reply::Outcome::notAsked}; // movies only
     QUrl endpoint = m_host;
     QString path = endpoint.path();
     while (path.endsWith(u'/'))
@@ -25,9 +30,10 @@ QCoro::Task<QList<RawHit>> YtsIndex::search(TorrentQuery query) const {
                                                    : QStringLiteral("seeds")}});
 
     const HttpResponse response = co_await httpFetch(m_network, IndexAnswer::get(url));
-    if (!response.isOk())
-        co_return QList<RawHit>{};
-    co_return answerHits(response.body, query.text).value_or(QList<RawHit>{});
+    auto hits = response.isOk() ? answerHits(response.body, query.text) : std::nullopt;
+    if (!hits)
+        co_return Reply{{}, Reply::Outcome::failed};
+    co_return Reply{*std::move(hits), Reply::Outcome::answered};
 }
 
 std::optional<QList<RawHit>> YtsIndex::answerHits(const QByteArray& body,

@@ -19,6 +19,7 @@ public:
     const QUrl& host() const { return m_host; }
 
     QCoro::Task<QList<RawHit>> search(TorrentQuery query) const override;
+    QCoro::Task<Reply> searchReported(TorrentQuery query) const override;
 
     // The hits of one answer body, titles falling back on `queryText`; none when it is no
     // YTS answer.
