@@ -28,10 +28,31 @@ constexpr char kReleasedProperty[] = "lumivaneReleased";
 constexpr int kLaunchWaitMs = 5000;
 constexpr int kVersionWaitMs = 10000;
 constexpr std::chrono::milliseconds kListenProbeInterval{200};
+constexpr int kStrayPortWaits = 20; // of 100 ms
 constexpr qsizetype kMaxLastWords = 300;
 
 int majorVersion(const QString& version) {
     return version.section(QLatin1Char('.'), 0, 0).toInt();
+}
+
+// True when something was killed.
+bool killStrayDaemons() {
+    QProcess pkill;
+    pkill.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    pkill.setStandardOutputFile(QProcess::nullDevice());
+    // Only our own user's: on a shared machine another user's Lumivane runs its own daemon.
+    pkill.start(QLatin1StringView(TransmissionEngine::kStrayKiller),
+                {QStringLiteral("-9"), QStringLiteral("-U"), QString::number(::getuid()),
+                 QStringLiteral("-f"), QLatin1StringView(TransmissionEngine::kExecutablePath)});
+    if (!pkill.waitForStarted(kLaunchWaitMs))
+        return false;
+    pkill.waitForFinished(kLaunchWaitMs);
+    // Something was killed: give the kernel a moment to free its ports.
+    if (pkill.exitStatus() == QProcess::NormalExit && pkill.exitCode() == 0) {
+        QThread::msleep(300);
+        return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -185,19 +206,7 @@ void TransmissionEngine::setLibraryRoot(const QString& root) {
 }
 
 void TransmissionEngine::killStrays() {
-    QProcess pkill;
-    pkill.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    pkill.setStandardOutputFile(QProcess::nullDevice());
-    // Only our own user's: on a shared machine another user's Lumivane runs its own daemon.
-    pkill.start(QLatin1StringView(kStrayKiller),
-                {QStringLiteral("-9"), QStringLiteral("-U"), QString::number(::getuid()),
-                 QStringLiteral("-f"), QLatin1StringView(kExecutablePath)});
-    if (!pkill.waitForStarted(kLaunchWaitMs))
-        return;
-    pkill.waitForFinished(kLaunchWaitMs);
-    // Something was killed: give the kernel a moment to free its ports.
-    if (pkill.exitStatus() == QProcess::NormalExit && pkill.exitCode() == 0)
-        QThread::msleep(300);
+    killStrayDaemons();
 }
 
 void TransmissionEngine::start() {
@@ -215,10 +224,16 @@ void TransmissionEngine::start() {
         return;
     }
 
-    killStrays();
+    const bool killed = killStrayDaemons();
     // A daemon that cannot listen runs on without RPC and every request fails; better to say
-    // so and not start it until the port is free.
-    if (rpcPortTaken()) {
+    // so and not start it until the port is free. A stray just killed on a busy machine may
+    // hold it a little longer than the pause above.
+    bool taken = rpcPortTaken();
+    for (int wait = 0; taken && killed && wait < kStrayPortWaits; ++wait) {
+        QThread::msleep(100);
+        taken = rpcPortTaken();
+    }
+    if (taken) {
         failToStart(EngineHealth::Cause::rpcPortTaken, QString::number(m_endpoints.rpcPort));
         return;
     }
