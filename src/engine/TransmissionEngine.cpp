@@ -95,8 +95,25 @@ TransmissionEngine::TransmissionEngine(QString downloadDir, const QString& stora
     m_retryTimer->setSingleShot(true);
     m_retryTimer->setInterval(m_options.retryDelay);
     connect(m_retryTimer, &QTimer::timeout, this, [this] {
-        if (!m_intentionalStop && !m_isRunning)
+        if (m_intentionalStop)
+            return;
+        if (!m_isRunning) {
             start();
+            return;
+        }
+        if (m_health.cause != EngineHealth::Cause::rpcPortTaken)
+            return;
+        if (rpcPortTaken()) {
+            m_retryTimer->start();
+            return;
+        }
+        // The port is free at last: the daemon that could not take it starts again, and does.
+        QProcess* deaf = m_process;
+        m_process = nullptr;
+        setRunning(false);
+        if (deaf)
+            release(deaf);
+        start();
     });
     m_listenTimer = new QTimer(this);
     m_listenTimer->setInterval(kListenProbeInterval);
@@ -225,17 +242,13 @@ void TransmissionEngine::start() {
     }
 
     const bool killed = killStrayDaemons();
-    // A daemon that cannot listen runs on without RPC and every request fails; better to say
-    // so and not start it until the port is free. A stray just killed on a busy machine may
-    // hold it a little longer than the pause above.
+    // A daemon that cannot take its port runs on without RPC and every request fails: that is
+    // told, and it is started again once the port is free. A stray just killed on a busy
+    // machine may hold the port a little longer than the pause above.
     bool taken = rpcPortTaken();
     for (int wait = 0; taken && killed && wait < kStrayPortWaits; ++wait) {
         QThread::msleep(100);
         taken = rpcPortTaken();
-    }
-    if (taken) {
-        failToStart(EngineHealth::Cause::rpcPortTaken, QString::number(m_endpoints.rpcPort));
-        return;
     }
 
     QDir().mkpath(m_configDir);
@@ -267,6 +280,10 @@ void TransmissionEngine::start() {
     m_intentionalStop = false;
     m_lastStartAt = m_clock->now();
     setRunning(true);
+    if (taken) {
+        failToStart(EngineHealth::Cause::rpcPortTaken, QString::number(m_endpoints.rpcPort));
+        return;
+    }
     setHealth({EngineHealth::State::starting, EngineHealth::Cause::none, {}});
     m_listenTimer->start();
 }
