@@ -104,7 +104,11 @@ TransmissionEngine::TransmissionEngine(QString downloadDir, const QString& stora
         if (m_health.cause != EngineHealth::Cause::rpcPortTaken)
             return;
         if (rpcPortTaken()) {
-            m_retryTimer->start();
+            // The daemon tries to bind again by itself: the port may be its own by now.
+            if (isDaemonFrom(m_endpoints.rpcPort, m_configDir, kCloseRequestBudget))
+                setHealth({EngineHealth::State::running, EngineHealth::Cause::none, {}});
+            else
+                m_retryTimer->start();
             return;
         }
         // The port is free at last: the daemon that could not take it starts again, and does.
