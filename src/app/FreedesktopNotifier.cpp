@@ -34,6 +34,13 @@ FreedesktopNotifier::FreedesktopNotifier(QDBusConnection bus, QObject* parent)
 }
 
 void FreedesktopNotifier::post(const Notice& notice) {
+    // Without a session bus the call below never finishes (QtDBus hands back a null pending
+    // call), so the notice would be lost without a word.
+    if (!m_bus.isConnected()) {
+        if (m_fallback)
+            m_fallback->post(notice);
+        return;
+    }
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("lumivane"));
     if (notice.completionSound)

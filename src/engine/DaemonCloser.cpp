@@ -99,18 +99,32 @@ bool succeeded(const nlohmann::json& answer) {
 
 } // namespace
 
+namespace {
+
+bool askedFrom(quint16 rpcPort, const QString& configDir, QByteArray& sessionID,
+               const QDeadlineTimer& deadline) {
+    const auto session = call(rpcPort, TransmissionWire::sessionGet(), sessionID, deadline);
+    if (!session)
+        return false;
+    const auto answer = nlohmann::json::parse(session->body.toStdString(), nullptr, false);
+    return succeeded(answer) && answer.contains("arguments") && answer["arguments"].is_object() &&
+           answer["arguments"].value("config-dir", std::string()) == configDir.toStdString();
+}
+
+} // namespace
+
+bool isDaemonFrom(quint16 rpcPort, const QString& configDir, std::chrono::milliseconds budget) {
+    QByteArray sessionID;
+    return askedFrom(rpcPort, configDir, sessionID, QDeadlineTimer(budget));
+}
+
 bool requestDaemonClose(quint16 rpcPort, const QString& configDir,
                         std::chrono::milliseconds budget) {
     const QDeadlineTimer deadline(budget);
     QByteArray sessionID;
 
     // Only our own daemon: whatever else holds the port is none of our business.
-    const auto session = call(rpcPort, TransmissionWire::sessionGet(), sessionID, deadline);
-    if (!session)
-        return false;
-    const auto answer = nlohmann::json::parse(session->body.toStdString(), nullptr, false);
-    if (!succeeded(answer) || !answer.contains("arguments") || !answer["arguments"].is_object() ||
-        answer["arguments"].value("config-dir", std::string()) != configDir.toStdString())
+    if (!askedFrom(rpcPort, configDir, sessionID, deadline))
         return false;
 
     const auto closed = call(rpcPort, TransmissionWire::sessionClose(), sessionID, deadline);

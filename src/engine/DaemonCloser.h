@@ -16,3 +16,7 @@
 // back at 0 % on the next start.
 bool requestDaemonClose(quint16 rpcPort, const QString& configDir,
                         std::chrono::milliseconds budget);
+
+// Whether the daemon answering on loopback `rpcPort` is the one run from `configDir`. Blocks
+// the calling thread for at most `budget`.
+bool isDaemonFrom(quint16 rpcPort, const QString& configDir, std::chrono::milliseconds budget);

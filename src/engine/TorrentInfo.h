@@ -23,5 +23,11 @@ struct TorrentInfo {
     std::optional<int> seedsSeen; // the most seeders any tracker scrape reported
     int status = 0;               // the daemon's torrent status code
 
+    static constexpr int kStatusCheckWait = 1;
+    static constexpr int kStatusChecking = 2;
+    // The daemon is verifying the data; percentDone is what the check has confirmed so far,
+    // and the data may still sit in the working folder.
+    bool isBeingChecked() const { return status == kStatusCheckWait || status == kStatusChecking; }
+
     bool operator==(const TorrentInfo&) const = default;
 };

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
 
@@ -25,9 +27,32 @@ constexpr int kCloseRetryMs = 1000;
 constexpr char kReleasedProperty[] = "lumivaneReleased";
 constexpr int kLaunchWaitMs = 5000;
 constexpr int kVersionWaitMs = 10000;
+constexpr std::chrono::milliseconds kListenProbeInterval{200};
+constexpr int kStrayPortWaits = 20; // of 100 ms
+constexpr qsizetype kMaxLastWords = 300;
 
 int majorVersion(const QString& version) {
     return version.section(QLatin1Char('.'), 0, 0).toInt();
+}
+
+// True when something was killed.
+bool killStrayDaemons() {
+    QProcess pkill;
+    pkill.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    pkill.setStandardOutputFile(QProcess::nullDevice());
+    // Only our own user's: on a shared machine another user's Lumivane runs its own daemon.
+    pkill.start(QLatin1StringView(TransmissionEngine::kStrayKiller),
+                {QStringLiteral("-9"), QStringLiteral("-U"), QString::number(::getuid()),
+                 QStringLiteral("-f"), QLatin1StringView(TransmissionEngine::kExecutablePath)});
+    if (!pkill.waitForStarted(kLaunchWaitMs))
+        return false;
+    pkill.waitForFinished(kLaunchWaitMs);
+    // Something was killed: give the kernel a moment to free its ports.
+    if (pkill.exitStatus() == QProcess::NormalExit && pkill.exitCode() == 0) {
+        QThread::msleep(300);
+        return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -65,10 +90,44 @@ TransmissionEngine::TransmissionEngine(QString downloadDir, const QString& stora
         if (!m_intentionalStop && !m_isRunning)
             start();
     });
+
+    m_retryTimer = new QTimer(this);
+    m_retryTimer->setSingleShot(true);
+    m_retryTimer->setInterval(m_options.retryDelay);
+    connect(m_retryTimer, &QTimer::timeout, this, [this] {
+        if (m_intentionalStop)
+            return;
+        if (!m_isRunning) {
+            start();
+            return;
+        }
+        if (m_health.cause != EngineHealth::Cause::rpcPortTaken)
+            return;
+        if (rpcPortTaken()) {
+            // The daemon tries to bind again by itself: the port may be its own by now.
+            if (isDaemonFrom(m_endpoints.rpcPort, m_configDir, kCloseRequestBudget))
+                setHealth({EngineHealth::State::running, EngineHealth::Cause::none, {}});
+            else
+                m_retryTimer->start();
+            return;
+        }
+        // The port is free at last: the daemon that could not take it starts again, and does.
+        QProcess* deaf = m_process;
+        m_process = nullptr;
+        setRunning(false);
+        if (deaf)
+            release(deaf);
+        start();
+    });
+    m_listenTimer = new QTimer(this);
+    m_listenTimer->setInterval(kListenProbeInterval);
+    connect(m_listenTimer, &QTimer::timeout, this, &TransmissionEngine::probeListening);
 }
 
 TransmissionEngine::~TransmissionEngine() {
     m_restartTimer->stop();
+    m_retryTimer->stop();
+    m_listenTimer->stop();
     // A daemon we own must not outlive us; give it the chance to shut down cleanly first.
     const auto processes = findChildren<QProcess*>(Qt::FindDirectChildrenOnly);
     for (QProcess* process : processes) {
@@ -168,29 +227,33 @@ void TransmissionEngine::setLibraryRoot(const QString& root) {
 }
 
 void TransmissionEngine::killStrays() {
-    QProcess pkill;
-    pkill.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    pkill.setStandardOutputFile(QProcess::nullDevice());
-    // Only our own user's: on a shared machine another user's Lumivane runs its own daemon.
-    pkill.start(QLatin1StringView(kStrayKiller),
-                {QStringLiteral("-9"), QStringLiteral("-U"), QString::number(::getuid()),
-                 QStringLiteral("-f"), QLatin1StringView(kExecutablePath)});
-    if (!pkill.waitForStarted(kLaunchWaitMs))
-        return;
-    pkill.waitForFinished(kLaunchWaitMs);
-    // Something was killed: give the kernel a moment to free its ports.
-    if (pkill.exitStatus() == QProcess::NormalExit && pkill.exitCode() == 0)
-        QThread::msleep(300);
+    killStrayDaemons();
 }
 
 void TransmissionEngine::start() {
     if (m_isRunning)
         return;
+    m_retryTimer->stop();
     const QString executable = executablePath();
-    if (executable.isEmpty() || !QFileInfo(executable).isFile())
+    const QFileInfo file(executable); // follows the link the installation puts there
+    if (executable.isEmpty() || !file.exists()) {
+        failToStart(EngineHealth::Cause::binaryMissing, executable);
         return;
+    }
+    if (!file.isFile() || !file.isExecutable()) {
+        failToStart(EngineHealth::Cause::notExecutable, executable);
+        return;
+    }
 
-    killStrays();
+    const bool killed = killStrayDaemons();
+    // A daemon that cannot take its port runs on without RPC and every request fails: that is
+    // told, and it is started again once the port is free. A stray just killed on a busy
+    // machine may hold the port a little longer than the pause above.
+    bool taken = rpcPortTaken();
+    for (int wait = 0; taken && killed && wait < kStrayPortWaits; ++wait) {
+        QThread::msleep(100);
+        taken = rpcPortTaken();
+    }
 
     QDir().mkpath(m_configDir);
     auto* process = new QProcess(this);
@@ -210,25 +273,37 @@ void TransmissionEngine::start() {
 
     process->start();
     if (!process->waitForStarted(kLaunchWaitMs)) {
+        const QString why = process->errorString();
         process->disconnect(this);
         process->deleteLater();
+        failToStart(EngineHealth::Cause::notExecutable, executable + QStringLiteral(" (") + why +
+                                                            QLatin1Char(')'));
         return;
     }
     m_process = process;
     m_intentionalStop = false;
     m_lastStartAt = m_clock->now();
     setRunning(true);
+    if (taken) {
+        failToStart(EngineHealth::Cause::rpcPortTaken, QString::number(m_endpoints.rpcPort));
+        return;
+    }
+    setHealth({EngineHealth::State::starting, EngineHealth::Cause::none, {}});
+    m_listenTimer->start();
 }
 
 void TransmissionEngine::stop() {
     m_intentionalStop = true;
     m_restartTimer->stop();
+    m_retryTimer->stop();
+    m_listenTimer->stop();
     if (QProcess* process = m_process) {
         m_process = nullptr;
         // It is deleted once it has ended (onFinished), so the destructor never blocks here.
         release(process);
     }
     setRunning(false);
+    setHealth({});
 }
 
 void TransmissionEngine::release(QProcess* process) {
@@ -247,15 +322,29 @@ void TransmissionEngine::onFinished(QProcess* process) {
     if (process != m_process)
         return;
     m_process = nullptr;
+    m_listenTimer->stop();
+    const bool listened = m_health.state == EngineHealth::State::running;
     setRunning(false);
-    if (m_intentionalStop)
+    if (m_intentionalStop) {
+        setHealth({});
         return;
+    }
     if (m_lastStartAt && m_clock->now() - *m_lastStartAt > kStableRunSeconds)
         m_restartAttempts = 0;
     if (m_restartAttempts < kRestartLimit) {
         ++m_restartAttempts;
         m_restartTimer->start();
+        // A daemon that had got going and died is restarted quietly; one that never listened
+        // will most likely fail again for the same reason.
+        if (listened)
+            setHealth({EngineHealth::State::starting, EngineHealth::Cause::none, {}});
+        else
+            setHealth({EngineHealth::State::stopped, EngineHealth::Cause::exitedAtStart,
+                       lastWords(*process)});
+        return;
     }
+    setHealth({EngineHealth::State::stopped, EngineHealth::Cause::restartsGivenUp,
+               lastWords(*process)});
 }
 
 void TransmissionEngine::setRunning(bool running) {
@@ -263,4 +352,66 @@ void TransmissionEngine::setRunning(bool running) {
         return;
     m_isRunning = running;
     Q_EMIT runningChanged(running);
+}
+
+// --- health ------------------------------------------------------------------------------------
+
+void TransmissionEngine::setHealth(EngineHealth health) {
+    if (m_health == health)
+        return;
+    m_health = std::move(health);
+    Q_EMIT healthChanged(m_health);
+}
+
+void TransmissionEngine::failToStart(EngineHealth::Cause cause, const QString& detail) {
+    setHealth({EngineHealth::State::stopped, cause, detail});
+    if (!m_intentionalStop)
+        m_retryTimer->start();
+}
+
+bool TransmissionEngine::rpcPortTaken() const {
+    QTcpServer probe;
+    if (probe.listen(QHostAddress::LocalHost, m_endpoints.rpcPort))
+        return false;
+    return probe.serverError() == QAbstractSocket::AddressInUseError;
+}
+
+void TransmissionEngine::probeListening() {
+    if (m_listenProbe)
+        return; // the last attempt is still on its way
+    auto* socket = new QTcpSocket(this);
+    m_listenProbe = socket;
+    connect(socket, &QTcpSocket::connected, this, [this, socket] {
+        socket->abort();
+        socket->deleteLater();
+        if (!m_isRunning)
+            return;
+        m_listenTimer->stop();
+        setHealth({EngineHealth::State::running, EngineHealth::Cause::none, {}});
+    });
+    connect(socket, &QTcpSocket::errorOccurred, this, [socket] { socket->deleteLater(); });
+    socket->connectToHost(QHostAddress::LocalHost, m_endpoints.rpcPort);
+}
+
+QString TransmissionEngine::lastWords(const QProcess& process) const {
+    QFile log(logFilePath());
+    if (log.open(QIODevice::ReadOnly)) {
+        // The end is enough: the reason is the last thing a daemon says.
+        if (log.size() > 16384)
+            log.seek(log.size() - 16384);
+        const QStringList lines = QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'));
+        for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+            // Lines start with the daemon's own time stamp: "[2026-01-02 10:00:00.123] …".
+            static const QRegularExpression stamp(QStringLiteral(R"(^\[[^\]]*\]\s*)"));
+            QString line = it->trimmed().remove(stamp).trimmed();
+            if (line.isEmpty())
+                continue;
+            if (line.size() > kMaxLastWords)
+                line = line.left(kMaxLastWords - 1) + QChar(0x2026);
+            return line;
+        }
+    }
+    if (process.exitStatus() == QProcess::CrashExit)
+        return QStringLiteral("it was killed");
+    return QStringLiteral("it exited with status %1").arg(process.exitCode());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EngineHealth.h"
 #include "model/Clock.h"
 #include "model/ServiceEndpoints.h"
 #include "model/Timestamp.h"
@@ -14,12 +15,16 @@
 #include <optional>
 
 class QProcess;
+class QTcpSocket;
 class QTimer;
 
 struct TransmissionEngineOptions {
     // Holds TransmissionEngine/bin/transmission-daemon; empty when it cannot be determined.
     QString resourceFolder;
     std::chrono::milliseconds restartDelay{2000};
+    // How often a daemon that cannot start (missing, not runnable, its port taken) is tried
+    // again, so installing it or freeing the port needs no restart of the application.
+    std::chrono::milliseconds retryDelay{10000};
 
     // The installed layout: <executable's folder>/../share/lumivane (the build mirrors it).
     static TransmissionEngineOptions production();
@@ -71,8 +76,12 @@ public:
     qint64 processId() const; // 0 when no daemon runs
     bool isRestartPending() const;
 
+    // --- health ------------------------------------------------------------------------------
+    const EngineHealth& health() const { return m_health; }
+
 Q_SIGNALS:
     void runningChanged(bool running);
+    void healthChanged(const EngineHealth& health);
 
 private:
     void killStrays();
@@ -80,6 +89,15 @@ private:
     void release(QProcess* process);
     void onFinished(QProcess* process);
     void setRunning(bool running);
+
+    // --- health ------------------------------------------------------------------------------
+    void setHealth(EngineHealth health);
+    // A start that cannot happen now; tried again after the retry delay.
+    void failToStart(EngineHealth::Cause cause, const QString& detail);
+    bool rpcPortTaken() const;
+    void probeListening();
+    // Why a daemon ended: the last line of its log, else how it exited.
+    QString lastWords(const QProcess& process) const;
 
     std::shared_ptr<const Clock> m_clock;
     ServiceEndpoints m_endpoints;
@@ -96,4 +114,10 @@ private:
 
     std::optional<QString> m_version; // read once it could be read
     QTimer* m_restartTimer = nullptr;
+
+    // --- health ------------------------------------------------------------------------------
+    EngineHealth m_health;
+    QTimer* m_retryTimer = nullptr;  // a start that could not happen, tried again
+    QTimer* m_listenTimer = nullptr; // until the daemon accepts connections on its RPC port
+    QPointer<QTcpSocket> m_listenProbe;
 };

@@ -14,7 +14,10 @@ std::optional<AppSettings> AppSettings::loadFromDisk(const QString& storageFolde
     QFile file(QDir(storageFolder).filePath(QString::fromLatin1(StorageFiles::kSettings)));
     if (!file.open(QIODevice::ReadOnly) || file.size() > StorageFiles::kMaxFileBytes)
         return std::nullopt;
-    return decodeDocument<AppSettings>(file.readAll());
+    // Read as the store reads it, a value of the wrong type at its default, so both agree on
+    // the library root.
+    SalvageCount count;
+    return salvageDocument<AppSettings>(file.readAll(), count);
 }
 
 bool AppSettings::migrateSeeding() {

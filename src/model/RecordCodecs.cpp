@@ -140,6 +140,39 @@ void fromJsonValue(const Json& j, AppSettings& out) {
     out.qualityGraceFallbackDays = r.value("qualityGraceFallbackDays", d.qualityGraceFallbackDays);
 }
 
+void salvageJsonValue(const Json& j, AppSettings& out, SalvageCount& count) {
+    const JsonObjectReader r(j);
+    out = AppSettings{};
+    const auto take = [&](const char* key, auto& field) {
+        if (!r.has(key))
+            return;
+        try {
+            field = r.required<std::remove_reference_t<decltype(field)>>(key);
+            ++count.kept;
+        } catch (const DecodeError&) {
+            ++count.dropped;
+        } catch (const nlohmann::json::exception&) {
+            ++count.dropped;
+        }
+    };
+    QUrl root;
+    take("rootFolder", root);
+    if (!root.isEmpty())
+        out.rootFolder = root;
+    take("defaultQuality", out.defaultQuality);
+    take("checkIntervalMinutes", out.checkIntervalMinutes);
+    take("tmdbAPIKey", out.tmdbAPIKey);
+    take("seedRatioEnabled", out.seedRatioEnabled);
+    take("seedRatioLimit", out.seedRatioLimit);
+    take("seedMigratedV1", out.seedMigratedV1);
+    take("notificationSoundEnabled", out.notificationSoundEnabled);
+    take("theme", out.theme);
+    take("windowMagnetization", out.windowMagnetization);
+    take("staleNudgeDays", out.staleNudgeDays);
+    take("qualityGraceBufferHours", out.qualityGraceBufferHours);
+    take("qualityGraceFallbackDays", out.qualityGraceFallbackDays);
+}
+
 void writeJson(JsonWriter& w, const AppSettings& v) {
     JsonObjectWriter(w)
         .putIfPresent("rootFolder", v.rootFolder)
@@ -243,6 +276,24 @@ void fromJsonValue(const Json& j, QMap<QString, ActiveDownload>& out) {
         ActiveDownload download;
         fromJsonValue(value, download);
         out.insert(QString::fromStdString(hash), download);
+    }
+}
+
+void salvageJsonValue(const Json& j, QMap<QString, ActiveDownload>& out, SalvageCount& count) {
+    if (!j.is_object())
+        throw DecodeError("expected an object");
+    out.clear();
+    for (const auto& [hash, value] : j.items()) {
+        try {
+            ActiveDownload download;
+            fromJsonValue(value, download);
+            out.insert(QString::fromStdString(hash), download);
+            ++count.kept;
+        } catch (const DecodeError&) {
+            ++count.dropped;
+        } catch (const nlohmann::json::exception&) {
+            ++count.dropped;
+        }
     }
 }
 

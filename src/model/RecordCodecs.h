@@ -48,6 +48,56 @@ std::optional<T> decodeDocument(QByteArrayView bytes) {
     }
 }
 
+// --- reading what can be read ----------------------------------------------------------------
+// A hand edit or a torn write should cost the records it touched, not the whole file: these
+// readers keep every record that decodes and count the ones that do not. Settings count per
+// value: one of the wrong type takes its default.
+
+struct SalvageCount {
+    int kept = 0;    // records (settings: values) read
+    int dropped = 0; // records left out (settings: values back at their default)
+};
+
+template <typename T>
+void salvageJsonValue(const Json& j, QList<T>& out, SalvageCount& count) {
+    if (!j.is_array())
+        throw DecodeError("expected an array");
+    out.clear();
+    for (const Json& item : j) {
+        try {
+            T value{};
+            fromJsonValue(item, value);
+            out.append(std::move(value));
+            ++count.kept;
+        } catch (const DecodeError&) {
+            ++count.dropped;
+        } catch (const nlohmann::json::exception&) {
+            ++count.dropped;
+        }
+    }
+}
+void salvageJsonValue(const Json& j, QMap<QString, ActiveDownload>& out, SalvageCount& count);
+void salvageJsonValue(const Json& j, AppSettings& out, SalvageCount& count);
+
+// Decodes what can be decoded; nullopt only when the document is not JSON or not of the right
+// shape at its top (an array of records, the object of settings or downloads).
+template <typename T>
+std::optional<T> salvageDocument(QByteArrayView bytes, SalvageCount& count) {
+    count = {};
+    const auto json = parseJson(bytes);
+    if (!json)
+        return std::nullopt;
+    try {
+        T out{};
+        salvageJsonValue(*json, out, count);
+        return out;
+    } catch (const DecodeError&) {
+        return std::nullopt;
+    } catch (const nlohmann::json::exception&) {
+        return std::nullopt;
+    }
+}
+
 template <typename T>
 QByteArray encodeDocument(const T& value) {
     JsonWriter w;

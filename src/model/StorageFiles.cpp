@@ -34,31 +34,44 @@ void StorageFiles::removeStaleTemporaries() const {
 }
 
 template <typename T>
-std::optional<T> StorageFiles::load(const char* fileName) const {
+std::optional<T> StorageFiles::load(const char* fileName,
+                                    std::optional<SetAside>* report) const {
     const QString filePath = path(fileName);
     const QFileInfo info(filePath);
+    if (report)
+        report->reset();
     if (!info.exists() && !info.isSymLink())
         return std::nullopt;
 
     std::optional<T> decoded;
+    SalvageCount count;
     if (info.isFile() && info.size() <= kMaxFileBytes) {
         QFile file(filePath);
         if (file.open(QIODevice::ReadOnly))
-            decoded = decodeDocument<T>(file.readAll());
+            decoded = salvageDocument<T>(file.readAll(), count);
     }
-    if (!decoded)
-        setAside(filePath);
+    if (decoded && count.dropped == 0)
+        return decoded;
+
+    SetAside aside{QString::fromLatin1(fileName), setAside(filePath), count.kept, count.dropped,
+                   !decoded};
+    // What could be read goes back at once: a start before the next save would otherwise find
+    // no file at all and lose the kept records too.
+    if (decoded && !aside.keptCopy.isEmpty())
+        write(fileName, encodeDocument(*decoded));
+    if (report)
+        *report = std::move(aside);
     return decoded;
 }
 
-void StorageFiles::setAside(const QString& filePath) const {
+QString StorageFiles::setAside(const QString& filePath) const {
     const QString stamp = m_clock.now().toDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = filePath + QStringLiteral(".unreadable-") + stamp;
     for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
         target = filePath + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') +
                  QString::number(n);
     // A failed rename leaves the file where it is; the folder is then unwritable anyway.
-    QDir().rename(filePath, target);
+    return QDir().rename(filePath, target) ? target : QString();
 }
 
 bool StorageFiles::write(const char* fileName, const QByteArray& bytes) const {
@@ -74,23 +87,23 @@ bool StorageFiles::write(const char* fileName, const QByteArray& bytes) const {
     return file.commit();
 }
 
-std::optional<QList<Show>> StorageFiles::loadShows() const {
-    return load<QList<Show>>(kShows);
+std::optional<QList<Show>> StorageFiles::loadShows(std::optional<SetAside>* setAside) const {
+    return load<QList<Show>>(kShows, setAside);
 }
-std::optional<QList<Movie>> StorageFiles::loadMovies() const {
-    return load<QList<Movie>>(kMovies);
+std::optional<QList<Movie>> StorageFiles::loadMovies(std::optional<SetAside>* setAside) const {
+    return load<QList<Movie>>(kMovies, setAside);
 }
-std::optional<QList<ActivityEntry>> StorageFiles::loadActivity() const {
-    return load<QList<ActivityEntry>>(kActivity);
+std::optional<QList<ActivityEntry>> StorageFiles::loadActivity(std::optional<SetAside>* setAside) const {
+    return load<QList<ActivityEntry>>(kActivity, setAside);
 }
-std::optional<AppSettings> StorageFiles::loadSettings() const {
-    return load<AppSettings>(kSettings);
+std::optional<AppSettings> StorageFiles::loadSettings(std::optional<SetAside>* setAside) const {
+    return load<AppSettings>(kSettings, setAside);
 }
-std::optional<QMap<QString, ActiveDownload>> StorageFiles::loadDownloads() const {
-    return load<QMap<QString, ActiveDownload>>(kDownloads);
+std::optional<QMap<QString, ActiveDownload>> StorageFiles::loadDownloads(std::optional<SetAside>* setAside) const {
+    return load<QMap<QString, ActiveDownload>>(kDownloads, setAside);
 }
-std::optional<QList<DownloadRecord>> StorageFiles::loadHistory() const {
-    return load<QList<DownloadRecord>>(kHistory);
+std::optional<QList<DownloadRecord>> StorageFiles::loadHistory(std::optional<SetAside>* setAside) const {
+    return load<QList<DownloadRecord>>(kHistory, setAside);
 }
 
 bool StorageFiles::saveShows(const QList<Show>& shows) const {

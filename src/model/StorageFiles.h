@@ -18,10 +18,22 @@ class Clock;
 
 // The six JSON files of the storage folder. Each is written whole through a temporary
 // file and a rename, so a crash never leaves half a file. A file that exists but does not
-// decode is moved aside ("<name>.unreadable-<UTC time>") when it is read, so the next
-// save cannot destroy what a user may still repair by hand.
+// decode in full is moved aside ("<name>.unreadable-<UTC time>") when it is read, so the next
+// save cannot destroy what a user may still repair by hand; the records that did decode are
+// kept and written back at once.
 class StorageFiles {
 public:
+    // What a load had to set aside; reported to the user by the store.
+    struct SetAside {
+        QString fileName;        // "shows.json"
+        QString keptCopy;        // the moved original; empty when it could not be moved
+        int kept = 0;            // records (settings: values) still read
+        int dropped = 0;         // records left out (settings: values back at their default)
+        bool wholeFile = false;  // nothing could be read: not JSON, or not of the right shape
+
+        bool operator==(const SetAside&) const = default;
+    };
+
     static constexpr auto kShows = "shows.json";
     static constexpr auto kMovies = "movies.json";
     static constexpr auto kActivity = "activity.json";
@@ -43,13 +55,17 @@ public:
     // linking its finished temporary and renaming it leaves "<name>.XXXXXX" behind for good.
     void removeStaleTemporaries() const;
 
-    // Each load returns nullopt when the file is missing or undecodable.
-    std::optional<QList<Show>> loadShows() const;
-    std::optional<QList<Movie>> loadMovies() const;
-    std::optional<QList<ActivityEntry>> loadActivity() const;
-    std::optional<AppSettings> loadSettings() const;
-    std::optional<QMap<QString, ActiveDownload>> loadDownloads() const;
-    std::optional<QList<DownloadRecord>> loadHistory() const;
+    // Each load returns nullopt when the file is missing or cannot be read at all, and the
+    // records that decode otherwise. `setAside` is filled when the file had to be moved aside.
+    std::optional<QList<Show>> loadShows(std::optional<SetAside>* setAside = nullptr) const;
+    std::optional<QList<Movie>> loadMovies(std::optional<SetAside>* setAside = nullptr) const;
+    std::optional<QList<ActivityEntry>>
+    loadActivity(std::optional<SetAside>* setAside = nullptr) const;
+    std::optional<AppSettings> loadSettings(std::optional<SetAside>* setAside = nullptr) const;
+    std::optional<QMap<QString, ActiveDownload>>
+    loadDownloads(std::optional<SetAside>* setAside = nullptr) const;
+    std::optional<QList<DownloadRecord>>
+    loadHistory(std::optional<SetAside>* setAside = nullptr) const;
 
     // Each save returns whether the file was written.
     bool saveShows(const QList<Show>& shows) const;
@@ -61,9 +77,10 @@ public:
 
 private:
     template <typename T>
-    std::optional<T> load(const char* fileName) const;
+    std::optional<T> load(const char* fileName, std::optional<SetAside>* report) const;
     bool write(const char* fileName, const QByteArray& bytes) const;
-    void setAside(const QString& filePath) const;
+    // The path the file was moved to; empty when the move failed.
+    QString setAside(const QString& filePath) const;
 
     QString m_folder;
     const Clock& m_clock;

@@ -42,29 +42,69 @@ const QRegularExpression& FeedChecker::compactEpisode() {
 }
 
 QCoro::Task<QList<RawHit>> FeedChecker::searchAll(TorrentQuery query) const {
-    co_return (co_await sweep(std::move(query))).hits;
+    co_return (co_await searchAllReported(std::move(query))).first;
 }
 
-QCoro::Task<FeedChecker::Sweep> FeedChecker::sweep(TorrentQuery query) const {
-    // A copy: the sources stay alive for this search whatever happens to the checker.
+namespace {
+
+// One index's reply with its name, so the tally can say who answered.
+QCoro::Task<std::pair<QString, TorrentIndex::Reported>> namedReply(FeedChecker::Source source,
+                                                                   TorrentQuery query) {
+    TorrentIndex::Reported reply = co_await source->searchReported(std::move(query));
+    co_return std::pair{source->name(), std::move(reply)};
+}
+
+void addOnce(QStringList& names, const QString& name) {
+    if (!names.contains(name))
+        names.append(name);
+}
+
+} // namespace
+
+void FeedChecker::IndexTally::add(const IndexTally& other) {
+    for (const QString& name : other.asked)
+        addOnce(asked, name);
+    for (const QString& name : other.answered)
+        addOnce(answered, name);
+}
+
+QCoro::Task<std::pair<QList<RawHit>, FeedChecker::IndexTally>>
+FeedChecker::searchAllReported(TorrentQuery query) const {
     const Sources sources = m_sources;
+    IndexTally tally;
     if (sources.isEmpty())
-        co_return Sweep{};
-    CompletionOrder<TorrentIndex::Reported> answers;
+        co_return std::pair{QList<RawHit>{}, tally};
+    CompletionOrder<std::pair<QString, TorrentIndex::Reported>> answers;
     for (const Source& source : sources)
-        answers.add(source->searchReported(query), source);
+        answers.add(namedReply(source, query), source);
     co_await answers.finished();
-    Sweep sweep;
+
     QList<QList<RawHit>> hits;
-    for (TorrentIndex::Reported& reply : answers.take()) {
-        if (reply.reach != TorrentIndex::Reported::Reach::skipped)
-            ++sweep.asked;
-        if (reply.reach == TorrentIndex::Reported::Reach::answered)
-            ++sweep.answered;
-        hits.append(std::move(reply.hits));
+    const auto replies = answers.take();
+    for (const auto& [name, reply] : replies) {
+        // A task that threw leaves an empty name: it counts as asked and not answered.
+        const QString shown = name.isEmpty() ? QStringLiteral("?") : name;
+        if (reply.reach == TorrentIndex::Reported::Reach::skipped && !name.isEmpty())
+            continue;
+        addOnce(tally.asked, shown);
+        if (reply.reach == TorrentIndex::Reported::Reach::answered && !name.isEmpty())
+            addOnce(tally.answered, shown);
+        hits.append(reply.hits);
     }
-    sweep.hits = mergeHits(hits);
-    co_return sweep;
+    // Source order, so the names read the same in every message.
+    const auto bySource = [&](QStringList& names) {
+        QStringList ordered;
+        for (const Source& source : sources) {
+            if (names.contains(source->name()))
+                addOnce(ordered, source->name());
+        }
+        for (const QString& name : names)
+            addOnce(ordered, name);
+        names = ordered;
+    };
+    bySource(tally.asked);
+    bySource(tally.answered);
+    co_return std::pair{mergeHits(hits), tally};
 }
 
 QList<RawHit> FeedChecker::mergeHits(const QList<QList<RawHit>>& answers) {
@@ -118,6 +158,29 @@ QCoro::Task<QList<ShowCheckResult>> FeedChecker::checkShows(QList<Show> shows) {
     co_return results;
 }
 
+QCoro::Task<FeedChecker::CheckReport> FeedChecker::checkShowsReported(QList<Show> shows) {
+    QPointer<FeedChecker> self(this);
+    CheckReport report;
+    for (const Show& show : shows) {
+        if (!show.isEnabled)
+            continue;
+        auto [result, tally] = co_await checkShowReported(show, 3);
+        report.results.append(std::move(result));
+        report.indexes.add(tally);
+        if (!self)
+            break;
+    }
+    co_return report;
+}
+
+QCoro::Task<std::pair<ShowCheckResult, FeedChecker::IndexTally>>
+FeedChecker::checkShowReported(Show show, int limit) {
+    if (nothingAiredYet(show, m_clock.now()))
+        co_return std::pair{ShowCheckResult{show.id, {}, {}}, IndexTally{}};
+    auto [hits, tally] = co_await searchAllReported(showQuery(show));
+    co_return std::pair{selectShowReleases(show, hits, limit), tally};
+}
+
 QCoro::Task<ShowCheckResult> FeedChecker::checkShow(Show show, int limit) {
     if (nothingAiredYet(show, m_clock.now()))
         co_return ShowCheckResult{show.id, {}, {}};
@@ -151,13 +214,13 @@ FeedChecker::searchShowReleases(QString text, std::optional<Show::Quality> quali
 
 QCoro::Task<FeedChecker::ReleaseSearch>
 FeedChecker::searchShowReleasesReported(QString text, std::optional<Show::Quality> quality) {
-    const Sweep found = co_await sweep(showReleasesQuery(std::move(text), quality));
+    const auto [hits, tally] = co_await searchAllReported(showReleasesQuery(std::move(text), quality));
     ReleaseSearch search;
-    search.results.reserve(found.hits.size());
-    for (const RawHit& hit : found.hits)
+    search.results.reserve(hits.size());
+    for (const RawHit& hit : hits)
         search.results.append(searchResult(hit));
-    search.indexesAsked = found.asked;
-    search.indexesAnswered = found.answered;
+    search.indexesAsked = int(tally.asked.size());
+    search.indexesAnswered = int(tally.answered.size());
     co_return search;
 }
 
@@ -179,9 +242,9 @@ QCoro::Task<QList<SearchResult>> FeedChecker::episodeAlternates(Show show, QStri
 
 QCoro::Task<FeedChecker::Alternates> FeedChecker::episodeAlternatesReported(Show show,
                                                                            QString episodeCode) {
-    const Sweep found = co_await sweep(showQuery(show));
+    const auto [hits, tally] = co_await searchAllReported(showQuery(show));
     Alternates out;
-    out.releases = selectEpisodeAlternates(show, found.hits, episodeCode);
-    out.noIndexAnswered = found.asked > 0 && found.answered == 0;
+    out.releases = selectEpisodeAlternates(show, hits, episodeCode);
+    out.noIndexAnswered = tally.noneAnswered();
     co_return out;
 }

@@ -94,12 +94,30 @@ public:
 
     const Sources& sources() const { return m_sources; }
 
+    // Which indexes a search (or a series of them) asked, and which of them answered.
+    struct IndexTally {
+        QStringList asked;    // names, in source order, each once
+        QStringList answered; // the asked ones that gave a usable answer at least once
+
+        // Indexes were asked and not one answered: the search is broken, not empty.
+        bool noneAnswered() const { return !asked.isEmpty() && answered.isEmpty(); }
+        void add(const IndexTally& other);
+    };
+    struct CheckReport {
+        QList<ShowCheckResult> results;
+        IndexTally indexes;
+    };
+
     // Every source at once; hits merged as the answers come in, unfinished and dated uploads
     // dropped, each release kept once.
     QCoro::Task<QList<RawHit>> searchAll(TorrentQuery query) const;
+    // The same, with the tally of the indexes asked.
+    QCoro::Task<std::pair<QList<RawHit>, IndexTally>> searchAllReported(TorrentQuery query) const;
 
     // One result per enabled series, in list order, each checked with a limit of 3.
     QCoro::Task<QList<ShowCheckResult>> checkShows(QList<Show> shows);
+    // The same, with the tally of the indexes over the whole check.
+    QCoro::Task<CheckReport> checkShowsReported(QList<Show> shows);
     // `limit` caps the episodes after the latest known one that one check may yield.
     QCoro::Task<ShowCheckResult> checkShow(Show show, int limit);
     QCoro::Task<QList<SearchResult>> searchShowReleases(QString text,
@@ -145,14 +163,9 @@ public:
     static const QRegularExpression& compactEpisode();
 
 private:
-    struct Sweep {
-        QList<RawHit> hits;
-        int asked = 0;
-        int answered = 0;
-    };
-    QCoro::Task<Sweep> sweep(TorrentQuery query) const;
     QCoro::Task<QList<SearchResult>> searchReleases(TorrentQuery query);
     static TorrentQuery showReleasesQuery(QString text, std::optional<Show::Quality> quality);
+    QCoro::Task<std::pair<ShowCheckResult, IndexTally>> checkShowReported(Show show, int limit);
 
     Sources m_sources;
     const Clock& m_clock;

@@ -30,6 +30,10 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     , m_tmdb(new TMDBClient(*m_network, m_env.endpoints.tmdbAPI, this))
     , m_engine(engine)
     , m_notifier(notifier) {
+    if (m_engine)
+        connect(m_engine, &TransmissionEngine::healthChanged, this,
+                &WatchlistStore::noteEngineHealth);
+    connect(m_tmdb, &TMDBClient::requestEnded, this, &WatchlistStore::noteTMDBRequest);
     // A folder we cannot create only means later saves fail; the store keeps working in memory.
     m_files.ensureFolder();
     m_files.removeStaleTemporaries();
@@ -44,6 +48,7 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
         startPollTimer();
     refreshAirInfo(true); // runs on; no check cycle at start-up
     refreshCalendar(true);
+    QMetaObject::invokeMethod(this, &WatchlistStore::reportStartupHealth, Qt::QueuedConnection);
 }
 
 WatchlistStore::~WatchlistStore() {
@@ -58,20 +63,31 @@ WatchlistStore::~WatchlistStore() {
 }
 
 void WatchlistStore::loadAll() {
-    if (auto shows = m_files.loadShows())
+    std::optional<StorageFiles::SetAside> aside;
+    const auto note = [&] {
+        if (aside)
+            m_setAsideAtLoad.append(*aside);
+    };
+    if (auto shows = m_files.loadShows(&aside))
         m_shows = std::move(*shows);
-    if (auto movies = m_files.loadMovies())
+    note();
+    if (auto movies = m_files.loadMovies(&aside))
         m_movies = std::move(*movies);
-    if (auto activity = m_files.loadActivity())
+    note();
+    if (auto activity = m_files.loadActivity(&aside))
         m_activity = std::move(*activity);
-    if (auto settings = m_files.loadSettings())
+    note();
+    if (auto settings = m_files.loadSettings(&aside))
         m_settings = std::move(*settings);
+    note();
     if (m_settings.migrateSeeding())
         saveSettings();
-    if (auto downloads = m_files.loadDownloads())
+    if (auto downloads = m_files.loadDownloads(&aside))
         m_activeDownloads = std::move(*downloads);
-    if (auto history = m_files.loadHistory())
+    note();
+    if (auto history = m_files.loadHistory(&aside))
         m_history = std::move(*history);
+    note();
 
     Q_EMIT showsChanged();
     Q_EMIT moviesChanged();

@@ -2,6 +2,7 @@
 
 #include "CalEvent.h"
 #include "Notifier.h"
+#include "SearchHealth.h"
 #include "StallTracker.h"
 #include "StoreEnvironment.h"
 #include "engine/TorrentInfo.h"
@@ -369,4 +370,36 @@ private:
     QCoro::Task<> tidyLeftoversAtStart(int attempts);
     bool m_tidying = false;        // one tidy-up at a time, or two would remove and count the same
     quint64 m_sizeMeasurement = 0; // the newest measurement started; only it publishes
+
+    // --- health: what is broken, told once per outage ----------------------------------------
+public:
+    // The download daemon as its supervisor last reported it (stopped, no cause, without one).
+    const EngineHealth& engineHealth() const { return m_engineHealth; }
+    // The indexes and TMDB as the last check cycle and TMDB request found them.
+    const SearchHealth& searchHealth() const { return m_searchHealth; }
+    // The location of endpoints.json, which the health lines point to.
+    QString endpointsFilePath() const;
+
+    // A supervisor report: a new failure is logged and notified once, a recovery logged once.
+    void noteEngineHealth(const EngineHealth& health);
+    // What a whole check cycle heard from the indexes; an outage is logged when it starts and
+    // when it ends, not every cycle.
+    void noteIndexAnswers(const FeedChecker::IndexTally& tally);
+    // The outcome of one TMDB request; a refused key is logged when it starts and ends.
+    void noteTMDBRequest(TMDBClient::Failure failure);
+
+Q_SIGNALS:
+    void engineHealthChanged();
+    void searchHealthChanged();
+
+private:
+    // Files set aside at load and the engine's state at start, told once the loop runs (the
+    // shell connects to the log after the store is built).
+    void reportStartupHealth();
+    void setSearchHealth(SearchHealth health);
+
+    QList<StorageFiles::SetAside> m_setAsideAtLoad;
+    EngineHealth m_engineHealth;
+    std::optional<EngineHealth::Cause> m_reportedEngineFailure;
+    SearchHealth m_searchHealth;
 };

@@ -56,10 +56,11 @@ QCoro::Task<> WatchlistStore::checkCycle(bool manual) {
 
     logActivity(QStringLiteral("Checking %1 series…").arg(hunted.size()),
                 ActivityEntry::Kind::check);
-    const QList<ShowCheckResult> results = co_await m_checker->checkShows(hunted);
+    const FeedChecker::CheckReport report = co_await m_checker->checkShowsReported(hunted);
     if (!self)
         co_return;
-    applyCheckResults(results);
+    noteIndexAnswers(report.indexes);
+    applyCheckResults(report.results);
 }
 
 bool WatchlistStore::isDueForCheck(const Show& show, Timestamp now, bool manual) const {
@@ -105,7 +106,8 @@ void WatchlistStore::applyCheckResults(const QList<ShowCheckResult>& results) {
         if (applyCheckResult(result, followed))
             found = true;
     }
-    if (!found)
+    // With no index answering, "nothing new" would be a guess; the outage line says why.
+    if (!found && !m_searchHealth.indexesDown())
         logActivity(QStringLiteral("No new episodes found"), ActivityEntry::Kind::check);
     saveShows();
     Q_EMIT showsChanged();

@@ -29,6 +29,21 @@ QString dataLocation(const TorrentInfo& info) {
     return info.downloadDir;
 }
 
+// A finished torrent is sorted only once its data sits where the daemon says it goes: while it
+// re-checks the data, or before it has moved it out of the working folder, a sort would find
+// nothing there and report a failure for a download that is fine.
+bool dataStillMoving(const TorrentInfo& info, const QString& workingFolder) {
+    if (info.isBeingChecked())
+        return true;
+    const auto anyFileUnder = [&](const QString& folder) {
+        return std::any_of(info.files.cbegin(), info.files.cend(), [&](const QString& file) {
+            return QFileInfo::exists(folder + QLatin1Char('/') + file);
+        });
+    };
+    return !workingFolder.isEmpty() && !anyFileUnder(info.downloadDir) &&
+           anyFileUnder(workingFolder);
+}
+
 } // namespace
 
 // --- lookups -----------------------------------------------------------------------------------
@@ -353,7 +368,7 @@ void WatchlistStore::follow(const TorrentInfo& info, const ActiveDownload& entry
                                : QStringLiteral("Cancelled — series no longer in watchlist"));
         return;
     }
-    if (info.isFinished) {
+    if (info.isFinished && !dataStillMoving(info, workingFolderPath())) {
         if (isMovie)
             completeMovie(info, entry);
         else

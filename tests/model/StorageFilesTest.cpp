@@ -108,10 +108,6 @@ INSTANTIATE_TEST_SUITE_P(
     Contents, UnreadableFile,
     testing::Values(BadContent{"truncated",
                                [] { return QByteArray(R"([{"name":"Dark","quality":"10)"); }},
-                    BadContent{"numberForString",
-                               [] { return QByteArray(R"([{"name":"Dark"},{"name":42}])"); }},
-                    BadContent{"unknownQuality",
-                               [] { return QByteArray(R"([{"name":"Dark","quality":"2160p"}])"); }},
                     BadContent{"empty", [] { return QByteArray(); }},
                     BadContent{"garbage50MB", [] { return garbage(50 * 1024 * 1024); }}),
     [](const testing::TestParamInfo<BadContent>& info) { return info.param.label; });

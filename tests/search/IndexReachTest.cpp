@@ -16,51 +16,6 @@ namespace {
 
 using Reach = TorrentIndex::Reported::Reach;
 
-FakeHttpServer::Response answer(int status, QByteArray body) {
-    FakeHttpServer::Response r;
-    r.status = status;
-    r.body = std::move(body);
-    return r;
-}
-
-const char* const kOneTorrent =
-    R"({"torrents":[{"name":"Show S01E01 1080p","infohash":"0123456789abcdef0123456789abcdef01234567",)"
-    R"("seeders":5,"leechers":1,"size_bytes":1000,"created_unix":1767225600,"id":1}]})";
-
-struct CsvCase {
-    const char* what;
-    int status;
-    QByteArray body;
-    Reach reach;
-    int hits;
-};
-
-class TorrentsCsvReach : public testing::TestWithParam<CsvCase> {};
-
-TEST_P(TorrentsCsvReach, SaysWhetherTheIndexAnswered) {
-    const CsvCase& c = GetParam();
-    FakeHttpServer server;
-    server.respondWith(answer(c.status, c.body));
-    QNetworkAccessManager network;
-    TorrentsCsvIndex index(network, server.url(QStringLiteral("/service/search")));
-    TorrentQuery query;
-    query.text = QStringLiteral("Show");
-
-    const TorrentIndex::Reported reply = awaitTask(index.searchReported(query));
-    EXPECT_EQ(reply.reach, c.reach) << c.what;
-    EXPECT_EQ(reply.hits.size(), c.hits) << c.what;
-    // The plain search still reads every failure as an empty list.
-    EXPECT_EQ(awaitTask(index.search(query)).size(), c.hits) << c.what;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Answers, TorrentsCsvReach,
-    testing::Values(CsvCase{"hits", 200, kOneTorrent, Reach::answered, 1},
-                    CsvCase{"an empty list", 200, R"({"torrents":[]})", Reach::answered, 0},
-                    CsvCase{"a server error", 503, "busy", Reach::unreachable, 0},
-                    CsvCase{"not found", 404, "", Reach::unreachable, 0},
-                    CsvCase{"garbled", 200, "<html>", Reach::unreachable, 0}));
-
 TEST(IndexReach, IndexesThatDoNotServeTheQueryAreNotCountedAsAsked) {
     FakeHttpServer server;
     ServiceEndpoints endpoints;
