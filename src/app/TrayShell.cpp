@@ -49,6 +49,7 @@ TrayShell::TrayShell(WatchlistStore& store, Theme& theme, Updater& updater, Cont
     connect(&m_store, &WatchlistStore::historyChanged, this, &TrayShell::refreshAttention);
     // The nudge setting decides as much as the history does.
     connect(&m_store, &WatchlistStore::settingsChanged, this, &TrayShell::refreshAttention);
+    connect(&m_store, &WatchlistStore::engineHealthChanged, this, &TrayShell::refreshAttention);
     connect(&m_store, &WatchlistStore::settingsChanged, this, &TrayShell::followSettings);
     m_magnetSetting = m_store.settings().windowMagnetization;
     m_theme.setAppearance(m_store.settings().theme);
@@ -92,7 +93,8 @@ void TrayShell::start(Presence presence) {
 }
 
 void TrayShell::refreshAttention() {
-    const TrayIconLook look = trayIconLook(m_store.history(), m_store.settings(), m_store.now());
+    const TrayIconLook look = trayIconLook(m_store.history(), m_store.settings(), m_store.now(),
+                                           m_store.engineHealth().isFailure());
     if (m_lookShown && look == m_look)
         return;
     m_look = look;

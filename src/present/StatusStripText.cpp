@@ -20,3 +20,26 @@ StatusStripState statusStripState(const StatusStripInput& input) {
                  countdownText(input.secondsUntilNextCheck);
     return state;
 }
+
+std::optional<QString> healthProblemText(const EngineHealth& engine, const SearchHealth& search) {
+    if (engine.isFailure()) {
+        switch (engine.cause) {
+        case EngineHealth::Cause::binaryMissing:
+            return QStringLiteral("Download engine missing — install transmission-daemon");
+        case EngineHealth::Cause::notExecutable:
+            return QStringLiteral("Download engine cannot run — reinstall transmission-daemon");
+        case EngineHealth::Cause::rpcPortTaken:
+            return QStringLiteral("Download engine's port is taken — see Activity");
+        case EngineHealth::Cause::exitedAtStart:
+        case EngineHealth::Cause::restartsGivenUp:
+            return QStringLiteral("Download engine stopped — see Activity");
+        case EngineHealth::Cause::none:
+            break;
+        }
+    }
+    if (search.indexesDown())
+        return QStringLiteral("No torrent index answers — see Activity");
+    if (search.tmdbKeyRefused)
+        return QStringLiteral("TMDB refused the API key — check Settings");
+    return std::nullopt;
+}

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/EngineHealth.h"
+#include "store/SearchHealth.h"
+
 #include <QString>
 
 #include <optional>
@@ -22,3 +25,7 @@ struct StatusStripState {
 };
 
 StatusStripState statusStripState(const StatusStripInput& input);
+
+// What the strip says while the engine or the searches are failing, worst first; none while
+// everything works. The activity log holds the full story and what to do.
+std::optional<QString> healthProblemText(const EngineHealth& engine, const SearchHealth& search);

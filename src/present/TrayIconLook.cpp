@@ -11,6 +11,11 @@ TrayIconLook TrayIconLook::needingAttention() {
             QStringLiteral("Lumivane — a download needs attention")};
 }
 
+TrayIconLook TrayIconLook::engineDown() {
+    return {true, QStringLiteral("MenuBarIconAlarm"),
+            QStringLiteral("Lumivane — the download engine is not running")};
+}
+
 bool downloadNeedsAttention(const QList<DownloadRecord>& history, const AppSettings& settings,
                             Timestamp now) {
     return std::any_of(history.begin(), history.end(), [&](const DownloadRecord& row) {
@@ -19,7 +24,9 @@ bool downloadNeedsAttention(const QList<DownloadRecord>& history, const AppSetti
 }
 
 TrayIconLook trayIconLook(const QList<DownloadRecord>& history, const AppSettings& settings,
-                          Timestamp now) {
+                          Timestamp now, bool engineDown) {
+    if (engineDown)
+        return TrayIconLook::engineDown();
     return downloadNeedsAttention(history, settings, now) ? TrayIconLook::needingAttention()
                                                           : TrayIconLook::plain();
 }

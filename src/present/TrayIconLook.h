@@ -8,7 +8,8 @@
 #include <QString>
 
 // What the tray icon shows: the plain icon, or the attention variant while some download has
-// been stuck for longer than the user's nudge setting allows.
+// been stuck for longer than the user's nudge setting allows, or while the download engine is
+// down (nothing can download then).
 struct TrayIconLook {
     bool attention = false;
     QString iconName; // "MenuBarIcon" or "MenuBarIconAlarm"
@@ -18,9 +19,10 @@ struct TrayIconLook {
 
     static TrayIconLook plain();
     static TrayIconLook needingAttention();
+    static TrayIconLook engineDown();
 };
 
 bool downloadNeedsAttention(const QList<DownloadRecord>& history, const AppSettings& settings,
                             Timestamp now);
 TrayIconLook trayIconLook(const QList<DownloadRecord>& history, const AppSettings& settings,
-                          Timestamp now);
+                          Timestamp now, bool engineDown = false);

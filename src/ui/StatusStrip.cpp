@@ -85,6 +85,8 @@ StatusStrip::StatusStrip(WatchlistStore& store, Theme& theme, QWidget* parent)
     };
     connect(&m_store, &WatchlistStore::isCheckingChanged, this, follow);
     connect(&m_store, &WatchlistStore::secondsUntilNextCheckChanged, this, follow);
+    connect(&m_store, &WatchlistStore::engineHealthChanged, this, follow);
+    connect(&m_store, &WatchlistStore::searchHealthChanged, this, follow);
     connect(&m_theme, &Theme::changed, this, follow);
     refresh();
 }
@@ -111,7 +113,8 @@ void StatusStrip::paintEvent(QPaintEvent*) {
 
 void StatusStrip::refresh() {
     m_state =
-        statusStripState({m_store.isChecking(), m_store.secondsUntilNextCheck(), std::nullopt});
+        statusStripState({m_store.isChecking(), m_store.secondsUntilNextCheck(),
+                          healthProblemText(m_store.engineHealth(), m_store.searchHealth())});
     m_text->setText(m_state.text);
     QPalette pal = m_text->palette();
     pal.setColor(QPalette::WindowText, m_theme.color(m_state.tone == StatusStripState::Tone::problem

@@ -32,3 +32,36 @@ TEST(StatusStripText, ChecksListensOrReportsAProblem) {
         EXPECT_EQ(state.buttonFaint, row.checking) << row.text.toStdString();
     }
 }
+
+TEST(StatusStripText, TheWorstHealthProblemIsTold) {
+    using C = EngineHealth::Cause;
+    const EngineHealth running{EngineHealth::State::running, C::none, {}};
+    const auto down = [](C cause) { return EngineHealth{EngineHealth::State::stopped, cause, {}}; };
+    const SearchHealth fine;
+    const SearchHealth silent{{QStringLiteral("Knaben")}, false};
+    const SearchHealth refused{{}, true};
+    const struct {
+        EngineHealth engine;
+        SearchHealth search;
+        std::optional<QString> text;
+    } table[] = {
+        {running, fine, std::nullopt},
+        // Starting, or stopped on purpose, is no failure.
+        {EngineHealth{EngineHealth::State::starting, C::none, {}}, fine, std::nullopt},
+        {EngineHealth{EngineHealth::State::stopped, C::none, {}}, fine, std::nullopt},
+        {down(C::binaryMissing), silent,
+         QStringLiteral("Download engine missing — install transmission-daemon")},
+        {down(C::notExecutable), fine,
+         QStringLiteral("Download engine cannot run — reinstall transmission-daemon")},
+        {down(C::rpcPortTaken), fine, QStringLiteral("Download engine's port is taken — see Activity")},
+        {down(C::exitedAtStart), fine, QStringLiteral("Download engine stopped — see Activity")},
+        {down(C::restartsGivenUp), refused, QStringLiteral("Download engine stopped — see Activity")},
+        {running, silent, QStringLiteral("No torrent index answers — see Activity")},
+        {running, SearchHealth{{QStringLiteral("Nyaa")}, true},
+         QStringLiteral("No torrent index answers — see Activity")},
+        {running, refused, QStringLiteral("TMDB refused the API key — check Settings")},
+    };
+    for (const auto& row : table)
+        EXPECT_EQ(healthProblemText(row.engine, row.search), row.text)
+            << row.text.value_or(QStringLiteral("none")).toStdString();
+}

@@ -69,3 +69,12 @@ TEST(TrayIconLook, OneStuckRowAmongHealthyOnesIsEnoughAndAnEmptyHistoryIsCalm) {
     EXPECT_FALSE(downloadNeedsAttention({healthy, healthy}, settings, kNow));
     EXPECT_TRUE(downloadNeedsAttention({healthy, stuckFor(8 * kDay), healthy}, settings, kNow));
 }
+
+TEST(TrayIconLook, ADownEngineRaisesTheAttentionIconWithItsOwnTip) {
+    const AppSettings settings;
+    const TrayIconLook look = trayIconLook({}, settings, kNow, true);
+    EXPECT_TRUE(look.attention);
+    EXPECT_EQ(look.iconName, QStringLiteral("MenuBarIconAlarm"));
+    EXPECT_EQ(look.toolTip, QStringLiteral("Lumivane — the download engine is not running"));
+    EXPECT_EQ(trayIconLook({}, settings, kNow, false), TrayIconLook::plain());
+}
