@@ -86,7 +86,8 @@ def main():
             out.add("fuzz_names", line.replace("\\n", "\n"))
 
     # Nyaa feeds.
-    data = repo / "tests" / "search" / "data"
+    fixtures = repo / "tests" / "fixtures"
+    data = fixtures / "indexes"
     for feed in data.glob("*.xml"):
         out.add("fuzz_nyaa", feed.read_bytes())
     for feed in (kept / "nyaa").glob("*.xml"):
@@ -95,9 +96,10 @@ def main():
     # JSON index answers.
     for answer in data.glob("*.json"):
         out.add("fuzz_index_answers", answer.read_bytes())
-    for literal in raw_literals([repo / "tests" / "search" / "IndexClientsTest.cpp"]):
-        if is_json(literal):
-            out.add("fuzz_index_answers", literal)
+    for case in json.loads((data / "cases.json").read_text(encoding="utf-8")):
+        for route in case["routes"]:
+            if "body" in route:
+                out.add("fuzz_index_answers", route["body"])
 
     # TMDB answers.
     for literal in raw_literals((repo / "tests" / "metadata").glob("*.cpp")):

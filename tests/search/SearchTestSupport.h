@@ -6,7 +6,6 @@
 #include "search/TorrentIndex.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <qcoro/qcorotask.h>
 #include <qcoro/qcorotimer.h>
@@ -28,12 +27,6 @@ T awaitTask(QCoro::Task<T> task, int timeoutMs = 10000) {
     runner(std::move(task), result);
     EXPECT_TRUE(runEventLoopUntil([&] { return result->has_value(); }, timeoutMs));
     return result->value_or(T{});
-}
-
-inline QByteArray fixture(const QString& name) {
-    QFile file(QStringLiteral(LUMIVANE_SEARCH_TEST_DATA) + u'/' + name);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-    return file.readAll();
 }
 
 // A 40-character hex hash made from a small number, distinct per number.
