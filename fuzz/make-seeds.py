@@ -64,6 +64,7 @@ def main():
     # Stored files: the first byte picks the file ('0' shows … '5' history).
     documents = [t for t in raw_literals((repo / "tests" / "model").glob("*.cpp")) if is_json(t)]
     documents += [p.read_text(encoding="utf-8") for p in (kept / "records").glob("*.json")]
+    documents += [p.read_text(encoding="utf-8") for p in (repo / "tests" / "fixtures" / "records").glob("*.json")]
     for document in documents:
         for selector in "012345":
             out.add("fuzz_records", selector + document)
