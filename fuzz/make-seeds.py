@@ -106,6 +106,8 @@ def main():
     for literal in raw_literals((repo / "tests" / "metadata").glob("*.cpp")):
         if is_json(literal):
             out.add("fuzz_tmdb", literal)
+    for answer in (repo / "tests" / "fixtures" / "tmdb").glob("*.json"):
+        out.add("fuzz_tmdb", answer.read_bytes())
 
     # Daemon answers and single torrent objects.
     for literal in raw_literals((repo / "tests" / "engine").glob("*.cpp")):
