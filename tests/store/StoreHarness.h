@@ -18,24 +18,7 @@ inline Timestamp utc(int y, int m, int d, int h = 0, int min = 0) {
     return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC));
 }
 
-// A UTC time as fixtures write it ("2025-03-13T12:00"); nullopt for null.
-inline std::optional<Timestamp> utcOf(const nlohmann::json& v) {
-    if (!v.is_string())
-        return std::nullopt;
-    return Timestamp::fromDateTime(QDateTime::fromString(QString::fromStdString(v.get<std::string>()) + "Z", Qt::ISODate));
-}
 
-// A series from a partial stored record (named "Dark" unless it says), its dates as UTC times.
-inline Show showFrom(nlohmann::json record) {
-    for (auto& [key, value] : record.items()) {
-        if (value.is_string() && (key.ends_with("Date") || key.ends_with("At")))
-            value = utcOf(value)->secondsSinceReference;
-    }
-    record.emplace("name", "Dark");
-    const auto shows = decodeDocument<QList<Show>>(QByteArray::fromStdString(nlohmann::json::array({record}).dump()));
-    EXPECT_TRUE(shows) << record.dump();
-    return shows ? shows->first() : Show{};
-}
 
 // Keeps every notice the store posts.
 class RecordingNotifier final : public Notifier {

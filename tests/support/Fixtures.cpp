@@ -1,5 +1,7 @@
 #include "Fixtures.h"
 
+#include "model/RecordCodecs.h"
+
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -24,4 +26,21 @@ nlohmann::json fixtureJson(const QString& name) {
 
 QString qstr(const nlohmann::json& v) {
     return v.is_string() ? QString::fromStdString(v.get<std::string>()) : QString();
+}
+
+std::optional<Timestamp> utcOf(const nlohmann::json& v) {
+    if (!v.is_string())
+        return std::nullopt;
+    return Timestamp::fromDateTime(QDateTime::fromString(qstr(v) + "Z", Qt::ISODate));
+}
+
+Show showFrom(nlohmann::json record) {
+    for (auto& [key, value] : record.items()) {
+        if (value.is_string() && (key.ends_with("Date") || key.ends_with("At")))
+            value = utcOf(value)->secondsSinceReference;
+    }
+    record.emplace("name", "Dark");
+    const auto shows = decodeDocument<QList<Show>>(QByteArray::fromStdString(nlohmann::json::array({record}).dump()));
+    EXPECT_TRUE(shows) << record.dump();
+    return shows ? shows->first() : Show{};
 }
