@@ -64,6 +64,7 @@ def main():
     # Stored files: the first byte picks the file ('0' shows … '5' history).
     documents = [t for t in raw_literals((repo / "tests" / "model").glob("*.cpp")) if is_json(t)]
     documents += [p.read_text(encoding="utf-8") for p in (kept / "records").glob("*.json")]
+    documents += [p.read_text(encoding="utf-8") for p in (repo / "tests" / "fixtures" / "records").glob("*.json")]
     for document in documents:
         for selector in "012345":
             out.add("fuzz_records", selector + document)
@@ -86,7 +87,8 @@ def main():
             out.add("fuzz_names", line.replace("\\n", "\n"))
 
     # Nyaa feeds.
-    data = repo / "tests" / "search" / "data"
+    fixtures = repo / "tests" / "fixtures"
+    data = fixtures / "indexes"
     for feed in data.glob("*.xml"):
         out.add("fuzz_nyaa", feed.read_bytes())
     for feed in (kept / "nyaa").glob("*.xml"):
@@ -95,14 +97,17 @@ def main():
     # JSON index answers.
     for answer in data.glob("*.json"):
         out.add("fuzz_index_answers", answer.read_bytes())
-    for literal in raw_literals([repo / "tests" / "search" / "IndexClientsTest.cpp"]):
-        if is_json(literal):
-            out.add("fuzz_index_answers", literal)
+    for case in json.loads((data / "cases.json").read_text(encoding="utf-8")):
+        for route in case["routes"]:
+            if "body" in route:
+                out.add("fuzz_index_answers", route["body"])
 
     # TMDB answers.
     for literal in raw_literals((repo / "tests" / "metadata").glob("*.cpp")):
         if is_json(literal):
             out.add("fuzz_tmdb", literal)
+    for answer in (repo / "tests" / "fixtures" / "tmdb").glob("*.json"):
+        out.add("fuzz_tmdb", answer.read_bytes())
 
     # Daemon answers and single torrent objects.
     for literal in raw_literals((repo / "tests" / "engine").glob("*.cpp")):

@@ -2,6 +2,7 @@
 
 #include "AwaitTask.h"
 #include "FakeHttpServer.h"
+#include "Fixtures.h"
 
 #include <QNetworkAccessManager>
 #include <QTcpServer>
@@ -14,6 +15,11 @@ using Items = QList<std::pair<QString, QString>>;
 
 FakeHttpServer::Response json(QByteArray body, int status = 200) {
     return {status, std::move(body), "application/json", {}, 0};
+}
+
+// A recorded TMDB answer from tests/fixtures/tmdb.
+FakeHttpServer::Response answer(const char* name) {
+    return json(fixtureBytes(QStringLiteral("tmdb/%1.json").arg(name)));
 }
 
 class TMDBClientTest : public ::testing::Test {
@@ -29,11 +35,7 @@ protected:
 };
 
 TEST_F(TMDBClientTest, SearchSeriesAsksWithTheQueryAndKeyAndSkipsBrokenElements) {
-    server.respondWith(json(R"({"page":1,"results":[
-        {"id":1399,"name":"Game of Thrones","first_air_date":"2011-04-17","overview":"Kings.","poster_path":null},
-        {"id":1400,"first_air_date":"2012-01-01"},
-        {"id":"77","name":"id as text"},
-        {"id":60625,"name":"Rick and Morty","first_air_date":"","poster_path":"/p.jpg"}],"total_pages":1})"));
+    server.respondWith(answer("search-tv"));
 
     const auto results =
         awaitTask(client.searchSeries(QStringLiteral("Tom & Jerry + Co/ü"), QStringLiteral("k3y")));
@@ -55,11 +57,7 @@ TEST_F(TMDBClientTest, SearchSeriesAsksWithTheQueryAndKeyAndSkipsBrokenElements)
 }
 
 TEST_F(TMDBClientTest, SearchMoviesReadsYearAndReleaseDateAtMidnightUTC) {
-    server.respondWith(json(R"({"results":[
-        {"id":603,"title":"The Matrix","release_date":"1999-03-31","overview":"Neo.","poster_path":"/m.jpg"},
-        {"id":604,"title":"Undated","release_date":""},
-        {"id":605,"title":"Odd date","release_date":"1999-13-45"},
-        {"id":606,"name":"no title"}]})"));
+    server.respondWith(answer("search-movie"));
 
     const auto results =
         awaitTask(client.searchMovies(QStringLiteral("matrix"), QStringLiteral("k")));
@@ -78,8 +76,7 @@ TEST_F(TMDBClientTest, SearchMoviesReadsYearAndReleaseDateAtMidnightUTC) {
 }
 
 TEST_F(TMDBClientTest, SeriesSeasonsDropsSpecialsAndSortsTheRest) {
-    server.respondWith(json(R"({"id":1399,"name":"Game of Thrones","seasons":[
-        {"season_number":0},{"season_number":2},{"name":"no number"},{"season_number":1}]})"));
+    server.respondWith(answer("tv-seasons"));
 
     const auto seasons = awaitTask(client.seriesSeasons(1399, QStringLiteral("k")));
 
@@ -87,12 +84,12 @@ TEST_F(TMDBClientTest, SeriesSeasonsDropsSpecialsAndSortsTheRest) {
     EXPECT_EQ(onlyRequest().queryItems, (Items{{"api_key", "k"}}));
     EXPECT_EQ(seasons, (std::optional<SeriesSeasons>{{1399, "Game of Thrones", {1, 2}}}));
 
-    server.respondWith(json(R"({"seasons":[{"season_number":1}]})"));
+    server.respondWith(answer("tv-seasons-without-name"));
     EXPECT_EQ(awaitTask(client.seriesSeasons(1399, QStringLiteral("k"))), std::nullopt);
 }
 
 TEST_F(TMDBClientTest, SeriesIMDbIDNeedsANonEmptyText) {
-    server.respondWith(json(R"({"id":1399,"imdb_id":"tt0944947"})"));
+    server.respondWith(answer("external-ids"));
     EXPECT_EQ(awaitTask(client.seriesIMDbID(1399, QStringLiteral("k"))).value_or("none"),
               "tt0944947");
     EXPECT_EQ(server.requests().back().path, "/3/tv/1399/external_ids");
@@ -106,22 +103,18 @@ TEST_F(TMDBClientTest, SeriesIMDbIDNeedsANonEmptyText) {
 }
 
 TEST_F(TMDBClientTest, SeriesAirInfoPrefersTheNextEpisodesSeason) {
-    server.respondWith(json(R"({"status":"Returning Series","origin_country":["US","GB"],
-        "next_episode_to_air":null,
-        "last_episode_to_air":{"season_number":3,"episode_number":10}})"));
+    server.respondWith(answer("air-next-missing"));
     auto info = awaitTask(client.seriesAirInfo(5, QStringLiteral("k")));
     EXPECT_EQ(onlyRequest().path, "/3/tv/5");
     EXPECT_EQ(info, (std::optional<SeriesAirInfo>{
                         {QString("Returning Series"), 3, QString("S03E10"), {"US", "GB"}}}));
 
-    server.respondWith(json(R"({"next_episode_to_air":{"season_number":4,"episode_number":1},
-        "last_episode_to_air":{"season_number":3,"episode_number":10},"origin_country":["US",1]})"));
+    server.respondWith(answer("air-next-known"));
     info = awaitTask(client.seriesAirInfo(5, QStringLiteral("k")));
     EXPECT_EQ(info, (std::optional<SeriesAirInfo>{{std::nullopt, 4, QString("S03E10"), {}}}));
 
     // A next episode without a season falls back to the last one; a half-known last gives no code.
-    server.respondWith(json(R"({"next_episode_to_air":{"name":"tba"},
-        "last_episode_to_air":{"season_number":2}})"));
+    server.respondWith(answer("air-half-known"));
     info = awaitTask(client.seriesAirInfo(5, QStringLiteral("k")));
     EXPECT_EQ(info, (std::optional<SeriesAirInfo>{{std::nullopt, 2, std::nullopt, {}}}));
 
@@ -132,12 +125,7 @@ TEST_F(TMDBClientTest, SeriesAirInfoPrefersTheNextEpisodesSeason) {
 }
 
 TEST_F(TMDBClientTest, SeasonEpisodesNameTheUnnamedAndKeepTheAnswersOrder) {
-    server.respondWith(json(R"({"episodes":[
-        {"episode_number":12,"air_date":"2024-03-15"},
-        {"episode_number":3,"name":"","air_date":null},
-        {"name":"no number"},
-        {"episode_number":100,"name":"Centennial","air_date":""},
-        {"episode_number":4,"name":7,"air_date":"soon"}]})"));
+    server.respondWith(answer("season-episodes"));
 
     const auto episodes = awaitTask(client.seasonEpisodes(5, 2, QStringLiteral("k")));
 
@@ -153,7 +141,7 @@ TEST_F(TMDBClientTest, SeasonEpisodesNameTheUnnamedAndKeepTheAnswersOrder) {
 }
 
 TEST_F(TMDBClientTest, AnEmptyKeyIsAnsweredWithoutAsking) {
-    server.respondWith(json(R"({"results":[{"id":1,"name":"x","title":"x"}],"name":"x"})"));
+    server.respondWith(answer("results-all-kinds"));
     const QString none;
     EXPECT_TRUE(awaitTask(client.searchSeries("x", none)).isEmpty());
     EXPECT_TRUE(awaitTask(client.searchMovies("x", none)).isEmpty());

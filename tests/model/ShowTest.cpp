@@ -1,5 +1,6 @@
 #include "model/Show.h"
 
+#include "Fixtures.h"
 #include "ScopedTimeZone.h"
 #include "model/Movie.h"
 
@@ -18,34 +19,17 @@ Timestamp utc(int y, int m, int d, int h = 0, int min = 0) {
 
 } // namespace
 
-// --- parseEpisodeCode --------------------------------------------------------------------------
-
-struct EpisodeCodeCase {
-    const char* code;
-    std::optional<EpisodeNumber> expected;
-};
-
-class ParseEpisodeCode : public testing::TestWithParam<EpisodeCodeCase> {};
-
-TEST_P(ParseEpisodeCode, ReadsSeasonAndEpisode) {
-    EXPECT_EQ(Show::parseEpisodeCode(QString::fromUtf8(GetParam().code)), GetParam().expected)
-        << GetParam().code;
+TEST(ShowText, EpisodeCodesAndWatchStatusOfTheTable) {
+    const nlohmann::json table = fixtureJson("records/show-texts.json");
+    for (const auto& c : table["episodeCodes"]) {
+        const auto n = Show::parseEpisodeCode(qstr(c[0]));
+        EXPECT_EQ(n ? nlohmann::json({n->season, n->episode}) : nlohmann::json(), c[1]) << c[0];
+    }
+    for (const auto& c : table["watchStatus"]) {
+        const auto text = showFrom(c[1]).watchStatusText(utc(2025, 3, 10, 12));
+        EXPECT_EQ(text ? nlohmann::json(text->toStdString()) : nlohmann::json(), c[2]) << c[0];
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Codes, ParseEpisodeCode,
-    testing::Values(EpisodeCodeCase{"S02E05", EpisodeNumber{2, 5}},
-                    EpisodeCodeCase{"The.Show.s02e10.720p", EpisodeNumber{2, 10}},
-                    EpisodeCodeCase{"S1E2", EpisodeNumber{1, 2}},
-                    // three-digit episodes are read in full, not as their first two digits
-                    EpisodeCodeCase{"S01E105", EpisodeNumber{1, 105}},
-                    EpisodeCodeCase{"Show.S20E142.1080p", EpisodeNumber{20, 142}},
-                    EpisodeCodeCase{"S01E1050", std::nullopt},
-                    EpisodeCodeCase{"2024.03.15", EpisodeNumber{2024, 315}},
-                    EpisodeCodeCase{"2024-03-15", std::nullopt},
-                    EpisodeCodeCase{"E05", std::nullopt}, EpisodeCodeCase{"S03.PACK", std::nullopt},
-                    EpisodeCodeCase{"x2024.03.15", std::nullopt},
-                    EpisodeCodeCase{"", std::nullopt}));
 
 TEST(ShowDates, DateCodeUsesTheUtcCalendarDay) {
     EXPECT_EQ(Show::dateCode(utc(2024, 3, 15)), "2024.03.15");
@@ -146,60 +130,6 @@ TEST(ShowQuality, ModeFollowsTheTwoFlags) {
     EXPECT_EQ(qualityModeOf(false, true), Show::QualityMode::preferWithFallback);
     EXPECT_EQ(qualityModeOf(false, false), Show::QualityMode::strict);
 }
-
-// --- watchStatusText ---------------------------------------------------------------------------
-
-struct WatchStatusCase {
-    const char* label;
-    std::function<void(Show&)> setUp;
-    std::optional<QString> expected;
-};
-
-class WatchStatusText : public testing::TestWithParam<WatchStatusCase> {};
-
-TEST_P(WatchStatusText, DescribesTheSubscription) {
-    const Timestamp now = utc(2025, 3, 10, 12);
-    Show show;
-    show.name = "Show";
-    GetParam().setUp(show);
-    EXPECT_EQ(show.watchStatusText(now), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, WatchStatusText,
-    testing::Values(
-        WatchStatusCase{"disabled", [](Show& s) { s.isEnabled = false; }, std::nullopt},
-        WatchStatusCase{"notSubscribed", [](Show& s) { s.startWithLatest = false; }, std::nullopt},
-        WatchStatusCase{"noAirInfoYet", [](Show&) {}, "Subscribed — checking the schedule…"},
-        WatchStatusCase{"ended",
-                        [](Show& s) {
-                            s.airInfoRefreshedAt = Timestamp{1};
-                            s.tmdbStatus = "Canceled";
-                            s.tmdbID = 7;
-                        },
-                        "Series ended"},
-        WatchStatusCase{"statusComparedExactly",
-                        [](Show& s) {
-                            s.airInfoRefreshedAt = Timestamp{1};
-                            s.tmdbStatus = "ended";
-                            s.tmdbID = 7;
-                        },
-                        "Up to date — watching for new episodes"},
-        WatchStatusCase{"withoutTmdb", [](Show& s) { s.airInfoRefreshedAt = Timestamp{1}; },
-                        "Subscribed — watching for new episodes"},
-        WatchStatusCase{"aired", [](Show& s) { s.nextAirDate = utc(2025, 3, 10); },
-                        "New episode out — searching…"},
-        WatchStatusCase{"airedExactlyNow", [](Show& s) { s.nextAirDate = utc(2025, 3, 10, 12); },
-                        "New episode out — searching…"},
-        WatchStatusCase{"endedButAired",
-                        [](Show& s) {
-                            s.nextAirDate = utc(2025, 3, 1);
-                            s.tmdbStatus = "Ended";
-                        },
-                        "Series ended — searching for missing episodes…"},
-        WatchStatusCase{"upcoming", [](Show& s) { s.nextAirDate = utc(2025, 3, 15); },
-                        "Next episode airs Mar 15, 2025"}),
-    [](const testing::TestParamInfo<WatchStatusCase>& info) { return info.param.label; });
 
 TEST(WatchStatusTextZones, TheAirDayIsTheSameCalendarDayEverywhere) {
     Show show;

@@ -1,11 +1,14 @@
 #include "search/FeedChecker.h"
+#include "search/TitleGrammar.h"
 
+#include "Fixtures.h"
 #include "SearchTestSupport.h"
 #include "model/Clock.h"
 
 #include <gtest/gtest.h>
 
 using Score = FeedChecker::ReleaseScore;
+using nlohmann::json;
 
 namespace {
 
@@ -26,12 +29,6 @@ QStringList grabCodes(const ShowCheckResult& result) {
     return codes;
 }
 
-QStringList grabTitles(const ShowCheckResult& result) {
-    QStringList out;
-    for (const FeedMatch& match : result.grabs)
-        out.append(match.torrentTitle);
-    return out;
-}
 
 QStringList resultTitles(const QList<SearchResult>& results) {
     QStringList out;
@@ -42,275 +39,85 @@ QStringList resultTitles(const QList<SearchResult>& results) {
 
 constexpr qint64 kFullSize = 2'000'000'000;
 
-// ---- scoring -------------------------------------------------------------------------------
-
-struct ScoreCase {
-    const char* title;
-    int seeders;
-    qint64 size;
-    bool checkSize;
-    Score expected;
-};
-
-class ReleaseScoring : public ::testing::TestWithParam<ScoreCase> {};
-
-TEST_P(ReleaseScoring, TierAndValue) {
-    const auto& c = GetParam();
-    const Score score = Score::of(QString::fromUtf8(c.title), c.seeders, c.size, c.checkSize);
-    EXPECT_EQ(score.tier, c.expected.tier) << c.title;
-    EXPECT_DOUBLE_EQ(score.value, c.expected.value) << c.title;
+Show showOf(const json& s) {
+    Show show = series(qstr(s.value("name", json("Show Name"))));
+    for (const json& c : s.value("downloaded", json::array()))
+        show.downloadedEpisodes.append(qstr(c));
+    for (const json& c : s.value("rejected", json::array()))
+        show.rejectedHashes.append(qstr(c));
+    for (const json& c : s.value("origin", json::array()))
+        show.originCountries.append(qstr(c));
+    if (s.contains("anchor"))
+        show.monitorAnchor = qstr(s["anchor"]);
+    if (s.contains("seasonFilter"))
+        show.seasonFilter = s["seasonFilter"].get<int>();
+    if (s.contains("imdb"))
+        show.imdbID = qstr(s["imdb"]);
+    if (s.contains("firstAirYear"))
+        show.firstAirYear = qstr(s["firstAirYear"]);
+    if (s.contains("alias"))
+        show.searchAlias = qstr(s["alias"]);
+    show.fallbackAnyQuality = s.value("fallbackAny", show.fallbackAnyQuality);
+    show.anyQuality = s.value("any", show.anyQuality);
+    return show;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Titles, ReleaseScoring,
-    ::testing::Values(ScoreCase{"Show.S01E01.1080p.WEB", 100, kFullSize, true, {2, 100}},
-                      ScoreCase{"Show.S01E01.1080p.WEB", 100, 120'000'000, true, {1, 100}},
-                      ScoreCase{"Show.S01E01.1080p.WEB", 100, 120'000'000, false, {2, 100}},
-                      ScoreCase{"Show.S01E01.1080p.WEB", 100, 0, true, {2, 100}},
-                      ScoreCase{"Show.S01E01.720p.WEB", 10, 79'999'999, true, {1, 10}},
-                      ScoreCase{"Show.S01E01.720p.WEB", 10, 80'000'000, true, {2, 10}},
-                      ScoreCase{"Film.2019.2160p.WEB", 5, 499'999'999, true, {1, 5}},
-                      ScoreCase{"Film.2019.UHD.WEB", 5, 500'000'000, true, {2, 5}},
-                      ScoreCase{"Film.2019.480p.WEB", 5, 1'000, true, {2, 5}},
-                      ScoreCase{"Film.2019.HDCAM.1080p", 500, kFullSize, true, {0, 500}},
-                      ScoreCase{"Film 2019 TS 1080p", 500, kFullSize, true, {0, 500}},
-                      ScoreCase{"Film.2019.TSx.1080p", 500, kFullSize, true, {2, 500}},
-                      ScoreCase{"Film.2019.DVDScr.PROPER", 40, kFullSize, true, {0, 46}},
-                      ScoreCase{"Show.S01E01.PROPER.1080p", 100, kFullSize, true, {2, 115}},
-                      ScoreCase{"Show.S01E01.RERIP.1080p", 10, kFullSize, true, {2, 11.5}},
-                      ScoreCase{"Show.S01E01.REPACKED.1080p", 10, kFullSize, true, {2, 10}}));
+} // namespace
 
-TEST(ReleaseScoring, TierBeforeSeeders) {
-    EXPECT_GT((Score{2, 1}), (Score{1, 1000}));
-    EXPECT_GT(Score::of("Show.S01E01.PROPER.1080p", 100, kFullSize, true),
-              Score::of("Show.S01E01.1080p", 110, kFullSize, true));
-    EXPECT_GT(Score::of("Show.S01E01.1080p", 1, kFullSize, true),
-              Score::of("Show.S01E01.HDCAM", 900, kFullSize, true));
-}
-
-// ---- title acceptance ----------------------------------------------------------------------
-
-struct EpisodeTitleCase {
-    const char* title;
-    const char* name;
-    bool accepted;
-};
-
-class EpisodeAcceptance : public ::testing::TestWithParam<EpisodeTitleCase> {};
-
-TEST_P(EpisodeAcceptance, AcceptsEpisodeTitle) {
-    const auto& c = GetParam();
-    EXPECT_EQ(
-        FeedChecker::acceptsEpisodeTitle(QString::fromUtf8(c.title), QString::fromUtf8(c.name)),
-        c.accepted)
-        << c.title;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Titles, EpisodeAcceptance,
-    ::testing::Values(
-        EpisodeTitleCase{"Show.Name.S01E02.1080p.WEB", "Show Name", true},
-        EpisodeTitleCase{"[site.com] Show Name - 2x05 - Title [720p]", "Show Name", true},
-        EpisodeTitleCase{"Show Name 2024.03.07 HDTV", "Show Name", true},
-        EpisodeTitleCase{"Greys.Anatomy.S20E05.1080p", "Grey's Anatomy", true},
-        EpisodeTitleCase{"English.Dubbed.Box.Show.Name.S01E02", "Show Name", true},
-        // noise words only, but the name starts past the 20th character
-        EpisodeTitleCase{"English.Subbed.Remastered.Show.Name.S01E02", "Show Name", false},
-        EpisodeTitleCase{"The.Show.Name.S01E02", "Show Name", false},
-        EpisodeTitleCase{"Show.Name.Origins.S01E02", "Show Name", false},
-        EpisodeTitleCase{"Show.Name.1080p.WEB", "Show Name", false},
-        EpisodeTitleCase{"Show.Name.S02.1080p", "Show Name", false},
-        EpisodeTitleCase{"[S01E01] Show Name 720p", "Show Name", false},
-        EpisodeTitleCase{"Show.Name.S01E02", "", false},
-        EpisodeTitleCase{"Other.Show.S01E02", "Show Name", false}));
-
-struct MovieTitleCase {
-    const char* title;
-    std::optional<QString> year;
-    bool accepted;
-};
-
-class MovieAcceptance : public ::testing::TestWithParam<MovieTitleCase> {};
-
-TEST_P(MovieAcceptance, AcceptsMovieTitle) {
-    const auto& c = GetParam();
-    EXPECT_EQ(FeedChecker::acceptsMovieTitle(QString::fromUtf8(c.title), "Some Film", c.year),
-              c.accepted)
-        << c.title;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Titles, MovieAcceptance,
-    ::testing::Values(MovieTitleCase{"Some.Film.2000.1080p.BluRay", "1999", true},
-                      MovieTitleCase{"Some.Film.1999.1080p.BluRay", "1999", true},
-                      MovieTitleCase{"Some.Film.1997.1080p.BluRay", "1999", false},
-                      MovieTitleCase{"Some.Film.1080p.BluRay", "1999", false},
-                      MovieTitleCase{"Some.Film.1920x1080.BluRay", "1999", false},
-                      MovieTitleCase{"Some.Film.S01E01.1999", "1999", false},
-                      MovieTitleCase{"Some.Film.s01e01.1080p", std::nullopt, false},
-                      MovieTitleCase{"Some.Film.1080p.BluRay", std::nullopt, true},
-                      MovieTitleCase{"Some.Film.1080p.BluRay", "99", true},
-                      MovieTitleCase{"Some.Film.1080p.BluRay", "199x", true},
-                      MovieTitleCase{"Some Film (2019) [1080p] [WEB] [YTS]", "2019", true},
-                      MovieTitleCase{"Awesome.Film.1999", "1999", false}));
-
-// ---- series check --------------------------------------------------------------------------
-
-TEST(SeriesCheck, YieldsTheNextEpisodesAfterTheLatestKnownOneUpToTheLimit) {
-    Show show = series();
-    show.downloadedEpisodes = {"S02E05"};
-    const QList<RawHit> hits{
-        makeHit("Show.Name.S03E01.1080p", 10), makeHit("Show.Name.S02E07.1080p", 10),
-        makeHit("Show.Name.S02E04.1080p", 10), makeHit("Show.Name.S02E06.1080p", 10),
-        makeHit("Show.Name.S02E08.1080p", 10)};
-    EXPECT_EQ(grabCodes(FeedChecker::selectShowReleases(show, hits, 3)),
-              (QStringList{"S02E06", "S02E07", "S02E08"}));
-    EXPECT_EQ(grabCodes(FeedChecker::selectShowReleases(show, hits, 5)),
-              (QStringList{"S02E06", "S02E07", "S02E08", "S03E01"}));
-    EXPECT_TRUE(FeedChecker::selectShowReleases(show, hits, 0).grabs.isEmpty());
-
-    // An anchor beyond the downloads moves the starting point.
-    show.downloadedEpisodes = {"S02E03"};
-    show.monitorAnchor = "S02E07";
-    EXPECT_EQ(grabCodes(FeedChecker::selectShowReleases(show, hits, 3)),
-              (QStringList{"S02E08", "S03E01"}));
-}
-
-TEST(SeriesCheck, WithoutALatestEpisodeEveryEpisodeIsYielded) {
-    const QList<RawHit> hits{makeHit("Show.Name.S01E03.1080p", 10),
-                             makeHit("Show.Name.S01E01.1080p", 10),
-                             makeHit("Show.Name.2024.03.07.Guest.1080p", 10)};
-    const auto result = FeedChecker::selectShowReleases(series(), hits, 1);
-    EXPECT_EQ(grabCodes(result), (QStringList{"S01E01", "S01E03", "2024.03.07"}));
-    for (const FeedMatch& match : result.grabs) {
-        EXPECT_EQ(match.showID, kShowID);
-        EXPECT_FALSE(match.userPicked);
-        EXPECT_EQ(match.tracker, "Knaben");
-        EXPECT_EQ(match.seeders, 10);
+TEST(ReleaseScoring, TierAndValueThenTierBeforeSeeders) {
+    for (const json& c : fixtureJson("checks/feed.json")["scores"]) {
+        const Score score = Score::of(qstr(c[0]), c[1], c[2], c[3]);
+        EXPECT_EQ(score.tier, c[4].get<int>()) << c;
+        EXPECT_DOUBLE_EQ(score.value, c[5].get<double>()) << c;
     }
+    EXPECT_GT((Score{2, 1}), (Score{1, 1000}));
+    EXPECT_GT(Score::of("Show.S01E01.PROPER.1080p", 100, kFullSize, true), Score::of("Show.S01E01.1080p", 110, kFullSize, true));
 }
 
-TEST(SeriesCheck, DateCodedSeriesKeepToDateCodedEpisodes) {
-    Show show = series();
-    show.downloadedEpisodes = {"2024.03.05"};
-    const QList<RawHit> hits{makeHit("Show Name 2024.03.04 Guest 1080p", 10),
-                             makeHit("Show Name 2024.03.07 Guest 1080p", 10),
-                             makeHit("Show Name 2024.03.06 Guest 1080p", 10),
-                             makeHit("Show.Name.S01E05.1080p", 10)};
-    EXPECT_EQ(grabCodes(FeedChecker::selectShowReleases(show, hits, 3)),
-              (QStringList{"2024.03.06", "2024.03.07"}));
-
-    // No bucket of the latest episode's kind: everything found is yielded.
-    show.downloadedEpisodes = {"S01E01"};
-    const QList<RawHit> datedOnly{hits[0], hits[1]};
-    EXPECT_EQ(grabCodes(FeedChecker::selectShowReleases(show, datedOnly, 3)),
-              (QStringList{"2024.03.04", "2024.03.07"}));
+// What a series check takes from a list of hits, one row per rule of the choice.
+TEST(SeriesCheck, ChoosesFromTheHitsOfTheTable) {
+    for (const json& c : fixtureJson("checks/feed.json")["series"]) {
+        SCOPED_TRACE(c["name"].get<std::string>());
+        QList<RawHit> hits;
+        for (const json& h : c["hits"]) {
+            hits.append(makeHit(qstr(h[0]), h[1], h[2], h.size() > 3 ? h[3].get<int>() : 0));
+            if (h.size() > 4)
+                hits.back().imdbID = qstr(h[4]);
+        }
+        const auto result = FeedChecker::selectShowReleases(showOf(c["show"]), hits, c["limit"]);
+        for (const FeedMatch& m : result.grabs) {
+            EXPECT_EQ(m.showID, kShowID);
+            EXPECT_FALSE(m.userPicked);
+            EXPECT_EQ(m.tracker, "Knaben");
+        }
+        json codes = json::array(), titles = json::array(), picks = json::array();
+        for (const FeedMatch& m : result.grabs) {
+            codes.push_back(m.episodeCode.toStdString());
+            titles.push_back(m.torrentTitle.toStdString());
+        }
+        for (const auto& pick : result.picks) {
+            json row{pick.episodeCode.toStdString()};
+            for (const SearchResult& r : pick.alternates) {
+                row.push_back(r.title.toStdString());
+                EXPECT_EQ(r.episodeCode, pick.episodeCode);
+                EXPECT_EQ(r.quality, qualityLabel(r.title));
+            }
+            picks.push_back(row);
+        }
+        if (c.contains("grabs")) {
+            EXPECT_EQ(codes, c["grabs"]);
+        }
+        if (c.contains("grabTitles")) {
+            EXPECT_EQ(titles, c["grabTitles"]);
+        }
+        if (c.contains("picks")) {
+            EXPECT_EQ(picks, c["picks"]);
+        }
+    }
+    EXPECT_EQ(FeedChecker::showQuery([] { Show s = series(); s.searchAlias = "The Bureau"; return s; }()).text, "The Bureau");
 }
 
-TEST(SeriesCheck, StrictSeriesGetAPickOrderedByScore) {
-    Show show = series();
-    show.fallbackAnyQuality = false;
-    const QList<RawHit> hits{makeHit("Show.Name.S01E02.720p.HDTV", 50, kFullSize),
-                             makeHit("Show.Name.S01E02.480p.PROPER", 60, kFullSize),
-                             makeHit("Show.Name.S01E02.720p.WEB", 80, 50'000'000),
-                             makeHit("Show.Name.S01E02.720p.HDCAM", 900, kFullSize)};
-    const auto result = FeedChecker::selectShowReleases(show, hits, 3);
-    EXPECT_TRUE(result.grabs.isEmpty());
-    ASSERT_EQ(result.picks.size(), 1);
-    EXPECT_EQ(result.picks[0].episodeCode, "S01E02");
-    EXPECT_EQ(resultTitles(result.picks[0].alternates),
-              (QStringList{"Show.Name.S01E02.480p.PROPER", "Show.Name.S01E02.720p.HDTV",
-                           "Show.Name.S01E02.720p.WEB", "Show.Name.S01E02.720p.HDCAM"}));
-    EXPECT_EQ(result.picks[0].alternates[0].episodeCode, "S01E02");
-    EXPECT_EQ(result.picks[0].alternates[0].quality, "480p");
-
-    // The wanted resolution is grabbed outright.
-    QList<RawHit> withWanted = hits;
-    withWanted.append(makeHit("Show.Name.S01E02.1080p", 2, kFullSize));
-    const auto grabbed = FeedChecker::selectShowReleases(show, withWanted, 3);
-    EXPECT_EQ(grabTitles(grabbed), QStringList{"Show.Name.S01E02.1080p"});
-    EXPECT_TRUE(grabbed.picks.isEmpty());
-}
-
-TEST(SeriesCheck, FallbackTakesTheNearestResolutionThenTheBestScore) {
-    Show show = series();
-    const QList<RawHit> hits{makeHit("Show.Name.S01E02.480p", 500, kFullSize),
-                             makeHit("Show.Name.S01E02.2160p", 900, kFullSize),
-                             makeHit("Show.Name.S01E02.720p.A", 50, kFullSize),
-                             makeHit("Show.Name.S01E02.720p.B", 70, kFullSize),
-                             makeHit("Show.Name.S01E02.720p.C", 70, kFullSize)};
-    EXPECT_EQ(grabTitles(FeedChecker::selectShowReleases(show, hits, 3)),
-              QStringList{"Show.Name.S01E02.720p.B"}); // equal score: the earlier one stays
-
-    // With the wanted resolution present, it wins whatever the seeders.
-    QList<RawHit> withWanted = hits;
-    withWanted.append(makeHit("Show.Name.S01E02.1080p.X", 1, 100'000'000)); // tier 1
-    withWanted.append(makeHit("Show.Name.S01E02.1080p.Y", 1, kFullSize));
-    withWanted.append(makeHit("Show.Name.S01E02.1080p.Z", 1, kFullSize));
-    EXPECT_EQ(grabTitles(FeedChecker::selectShowReleases(show, withWanted, 3)),
-              QStringList{"Show.Name.S01E02.1080p.Y"});
-}
-
-TEST(SeriesCheck, AnyQualityTakesTheBestScoreOfAll) {
-    Show show = series();
-    show.anyQuality = true;
-    const QList<RawHit> hits{makeHit("Show.Name.S01E02.1080p", 10, kFullSize),
-                             makeHit("Show.Name.S01E02.480p", 300, kFullSize),
-                             makeHit("Show.Name.S01E02.HDCAM", 900, kFullSize)};
-    EXPECT_EQ(grabTitles(FeedChecker::selectShowReleases(show, hits, 3)),
-              QStringList{"Show.Name.S01E02.480p"});
-}
-
-TEST(SeriesCheck, FiltersSeedersRejectsSeasonsDownloadsAndPacks) {
-    Show show = series();
-    const RawHit best = makeHit("Show.Name.S01E01.1080p.BEST", 900, kFullSize, 77);
-    show.rejectedHashes = {testHash(77).toUpper()};
-    show.seasonFilter = 1;
-    // The latest known episode is dated, so every numbered episode found is yielded and only
-    // the downloaded list keeps S01E04 out.
-    show.downloadedEpisodes = {"S01E04", "2024.03.05"};
-    const QList<RawHit> hits{best,
-                             makeHit("Show.Name.S01E01.1080p.OK", 5, kFullSize),
-                             makeHit("Show.Name.S01E02.1080p", 0, kFullSize),
-                             makeHit("Show.Name.S03E01.1080p", 50, kFullSize),
-                             makeHit("Show.Name.S01E04.1080p", 50, kFullSize),
-                             makeHit("Show.Name.S01.1080p.Complete", 50, kFullSize),
-                             makeHit("Show.Name.S01E05-E08.1080p", 50, kFullSize),
-                             makeHit("Show.Name.US.S01E06.1080p", 50, kFullSize),
-                             makeHit("Young.Show.Name.S01E07.1080p", 50, kFullSize)};
-    show.originCountries = {"GB"};
-    const auto result = FeedChecker::selectShowReleases(show, hits, 3);
-    EXPECT_EQ(grabTitles(result),
-              (QStringList{"Show.Name.S01E01.1080p.OK", "Show.Name.S01E05-E08.1080p"}));
-    EXPECT_EQ(grabCodes(result), (QStringList{"S01E01", "S01E05"}));
-}
-
-TEST(SeriesCheck, MatchingImdbIdsSkipTheNameChecks) {
-    Show show = series();
-    show.imdbID = "tt0944947";
-    show.firstAirYear = "2011";
-    RawHit byId = makeHit("GoT.S08E06.1080p", 10, kFullSize);
-    byId.imdbID = "tt0944947";
-    RawHit otherId = makeHit("Show.Name.S08E05.1080p", 10, kFullSize);
-    otherId.imdbID = "tt1111111";
-    RawHit noId = makeHit("Show.Name.S08E04.1080p", 10, kFullSize);
-    RawHit noIdWrongYear = makeHit("Show.Name.1998.S08E03.1080p", 10, kFullSize);
-    const auto result =
-        FeedChecker::selectShowReleases(show, {byId, otherId, noId, noIdWrongYear}, 3);
-    EXPECT_EQ(grabTitles(result), (QStringList{"Show.Name.S08E04.1080p", "GoT.S08E06.1080p"}));
-}
-
-TEST(SeriesCheck, TheSearchAliasIsASecondName) {
-    Show show = series("Le Bureau des Légendes");
-    show.searchAlias = "The Bureau";
-    const QList<RawHit> hits{
-        makeHit("The.Bureau.S05E01.1080p", 10, kFullSize),
-        makeHit("Le.Bureau.des.Legendes.S05E02.1080p", 10, kFullSize),
-        makeHit(QString::fromUtf8("Le.Bureau.des.Légendes.S05E03.1080p"), 10, kFullSize)};
-    EXPECT_EQ(grabCodes(FeedChecker::selectShowReleases(show, hits, 3)),
-              (QStringList{"S05E01", "S05E03"}));
-    EXPECT_EQ(FeedChecker::showQuery(show).text, "The Bureau");
-}
+namespace {
 
 // ---- checking through the sources ----------------------------------------------------------
 

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "EventLoop.h"
+#include "AwaitTask.h"
 #include "search/Magnet.h"
 #include "search/RawHit.h"
 #include "search/TorrentIndex.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <qcoro/qcorotask.h>
 #include <qcoro/qcorotimer.h>
@@ -17,24 +16,6 @@
 #include <memory>
 #include <optional>
 
-// Runs a task to completion on the event loop (with a watchdog) and returns its value.
-template <typename T>
-T awaitTask(QCoro::Task<T> task, int timeoutMs = 10000) {
-    // Shared, so a task that outlives a failed wait still has somewhere to write.
-    auto result = std::make_shared<std::optional<T>>();
-    auto runner = [](QCoro::Task<T> t, std::shared_ptr<std::optional<T>> out) -> QCoro::Task<> {
-        *out = co_await t;
-    };
-    runner(std::move(task), result);
-    EXPECT_TRUE(runEventLoopUntil([&] { return result->has_value(); }, timeoutMs));
-    return result->value_or(T{});
-}
-
-inline QByteArray fixture(const QString& name) {
-    QFile file(QStringLiteral(LUMIVANE_SEARCH_TEST_DATA) + u'/' + name);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-    return file.readAll();
-}
 
 // A 40-character hex hash made from a small number, distinct per number.
 inline QString testHash(int n) {

@@ -55,62 +55,19 @@ protected:
 
 // --- which series are searched -----------------------------------------------------------------
 
-struct DueCase {
-    const char* label;
-    bool tmdb;
-    std::optional<Timestamp> nextAirDate;
-    const char* status;
-    std::optional<double> checkedAgo; // seconds
-    bool manual;
-    Timestamp now;
-    bool due;
-};
-
-class DueForCheck : public CheckCycle, public testing::WithParamInterface<DueCase> {};
-
-TEST_P(DueForCheck, FollowsTheIntervalAndTheHuntOpeningInEveryZone) {
-    const DueCase& c = GetParam();
-    Show show = m_dark;
-    if (c.tmdb)
-        show.tmdbID = 70523;
-    show.nextAirDate = c.nextAirDate;
-    show.tmdbStatus = QString::fromUtf8(c.status);
-    if (c.checkedAgo)
-        show.lastCheckedAt = c.now - *c.checkedAgo;
+TEST_F(CheckCycle, DueForCheckFollowsTheIntervalAndTheHuntOpeningInEveryZone) {
     start();
-    for (const char* tz : {"UTC", "America/Los_Angeles", "Pacific/Auckland"}) {
-        const ScopedTimeZone zone(tz);
-        EXPECT_EQ(m_store->isDueForCheck(show, c.now, c.manual), c.due) << tz;
+    for (const auto& c : fixtureJson("checks/store-schedule.json")["dueForCheck"]) {
+        Show show = showFrom(c[1]);
+        const Timestamp now = *utcOf(c[4]);
+        if (!c[2].is_null())
+            show.lastCheckedAt = now - c[2].get<double>();
+        for (const char* tz : {"UTC", "America/Los_Angeles", "Pacific/Auckland"}) {
+            const ScopedTimeZone zone(tz);
+            EXPECT_EQ(m_store->isDueForCheck(show, now, c[3]), c[5].get<bool>()) << c[0] << ' ' << tz;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DueForCheck,
-    testing::Values(DueCase{"withoutTmdbAfterTheInterval", false, std::nullopt, "", 3600, false,
-                            utc(2025, 3, 13), true},
-                    DueCase{"withoutTmdbWithinTheInterval", false, std::nullopt, "", 3599, false,
-                            utc(2025, 3, 13), false},
-                    DueCase{"neverChecked", false, std::nullopt, "", std::nullopt, false,
-                            utc(2025, 3, 13), true},
-                    DueCase{"airsOnThe15thNotOnThe13th", true, utc(2025, 3, 15), "", std::nullopt,
-                            false, utc(2025, 3, 13, 23, 59), false},
-                    DueCase{"fromMidnightUtcOnThe14th", true, utc(2025, 3, 15), "", std::nullopt,
-                            false, utc(2025, 3, 14), true},
-                    DueCase{"aManualCheckDoesNotOpenTheHuntEarly", true, utc(2025, 3, 15), "", 10,
-                            true, utc(2025, 3, 13), false},
-                    DueCase{"aManualCheckIgnoresTheInterval", true, utc(2025, 3, 15), "", 10, true,
-                            utc(2025, 3, 14), true},
-                    DueCase{"intervalStillCountsAfterTheOpening", true, utc(2025, 3, 15), "", 10,
-                            false, utc(2025, 3, 14), false},
-                    DueCase{"endedWithoutADate", true, std::nullopt, "Ended", std::nullopt, true,
-                            utc(2025, 3, 13), false},
-                    DueCase{"canceledWithoutADate", true, std::nullopt, "Canceled", std::nullopt,
-                            false, utc(2025, 3, 13), false},
-                    DueCase{"undatedWithinAWeek", true, std::nullopt, "Returning Series", 6 * 86400,
-                            false, utc(2025, 3, 13), false},
-                    DueCase{"undatedAfterAWeek", true, std::nullopt, "Returning Series", 7 * 86400,
-                            false, utc(2025, 3, 13), true}),
-    [](const testing::TestParamInfo<DueCase>& info) { return info.param.label; });
 
 TEST_F(CheckCycle, SeriesWithNothingToHuntYetAreSkippedWithAReason) {
     Show unknown = m_dark; // TMDB knows nothing of it: the schedule never arrives
@@ -279,62 +236,16 @@ TEST_F(CheckCycle, PickingAnAlternativeGrabsItAsHandPicked) {
 
 // --- next air date and anchor ------------------------------------------------------------------
 
-struct ScheduleCase {
-    const char* label;
-    std::function<void(Show&)> setUp;
-    std::optional<Timestamp> next;
-    std::optional<QString> anchor;
-};
-
-class Schedule : public testing::TestWithParam<ScheduleCase> {};
-
-TEST_P(Schedule, PicksTheNextWantedEpisode) {
+TEST(Schedule, PicksTheNextWantedEpisode) {
     // Season 2: E01 Mar 1, E02 Mar 8, E03 Mar 15 (not aired at "now", Mar 13), E04 undated.
-    const QList<TMDBClient::Episode> season{{2, 3, "c", utc(2025, 3, 15)},
-                                            {2, 1, "a", utc(2025, 3, 1)},
-                                            {2, 2, "b", utc(2025, 3, 8)},
-                                            {2, 4, "d", std::nullopt}};
-    Show show{.id = QUuid::createUuid(), .name = "Dark"};
-    GetParam().setUp(show);
-    const AirSchedule schedule = AirSchedule::of(show, season, utc(2025, 3, 13));
-    EXPECT_EQ(schedule.nextAirDate, GetParam().next);
-    EXPECT_EQ(schedule.anchor, GetParam().anchor);
+    const QList<TMDBClient::Episode> season{{2, 3, "c", utc(2025, 3, 15)}, {2, 1, "a", utc(2025, 3, 1)},
+                                            {2, 2, "b", utc(2025, 3, 8)}, {2, 4, "d", std::nullopt}};
+    for (const auto& c : fixtureJson("checks/store-schedule.json")["schedule"]) {
+        const AirSchedule schedule = AirSchedule::of(showFrom(c[1]), season, utc(2025, 3, 13));
+        EXPECT_EQ(schedule.nextAirDate, utcOf(c[2])) << c[0];
+        EXPECT_EQ(schedule.anchor, c[3].is_null() ? std::nullopt : std::optional(qstr(c[3]))) << c[0];
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Schedule,
-    testing::Values(ScheduleCase{"freshSubscriptionAnchorsOnTheLatestAired", [](Show&) {},
-                                 utc(2025, 3, 15), "S02E02"},
-                    ScheduleCase{"pendingAnchorWinsOverDownloads",
-                                 [](Show& s) {
-                                     s.monitorFromLatestPending = true;
-                                     s.downloadedEpisodes = {"S01E05"};
-                                 },
-                                 utc(2025, 3, 15), "S02E02"},
-                    ScheduleCase{"afterTheLatestDownload",
-                                 [](Show& s) { s.downloadedEpisodes = {"S02E01"}; },
-                                 utc(2025, 3, 8), std::nullopt},
-                    ScheduleCase{"anchorLaterThanDownloads",
-                                 [](Show& s) {
-                                     s.downloadedEpisodes = {"S02E01"};
-                                     s.monitorAnchor = "S02E02";
-                                 },
-                                 utc(2025, 3, 15), std::nullopt},
-                    ScheduleCase{"everythingFetched",
-                                 [](Show& s) {
-                                     s.downloadedEpisodes = {"S02E01", "S02E02", "S02E03"};
-                                 },
-                                 std::nullopt, std::nullopt},
-                    ScheduleCase{"aDailyCodeFindsItsPlaceInTmdbNumbering",
-                                 [](Show& s) { s.downloadedEpisodes = {"2025.03.01"}; },
-                                 utc(2025, 3, 8), std::nullopt},
-                    ScheduleCase{"aDailyCodeOfNoListedEpisodeMeansNoReference",
-                                 [](Show& s) { s.downloadedEpisodes = {"2024.12.24"}; },
-                                 utc(2025, 3, 8), std::nullopt},
-                    ScheduleCase{"notSubscribedAndNothingKnownTakesTheLastAiredMissing",
-                                 [](Show& s) { s.startWithLatest = false; }, utc(2025, 3, 8),
-                                 std::nullopt}),
-    [](const testing::TestParamInfo<ScheduleCase>& info) { return info.param.label; });
 
 TEST(ScheduleBeforeAnything, NothingAiredYetStoresNoAnchorAndWaitsForTheFirst) {
     const QList<TMDBClient::Episode> season{{1, 1, "a", utc(2025, 4, 1)},

@@ -3,6 +3,7 @@
 #include "AwaitTask.h"
 #include "EventLoop.h"
 #include "FakeTransmission.h"
+#include "Fixtures.h"
 #include "TestEnvironment.h"
 #include "model/RecordCodecs.h"
 #include "store/WatchlistStore.h"
@@ -16,6 +17,8 @@
 inline Timestamp utc(int y, int m, int d, int h = 0, int min = 0) {
     return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC));
 }
+
+
 
 // Keeps every notice the store posts.
 class RecordingNotifier final : public Notifier {

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QUrlQuery>
 
+#include "Fixtures.h"
+
 #include <stdexcept>
 
 namespace {
@@ -58,7 +60,17 @@ QString FakeHttpServer::Request::queryValue(const QString& name) const {
 FakeHttpServer::FakeHttpServer(QObject* parent)
     : QObject(parent)
     , m_server(std::make_unique<QHttpServer>())
-    , m_handler([](const Request&) {
+    , m_handler([this](const Request& r) {
+        for (const Route& route : std::as_const(m_routes)) {
+            const QUrl want(route.path);
+            bool match = (route.method.isEmpty() || route.method == r.method) &&
+                         (want.path().isEmpty() || want.path() == r.path) &&
+                         r.body.contains(route.bodyContains);
+            for (const auto& [k, v] : QUrlQuery(want).queryItems(QUrl::FullyDecoded))
+                match = match && r.queryValue(k) == v;
+            if (match)
+                return route.response;
+        }
         return Response{404, "not found", "text/plain", {}, 0};
     }) {
     m_server->setMissingHandler(
@@ -101,4 +113,20 @@ QUrl FakeHttpServer::url(const QString& path) const {
 
 void FakeHttpServer::respondWith(Response response) {
     m_handler = [response](const Request&) { return response; };
+}
+
+void FakeHttpServer::routeFixture(const QByteArray& method, const QString& path,
+                                  const QString& fixture, int status, int delayMs) {
+    const QByteArray type = fixture.endsWith(QStringLiteral(".xml")) ? "application/xml"
+                                                                     : "application/json";
+    route({method, path, {status, fixtureBytes(fixture), type, {}, delayMs}, {}});
+}
+
+QList<FakeHttpServer::Request> FakeHttpServer::requestsTo(const QString& path) const {
+    QList<Request> out;
+    for (const Request& r : m_requests) {
+        if (r.path == path)
+            out.append(r);
+    }
+    return out;
 }

@@ -12,8 +12,9 @@
 
 class QHttpServer;
 
-// A loopback HTTP server for tests: records every request and answers through a handler
-// the test sets (by default 404). Listens on 127.0.0.1 at a free port.
+// A loopback HTTP server for tests: records every request and answers from a route table
+// (method + path → answer, first match wins; 404 otherwise) or through a handler the test
+// sets instead. Listens on 127.0.0.1 at a free port.
 class FakeHttpServer final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FakeHttpServer)
@@ -41,6 +42,15 @@ public:
 
     using Handler = std::function<Response(const Request&)>;
 
+    // "path" may carry "?key=value&…": those query items must then be in the request too.
+    // An empty method or path matches any; `bodyContains` narrows by the request body.
+    struct Route {
+        QByteArray method;
+        QString path;
+        Response response;
+        QByteArray bodyContains;
+    };
+
     explicit FakeHttpServer(QObject* parent = nullptr);
     ~FakeHttpServer() override;
 
@@ -49,6 +59,13 @@ public:
     QUrl url(const QString& path) const;
 
     void setHandler(Handler handler) { m_handler = std::move(handler); }
+    void route(Route r) { m_routes.append(std::move(r)); }
+    // The answer's body is a file under tests/fixtures.
+    void routeFixture(const QByteArray& method, const QString& path, const QString& fixture,
+                      int status = 200, int delayMs = 0);
+    void clearRoutes() { m_routes.clear(); }
+    // Requests whose path is `path`.
+    QList<Request> requestsTo(const QString& path) const;
     // Always the same answer.
     void respondWith(Response response);
 
@@ -59,5 +76,6 @@ private:
     std::unique_ptr<QHttpServer> m_server;
     quint16 m_port = 0;
     Handler m_handler;
+    QList<Route> m_routes;
     QList<Request> m_requests;
 };
