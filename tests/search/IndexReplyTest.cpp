@@ -67,7 +67,7 @@ TEST_P(IndexReply, SaysWhetherTheIndexAnswered) {
     query.kind = c.kind;
     query.imdbID = "tt5753856";
     const auto reply = awaitTask(sources[c.source]->searchReported(query));
-    EXPECT_EQ(reply.reach, c.reach);
+    EXPECT_EQ(reply.reach, c.outcome);
     EXPECT_TRUE(reply.hits.isEmpty());
     // The plain search gives the same hits as before, whatever happened.
     EXPECT_TRUE(awaitTask(sources[c.source]->search(query)).isEmpty());
