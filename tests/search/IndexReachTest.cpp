@@ -34,13 +34,14 @@ TEST(IndexReach, IndexesThatDoNotServeTheQueryAreNotCountedAsAsked) {
     EXPECT_EQ(notAsked.size(), 2) << notAsked.join(u',').toStdString();
 }
 
-// An in-process index whose reach is scripted.
+// An in-process index whose reach is scripted; each one has a name of its own, as real ones do.
 class ScriptedIndex final : public TorrentIndex {
 public:
     ScriptedIndex(Reach reach, QList<RawHit> hits = {})
         : m_reach(reach)
-        , m_hits(std::move(hits)) {}
-    QString name() const override { return QStringLiteral("scripted"); }
+        , m_hits(std::move(hits))
+        , m_name(QStringLiteral("scripted %1").arg(++s_made)) {}
+    QString name() const override { return m_name; }
     QCoro::Task<QList<RawHit>> search(TorrentQuery query) const override {
         co_return (co_await searchReported(std::move(query))).hits;
     }
@@ -49,8 +50,10 @@ public:
     }
 
 private:
+    static inline int s_made = 0;
     Reach m_reach;
     QList<RawHit> m_hits;
+    QString m_name;
 };
 
 struct SweepCase {

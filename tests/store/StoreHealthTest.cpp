@@ -254,7 +254,7 @@ protected:
     }
 
     // The indexes come back: the port answers every request with an empty Torrents-CSV list,
-    // which Torrents-CSV and Nyaa read as an answer and the others cannot read.
+    // which Torrents-CSV reads as an answer and the others cannot read.
     void indexesComeBack() {
         m_server.setMissingHandler([](const QHttpServerRequest&, QHttpServerResponder&& r) {
             r.write(QByteArray(R"({"torrents":[]})"), "application/json");
@@ -289,7 +289,7 @@ TEST_F(SilentIndexes, AnOutageIsToldOnceInsteadOfNoNewEpisodesAndItsEndOnce) {
     runCheck();
     runCheck();
     EXPECT_EQ(log(), QStringList({"Checking 1 series…", outage, "Checking 1 series…",
-                                  "Checking 1 series…", "Torrent indexes answer again (Torrents-CSV, Nyaa).",
+                                  "Checking 1 series…", "Torrent indexes answer again (Torrents-CSV).",
                                   "No new episodes found", "Checking 1 series…",
                                   "No new episodes found"}));
     EXPECT_TRUE(m_store->searchHealth().isHealthy());
