@@ -3,6 +3,8 @@
 #include "MainContentView.h"
 #include "RoundedPanel.h"
 #include "ShotRig.h"
+#include "SidebarTab.h"
+#include "series/ShowsView.h"
 
 #include <QAbstractButton>
 
@@ -13,6 +15,7 @@ struct Window {
     Window(ShotRig& rig, WatchlistStore& store)
         : panel(rig.theme(), Qt::Window)
         , content(new MainContentView(store, rig.theme())) {
+        content->setTabView(SidebarTab::shows, new ShowsView(store, rig.theme(), rig.images()));
         panel.setContent(content);
         panel.setBodySize(QSize(760, 520));
         panel.show();
