@@ -2,7 +2,9 @@
 // again after it was hidden. Offscreen unless QT_QPA_PLATFORM names a platform (xcb under a
 // real or virtual X server measures the window system's part too).
 
+#include "ImageLoader.h"
 #include "KeyableWindow.h"
+#include "MainViews.h"
 #include "RealisticLibrary.h"
 #include "TestEnvironment.h"
 #include "Theme.h"
@@ -13,22 +15,10 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QWindow>
-#include <QLabel>
-#include <QVBoxLayout>
 
 #include <benchmark/benchmark.h>
 
 namespace {
-
-// The content main.cpp hands the shell today.
-QWidget* placeholderContent(QWidget* parent, std::function<void()>) {
-    auto* content = new QWidget(parent);
-    auto* layout = new QVBoxLayout(content);
-    layout->addWidget(new QLabel(QStringLiteral("<b>Lumivane</b>"), content));
-    layout->addWidget(new QLabel(QStringLiteral("The main view is coming."), content), 1,
-                      Qt::AlignCenter);
-    return content;
-}
 
 // The footprint benchmark's watchlist behind the store the window shows.
 struct World {
@@ -40,6 +30,9 @@ struct World {
     std::unique_ptr<WatchlistStore> store;
     Theme theme;
     UnconfiguredUpdater updater;
+    // The real main view, posters from a loader that never reaches a network.
+    ImageLoader images{QUrl(QStringLiteral("http://127.0.0.1:9")), QString()};
+    MainViews views{*store, theme, images};
 };
 
 World& world() {
@@ -63,7 +56,7 @@ void BM_showMainWindowFirst(benchmark::State& state) {
     World& w = world();
     for (auto _ : state) {
         state.PauseTiming();
-        auto shell = std::make_unique<TrayShell>(*w.store, w.theme, w.updater, placeholderContent);
+        auto shell = std::make_unique<TrayShell>(*w.store, w.theme, w.updater, w.views.contentFactory());
         shell->start(TrayShell::Presence::tray);
         QCoreApplication::processEvents();
         state.ResumeTiming();
@@ -79,7 +72,7 @@ BENCHMARK(BM_showMainWindowFirst)->Unit(benchmark::kMillisecond)->Iterations(20)
 
 void BM_showMainWindowAgain(benchmark::State& state) {
     World& w = world();
-    TrayShell shell(*w.store, w.theme, w.updater, placeholderContent);
+    TrayShell shell(*w.store, w.theme, w.updater, w.views.contentFactory());
     shell.start(TrayShell::Presence::tray);
     showAndPaint(shell);
     for (auto _ : state) {

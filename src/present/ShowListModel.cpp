@@ -7,10 +7,11 @@ ShowListModel::ShowListModel(WatchlistStore& store, QObject* parent)
     , m_store(store) {
     for (const Show& show : m_store.shows())
         m_rows.append(rowFor(show));
-    connect(&m_store, &WatchlistStore::showsChanged, this, &ShowListModel::refresh);
-    connect(&m_store, &WatchlistStore::pendingQualityPicksChanged, this, &ShowListModel::refresh);
-    connect(&m_store, &WatchlistStore::historyChanged, this, &ShowListModel::refresh);
-    connect(&m_store, &WatchlistStore::settingsChanged, this, &ShowListModel::refresh);
+    connect(&m_store, &WatchlistStore::showsChanged, this, &ShowListModel::storeChanged);
+    connect(&m_store, &WatchlistStore::pendingQualityPicksChanged, this,
+            &ShowListModel::storeChanged);
+    connect(&m_store, &WatchlistStore::historyChanged, this, &ShowListModel::storeChanged);
+    connect(&m_store, &WatchlistStore::settingsChanged, this, &ShowListModel::storeChanged);
 }
 
 ShowListModel::Row ShowListModel::rowFor(const Show& show) const {
@@ -114,6 +115,21 @@ QList<ShowRowText::MenuItem> ShowListModel::menuItems(int row) const {
             return ShowRowText::menuItems(show, m_store.pendingQualityPicks().contains(id));
     }
     return {};
+}
+
+void ShowListModel::storeChanged() {
+    if (m_live)
+        refresh();
+    else
+        m_stale = true;
+}
+
+void ShowListModel::setLive(bool live) {
+    m_live = live;
+    if (live && m_stale) {
+        m_stale = false;
+        refresh();
+    }
 }
 
 void ShowListModel::refresh() {

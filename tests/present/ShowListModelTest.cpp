@@ -90,6 +90,20 @@ TEST_F(ShowListModelTest, AChangeOfOneSeriesRepaintsOnlyItsRow) {
     EXPECT_EQ(m_inserted->count() + m_removed->count() + m_reset->count(), 0);
 }
 
+TEST_F(ShowListModelTest, AHiddenListOnlyCatchesUpWhenItIsLiveAgain) {
+    start();
+    m_model->setLive(false);
+    m_store->setSubscribed(m_shows[1].id, false);
+    m_store->removeShow(m_shows[0].id);
+    EXPECT_TRUE(m_changed->isEmpty());
+    EXPECT_EQ(m_model->rowCount(), 3);
+
+    m_model->setLive(true);
+    ASSERT_EQ(m_model->rowCount(), 2);
+    EXPECT_EQ(text(0, ShowListModel::SubscribeLabelRole), "Not subscribed");
+    EXPECT_EQ(m_removed->count(), 1);
+}
+
 TEST_F(ShowListModelTest, APendingPickTakesOverItsRow) {
     // The grace for S02E05 ran out days ago: the next sighting asks the user.
     m_shows[0].qualityGraceEpisode = "S02E05";

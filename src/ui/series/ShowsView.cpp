@@ -180,6 +180,7 @@ void ShowsView::updateEmptyState() {
 }
 
 void ShowsView::showEvent(QShowEvent* event) {
+    m_model->setLive(true);
     m_model->refresh(); // time has passed while hidden
     m_clockTimer->start();
     QWidget::showEvent(event);
@@ -187,6 +188,7 @@ void ShowsView::showEvent(QShowEvent* event) {
 
 void ShowsView::hideEvent(QHideEvent* event) {
     m_clockTimer->stop();
+    m_model->setLive(false);
     QWidget::hideEvent(event);
 }
 
