@@ -15,7 +15,7 @@ packages=(
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev qt6-httpserver-dev dbus-daemon
   # fonts and platform plugins for the tray application
-  qt6-qpa-plugins qt6-svg-dev fonts-dejavu-core
+  qt6-qpa-plugins qt6-svg-dev libxcb1-dev fonts-dejavu-core
   # the validators the packaging tests run on the desktop entry and the AppStream file
   desktop-file-utils appstream
 )
