@@ -2,6 +2,7 @@
 // once — and when it works again: a daemon link pointing nowhere, the daemon's port taken by
 // another program, a series list with a hand-edited value, a TMDB key that is refused.
 
+#include "AppHome.h"
 #include "DaemonSupport.h"
 #include "EventLoop.h"
 #include "FakeHttpServer.h"
@@ -43,18 +44,8 @@ protected:
     }
 
     static void killDaemonsUnder(const QString& folder) {
-        QDirIterator proc(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
-        while (proc.hasNext()) {
-            proc.next();
-            bool numeric = false;
-            const qint64 pid = proc.fileName().toLongLong(&numeric);
-            QFile cmdline(proc.filePath() + QStringLiteral("/cmdline"));
-            if (!numeric || !cmdline.open(QIODevice::ReadOnly))
-                continue;
-            const QByteArray text = cmdline.readAll();
-            if (text.contains("transmission-daemon") && text.contains(folder.toUtf8()))
-                ::kill(static_cast<pid_t>(pid), SIGKILL);
-        }
+        for (const qint64 pid : daemonsUnder(folder))
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
     }
 
     QString storageFolder() const { return m_home + "/data/Lumivane"; }
