@@ -5,15 +5,8 @@
 
 namespace {
 
-class CheckCycle : public StoreHarness {
+class CheckCycle : public ServicedStoreHarness {
 protected:
-    StoreEnvironment environment() override {
-        StoreEnvironment env = StoreHarness::environment();
-        m_indexes.apply(env.endpoints);
-        env.endpoints.tmdbAPI = m_tmdb.apiRoot();
-        return env;
-    }
-
     void SetUp() override {
         m_dark.id = QUuid::createUuid();
         m_dark.name = "Dark";
@@ -46,8 +39,6 @@ protected:
         ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->isChecking(); }, 15000));
     }
 
-    FakeIndexes m_indexes;
-    FakeTmdb m_tmdb;
     Show m_dark;
 };
 

@@ -2,6 +2,7 @@
 
 #include "AwaitTask.h"
 #include "EventLoop.h"
+#include "FakeServices.h"
 #include "FakeTransmission.h"
 #include "Fixtures.h"
 #include "TestEnvironment.h"
@@ -91,4 +92,18 @@ protected:
     FakeTransmission m_daemon;
     RecordingNotifier m_notifier;
     std::unique_ptr<WatchlistStore> m_store;
+};
+
+// The same store with every index and TMDB faked on loopback as well.
+class ServicedStoreHarness : public StoreHarness {
+protected:
+    StoreEnvironment environment() override {
+        StoreEnvironment env = StoreHarness::environment();
+        m_indexes.apply(env.endpoints);
+        env.endpoints.tmdbAPI = m_tmdb.apiRoot();
+        return env;
+    }
+
+    FakeIndexes m_indexes;
+    FakeTmdb m_tmdb;
 };

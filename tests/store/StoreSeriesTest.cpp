@@ -7,15 +7,8 @@ FakeIndexes::Hit hit(const QString& code, const char* quality, char h, int seede
     return {"Dark." + code + "." + quality + ".WEB-GRP", QString(40, QLatin1Char(h)), seeders};
 }
 
-class Series : public StoreHarness {
+class Series : public ServicedStoreHarness {
 protected:
-    StoreEnvironment environment() override {
-        StoreEnvironment env = StoreHarness::environment();
-        m_indexes.apply(env.endpoints);
-        env.endpoints.tmdbAPI = m_tmdb.apiRoot();
-        return env;
-    }
-
     void SetUp() override {
         m_env.clock().set(utc(2025, 3, 13, 12));
         m_dark = Show{.id = QUuid::createUuid(), .name = "Dark", .tmdbID = 70523};
@@ -40,8 +33,6 @@ protected:
 
     const Show& dark() const { return m_store->shows().first(); }
 
-    FakeIndexes m_indexes;
-    FakeTmdb m_tmdb;
     Show m_dark;
 };
 

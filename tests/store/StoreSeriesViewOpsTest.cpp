@@ -7,15 +7,8 @@
 
 namespace {
 
-class SeriesListOps : public StoreHarness {
+class SeriesListOps : public ServicedStoreHarness {
 protected:
-    StoreEnvironment environment() override {
-        StoreEnvironment env = StoreHarness::environment();
-        m_indexes.apply(env.endpoints);
-        env.endpoints.tmdbAPI = m_tmdb.apiRoot();
-        return env;
-    }
-
     void SetUp() override {
         m_env.clock().set(utc(2025, 3, 13, 12));
         m_tmdb.series[70523] = {
@@ -47,8 +40,6 @@ protected:
         return {QStringLiteral("Dark.%1.1080p.WEB-GRP").arg(code), QString(40, QLatin1Char(h)), 10};
     }
 
-    FakeIndexes m_indexes;
-    FakeTmdb m_tmdb;
     Show m_dark;
 };
 
