@@ -54,9 +54,7 @@ run=(env -u XDG_DOWNLOAD_DIR -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$home" 
 pid=$!
 pids+=("$pid")
 
-kb() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$pid/status"; }
-ticks() { sed 's/^.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }'; } # utime + stime
-mb() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'; }
+. "$(dirname "$0")/footprint-watch.sh"
 window_state() { xwininfo -id "$1" | awk '/Map State/ { print $3 }'; }
 
 sleep "$settle"
@@ -70,23 +68,4 @@ sleep 1
 [ "$(window_state "$window")" = IsUnMapped ] || { echo "a click on the icon did not hide the window" >&2; exit 1; }
 sleep 2
 
-start_ticks=$(ticks)
-start_ns=$(date +%s%N)
-window_max=0
-for _ in $(seq "$seconds"); do
-    sleep 1
-    rss=$(kb VmRSS)
-    [ "$rss" -gt "$window_max" ] && window_max=$rss
-done
-end_ticks=$(ticks)
-end_ns=$(date +%s%N)
-rss_end=$(kb VmRSS)
-hwm=$(kb VmHWM)
-cpu=$(awk -v t="$((end_ticks - start_ticks))" -v hz="$(getconf CLK_TCK)" -v ns="$((end_ns - start_ns))" \
-    'BEGIN { printf "%.2f", 100 * (t / hz) / (ns / 1e9) }')
-
-echo "lumivane (tray, window shown once then hidden): 200 series, 100 movies, 20 followed torrents; ${seconds} s"
-echo "resident set: peak $(mb "$hwm") MB (VmHWM, start-up included), max in window $(mb "$window_max") MB, at end $(mb "$rss_end") MB"
-echo "cpu: ${cpu} % of one core over the window"
-awk -v hwm="$hwm" -v cpu="$cpu" 'BEGIN {
-    printf "targets: rss < 80 MB %s, cpu < 1 %% %s\n", (hwm < 80 * 1024 ? "met" : "MISSED"), (cpu < 1 ? "met" : "MISSED") }'
+watch_footprint "lumivane (tray, window shown once then hidden): 200 series, 100 movies, 20 followed torrents; ${seconds} s" 80

@@ -42,29 +42,8 @@ env -u XDG_DOWNLOAD_DIR HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME=
 pid=$!
 pids+=("$pid")
 
-kb() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$pid/status"; }
-ticks() { sed 's/^.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }'; } # utime + stime
-mb() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'; }
+. "$(dirname "$0")/footprint-watch.sh"
 
 sleep "$settle"
 kill -0 "$pid" 2>/dev/null || { echo "lumivane ended early:" >&2; cat "$home/lumivane.out" >&2; exit 1; }
-start_ticks=$(ticks)
-start_ns=$(date +%s%N)
-window_max=0
-for _ in $(seq "$seconds"); do
-    sleep 1
-    rss=$(kb VmRSS)
-    [ "$rss" -gt "$window_max" ] && window_max=$rss
-done
-end_ticks=$(ticks)
-end_ns=$(date +%s%N)
-rss_end=$(kb VmRSS)
-hwm=$(kb VmHWM)
-cpu=$(awk -v t="$((end_ticks - start_ticks))" -v hz="$(getconf CLK_TCK)" -v ns="$((end_ns - start_ns))" \
-    'BEGIN { printf "%.2f", 100 * (t / hz) / (ns / 1e9) }')
-
-echo "lumivane --headless: 200 series, 100 movies, 20 followed torrents; ${seconds} s after ${settle} s of start-up"
-echo "resident set: peak $(mb "$hwm") MB (VmHWM, start-up included), max in window $(mb "$window_max") MB, at end $(mb "$rss_end") MB"
-echo "cpu: ${cpu} % of one core over the window"
-awk -v hwm="$hwm" -v cpu="$cpu" 'BEGIN {
-    printf "targets: rss < 40 MB %s, cpu < 1 %% %s\n", (hwm < 40 * 1024 ? "met" : "MISSED"), (cpu < 1 ? "met" : "MISSED") }'
+watch_footprint "lumivane --headless: 200 series, 100 movies, 20 followed torrents; ${seconds} s after ${settle} s of start-up" 40
