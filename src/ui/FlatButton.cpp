@@ -14,6 +14,7 @@ FlatButton::FlatButton(Theme& theme, const QString& text, QWidget* parent)
     , m_theme(theme) {
     setText(text);
     setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_Hover); // a repaint as the mouse comes and goes
     setFocusPolicy(Qt::TabFocus);
     setPixelSize(12);
     connect(&m_theme, &Theme::changed, this, qOverload<>(&QWidget::update));
@@ -42,18 +43,6 @@ QSize FlatButton::sizeHint() const {
     return {w, std::max(fm.height() + 10, 26)};
 }
 
-void FlatButton::enterEvent(QEnterEvent* event) {
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void FlatButton::leaveEvent(QEvent* event) {
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
 void FlatButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
@@ -61,8 +50,8 @@ void FlatButton::paintEvent(QPaintEvent*) {
     QColor fill = Qt::transparent;
     if (m_tinted) {
         fill = m_theme.color(Theme::Role::accent);
-        fill.setAlphaF(m_hovered && !m_faint ? 0.22f : 0.13f);
-    } else if (m_hovered || isDown()) {
+        fill.setAlphaF(underMouse() && !m_faint ? 0.22f : 0.13f);
+    } else if (underMouse() || isDown()) {
         fill = m_theme.color(Theme::Role::surfaceHover);
     }
     if (fill.alpha() > 0) {

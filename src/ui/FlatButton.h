@@ -34,8 +34,6 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     Theme& m_theme;
@@ -43,5 +41,4 @@ private:
     Theme::Role m_role = Theme::Role::text;
     bool m_tinted = false;
     bool m_faint = false;
-    bool m_hovered = false;
 };

@@ -10,6 +10,7 @@ PillButton::PillButton(Theme& theme, const QString& label, QWidget* parent)
     setText(label);
     setCheckable(true);
     setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_Hover); // a repaint as the mouse comes and goes
     setFocusPolicy(Qt::TabFocus);
     connect(&m_theme, &Theme::changed, this, qOverload<>(&QWidget::update));
 }
@@ -51,7 +52,7 @@ void PillButton::paint(QPainter& painter, const QRect& rect, const QString& labe
 
 void PillButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    paint(painter, rect(), text(), isChecked(), m_hovered, isEnabled(), m_theme, font());
+    paint(painter, rect(), text(), isChecked(), underMouse(), isEnabled(), m_theme, font());
     if (hasFocus()) {
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(m_theme.color(Theme::Role::accent), 1.5));
@@ -60,14 +61,3 @@ void PillButton::paintEvent(QPaintEvent*) {
     }
 }
 
-void PillButton::enterEvent(QEnterEvent* event) {
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void PillButton::leaveEvent(QEvent* event) {
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}

@@ -21,10 +21,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     Theme& m_theme;
-    bool m_hovered = false;
 };

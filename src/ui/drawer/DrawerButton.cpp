@@ -15,6 +15,7 @@ DrawerButton::DrawerButton(Theme& theme, Look look, const QString& label, QWidge
     , m_look(look) {
     setText(label);
     setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_Hover); // a repaint as the mouse comes and goes
     setFocusPolicy(Qt::TabFocus);
     connect(&m_theme, &Theme::changed, this, qOverload<>(&QWidget::update));
 }
@@ -45,12 +46,12 @@ void DrawerButton::paintEvent(QPaintEvent*) {
     switch (m_look) {
     case Look::filled:
         fill = enabled ? m_theme.color(Role::accent) : m_theme.color(Role::separator);
-        if (enabled && (m_hovered || isDown()))
+        if (enabled && (underMouse() || isDown()))
             fill = fill.lighter(112);
         ink = enabled ? m_theme.color(Role::accentText) : m_theme.color(Role::faintText);
         break;
     case Look::outlined:
-        fill = m_hovered && enabled ? m_theme.color(Role::surfaceHover)
+        fill = underMouse() && enabled ? m_theme.color(Role::surfaceHover)
                                     : m_theme.color(Role::surface);
         outline = m_theme.color(Role::separator);
         ink = enabled ? m_theme.color(Role::text) : m_theme.color(Role::faintText);
@@ -58,13 +59,13 @@ void DrawerButton::paintEvent(QPaintEvent*) {
     case Look::attention: {
         const QColor amber = m_theme.color(Role::attention);
         fill = amber;
-        fill.setAlphaF(m_hovered ? 0.22f : 0.12f);
+        fill.setAlphaF(underMouse() ? 0.22f : 0.12f);
         outline = amber;
         ink = amber.darker(m_theme.isDark() ? 90 : 125);
         break;
     }
     case Look::plain:
-        fill = m_hovered && enabled ? m_theme.color(Role::surfaceHover) : QColor(Qt::transparent);
+        fill = underMouse() && enabled ? m_theme.color(Role::surfaceHover) : QColor(Qt::transparent);
         ink = enabled ? m_theme.color(Role::secondaryText) : m_theme.color(Role::faintText);
         break;
     }
@@ -103,14 +104,3 @@ void DrawerButton::paintEvent(QPaintEvent*) {
                      text());
 }
 
-void DrawerButton::enterEvent(QEnterEvent* event) {
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void DrawerButton::leaveEvent(QEvent* event) {
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}

@@ -33,12 +33,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     Theme& m_theme;
     Look m_look;
     QString m_symbol;
-    bool m_hovered = false;
 };
