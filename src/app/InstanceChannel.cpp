@@ -7,7 +7,11 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QRegularExpression>
 #include <QTimer>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,6 +19,33 @@ constexpr qsizetype kRequestCap = 64 * 1024;
 constexpr int kPeerTimeoutMs = 5000;
 // sockaddr_un holds 108 bytes with the terminator; leave room.
 constexpr qsizetype kSocketPathCap = 100;
+const QString kSocketName = QStringLiteral("lumivane.socket");
+
+bool isSocket(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+// QLocalServer makes a user-only socket inside a private folder ".XXXXXX" and then moves it
+// into place; a kill in between leaves that folder behind for good. One holding nothing but
+// the socket "s" is such a leftover.
+void removeLeftoverSocketFolders(const QString& folder) {
+    static const QRegularExpression privateFolder(QStringLiteral(R"(^\.[A-Za-z0-9]{6}$)"));
+    const QDir dir(folder);
+    for (const QFileInfo& entry : dir.entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (entry.isSymLink() || entry.ownerId() != ::getuid() ||
+            !privateFolder.match(entry.fileName()).hasMatch())
+            continue;
+        QDir inside(entry.filePath());
+        const QStringList content = inside.entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                     QDir::NoDotAndDotDot);
+        if (content == QStringList{QStringLiteral("s")} && isSocket(inside.filePath(content.first())))
+            inside.remove(content.first());
+        else if (!content.isEmpty())
+            continue;
+        dir.rmdir(entry.fileName());
+    }
+}
 
 } // namespace
 
@@ -31,7 +62,7 @@ InstanceChannel::~InstanceChannel() {
 }
 
 QString InstanceChannel::socketPath(const QString& storageFolder) {
-    const QString inside = QDir(storageFolder).filePath(QStringLiteral("lumivane.socket"));
+    const QString inside = QDir(storageFolder).filePath(kSocketName);
     if (inside.toLocal8Bit().size() <= kSocketPathCap)
         return inside;
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -45,6 +76,11 @@ QString InstanceChannel::socketPath(const QString& storageFolder) {
 
 bool InstanceChannel::listen(const QString& path) {
     QLocalServer::removeServer(path);
+    // Only our own storage folder is tidied: the shared runtime folder holds other
+    // programs' private folders, maybe in the middle of their own move.
+    const QFileInfo socket(path);
+    if (socket.fileName() == kSocketName)
+        removeLeftoverSocketFolders(socket.absolutePath());
     return m_server->listen(path);
 }
 

@@ -35,7 +35,7 @@ public:
     static QString socketPath(const QString& storageFolder);
 
     // Only the instance holding the lock listens, so a socket already there was left by one
-    // that was killed: it is replaced.
+    // that was killed: it is replaced, and what that kill left of an earlier listen is removed.
     bool listen(const QString& path);
     QString errorString() const;
 

@@ -60,10 +60,8 @@ TEST(InstanceChannel, NobodyListeningIsNoAnswer) {
               std::nullopt);
 }
 
-TEST(InstanceChannel, ASocketLeftByAKilledInstanceIsReplaced) {
-    QTemporaryDir dir;
-    const QString path = InstanceChannel::socketPath(dir.path());
-    // A bound socket whose owner is gone, as a kill leaves it.
+// A bound socket whose owner is gone, as a kill leaves it.
+static void leaveDeadSocket(const QString& path) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -72,11 +70,30 @@ TEST(InstanceChannel, ASocketLeftByAKilledInstanceIsReplaced) {
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     ::close(fd);
     ASSERT_TRUE(QFileInfo::exists(path));
+}
+
+TEST(InstanceChannel, WhatAKilledInstanceLeftIsReplacedOrRemoved) {
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    const QString path = InstanceChannel::socketPath(dir.path());
+    ASSERT_NO_FATAL_FAILURE(leaveDeadSocket(path));
     EXPECT_EQ(InstanceChannel::ask(path, {}, 500), std::nullopt);
+    // Killed halfway through listening: the private folder, with or without its socket.
+    ASSERT_TRUE(folder.mkpath(".Xk3pQa"));
+    ASSERT_NO_FATAL_FAILURE(leaveDeadSocket(folder.filePath(".Xk3pQa/s")));
+    ASSERT_TRUE(folder.mkpath(".r9TzWb"));
+    // Hidden folders that hold anything else are not ours to remove.
+    ASSERT_TRUE(folder.mkpath(".Notes1"));
+    QFile kept(folder.filePath(".Notes1/s"));
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.close();
+    ASSERT_TRUE(folder.mkpath(".Mine12/sub"));
 
     InstanceChannel channel([](const QStringList&) { return InstanceChannel::kIgnored; });
     ASSERT_TRUE(channel.listen(path)) << channel.errorString().toStdString();
     EXPECT_EQ(askServed(path, {"lumivane://other"}), InstanceChannel::kIgnored);
+    EXPECT_EQ(folder.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{".Mine12", ".Notes1"}));
 }
 
 TEST(InstanceChannel, ALongStorageFolderPutsTheSocketWhereItsAddressFits) {
