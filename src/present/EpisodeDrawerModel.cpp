@@ -63,6 +63,7 @@ void EpisodeDrawerModel::open(const QUuid& showID) {
     m_altOfferEp.reset();
     m_epAlternates.clear();
     m_noReleaseEps.clear();
+    m_unreachableEps.clear();
     // A download that needs the user is the reason to look; otherwise the episode list.
     m_tab = m_store.hasFlaggedDownload(showID) ? Tab::recent : Tab::episodes;
     // A resolution choice the store holds for this series is the offer of its episode.
@@ -256,6 +257,7 @@ QList<EpisodeDrawerModel::EpisodeRow> EpisodeDrawerModel::episodeRows() const {
         if (const auto offered = m_epAlternates.constFind(row.code);
             offered != m_epAlternates.cend() && !offered->isEmpty())
             facts.offeredQuality = offered->first().quality;
+        facts.indexesUnreachable = m_unreachableEps.contains(row.code);
         facts.noRelease = m_noReleaseEps.contains(row.code);
         facts.upcoming = !e.airDate || *e.airDate > now;
         row.state = rowState(facts);
@@ -279,6 +281,7 @@ void EpisodeDrawerModel::pressEpisode(const QString& code) {
         return;
     }
     m_noReleaseEps.remove(code);
+    m_unreachableEps.remove(code);
     m_grabbingEps.insert(code);
     publish();
     grabTask(code);
@@ -308,6 +311,8 @@ void EpisodeDrawerModel::onSearchFinished(const QUuid& showID, const QString& co
         }
     } else if (outcome == WatchlistStore::EpisodeOutcome::notFound) {
         m_noReleaseEps.insert(code);
+    } else if (outcome == WatchlistStore::EpisodeOutcome::indexesUnreachable) {
+        m_unreachableEps.insert(code);
     }
     publish();
 }

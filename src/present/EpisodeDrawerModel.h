@@ -170,4 +170,5 @@ private:
     std::optional<QString> m_altOfferEp;
     QMap<QString, QList<SearchResult>> m_epAlternates;
     QSet<QString> m_noReleaseEps;
+    QSet<QString> m_unreachableEps;
 };

@@ -22,6 +22,8 @@ RowState rowState(const RowFacts& facts) {
         return RowState::grabbing;
     if (facts.offeredQuality)
         return RowState::chooseCopy;
+    if (facts.indexesUnreachable)
+        return RowState::unreachable;
     if (facts.noRelease)
         return RowState::noneFound;
     if (facts.upcoming)
@@ -37,6 +39,8 @@ QString rowLabel(RowState state) {
         return QStringLiteral("Grabbing");
     case RowState::chooseCopy:
         return QStringLiteral("Choose a copy");
+    case RowState::unreachable:
+        return QStringLiteral("Try again");
     case RowState::noneFound:
         return QStringLiteral("None found");
     case RowState::upcoming:
@@ -50,6 +54,9 @@ QString rowLabel(RowState state) {
 QString rowTooltip(RowState state, const QString& offeredQuality) {
     if (state == RowState::noneFound)
         return QStringLiteral("No seeded release found at any quality — tap to try again");
+    // Not "None found": with no index answering, nobody knows whether a release exists.
+    if (state == RowState::unreachable)
+        return QStringLiteral("Couldn’t reach any torrent index — tap to try again");
     if (state == RowState::chooseCopy)
         return offeredQuality + QStringLiteral(" release — tap to pick another resolution");
     return {};
@@ -57,7 +64,7 @@ QString rowTooltip(RowState state, const QString& offeredQuality) {
 
 bool rowPressable(RowState state) {
     return state == RowState::grab || state == RowState::noneFound ||
-           state == RowState::chooseCopy;
+           state == RowState::unreachable || state == RowState::chooseCopy;
 }
 
 QString airDateText(std::optional<Timestamp> airDate, Timestamp now, const QLocale& locale) {

@@ -15,7 +15,7 @@
 namespace EpisodeDrawerTexts {
 
 // Listed in precedence order: the first that applies is what the row shows.
-enum class RowState { gotIt, grabbing, chooseCopy, noneFound, upcoming, grab };
+enum class RowState { gotIt, grabbing, chooseCopy, unreachable, noneFound, upcoming, grab };
 
 struct RowFacts {
     bool downloaded = false;
@@ -23,6 +23,7 @@ struct RowFacts {
     std::optional<QString> offeredQuality;   // other-quality releases wait: the label offered
     bool noRelease = false;                  // the last search found nothing seeded
     bool upcoming = false;                   // airs later, or no air date
+    bool indexesUnreachable = false;         // the last search reached no index at all
 };
 
 RowState rowState(const RowFacts& facts);

@@ -183,8 +183,8 @@ public:
     };
     // What happens after releases picked in the add-series flow are grabbed.
     enum class PickPlan { continueForward, onlyThis, thisThenLatest };
-    // How a hand-picked episode fared.
-    enum class EpisodeOutcome { grabbed, offered, notFound };
+    // How a hand-picked episode fared. With no index answering, "not found" would be a guess.
+    enum class EpisodeOutcome { grabbed, offered, notFound, indexesUnreachable };
 
     // Adds a series from the add-series form; null when the form cannot be committed
     // (no name, or a season pull without a season number).

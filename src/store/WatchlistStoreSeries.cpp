@@ -364,12 +364,21 @@ WatchlistStore::grabEpisodes(QUuid id, QStringList codes) {
         const QString label = toRaw(show->quality);
         logActivity(QStringLiteral("Searching for %1 %2…").arg(name, code),
                     ActivityEntry::Kind::check);
-        const QList<SearchResult> found = co_await m_checker->episodeAlternates(*show, code);
+        const FeedChecker::Alternates alternates =
+            co_await m_checker->episodeAlternatesReported(*show, code);
         if (!self)
             co_return outcomes;
         show = findShow(id);
         if (!show)
             break;
+        if (alternates.noIndexAnswered) {
+            logActivity(QStringLiteral("%1 %2 — could not reach the torrent indexes").arg(name, code),
+                        ActivityEntry::Kind::error);
+            outcomes.insert(code, EpisodeOutcome::indexesUnreachable);
+            Q_EMIT episodeSearchFinished(id, code, EpisodeOutcome::indexesUnreachable);
+            continue;
+        }
+        const QList<SearchResult>& found = alternates.releases;
 
         QList<SearchResult> wanted;
         QList<SearchResult> others;

@@ -545,9 +545,11 @@ QWidget* EpisodeDrawer::episodeRow(const EpisodeDrawerModel::EpisodeRow& row) {
         state = new Tag(m_theme, QString(), row.label, Role::faintText);
         break;
     default: {
-        const auto look = row.state == RowState::grab         ? DrawerButton::Look::filled
-                          : row.state == RowState::chooseCopy ? DrawerButton::Look::attention
-                                                              : DrawerButton::Look::outlined;
+        const bool needsUser =
+            row.state == RowState::chooseCopy || row.state == RowState::unreachable;
+        const auto look = row.state == RowState::grab ? DrawerButton::Look::filled
+                          : needsUser                 ? DrawerButton::Look::attention
+                                                      : DrawerButton::Look::outlined;
         auto* button = new DrawerButton(m_theme, look, row.label);
         button->setObjectName(QStringLiteral("episodeDrawer.episode.") + row.code);
         button->setEnabled(row.pressable);
