@@ -41,5 +41,7 @@ std::optional<QString> healthProblemText(const EngineHealth& engine, const Searc
         return QStringLiteral("No torrent index answers — see Activity");
     if (search.tmdbKeyRefused)
         return QStringLiteral("TMDB refused the API key — check Settings");
+    if (search.tmdbUnreachable)
+        return QStringLiteral("TMDB cannot be reached — see Activity");
     return std::nullopt;
 }

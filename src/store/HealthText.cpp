@@ -139,4 +139,14 @@ QString tmdbKeyAcceptedLine() {
     return QStringLiteral("TMDB accepts the API key again.");
 }
 
+QString tmdbUnreachableLine(const QString& endpointsFile) {
+    return QStringLiteral("Could not reach TMDB, so air dates and new titles cannot be looked up. "
+                          "Check the network connection, or the TMDB address in %1.")
+        .arg(endpointsFile);
+}
+
+QString tmdbAnswersAgainLine() {
+    return QStringLiteral("TMDB answers again.");
+}
+
 } // namespace HealthText

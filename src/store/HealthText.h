@@ -29,5 +29,7 @@ QString indexesAnswerAgainLine(const QStringList& answered);
 
 QString tmdbKeyRefusedLine();
 QString tmdbKeyAcceptedLine();
+QString tmdbUnreachableLine(const QString& endpointsFile);
+QString tmdbAnswersAgainLine();
 
 } // namespace HealthText

@@ -10,9 +10,11 @@ struct SearchHealth {
     QStringList silentIndexes;
     // TMDB answered the last request that reached it by refusing the API key.
     bool tmdbKeyRefused = false;
+    // The last TMDB request could not reach it at all.
+    bool tmdbUnreachable = false;
 
     bool indexesDown() const { return !silentIndexes.isEmpty(); }
-    bool isHealthy() const { return !indexesDown() && !tmdbKeyRefused; }
+    bool isHealthy() const { return !indexesDown() && !tmdbKeyRefused && !tmdbUnreachable; }
     bool operator==(const SearchHealth&) const = default;
 };
 

@@ -72,6 +72,18 @@ void WatchlistStore::noteIndexAnswers(const FeedChecker::IndexTally& tally) {
 }
 
 void WatchlistStore::noteTMDBRequest(TMDBClient::Failure failure) {
+    // Without this a lost connection reads as series whose schedule is simply not known yet.
+    const bool unreachable = failure == TMDBClient::Failure::unreachable;
+    if (unreachable != m_searchHealth.tmdbUnreachable) {
+        SearchHealth health = m_searchHealth;
+        health.tmdbUnreachable = unreachable;
+        setSearchHealth(health);
+        if (unreachable)
+            logActivity(HealthText::tmdbUnreachableLine(endpointsFilePath()),
+                        ActivityEntry::Kind::error);
+        else
+            logActivity(HealthText::tmdbAnswersAgainLine(), ActivityEntry::Kind::check);
+    }
     // Only an answer tells about the key: an unreachable TMDB says nothing either way.
     if (failure == TMDBClient::Failure::refusedKey && !m_searchHealth.tmdbKeyRefused) {
         SearchHealth health = m_searchHealth;
