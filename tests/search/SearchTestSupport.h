@@ -5,17 +5,10 @@
 #include "search/RawHit.h"
 #include "search/TorrentIndex.h"
 
-#include <QByteArray>
-#include <QString>
-#include <qcoro/qcorotask.h>
 #include <qcoro/qcorotimer.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
-#include <optional>
-
 
 // A 40-character hex hash made from a small number, distinct per number.
 inline QString testHash(int n) {
@@ -41,9 +34,7 @@ public:
     explicit FakeSource(QString name, QList<RawHit> hits = {}, int delayMs = -1)
         : m_name(std::move(name))
         , m_hits(std::move(hits))
-        , m_delayMs(delayMs)
-        , m_calls(std::make_shared<int>(0))
-        , m_lastQuery(std::make_shared<TorrentQuery>()) {}
+        , m_delayMs(delayMs) {}
 
     QString name() const override { return m_name; }
 
@@ -62,6 +53,6 @@ private:
     QString m_name;
     QList<RawHit> m_hits;
     int m_delayMs;
-    std::shared_ptr<int> m_calls;
-    std::shared_ptr<TorrentQuery> m_lastQuery;
+    std::shared_ptr<int> m_calls = std::make_shared<int>(0);
+    std::shared_ptr<TorrentQuery> m_lastQuery = std::make_shared<TorrentQuery>();
 };
