@@ -79,22 +79,17 @@ TEST_F(SorterTest, NeverOverwritesFurtherCopiesGetANumber) {
 }
 
 TEST_F(SorterTest, ReportsItsOwnErrorsWithTheirTexts) {
-    put("a.part1.rar", 10);
-    put("a.part2.rar", 10);
-    auto result = EpisodeSorter::sortEpisode({"a.part1.rar", "a.part2.rar"}, downloads, series, "S",
-                                             "S01E01");
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error().description(), "no video file in download");
-
-    put("ep.mkv", 10);
-    result = EpisodeSorter::sortEpisode({"ep.mkv"}, downloads, series, "S", "s01e01");
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error().description(), "couldn't parse season number");
-
-    result = EpisodeSorter::sortEpisode({"gone.mkv"}, downloads, series, "S", "S01E01");
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error().kind, SortError::Kind::sourceMissing);
-    EXPECT_EQ(result.error().description(), "file not found at " + downloads + "/gone.mkv");
+    for (const char* file : {"a.part1.rar", "a.part2.rar", "ep.mkv"})
+        put(file, 10);
+    const std::tuple<QStringList, QString, QString> cases[] = {
+        {{"a.part1.rar", "a.part2.rar"}, "S01E01", "no video file in download"},
+        {{"ep.mkv"}, "s01e01", "couldn't parse season number"},
+        {{"gone.mkv"}, "S01E01", "file not found at " + downloads + "/gone.mkv"}};
+    for (const auto& [files, code, text] : cases) {
+        const auto result = EpisodeSorter::sortEpisode(files, downloads, series, "S", code);
+        ASSERT_FALSE(result.ok()) << text.toStdString();
+        EXPECT_EQ(result.error().description(), text);
+    }
     EXPECT_FALSE(QFile::exists(series + "/S/Season_01/ep.mkv"));
 
     // A pack with nothing there: an error, and no empty folder left behind.
@@ -130,12 +125,8 @@ TEST_F(SorterTest, EntriesPointingOutsideTheDownloadFolderAreNeverMoved) {
     QDir().mkpath(downloads);
     QFile::link(outside + "/secret.mkv", downloads + "/linked.mkv");
     QFile::link(outside + "/dir", downloads + "/linkdir");
-    const QStringList hostile{outside + "/secret.mkv",
-                              "../elsewhere/secret.mkv",
-                              "linked.mkv",
-                              "linkdir/film.mkv",
-                              "./linked.mkv",
-                              "a//b.mkv"};
+    const QStringList hostile{outside + "/secret.mkv", "../elsewhere/secret.mkv", "linked.mkv",
+                              "linkdir/film.mkv", "./linked.mkv", "a//b.mkv"};
 
     auto episode = EpisodeSorter::sortEpisode(hostile, downloads, series, "Show", "S01E01");
     ASSERT_FALSE(episode.ok());

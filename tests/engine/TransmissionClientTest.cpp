@@ -1,5 +1,6 @@
-// The RPC client against a scripted loopback fake: the handshake, the error cases, the wire
-// form of every request and the answers a real daemon rarely gives (tests/fixtures/daemon).
+// The RPC client against a scripted loopback fake (the handshake, the error cases, the wire
+// form of every request, the answers a real daemon rarely gives: tests/fixtures/daemon), and
+// against a real daemon of our own for what no fake can tell.
 
 #include "engine/TransmissionClient.h"
 
@@ -7,10 +8,13 @@
 #include "DaemonSupport.h"
 #include "FakeHttpServer.h"
 #include "Fixtures.h"
+#include "engine/TransmissionWire.h"
 
 #include <QNetworkAccessManager>
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace {
 
@@ -60,27 +64,20 @@ TEST_F(ClientFakeTest, ResendsOnceWithTheNewSessionIdAndKeepsIt) {
     // The id is kept: the next request needs no second round.
     ASSERT_TRUE(awaitTask(client.allHashes()).ok());
     EXPECT_EQ(server.requests().size(), 3);
-
-    // A 409 without an id, or with a new one every time, ends the handshake.
-    for (const auto& [id, tries] : {std::pair{QByteArray(), 1}, {QByteArray("always-new"), 2}}) {
-        server.clearRequests();
-        Response refusal{409, {}, "text/html"};
-        if (!id.isEmpty())
-            refusal.headers.push_back({"X-Transmission-Session-Id", id});
-        server.respondWith(refusal);
-        const auto answer = awaitTask(client.sessionGet());
-        ASSERT_FALSE(answer.ok());
-        EXPECT_EQ(answer.error().kind, RPCError::Kind::handshakeFailed);
-        EXPECT_EQ(server.requests().size(), tries);
-    }
 }
 
+// A 409 without an id, or with a new one every time, ends the handshake.
 TEST_F(ClientFakeTest, KeepsBadAnswersApart) {
     for (const json& c : cases()["badAnswers"]) {
         SCOPED_TRACE(c.dump());
-        server.respondWith({c.value("status", 200), QByteArray::fromStdString(c["body"].get<std::string>()), "text/plain"});
+        Response bad{c.value("status", 200), QByteArray::fromStdString(c["body"].get<std::string>()), "text/plain"};
+        if (c.contains("sessionId"))
+            bad.headers.push_back({"X-Transmission-Session-Id", QByteArray::fromStdString(c["sessionId"])});
+        server.respondWith(bad);
+        server.clearRequests();
         const auto answer = awaitTask(client.torrents({"abc"}));
         ASSERT_FALSE(answer.ok());
+        EXPECT_EQ(server.requests().size(), c.value("tries", 1));
         EXPECT_EQ(kindOf(answer.error()), c["kind"]);
         EXPECT_EQ(answer.error().status, c["httpStatus"].get<int>());
         if (c.contains("description")) {
@@ -196,3 +193,68 @@ TEST_F(ClientFakeTest, AddsOnlyTheMissingDefaultTrackers) {
 }
 
 } // namespace
+
+// How a torrent object from the daemon becomes a stall diagnosis and a seed count.
+TEST(Diagnosis, FollowsStatusPeersAndTrackers) {
+    for (const auto& c : fixtureJson("daemon/diagnosis.json")) {
+        TransmissionWire::Json object = TransmissionWire::Json::parse(c["torrent"].dump());
+        object["hashString"] = "abc";
+        object["name"] = "x";
+        object["percentDone"] = 0.25;
+        const auto info = TransmissionWire::readTorrent(object);
+        ASSERT_TRUE(info.has_value()) << c["name"];
+        EXPECT_EQ(info->stallNote ? nlohmann::json(toRaw(*info->stallNote).toStdString()) : nlohmann::json(), c["stallNote"]) << c["name"];
+        EXPECT_EQ(info->seedsSeen ? nlohmann::json(*info->seedsSeen) : nlohmann::json(), c["seedsSeen"]) << c["name"];
+    }
+    // Only these two give a stalled download hope of its own.
+    EXPECT_TRUE(isHopeful(StallReason::foundSeeds) && isHopeful(StallReason::queued));
+    EXPECT_FALSE(isHopeful(StallReason::noSeeds) || isHopeful(StallReason::noTracker));
+}
+
+// What the fakes cannot tell: that the daemon takes our requests as written. Adding, following
+// and removing torrents through the daemon is what the journeys (tests/e2e) do.
+TEST(DaemonRPC, TheDaemonTakesOurRequestsAsWritten) {
+    TestDaemon daemon;
+    ASSERT_TRUE(daemon.start()) << "transmission-daemon did not start";
+    QNetworkAccessManager nam;
+    TransmissionClient client(nam, daemon.rpcPort());
+    // Added twice: one torrent, named by its hash in lower case both times.
+    const QString hash = "0123456789abcdef0123456789abcdef01234567";
+    for (int i = 0; i < 2; ++i) {
+        const auto added = awaitTask(client.add(QUrl(fakeMagnet(hash.toUpper())), daemon.downloadDir()));
+        ASSERT_TRUE(added.ok()) << added.error().description().toStdString();
+        EXPECT_EQ(added.value(), hash);
+    }
+    const auto all = awaitTask(client.allHashes());
+    ASSERT_TRUE(all.ok());
+    EXPECT_EQ(all.value(), QStringList{hash});
+
+    EXPECT_TRUE(awaitTask(client.setSeedRatio(2.5, true)).ok());
+    EXPECT_TRUE(awaitTask(client.setQueueStalled()).ok());
+    const auto session = rawRPC(nam, daemon.rpcPort(), {{"method", "session-get"}});
+    ASSERT_TRUE(session.has_value());
+    EXPECT_EQ((*session)["seedRatioLimit"], 2.5);
+    EXPECT_EQ((*session)["seedRatioLimited"], true);
+    EXPECT_EQ((*session)["queue-stalled-enabled"], true);
+    EXPECT_EQ((*session)["queue-stalled-minutes"], 5);
+
+    // Each missing tracker in a tier of its own; asked twice, none twice.
+    const QStringList defaults{"udp://127.0.0.1:1/announce", "udp://127.0.0.1:6969/announce",
+                               "udp://127.0.0.1:6970/announce"};
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(awaitTask(client.addDefaultTrackers(hash, defaults)).ok());
+    EXPECT_TRUE(awaitTask(client.reannounce(hash)).ok());
+    const auto answer = rawRPC(nam, daemon.rpcPort(),
+                               {{"method", "torrent-get"},
+                                {"arguments", {{"ids", {hash.toStdString()}}, {"fields", {"trackers"}}}}});
+    ASSERT_TRUE(answer.has_value());
+    const nlohmann::json& trackers = (*answer)["torrents"][0]["trackers"];
+    ASSERT_EQ(trackers.size(), 3u);
+    std::set<int> tiers;
+    for (std::size_t i = 0; i < trackers.size(); ++i) {
+        EXPECT_EQ(trackers[i]["announce"].get<std::string>(), defaults[int(i)].toStdString());
+        tiers.insert(trackers[i]["tier"].get<int>());
+    }
+    EXPECT_EQ(tiers.size(), 3u);
+
+}

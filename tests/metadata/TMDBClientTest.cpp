@@ -87,22 +87,9 @@ TEST_F(TMDBClientTest, AsksEachEndpointAndReadsItsAnswer) {
     EXPECT_TRUE(server.requests().front().rawQuery.startsWith("query=a%2Bb%26c&"));
 }
 
-TEST_F(TMDBClientTest, AnEmptyKeyIsAnsweredWithoutAsking) {
-    server.respondWith({200, fixtureBytes("tmdb/results-all-kinds.json")});
-    const QString none;
-    EXPECT_TRUE(awaitTask(client.searchSeries("x", none)).isEmpty());
-    EXPECT_TRUE(awaitTask(client.searchMovies("x", none)).isEmpty());
-    EXPECT_FALSE(awaitTask(client.seriesSeasons(1, none)).has_value());
-    EXPECT_FALSE(awaitTask(client.seriesIMDbID(1, none)).has_value());
-    EXPECT_FALSE(awaitTask(client.seriesAirInfo(1, none)).has_value());
-    EXPECT_TRUE(awaitTask(client.seasonEpisodes(1, 1, none)).isEmpty());
-    EXPECT_EQ(awaitTask(client.searchSeriesReported("x", none)).failure, F::noKey);
-    EXPECT_TRUE(server.requests().isEmpty());
-}
-
-// Every failure gives the plain forms nothing; the reported forms and the health signal say why.
-void expectEverythingEmpty(TMDBClient& client, const char* what, F why) {
-    const QString key = QStringLiteral("k");
+// Every failure gives the plain forms nothing; the reported forms and the health signal say why
+// (without a key nothing is asked, and nothing is signalled).
+void expectEverythingEmpty(TMDBClient& client, const char* what, F why, const QString& key = "k") {
     QList<F> ended;
     const auto watch =
         QObject::connect(&client, &TMDBClient::requestEnded, [&ended](F f) { ended << f; });
@@ -112,7 +99,7 @@ void expectEverythingEmpty(TMDBClient& client, const char* what, F why) {
     EXPECT_EQ(awaitTask(client.searchMoviesReported("x", key)).failure, why) << what;
     EXPECT_EQ(awaitTask(client.seriesSeasonsReported(1, key)).failure, why) << what;
     EXPECT_EQ(awaitTask(client.seasonEpisodesReported(1, 1, key)).failure, why) << what;
-    EXPECT_EQ(ended, QList<F>(4, why)) << what;
+    EXPECT_EQ(ended, QList<F>(why == F::noKey ? 0 : 4, why)) << what;
     QObject::disconnect(watch);
     EXPECT_TRUE(awaitTask(client.searchSeries("x", key)).isEmpty()) << what;
     EXPECT_TRUE(awaitTask(client.searchMovies("x", key)).isEmpty()) << what;
@@ -142,6 +129,8 @@ TEST_F(TMDBClientTest, FailedRequestsGiveEmptyResults) {
         server.respondWith({c.status, c.body});
         expectEverythingEmpty(client, c.what, c.why);
     }
+    EXPECT_EQ(server.requests().size(), 50);
+    expectEverythingEmpty(client, "no key", F::noKey, QString());
     EXPECT_EQ(server.requests().size(), 50);
 
     TMDBClient unreachable(nam, QUrl(QStringLiteral("http://127.0.0.1:%1/3").arg(freeLoopbackPort())));

@@ -168,19 +168,15 @@ TEST(SeriesCheckSearch, ASeriesNotYetAiredAsksNoIndex) {
 
 TEST(SeriesCheckSearch, CheckShowsSkipsDisabledSeriesAndKeepsListOrder) {
     ManualClock clock;
-    auto source = std::make_shared<FakeSource>(
-        "A",
-        QList<RawHit>{makeHit("Show.Name.S01E01.1080p", 5), makeHit("Show.Name.S01E02.1080p", 5),
-                      makeHit("Show.Name.S01E03.1080p", 5), makeHit("Show.Name.S01E04.1080p", 5),
-                      makeHit("Other.Show.S01E01.1080p", 5)},
-        10);
+    QList<RawHit> hits{makeHit("Other.Show.S01E01.1080p", 5)};
+    for (int e = 1; e <= 4; ++e)
+        hits.append(makeHit(QStringLiteral("Show.Name.S01E0%1.1080p").arg(e), 5));
+    auto source = std::make_shared<FakeSource>("A", hits, 10);
     FeedChecker checker({source}, clock);
-    Show first = series("Other Show");
+    Show first = series("Other Show"), disabled = series(), last = series();
     first.id = QUuid::createUuid();
-    Show disabled = series();
-    disabled.isEnabled = false;
     disabled.id = QUuid::createUuid();
-    Show last = series();
+    disabled.isEnabled = false;
     last.monitorAnchor = "S01E00";
 
     const auto results = awaitTask(checker.checkShows({first, disabled, last}));
@@ -215,14 +211,8 @@ TEST(SearchAll, MergesInCompletionOrderDropsUnfinishedAndDuplicates) {
     EXPECT_EQ(slow->calls() + fast->calls() + middle->calls(), 3);
 
     // Without a hash a release is known by its index and id there, else by its title.
-    RawHit a;
-    a.title = "A";
-    a.source = "X";
-    a.sourceID = "1";
-    RawHit b = a;
-    b.title = "B";
-    RawHit c;
-    c.title = "A";
+    const RawHit a{.title = "A", .source = "X", .sourceID = "1"}, b{.title = "B", .source = "X", .sourceID = "1"},
+        c{.title = "A"};
     EXPECT_EQ(titlesOf(FeedChecker::mergeHits({{a, b}, {c, c}})), (QStringList{"A", "A"}));
 }
 
@@ -231,10 +221,7 @@ TEST(ReleaseLists, SearchesAskTheirQueriesAndBuildScoredResults) {
     RawHit hit = makeHit("Show.Name.S02E05.720p.WEB", 12, 123456, 5, "EZTV");
     hit.leechers = 3;
     hit.date = Timestamp::fromUnixSeconds(1700000000);
-    RawHit noHash;
-    noHash.title = "Show.Name.2x06.1080p";
-    noHash.source = "Nyaa";
-    noHash.sourceID = "view/9";
+    const RawHit noHash{.title = "Show.Name.2x06.1080p", .source = "Nyaa", .sourceID = "view/9"};
     auto source = std::make_shared<FakeSource>("A", QList<RawHit>{hit, noHash});
     FeedChecker checker({source}, clock);
     const auto query = [&source] {
@@ -286,3 +273,52 @@ TEST(ReleaseLists, EpisodeAlternatesAreTheAcceptableReleasesOfOneEpisode) {
                                               "Show.Name.S01E02.HDCAM"}));
     EXPECT_EQ(awaitTask(checker.episodeAlternates(show, "s1e2")).size(), 3);
 }
+
+// ---- which indexes answered ------------------------------------------------------------------
+// With every asked index failing, an empty result is no answer.
+
+namespace {
+
+using Reach = FakeSource::Reach;
+
+// Every index that answers hands on the same release; the reported search gives what the plain
+// one gives.
+TEST(IndexTally, NamesTheIndexesAskedAndThoseThatAnswered) {
+    const std::optional<Reach> u = Reach::unreachable, s = Reach::skipped, a = Reach::answered;
+    const struct {
+        QList<std::pair<const char*, std::optional<Reach>>> sources;
+        QStringList asked;
+        QStringList answered;
+        bool noneAnswered;
+    } cases[] = {
+        {{{"Knaben", u}, {"EZTV", s}, {"Nyaa", u}}, {"Knaben", "Nyaa"}, {}, true},
+        {{{"Knaben", u}, {"Torrents-CSV", a}, {"Nyaa", u}}, {"Knaben", "Torrents-CSV", "Nyaa"}, {"Torrents-CSV"}, false},
+        {{{"EZTV", s}, {"YTS", s}}, {}, {}, false},
+        {{}, {}, {}, false},
+        {{{"Plain", std::nullopt}}, {"Plain"}, {"Plain"}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.asked.join(',').toStdString());
+        FeedChecker::Sources sources;
+        for (const auto& [name, reach] : c.sources)
+            sources << std::make_shared<FakeSource>(name, QList<RawHit>{makeHit("Show S02E03 720p", 3)}, -1, reach);
+        ManualClock clock;
+        FeedChecker checker(sources, clock);
+
+        const auto report = awaitTask(checker.checkShowsReported(
+            {Show{.id = QUuid::createUuid(), .name = "Dark"}, Show{.id = QUuid::createUuid(), .name = "Andor"}}));
+        EXPECT_EQ(report.results.size(), 2);
+        EXPECT_EQ(report.indexes.asked, c.asked);
+        EXPECT_EQ(report.indexes.answered, c.answered);
+        EXPECT_EQ(report.indexes.noneAnswered(), c.noneAnswered);
+
+        const auto search = awaitTask(checker.searchShowReleasesReported(QStringLiteral("Show"), {}));
+        EXPECT_EQ(search.results.size(), c.answered.isEmpty() ? 0 : 1);
+        EXPECT_EQ(search.results, awaitTask(checker.searchShowReleases(QStringLiteral("Show"), {})));
+        EXPECT_EQ(search.indexesAsked, c.asked.size());
+        EXPECT_EQ(search.indexesAnswered, c.answered.size());
+        EXPECT_EQ(search.noIndexAnswered(), c.noneAnswered);
+    }
+}
+
+} // namespace

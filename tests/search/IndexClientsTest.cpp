@@ -77,10 +77,7 @@ TorrentQuery queryOf(const json& q) {
 } // namespace
 
 TEST(IndexClients, AskAndMapTheirAnswers) {
-    static const std::map<std::string, TorrentIndex::Reported::Reach> reaches{
-        {"answered", TorrentIndex::Reported::Reach::answered},
-        {"unreachable", TorrentIndex::Reported::Reach::unreachable},
-        {"skipped", TorrentIndex::Reported::Reach::skipped}};
+    const char* reaches[] = {"answered", "unreachable", "skipped"}; // in declaration order
     for (const json& c : fixtureJson("indexes/cases.json")) {
         SCOPED_TRACE(c["name"].get<std::string>());
         QNetworkAccessManager network;
@@ -111,7 +108,7 @@ TEST(IndexClients, AskAndMapTheirAnswers) {
             EXPECT_EQ(json(asked), c["requests"]);
         }
         if (c.contains("reach")) {
-            EXPECT_EQ(reply.reach, reaches.at(c["reach"]));
+            EXPECT_EQ(reaches[int(reply.reach)], c["reach"]);
             // The plain search hands on the same hits, whatever happened.
             EXPECT_EQ(awaitTask(index->search(query)).size(), hits.size());
         }
