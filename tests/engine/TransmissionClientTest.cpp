@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 
 namespace {
@@ -29,10 +30,8 @@ json bodyOf(const FakeHttpServer::Request& request) {
     return json::parse(request.body.toStdString());
 }
 
-std::string kindOf(const RPCError& error) {
-    static const char* names[] = {"badStatus", "badPayload", "handshakeFailed",
-                                  "transport", "timeout",    "badJSON"};
-    return names[int(error.kind)];
+std::string kindOf(const RPCError& error) { // the kinds in declaration order
+    return std::array{"badStatus", "badPayload", "handshakeFailed", "transport", "timeout", "badJSON"}[int(error.kind)];
 }
 
 const json& cases() {

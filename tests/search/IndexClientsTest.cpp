@@ -100,9 +100,7 @@ TEST(IndexClients, AskAndMapTheirAnswers) {
                 EXPECT_EQ(r.header("User-Agent"), "Lumivane/0.1");
                 asked.push_back((r.method + ' ' + r.path.toUtf8() + (r.rawQuery.isEmpty() ? "" : "?" + r.rawQuery) +
                                  (r.body.isEmpty() ? "" : ' ' + r.body)).toStdString());
-                if (r.method == "POST") {
-                    EXPECT_EQ(r.header("Content-Type"), "application/json");
-                }
+                EXPECT_TRUE(r.method != "POST" || r.header("Content-Type") == "application/json");
             }
             std::sort(asked.begin(), asked.end());
             EXPECT_EQ(json(asked), c["requests"]);
@@ -128,7 +126,7 @@ TEST(IndexClients, AskAndMapTheirAnswers) {
     }
 }
 
-TEST(IndexClients, OversizedAndTruncatedAnswersYieldNothing) {
+TEST(IndexClients, OversizedAnswersYieldNothing) {
     QNetworkAccessManager network;
     FakeHttpServer server;
     QByteArray huge = R"({"torrents":[)";
@@ -137,9 +135,6 @@ TEST(IndexClients, OversizedAndTruncatedAnswersYieldNothing) {
         huge += one;
     server.respondWith({200, huge + one.chopped(1) + "]}", "application/json", {}, 0});
     EXPECT_TRUE(awaitTask(TorrentsCsvIndex(network, server.url("/s")).search(TorrentQuery{})).isEmpty());
-    // Only the first three items are read; the third has no hash.
-    EXPECT_EQ(NyaaIndex::hits(fixtureBytes("indexes/nyaa-feed.xml"), 3).size(), 2);
-    EXPECT_TRUE(NyaaIndex::hits(fixtureBytes("indexes/nyaa-feed.xml"), 0).isEmpty());
 }
 
 TEST(IndexClients, ReadTheirTexts) {

@@ -17,14 +17,10 @@ namespace {
 using namespace ReferenceGrammar;
 
 QStringList variants(const QString& title) {
-    QString longS = title;
+    QString longS = title, arabicDigits = title, wideDigit = title, underscores = title;
     longS.replace(u's', QChar(0x017F));
-    QString arabicDigits = title;
     arabicDigits.replace(u'1', QChar(0x0661)); // ARABIC-INDIC DIGIT ONE
-    QString wideDigit = title;
-    wideDigit.replace(QStringLiteral("0"),
-                      QString::fromUtf8("\U0001D7CE")); // MATHEMATICAL BOLD ZERO
-    QString underscores = title;
+    wideDigit.replace(QStringLiteral("0"), QString::fromUtf8("\U0001D7CE")); // MATHEMATICAL BOLD ZERO
     underscores.replace(u' ', u'_');
     return {title, title.toUpper(), title.toLower(), longS, arabicDigits, wideDigit, underscores};
 }
