@@ -13,6 +13,12 @@ using nlohmann::json;
 namespace {
 
 const QUuid kShowID("{6a1f5a2e-3c4d-4e5f-8a9b-0c1d2e3f4a5b}");
+constexpr qint64 kFullSize = 2'000'000'000;
+
+const json& table() {
+    static const json all = fixtureJson("checks/feed.json");
+    return all;
+}
 
 Show series(const QString& name = QStringLiteral("Show Name")) {
     Show show;
@@ -22,61 +28,46 @@ Show series(const QString& name = QStringLiteral("Show Name")) {
     return show;
 }
 
-QStringList grabCodes(const ShowCheckResult& result) {
-    QStringList codes;
-    for (const FeedMatch& match : result.grabs)
-        codes.append(match.episodeCode);
-    return codes;
-}
-
-
-QStringList resultTitles(const QList<SearchResult>& results) {
+QStringList titlesOf(const auto& list) {
     QStringList out;
-    for (const SearchResult& r : results)
-        out.append(r.title);
+    for (const auto& item : list)
+        out.append(item.title);
     return out;
 }
 
-constexpr qint64 kFullSize = 2'000'000'000;
+QStringList grabCodes(const ShowCheckResult& result) {
+    QStringList out;
+    for (const FeedMatch& match : result.grabs)
+        out.append(match.episodeCode);
+    return out;
+}
 
-Show showOf(const json& s) {
-    Show show = series(qstr(s.value("name", json("Show Name"))));
-    for (const json& c : s.value("downloaded", json::array()))
-        show.downloadedEpisodes.append(qstr(c));
-    for (const json& c : s.value("rejected", json::array()))
-        show.rejectedHashes.append(qstr(c));
-    for (const json& c : s.value("origin", json::array()))
-        show.originCountries.append(qstr(c));
-    if (s.contains("anchor"))
-        show.monitorAnchor = qstr(s["anchor"]);
-    if (s.contains("seasonFilter"))
-        show.seasonFilter = s["seasonFilter"].get<int>();
-    if (s.contains("imdb"))
-        show.imdbID = qstr(s["imdb"]);
-    if (s.contains("firstAirYear"))
-        show.firstAirYear = qstr(s["firstAirYear"]);
-    if (s.contains("alias"))
-        show.searchAlias = qstr(s["alias"]);
-    show.fallbackAnyQuality = s.value("fallbackAny", show.fallbackAnyQuality);
-    show.anyQuality = s.value("any", show.anyQuality);
+Show::Quality qualityOf(const json& name) {
+    return *fromRaw<Show::Quality>(qstr(name));
+}
+
+// A series from a partial stored record, named "Show Name" unless it says.
+Show showOf(json record) {
+    record.emplace("name", "Show Name");
+    Show show = showFrom(record);
+    show.id = kShowID;
     return show;
 }
 
 } // namespace
 
 TEST(ReleaseScoring, TierAndValueThenTierBeforeSeeders) {
-    for (const json& c : fixtureJson("checks/feed.json")["scores"]) {
+    for (const json& c : table()["scores"]) {
         const Score score = Score::of(qstr(c[0]), c[1], c[2], c[3]);
         EXPECT_EQ(score.tier, c[4].get<int>()) << c;
         EXPECT_DOUBLE_EQ(score.value, c[5].get<double>()) << c;
     }
     EXPECT_GT((Score{2, 1}), (Score{1, 1000}));
-    EXPECT_GT(Score::of("Show.S01E01.PROPER.1080p", 100, kFullSize, true), Score::of("Show.S01E01.1080p", 110, kFullSize, true));
 }
 
 // What a series check takes from a list of hits, one row per rule of the choice.
 TEST(SeriesCheck, ChoosesFromTheHitsOfTheTable) {
-    for (const json& c : fixtureJson("checks/feed.json")["series"]) {
+    for (const json& c : table()["series"]) {
         SCOPED_TRACE(c["name"].get<std::string>());
         QList<RawHit> hits;
         for (const json& h : c["hits"]) {
@@ -85,13 +76,11 @@ TEST(SeriesCheck, ChoosesFromTheHitsOfTheTable) {
                 hits.back().imdbID = qstr(h[4]);
         }
         const auto result = FeedChecker::selectShowReleases(showOf(c["show"]), hits, c["limit"]);
+        json codes = json::array(), titles = json::array(), picks = json::array();
         for (const FeedMatch& m : result.grabs) {
             EXPECT_EQ(m.showID, kShowID);
             EXPECT_FALSE(m.userPicked);
             EXPECT_EQ(m.tracker, "Knaben");
-        }
-        json codes = json::array(), titles = json::array(), picks = json::array();
-        for (const FeedMatch& m : result.grabs) {
             codes.push_back(m.episodeCode.toStdString());
             titles.push_back(m.torrentTitle.toStdString());
         }
@@ -104,20 +93,60 @@ TEST(SeriesCheck, ChoosesFromTheHitsOfTheTable) {
             }
             picks.push_back(row);
         }
-        if (c.contains("grabs")) {
-            EXPECT_EQ(codes, c["grabs"]);
-        }
-        if (c.contains("grabTitles")) {
-            EXPECT_EQ(titles, c["grabTitles"]);
-        }
-        if (c.contains("picks")) {
-            EXPECT_EQ(picks, c["picks"]);
+        for (const auto& [key, got] : {std::pair{"grabs", codes}, {"grabTitles", titles}, {"picks", picks}}) {
+            if (c.contains(key)) {
+                EXPECT_EQ(got, c[key]) << key;
+            }
         }
     }
-    EXPECT_EQ(FeedChecker::showQuery([] { Show s = series(); s.searchAlias = "The Bureau"; return s; }()).text, "The Bureau");
 }
 
-namespace {
+// The add flow files a release by its season when it has no episode code: a season pack must
+// carry its season, a whole-series pack none.
+TEST(ReleaseLists, APackCarriesItsSeasonWithoutAnEpisodeCode) {
+    for (const json& c : table()["packs"]) {
+        const SearchResult r = FeedChecker::searchResult(makeHit(qstr(c[0]), 10));
+        EXPECT_EQ(r.episodeCode, c[1].is_null() ? std::nullopt : std::optional(qstr(c[1]))) << c;
+        EXPECT_EQ(r.season, c[2].is_null() ? std::nullopt : std::optional(c[2].get<int>())) << c;
+    }
+}
+
+TEST(MovieChoice, ModesDecideBetweenWantedAndOtherResolutions) {
+    static const std::map<std::string, Show::QualityMode> modes{
+        {"any", Show::QualityMode::any}, {"strict", Show::QualityMode::strict},
+        {"preferWithFallback", Show::QualityMode::preferWithFallback}};
+    QList<RawHit> all;
+    for (const json& h : table()["movieHits"])
+        all.append(makeHit(qstr(h[0]), h[1], kFullSize, h[2]));
+    for (const json& c : table()["movies"]) {
+        SCOPED_TRACE(c["name"].get<std::string>());
+        QList<RawHit> hits;
+        for (const json& n : c.value("only", json::array()))
+            hits.append(all[n.get<int>() - 1]);
+        QStringList rejected;
+        for (const json& n : c.value("rejected", json::array()))
+            rejected.append(testHash(n));
+        const auto choice = FeedChecker::chooseMovieRelease(hits.isEmpty() ? all : hits, "Some Film", QStringLiteral("1999"),
+                                                            qualityOf(c["quality"]), modes.at(c["mode"]), rejected);
+        ASSERT_EQ(choice.has_value(), !c["title"].is_null());
+        if (choice) {
+            EXPECT_EQ(choice->result.title, qstr(c["title"]));
+            EXPECT_EQ(choice->atOtherResolution, c["otherResolution"].get<bool>());
+            EXPECT_EQ(choice->result.episodeCode, std::nullopt);
+        }
+    }
+}
+
+// Nearest resolution first, then strictly more seeders; the wanted one ranks after every lower.
+TEST(ClosestQuality, NearestResolutionThenStrictlyMoreSeeders) {
+    for (const json& c : table()["closestQuality"]) {
+        QList<SearchResult> results;
+        for (const json& r : c["results"])
+            results.append(SearchResult{.title = qstr(r[0]), .seeders = r[1]});
+        const auto closest = FeedChecker::closestQuality(results, qualityOf(c["wanted"]));
+        EXPECT_EQ(closest ? json(closest->title.toStdString()) : json(), c["title"]) << c;
+    }
+}
 
 // ---- checking through the sources ----------------------------------------------------------
 
@@ -129,8 +158,7 @@ TEST(SeriesCheckSearch, ASeriesNotYetAiredAsksNoIndex) {
     Show show = series();
 
     show.nextAirDate = Timestamp::fromUnixSeconds(1767398400.0 + 5 * 3600); // 2026-01-03 05:00
-    const auto waiting = awaitTask(checker.checkShow(show, 3));
-    EXPECT_EQ(waiting, (ShowCheckResult{kShowID, {}, {}}));
+    EXPECT_EQ(awaitTask(checker.checkShow(show, 3)), (ShowCheckResult{kShowID, {}, {}}));
     EXPECT_EQ(source->calls(), 0);
 
     show.nextAirDate = Timestamp::fromUnixSeconds(1767312000.0 + 23 * 3600); // 2026-01-02 23:00
@@ -138,86 +166,17 @@ TEST(SeriesCheckSearch, ASeriesNotYetAiredAsksNoIndex) {
     EXPECT_EQ(source->calls(), 1);
 }
 
-TEST(SeriesCheckSearch, AsksWithTheSeriesQuery) {
-    ManualClock clock;
-    auto source = std::make_shared<FakeSource>("A");
-    FeedChecker checker({source}, clock);
-    Show show = series();
-    show.imdbID = "tt0944947";
-    show.searchAlias = "  ";
-    show.quality = Show::Quality::k4;
-    awaitTask(checker.checkShow(show, 3));
-    const TorrentQuery& q = source->lastQuery();
-    EXPECT_EQ(q.text, "Show Name");
-    EXPECT_EQ(q.kind, TorrentQuery::Kind::tv);
-    EXPECT_EQ(q.order, TorrentQuery::Order::date);
-    EXPECT_EQ(q.size, 100);
-    EXPECT_EQ(q.quality, std::nullopt);
-    EXPECT_EQ(q.imdbID, "tt0944947");
-}
-
-TEST(SearchAll, MergesInCompletionOrderDropsUnfinishedAndDuplicates) {
-    ManualClock clock;
-    const RawHit shared = makeHit("Show.Name.S01E01.1080p", 5, 0, 1);
-    RawHit sameIdOtherTitle = makeHit("Show Name S01E01 1080p WEB", 5, 0, 1);
-    auto slow = std::make_shared<FakeSource>(
-        "slow", QList<RawHit>{makeHit("Slow.S01E01", 1, 0, 2), shared}, 250);
-    auto fast = std::make_shared<FakeSource>(
-        "fast", QList<RawHit>{sameIdOtherTitle, makeHit("Fast.S01E01.mkv.part", 1, 0, 3)}, 0);
-    auto middle = std::make_shared<FakeSource>(
-        "middle", QList<RawHit>{makeHit("Middle.S01E01", 1, 0, 4)}, 100);
-    FeedChecker checker({slow, fast, middle}, clock);
-
-    const QList<RawHit> hits = awaitTask(checker.searchAll(TorrentQuery{}));
-    QStringList order;
-    for (const RawHit& hit : hits)
-        order.append(hit.title);
-    EXPECT_EQ(order, (QStringList{"Show Name S01E01 1080p WEB", "Middle.S01E01", "Slow.S01E01"}));
-    EXPECT_EQ(slow->calls(), 1);
-    EXPECT_EQ(fast->calls(), 1);
-    EXPECT_EQ(middle->calls(), 1);
-}
-
-TEST(SearchAll, NoSourcesOrOneSource) {
-    ManualClock clock;
-    FeedChecker none({}, clock);
-    EXPECT_TRUE(awaitTask(none.searchAll(TorrentQuery{})).isEmpty());
-
-    auto only = std::make_shared<FakeSource>(
-        "only", QList<RawHit>{makeHit("A.S01E01", 1, 0, 1), makeHit("A.S01E01.again", 1, 0, 1),
-                              makeHit("Match (12.05.2023) 720p", 1, 0, 2)});
-    FeedChecker one({only}, clock);
-    EXPECT_EQ(awaitTask(one.searchAll(TorrentQuery{})).size(), 1);
-}
-
-TEST(SearchAll, KeysWithoutHashFallBackToSourceIdThenTitle) {
-    RawHit a;
-    a.title = "A";
-    a.source = "X";
-    a.sourceID = "1";
-    RawHit b = a;
-    b.title = "B"; // same source#id
-    RawHit c;
-    c.title = "A"; // title key "A" differs from "X#1"
-    RawHit d = c;
-    EXPECT_EQ(FeedChecker::mergeHits({{a, b}, {c, d}}).size(), 2);
-}
-
 TEST(SeriesCheckSearch, CheckShowsSkipsDisabledSeriesAndKeepsListOrder) {
     ManualClock clock;
-    auto source = std::make_shared<FakeSource>(
-        "A",
-        QList<RawHit>{makeHit("Show.Name.S01E01.1080p", 5), makeHit("Show.Name.S01E02.1080p", 5),
-                      makeHit("Show.Name.S01E03.1080p", 5), makeHit("Show.Name.S01E04.1080p", 5),
-                      makeHit("Other.Show.S01E01.1080p", 5)},
-        10);
+    QList<RawHit> hits{makeHit("Other.Show.S01E01.1080p", 5)};
+    for (int e = 1; e <= 4; ++e)
+        hits.append(makeHit(QStringLiteral("Show.Name.S01E0%1.1080p").arg(e), 5));
+    auto source = std::make_shared<FakeSource>("A", hits, 10);
     FeedChecker checker({source}, clock);
-    Show first = series("Other Show");
+    Show first = series("Other Show"), disabled = series(), last = series();
     first.id = QUuid::createUuid();
-    Show disabled = series();
-    disabled.isEnabled = false;
     disabled.id = QUuid::createUuid();
-    Show last = series();
+    disabled.isEnabled = false;
     last.monitorAnchor = "S01E00";
 
     const auto results = awaitTask(checker.checkShows({first, disabled, last}));
@@ -229,58 +188,70 @@ TEST(SeriesCheckSearch, CheckShowsSkipsDisabledSeriesAndKeepsListOrder) {
     EXPECT_EQ(source->calls(), 2);
 }
 
-TEST(ReleaseLists, ShowAndMovieSearchesBuildScoredResults) {
+// Every index is asked at once; the first answer naming a release keeps it, a later one naming
+// it again changes nothing.
+TEST(SearchAll, MergesInCompletionOrderDropsUnfinishedAndDuplicates) {
+    ManualClock clock;
+    FeedChecker none({}, clock);
+    EXPECT_TRUE(awaitTask(none.searchAll(TorrentQuery{})).isEmpty());
+
+    const RawHit shared = makeHit("Show.Name.S01E01.1080p", 5, 0, 1);
+    RawHit sameIdOtherTitle = makeHit("Show Name S01E01 1080p WEB", 5, 0, 1);
+    auto slow = std::make_shared<FakeSource>(
+        "slow", QList<RawHit>{makeHit("Slow.S01E01", 1, 0, 2), shared}, 250);
+    auto fast = std::make_shared<FakeSource>(
+        "fast", QList<RawHit>{sameIdOtherTitle, makeHit("Fast.S01E01.mkv.part", 1, 0, 3),
+                              makeHit("Match (12.05.2023) 720p", 1, 0, 6)}, 0);
+    auto middle = std::make_shared<FakeSource>(
+        "middle", QList<RawHit>{makeHit("Middle.S01E01", 1, 0, 4)}, 100);
+    FeedChecker checker({slow, fast, middle}, clock);
+
+    const QList<RawHit> hits = awaitTask(checker.searchAll(TorrentQuery{}));
+    EXPECT_EQ(titlesOf(hits), (QStringList{"Show Name S01E01 1080p WEB", "Middle.S01E01", "Slow.S01E01"}));
+    EXPECT_EQ(slow->calls() + fast->calls() + middle->calls(), 3);
+
+    // Without a hash a release is known by its index and id there, else by its title.
+    const RawHit a{.title = "A", .source = "X", .sourceID = "1"}, b{.title = "B", .source = "X", .sourceID = "1"},
+        c{.title = "A"};
+    EXPECT_EQ(titlesOf(FeedChecker::mergeHits({{a, b}, {c, c}})), (QStringList{"A", "A"}));
+}
+
+TEST(ReleaseLists, SearchesAskTheirQueriesAndBuildScoredResults) {
     ManualClock clock;
     RawHit hit = makeHit("Show.Name.S02E05.720p.WEB", 12, 123456, 5, "EZTV");
     hit.leechers = 3;
     hit.date = Timestamp::fromUnixSeconds(1700000000);
-    RawHit noHash;
-    noHash.title = "Show.Name.2x06.1080p";
-    noHash.source = "Nyaa";
-    noHash.sourceID = "view/9";
+    const RawHit noHash{.title = "Show.Name.2x06.1080p", .source = "Nyaa", .sourceID = "view/9"};
     auto source = std::make_shared<FakeSource>("A", QList<RawHit>{hit, noHash});
     FeedChecker checker({source}, clock);
+    const auto query = [&source] {
+        const TorrentQuery& q = source->lastQuery();
+        return std::tuple{q.text, q.kind, q.order, q.size, q.quality, q.imdbID};
+    };
+    using Kind = TorrentQuery::Kind;
+    using Order = TorrentQuery::Order;
 
     const auto results = awaitTask(checker.searchShowReleases("Show Name", Show::Quality::p720));
-    const TorrentQuery& q = source->lastQuery();
-    EXPECT_EQ(q.kind, TorrentQuery::Kind::tv);
-    EXPECT_EQ(q.order, TorrentQuery::Order::date);
-    EXPECT_EQ(q.size, 150);
-    EXPECT_EQ(q.quality, Show::Quality::p720);
+    EXPECT_EQ(query(), std::tuple("Show Name", Kind::tv, Order::date, 150, Show::Quality::p720, std::nullopt));
     ASSERT_EQ(results.size(), 2);
-    SearchResult expected{testHash(5), hit.title, "720p", "S02E05",     2, hit.date, 12,
-                          3,           123456,    "EZTV", hit.magnetURL};
-    EXPECT_EQ(results[0], expected);
+    EXPECT_EQ(results[0], (SearchResult{testHash(5), hit.title, "720p", "S02E05", 2, hit.date, 12, 3,
+                                        123456, "EZTV", hit.magnetURL}));
     EXPECT_EQ(results[1].id, "Nyaa#view/9");
     EXPECT_EQ(results[1].episodeCode, "S02E06");
 
-    const auto movies = awaitTask(checker.searchMovieReleases("Some Film", std::nullopt));
-    EXPECT_EQ(source->lastQuery().kind, TorrentQuery::Kind::movie);
-    EXPECT_EQ(source->lastQuery().order, TorrentQuery::Order::seeders);
-    EXPECT_EQ(source->lastQuery().size, 150);
-    EXPECT_EQ(source->lastQuery().quality, std::nullopt);
-    EXPECT_EQ(movies.size(), 2);
-}
+    EXPECT_EQ(awaitTask(checker.searchMovieReleases("Some Film", std::nullopt)).size(), 2);
+    EXPECT_EQ(query(), std::tuple("Some Film", Kind::movie, Order::seeders, 150, std::nullopt, std::nullopt));
 
-// The add flow files a release by its season when it has no episode code: a season pack must
-// carry its season, a whole-series pack none.
-TEST(ReleaseLists, APackCarriesItsSeasonWithoutAnEpisodeCode) {
-    const struct {
-        const char* title;
-        std::optional<QString> code;
-        std::optional<int> season;
-    } cases[] = {
-        {"Show.Name.S03.1080p.WEB", std::nullopt, 3},
-        {"Show Name Season 2 Complete 720p", std::nullopt, 2},
-        {"Show.Name.S02E01-E08.1080p", QStringLiteral("S02E01"), 2},
-        {"Show.Name.S01-S03.1080p", std::nullopt, std::nullopt},
-        {"Show.Name.Complete.Series.1080p", std::nullopt, std::nullopt},
-    };
-    for (const auto& c : cases) {
-        const SearchResult r = FeedChecker::searchResult(makeHit(c.title, 10));
-        EXPECT_EQ(r.episodeCode, c.code) << c.title;
-        EXPECT_EQ(r.season, c.season) << c.title;
-    }
+    // A series check asks by the series' name (a blank alias is none), by date, with its id,
+    // whatever resolution it wants.
+    Show show = series();
+    show.imdbID = "tt0944947";
+    show.searchAlias = "  ";
+    show.quality = Show::Quality::k4;
+    awaitTask(checker.checkShow(show, 3));
+    EXPECT_EQ(query(), std::tuple("Show Name", Kind::tv, Order::date, 100, std::nullopt, "tt0944947"));
+    show.searchAlias = "The Bureau";
+    EXPECT_EQ(FeedChecker::showQuery(show).text, "The Bureau");
 }
 
 TEST(ReleaseLists, EpisodeAlternatesAreTheAcceptableReleasesOfOneEpisode) {
@@ -298,68 +269,56 @@ TEST(ReleaseLists, EpisodeAlternatesAreTheAcceptableReleasesOfOneEpisode) {
     show.seasonFilter = 3;
 
     const auto results = awaitTask(checker.episodeAlternates(show, "S01E02"));
-    EXPECT_EQ(resultTitles(results), (QStringList{"Show.Name.S01E02.720p", "Show.Name.S01E02.1080p",
-                                                  "Show.Name.S01E02.HDCAM"}));
+    EXPECT_EQ(titlesOf(results), (QStringList{"Show.Name.S01E02.720p", "Show.Name.S01E02.1080p",
+                                              "Show.Name.S01E02.HDCAM"}));
     EXPECT_EQ(awaitTask(checker.episodeAlternates(show, "s1e2")).size(), 3);
 }
 
-// ---- movies and resolutions ----------------------------------------------------------------
+// ---- which indexes answered ------------------------------------------------------------------
+// With every asked index failing, an empty result is no answer.
 
-TEST(MovieChoice, ModesDecideBetweenWantedAndOtherResolutions) {
-    const QList<RawHit> hits{makeHit("Some.Film.1999.720p", 300, kFullSize, 1),
-                             makeHit("Some.Film.1999.1080p", 20, kFullSize, 2),
-                             makeHit("Some.Film.1999.1080p.PROPER", 20, kFullSize, 3),
-                             makeHit("Some.Film.1999.2160p", 500, kFullSize, 4),
-                             makeHit("Some.Film.1999.HDCAM", 5000, kFullSize, 5),
-                             makeHit("Some.Film.1970.1080p", 999, kFullSize, 6),
-                             makeHit("Some.Film.1999.1080p.dead", 0, kFullSize, 7)};
-    using Mode = Show::QualityMode;
-    const auto choose = [&](Show::Quality q, Mode mode, QStringList rejected = {}) {
-        return FeedChecker::chooseMovieRelease(hits, "Some Film", QStringLiteral("1999"), q, mode,
-                                               rejected);
+namespace {
+
+using Reach = FakeSource::Reach;
+
+// Every index that answers hands on the same release; the reported search gives what the plain
+// one gives.
+TEST(IndexTally, NamesTheIndexesAskedAndThoseThatAnswered) {
+    const std::optional<Reach> u = Reach::unreachable, s = Reach::skipped, a = Reach::answered;
+    const struct {
+        QList<std::pair<const char*, std::optional<Reach>>> sources;
+        QStringList asked;
+        QStringList answered;
+        bool noneAnswered;
+    } cases[] = {
+        {{{"Knaben", u}, {"EZTV", s}, {"Nyaa", u}}, {"Knaben", "Nyaa"}, {}, true},
+        {{{"Knaben", u}, {"Torrents-CSV", a}, {"Nyaa", u}}, {"Knaben", "Torrents-CSV", "Nyaa"}, {"Torrents-CSV"}, false},
+        {{{"EZTV", s}, {"YTS", s}}, {}, {}, false},
+        {{}, {}, {}, false},
+        {{{"Plain", std::nullopt}}, {"Plain"}, {"Plain"}, false},
     };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.asked.join(',').toStdString());
+        FeedChecker::Sources sources;
+        for (const auto& [name, reach] : c.sources)
+            sources << std::make_shared<FakeSource>(name, QList<RawHit>{makeHit("Show S02E03 720p", 3)}, -1, reach);
+        ManualClock clock;
+        FeedChecker checker(sources, clock);
 
-    auto any = choose(Show::Quality::p1080, Mode::any);
-    ASSERT_TRUE(any);
-    EXPECT_EQ(any->result.title, "Some.Film.1999.2160p");
-    EXPECT_FALSE(any->atOtherResolution);
-    EXPECT_EQ(any->result.episodeCode, std::nullopt);
+        const auto report = awaitTask(checker.checkShowsReported(
+            {Show{.id = QUuid::createUuid(), .name = "Dark"}, Show{.id = QUuid::createUuid(), .name = "Andor"}}));
+        EXPECT_EQ(report.results.size(), 2);
+        EXPECT_EQ(report.indexes.asked, c.asked);
+        EXPECT_EQ(report.indexes.answered, c.answered);
+        EXPECT_EQ(report.indexes.noneAnswered(), c.noneAnswered);
 
-    auto wanted = choose(Show::Quality::p1080, Mode::strict);
-    ASSERT_TRUE(wanted);
-    EXPECT_EQ(wanted->result.title, "Some.Film.1999.1080p.PROPER");
-    EXPECT_FALSE(wanted->atOtherResolution);
-
-    EXPECT_EQ(choose(Show::Quality::p1080, Mode::strict, {testHash(3), testHash(2)}), std::nullopt);
-    auto fallback =
-        choose(Show::Quality::p1080, Mode::preferWithFallback, {testHash(3), testHash(2)});
-    ASSERT_TRUE(fallback);
-    EXPECT_EQ(fallback->result.title, "Some.Film.1999.720p");
-    EXPECT_TRUE(fallback->atOtherResolution);
-
-    EXPECT_EQ(choose(Show::Quality::p480, Mode::strict), std::nullopt);
-    EXPECT_EQ(FeedChecker::chooseMovieRelease({hits[4]}, "Some Film", QStringLiteral("1999"),
-                                              Show::Quality::p1080, Mode::any, {}),
-              std::nullopt);
-}
-
-TEST(ClosestQuality, NearestResolutionThenStrictlyMoreSeeders) {
-    auto result = [](const QString& title, int seeders) {
-        SearchResult r;
-        r.title = title;
-        r.seeders = seeders;
-        return r;
-    };
-    EXPECT_EQ(FeedChecker::closestQuality({}, Show::Quality::p1080), std::nullopt);
-    const QList<SearchResult> results{result("A.2160p", 900), result("B.720p", 10),
-                                      result("C.720p", 10),   result("D.720p", 11),
-                                      result("E.480p", 99),   result("F", 1000)};
-    EXPECT_EQ(FeedChecker::closestQuality(results, Show::Quality::p1080)->title, "D.720p");
-    // The wanted resolution itself ranks after every lower one (10 against 1–3).
-    EXPECT_EQ(FeedChecker::closestQuality(results, Show::Quality::k4)->title, "D.720p");
-    EXPECT_EQ(FeedChecker::closestQuality({results[0], results[5]}, Show::Quality::k4)->title,
-              "A.2160p");
-    EXPECT_EQ(FeedChecker::closestQuality(results, Show::Quality::p480)->title, "E.480p");
+        const auto search = awaitTask(checker.searchShowReleasesReported(QStringLiteral("Show"), {}));
+        EXPECT_EQ(search.results.size(), c.answered.isEmpty() ? 0 : 1);
+        EXPECT_EQ(search.results, awaitTask(checker.searchShowReleases(QStringLiteral("Show"), {})));
+        EXPECT_EQ(search.indexesAsked, c.asked.size());
+        EXPECT_EQ(search.indexesAnswered, c.answered.size());
+        EXPECT_EQ(search.noIndexAnswered(), c.noneAnswered);
+    }
 }
 
 } // namespace

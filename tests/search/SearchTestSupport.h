@@ -5,17 +5,10 @@
 #include "search/RawHit.h"
 #include "search/TorrentIndex.h"
 
-#include <QByteArray>
-#include <QString>
-#include <qcoro/qcorotask.h>
 #include <qcoro/qcorotimer.h>
 
-#include <gtest/gtest.h>
-
 #include <chrono>
-#include <memory>
 #include <optional>
-
 
 // A 40-character hex hash made from a small number, distinct per number.
 inline QString testHash(int n) {
@@ -36,32 +29,45 @@ inline RawHit makeHit(const QString& title, int seeders, qint64 sizeBytes = 0, i
 }
 
 // An in-process index: answers with fixed hits, at once or after a delay, and counts questions.
+// With a reach it says whether it answered (and has no hits unless it did); without one it
+// cannot tell, as an index written before reaches existed.
 class FakeSource final : public TorrentIndex {
 public:
-    explicit FakeSource(QString name, QList<RawHit> hits = {}, int delayMs = -1)
+    using Reach = Reported::Reach;
+
+    explicit FakeSource(QString name, QList<RawHit> hits = {}, int delayMs = -1,
+                        std::optional<Reach> reach = std::nullopt)
         : m_name(std::move(name))
         , m_hits(std::move(hits))
         , m_delayMs(delayMs)
-        , m_calls(std::make_shared<int>(0))
-        , m_lastQuery(std::make_shared<TorrentQuery>()) {}
+        , m_reach(reach) {}
 
     QString name() const override { return m_name; }
 
     QCoro::Task<QList<RawHit>> search(TorrentQuery query) const override {
-        ++*m_calls;
-        *m_lastQuery = query;
+        ++m_calls;
+        m_lastQuery = query;
         if (m_delayMs >= 0)
             co_await QCoro::sleepFor(std::chrono::milliseconds(m_delayMs));
-        co_return m_hits;
+        co_return m_reach.value_or(Reach::answered) == Reach::answered ? m_hits : QList<RawHit>{};
     }
 
-    int calls() const { return *m_calls; }
-    const TorrentQuery& lastQuery() const { return *m_lastQuery; }
+    QCoro::Task<Reported> searchReported(TorrentQuery query) const override {
+        if (!m_reach)
+            co_return co_await TorrentIndex::searchReported(std::move(query));
+        // Awaited on a line of its own: inside a braced initialiser it crashed under GCC 12.
+        QList<RawHit> hits = co_await search(std::move(query));
+        co_return Reported{std::move(hits), *m_reach};
+    }
+
+    int calls() const { return m_calls; }
+    const TorrentQuery& lastQuery() const { return m_lastQuery; }
 
 private:
     QString m_name;
     QList<RawHit> m_hits;
     int m_delayMs;
-    std::shared_ptr<int> m_calls;
-    std::shared_ptr<TorrentQuery> m_lastQuery;
+    std::optional<Reach> m_reach;
+    mutable int m_calls = 0;
+    mutable TorrentQuery m_lastQuery;
 };

@@ -11,16 +11,6 @@
 
 using nlohmann::json;
 
-namespace {
-
-Show::Quality qualityNamed(const std::string& name) {
-    static const std::map<std::string, Show::Quality> names{
-        {"4K", Show::Quality::k4}, {"1080p", Show::Quality::p1080}, {"720p", Show::Quality::p720}, {"480p", Show::Quality::p480}};
-    return names.at(name);
-}
-
-} // namespace
-
 // The title table: each row names the inputs it needs and the readings it is about; the
 // readings are what lumivane-titles reports, which calls exactly what the checker calls.
 TEST(TitleGrammar, ReadsEveryTitleOfTheTable) {
@@ -52,10 +42,11 @@ TEST(TitleGrammar, ReadsEveryTitleOfTheTable) {
             EXPECT_EQ(conflictsWithFirstAirYear(title, show), row["conflictsYear"].get<bool>());
         }
         const json distances = row.value("distance", json::object()), matches = row.value("matches", json::object());
-        for (const auto& [quality, want] : distances.items())
-            EXPECT_EQ(qualityDistance(title, qualityNamed(quality)), want.get<int>()) << quality;
-        for (const auto& [quality, want] : matches.items())
-            EXPECT_EQ(titleMatchesQuality(title, qualityNamed(quality)), want.get<bool>()) << quality;
+        const auto quality = [](const std::string& raw) { return *fromRaw<Show::Quality>(QString::fromStdString(raw)); };
+        for (const auto& [name, want] : distances.items())
+            EXPECT_EQ(qualityDistance(title, quality(name)), want.get<int>()) << name;
+        for (const auto& [name, want] : matches.items())
+            EXPECT_EQ(titleMatchesQuality(title, quality(name)), want.get<bool>()) << name;
     }
 }
 
