@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Builds the seed corpora of the fuzz harnesses from what the repository already holds: the
-index fixtures, the JSON and XML literals of the tests, the release-title corpus and the few
+index fixtures, the JSON and XML literals of the tests, the daemon answer tables, the release-title corpus and the few
 seeds kept in fuzz/seeds/. Usage: make-seeds.py <repository root> <output folder>.
 
 Every harness gets <output folder>/<harness>/ with one file per seed, named by its hash, so
@@ -44,6 +44,25 @@ class Corpus:
         folder.mkdir(parents=True, exist_ok=True)
         (folder / hashlib.sha1(data).hexdigest()).write_bytes(data)
         self.counts[harness] = self.counts.get(harness, 0) + 1
+
+
+def daemon_answers(node):
+    """What the daemon says in a fixture table: every "answer" object, every "body" text and
+    every single "torrent" object."""
+    if isinstance(node, list):
+        for item in node:
+            yield from daemon_answers(item)
+    elif isinstance(node, dict):
+        for key, value in node.items():
+            if key == "answer" and isinstance(value, (dict, list)):
+                yield json.dumps(value)
+            elif key == "body" and isinstance(value, str):
+                yield value
+            elif key == "torrent" and isinstance(value, dict):
+                # One torrent object, as a torrent-get answer carries it.
+                yield json.dumps({"arguments": {"torrents": [value]}, "result": "success"})
+            else:
+                yield from daemon_answers(value)
 
 
 def title_seed(title):
@@ -113,6 +132,9 @@ def main():
     for literal in raw_literals((repo / "tests" / "engine").glob("*.cpp")):
         if is_json(literal):
             out.add("fuzz_rpc", literal)
+    for table in (fixtures / "daemon").glob("*.json"):
+        for answer in daemon_answers(json.loads(table.read_text(encoding="utf-8"))):
+            out.add("fuzz_rpc", answer)
     for answer in (kept / "rpc").glob("*.json"):
         out.add("fuzz_rpc", answer.read_bytes())
 
