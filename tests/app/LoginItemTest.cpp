@@ -1,5 +1,7 @@
 #include "LoginItem.h"
 
+#include "Fixtures.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -62,18 +64,10 @@ TEST_F(LoginItemTest, EnablingWritesAValidEntryThatRunsTheExecutableAndDisabling
 }
 
 TEST_F(LoginItemTest, AnEntryTheDesktopHidCountsAsOff) {
-    const std::pair<const char*, bool> table[] = {
-        {"[Desktop Entry]\nType=Application\nExec=lumivane\n", true},
-        {"[Desktop Entry]\nHidden = True\nExec=lumivane\n", false},
-        {"[Desktop Entry]\nHidden=false\nExec=lumivane\n", true},
-        {"[Desktop Entry]\nExec=lumivane\n[Desktop Action x]\nHidden=true\n", true},
-        {"[Desktop Entry]\nX-Hidden=true\n", true},
-        {"[Desktop Entry]\nType=Application\nExec=lumivane\nHidden=true\n", false},
-    };
     LoginItem item(QStringLiteral("/usr/bin/lumivane"));
-    for (const auto& [text, enabled] : table) {
-        writeEntry(text);
-        EXPECT_EQ(item.isEnabled(), enabled) << text;
+    for (const auto& c : fixtureJson("app/autostart-entries.json")) {
+        writeEntry(QByteArray::fromStdString(c[0].get<std::string>()));
+        EXPECT_EQ(item.isEnabled(), c[1]) << c[0];
     }
     ASSERT_TRUE(item.setEnabled(true)) << "enabling replaces a hidden entry";
     EXPECT_TRUE(item.isEnabled());

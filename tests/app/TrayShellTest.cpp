@@ -43,14 +43,9 @@ protected:
 
     // A history with one download stuck for `days`.
     void writeHistoryStuckFor(double days) {
-        DownloadRecord row;
-        row.id = QStringLiteral("0123456789abcdef0123456789abcdef01234567");
-        row.showID = QUuid::createUuid();
-        row.showName = QStringLiteral("Slow Horses");
-        row.episode = QStringLiteral("S01E01");
-        row.title = QStringLiteral("Slow.Horses.S01E01.1080p.WEB.h264");
-        row.addedAt = m_now - 30 * 86400.0;
-        row.stuckSince = m_now - days * 86400.0;
+        const DownloadRecord row{.id = "0123456789abcdef0123456789abcdef01234567", .showID = QUuid::createUuid(),
+                                 .showName = "Slow Horses", .episode = "S01E01", .title = "Slow.Horses.S01E01.1080p.WEB.h264",
+                                 .addedAt = m_now - 30 * 86400.0, .stuckSince = m_now - days * 86400.0};
         QDir().mkpath(m_env.storageFolder());
         ASSERT_TRUE(StorageFiles(m_env.storageFolder(), m_env.clock()).saveHistory({row}));
     }
