@@ -1,16 +1,21 @@
 #pragma once
 
 #include "DaemonSupport.h"
+#include "EventLoop.h"
+#include "InstanceChannel.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
 
 // Daemons whose command line names `folder`: the ones an instance living there started.
 inline QList<qint64> daemonsUnder(const QString& folder) {
@@ -30,20 +35,32 @@ inline QList<qint64> daemonsUnder(const QString& folder) {
     return pids;
 }
 
-// Runs the real executable in a private home, so it never sees the user's data, with its
-// services moved to loopback by endpoints.json: the daemon on free ports, every index and
-// TMDB on a port nobody listens on.
+// The client blocks, so it runs on its own thread while this one serves.
+inline std::optional<QByteArray> askServed(const QString& path, const QStringList& arguments) {
+    std::optional<QByteArray> answer;
+    std::atomic<bool> done = false;
+    std::thread client([&] {
+        answer = InstanceChannel::ask(path, arguments, 5000);
+        done = true;
+    });
+    runEventLoopUntil([&] { return done.load(); }, 10000);
+    client.join();
+    return answer;
+}
+
+// Runs the real executable in a private home, so it never sees the user's data nor reaches the
+// desktop's notification service (notices are printed with the log instead).
 class AppHome : public testing::Test {
 protected:
     void SetUp() override {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", m_home.path());
-        env.insert("XDG_DATA_HOME", QDir(m_home.path()).filePath("data"));
-        env.insert("XDG_CONFIG_HOME", QDir(m_home.path()).filePath("config"));
-        env.remove("XDG_DOWNLOAD_DIR");
-        m_environment = env;
-        m_process.setProcessEnvironment(env);
-        QDir().mkpath(storageFolder());
+        ASSERT_TRUE(m_dir.isValid());
+        m_home = QFileInfo(m_dir.path()).canonicalFilePath();
+        m_environment.insert("HOME", m_home);
+        m_environment.insert("XDG_DATA_HOME", m_home + "/data");
+        m_environment.insert("XDG_CONFIG_HOME", m_home + "/config");
+        m_environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_home + "/no-bus");
+        m_environment.remove("XDG_DOWNLOAD_DIR");
+        ASSERT_TRUE(QDir().mkpath(storageFolder()));
     }
 
     void TearDown() override {
@@ -51,48 +68,81 @@ protected:
             m_process.kill();
             m_process.waitForFinished(10000);
         }
-        for (const qint64 pid : daemonsUnder(m_home.path()))
+        for (const qint64 pid : daemonsUnder(m_home))
             ::kill(static_cast<pid_t>(pid), SIGKILL);
     }
 
-    QString storageFolder() const {
-        return QDir(m_home.path()).filePath(QStringLiteral("data/Lumivane"));
-    }
-    QString dataFile(const char* name) const {
-        return QDir(storageFolder()).filePath(QString::fromLatin1(name));
-    }
+    QString storageFolder() const { return m_home + "/data/Lumivane"; }
+    QString dataFile(const char* name) const { return storageFolder() + '/' + QString::fromLatin1(name); }
+    QString socketPath() const { return InstanceChannel::socketPath(storageFolder()); }
 
     void writeDataFile(const char* name, const QByteArray& bytes) const {
         QFile file(dataFile(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
     }
 
-    void moveServicesToLoopback() {
-        const quint16 nobody = freeLoopbackPort();
-        QByteArray json = "{";
-        for (const char* key :
-             {"knabenAPI", "apibayQuery", "eztvPrimary", "eztvFallback", "torrentsCsvSearch",
-              "nyaaRoot", "ytsHost", "tmdbAPI", "tmdbImages"})
-            json += '"' + QByteArray(key) + "\":\"http://127.0.0.1:" + QByteArray::number(nobody) +
-                    "/\",";
-        json += "\"rpcPort\":" + QByteArray::number(m_rpcPort) +
-                ",\"peerPort\":" + QByteArray::number(m_peerPort) + '}';
+    // endpoints.json moves the services to loopback: the daemon on free ports, TMDB where the
+    // test says, every other service on a port nobody listens on; the daemon talks to nobody.
+    void moveServicesToLoopback(const QUrl& tmdb = {}) {
+        const QByteArray nobody = "http://127.0.0.1:" + QByteArray::number(freeLoopbackPort()) + '/';
+        QByteArray json = "{\"tmdbAPI\":\"" + (tmdb.isEmpty() ? nobody : tmdb.toString().toUtf8()) + "\",";
+        for (const char* key : {"knabenAPI", "apibayQuery", "eztvPrimary", "eztvFallback", "torrentsCsvSearch",
+                                "nyaaRoot", "ytsHost", "tmdbImages"})
+            json += '"' + QByteArray(key) + "\":\"" + nobody + "\",";
+        json += "\"rpcPort\":" + QByteArray::number(m_rpcPort) + ",\"peerPort\":" + QByteArray::number(m_peerPort) + '}';
         writeDataFile("endpoints.json", json);
-        // A daemon that talks to nobody
-        writeQuietDaemonSettings(
-            QDir(storageFolder()).filePath(QStringLiteral("transmission-config")));
+        writeQuietDaemonSettings(storageFolder() + "/transmission-config");
     }
 
     void start(QProcess& process, const QStringList& arguments = {QStringLiteral("--headless")}) {
         process.setProcessEnvironment(m_environment);
-        process.start(QStringLiteral(LUMIVANE_BINARY), arguments);
+        process.start(m_executable, arguments);
         ASSERT_TRUE(process.waitForStarted(10000));
     }
 
-    QTemporaryDir m_home;
-    QProcessEnvironment m_environment;
+    // A later start that must give up at once: its exit code and what it said on stderr.
+    std::pair<int, QByteArray> runToEnd(const QStringList& arguments) {
+        QProcess later;
+        start(later, arguments);
+        EXPECT_TRUE(later.waitForFinished(20000)) << arguments.join(' ').toStdString();
+        return {later.exitCode(), later.readAllStandardError()};
+    }
+
+    // Reads the console until `text` has appeared.
+    bool awaitOutput(const QString& text, int timeoutMs = 20000) {
+        return runEventLoopUntil(
+            [&] {
+                m_out += QString::fromUtf8(m_process.readAllStandardOutput());
+                return m_out.contains(text);
+            },
+            timeoutMs);
+    }
+
+    // The instance listens once it has decided between tray and window.
+    bool waitForSocket(QProcess& process) {
+        return runEventLoopUntil(
+                   [&] { return process.state() != QProcess::Running || QFileInfo::exists(socketPath()); }, 20000) &&
+               process.state() == QProcess::Running;
+    }
+
+    std::optional<QByteArray> ask(const QStringList& arguments) { return askServed(socketPath(), arguments); }
+
+    void stop(QProcess& process) {
+        process.terminate();
+        ASSERT_TRUE(process.waitForFinished(15000));
+        m_out += QString::fromUtf8(process.readAllStandardOutput());
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        EXPECT_TRUE(daemonsUnder(m_home).isEmpty()) << "no stray daemon is left behind";
+    }
+
+    QTemporaryDir m_dir;
+    QString m_home;
+    QString m_executable = QStringLiteral(LUMIVANE_BINARY);
+    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
     QProcess m_process;
+    QString m_out;
     quint16 m_rpcPort = freeLoopbackPort();
     quint16 m_peerPort = freeLoopbackPort();
 };

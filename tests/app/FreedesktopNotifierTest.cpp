@@ -88,30 +88,7 @@ protected:
 
 } // namespace
 
-TEST_F(NotifierOverDBus, PostsEveryNoticeAsANewNotificationWithItsClickAction) {
-    startService();
-    FreedesktopNotifier notifier(m_clientConnection);
-
-    const Notice done{"Dark", "S01E02 downloaded and sorted.", std::nullopt, true};
-    const uint first = postAndWait(notifier, done);
-    const uint second = postAndWait(notifier, done);
-    EXPECT_NE(first, second);
-
-    ASSERT_EQ(m_service.calls.size(), 2);
-    const auto& call = m_service.calls.first();
-    EXPECT_EQ(call.app, "Lumivane");
-    EXPECT_EQ(call.replaces, 0u);
-    EXPECT_EQ(call.summary, "Dark");
-    EXPECT_EQ(call.body, "S01E02 downloaded and sorted.");
-    EXPECT_EQ(call.actions.value(0), "default");
-    EXPECT_EQ(call.hints.value("sound-name").toString(), "complete");
-
-    postAndWait(notifier, Notice{"Download stuck",
-                                 "Dark S01E03 hasn't moved in a while — check it in Lumivane."});
-    EXPECT_FALSE(m_service.calls.last().hints.contains("sound-name"));
-}
-
-TEST_F(NotifierOverDBus, AClickOpensTheNoticesUrlOrShowsTheApp) {
+TEST_F(NotifierOverDBus, EveryNoticeIsANewNotificationAndAClickOpensItsUrlOrShowsTheApp) {
     startService();
     FreedesktopNotifier notifier(m_clientConnection);
     int taps = 0;
@@ -122,16 +99,23 @@ TEST_F(NotifierOverDBus, AClickOpensTheNoticesUrlOrShowsTheApp) {
         return true;
     });
 
-    const uint plain = postAndWait(
-        notifier, Notice{"Dark — no 1080p release", "S01E02 isn't available in 1080p."});
-    const uint linked =
-        postAndWait(notifier, Notice{"News", "Read", QUrl("https://example.org/x")});
-    const uint broken =
-        postAndWait(notifier, Notice{"Odd", "Relative link", QUrl("not an absolute url")});
+    const Notice done{"Dark", "S01E02 downloaded and sorted.", std::nullopt, true};
+    const uint plain = postAndWait(notifier, done);
+    EXPECT_NE(postAndWait(notifier, done), plain);
+    ASSERT_EQ(m_service.calls.size(), 2);
+    const auto& call = m_service.calls.first();
+    EXPECT_EQ(call.app, "Lumivane");
+    EXPECT_EQ(call.replaces, 0u);
+    EXPECT_EQ(call.summary, "Dark");
+    EXPECT_EQ(call.body, "S01E02 downloaded and sorted.");
+    EXPECT_EQ(call.actions.value(0), "default");
+    EXPECT_EQ(call.hints.value("sound-name").toString(), "complete");
 
-    Q_EMIT m_service.ActionInvoked(plain, QStringLiteral("default"));
-    Q_EMIT m_service.ActionInvoked(linked, QStringLiteral("default"));
-    Q_EMIT m_service.ActionInvoked(broken, QStringLiteral("default"));
+    const uint linked = postAndWait(notifier, Notice{"News", "Read", QUrl("https://example.org/x")});
+    EXPECT_FALSE(m_service.calls.last().hints.contains("sound-name"));
+    const uint broken = postAndWait(notifier, Notice{"Odd", "Relative link", QUrl("not an absolute url")});
+    for (const uint id : {plain, linked, broken})
+        Q_EMIT m_service.ActionInvoked(id, QStringLiteral("default"));
     ASSERT_TRUE(runEventLoopUntil([&] { return taps == 2 && opened.size() == 1; }));
     EXPECT_EQ(opened.first(), QUrl("https://example.org/x"));
 
@@ -144,15 +128,20 @@ TEST_F(NotifierOverDBus, AClickOpensTheNoticesUrlOrShowsTheApp) {
     EXPECT_EQ(taps, 2);
 }
 
-TEST_F(NotifierOverDBus, WithoutANotificationServiceTheFallbackShowsTheNotice) {
-    FreedesktopNotifier notifier(m_clientConnection);
-    CountingNotifier fallback;
-    notifier.setFallback(&fallback);
-
-    const Notice notice{"Dark", "S01E02 downloaded and sorted.", std::nullopt, true};
-    notifier.post(notice);
-    ASSERT_TRUE(runEventLoopUntil([&] { return fallback.notices.size() == 1; }));
-    EXPECT_EQ(fallback.notices.first(), notice);
+// Neither a bus without a notification service nor no bus at all may lose a notice.
+TEST_F(NotifierOverDBus, WithoutANotificationServiceOrABusTheFallbackShowsTheNotice) {
+    const QDBusConnection noBus = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), "none");
+    ASSERT_FALSE(noBus.isConnected());
+    for (const QDBusConnection& bus : {m_clientConnection, noBus}) {
+        FreedesktopNotifier notifier(bus);
+        CountingNotifier fallback;
+        notifier.setFallback(&fallback);
+        const Notice notice{"Dark", "S01E02 downloaded and sorted.", std::nullopt, true};
+        notifier.post(notice);
+        ASSERT_TRUE(runEventLoopUntil([&] { return fallback.notices.size() == 1; }));
+        EXPECT_EQ(fallback.notices.first(), notice);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("none"));
 }
 
 #include "FreedesktopNotifierTest.moc"

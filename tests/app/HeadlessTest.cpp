@@ -1,38 +1,24 @@
 #include "AppHome.h"
-#include "DaemonSupport.h"
-#include "EventLoop.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 #include <QNetworkAccessManager>
-#include <QProcess>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <csignal>
 
 namespace {
 
 using Headless = AppHome;
 
-class HeadlessSignals : public Headless, public testing::WithParamInterface<int> {};
-
 } // namespace
 
-TEST_P(HeadlessSignals, StartsWithAnEmptyHomeRunsTheDaemonAndStopsItOnASignal) {
+// SIGTERM is how every other test here stops an instance.
+TEST_F(Headless, StartsWithAnEmptyHomeRunsTheDaemonAndStopsItOnSIGINT) {
     moveServicesToLoopback();
     writeDataFile("settings.json", R"({"seedRatioEnabled":true,"seedRatioLimit":1.25})");
     start(m_process);
 
-    const QString series = QDir(m_home.path()).filePath("Downloads/Lumivane/Series");
+    const QString series = m_home + "/Downloads/Lumivane/Series";
     ASSERT_TRUE(runEventLoopUntil(
         [&] { return QFileInfo::exists(dataFile("settings.json")) && QFileInfo(series).isDir(); }, 10000));
     ASSERT_TRUE(waitForRPC(m_rpcPort)) << "the daemon answers on the port endpoints.json gave";
-    const QList<qint64> daemons = daemonsUnder(m_home.path());
-    ASSERT_EQ(daemons.size(), 1);
+    ASSERT_EQ(daemonsUnder(m_home).size(), 1);
 
     // The seeding limit reaches the daemon without any window.
     QNetworkAccessManager nam;
@@ -40,87 +26,72 @@ TEST_P(HeadlessSignals, StartsWithAnEmptyHomeRunsTheDaemonAndStopsItOnASignal) {
     EXPECT_TRUE(runEventLoopUntil(
         [&] {
             session = rawRPC(nam, m_rpcPort, {{"method", "session-get"}});
-            return session && session->value("seedRatioLimited", false) &&
-                   session->value("seedRatioLimit", 0.0) == 1.25;
+            return session && session->value("seedRatioLimited", false) && session->value("seedRatioLimit", 0.0) == 1.25;
         },
         15000))
         << (session ? session->dump() : "no answer");
 
-    ::kill(static_cast<pid_t>(m_process.processId()), GetParam());
+    ::kill(static_cast<pid_t>(m_process.processId()), SIGINT);
     ASSERT_TRUE(m_process.waitForFinished(15000));
     EXPECT_EQ(m_process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(m_process.exitCode(), 0) << m_process.readAllStandardError().toStdString();
-    EXPECT_TRUE(daemonsUnder(m_home.path()).isEmpty()) << "no stray daemon is left behind";
+    EXPECT_TRUE(daemonsUnder(m_home).isEmpty()) << "no stray daemon is left behind";
     EXPECT_FALSE(QFileInfo::exists(dataFile("lumivane.lock")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, HeadlessSignals, testing::Values(SIGINT, SIGTERM),
-                         [](const auto& info) { return info.param == SIGINT ? "SIGINT" : "SIGTERM"; });
-
-TEST_F(Headless, ASecondInstanceLeavesTheRunningOneAndItsDaemonAlone) {
+// Later starts leave the running instance, its daemon and its socket alone; what a kill leaves
+// behind (lock, socket, orphaned daemon) does not stop the next start.
+TEST_F(Headless, LaterStartsLeaveTheRunningInstanceAloneAndAKilledOneBlocksNothing) {
     moveServicesToLoopback();
     start(m_process);
     ASSERT_TRUE(waitForRPC(m_rpcPort));
-    const QList<qint64> daemons = daemonsUnder(m_home.path());
+    ASSERT_TRUE(waitForSocket(m_process));
+    const QList<qint64> daemons = daemonsUnder(m_home);
     ASSERT_EQ(daemons.size(), 1);
 
-    QProcess second;
-    start(second);
-    ASSERT_TRUE(second.waitForFinished(15000));
-    EXPECT_EQ(second.exitCode(), 1);
-    EXPECT_TRUE(second.readAllStandardError().contains(
-        "Lumivane is already running (process " + QByteArray::number(m_process.processId()) + ")"));
-
+    const auto [secondExit, secondSays] = runToEnd({"--headless"});
+    EXPECT_EQ(secondExit, 1);
+    EXPECT_TRUE(secondSays.contains("Lumivane is already running (process " +
+                                    QByteArray::number(m_process.processId()) + ")"))
+        << secondSays.toStdString();
+    const auto [plainExit, plainSays] = runToEnd({});
+    EXPECT_EQ(plainExit, 1) << "a plain start cannot show a headless instance";
+    EXPECT_TRUE(plainSays.contains("systemctl --user stop lumivane")) << plainSays.toStdString();
     EXPECT_EQ(m_process.state(), QProcess::Running);
-    EXPECT_EQ(daemonsUnder(m_home.path()), daemons) << "the first instance's daemon was not replaced";
+    EXPECT_EQ(daemonsUnder(m_home), daemons) << "the first instance's daemon was not replaced";
+    EXPECT_EQ(ask({}), InstanceChannel::kHeadless) << "the first instance still answers on its socket";
 
-    m_process.terminate();
-    ASSERT_TRUE(m_process.waitForFinished(15000));
-    EXPECT_EQ(m_process.exitCode(), 0);
-}
-
-TEST_F(Headless, ALockLeftByAKilledInstanceDoesNotStopTheNextStart) {
-    moveServicesToLoopback();
-    start(m_process);
-    ASSERT_TRUE(waitForRPC(m_rpcPort));
     m_process.kill();
     ASSERT_TRUE(m_process.waitForFinished(10000));
     ASSERT_TRUE(QFileInfo::exists(dataFile("lumivane.lock")));
-    const QList<qint64> orphans = daemonsUnder(m_home.path());
+    ASSERT_TRUE(QFileInfo::exists(socketPath())) << "the kill left the socket behind";
+    const QList<qint64> orphans = daemonsUnder(m_home);
     ASSERT_EQ(orphans.size(), 1);
 
     QProcess next;
     start(next);
-    // The new instance kills the orphaned daemon and starts its own on the same port.
+    // The new instance kills the orphaned daemon, starts its own on the same port and answers
+    // on the same socket path.
     EXPECT_TRUE(runEventLoopUntil(
         [&] {
-            const auto daemons = daemonsUnder(m_home.path());
-            return daemons.size() == 1 && daemons != orphans && next.state() == QProcess::Running;
+            const auto running = daemonsUnder(m_home);
+            return running.size() == 1 && running != orphans && next.state() == QProcess::Running;
         },
         15000));
     EXPECT_TRUE(waitForRPC(m_rpcPort));
-    next.terminate();
-    ASSERT_TRUE(next.waitForFinished(15000));
-    EXPECT_EQ(next.exitCode(), 0) << next.readAllStandardError().toStdString();
+    EXPECT_TRUE(runEventLoopUntil([&] { return ask({}) == InstanceChannel::kHeadless; }, 20000));
+    stop(next);
+    EXPECT_FALSE(QFileInfo::exists(dataFile("lumivane.lock")));
 }
 
 TEST_F(Headless, AnInvalidEndpointsFileIsNamedInOneErrorLine) {
     writeDataFile("endpoints.json", R"({"rpcPort":9098,"eztvMirror":"https://eztv.example"})");
     start(m_process);
-
-    QByteArray out;
-    const QByteArray expected = "[error] Ignored " + dataFile("endpoints.json").toUtf8() +
-                                ": unknown key eztvMirror — using the built-in service addresses";
-    EXPECT_TRUE(runEventLoopUntil(
-        [&] {
-            out += m_process.readAllStandardOutput();
-            return out.contains(expected);
-        },
-        10000))
-        << out.toStdString();
-    EXPECT_EQ(out.count("[error]"), 1) << out.toStdString();
-
+    ASSERT_TRUE(awaitOutput("[error] Ignored " + dataFile("endpoints.json") +
+                            ": unknown key eztvMirror — using the built-in service addresses", 10000))
+        << m_out.toStdString();
     m_process.terminate();
     ASSERT_TRUE(m_process.waitForFinished(15000));
     EXPECT_EQ(m_process.exitCode(), 0);
+    EXPECT_EQ(m_out.count("[error]"), 1) << m_out.toStdString();
 }

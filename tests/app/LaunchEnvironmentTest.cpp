@@ -1,46 +1,20 @@
 #include "LaunchEnvironment.h"
 
+#include "Fixtures.h"
+
 #include <gtest/gtest.h>
 
 TEST(LaunchEnvironment, ADisplayIsAnXServerAWaylandSocketOrAPlatformTheUserChose) {
-    struct Case {
-        LaunchEnvironment env;
-        bool display;
-        bool xcb;
-    };
-    const Case table[] = {
-        {{"", "", "", ""}, false, false},
-        {{"", "", "tty", ""}, false, false},
-        {{"", "", "wayland", ""}, false, false}, // a Wayland session whose socket is gone
-        {{":0", "", "x11", ""}, true, false},
-        {{"", "wayland-0", "wayland", ""}, true, false},  // pure Wayland: no XWayland to prefer
-        {{":0", "wayland-0", "wayland", ""}, true, true}, // XWayland: take global coordinates
-        {{":1", "", "wayland", ""},
-         true,
-         true}, // the socket variable unset, the session says Wayland
-        {{":0", "wayland-0", "wayland", "wayland"}, true, false}, // the user's choice stands
-        {{"", "", "", "offscreen"}, true, false},
-    };
-    for (const Case& c : table) {
-        const QString name = c.env.display + '|' + c.env.waylandDisplay + '|' + c.env.sessionType +
-                             '|' + c.env.platform;
-        EXPECT_EQ(c.env.hasDisplay(), c.display) << name.toStdString();
-        EXPECT_EQ(c.env.prefersXcb(), c.xcb) << name.toStdString();
+    const nlohmann::json table = fixtureJson("app/launch.json");
+    for (const auto& c : table["environments"]) {
+        const LaunchEnvironment env{qstr(c[0][0]), qstr(c[0][1]), qstr(c[0][2]), qstr(c[0][3])};
+        EXPECT_EQ(env.hasDisplay(), c[1]) << c.dump();
+        EXPECT_EQ(env.prefersXcb(), c[2]) << c.dump();
     }
-}
-
-TEST(LaunchEnvironment, HeadlessHelpAndVersionStartNoTrayApplication) {
-    const std::pair<QStringList, bool> table[] = {
-        {{"lumivane"}, true},
-        {{"lumivane", "lumivane://show"}, true},
-        {{"lumivane", "--headless"}, false},
-        {{"lumivane", "--help"}, false},
-        {{"lumivane", "-h"}, false},
-        {{"lumivane", "--version"}, false},
-        {{"lumivane", "lumivane://show", "-v"}, false},
-        {{"--headless"}, true}, // the program's own name is no option
-    };
-    for (const auto& [arguments, tray] : table)
-        EXPECT_EQ(LaunchEnvironment::startsTrayApplication(arguments), tray)
-            << arguments.join(' ').toStdString();
+    for (const auto& c : table["arguments"]) {
+        QStringList arguments;
+        for (const auto& a : c[0])
+            arguments << qstr(a);
+        EXPECT_EQ(LaunchEnvironment::startsTrayApplication(arguments), c[1]) << c.dump();
+    }
 }

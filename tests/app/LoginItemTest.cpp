@@ -1,5 +1,7 @@
 #include "LoginItem.h"
 
+#include "Fixtures.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -34,12 +36,9 @@ protected:
 
 } // namespace
 
-TEST_F(LoginItemTest, TheEntryLivesInTheAutostartFolderOfXdgConfigHome) {
-    EXPECT_EQ(LoginItem::entryPath(), entry());
-}
-
 TEST_F(LoginItemTest, EnablingWritesAValidEntryThatRunsTheExecutableAndDisablingRemovesIt) {
     LoginItem item(QStringLiteral("/opt/Lumivane Apps/bin/lumivane"));
+    EXPECT_EQ(LoginItem::entryPath(), entry());
     EXPECT_FALSE(item.isEnabled());
     ASSERT_TRUE(item.setEnabled(true));
     EXPECT_TRUE(item.isEnabled());
@@ -65,24 +64,11 @@ TEST_F(LoginItemTest, EnablingWritesAValidEntryThatRunsTheExecutableAndDisabling
 }
 
 TEST_F(LoginItemTest, AnEntryTheDesktopHidCountsAsOff) {
-    const std::pair<const char*, bool> table[] = {
-        {"[Desktop Entry]\nType=Application\nExec=lumivane\n", true},
-        {"[Desktop Entry]\nType=Application\nExec=lumivane\nHidden=true\n", false},
-        {"[Desktop Entry]\nHidden = True\nExec=lumivane\n", false},
-        {"[Desktop Entry]\nHidden=false\nExec=lumivane\n", true},
-        {"[Desktop Entry]\nExec=lumivane\n[Desktop Action x]\nHidden=true\n", true},
-        {"[Desktop Entry]\nX-Hidden=true\n", true},
-    };
-    const LoginItem item(QStringLiteral("/usr/bin/lumivane"));
-    for (const auto& [text, enabled] : table) {
-        writeEntry(text);
-        EXPECT_EQ(item.isEnabled(), enabled) << text;
-    }
-}
-
-TEST_F(LoginItemTest, EnablingReplacesAHiddenEntry) {
-    writeEntry("[Desktop Entry]\nType=Application\nExec=lumivane\nHidden=true\n");
     LoginItem item(QStringLiteral("/usr/bin/lumivane"));
-    ASSERT_TRUE(item.setEnabled(true));
+    for (const auto& c : fixtureJson("app/autostart-entries.json")) {
+        writeEntry(QByteArray::fromStdString(c[0].get<std::string>()));
+        EXPECT_EQ(item.isEnabled(), c[1]) << c[0];
+    }
+    ASSERT_TRUE(item.setEnabled(true)) << "enabling replaces a hidden entry";
     EXPECT_TRUE(item.isEnabled());
 }

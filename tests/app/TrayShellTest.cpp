@@ -43,14 +43,9 @@ protected:
 
     // A history with one download stuck for `days`.
     void writeHistoryStuckFor(double days) {
-        DownloadRecord row;
-        row.id = QStringLiteral("0123456789abcdef0123456789abcdef01234567");
-        row.showID = QUuid::createUuid();
-        row.showName = QStringLiteral("Slow Horses");
-        row.episode = QStringLiteral("S01E01");
-        row.title = QStringLiteral("Slow.Horses.S01E01.1080p.WEB.h264");
-        row.addedAt = m_now - 30 * 86400.0;
-        row.stuckSince = m_now - days * 86400.0;
+        const DownloadRecord row{.id = "0123456789abcdef0123456789abcdef01234567", .showID = QUuid::createUuid(),
+                                 .showName = "Slow Horses", .episode = "S01E01", .title = "Slow.Horses.S01E01.1080p.WEB.h264",
+                                 .addedAt = m_now - 30 * 86400.0, .stuckSince = m_now - days * 86400.0};
         QDir().mkpath(m_env.storageFolder());
         ASSERT_TRUE(StorageFiles(m_env.storageFolder(), m_env.clock()).saveHistory({row}));
     }
@@ -74,22 +69,16 @@ protected:
 
 } // namespace
 
-TEST_F(TrayShellTest, TheMenuHoldsItsFourItemsAndTheSeparatorInOrder) {
-    Theme theme;
-    TrayMenu menu(theme);
-    QStringList items;
-    for (const QAction* action : menu.actions())
-        items << (action->isSeparator() ? QStringLiteral("---") : action->text());
-    EXPECT_EQ(items, (QStringList{"Open Lumivane", "Week at a glance", "Check for Updates…", "---",
-                                  "Quit Lumivane"}));
-    for (const QAction* action : menu.actions())
-        EXPECT_TRUE(action->shortcut().isEmpty()) << action->text().toStdString();
-}
-
 TEST_F(TrayShellTest, EachMenuItemReachesItsTarget) {
     makeShell();
     m_shell->start(TrayShell::Presence::tray);
     EXPECT_EQ(m_shell->mainWindow(), nullptr) << "no window at start";
+    QStringList items;
+    for (const QAction* action : m_shell->menu()->actions()) {
+        items << (action->isSeparator() ? QStringLiteral("---") : action->text());
+        EXPECT_TRUE(action->shortcut().isEmpty()) << action->text().toStdString();
+    }
+    EXPECT_EQ(items, (QStringList{"Open Lumivane", "Week at a glance", "Check for Updates…", "---", "Quit Lumivane"}));
 
     menuItem("menu.open")->trigger();
     ASSERT_NE(m_shell->mainWindow(), nullptr);
@@ -110,11 +99,13 @@ TEST_F(TrayShellTest, EachMenuItemReachesItsTarget) {
     EXPECT_EQ(quit.count(), 1);
 }
 
-TEST_F(TrayShellTest, ALeftClickTogglesTheWindowWhichIsHiddenNotDestroyed) {
+TEST_F(TrayShellTest, ALeftClickOrAShowLinkShowsTheWindowWhichIsHiddenNotDestroyed) {
     makeShell();
     m_shell->start(TrayShell::Presence::tray);
     QSystemTrayIcon* tray = m_shell->trayIcon();
     ASSERT_NE(tray, nullptr);
+    EXPECT_EQ(m_shell->handleLaunch({"https://example.org/show"}), InstanceChannel::kIgnored);
+    EXPECT_EQ(m_shell->mainWindow(), nullptr) << "other links are ignored";
 
     Q_EMIT tray->activated(QSystemTrayIcon::Trigger);
     QPointer<KeyableWindow> window = m_shell->mainWindow();
@@ -137,6 +128,11 @@ TEST_F(TrayShellTest, ALeftClickTogglesTheWindowWhichIsHiddenNotDestroyed) {
                       Qt::LeftButton);
     EXPECT_FALSE(window->isVisible()) << "the content's close button hides the window";
     EXPECT_TRUE(window);
+    EXPECT_EQ(m_shell->handleLaunch({"Lumivane://SHOW"}), InstanceChannel::kShown);
+    EXPECT_TRUE(window->isVisible());
+    m_shell->hideMainWindow();
+    EXPECT_EQ(m_shell->handleLaunch({}), InstanceChannel::kShown);
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(TrayShellTest, WithoutATrayTheWindowIsOrdinaryAndClosingItQuits) {
@@ -154,19 +150,6 @@ TEST_F(TrayShellTest, WithoutATrayTheWindowIsOrdinaryAndClosingItQuits) {
     EXPECT_EQ(quit.count(), 1);
     window->close(); // the window manager's close
     EXPECT_EQ(quit.count(), 2);
-}
-
-TEST_F(TrayShellTest, AShowLinkOrAPlainStartShowsTheWindowOtherLinksAreIgnored) {
-    makeShell();
-    m_shell->start(TrayShell::Presence::tray);
-    EXPECT_EQ(m_shell->handleLaunch({"https://example.org/show"}), InstanceChannel::kIgnored);
-    EXPECT_EQ(m_shell->mainWindow(), nullptr);
-    EXPECT_EQ(m_shell->handleLaunch({"Lumivane://SHOW"}), InstanceChannel::kShown);
-    ASSERT_NE(m_shell->mainWindow(), nullptr);
-    EXPECT_TRUE(m_shell->mainWindow()->isVisible());
-    m_shell->hideMainWindow();
-    EXPECT_EQ(m_shell->handleLaunch({}), InstanceChannel::kShown);
-    EXPECT_TRUE(m_shell->mainWindow()->isVisible());
 }
 
 TEST_F(TrayShellTest, TheIconTurnsToTheAttentionVariantAtTheNextHistoryChange) {

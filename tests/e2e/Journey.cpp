@@ -235,20 +235,18 @@ std::optional<DownloadRecord> Journey::historyRow(const QString& hash) const {
     return std::nullopt;
 }
 
+template <typename T>
+static const T& byId(const QList<T>& list, const QUuid& id) {
+    const auto it = std::find_if(list.cbegin(), list.cend(), [&](const T& item) { return item.id == id; });
+    return it != list.cend() ? *it : throw std::runtime_error("no such series or movie");
+}
+
 const Show& Journey::show(const QUuid& id) const {
-    for (const Show& s : m_store->shows()) {
-        if (s.id == id)
-            return s;
-    }
-    throw std::runtime_error("no such series");
+    return byId(m_store->shows(), id);
 }
 
 const Movie& Journey::movie(const QUuid& id) const {
-    for (const Movie& m : m_store->movies()) {
-        if (m.id == id)
-            return m;
-    }
-    throw std::runtime_error("no such movie");
+    return byId(m_store->movies(), id);
 }
 
 // --- files -------------------------------------------------------------------------------------

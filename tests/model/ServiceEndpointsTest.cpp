@@ -1,5 +1,7 @@
 #include "model/ServiceEndpoints.h"
 
+#include "Fixtures.h"
+
 #include <gtest/gtest.h>
 
 TEST(ServiceEndpointsOverrides, MovesOnlyTheAddressesTheFileNames) {
@@ -19,30 +21,12 @@ TEST(ServiceEndpointsOverrides, MovesOnlyTheAddressesTheFileNames) {
     EXPECT_EQ(withOverrides(base, "{}"), base);
 }
 
-struct RejectedCase {
-    const char* json;
-    const char* reason;
-};
-
-class ServiceEndpointsRejects : public testing::TestWithParam<RejectedCase> {};
-
 // One bad entry rejects the whole file: half a configuration would send some searches to the
 // old domains without the user noticing.
-TEST_P(ServiceEndpointsRejects, TheWholeFileWithItsReason) {
-    QString why;
-    EXPECT_FALSE(withOverrides(ServiceEndpoints{}, GetParam().json, &why)) << GetParam().json;
-    EXPECT_TRUE(why.contains(QString::fromUtf8(GetParam().reason))) << why.toStdString();
+TEST(ServiceEndpointsOverrides, OneBadEntryRejectsTheWholeFileWithItsReason) {
+    for (const auto& c : fixtureJson("records/endpoint-rejects.json")) {
+        QString why;
+        EXPECT_FALSE(withOverrides(ServiceEndpoints{}, QByteArray::fromStdString(c[0].get<std::string>()), &why)) << c[0];
+        EXPECT_TRUE(why.contains(qstr(c[1]))) << c[0] << ": " << why.toStdString();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, ServiceEndpointsRejects,
-    testing::Values(RejectedCase{"", "not a JSON object"}, RejectedCase{"[1,2]", "not a JSON object"},
-                    RejectedCase{R"({"knabenAPI":"https://a.example",)", "not a JSON object"},
-                    RejectedCase{R"({"knabenApi":"https://a.example"})", "unknown key knabenApi"},
-                    RejectedCase{R"({"nyaaRoot":"ftp://nyaa.example/"})", "nyaaRoot is not an http(s) address"},
-                    RejectedCase{R"({"ytsHost":"yts.example"})", "ytsHost is not an http(s) address"},
-                    RejectedCase{R"({"tmdbAPI":42})", "tmdbAPI is not an http(s) address"},
-                    RejectedCase{R"({"apibayQuery":"https://"})", "apibayQuery is not an http(s) address"},
-                    RejectedCase{R"({"rpcPort":0})", "rpcPort is not a port number"},
-                    RejectedCase{R"({"peerPort":65536})", "peerPort is not a port number"},
-                    RejectedCase{R"({"rpcPort":"9098"})", "rpcPort is not a port number"}));

@@ -1,5 +1,6 @@
 #include "model/StorageFiles.h"
 
+#include "Fixtures.h"
 #include "model/Clock.h"
 #include "model/RecordCodecs.h"
 
@@ -12,29 +13,56 @@
 
 namespace {
 
+using Aside = std::optional<StorageFiles::SetAside>;
+constexpr auto kCopy = ".unreadable-20251206-054640";
+
 class StorageFilesTest : public testing::Test {
 protected:
     QString folder() const { return QDir(m_dir.path()).filePath("data"); }
-    QString path(const char* name) const {
-        return QDir(folder()).filePath(QString::fromLatin1(name));
-    }
+    QString path(const QString& name) const { return QDir(folder()).filePath(name); }
 
-    void write(const char* name, const QByteArray& bytes) {
-        QDir().mkpath(folder());
+    void write(const QString& name, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path(name)).path());
         QFile f(path(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-
-    QByteArray read(const QString& filePath) const {
-        QFile f(filePath);
+    QByteArray read(const QString& name) const {
+        QFile f(path(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-
     // Files left beside `name` by the set-aside.
-    QStringList asides(const char* name) const {
-        return QDir(folder()).entryList({QString::fromLatin1(name) + ".unreadable-*"},
-                                        QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    QStringList asides(const QString& name) const {
+        return QDir(folder()).entryList({name + ".unreadable-*"}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    }
+    // Any of the six files, loaded and written again as the store would.
+    std::optional<QByteArray> load(const QString& name, Aside* aside) const {
+        const auto encoded = [](const auto& v) -> std::optional<QByteArray> { return v ? std::optional(encodeDocument(*v)) : std::nullopt; };
+        if (name == StorageFiles::kShows)
+            return encoded(m_files.loadShows(aside));
+        if (name == StorageFiles::kMovies)
+            return encoded(m_files.loadMovies(aside));
+        if (name == StorageFiles::kActivity)
+            return encoded(m_files.loadActivity(aside));
+        if (name == StorageFiles::kDownloads)
+            return encoded(m_files.loadDownloads(aside));
+        if (name == StorageFiles::kHistory)
+            return encoded(m_files.loadHistory(aside));
+        return encoded(m_files.loadSettings(aside));
+    }
+
+    // A file that cannot be read at all is moved aside whole, said, and a save can replace it.
+    void expectSetAsideWhole(const QString& name, const QByteArray& bad) {
+        write(name, bad);
+        Aside aside;
+        EXPECT_FALSE(load(name, &aside));
+        EXPECT_EQ(aside, (StorageFiles::SetAside{name, path(name + kCopy), 0, 0, true}));
+        EXPECT_EQ(asides(name), QStringList{name + kCopy});
+        EXPECT_FALSE(QFile::exists(path(name)));
+        const bool settings = name == StorageFiles::kSettings;
+        ASSERT_TRUE(settings ? m_files.saveSettings({}) : m_files.saveShows({}));
+        EXPECT_EQ(read(name), settings ? encodeDocument(AppSettings{}) : QByteArray("[]"));
+        EXPECT_EQ(read(name + kCopy), bad) << "the original is kept byte for byte";
     }
 
     QTemporaryDir m_dir;
@@ -42,12 +70,24 @@ protected:
     StorageFiles m_files{folder(), m_clock};
 };
 
-QByteArray garbage(qsizetype size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator gen(42);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>(gen.bounded(256));
-    return bytes;
+// Every key of `want` has that value in `have` (null: the key is absent); lists match in length.
+void expectHolds(const nlohmann::json& have, const nlohmann::json& want, const std::string& where) {
+    if (want.is_object()) {
+        for (const auto& [key, value] : want.items()) {
+            if (value.is_null())
+                EXPECT_FALSE(have.contains(key)) << where << "." << key;
+            else if (!have.contains(key))
+                ADD_FAILURE() << where << "." << key << " is missing";
+            else
+                expectHolds(have[key], value, where + "." + key);
+        }
+    } else if (want.is_array()) {
+        ASSERT_EQ(have.size(), want.size()) << where;
+        for (size_t i = 0; i < want.size(); ++i)
+            expectHolds(have[i], want[i], where + "[" + std::to_string(i) + "]");
+    } else {
+        EXPECT_EQ(have, want) << where;
+    }
 }
 
 } // namespace
@@ -58,68 +98,67 @@ TEST_F(StorageFilesTest, MissingFilesReadAsNothingAndLeaveNoTrace) {
     EXPECT_FALSE(QDir(folder()).exists());
 }
 
-TEST_F(StorageFilesTest, SavesAreWholeFilesWithoutLeftovers) {
+TEST_F(StorageFilesTest, EverySaveWritesItsOwnWholeFileWithoutLeftovers) {
     ASSERT_TRUE(m_files.ensureFolder());
     const QList<Show> shows{Show{.id = QUuid::createUuid(), .name = "Dark"}};
     ASSERT_TRUE(m_files.saveShows(shows));
     ASSERT_TRUE(m_files.saveShows(shows + shows));
-
-    EXPECT_EQ(read(path(StorageFiles::kShows)), encodeDocument(shows + shows));
+    EXPECT_EQ(read(StorageFiles::kShows), encodeDocument(shows + shows));
     EXPECT_EQ(QDir(folder()).entryList(QDir::Files | QDir::Hidden), QStringList{"shows.json"});
     EXPECT_EQ(m_files.loadShows(), shows + shows);
-}
 
-TEST_F(StorageFilesTest, EverySaveWritesItsOwnFile) {
-    ASSERT_TRUE(m_files.ensureFolder());
-    EXPECT_TRUE(m_files.saveShows({}));
-    EXPECT_TRUE(m_files.saveMovies({}));
-    EXPECT_TRUE(m_files.saveActivity({}));
-    EXPECT_TRUE(m_files.saveSettings({}));
-    EXPECT_TRUE(m_files.saveDownloads({}));
-    EXPECT_TRUE(m_files.saveHistory({}));
+    EXPECT_TRUE(m_files.saveMovies({}) && m_files.saveActivity({}) && m_files.saveSettings({}) &&
+                m_files.saveDownloads({}) && m_files.saveHistory({}));
     EXPECT_EQ(QDir(folder()).entryList(QDir::Files, QDir::Name),
-              QStringList({"activity.json", "downloads.json", "history.json", "movies.json",
-                           "settings.json", "shows.json"}));
-    EXPECT_EQ(read(path(StorageFiles::kDownloads)), "{}");
-    EXPECT_EQ(read(path(StorageFiles::kHistory)), "[]");
+              QStringList({"activity.json", "downloads.json", "history.json", "movies.json", "settings.json",
+                           "shows.json"}));
+    EXPECT_EQ(read(StorageFiles::kDownloads), "{}");
+    EXPECT_EQ(read(StorageFiles::kHistory), "[]");
 }
 
-struct BadContent {
-    const char* label;
-    QByteArray (*bytes)(); // made on use: every test process builds the whole table
-};
-
-class UnreadableFile : public StorageFilesTest, public testing::WithParamInterface<BadContent> {};
-
-TEST_P(UnreadableFile, IsSetAsideWholeBeforeASaveCanReplaceIt) {
-    const QByteArray bad = GetParam().bytes();
-    write(StorageFiles::kShows, bad);
-
-    EXPECT_FALSE(m_files.loadShows());
-    ASSERT_EQ(asides(StorageFiles::kShows), QStringList{"shows.json.unreadable-20251206-054640"});
-    EXPECT_FALSE(QFile::exists(path(StorageFiles::kShows)));
-
-    ASSERT_TRUE(m_files.saveShows({}));
-    EXPECT_EQ(read(path(StorageFiles::kShows)), "[]");
-    EXPECT_EQ(read(QDir(folder()).filePath("shows.json.unreadable-20251206-054640")), bad);
+// A file with records that do not decode loses those records only: the rest is read, the whole
+// original is kept beside it, and the file is written back at once with what was kept.
+TEST_F(StorageFilesTest, ABadRecordCostsThatRecordOnlyAndTheOriginalIsKept) {
+    const nlohmann::json table = fixtureJson("records/salvage.json");
+    for (const auto& c : table["mixed"]) {
+        SCOPED_TRACE(c[0].get<std::string>());
+        const QString name = qstr(c[1]);
+        const QByteArray original = QByteArray::fromStdString(c[2].get<std::string>());
+        write(name, original);
+        Aside aside;
+        const auto kept = load(name, &aside);
+        ASSERT_TRUE(kept) << "a bad record must not cost the file";
+        EXPECT_EQ(aside, (StorageFiles::SetAside{name, path(name + kCopy), c[3].get<int>(), c[4].get<int>(), false}));
+        EXPECT_EQ(read(name + kCopy), original);
+        EXPECT_EQ(read(name), *kept);
+        expectHolds(nlohmann::json::parse(kept->toStdString()), c[5], name.toStdString());
+        // The next start reads the rewritten file cleanly: nothing more is set aside.
+        Aside again = StorageFiles::SetAside{};
+        EXPECT_EQ(load(name, &again), kept);
+        EXPECT_FALSE(again);
+        QFile::remove(path(name + kCopy));
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Contents, UnreadableFile,
-    testing::Values(BadContent{"truncated",
-                               [] { return QByteArray(R"([{"name":"Dark","quality":"10)"); }},
-                    BadContent{"empty", [] { return QByteArray(); }},
-                    BadContent{"garbage50MB", [] { return garbage(50 * 1024 * 1024); }}),
-    [](const testing::TestParamInfo<BadContent>& info) { return info.param.label; });
+TEST_F(StorageFilesTest, AFileThatCannotBeReadAtAllIsSetAsideWholeBeforeASaveCanReplaceIt) {
+    const nlohmann::json table = fixtureJson("records/salvage.json");
+    for (const auto& c : table["whole"]) {
+        SCOPED_TRACE(c[0].get<std::string>());
+        expectSetAsideWhole(qstr(c[1]), QByteArray::fromStdString(c[2].get<std::string>()));
+        QFile::remove(path(qstr(c[1]) + kCopy));
+    }
+    QByteArray garbage(50 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator gen(42);
+    for (char& byte : garbage)
+        byte = static_cast<char>(gen.bounded(256));
+    expectSetAsideWhole(StorageFiles::kShows, garbage);
+}
 
 TEST_F(StorageFilesTest, ADirectoryInPlaceOfAFileIsMovedAsideSoSavesWorkAgain) {
-    ASSERT_TRUE(QDir().mkpath(path(StorageFiles::kHistory)));
     write("history.json/keep.txt", "user data");
-
     EXPECT_FALSE(m_files.loadHistory());
     ASSERT_EQ(asides(StorageFiles::kHistory).size(), 1);
-    EXPECT_EQ(read(QDir(folder()).filePath(asides(StorageFiles::kHistory).first() + "/keep.txt")),
-              "user data");
+    EXPECT_EQ(read(asides(StorageFiles::kHistory).first() + "/keep.txt"), "user data");
     EXPECT_TRUE(m_files.saveHistory({}));
     EXPECT_EQ(m_files.loadHistory(), QList<DownloadRecord>{});
 }
@@ -129,12 +168,9 @@ TEST_F(StorageFilesTest, SetAsideNeverOverwritesAnEarlierAside) {
     EXPECT_FALSE(m_files.loadSettings());
     write(StorageFiles::kSettings, "second");
     EXPECT_FALSE(m_files.loadSettings());
-
-    const QStringList kept = asides(StorageFiles::kSettings);
-    ASSERT_EQ(kept.size(), 2);
     QStringList contents;
-    for (const QString& name : kept)
-        contents << QString::fromUtf8(read(QDir(folder()).filePath(name)));
+    for (const QString& name : asides(StorageFiles::kSettings))
+        contents << QString::fromUtf8(read(name));
     contents.sort();
     EXPECT_EQ(contents, QStringList({"first", "second"}));
 }
@@ -142,19 +178,21 @@ TEST_F(StorageFilesTest, SetAsideNeverOverwritesAnEarlierAside) {
 TEST_F(StorageFilesTest, AnUnwritableFolderFailsQuietly) {
     // A regular file where the folder should be: nothing can be created below it, even as root.
     write("blocker", "x");
-    StorageFiles files(QDir(folder()).filePath("blocker/Lumivane"), m_clock);
+    StorageFiles files(path("blocker/Lumivane"), m_clock);
     EXPECT_FALSE(files.ensureFolder());
     EXPECT_FALSE(files.saveShows({Show{.id = QUuid::createUuid(), .name = "A"}}));
     EXPECT_FALSE(files.loadShows());
-    EXPECT_EQ(read(path("blocker")), "x");
+    EXPECT_EQ(read("blocker"), "x");
 }
 
-TEST_F(StorageFilesTest, SettingsCanBeReadBeforeTheStoreExists) {
+// Shell and store must agree on the library root, or the daemon downloads where the store never looks.
+TEST_F(StorageFilesTest, TheShellReadsSettingsTheWayTheStoreDoesBeforeTheStoreExists) {
     EXPECT_FALSE(AppSettings::loadFromDisk(folder()));
-    write(StorageFiles::kSettings, R"({"rootFolder":"file:///srv/media","theme":"dark"})");
-    const auto settings = AppSettings::loadFromDisk(folder());
-    ASSERT_TRUE(settings);
-    EXPECT_EQ(settings->rootFolder, QUrl::fromLocalFile("/srv/media"));
+    write(StorageFiles::kSettings, R"({"rootFolder":"file:///srv/media","theme":"bright"})");
+    const auto early = AppSettings::loadFromDisk(folder());
+    ASSERT_TRUE(early);
+    EXPECT_EQ(early->rootFolder, QUrl::fromLocalFile("/srv/media"));
+    EXPECT_EQ(m_files.loadSettings(), early);
 
     write(StorageFiles::kSettings, "{broken");
     EXPECT_FALSE(AppSettings::loadFromDisk(folder()));

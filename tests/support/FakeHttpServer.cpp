@@ -4,6 +4,7 @@
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
+#include <QMetaEnum>
 #include <QTimer>
 #include <QUrlQuery>
 
@@ -14,20 +15,8 @@
 namespace {
 
 QByteArray methodName(QHttpServerRequest::Method m) {
-    switch (m) {
-    case QHttpServerRequest::Method::Get:
-        return "GET";
-    case QHttpServerRequest::Method::Post:
-        return "POST";
-    case QHttpServerRequest::Method::Put:
-        return "PUT";
-    case QHttpServerRequest::Method::Delete:
-        return "DELETE";
-    case QHttpServerRequest::Method::Head:
-        return "HEAD";
-    default:
-        return "OTHER";
-    }
+    const char* name = QMetaEnum::fromType<QHttpServerRequest::Method>().valueToKey(int(m));
+    return name ? QByteArray(name).toUpper() : QByteArray("OTHER");
 }
 
 void respond(QHttpServerResponder& responder, const FakeHttpServer::Response& r) {
