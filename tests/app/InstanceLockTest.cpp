@@ -1,0 +1,49 @@
+// What a kill leaves of the instance lock must never keep the next start out, nor pile up.
+#include "InstanceLock.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QSysInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes, int ageSeconds) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                                 QFileDevice::FileModificationTime));
+}
+
+} // namespace
+
+TEST(InstanceLock, QtsRemovalGuardLeftByAKillGoesUnlessItsHolderLives) {
+    struct Case {
+        const char* left;
+        bool guardStays;
+    };
+    for (const Case c : {Case{"deadHolder", false}, Case{"emptyAMinuteOld", false},
+                         Case{"liveHolder", true}}) {
+        SCOPED_TRACE(c.left);
+        QTemporaryDir dir;
+        const QString guardPath = QDir(dir.path()).filePath("lumivane.lock.rmlock");
+        QLockFile live(guardPath);
+        if (QByteArray(c.left) == "deadHolder")
+            // A process number above the kernel's limit is never running.
+            writeFile(guardPath, "99999999\nlumivane\n" + QSysInfo::machineHostName().toUtf8() + "\n", 5);
+        else if (QByteArray(c.left) == "emptyAMinuteOld")
+            writeFile(guardPath, {}, 60);
+        else
+            ASSERT_TRUE(live.tryLock(0));
+
+        InstanceLock lock(dir.path());
+        ASSERT_TRUE(lock.tryLock());
+        EXPECT_EQ(QFile::exists(guardPath), c.guardStays);
+        EXPECT_TRUE(QFile::exists(QDir(dir.path()).filePath("lumivane.lock")));
+    }
+}
