@@ -190,55 +190,42 @@ TEST_F(StoreDownloads, OnlyAFileListWithoutVideoIsRejectedAsABadCopy) {
     }
 }
 
-TEST_F(StoreDownloads, AHandPickedArchiveIsFollowedToTheEndAndLeftInTheDaemon) {
-    start();
-    const QString h = hash('e');
-    grab(match("S01E02", h, true));
-    ASSERT_TRUE(finishWith(h, kArchive));
+// Each row: a finished torrent, how the store files it (or leaves it), and what it tells.
+TEST_F(StoreDownloads, FinishedTorrentsAreFiledOrLeftWhereTheyAre) {
+    char c = 'k';
+    for (const auto& f : fixtureJson("store/finishes.json")) {
+        SCOPED_TRACE(f["label"].get<std::string>());
+        wipe();
+        SetUp();
+        start();
+        const QString h = hash(c++);
+        grab(match(qstr(f["code"]), h, f["userPicked"].get<bool>()));
+        m_daemon.torrents[h].name = qstr(f["name"]);
+        QStringList files;
+        for (const auto& file : f["files"])
+            files << qstr(file);
+        ASSERT_TRUE(finishWith(h, files));
 
-    const QString folder = QDir(libraryRoot()).filePath("Dark.S01E02");
-    EXPECT_EQ(
-        log().last(),
-        "Dark S01E02 is an archived release (no video file) — trying another release next sweep. "
-        "Files left in " +
-            folder);
-    EXPECT_TRUE(dark().rejectedHashes.contains(h));
-    EXPECT_EQ(dark().status.detail, "archived (.rar) release");
-    EXPECT_EQ(row(h)->detail, "archived release — in " + folder);
-    drainEvents();
-    EXPECT_TRUE(m_daemon.torrents.contains(h)); // the tidy-up removes it later
-    EXPECT_TRUE(m_notifier.notices.isEmpty());
-}
-
-TEST_F(StoreDownloads, ASortFailureIsReportedAndTheTorrentLeftAlone) {
-    start();
-    const QString h = hash('f');
-    grab(match("s01e02", h)); // no season number can be read from a lower-case code
-    ASSERT_TRUE(finishWith(h, {"x/Dark.mkv"}));
-
-    EXPECT_EQ(log().last(), "Sort failed for Dark s01e02: couldn't parse season number");
-    EXPECT_EQ(dark().status.state, ShowStatus::State::error);
-    EXPECT_EQ(dark().status.detail, "sort failed: couldn't parse season number");
-    EXPECT_EQ(row(h)->state, DownloadRecord::State::error);
-    EXPECT_TRUE(dark().downloadedEpisodes.isEmpty());
-    drainEvents();
-    EXPECT_TRUE(m_daemon.torrents.contains(h));
-}
-
-TEST_F(StoreDownloads, ASeasonPackIsMovedWholeAndItsEpisodesAreNotCounted) {
-    start();
-    const QString h = hash('1');
-    grab(match("S02.PACK", h));
-    m_daemon.torrents[h].name = "Dark.S02.1080p";
-    ASSERT_TRUE(finishWith(h, {"Dark.S02.1080p/Dark.S02E01.mkv", "Dark.S02.1080p/Dark.S02E02.mkv"}));
-
-    const QString folder = QDir(libraryRoot()).filePath("Series/Dark.2017/Dark.S02.1080p");
-    EXPECT_TRUE(QFileInfo(folder + "/Dark.S02E02.mkv").isFile());
-    EXPECT_EQ(log().last(), "Downloaded Dark season pack → " + folder +
-                                " — left as-is, episodes not individually tracked");
-    EXPECT_TRUE(dark().downloadedEpisodes.isEmpty());
-    EXPECT_EQ(dark().status.detail, "Season 2 download complete");
-    EXPECT_EQ(m_notifier.notices.first().body, "Season 2 downloaded and sorted.");
+        const auto atRoot = [&](const nlohmann::json& text) { return qstr(text).replace("{root}", libraryRoot()); };
+        EXPECT_EQ(log().last(), atRoot(f["log"]));
+        EXPECT_EQ(dark().status.detail, qstr(f["detail"]));
+        EXPECT_EQ(row(h)->detail, atRoot(f["row"]));
+        EXPECT_EQ(dark().downloadedEpisodes.join(','), qstr(f["downloaded"]));
+        EXPECT_EQ(dark().rejectedHashes.contains(h), f["rejected"].get<bool>());
+        if (f.contains("filed")) {
+            EXPECT_TRUE(QFileInfo(QDir(libraryRoot()).filePath(qstr(f["filed"]))).isFile());
+        }
+        QStringList notices;
+        for (const Notice& n : m_notifier.notices)
+            notices << n.body;
+        EXPECT_EQ(notices.join('|'), qstr(f["notices"]));
+        if (f["leftInDaemon"].get<bool>()) { // the tidy-up removes it later
+            drainEvents();
+            EXPECT_TRUE(m_daemon.torrents.contains(h));
+        } else {
+            EXPECT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(h); }));
+        }
+    }
 }
 
 TEST_F(StoreDownloads, ATorrentGoneFromTheDaemonIsForgotten) {

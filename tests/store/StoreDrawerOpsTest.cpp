@@ -7,18 +7,6 @@ namespace {
 // a download and the alternates of a download. (The week's snooze: the stall tests.)
 class DrawerOps : public StoreHarness {
 protected:
-    StoreEnvironment environment() override {
-        StoreEnvironment env = StoreHarness::environment();
-        if (m_indexesDown) {
-            // Nothing listens on port 1: every index request is refused.
-            const QUrl dead(QStringLiteral("http://127.0.0.1:1/"));
-            env.endpoints.knabenAPI = env.endpoints.apibayQuery = env.endpoints.eztvPrimary =
-                env.endpoints.eztvFallback = env.endpoints.torrentsCsvSearch =
-                    env.endpoints.nyaaRoot = env.endpoints.ytsHost = dead;
-        }
-        return env;
-    }
-
     void SetUp() override {
         m_fakeIndexes = true;
         m_env.clock().set(utc(2025, 3, 13, 12));
@@ -29,13 +17,12 @@ protected:
         StoreHarness::startWith(show);
     }
 
-    static SearchResult release(const QString& code, const char* quality, char h,
-                                int seeders = 10) {
+    static SearchResult release(const QString& code, const char* quality, char h) {
         SearchResult r;
         r.title = "Dark." + code + "." + quality + ".WEB-GRP";
         r.quality = QString::fromLatin1(quality);
         r.episodeCode = code;
-        r.seeders = seeders;
+        r.seeders = 10;
         r.source = "Torrents-CSV";
         r.magnetURL = magnet(hash(h), r.title);
         r.id = hash(h);
@@ -49,7 +36,6 @@ protected:
                 .stuckSince = utc(2025, 3, 5)};
     }
 
-    bool m_indexesDown = false;
     const Show m_dark{.id = QUuid::createUuid(), .name = "Dark"};
 };
 
@@ -133,7 +119,7 @@ TEST_F(DrawerOps, OtherReleasesLeaveOutTheDownloadItselfAndRejectedCopies) {
 }
 
 TEST_F(DrawerOps, OtherReleasesReportIndexesThatCouldNotBeReached) {
-    m_indexesDown = true;
+    m_fakeIndexes = false; // every index request goes to a port nobody listens on
     startWith(m_dark, {stuckRow()});
     const auto found = awaitTask(m_store->otherReleases(hash('d')));
     EXPECT_TRUE(found.releases.isEmpty());

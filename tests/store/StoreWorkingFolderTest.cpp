@@ -43,64 +43,56 @@ TEST_F(WorkingFolder, ItsSizeCountsHiddenAndNestedStagedFilesButNeitherTheLibrar
 }
 
 TEST_F(WorkingFolder, ClearingCancelsEverythingAndEmptiesOnlyTheStagingFolder) {
-    for (const bool withMovie : {false, true}) {
-        SCOPED_TRACE(withMovie);
-        wipeAll();
-        Show dark = m_dark;
-        dark.status = {ShowStatus::State::downloading, 0.4, "S01E02"};
-        Movie arrival{.id = QUuid::createUuid(), .name = "Arrival"};
-        // Without a download of its own the movie keeps its status.
-        arrival.status.state = withMovie ? ShowStatus::State::downloading : ShowStatus::State::sorted;
-        QMap<QString, ActiveDownload> downloads{{hash('a'), {.showID = dark.id, .episodeCode = "S01E02"}}};
-        QList<DownloadRecord> history{
-            {.id = hash('a'), .showID = dark.id},
-            {.id = hash('z'), .showID = dark.id, .state = DownloadRecord::State::sorted}};
-        if (withMovie) {
-            downloads.insert(hash('b'), {.kind = ActiveDownload::Kind::movie, .showID = arrival.id});
-            history.append({.id = hash('b'), .showID = arrival.id});
-        }
-        seed(StorageFiles::kShows, QList<Show>{dark});
-        seed(StorageFiles::kMovies, QList<Movie>{arrival});
-        seed(StorageFiles::kDownloads, downloads);
-        seed(StorageFiles::kHistory, history);
-        for (const QString& h : downloads.keys())
-            holdInDaemon(h);
-        writeDownloadedFile("Series/Dark/Season_01/Dark.S01E01.mkv", 5000);
-        writeDownloadedFile("Movies/Old (1999)/Old.mkv", 5000);
-        writeDownloadedFile("Incomplete/Dark.S01E02/Dark.S01E02.mkv.part", 1000);
-        writeDownloadedFile("Incomplete/.hidden", 10);
-        start();
-        EXPECT_EQ(m_store->inProgressDownloads().size(), downloads.size());
+    Show dark = m_dark;
+    dark.status = {ShowStatus::State::downloading, 0.4, "S01E02"};
+    // Without a download of its own a movie keeps its status.
+    Movie arrival{.id = QUuid::createUuid(), .name = "Arrival", .status = {ShowStatus::State::downloading}};
+    Movie old{.id = QUuid::createUuid(), .name = "Old", .status = {ShowStatus::State::sorted}};
+    const QMap<QString, ActiveDownload> downloads{
+        {hash('a'), {.showID = dark.id, .episodeCode = "S01E02"}},
+        {hash('b'), {.kind = ActiveDownload::Kind::movie, .showID = arrival.id}}};
+    seed(StorageFiles::kShows, QList<Show>{dark});
+    seed(StorageFiles::kMovies, QList<Movie>{arrival, old});
+    seed(StorageFiles::kDownloads, downloads);
+    seed(StorageFiles::kHistory,
+         QList<DownloadRecord>{{.id = hash('a'), .showID = dark.id},
+                               {.id = hash('z'), .showID = dark.id, .state = DownloadRecord::State::sorted},
+                               {.id = hash('b'), .showID = arrival.id}});
+    holdInDaemon(hash('a'));
+    holdInDaemon(hash('b'));
+    writeDownloadedFile("Series/Dark/Season_01/Dark.S01E01.mkv", 5000);
+    writeDownloadedFile("Movies/Old (1999)/Old.mkv", 5000);
+    writeDownloadedFile("Incomplete/Dark.S01E02/Dark.S01E02.mkv.part", 1000);
+    writeDownloadedFile("Incomplete/.hidden", 10);
+    start();
+    EXPECT_EQ(m_store->inProgressDownloads().size(), 2);
 
-        QCoro::Task<> clearing = m_store->clearWorkingFolder();
-        // The bookkeeping is done at once; the daemon and the files follow.
-        EXPECT_TRUE(m_store->activeDownloads().isEmpty());
-        EXPECT_FALSE(m_store->isPolling());
-        EXPECT_EQ(stored<decltype(downloads)>(StorageFiles::kDownloads)->size(), 0);
-        EXPECT_TRUE(m_store->inProgressDownloads().isEmpty());
-        const auto rows = stored<QList<DownloadRecord>>(StorageFiles::kHistory).value();
-        for (const DownloadRecord& row : rows) {
-            const bool cancelled = downloads.contains(row.id);
-            EXPECT_EQ(row.state, cancelled ? DownloadRecord::State::error : DownloadRecord::State::sorted);
-            EXPECT_EQ(row.detail.value_or(""), cancelled ? "Cancelled — working folder cleared" : "");
-        }
-        EXPECT_EQ(stored<QList<Show>>(StorageFiles::kShows)->first().status, ShowStatus{});
-        EXPECT_EQ(stored<QList<Movie>>(StorageFiles::kMovies)->first().status.state,
-                  withMovie ? ShowStatus::State::idle : ShowStatus::State::sorted);
-        EXPECT_EQ(log(), QStringList{withMovie
-                                         ? "Clearing working folder — 2 in-progress downloads cancelled"
-                                         : "Clearing working folder — 1 in-progress download cancelled"});
-
-        awaitTask(std::move(clearing));
-        EXPECT_EQ(m_daemon.removed, (withMovie ? Removed{{hash('a'), true}, {hash('b'), true}}
-                                               : Removed{{hash('a'), true}}));
-        EXPECT_TRUE(QFileInfo(incomplete()).isDir());
-        EXPECT_EQ(QDir(incomplete()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                  QStringList());
-        EXPECT_TRUE(QFileInfo::exists(libraryRoot() + "/Series/Dark/Season_01/Dark.S01E01.mkv"));
-        EXPECT_TRUE(QFileInfo::exists(libraryRoot() + "/Movies/Old (1999)/Old.mkv"));
-        EXPECT_EQ(m_store->workingFolderSizeLabel(), "0 bytes");
+    QCoro::Task<> clearing = m_store->clearWorkingFolder();
+    // The bookkeeping is done at once; the daemon and the files follow.
+    EXPECT_TRUE(m_store->activeDownloads().isEmpty());
+    EXPECT_FALSE(m_store->isPolling());
+    EXPECT_EQ((stored<QMap<QString, ActiveDownload>>(StorageFiles::kDownloads)->size()), 0);
+    EXPECT_TRUE(m_store->inProgressDownloads().isEmpty());
+    const auto rows = stored<QList<DownloadRecord>>(StorageFiles::kHistory).value();
+    for (const DownloadRecord& row : rows) {
+        const bool cancelled = downloads.contains(row.id);
+        EXPECT_EQ(row.state, cancelled ? DownloadRecord::State::error : DownloadRecord::State::sorted);
+        EXPECT_EQ(row.detail.value_or(""), cancelled ? "Cancelled — working folder cleared" : "");
     }
+    EXPECT_EQ(stored<QList<Show>>(StorageFiles::kShows)->first().status, ShowStatus{});
+    const auto movies = stored<QList<Movie>>(StorageFiles::kMovies).value();
+    EXPECT_EQ(movies[0].status.state, ShowStatus::State::idle);
+    EXPECT_EQ(movies[1].status.state, ShowStatus::State::sorted);
+    EXPECT_EQ(log(), QStringList{"Clearing working folder — 2 in-progress downloads cancelled"});
+
+    awaitTask(std::move(clearing));
+    EXPECT_EQ(m_daemon.removed, (Removed{{hash('a'), true}, {hash('b'), true}}));
+    EXPECT_TRUE(QFileInfo(incomplete()).isDir());
+    EXPECT_EQ(QDir(incomplete()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
+    EXPECT_TRUE(QFileInfo::exists(libraryRoot() + "/Series/Dark/Season_01/Dark.S01E01.mkv"));
+    EXPECT_TRUE(QFileInfo::exists(libraryRoot() + "/Movies/Old (1999)/Old.mkv"));
+    EXPECT_EQ(m_store->workingFolderSizeLabel(), "0 bytes");
 }
 
 TEST_F(WorkingFolder, TidyingRemovesWhatNobodyFollowsWithItsDataAndCountsIt) {
