@@ -54,7 +54,8 @@ TEST_F(CheckCycle, DueForCheckFollowsTheIntervalAndTheHuntOpeningInEveryZone) {
             show.lastCheckedAt = now - c[2].get<double>();
         for (const char* tz : {"UTC", "America/Los_Angeles", "Pacific/Auckland"}) {
             const ScopedTimeZone zone(tz);
-            EXPECT_EQ(m_store->isDueForCheck(show, now, c[3]), c[5].get<bool>()) << c[0] << ' ' << tz;
+            EXPECT_EQ(m_store->isDueForCheck(show, now, c[3]), c[5].get<bool>())
+                << c[0] << ' ' << tz;
         }
     }
 }
@@ -77,7 +78,13 @@ TEST_F(CheckCycle, SeriesWithNothingToHuntYetAreSkippedWithAReason) {
 // --- a whole cycle -----------------------------------------------------------------------------
 
 TEST_F(CheckCycle, ACycleRefreshesTheScheduleAndGrabsTheNextEpisode) {
-    m_tmdb.series[70523] = {"Dark", "Returning Series", 1, std::pair(1, 2), {"DE"}, "tt5753856",
+    m_tmdb.series[70523] = {
+        "Dark",
+        "Returning Series",
+        1,
+        std::pair(1, 2),
+        {"DE"},
+        "tt5753856",
         {{1, {{1, QDate(2025, 3, 1)}, {2, QDate(2025, 3, 8)}, {3, QDate(2025, 3, 15)}}}}};
     m_indexes.hits = {hit("Dark.S01E01.1080p.WEB.h264-GRP", 'a', 50),
                       hit("Dark.S01E02.720p.WEB.h264-GRP", 'b', 90),
@@ -108,8 +115,8 @@ TEST_F(CheckCycle, AnEpisodeAlreadyBeingFetchedIsNothingNew) {
          QMap<QString, ActiveDownload>{
              {hash('a'), {ActiveDownload::Kind::episode, m_dark.id, "S01E02", false, ""}}});
     startWith(m_dark);
-    const FeedMatch again{m_dark.id, "S01E02", false, "Dark.S01E02.1080p",
-                          magnet(hash('b'), "Dark"), 5, "EZTV"};
+    const FeedMatch again{
+        m_dark.id, "S01E02", false, "Dark.S01E02.1080p", magnet(hash('b'), "Dark"), 5, "EZTV"};
     m_store->applyCheckResults({ShowCheckResult{m_dark.id, {again}, {}}});
     EXPECT_EQ(log(), QStringList{"No new episodes found"});
     EXPECT_EQ(dark().lastCheckedAt, utc(2025, 3, 13, 12));
@@ -201,12 +208,15 @@ TEST_F(CheckCycle, ADismissedChoiceComesBackSilentlyAfterARestartAndAPickIsGrabb
 
 TEST(Schedule, PicksTheNextWantedEpisode) {
     // Season 2: E01 Mar 1, E02 Mar 8, E03 Mar 15 (not aired at "now", Mar 13), E04 undated.
-    const QList<TMDBClient::Episode> season{{2, 3, "c", utc(2025, 3, 15)}, {2, 1, "a", utc(2025, 3, 1)},
-                                            {2, 2, "b", utc(2025, 3, 8)}, {2, 4, "d", std::nullopt}};
+    const QList<TMDBClient::Episode> season{{2, 3, "c", utc(2025, 3, 15)},
+                                            {2, 1, "a", utc(2025, 3, 1)},
+                                            {2, 2, "b", utc(2025, 3, 8)},
+                                            {2, 4, "d", std::nullopt}};
     for (const auto& c : fixtureJson("checks/store-schedule.json")["schedule"]) {
         const AirSchedule schedule = AirSchedule::of(showFrom(c[1]), season, utc(2025, 3, 13));
         EXPECT_EQ(schedule.nextAirDate, utcOf(c[2])) << c[0];
-        EXPECT_EQ(schedule.anchor, c[3].is_null() ? std::nullopt : std::optional(qstr(c[3]))) << c[0];
+        EXPECT_EQ(schedule.anchor, c[3].is_null() ? std::nullopt : std::optional(qstr(c[3])))
+            << c[0];
     }
 }
 

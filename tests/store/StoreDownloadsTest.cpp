@@ -33,7 +33,9 @@ protected:
     }
 
     const Show m_dark{.id = QUuid::createUuid(), .name = "Dark", .firstAirYear = "2017"};
-    Movie m_heat{.id = QUuid::createUuid(), .name = "Heat", .year = "1995",
+    Movie m_heat{.id = QUuid::createUuid(),
+                 .name = "Heat",
+                 .year = "1995",
                  .pendingMagnet = magnet(hash('9'), "Heat")};
 };
 
@@ -206,7 +208,9 @@ TEST_F(StoreDownloads, FinishedTorrentsAreFiledOrLeftWhereTheyAre) {
             files << qstr(file);
         ASSERT_TRUE(finishWith(h, files));
 
-        const auto atRoot = [&](const nlohmann::json& text) { return qstr(text).replace("{root}", libraryRoot()); };
+        const auto atRoot = [&](const nlohmann::json& text) {
+            return qstr(text).replace("{root}", libraryRoot());
+        };
         EXPECT_EQ(log().last(), atRoot(f["log"]));
         EXPECT_EQ(dark().status.detail, qstr(f["detail"]));
         EXPECT_EQ(row(h)->detail, atRoot(f["row"]));

@@ -31,8 +31,12 @@ protected:
 
     // A row of a download no longer followed, stuck for a week.
     DownloadRecord stuckRow() const {
-        return {.id = hash('d'), .showID = m_dark.id, .showName = "Dark", .episode = "S01E02",
-                .title = "Dark.S01E02.1080p.WEB-GRP", .addedAt = utc(2025, 3, 1),
+        return {.id = hash('d'),
+                .showID = m_dark.id,
+                .showName = "Dark",
+                .episode = "S01E02",
+                .title = "Dark.S01E02.1080p.WEB-GRP",
+                .addedAt = utc(2025, 3, 1),
                 .stuckSince = utc(2025, 3, 5)};
     }
 
@@ -110,8 +114,9 @@ TEST_F(DrawerOps, OtherReleasesLeaveOutTheDownloadItselfAndRejectedCopies) {
     EXPECT_TRUE(none.releases.isEmpty());
     EXPECT_FALSE(none.indexesUnreachable);
 
-    m_indexes.hits = {hit("Dark.S01E02.1080p.WEB-GRP", 'd', 3), hit("Dark.S01E02.1080p.WEB-OTHER", 'e', 30),
-                      hit("Dark.S01E02.720p.WEB-GRP", 'f', 12), hit("Dark.S01E03.1080p.WEB-GRP", '9', 40)};
+    m_indexes.hits = {
+        hit("Dark.S01E02.1080p.WEB-GRP", 'd', 3), hit("Dark.S01E02.1080p.WEB-OTHER", 'e', 30),
+        hit("Dark.S01E02.720p.WEB-GRP", 'f', 12), hit("Dark.S01E03.1080p.WEB-GRP", '9', 40)};
     const auto found = awaitTask(m_store->otherReleases(hash('d')));
     EXPECT_FALSE(found.indexesUnreachable);
     ASSERT_EQ(found.releases.size(), 1);

@@ -26,7 +26,7 @@ protected:
 // A report as a story writes it: [state, cause, detail], cause and detail optional.
 EngineHealth engineReport(const nlohmann::json& r) {
     static const QStringList states{"starting", "running", "stopped"};
-    static const QStringList causes{"none",         "binaryMissing", "notExecutable",
+    static const QStringList causes{"none",          "binaryMissing", "notExecutable",
                                     "exitedAtStart", "rpcPortTaken",  "restartsGivenUp"};
     const auto part = [&](size_t i) { return i < r.size() ? qstr(r[i]) : QString(); };
     return {EngineHealth::State(states.indexOf(part(0))),
@@ -72,10 +72,10 @@ class SilentIndexes : public StoreHealth {
 protected:
     StoreEnvironment environment() override {
         StoreEnvironment env = StoreHarness::environment();
-        for (QUrl* url : {&env.endpoints.knabenAPI, &env.endpoints.apibayQuery,
-                          &env.endpoints.eztvPrimary, &env.endpoints.eztvFallback,
-                          &env.endpoints.torrentsCsvSearch, &env.endpoints.nyaaRoot,
-                          &env.endpoints.ytsHost})
+        for (QUrl* url :
+             {&env.endpoints.knabenAPI, &env.endpoints.apibayQuery, &env.endpoints.eztvPrimary,
+              &env.endpoints.eztvFallback, &env.endpoints.torrentsCsvSearch,
+              &env.endpoints.nyaaRoot, &env.endpoints.ytsHost})
             *url = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_indexPort));
         env.endpoints.tmdbAPI = QUrl(QStringLiteral("http://127.0.0.1:%1/3").arg(m_indexPort));
         return env;
@@ -116,10 +116,10 @@ TEST_F(SilentIndexes, AnOutageIsToldOnceInsteadOfNoNewEpisodesAndItsEndOnce) {
     ASSERT_EQ(m_server.listen(QHostAddress::LocalHost, m_indexPort), m_indexPort);
     runCheck();
     runCheck();
-    EXPECT_EQ(log().mid(3), QStringList({"Checking 1 series…",
-                                         "Torrent indexes answer again (Torrents-CSV).",
-                                         "No new episodes found", "Checking 1 series…",
-                                         "No new episodes found"}));
+    EXPECT_EQ(
+        log().mid(3),
+        QStringList({"Checking 1 series…", "Torrent indexes answer again (Torrents-CSV).",
+                     "No new episodes found", "Checking 1 series…", "No new episodes found"}));
     EXPECT_TRUE(m_store->searchHealth().isHealthy());
     EXPECT_EQ(changes.size(), 2);
 }
@@ -166,7 +166,8 @@ TEST_F(RefusedKey, IsToldOnceWithWhereToFixItAndWhenItWorksAgain) {
 
     // The user pastes a key TMDB takes.
     m_tmdbServer.respondWith({200, R"({"id":70523,"name":"Dark","status":"Ended"})"});
-    m_store->updateSettings([](AppSettings& s) { s.tmdbAPIKey = "0123456789abcdef0123456789abcdef"; });
+    m_store->updateSettings(
+        [](AppSettings& s) { s.tmdbAPIKey = "0123456789abcdef0123456789abcdef"; });
     awaitTask(m_store->refreshAirInfo(true));
     awaitTask(m_store->refreshAirInfo(true));
     EXPECT_FALSE(m_store->searchHealth().tmdbKeyRefused);
@@ -196,7 +197,8 @@ TEST_F(StoreHealth, AFinishedTorrentNotYetMovedIsWaitedForInsteadOfFailingTheSor
         wipe();
         seed(StorageFiles::kShows, QList<Show>{Show{.id = id, .name = "Dark"}});
         seed(StorageFiles::kDownloads,
-             QMap<QString, ActiveDownload>{{h, {ActiveDownload::Kind::episode, id, "S01E02", false, "EZTV"}}});
+             QMap<QString, ActiveDownload>{
+                 {h, {ActiveDownload::Kind::episode, id, "S01E02", false, "EZTV"}}});
         FakeTransmission::Torrent& t = m_daemon.torrents[h];
         t = {.hash = h, .name = "Dark.S01E02", .downloadDir = libraryRoot(), .files = {file}};
         t.finish();

@@ -23,11 +23,12 @@ protected:
 
     // What the store holds of one of its files, as that file would hold it.
     J held(const std::string& file) const {
-        const QByteArray bytes = file == "shows.json"       ? encodeDocument(m_store->shows())
-                                 : file == "movies.json"    ? encodeDocument(m_store->movies())
-                                 : file == "settings.json"  ? encodeDocument(m_store->settings())
-                                 : file == "downloads.json" ? encodeDocument(m_store->activeDownloads())
-                                                            : encodeDocument(m_store->history());
+        const QByteArray bytes = file == "shows.json"      ? encodeDocument(m_store->shows())
+                                 : file == "movies.json"   ? encodeDocument(m_store->movies())
+                                 : file == "settings.json" ? encodeDocument(m_store->settings())
+                                 : file == "downloads.json"
+                                     ? encodeDocument(m_store->activeDownloads())
+                                     : encodeDocument(m_store->history());
         return J::parse(bytes.toStdString());
     }
 
@@ -80,8 +81,8 @@ TEST_F(StoreLifecycle, WhatTheStoreMakesOfTheFilesItFinds) {
         wipe();
         QMap<std::string, QByteArray> written;
         for (const auto& [file, content] : row["files"].items()) {
-            written[file] = QByteArray::fromStdString(content.is_string() ? content.get<std::string>()
-                                                                          : content.dump());
+            written[file] = QByteArray::fromStdString(
+                content.is_string() ? content.get<std::string>() : content.dump());
             m_env.writeStorageFile(QString::fromStdString(file), written[file]);
         }
         start();
@@ -91,8 +92,9 @@ TEST_F(StoreLifecycle, WhatTheStoreMakesOfTheFilesItFinds) {
         for (const auto& [file, expected] : expectations.items()) {
             holdsKeys(held(file), expected);
             if (listed(row, "saved", file))
-                holdsKeys(J::parse(m_env.readStorageFile(QString::fromStdString(file)).toStdString()),
-                          expected);
+                holdsKeys(
+                    J::parse(m_env.readStorageFile(QString::fromStdString(file)).toStdString()),
+                    expected);
         }
         for (const auto& file : row.value("same", J::array()))
             EXPECT_EQ(m_env.readStorageFile(qstr(file)), written[file]) << file;
@@ -283,7 +285,8 @@ TEST(TitleOrdering, IgnoresTheArticleCaseAndCountsNumbers) {
 TEST_F(StoreLifecycle, ANewRootIsHandedToTheDaemonSupervisor) {
     // A supervisor without an executable: it never starts a daemon, but keeps its folders.
     TransmissionEngine engine(libraryRoot(), m_env.storageFolder(), m_env.environment().endpoints,
-                              m_env.environment().clock, {QString(), std::chrono::milliseconds(2000)});
+                              m_env.environment().clock,
+                              {QString(), std::chrono::milliseconds(2000)});
     WatchlistStore store(m_env.environment(), &engine, nullptr);
     const QString newRoot = QDir(m_env.root()).filePath("media");
     store.updateSettings([&](AppSettings& s) { s.rootFolder = QUrl::fromLocalFile(newRoot); });
@@ -302,8 +305,8 @@ struct SeedingDaemon {
         server.setHandler([this, failures](const FakeHttpServer::Request& r) mutable {
             if (J::parse(r.body.toStdString())["method"] == "session-get" && failures-- > 0)
                 return FakeHttpServer::Response{500, "starting", "text/plain", {}, 0};
-            return FakeHttpServer::Response{200, R"({"arguments":{},"result":"success"})",
-                                            "application/json", {}, 0};
+            return FakeHttpServer::Response{
+                200, R"({"arguments":{},"result":"success"})", "application/json", {}, 0};
         });
     }
     // The session calls; the start-up's tidy-up of leftover torrents is not counted.

@@ -33,7 +33,8 @@ protected:
 } // namespace
 
 TEST_F(Movies, TheWantedResolutionIsTakenAtOnce) {
-    m_indexes.hits = {hit("Heat.1995.720p.BluRay", '7', 90), hit("Heat.1995.1080p.BluRay", '8', 30)};
+    m_indexes.hits = {hit("Heat.1995.720p.BluRay", '7', 90),
+                      hit("Heat.1995.1080p.BluRay", '8', 30)};
     startWith(m_heat);
     hunt();
     EXPECT_EQ(m_store->activeDownloads().keys(), QStringList{hash('8')});
@@ -87,9 +88,11 @@ TEST_F(Movies, ChangingTheResolutionSparesALiveDownloadOnly) {
         const char* message;
         bool hunted;
     } cases[] = {
-        {true, 3, "Heat (1995) — resolution set to 720p; its download is live, so it was left running",
+        {true, 3,
+         "Heat (1995) — resolution set to 720p; its download is live, so it was left running",
          false},
-        {true, 0, "Heat (1995) — resolution set to 720p, stalled download discontinued, searching again",
+        {true, 0,
+         "Heat (1995) — resolution set to 720p, stalled download discontinued, searching again",
          true},
         {false, 0, "Heat (1995) — resolution set to 720p, searching again", true}};
     char h = 'a';
@@ -99,8 +102,8 @@ TEST_F(Movies, ChangingTheResolutionSparesALiveDownloadOnly) {
         startWith(m_heat);
         const QString torrent = hash(h++);
         if (c.downloading) {
-            m_store->startMovieDownload(
-                FeedMatch{m_heat.id, {}, false, "Heat.1995.720p", magnet(torrent, "Heat"), 5, "YTS"});
+            m_store->startMovieDownload(FeedMatch{
+                m_heat.id, {}, false, "Heat.1995.720p", magnet(torrent, "Heat"), 5, "YTS"});
             ASSERT_TRUE(following(torrent));
             m_daemon.torrents[torrent].peersConnected = c.peers;
             m_daemon.torrents[torrent].files = {"Heat.mkv"};

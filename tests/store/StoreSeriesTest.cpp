@@ -9,7 +9,12 @@ protected:
     void SetUp() override {
         m_env.clock().set(utc(2025, 3, 13, 12));
         // Season 1: three episodes aired, the fourth to come.
-        m_tmdb.series[70523] = {"Dark", "Returning Series", 1, std::pair(1, 3), {"DE"}, "tt5753856",
+        m_tmdb.series[70523] = {"Dark",
+                                "Returning Series",
+                                1,
+                                std::pair(1, 3),
+                                {"DE"},
+                                "tt5753856",
                                 {{1,
                                   {{1, QDate(2025, 2, 20)},
                                    {2, QDate(2025, 2, 27)},
@@ -18,8 +23,8 @@ protected:
     }
 
     FeedMatch match(const QString& code, char h) const {
-        return FeedMatch{m_dark.id, code, false, "Dark." + code + ".1080p", magnet(hash(h), "Dark"),
-                         5, "EZTV"};
+        return FeedMatch{
+            m_dark.id, code, false, "Dark." + code + ".1080p", magnet(hash(h), "Dark"), 5, "EZTV"};
     }
 
     static SearchResult pick(const QString& title, char h) {
@@ -93,8 +98,9 @@ TEST_F(Series, HandPickedEpisodesAreGrabbedOfferedOrReportedMissing) {
     const auto outcomes =
         awaitTask(m_store->grabEpisodes(m_dark.id, {"S01E01", "S01E02", "S01E03"}));
     using O = WatchlistStore::EpisodeOutcome;
-    EXPECT_EQ(outcomes, (QMap<QString, O>{
-                            {"S01E01", O::grabbed}, {"S01E02", O::offered}, {"S01E03", O::notFound}}));
+    EXPECT_EQ(outcomes,
+              (QMap<QString, O>{
+                  {"S01E01", O::grabbed}, {"S01E02", O::offered}, {"S01E03", O::notFound}}));
     EXPECT_TRUE(log().contains("Dark S01E02 — no 1080p release; found 2 at other qualities"));
     EXPECT_TRUE(log().contains("Dark S01E03 — no seeded release found at any quality"));
     EXPECT_EQ(m_store->pendingQualityPicks().value(m_dark.id).episodeCode, "S01E02");
@@ -103,7 +109,8 @@ TEST_F(Series, HandPickedEpisodesAreGrabbedOfferedOrReportedMissing) {
 }
 
 TEST_F(Series, WithFallbackTheNearestOtherResolutionIsTaken) {
-    m_indexes.hits = {hit("Dark.S01E02.480p.WEB-GRP", 'c', 90), hit("Dark.S01E02.720p.WEB-GRP", 'b', 5)};
+    m_indexes.hits = {hit("Dark.S01E02.480p.WEB-GRP", 'c', 90),
+                      hit("Dark.S01E02.720p.WEB-GRP", 'b', 5)};
     startWith(m_dark);
     awaitTask(m_store->grabEpisodes(m_dark.id, {"S01E02"}));
     EXPECT_TRUE(log().contains("Dark S01E02 — no 1080p release exists, took 720p instead"));
@@ -174,13 +181,14 @@ TEST_F(Series, AddPlansSetTheSubscriptionFlags) {
         bool subscribe, picked;
         Plan plan;
         bool follows, fromLatest;
-    } cases[] = {{"SubscribeNoPicks", true, false, Plan::continueForward, true, true},
-                 {"NoSubscriptionNoPicks", false, false, Plan::continueForward, false, false},
-                 {"ContinueForward", false, true, Plan::continueForward, true, false},
-                 {"OnlyThis", false, true, Plan::onlyThis, false, false},
-                 {"ThisThenLatest", false, true, Plan::thisThenLatest, true, true},
-                 {"OnlyThisWhileSubscribed", true, true, Plan::onlyThis, true, true},
-                 {"ContinueForwardWhileSubscribed", true, true, Plan::continueForward, true, false}};
+    } cases[] = {
+        {"SubscribeNoPicks", true, false, Plan::continueForward, true, true},
+        {"NoSubscriptionNoPicks", false, false, Plan::continueForward, false, false},
+        {"ContinueForward", false, true, Plan::continueForward, true, false},
+        {"OnlyThis", false, true, Plan::onlyThis, false, false},
+        {"ThisThenLatest", false, true, Plan::thisThenLatest, true, true},
+        {"OnlyThisWhileSubscribed", true, true, Plan::onlyThis, true, true},
+        {"ContinueForwardWhileSubscribed", true, true, Plan::continueForward, true, false}};
     start();
     char h = 'a';
     for (const auto& c : cases) {
@@ -191,10 +199,11 @@ TEST_F(Series, AddPlansSetTheSubscriptionFlags) {
             picks.last().episodeCode = "S01E01";
         }
         const QString name = QString::fromLatin1(c.name);
-        const QUuid id = m_store->addShow({.name = " " + name + " ", .startWithLatest = c.subscribe},
-                                          picks, c.plan);
+        const QUuid id = m_store->addShow(
+            {.name = " " + name + " ", .startWithLatest = c.subscribe}, picks, c.plan);
         const auto& shows = m_store->shows();
-        const auto found = std::find_if(shows.cbegin(), shows.cend(), [&](const Show& s) { return s.id == id; });
+        const auto found =
+            std::find_if(shows.cbegin(), shows.cend(), [&](const Show& s) { return s.id == id; });
         ASSERT_NE(found, shows.cend());
         const Show& added = *found;
         EXPECT_EQ(added.name, name);
@@ -249,7 +258,8 @@ TEST_F(Series, ASeasonPullAddsFollowsAndPulls) {
 TEST_F(Series, ANewSubscriptionIsAnchoredThenSearchedAtOnceOrSaysNothingIsOut) {
     m_tmdb.series[70523].seasons[1][3].airDate = QDate(2025, 3, 14); // hunted from today
     start();
-    m_store->addShow({.name = "Dark", .match = TMDBClient::SeriesResult{70523, "Dark"},
+    m_store->addShow({.name = "Dark",
+                      .match = TMDBClient::SeriesResult{70523, "Dark"},
                       .startWithLatest = true});
     ASSERT_TRUE(runEventLoopUntil([&] { return log().contains("No release found yet for Dark"); }));
     EXPECT_EQ(dark().status, ShowStatus{});
@@ -258,7 +268,8 @@ TEST_F(Series, ANewSubscriptionIsAnchoredThenSearchedAtOnceOrSaysNothingIsOut) {
     wipe();
     m_indexes.hits = {hit("Dark.S01E03.1080p.WEB-GRP", 'c'), hit("Dark.S01E04.1080p.WEB-GRP", 'd')};
     start();
-    m_store->addShow({.name = "Dark", .match = TMDBClient::SeriesResult{70523, "Dark"},
+    m_store->addShow({.name = "Dark",
+                      .match = TMDBClient::SeriesResult{70523, "Dark"},
                       .startWithLatest = true});
     ASSERT_TRUE(following(hash('d')));
     EXPECT_EQ(dark().monitorAnchor, "S01E03");

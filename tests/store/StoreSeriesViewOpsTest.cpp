@@ -10,7 +10,13 @@ class SeriesListOps : public ServicedStoreHarness {
 protected:
     void SetUp() override {
         m_env.clock().set(utc(2025, 3, 13, 12));
-        m_tmdb.series[70523] = {"Dark", "Returning Series", 1, std::pair(1, 3), {"DE"}, "tt5753856",
+        m_tmdb.series[70523] = {
+            "Dark",
+            "Returning Series",
+            1,
+            std::pair(1, 3),
+            {"DE"},
+            "tt5753856",
             {{1, {{1, QDate(2025, 2, 20)}, {2, QDate(2025, 2, 27)}, {3, QDate(2025, 3, 6)}}}}};
         // Known schedule, nothing announced, S01E02 already here: S01E03 is wanted.
         m_dark = Show{.id = QUuid::createUuid(),

@@ -45,7 +45,8 @@ protected:
 } // namespace
 
 TEST_F(Stalls, NoSeedsReannouncesAtOneMinuteThenSwitchesAtFive) {
-    m_indexes.hits = {hit("Dark.S01E02.1080p.WEB-GRP", 'a', 0), hit("Dark.S01E02.720p.WEB-OTHER", 'b', 40),
+    m_indexes.hits = {hit("Dark.S01E02.1080p.WEB-GRP", 'a', 0),
+                      hit("Dark.S01E02.720p.WEB-OTHER", 'b', 40),
                       hit("Dark.S01E02.1080p.WEB-BETTER", 'c', 12)};
     follow("S01E02", hash('a'));
     passAfter(0);
@@ -172,8 +173,9 @@ TEST_F(Stalls, TheStuckReminderComesOncePerStalePeriod) {
         EXPECT_TRUE(m_store->history().first().stuckSince);
         passAfter(c.stuckHours * 3600);
         passAfter(60);
-        const auto stuck = std::count_if(m_notifier.notices.cbegin(), m_notifier.notices.cend(),
-                                         [](const Notice& n) { return n.title == "Download stuck"; });
+        const auto stuck =
+            std::count_if(m_notifier.notices.cbegin(), m_notifier.notices.cend(),
+                          [](const Notice& n) { return n.title == "Download stuck"; });
         EXPECT_EQ(stuck, c.notices);
         if (c.notices) {
             EXPECT_EQ(m_notifier.notices.last().body,

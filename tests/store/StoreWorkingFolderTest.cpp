@@ -46,7 +46,8 @@ TEST_F(WorkingFolder, ClearingCancelsEverythingAndEmptiesOnlyTheStagingFolder) {
     Show dark = m_dark;
     dark.status = {ShowStatus::State::downloading, 0.4, "S01E02"};
     // Without a download of its own a movie keeps its status.
-    Movie arrival{.id = QUuid::createUuid(), .name = "Arrival", .status = {ShowStatus::State::downloading}};
+    Movie arrival{
+        .id = QUuid::createUuid(), .name = "Arrival", .status = {ShowStatus::State::downloading}};
     Movie old{.id = QUuid::createUuid(), .name = "Old", .status = {ShowStatus::State::sorted}};
     const QMap<QString, ActiveDownload> downloads{
         {hash('a'), {.showID = dark.id, .episodeCode = "S01E02"}},
@@ -55,9 +56,10 @@ TEST_F(WorkingFolder, ClearingCancelsEverythingAndEmptiesOnlyTheStagingFolder) {
     seed(StorageFiles::kMovies, QList<Movie>{arrival, old});
     seed(StorageFiles::kDownloads, downloads);
     seed(StorageFiles::kHistory,
-         QList<DownloadRecord>{{.id = hash('a'), .showID = dark.id},
-                               {.id = hash('z'), .showID = dark.id, .state = DownloadRecord::State::sorted},
-                               {.id = hash('b'), .showID = arrival.id}});
+         QList<DownloadRecord>{
+             {.id = hash('a'), .showID = dark.id},
+             {.id = hash('z'), .showID = dark.id, .state = DownloadRecord::State::sorted},
+             {.id = hash('b'), .showID = arrival.id}});
     holdInDaemon(hash('a'));
     holdInDaemon(hash('b'));
     writeDownloadedFile("Series/Dark/Season_01/Dark.S01E01.mkv", 5000);
@@ -76,7 +78,8 @@ TEST_F(WorkingFolder, ClearingCancelsEverythingAndEmptiesOnlyTheStagingFolder) {
     const auto rows = stored<QList<DownloadRecord>>(StorageFiles::kHistory).value();
     for (const DownloadRecord& row : rows) {
         const bool cancelled = downloads.contains(row.id);
-        EXPECT_EQ(row.state, cancelled ? DownloadRecord::State::error : DownloadRecord::State::sorted);
+        EXPECT_EQ(row.state,
+                  cancelled ? DownloadRecord::State::error : DownloadRecord::State::sorted);
         EXPECT_EQ(row.detail.value_or(""), cancelled ? "Cancelled — working folder cleared" : "");
     }
     EXPECT_EQ(stored<QList<Show>>(StorageFiles::kShows)->first().status, ShowStatus{});
@@ -105,7 +108,8 @@ TEST_F(WorkingFolder, TidyingRemovesWhatNobodyFollowsWithItsDataAndCountsIt) {
         wipeAll();
         seed(StorageFiles::kShows, QList<Show>{m_dark});
         seed(StorageFiles::kDownloads,
-             QMap<QString, ActiveDownload>{{hash('f'), {.showID = m_dark.id, .episodeCode = "S01E02"}}});
+             QMap<QString, ActiveDownload>{
+                 {hash('f'), {.showID = m_dark.id, .episodeCode = "S01E02"}}});
         holdInDaemon(hash('f'));
         Removed removed;
         for (const QString& h : leftovers) {
