@@ -1,5 +1,7 @@
 #include "StoreHarness.h"
 
+#include <QSignalSpy>
+
 namespace {
 
 using Plan = WatchlistStore::PickPlan;
@@ -33,6 +35,16 @@ protected:
         r.magnetURL = magnet(hash(h), "Dark");
         r.source = "EZTV";
         return r;
+    }
+
+    // Known schedule, nothing announced, S01E02 already here: S01E03 is wanted.
+    Show wantingS01E03() const {
+        Show s = m_dark;
+        s.downloadedEpisodes = {"S01E02"};
+        s.monitorAnchor = "S01E02";
+        s.tmdbStatus = "Returning Series";
+        s.airInfoRefreshedAt = utc(2025, 3, 13, 11);
+        return s;
     }
 
     const Show m_dark{.id = QUuid::createUuid(), .name = "Dark", .tmdbID = 70523};
@@ -275,4 +287,77 @@ TEST_F(Series, ANewSubscriptionIsAnchoredThenSearchedAtOnceOrSaysNothingIsOut) {
     EXPECT_EQ(dark().monitorAnchor, "S01E03");
     EXPECT_FALSE(dark().monitorFromLatestPending);
     EXPECT_EQ(m_store->activeDownloads().size(), 1);
+}
+
+// --- the series list: search one series now, clear its status --------------------------------
+
+TEST_F(Series, SearchNowSaysWhenNothingIsOutGrabsWhatIsAndRunsOnceAtATime) {
+    const Show listed = wantingS01E03();
+    startWith(listed);
+    m_store->searchNow(listed.id);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->isSearchingNow(listed.id); }));
+    EXPECT_TRUE(log().contains("No release found yet for Dark"));
+    EXPECT_EQ(dark().status, ShowStatus{});
+
+    m_indexes.hits = {hit("Dark.S01E03.1080p.WEB-GRP", 'c')};
+    m_store->searchNow(listed.id);
+    EXPECT_EQ(dark().status.state, ShowStatus::State::found);
+    EXPECT_EQ(dark().status.detail, "Searching…");
+    EXPECT_TRUE(m_store->isSearchingNow(listed.id));
+    m_store->searchNow(listed.id); // a second press while the first runs
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->isSearchingNow(listed.id); }));
+    ASSERT_TRUE(following(hash('c')));
+    EXPECT_EQ(m_indexes.searchCount(), 2);
+    EXPECT_EQ(m_store->activeDownloads().size(), 1);
+}
+
+TEST_F(Series, SearchNowLeavesAloneWhatIsNotFollowedOrNotDue) {
+    const Show listed = wantingS01E03();
+    struct Case {
+        const char* label;
+        std::function<void(Show&)> change;
+        const char* expectedLine; // the log line that says why, if any
+    };
+    const Case cases[] = {
+        {"unsubscribed", [](Show& s) { s.isEnabled = false; }, nullptr},
+        {"following one season", [](Show& s) { s.startWithLatest = false; }, nullptr},
+        {"schedule not known", [](Show& s) { s.airInfoRefreshedAt.reset(); },
+         "Dark — schedule not yet known; nothing to hunt yet"},
+        {"next episode later", [](Show& s) { s.nextAirDate = utc(2025, 3, 20); },
+         "Dark — next episode airs Mar 20, 2025; nothing to hunt yet"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        Show show = listed;
+        c.change(show);
+        startWith(show);
+        m_store->searchNow(show.id);
+        EXPECT_FALSE(m_store->isSearchingNow(show.id));
+        EXPECT_EQ(dark().status, ShowStatus{});
+        if (c.expectedLine) {
+            EXPECT_TRUE(log().contains(c.expectedLine)) << log().join('\n').toStdString();
+        }
+        m_store->searchNow(QUuid::createUuid()); // no such series
+        drainEvents();
+        EXPECT_EQ(m_indexes.searchCount(), 0);
+    }
+}
+
+TEST_F(Series, ClearStatusGoesBackToIdleAndIsSaved) {
+    Show show = wantingS01E03();
+    // (a sorted status: start-up repairs errors and downloads that nothing follows)
+    show.status = {ShowStatus::State::sorted, 1.0, QString("S01E02"), {}, utc(2025, 3, 13, 11, 50)};
+    startWith(show);
+    QSignalSpy changed(m_store.get(), &WatchlistStore::showsChanged);
+
+    m_store->clearStatus(show.id);
+    EXPECT_EQ(dark().status, ShowStatus{});
+    EXPECT_EQ(changed.count(), 1);
+    const auto saved = stored<QList<Show>>(StorageFiles::kShows);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->first().status, ShowStatus{});
+
+    m_store->clearStatus(show.id); // already idle: nothing to publish
+    m_store->clearStatus(QUuid::createUuid());
+    EXPECT_EQ(changed.count(), 1);
 }
