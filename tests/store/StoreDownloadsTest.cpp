@@ -310,20 +310,15 @@ TEST_F(StoreDownloads, AHandPickedMovieIsStartedWithoutASearchFollowedAndFiledUn
 }
 
 TEST(TrackerHints, TheStoredHintAndWhatTheViewsShow) {
-    const struct {
-        std::optional<StallReason> note;
-        int seeds;
-        const char* shown;
-    } cases[] = {{StallReason::foundSeeds, 1, "Found 1 seed. Waiting for handshake"},
-                 {StallReason::foundSeeds, 7, "Found 7 seeds. Waiting for handshake"},
-                 {StallReason::foundSeeds, 0, "Found seeds"},
-                 {StallReason::noSeeds, 3, "No seeds - likely abandoned"},
-                 {StallReason::noTracker, 0, "No tracker connection"},
-                 {StallReason::queued, 0, "Queued - waiting its turn"},
-                 {std::nullopt, 4, ""}};
-    for (const auto& c : cases) {
-        DownloadRecord row{.trackerHint = trackerHintFor(c.note), .seedsSeen = c.seeds};
-        EXPECT_EQ(trackerHintText(row), QString::fromUtf8(c.shown)) << c.shown;
+    const QStringList reasons{"foundSeeds", "noSeeds", "noTracker", "queued"};
+    const auto rows = fixtureJson("store/tracker-hints.json");
+    for (auto c = rows.begin() + 1; c != rows.end(); ++c) { // after the heading row
+        const auto note = (*c)[0].is_null()
+                              ? std::nullopt
+                              : std::optional(StallReason(reasons.indexOf(qstr((*c)[0]))));
+        const DownloadRecord row{.trackerHint = trackerHintFor(note),
+                                 .seedsSeen = (*c)[1].get<int>()};
+        EXPECT_EQ(trackerHintText(row), qstr((*c)[2])) << c->dump();
     }
 }
 

@@ -188,40 +188,29 @@ TEST_F(Series, RemovingASeriesCancelsItsDownloads) {
 // --- adding a series ---------------------------------------------------------------------------
 
 TEST_F(Series, AddPlansSetTheSubscriptionFlags) {
-    const struct {
-        const char* name;
-        bool subscribe, picked;
-        Plan plan;
-        bool follows, fromLatest;
-    } cases[] = {
-        {"SubscribeNoPicks", true, false, Plan::continueForward, true, true},
-        {"NoSubscriptionNoPicks", false, false, Plan::continueForward, false, false},
-        {"ContinueForward", false, true, Plan::continueForward, true, false},
-        {"OnlyThis", false, true, Plan::onlyThis, false, false},
-        {"ThisThenLatest", false, true, Plan::thisThenLatest, true, true},
-        {"OnlyThisWhileSubscribed", true, true, Plan::onlyThis, true, true},
-        {"ContinueForwardWhileSubscribed", true, true, Plan::continueForward, true, false}};
     start();
     char h = 'a';
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    const auto rows = fixtureJson("store/add-plans.json");
+    for (auto c = rows.begin() + 1; c != rows.end(); ++c) { // after the heading row
+        const QString name = qstr((*c)[0]);
+        SCOPED_TRACE(name.toStdString());
         QList<SearchResult> picks;
-        if (c.picked) {
+        if ((*c)[2].get<bool>()) {
             picks << pick("Dark.S01E01.1080p", h++);
             picks.last().episodeCode = "S01E01";
         }
-        const QString name = QString::fromLatin1(c.name);
+        const auto plan = Plan(
+            QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(qstr((*c)[3])));
         const QUuid id = m_store->addShow(
-            {.name = " " + name + " ", .startWithLatest = c.subscribe}, picks, c.plan);
+            {.name = " " + name + " ", .startWithLatest = (*c)[1].get<bool>()}, picks, plan);
         const auto& shows = m_store->shows();
-        const auto found =
+        const auto added =
             std::find_if(shows.cbegin(), shows.cend(), [&](const Show& s) { return s.id == id; });
-        ASSERT_NE(found, shows.cend());
-        const Show& added = *found;
-        EXPECT_EQ(added.name, name);
-        EXPECT_EQ(added.startWithLatest, c.follows);
-        EXPECT_EQ(added.isEnabled, c.follows);
-        EXPECT_EQ(added.monitorFromLatestPending, c.fromLatest);
+        ASSERT_NE(added, shows.cend());
+        EXPECT_EQ(added->name, name);
+        EXPECT_EQ(added->startWithLatest, (*c)[4].get<bool>());
+        EXPECT_EQ(added->isEnabled, (*c)[4].get<bool>());
+        EXPECT_EQ(added->monitorFromLatestPending, (*c)[5].get<bool>());
         EXPECT_TRUE(log().contains("Added \"" + name + "\" to schedule"));
     }
 }
