@@ -1,22 +1,14 @@
-#include "FakeServices.h"
 #include "ScopedTimeZone.h"
 #include "StoreHarness.h"
 
 #include <QSignalSpy>
 
-#include <array>
-
 namespace {
 
 class Calendar : public StoreHarness {
 protected:
-    StoreEnvironment environment() override {
-        StoreEnvironment env = StoreHarness::environment();
-        env.endpoints.tmdbAPI = m_tmdb.apiRoot();
-        return env;
-    }
-
     void SetUp() override {
+        m_fakeTmdb = true;
         m_env.clock().set(utc(2025, 3, 13, 12));
         // Season 2 is current; season 1 never shows, nor does an undated episode.
         m_tmdb.series[70523] = {.name = "Dark",
@@ -44,7 +36,6 @@ protected:
         return out;
     }
 
-    FakeTmdb m_tmdb;
     Show m_dark = series("Dark", std::nullopt);
 };
 
@@ -52,36 +43,30 @@ using enum CalEvent::EpisodeState;
 
 } // namespace
 
-// Local midnight minus UTC midnight, in hours, on Mar 6 and on Mar 13 and 20 (summer time
-// starts on Mar 9 in Los Angeles and lasts until April in Auckland).
-class CalendarZones : public Calendar,
-                      public testing::WithParamInterface<std::tuple<const char*, int, int>> {};
+TEST_F(Calendar, LocalAirDaysAndStatesTurningAtTheUtcMidnight) {
+    // Local midnight minus UTC midnight, in hours, on Mar 6 and on Mar 13 and 20 (summer time
+    // starts on Mar 9 in Los Angeles and lasts until April in Auckland).
+    const std::tuple<const char*, int, int> zones[] = {
+        {"UTC", 0, 0}, {"America/Los_Angeles", -8, -7}, {"Pacific/Auckland", 13, 13}};
+    for (const auto& [tz, early, late] : zones) {
+        SCOPED_TRACE(tz);
+        const ScopedTimeZone zone(tz);
+        wipe();
+        m_env.clock().set(utc(2025, 3, 13, 12));
+        startWith(m_dark);
+        m_env.clock().set(utc(2025, 3, 19, 23));
+        awaitTask(m_store->refreshCalendar(true));
+        EXPECT_EQ(days(), (QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>>{
+                              {"Dark S02E01", utc(2025, 3, 6) - early * 3600.0, gotIt},
+                              {"Dark S02E02", utc(2025, 3, 13) - late * 3600.0, missing},
+                              {"Dark S02E03", utc(2025, 3, 20) - late * 3600.0, upcoming}}));
+        EXPECT_EQ(m_store->calendarEvents().first().showID, m_dark.id);
 
-TEST_P(CalendarZones, LocalAirDaysAndStatesTurningAtTheUtcMidnight) {
-    const auto [tz, early, late] = GetParam();
-    const ScopedTimeZone zone(tz);
-    seed(StorageFiles::kShows, QList<Show>{m_dark});
-    start();
-    m_env.clock().set(utc(2025, 3, 19, 23));
-    awaitTask(m_store->refreshCalendar(true));
-    EXPECT_EQ(days(), (QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>>{
-                          {"Dark S02E01", utc(2025, 3, 6) - early * 3600.0, gotIt},
-                          {"Dark S02E02", utc(2025, 3, 13) - late * 3600.0, missing},
-                          {"Dark S02E03", utc(2025, 3, 20) - late * 3600.0, upcoming}}));
-    EXPECT_EQ(m_store->calendarEvents().first().showID, m_dark.id);
-
-    m_env.clock().set(utc(2025, 3, 20));
-    awaitTask(m_store->refreshCalendar(true));
-    EXPECT_EQ(std::get<2>(days().value(2)), missing);
+        m_env.clock().set(utc(2025, 3, 20));
+        awaitTask(m_store->refreshCalendar(true));
+        EXPECT_EQ(std::get<2>(days().value(2)), missing);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Zones, CalendarZones,
-                         testing::Values(std::tuple{"UTC", 0, 0},
-                                         std::tuple{"America/Los_Angeles", -8, -7},
-                                         std::tuple{"Pacific/Auckland", 13, 13}),
-                         [](const auto& info) {
-                             return (std::array{"utc", "losAngeles", "auckland"})[info.index];
-                         });
 
 TEST_F(Calendar, SubscribedSeriesTmdbAnswersForInWatchlistOrderAndRemovableAtOnce) {
     m_tmdb.series[100] = {.name = "Severance",
@@ -118,28 +103,21 @@ TEST_F(Calendar, SubscribedSeriesTmdbAnswersForInWatchlistOrderAndRemovableAtOnc
     EXPECT_TRUE(m_store->calendarEvents().isEmpty());
 }
 
-class CalendarThrottle : public Calendar,
-                         public testing::WithParamInterface<std::tuple<double, bool, bool>> {};
-
-TEST_P(CalendarThrottle, UnforcedRebuildsWaitFiveMinutesAfterTheStartUpOne) {
-    const auto [after, force, rebuilt] = GetParam();
-    const Timestamp startedAt = m_env.clock().now();
-    seed(StorageFiles::kShows, QList<Show>{m_dark});
-    start();
-    ASSERT_TRUE(runEventLoopUntil([&] { return days().size() == 3; }));
-    m_tmdb.series[70523].seasons[2].append({5, QDate(2025, 3, 27)});
-    m_env.clock().advance(after);
-    awaitTask(m_store->refreshCalendar(force));
-    EXPECT_EQ(days().size(), rebuilt ? 4 : 3);
-    EXPECT_EQ(m_store->lastCalendarRefresh(), rebuilt ? startedAt + after : startedAt);
+TEST_F(Calendar, UnforcedRebuildsWaitFiveMinutesAfterTheStartUpOne) {
+    const std::tuple<double, bool, bool> cases[] = {
+        {299.0, false, false}, {300.0, false, true}, {0.0, true, true}, {-3600.0, false, true}};
+    for (const auto& [after, force, rebuilt] : cases) {
+        SCOPED_TRACE(after);
+        wipe();
+        m_tmdb.series[70523].seasons[2].resize(4);
+        m_env.clock().set(utc(2025, 3, 13, 12));
+        const Timestamp startedAt = m_env.clock().now();
+        startWith(m_dark);
+        ASSERT_TRUE(runEventLoopUntil([&] { return days().size() == 3; }));
+        m_tmdb.series[70523].seasons[2].append({5, QDate(2025, 3, 27)});
+        m_env.clock().advance(after);
+        awaitTask(m_store->refreshCalendar(force));
+        EXPECT_EQ(days().size(), rebuilt ? 4 : 3);
+        EXPECT_EQ(m_store->lastCalendarRefresh(), rebuilt ? startedAt + after : startedAt);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, CalendarThrottle,
-                         testing::Values(std::tuple{299.0, false, false},
-                                         std::tuple{300.0, false, true},
-                                         std::tuple{0.0, true, true},
-                                         std::tuple{-3600.0, false, true}),
-                         [](const auto& info) {
-                             return (std::array{"unforcedAt299s", "unforcedAt300s", "forced",
-                                                "clockSetBack"})[info.index];
-                         });

@@ -1,4 +1,3 @@
-#include "FakeServices.h"
 #include "ScopedTimeZone.h"
 #include "StoreHarness.h"
 #include "store/AirSchedule.h"
@@ -7,19 +6,19 @@ namespace {
 
 class CheckCycle : public ServicedStoreHarness {
 protected:
-    void SetUp() override {
-        m_dark.id = QUuid::createUuid();
-        m_dark.name = "Dark";
-        m_env.clock().set(utc(2025, 3, 13, 12));
-    }
+    void SetUp() override { m_env.clock().set(utc(2025, 3, 13, 12)); }
 
     void startWith(const Show& show) {
-        seed(StorageFiles::kShows, QList<Show>{show});
-        start();
+        StoreHarness::startWith(show);
         drainEvents();
     }
 
-    const Show& dark() const { return m_store->shows().first(); }
+    // Held back for want of the wanted resolution.
+    Show strict() const {
+        Show s = m_dark;
+        s.fallbackAnyQuality = false;
+        return s;
+    }
 
     // A result that offers `code` only at 720p.
     ShowCheckResult onlyIn720p(const QStringList& codes) const {
@@ -39,7 +38,7 @@ protected:
         ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->isChecking(); }, 15000));
     }
 
-    Show m_dark;
+    const Show m_dark{.id = QUuid::createUuid(), .name = "Dark"};
 };
 
 } // namespace
@@ -55,7 +54,8 @@ TEST_F(CheckCycle, DueForCheckFollowsTheIntervalAndTheHuntOpeningInEveryZone) {
             show.lastCheckedAt = now - c[2].get<double>();
         for (const char* tz : {"UTC", "America/Los_Angeles", "Pacific/Auckland"}) {
             const ScopedTimeZone zone(tz);
-            EXPECT_EQ(m_store->isDueForCheck(show, now, c[3]), c[5].get<bool>()) << c[0] << ' ' << tz;
+            EXPECT_EQ(m_store->isDueForCheck(show, now, c[3]), c[5].get<bool>())
+                << c[0] << ' ' << tz;
         }
     }
 }
@@ -86,9 +86,9 @@ TEST_F(CheckCycle, ACycleRefreshesTheScheduleAndGrabsTheNextEpisode) {
         {"DE"},
         "tt5753856",
         {{1, {{1, QDate(2025, 3, 1)}, {2, QDate(2025, 3, 8)}, {3, QDate(2025, 3, 15)}}}}};
-    m_indexes.hits = {{"Dark.S01E01.1080p.WEB.h264-GRP", QString(40, 'a'), 50},
-                      {"Dark.S01E02.720p.WEB.h264-GRP", QString(40, 'b'), 90},
-                      {"Dark.S01E02.1080p.WEB.h264-GRP", QString(40, 'c'), 20}};
+    m_indexes.hits = {hit("Dark.S01E01.1080p.WEB.h264-GRP", 'a', 50),
+                      hit("Dark.S01E02.720p.WEB.h264-GRP", 'b', 90),
+                      hit("Dark.S01E02.1080p.WEB.h264-GRP", 'c', 20)};
     Show show = m_dark;
     show.tmdbID = 70523;
     show.downloadedEpisodes = {"S01E01"};
@@ -102,7 +102,7 @@ TEST_F(CheckCycle, ACycleRefreshesTheScheduleAndGrabsTheNextEpisode) {
     EXPECT_EQ(dark().originCountries, QStringList{"DE"});
     EXPECT_EQ(dark().tmdbStatus, "Returning Series");
     EXPECT_EQ(dark().lastCheckedAt, utc(2025, 3, 13, 12));
-    EXPECT_EQ(m_store->activeDownloads().keys(), QStringList{QString(40, 'c')});
+    EXPECT_EQ(m_store->activeDownloads().keys(), QStringList{hash('c')});
     EXPECT_EQ(log(),
               QStringList({"Checking 1 series…", "Found: Dark S01E02 via Torrents-CSV (20 seeders)",
                            "Started downloading Dark S01E02"}));
@@ -113,15 +113,10 @@ TEST_F(CheckCycle, ACycleRefreshesTheScheduleAndGrabsTheNextEpisode) {
 TEST_F(CheckCycle, AnEpisodeAlreadyBeingFetchedIsNothingNew) {
     seed(StorageFiles::kDownloads,
          QMap<QString, ActiveDownload>{
-             {QString(40, 'a'), {ActiveDownload::Kind::episode, m_dark.id, "S01E02", false, ""}}});
+             {hash('a'), {ActiveDownload::Kind::episode, m_dark.id, "S01E02", false, ""}}});
     startWith(m_dark);
-    const FeedMatch again{m_dark.id,
-                          "S01E02",
-                          false,
-                          "Dark.S01E02.1080p",
-                          QUrl("magnet:?xt=urn:btih:" + QString(40, 'b')),
-                          5,
-                          "EZTV"};
+    const FeedMatch again{
+        m_dark.id, "S01E02", false, "Dark.S01E02.1080p", magnet(hash('b'), "Dark"), 5, "EZTV"};
     m_store->applyCheckResults({ShowCheckResult{m_dark.id, {again}, {}}});
     EXPECT_EQ(log(), QStringList{"No new episodes found"});
     EXPECT_EQ(dark().lastCheckedAt, utc(2025, 3, 13, 12));
@@ -132,10 +127,8 @@ TEST_F(CheckCycle, AnEpisodeAlreadyBeingFetchedIsNothingNew) {
 // --- episodes only in another resolution -------------------------------------------------------
 
 TEST_F(CheckCycle, WithoutALaterAirDateTheGraceRunsThreeDaysThenAsksOnce) {
-    Show strict = m_dark;
-    strict.fallbackAnyQuality = false;
     m_env.clock().set(utc(2025, 3, 1, 10));
-    startWith(strict);
+    startWith(strict());
 
     m_store->applyCheckResults({onlyIn720p({"S01E02"})});
     EXPECT_EQ(
@@ -169,10 +162,9 @@ TEST_F(CheckCycle, WithoutALaterAirDateTheGraceRunsThreeDaysThenAsksOnce) {
 }
 
 TEST_F(CheckCycle, WithALaterAirDateTheGraceEndsAfterTheBufferAndOnlyTheLatestPickCounts) {
-    Show strict = m_dark;
-    strict.fallbackAnyQuality = false;
-    strict.nextAirDate = utc(2025, 3, 14);
-    startWith(strict);
+    Show show = strict();
+    show.nextAirDate = utc(2025, 3, 14);
+    startWith(show);
 
     m_store->applyCheckResults({onlyIn720p({"S02E10", "S02E03"})});
     EXPECT_EQ(dark().qualityGraceEpisode, "S02E10");
@@ -184,57 +176,47 @@ TEST_F(CheckCycle, WithALaterAirDateTheGraceEndsAfterTheBufferAndOnlyTheLatestPi
     EXPECT_EQ(m_store->pendingQualityPicks().value(m_dark.id).episodeCode, "S02E10");
 }
 
-TEST_F(CheckCycle, ADismissedChoiceComesBackSilentlyAfterARestart) {
-    Show strict = m_dark;
-    strict.fallbackAnyQuality = false;
-    strict.qualityGraceEpisode = "S01E02";
-    strict.qualityGraceFirstSeenAt = utc(2025, 3, 1);
-    startWith(strict);
-    m_store->applyCheckResults({onlyIn720p({"S01E02"})});
+TEST_F(CheckCycle, ADismissedChoiceComesBackSilentlyAfterARestartAndAPickIsGrabbedByHand) {
+    Show show = strict();
+    show.qualityGraceEpisode = "S01E02";
+    show.qualityGraceFirstSeenAt = utc(2025, 3, 1);
+    startWith(show);
+    ShowCheckResult result = onlyIn720p({"S01E02"});
+    result.picks[0].alternates[0].magnetURL = magnet(hash('d'), "Dark");
+    m_store->applyCheckResults({result});
     ASSERT_EQ(m_notifier.notices.size(), 1);
 
     m_store->dismissQualityPick(m_dark.id);
     EXPECT_TRUE(m_store->pendingQualityPicks().isEmpty());
     EXPECT_EQ(dark().qualityGraceDismissedEpisode, "S01E02");
 
-    m_store.reset();
     start();
     const int lines = static_cast<int>(log().size());
-    m_store->applyCheckResults({onlyIn720p({"S01E02"})});
+    m_store->applyCheckResults({result});
     EXPECT_EQ(m_store->pendingQualityPicks().value(m_dark.id).episodeCode, "S01E02");
     EXPECT_EQ(log().size(), lines);
     EXPECT_EQ(m_notifier.notices.size(), 1);
-}
-
-TEST_F(CheckCycle, PickingAnAlternativeGrabsItAsHandPicked) {
-    Show strict = m_dark;
-    strict.fallbackAnyQuality = false;
-    strict.qualityGraceEpisode = "S01E02";
-    strict.qualityGraceFirstSeenAt = utc(2025, 3, 1);
-    startWith(strict);
-    ShowCheckResult result = onlyIn720p({"S01E02"});
-    result.picks[0].alternates[0].magnetURL = QUrl("magnet:?xt=urn:btih:" + QString(40, 'd'));
-    result.picks[0].alternates[0].source = "Nyaa";
-    m_store->applyCheckResults({result});
 
     m_store->pickAlternative(result.picks[0].alternates[0], m_dark.id);
     EXPECT_TRUE(m_store->pendingQualityPicks().isEmpty());
-    ASSERT_TRUE(
-        runEventLoopUntil([&] { return m_store->activeDownloads().contains(QString(40, 'd')); }));
-    EXPECT_TRUE(m_store->activeDownloads().value(QString(40, 'd')).userPicked);
-    EXPECT_EQ(m_store->activeDownloads().value(QString(40, 'd')).episodeCode, "S01E02");
+    ASSERT_TRUE(following(hash('d')));
+    EXPECT_TRUE(m_store->activeDownloads().value(hash('d')).userPicked);
+    EXPECT_EQ(m_store->activeDownloads().value(hash('d')).episodeCode, "S01E02");
 }
 
 // --- next air date and anchor ------------------------------------------------------------------
 
 TEST(Schedule, PicksTheNextWantedEpisode) {
     // Season 2: E01 Mar 1, E02 Mar 8, E03 Mar 15 (not aired at "now", Mar 13), E04 undated.
-    const QList<TMDBClient::Episode> season{{2, 3, "c", utc(2025, 3, 15)}, {2, 1, "a", utc(2025, 3, 1)},
-                                            {2, 2, "b", utc(2025, 3, 8)}, {2, 4, "d", std::nullopt}};
+    const QList<TMDBClient::Episode> season{{2, 3, "c", utc(2025, 3, 15)},
+                                            {2, 1, "a", utc(2025, 3, 1)},
+                                            {2, 2, "b", utc(2025, 3, 8)},
+                                            {2, 4, "d", std::nullopt}};
     for (const auto& c : fixtureJson("checks/store-schedule.json")["schedule"]) {
         const AirSchedule schedule = AirSchedule::of(showFrom(c[1]), season, utc(2025, 3, 13));
         EXPECT_EQ(schedule.nextAirDate, utcOf(c[2])) << c[0];
-        EXPECT_EQ(schedule.anchor, c[3].is_null() ? std::nullopt : std::optional(qstr(c[3]))) << c[0];
+        EXPECT_EQ(schedule.anchor, c[3].is_null() ? std::nullopt : std::optional(qstr(c[3])))
+            << c[0];
     }
 }
 

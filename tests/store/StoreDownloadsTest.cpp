@@ -4,16 +4,11 @@
 
 namespace {
 
+using Removed = QList<std::pair<QString, bool>>;
+
 class StoreDownloads : public StoreHarness {
 protected:
     void SetUp() override {
-        m_dark.id = QUuid::createUuid();
-        m_dark.name = "Dark";
-        m_dark.firstAirYear = "2017";
-        m_heat.id = QUuid::createUuid();
-        m_heat.name = "Heat";
-        m_heat.year = "1995";
-        m_heat.pendingMagnet = magnet(hash('9'), "Heat");
         seed(StorageFiles::kShows, QList<Show>{m_dark});
         seed(StorageFiles::kMovies, QList<Movie>{m_heat});
     }
@@ -24,14 +19,11 @@ protected:
     }
 
     // Grabs and waits until the store follows the torrent.
-    void grabAndStart(const FeedMatch& m) {
+    void grab(const FeedMatch& m) {
         m_store->grab(m);
-        const QString h = infoHash(m.magnetURL).value_or(QString());
-        ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().contains(h); }))
-            << h.toStdString();
+        ASSERT_TRUE(following(infoHash(m.magnetURL).value_or(QString())));
     }
 
-    const Show& dark() const { return m_store->shows().first(); }
     const Movie& heat() const { return m_store->movies().first(); }
     std::optional<DownloadRecord> row(const QString& h) const {
         for (const auto& r : m_store->history())
@@ -40,8 +32,11 @@ protected:
         return std::nullopt;
     }
 
-    Show m_dark;
-    Movie m_heat;
+    const Show m_dark{.id = QUuid::createUuid(), .name = "Dark", .firstAirYear = "2017"};
+    Movie m_heat{.id = QUuid::createUuid(),
+                 .name = "Heat",
+                 .year = "1995",
+                 .pendingMagnet = magnet(hash('9'), "Heat")};
 };
 
 } // namespace
@@ -49,10 +44,11 @@ protected:
 TEST_F(StoreDownloads, AnEpisodeTravelsFromGrabToTheLibrary) {
     start();
     const QString h = hash('a');
-    grabAndStart(match("S01E02", h));
+    grab(match("S01E02", h));
 
     EXPECT_EQ(m_store->activeDownloads().value(h),
               (ActiveDownload{ActiveDownload::Kind::episode, m_dark.id, "S01E02", false, "EZTV"}));
+    // Saved at once: a restart now must not lose the download.
     EXPECT_EQ((stored<QMap<QString, ActiveDownload>>(StorageFiles::kDownloads)),
               m_store->activeDownloads());
     EXPECT_EQ(dark().status.state, ShowStatus::State::downloading);
@@ -95,8 +91,9 @@ TEST_F(StoreDownloads, AnEpisodeTravelsFromGrabToTheLibrary) {
     ASSERT_EQ(m_notifier.notices.size(), 1);
     EXPECT_EQ(m_notifier.notices.first(),
               (Notice{"Dark", "S01E02 downloaded and sorted.", std::nullopt, true}));
+    // Nothing of it is left in the daemon.
     ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(h); }));
-    EXPECT_EQ(m_daemon.removed, (QList<std::pair<QString, bool>>{{h, true}}));
+    EXPECT_EQ(m_daemon.removed, (Removed{{h, true}}));
     EXPECT_FALSE(m_store->isPolling());
     EXPECT_EQ(stored<QList<Show>>(StorageFiles::kShows)->first().downloadedEpisodes,
               QStringList{"S01E02"});
@@ -104,27 +101,28 @@ TEST_F(StoreDownloads, AnEpisodeTravelsFromGrabToTheLibrary) {
               DownloadRecord::State::sorted);
 }
 
-TEST_F(StoreDownloads, ANewGrabReplacesTheOlderTorrentOfTheSameEpisode) {
+TEST_F(StoreDownloads, ARegrabKeepsOneRowAndANewTorrentReplacesTheOlderOneAndFinishesQuietly) {
     start();
-    grabAndStart(match("S01E02", hash('a')));
-    grabAndStart(match("S01E02", hash('b')));
+    grab(match("S01E02", hash('a')));
+    // The daemon already had it: a fresh row, not a second one.
+    grab(match("S01E02", hash('a')));
+    EXPECT_EQ(std::count_if(m_store->history().cbegin(), m_store->history().cend(),
+                            [&](const DownloadRecord& r) { return r.id == hash('a'); }),
+              1);
+    EXPECT_EQ(row(hash('a'))->state, DownloadRecord::State::downloading);
 
+    grab(match("S01E02", hash('b')));
     EXPECT_EQ(m_store->activeDownloads().keys(), QStringList{hash('b')});
     EXPECT_EQ(row(hash('a'))->state, DownloadRecord::State::error);
     EXPECT_EQ(row(hash('a'))->detail, "Cancelled — replaced by a new grab");
     ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(hash('a')); }));
     EXPECT_EQ(m_daemon.removed.first(), std::pair(hash('a'), true));
-}
 
-TEST_F(StoreDownloads, ATorrentTheDaemonAlreadyHadStartsAFreshRowNotASecondOne) {
-    start();
-    grabAndStart(match("S01E02", hash('a')));
-    grabAndStart(match("S01E02", hash('a')));
-    EXPECT_EQ(std::count_if(m_store->history().cbegin(), m_store->history().cend(),
-                            [&](const DownloadRecord& r) { return r.id == hash('a'); }),
-              1);
-    EXPECT_EQ(row(hash('a'))->state, DownloadRecord::State::downloading);
-    EXPECT_EQ(m_store->activeDownloads().size(), 1);
+    // Without the sound setting a completion posts nothing.
+    m_store->updateSettings([](AppSettings& s) { s.notificationSoundEnabled = false; });
+    ASSERT_TRUE(finishWith(hash('b'), {"Dark.S01E02.mkv"}));
+    EXPECT_EQ(dark().downloadedEpisodes, QStringList{"S01E02"});
+    EXPECT_TRUE(m_notifier.notices.isEmpty());
 }
 
 TEST_F(StoreDownloads, TheHistoryKeepsItsNewest500Rows) {
@@ -133,7 +131,7 @@ TEST_F(StoreDownloads, TheHistoryKeepsItsNewest500Rows) {
         old.append(DownloadRecord{.id = QStringLiteral("old%1").arg(i), .showID = m_dark.id});
     seed(StorageFiles::kHistory, old);
     start();
-    grabAndStart(match("S01E03", hash('c')));
+    grab(match("S01E03", hash('c')));
     ASSERT_EQ(m_store->history().size(), 500);
     EXPECT_EQ(m_store->history().first().id, hash('c'));
     EXPECT_EQ(m_store->history().last().id, "old498");
@@ -152,27 +150,35 @@ TEST_F(StoreDownloads, AnUnreachableDaemonRecordsNothing) {
     EXPECT_TRUE(m_store->history().isEmpty());
 }
 
-struct BadCopyCase {
-    const char* label;
-    QStringList files;
-    bool userPicked;
-    bool rejected;
-};
+const QStringList kArchive{"Dark.S01E02/Dark.S01E02.part01.rar",
+                           "Dark.S01E02/Dark.S01E02.part02.rar", "Dark.S01E02/Dark.S01E02.nfo",
+                           "Dark.S01E02/Dark.S01E02.sfv"};
 
-class BadCopies : public StoreDownloads, public testing::WithParamInterface<BadCopyCase> {};
-
-TEST_P(BadCopies, OnlyAFileListWithoutVideoIsRejected) {
+TEST_F(StoreDownloads, OnlyAFileListWithoutVideoIsRejectedAsABadCopy) {
+    const struct {
+        const char* code;
+        QStringList files;
+        bool userPicked;
+        bool rejected;
+    } cases[] = {{"S01E03", {}, false, false}, // metadata pending
+                 {"S01E02", kArchive, false, true},
+                 {"S01E04", kArchive, true, false},
+                 {"S01E05", {"Dark.S01E02/x.nfo", "Dark.S01E02/x.MKV"}, false, false}};
     start();
-    const QString h = hash('d');
-    grabAndStart(match("S01E02", h, GetParam().userPicked));
-    m_daemon.torrents[h].files = GetParam().files;
-    m_daemon.torrents[h].percentDone = 0.1;
-    ASSERT_TRUE(pollUntil(
-        [&] { return row(h)->progress == 0.1 || !m_store->activeDownloads().contains(h); }));
+    char c = 'a';
+    for (const auto& bad : cases) {
+        SCOPED_TRACE(bad.code);
+        const QString h = hash(c++);
+        grab(match(bad.code, h, bad.userPicked));
+        m_daemon.torrents[h].files = bad.files;
+        m_daemon.torrents[h].percentDone = 0.1;
+        ASSERT_TRUE(pollUntil(
+            [&] { return row(h)->progress == 0.1 || !m_store->activeDownloads().contains(h); }));
 
-    EXPECT_EQ(!m_store->activeDownloads().contains(h), GetParam().rejected);
-    EXPECT_EQ(dark().rejectedHashes.contains(h), GetParam().rejected);
-    if (GetParam().rejected) {
+        EXPECT_EQ(!m_store->activeDownloads().contains(h), bad.rejected);
+        EXPECT_EQ(dark().rejectedHashes.contains(h), bad.rejected);
+        if (!bad.rejected)
+            continue;
         EXPECT_EQ(dark().status.state, ShowStatus::State::found);
         EXPECT_EQ(dark().status.detail, "Bad copy — finding another…");
         EXPECT_EQ(row(h)->state, DownloadRecord::State::error);
@@ -186,102 +192,50 @@ TEST_P(BadCopies, OnlyAFileListWithoutVideoIsRejected) {
     }
 }
 
-const QStringList kArchive{"Dark.S01E02/Dark.S01E02.part01.rar",
-                           "Dark.S01E02/Dark.S01E02.part02.rar", "Dark.S01E02/Dark.S01E02.nfo",
-                           "Dark.S01E02/Dark.S01E02.sfv"};
+// Each row: a finished torrent, how the store files it (or leaves it), and what it tells.
+TEST_F(StoreDownloads, FinishedTorrentsAreFiledOrLeftWhereTheyAre) {
+    char c = 'k';
+    for (const auto& f : fixtureJson("store/finishes.json")) {
+        SCOPED_TRACE(f["label"].get<std::string>());
+        wipe();
+        SetUp();
+        start();
+        const QString h = hash(c++);
+        grab(match(qstr(f["code"]), h, f["userPicked"].get<bool>()));
+        m_daemon.torrents[h].name = qstr(f["name"]);
+        QStringList files;
+        for (const auto& file : f["files"])
+            files << qstr(file);
+        ASSERT_TRUE(finishWith(h, files));
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BadCopies,
-    testing::Values(BadCopyCase{"metadataPending", {}, false, false},
-                    BadCopyCase{"archiveOnly", kArchive, false, true},
-                    BadCopyCase{"archiveHandPicked", kArchive, true, false},
-                    BadCopyCase{
-                        "videoInside", {"Dark.S01E02/x.nfo", "Dark.S01E02/x.MKV"}, false, false}),
-    [](const testing::TestParamInfo<BadCopyCase>& info) { return info.param.label; });
-
-TEST_F(StoreDownloads, AHandPickedArchiveIsFollowedToTheEndAndLeftInTheDaemon) {
-    start();
-    const QString h = hash('e');
-    grabAndStart(match("S01E02", h, true));
-    for (const QString& f : kArchive)
-        writeDownloadedFile(f, 100);
-    m_daemon.torrents[h].files = kArchive;
-    m_daemon.torrents[h].finish();
-    ASSERT_TRUE(pollUntil([&] { return m_store->activeDownloads().isEmpty(); }));
-
-    const QString folder = QDir(libraryRoot()).filePath("Dark.S01E02");
-    EXPECT_EQ(
-        log().last(),
-        "Dark S01E02 is an archived release (no video file) — trying another release next sweep. "
-        "Files left in " +
-            folder);
-    EXPECT_TRUE(dark().rejectedHashes.contains(h));
-    EXPECT_EQ(dark().status.detail, "archived (.rar) release");
-    EXPECT_EQ(row(h)->detail, "archived release — in " + folder);
-    drainEvents();
-    EXPECT_TRUE(m_daemon.torrents.contains(h)); // the tidy-up removes it later
-    EXPECT_TRUE(m_notifier.notices.isEmpty());
-}
-
-TEST_F(StoreDownloads, ASortFailureIsReportedAndTheTorrentLeftAlone) {
-    start();
-    const QString h = hash('f');
-    grabAndStart(match("s01e02", h)); // no season number can be read from a lower-case code
-    writeDownloadedFile("x/Dark.mkv", 100);
-    m_daemon.torrents[h].files = {"x/Dark.mkv"};
-    m_daemon.torrents[h].finish();
-    ASSERT_TRUE(pollUntil([&] { return m_store->activeDownloads().isEmpty(); }));
-
-    EXPECT_EQ(log().last(), "Sort failed for Dark s01e02: couldn't parse season number");
-    EXPECT_EQ(dark().status.state, ShowStatus::State::error);
-    EXPECT_EQ(dark().status.detail, "sort failed: couldn't parse season number");
-    EXPECT_EQ(row(h)->state, DownloadRecord::State::error);
-    EXPECT_TRUE(dark().downloadedEpisodes.isEmpty());
-    drainEvents();
-    EXPECT_TRUE(m_daemon.torrents.contains(h));
-}
-
-TEST_F(StoreDownloads, ASeasonPackIsMovedWholeAndItsEpisodesAreNotCounted) {
-    start();
-    const QString h = hash('1');
-    grabAndStart(match("S02.PACK", h));
-    const QStringList files{"Dark.S02.1080p/Dark.S02E01.mkv", "Dark.S02.1080p/Dark.S02E02.mkv"};
-    for (const QString& f : files)
-        writeDownloadedFile(f, 500);
-    m_daemon.torrents[h].files = files;
-    m_daemon.torrents[h].name = "Dark.S02.1080p";
-    m_daemon.torrents[h].finish();
-    ASSERT_TRUE(pollUntil([&] { return m_store->activeDownloads().isEmpty(); }));
-
-    const QString folder = QDir(libraryRoot()).filePath("Series/Dark.2017/Dark.S02.1080p");
-    EXPECT_TRUE(QFileInfo(folder + "/Dark.S02E02.mkv").isFile());
-    EXPECT_EQ(log().last(), "Downloaded Dark season pack → " + folder +
-                                " — left as-is, episodes not individually tracked");
-    EXPECT_TRUE(dark().downloadedEpisodes.isEmpty());
-    EXPECT_EQ(dark().status.detail, "Season 2 download complete");
-    EXPECT_EQ(m_notifier.notices.first().body, "Season 2 downloaded and sorted.");
-}
-
-TEST_F(StoreDownloads, WithoutTheSoundSettingACompletionPostsNothing) {
-    AppSettings quiet;
-    quiet.notificationSoundEnabled = false;
-    quiet.seedMigratedV1 = true;
-    seed(StorageFiles::kSettings, quiet);
-    start();
-    const QString h = hash('2');
-    grabAndStart(match("S01E04", h));
-    writeDownloadedFile("Dark.S01E04.mkv", 100);
-    m_daemon.torrents[h].files = {"Dark.S01E04.mkv"};
-    m_daemon.torrents[h].finish();
-    ASSERT_TRUE(pollUntil([&] { return m_store->activeDownloads().isEmpty(); }));
-    EXPECT_EQ(dark().downloadedEpisodes, QStringList{"S01E04"});
-    EXPECT_TRUE(m_notifier.notices.isEmpty());
+        const auto atRoot = [&](const nlohmann::json& text) {
+            return qstr(text).replace("{root}", libraryRoot());
+        };
+        EXPECT_EQ(log().last(), atRoot(f["log"]));
+        EXPECT_EQ(dark().status.detail, qstr(f["detail"]));
+        EXPECT_EQ(row(h)->detail, atRoot(f["row"]));
+        EXPECT_EQ(dark().downloadedEpisodes.join(','), qstr(f["downloaded"]));
+        EXPECT_EQ(dark().rejectedHashes.contains(h), f["rejected"].get<bool>());
+        if (f.contains("filed")) {
+            EXPECT_TRUE(QFileInfo(QDir(libraryRoot()).filePath(qstr(f["filed"]))).isFile());
+        }
+        QStringList notices;
+        for (const Notice& n : m_notifier.notices)
+            notices << n.body;
+        EXPECT_EQ(notices.join('|'), qstr(f["notices"]));
+        if (f["leftInDaemon"].get<bool>()) { // the tidy-up removes it later
+            drainEvents();
+            EXPECT_TRUE(m_daemon.torrents.contains(h));
+        } else {
+            EXPECT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(h); }));
+        }
+    }
 }
 
 TEST_F(StoreDownloads, ATorrentGoneFromTheDaemonIsForgotten) {
     start();
     const QString h = hash('3');
-    grabAndStart(match("S01E05", h));
+    grab(match("S01E05", h));
     m_daemon.torrents.remove(h);
     ASSERT_TRUE(pollUntil([&] { return m_store->activeDownloads().isEmpty(); }));
     EXPECT_EQ(row(h)->detail, "No longer tracked by the engine");
@@ -330,22 +284,20 @@ TEST_F(StoreDownloads, RestoredDownloadsAreFollowedAtOnceAndOrphansCancelled) {
     ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(hash('5')); }));
 }
 
-TEST_F(StoreDownloads, AMovieIsStartedFollowedAndFiledUnderMovies) {
+TEST_F(StoreDownloads, AHandPickedMovieIsStartedWithoutASearchFollowedAndFiledUnderMovies) {
+    m_fakeIndexes = true;
     start();
     const QString h = hash('9');
-    m_store->startMovieDownload(FeedMatch{
-        m_heat.id, {}, true, "Heat.1995.1080p", *m_heat.pendingMagnet, 40, "hand-picked"});
-    ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().contains(h); }));
+    m_store->huntMovie(m_heat.id);
+    ASSERT_TRUE(following(h));
+    EXPECT_EQ(m_indexes.searchCount(), 0);
     EXPECT_EQ(m_store->activeDownloads().value(h),
               (ActiveDownload{ActiveDownload::Kind::movie, m_heat.id, "", true, "hand-picked"}));
     EXPECT_EQ(heat().pendingMagnet, std::nullopt);
     EXPECT_EQ(row(h)->episode, "Movie");
     EXPECT_EQ(row(h)->showName, "Heat");
-
-    writeDownloadedFile("Heat.1995/Heat.1995.1080p.mkv", 900);
-    m_daemon.torrents[h].files = {"Heat.1995/Heat.1995.1080p.mkv"};
-    m_daemon.torrents[h].finish();
-    ASSERT_TRUE(pollUntil([&] { return m_store->activeDownloads().isEmpty(); }));
+    EXPECT_EQ(row(h)->title, "Heat");
+    ASSERT_TRUE(finishWith(h, {"Heat.1995/Heat.1995.1080p.mkv"}, 900));
 
     const QString filed = QDir(libraryRoot()).filePath("Movies/Heat (1995)/Heat.1995.1080p.mkv");
     EXPECT_TRUE(QFileInfo(filed).isFile());
@@ -357,35 +309,23 @@ TEST_F(StoreDownloads, AMovieIsStartedFollowedAndFiledUnderMovies) {
               (Notice{"Heat (1995)", "Downloaded and sorted.", std::nullopt, true}));
 }
 
-struct HintCase {
-    std::optional<StallReason> note;
-    int seeds;
-    const char* shown;
-};
-
-class TrackerHints : public testing::TestWithParam<HintCase> {};
-
-TEST_P(TrackerHints, TheStoredHintAndWhatTheViewsShow) {
-    DownloadRecord row;
-    row.trackerHint = trackerHintFor(GetParam().note);
-    row.seedsSeen = GetParam().seeds;
-    EXPECT_EQ(trackerHintText(row), QString::fromUtf8(GetParam().shown));
+TEST(TrackerHints, TheStoredHintAndWhatTheViewsShow) {
+    const QStringList reasons{"foundSeeds", "noSeeds", "noTracker", "queued"};
+    const auto rows = fixtureJson("store/tracker-hints.json");
+    for (auto c = rows.begin() + 1; c != rows.end(); ++c) { // after the heading row
+        const auto note = (*c)[0].is_null()
+                              ? std::nullopt
+                              : std::optional(StallReason(reasons.indexOf(qstr((*c)[0]))));
+        const DownloadRecord row{.trackerHint = trackerHintFor(note),
+                                 .seedsSeen = (*c)[1].get<int>()};
+        EXPECT_EQ(trackerHintText(row), qstr((*c)[2])) << c->dump();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Notes, TrackerHints,
-    testing::Values(HintCase{StallReason::foundSeeds, 1, "Found 1 seed. Waiting for handshake"},
-                    HintCase{StallReason::foundSeeds, 7, "Found 7 seeds. Waiting for handshake"},
-                    HintCase{StallReason::foundSeeds, 0, "Found seeds"},
-                    HintCase{StallReason::noSeeds, 3, "No seeds - likely abandoned"},
-                    HintCase{StallReason::noTracker, 0, "No tracker connection"},
-                    HintCase{StallReason::queued, 0, "Queued - waiting its turn"},
-                    HintCase{std::nullopt, 4, ""}));
 
 TEST_F(StoreDownloads, LiveNumbersAreSavedAtABoundedRateAndNotLostAtTheEnd) {
     start();
     const QString h = hash('6');
-    grabAndStart(match("S01E07", h));
+    grab(match("S01E07", h));
     m_daemon.torrents[h].percentDone = 0.25;
     m_daemon.torrents[h].peersConnected = 2; // moving: nothing for the stall handling to note
     m_daemon.torrents[h].files = {"Dark.S01E07.mkv"};

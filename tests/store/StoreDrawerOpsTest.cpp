@@ -1,66 +1,46 @@
-#include "FakeServices.h"
 #include "StoreHarness.h"
 #include "search/Magnet.h"
 
 namespace {
 
 // The operations behind the episode drawer: linking a match, a hand-chosen release, giving up
-// a download, the alternates of a download and a week's snooze.
+// a download and the alternates of a download. (The week's snooze: the stall tests.)
 class DrawerOps : public StoreHarness {
 protected:
-    StoreEnvironment environment() override {
-        StoreEnvironment env = StoreHarness::environment();
-        if (m_indexesDown) {
-            // Nothing listens on port 1: every index request is refused.
-            const QUrl dead(QStringLiteral("http://127.0.0.1:1/"));
-            env.endpoints.knabenAPI = env.endpoints.apibayQuery = env.endpoints.eztvPrimary =
-                env.endpoints.eztvFallback = env.endpoints.torrentsCsvSearch =
-                    env.endpoints.nyaaRoot = env.endpoints.ytsHost = dead;
-        } else {
-            m_indexes.apply(env.endpoints);
-        }
-        return env;
+    void SetUp() override {
+        m_fakeIndexes = true;
+        m_env.clock().set(utc(2025, 3, 13, 12));
     }
-
-    void SetUp() override { m_env.clock().set(utc(2025, 3, 13, 12)); }
 
     void startWith(const Show& show, const QList<DownloadRecord>& history = {}) {
-        seed(StorageFiles::kShows, QList<Show>{show});
-        if (!history.isEmpty())
-            seed(StorageFiles::kHistory, history);
-        start();
+        seed(StorageFiles::kHistory, history);
+        StoreHarness::startWith(show);
     }
 
-    static SearchResult release(const QString& code, const char* quality, char h,
-                                int seeders = 10) {
+    static SearchResult release(const QString& code, const char* quality, char h) {
         SearchResult r;
         r.title = "Dark." + code + "." + quality + ".WEB-GRP";
         r.quality = QString::fromLatin1(quality);
         r.episodeCode = code;
-        r.seeders = seeders;
+        r.seeders = 10;
         r.source = "Torrents-CSV";
         r.magnetURL = magnet(hash(h), r.title);
         r.id = hash(h);
         return r;
     }
 
-    DownloadRecord stuckRow(const QString& hashText, const QUuid& showID) const {
-        DownloadRecord row;
-        row.id = hashText;
-        row.showID = showID;
-        row.showName = "Dark";
-        row.episode = "S01E02";
-        row.title = "Dark.S01E02.1080p.WEB-GRP";
-        row.addedAt = utc(2025, 3, 1);
-        row.stuckSince = utc(2025, 3, 5);
-        return row;
+    // A row of a download no longer followed, stuck for a week.
+    DownloadRecord stuckRow() const {
+        return {.id = hash('d'),
+                .showID = m_dark.id,
+                .showName = "Dark",
+                .episode = "S01E02",
+                .title = "Dark.S01E02.1080p.WEB-GRP",
+                .addedAt = utc(2025, 3, 1),
+                .stuckSince = utc(2025, 3, 5)};
     }
 
-    const Show& dark() const { return m_store->shows().first(); }
-
-    bool m_indexesDown = false;
-    FakeIndexes m_indexes;
-    Show m_dark{.id = QUuid::createUuid(), .name = "Dark"};
+    const Show m_dark{.id = QUuid::createUuid(), .name = "Dark"};
 };
 
 } // namespace
@@ -83,7 +63,7 @@ TEST_F(DrawerOps, AChosenReleaseIsGrabbedByHandAndSettlesTheOpenChoiceOfThatEpis
     Show strict = m_dark;
     strict.fallbackAnyQuality = false;
     strict.downloadedEpisodes = {"S01E01"};
-    m_indexes.hits = {{"Dark.S01E02.720p.WEB-GRP", hash('b'), 8}};
+    m_indexes.hits = {hit("Dark.S01E02.720p.WEB-GRP", 'b', 8)};
     startWith(strict);
     awaitTask(m_store->grabEpisodes(m_dark.id, {"S01E02"}));
     ASSERT_EQ(m_store->pendingQualityPicks().value(m_dark.id).episodeCode, "S01E02");
@@ -94,84 +74,59 @@ TEST_F(DrawerOps, AChosenReleaseIsGrabbedByHandAndSettlesTheOpenChoiceOfThatEpis
 
     ASSERT_TRUE(m_store->grabEpisodeRelease(m_dark.id, "S01E02", release("S01E02", "720p", 'b')));
     EXPECT_FALSE(m_store->pendingQualityPicks().contains(m_dark.id));
-    ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().contains(hash('b')); }));
+    ASSERT_TRUE(following(hash('b')));
     const ActiveDownload entry = m_store->activeDownloads().value(hash('b'));
     EXPECT_EQ(entry.episodeCode, "S01E02");
     EXPECT_TRUE(entry.userPicked); // never thrown out as a bad copy
 }
 
-TEST_F(DrawerOps, RemovingADownloadCancelsItAndDeletesItsData) {
-    startWith(m_dark);
+TEST_F(DrawerOps, RemovingADownloadCancelsItAndDeletesItsDataFollowedOrNot) {
+    startWith(m_dark, {stuckRow()});
     ASSERT_TRUE(m_store->grabEpisodeRelease(m_dark.id, "S01E02", release("S01E02", "1080p", 'c')));
-    ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().contains(hash('c')); }));
+    ASSERT_TRUE(following(hash('c')));
 
     m_store->removeDownload(hash('c'));
-
+    m_store->removeDownload(hash('d')); // a row no longer followed
     EXPECT_TRUE(m_store->activeDownloads().isEmpty());
-    ASSERT_EQ(m_store->history().size(), 1);
-    EXPECT_EQ(m_store->history().first().state, DownloadRecord::State::error);
-    EXPECT_EQ(m_store->history().first().detail, "Cancelled — removed by you");
-    ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.removed.isEmpty(); }));
-    EXPECT_EQ(m_daemon.removed.first(), std::pair(hash('c'), true));
-}
-
-TEST_F(DrawerOps, RemovingARowNoLongerFollowedStillEndsItAndAsksTheDaemonToDropIt) {
-    startWith(m_dark, {stuckRow(hash('d'), m_dark.id)});
-    ASSERT_TRUE(m_store->activeDownloads().isEmpty());
-
-    m_store->removeDownload(hash('d'));
-
-    EXPECT_EQ(m_store->history().first().state, DownloadRecord::State::error);
-    EXPECT_EQ(stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().detail,
-              "Cancelled — removed by you");
-    // The daemon is asked to drop it with its data, though the store no longer follows it.
-    ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.calls("torrent-remove").isEmpty(); }));
-    const auto call = m_daemon.calls("torrent-remove").first()["arguments"];
-    EXPECT_EQ(call["ids"], nlohmann::json::array({hash('d').toStdString()}));
-    EXPECT_EQ(call["delete-local-data"], true);
+    ASSERT_EQ(m_store->history().size(), 2);
+    const auto rows = stored<QList<DownloadRecord>>(StorageFiles::kHistory).value();
+    for (const DownloadRecord& row : rows) {
+        EXPECT_EQ(row.state, DownloadRecord::State::error);
+        EXPECT_EQ(row.detail, "Cancelled — removed by you");
+    }
+    // The daemon is asked to drop both with their data, though the store no longer follows one.
+    ASSERT_TRUE(runEventLoopUntil([&] { return m_daemon.calls("torrent-remove").size() == 2; }));
+    QStringList ids;
+    for (const auto& call : m_daemon.calls("torrent-remove")) {
+        EXPECT_EQ(call["arguments"]["delete-local-data"], true);
+        ids << qstr(call["arguments"]["ids"][0]);
+    }
+    ids.sort();
+    EXPECT_EQ(ids, QStringList({hash('c'), hash('d')}));
 }
 
 TEST_F(DrawerOps, OtherReleasesLeaveOutTheDownloadItselfAndRejectedCopies) {
     Show show = m_dark;
     show.rejectedHashes = {hash('e')};
-    m_indexes.hits = {{"Dark.S01E02.1080p.WEB-GRP", hash('d'), 3},
-                      {"Dark.S01E02.1080p.WEB-OTHER", hash('e'), 30},
-                      {"Dark.S01E02.720p.WEB-GRP", hash('f'), 12},
-                      {"Dark.S01E03.1080p.WEB-GRP", hash('9'), 40}};
-    startWith(show, {stuckRow(hash('d'), m_dark.id)});
+    startWith(show, {stuckRow()});
+    // They answered with nothing: there really are none.
+    const auto none = awaitTask(m_store->otherReleases(hash('d')));
+    EXPECT_TRUE(none.releases.isEmpty());
+    EXPECT_FALSE(none.indexesUnreachable);
 
+    m_indexes.hits = {
+        hit("Dark.S01E02.1080p.WEB-GRP", 'd', 3), hit("Dark.S01E02.1080p.WEB-OTHER", 'e', 30),
+        hit("Dark.S01E02.720p.WEB-GRP", 'f', 12), hit("Dark.S01E03.1080p.WEB-GRP", '9', 40)};
     const auto found = awaitTask(m_store->otherReleases(hash('d')));
-
     EXPECT_FALSE(found.indexesUnreachable);
     ASSERT_EQ(found.releases.size(), 1);
     EXPECT_EQ(infoHash(found.releases.first().magnetURL), hash('f'));
 }
 
-TEST_F(DrawerOps, AnEmptyAnswerFromTheIndexesIsARealNone) {
-    startWith(m_dark, {stuckRow(hash('d'), m_dark.id)});
-    const auto empty = awaitTask(m_store->otherReleases(hash('d')));
-    EXPECT_TRUE(empty.releases.isEmpty());
-    EXPECT_FALSE(empty.indexesUnreachable); // they answered: there really are none
-}
-
 TEST_F(DrawerOps, OtherReleasesReportIndexesThatCouldNotBeReached) {
-    m_indexesDown = true;
-    startWith(m_dark, {stuckRow(hash('d'), m_dark.id)});
+    m_fakeIndexes = false; // every index request goes to a port nobody listens on
+    startWith(m_dark, {stuckRow()});
     const auto found = awaitTask(m_store->otherReleases(hash('d')));
     EXPECT_TRUE(found.releases.isEmpty());
     EXPECT_TRUE(found.indexesUnreachable);
-}
-
-TEST_F(DrawerOps, ASnoozeForAWeekHoldsSevenDaysAndTheThirdGivesUp) {
-    startWith(m_dark, {stuckRow(hash('d'), m_dark.id)});
-    m_store->updateSettings([](AppSettings& s) { s.staleNudgeDays = 2; });
-
-    m_store->snoozeStaleFor(hash('d'), 7);
-    EXPECT_EQ(m_store->history().first().staleSnoozedUntil, utc(2025, 3, 20, 12));
-    EXPECT_FALSE(m_store->hasFlaggedDownload(m_dark.id));
-
-    m_store->snoozeStaleFor(hash('d'), 7);
-    m_store->snoozeStaleFor(hash('d'), 7);
-    EXPECT_TRUE(m_store->history().first().staleAbandoned);
-    EXPECT_EQ(stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().snoozeCount, 3);
 }

@@ -19,8 +19,6 @@ inline Timestamp utc(int y, int m, int d, int h = 0, int min = 0) {
     return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC));
 }
 
-
-
 // Keeps every notice the store posts.
 class RecordingNotifier final : public Notifier {
 public:
@@ -28,7 +26,8 @@ public:
     QList<Notice> notices;
 };
 
-// A store on temporary folders with the fake daemon behind it.
+// A store on temporary folders with the fake daemon behind it; the indexes and TMDB are faked
+// on loopback only where a test asks for them (elsewhere they are unreachable).
 class StoreHarness : public testing::Test {
 protected:
     template <typename T>
@@ -44,13 +43,32 @@ protected:
     virtual StoreEnvironment environment() {
         StoreEnvironment env = m_env.environment();
         env.endpoints.rpcPort = m_daemon.port();
+        if (m_fakeIndexes)
+            m_indexes.apply(env.endpoints);
+        if (m_fakeTmdb)
+            env.endpoints.tmdbAPI = m_tmdb.apiRoot();
         return env;
     }
 
     WatchlistStore& start() {
+        m_store.reset(); // never two stores on one folder
         m_store = std::make_unique<WatchlistStore>(environment(), nullptr, &m_notifier);
         return *m_store;
     }
+
+    WatchlistStore& startWith(const Show& show) {
+        seed(StorageFiles::kShows, QList<Show>{show});
+        return start();
+    }
+
+    // Forgets the store, its files and its notices, before the next row of a table.
+    void wipe() {
+        m_store.reset();
+        QDir(m_env.root()).removeRecursively();
+        m_notifier.notices.clear();
+    }
+
+    const Show& dark() const { return m_store->shows().first(); }
 
     // Log lines, oldest first.
     QStringList log() const {
@@ -58,6 +76,11 @@ protected:
         for (const ActivityEntry& e : m_store->activity())
             lines.prepend(e.message);
         return lines;
+    }
+
+    // Waits until the store follows the torrent `h`.
+    bool following(const QString& h) {
+        return runEventLoopUntil([&] { return m_store->activeDownloads().contains(h); });
     }
 
     // Follow-up passes until `done` holds. A pass the store's own timer started may be
@@ -69,6 +92,16 @@ protected:
             runEventLoopUntil(done, 50);
         }
         return done();
+    }
+
+    // The daemon finishes `h` with `files` on disk below the library root; waits until the
+    // store has dealt with it.
+    bool finishWith(const QString& h, const QStringList& files, qint64 size = 100) {
+        for (const QString& f : files)
+            writeDownloadedFile(f, size);
+        m_daemon.torrents[h].files = files;
+        m_daemon.torrents[h].finish();
+        return pollUntil([&] { return !m_store->activeDownloads().contains(h); });
     }
 
     QString libraryRoot() const { return m_env.libraryRoot(); }
@@ -88,22 +121,23 @@ protected:
 
     static QString hash(char c) { return QString(40, QLatin1Char(c)); }
 
+    // An index hit; `h` is the character its hash repeats.
+    static FakeIndexes::Hit hit(const QString& title, char h, int seeders = 10) {
+        return {title, hash(h), seeders};
+    }
+
     TestEnvironment m_env;
     FakeTransmission m_daemon;
     RecordingNotifier m_notifier;
+    bool m_fakeIndexes = false;
+    bool m_fakeTmdb = false;
+    FakeIndexes m_indexes;
+    FakeTmdb m_tmdb;
     std::unique_ptr<WatchlistStore> m_store;
 };
 
-// The same store with every index and TMDB faked on loopback as well.
+// The same store with every index and TMDB faked on loopback.
 class ServicedStoreHarness : public StoreHarness {
 protected:
-    StoreEnvironment environment() override {
-        StoreEnvironment env = StoreHarness::environment();
-        m_indexes.apply(env.endpoints);
-        env.endpoints.tmdbAPI = m_tmdb.apiRoot();
-        return env;
-    }
-
-    FakeIndexes m_indexes;
-    FakeTmdb m_tmdb;
+    ServicedStoreHarness() { m_fakeIndexes = m_fakeTmdb = true; }
 };

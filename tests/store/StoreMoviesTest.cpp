@@ -1,19 +1,12 @@
-#include "FakeServices.h"
 #include "StoreHarness.h"
 
 namespace {
 
 class Movies : public StoreHarness {
 protected:
-    StoreEnvironment environment() override {
-        StoreEnvironment env = StoreHarness::environment();
-        m_indexes.apply(env.endpoints);
-        return env;
-    }
-
     void SetUp() override {
+        m_fakeIndexes = true;
         m_env.clock().set(utc(2025, 3, 13, 12));
-        m_heat = Movie{.id = QUuid::createUuid(), .name = "Heat", .year = "1995"};
     }
 
     void startWith(const Movie& movie) {
@@ -34,28 +27,14 @@ protected:
         ASSERT_TRUE(runEventLoopUntil([&] { return settled(); }));
     }
 
-    FakeIndexes m_indexes;
-    Movie m_heat;
+    Movie m_heat{.id = QUuid::createUuid(), .name = "Heat", .year = "1995"};
 };
 
 } // namespace
 
-TEST_F(Movies, AHandPickedReleaseStartsWithoutASearch) {
-    m_heat.pendingMagnet = magnet(hash('h'), "Heat.1995.2160p.UHD");
-    startWith(m_heat);
-    hunt();
-    ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().contains(hash('h')); }));
-    EXPECT_EQ(m_store->activeDownloads().value(hash('h')).source, "hand-picked");
-    EXPECT_TRUE(m_store->activeDownloads().value(hash('h')).userPicked);
-    EXPECT_EQ(m_store->history().first().title, "Heat.1995.2160p.UHD");
-    EXPECT_EQ(heat().pendingMagnet, std::nullopt);
-    EXPECT_EQ(m_indexes.searchCount(), 0);
-    EXPECT_EQ(log(), QStringList{"Started downloading Heat (1995)"});
-}
-
 TEST_F(Movies, TheWantedResolutionIsTakenAtOnce) {
-    m_indexes.hits = {{"Heat.1995.720p.BluRay", hash('7'), 90},
-                      {"Heat.1995.1080p.BluRay", hash('8'), 30}};
+    m_indexes.hits = {hit("Heat.1995.720p.BluRay", '7', 90),
+                      hit("Heat.1995.1080p.BluRay", '8', 30)};
     startWith(m_heat);
     hunt();
     EXPECT_EQ(m_store->activeDownloads().keys(), QStringList{hash('8')});
@@ -64,7 +43,7 @@ TEST_F(Movies, TheWantedResolutionIsTakenAtOnce) {
 }
 
 TEST_F(Movies, AnEarlyCopyInAnotherResolutionIsHeldOnceThenTaken) {
-    m_indexes.hits = {{"Heat.1995.720p.WEB", hash('7'), 90}};
+    m_indexes.hits = {hit("Heat.1995.720p.WEB", '7', 90)};
     m_heat.releaseDate = utc(2025, 3, 13); // out today: a 720p copy may be a fake
     startWith(m_heat);
     hunt();
@@ -84,7 +63,7 @@ TEST_F(Movies, AnEarlyCopyInAnotherResolutionIsHeldOnceThenTaken) {
 }
 
 TEST_F(Movies, WithoutAReleaseDateAnotherResolutionIsTakenAtOnceAndNothingFoundIsSaid) {
-    m_indexes.hits = {{"Heat.1995.WEB", hash('e'), 5}};
+    m_indexes.hits = {hit("Heat.1995.WEB", 'e', 5)};
     startWith(m_heat);
     hunt();
     EXPECT_EQ(m_store->activeDownloads().keys(), QStringList{hash('e')});
@@ -92,7 +71,7 @@ TEST_F(Movies, WithoutAReleaseDateAnotherResolutionIsTakenAtOnceAndNothingFoundI
         "Heat (1995) — no 1080p release exists, took an unlabelled resolution instead"));
 
     m_store->removeMovie(m_heat.id);
-    m_indexes.hits = {{"Heat.2019.1080p", hash('f'), 5}}; // the wrong year
+    m_indexes.hits = {hit("Heat.2019.1080p", 'f', 5)}; // the wrong year
     m_heat.id = m_store->addMovie("  Heat ", TMDBClient::MovieResult{949, "Heat", "1995"},
                                   Show::Quality::p1080, true, false, std::nullopt);
     ASSERT_TRUE(runEventLoopUntil([&] { return heat().status.state == ShowStatus::State::error; }));
@@ -102,54 +81,47 @@ TEST_F(Movies, WithoutAReleaseDateAnotherResolutionIsTakenAtOnceAndNothingFoundI
                                                         "Heat (1995) — no release found yet"}));
 }
 
-struct QualityChange {
-    const char* label;
-    bool downloading;
-    int peers;
-    const char* message;
-    bool hunted;
-};
-
-class MovieQuality : public Movies, public testing::WithParamInterface<QualityChange> {};
-
-TEST_P(MovieQuality, ChangingTheResolutionSparesALiveDownloadOnly) {
-    startWith(m_heat);
-    if (GetParam().downloading) {
-        m_store->startMovieDownload(
-            FeedMatch{m_heat.id, {}, false, "Heat.1995.720p", magnet(hash('d'), "Heat"), 5, "YTS"});
-        ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->activeDownloads().isEmpty(); }));
-        m_daemon.torrents[hash('d')].peersConnected = GetParam().peers;
-        m_daemon.torrents[hash('d')].files = {"Heat.mkv"};
-        ASSERT_TRUE(pollUntil([&] {
-            return m_store->history().first().peers == GetParam().peers &&
-                   heat().status.state == ShowStatus::State::downloading;
-        }));
-    }
-    const int searches = m_indexes.searchCount();
-    m_store->setMovieQuality(m_heat.id, Show::Quality::p720);
-    EXPECT_EQ(heat().quality, Show::Quality::p720);
-    EXPECT_TRUE(log().contains(QString::fromUtf8(GetParam().message)));
-    EXPECT_EQ(m_store->activeDownloads().contains(hash('d')),
-              GetParam().downloading && !GetParam().hunted);
-    if (GetParam().hunted) {
-        ASSERT_TRUE(runEventLoopUntil([&] { return m_indexes.searchCount() > searches; }));
+TEST_F(Movies, ChangingTheResolutionSparesALiveDownloadOnly) {
+    const struct {
+        bool downloading;
+        int peers;
+        const char* message;
+        bool hunted;
+    } cases[] = {
+        {true, 3,
+         "Heat (1995) — resolution set to 720p; its download is live, so it was left running",
+         false},
+        {true, 0,
+         "Heat (1995) — resolution set to 720p, stalled download discontinued, searching again",
+         true},
+        {false, 0, "Heat (1995) — resolution set to 720p, searching again", true}};
+    char h = 'a';
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        wipe();
+        startWith(m_heat);
+        const QString torrent = hash(h++);
+        if (c.downloading) {
+            m_store->startMovieDownload(FeedMatch{
+                m_heat.id, {}, false, "Heat.1995.720p", magnet(torrent, "Heat"), 5, "YTS"});
+            ASSERT_TRUE(following(torrent));
+            m_daemon.torrents[torrent].peersConnected = c.peers;
+            m_daemon.torrents[torrent].files = {"Heat.mkv"};
+            ASSERT_TRUE(pollUntil([&] {
+                return m_store->history().first().peers == c.peers &&
+                       heat().status.state == ShowStatus::State::downloading;
+            }));
+        }
+        const int searches = m_indexes.searchCount();
+        m_store->setMovieQuality(m_heat.id, Show::Quality::p720);
+        EXPECT_EQ(heat().quality, Show::Quality::p720);
+        EXPECT_TRUE(log().contains(QString::fromUtf8(c.message)));
+        EXPECT_EQ(m_store->activeDownloads().contains(torrent), c.downloading && !c.hunted);
+        if (c.hunted) {
+            ASSERT_TRUE(runEventLoopUntil([&] { return m_indexes.searchCount() > searches; }));
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MovieQuality,
-    testing::Values(
-        QualityChange{
-            "live", true, 3,
-            "Heat (1995) — resolution set to 720p; its download is live, so it was left running",
-            false},
-        QualityChange{
-            "stalled", true, 0,
-            "Heat (1995) — resolution set to 720p, stalled download discontinued, searching again",
-            true},
-        QualityChange{"idle", false, 0, "Heat (1995) — resolution set to 720p, searching again",
-                      true}),
-    [](const testing::TestParamInfo<QualityChange>& info) { return info.param.label; });
 
 TEST_F(Movies, RemovingAMovieWhileItDownloadsCancelsAndKeepsTheRow) {
     startWith(m_heat);

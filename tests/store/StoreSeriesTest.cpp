@@ -1,17 +1,15 @@
-#include "FakeServices.h"
 #include "StoreHarness.h"
+
+#include <QSignalSpy>
 
 namespace {
 
-FakeIndexes::Hit hit(const QString& code, const char* quality, char h, int seeders = 10) {
-    return {"Dark." + code + "." + quality + ".WEB-GRP", QString(40, QLatin1Char(h)), seeders};
-}
+using Plan = WatchlistStore::PickPlan;
 
 class Series : public ServicedStoreHarness {
 protected:
     void SetUp() override {
         m_env.clock().set(utc(2025, 3, 13, 12));
-        m_dark = Show{.id = QUuid::createUuid(), .name = "Dark", .tmdbID = 70523};
         // Season 1: three episodes aired, the fourth to come.
         m_tmdb.series[70523] = {"Dark",
                                 "Returning Series",
@@ -26,101 +24,62 @@ protected:
                                    {4, QDate(2025, 3, 20)}}}}};
     }
 
-    void startWith(const Show& show) {
-        seed(StorageFiles::kShows, QList<Show>{show});
-        start();
+    FeedMatch match(const QString& code, char h) const {
+        return FeedMatch{
+            m_dark.id, code, false, "Dark." + code + ".1080p", magnet(hash(h), "Dark"), 5, "EZTV"};
     }
 
-    const Show& dark() const { return m_store->shows().first(); }
+    static SearchResult pick(const QString& title, char h) {
+        SearchResult r;
+        r.title = title;
+        r.magnetURL = magnet(hash(h), "Dark");
+        r.source = "EZTV";
+        return r;
+    }
 
-    Show m_dark;
+    // Known schedule, nothing announced, S01E02 already here: S01E03 is wanted.
+    Show wantingS01E03() const {
+        Show s = m_dark;
+        s.downloadedEpisodes = {"S01E02"};
+        s.monitorAnchor = "S01E02";
+        s.tmdbStatus = "Returning Series";
+        s.airInfoRefreshedAt = utc(2025, 3, 13, 11);
+        return s;
+    }
+
+    const Show m_dark{.id = QUuid::createUuid(), .name = "Dark", .tmdbID = 70523};
 };
 
 } // namespace
 
 // --- seasons -----------------------------------------------------------------------------------
 
-struct SeasonCase {
-    const char* label;
-    bool complete; // completeSeason rather than pullSeason
-    QStringList downloaded;
-    QList<FakeIndexes::Hit> hits;
-    QStringList expectedLog;
-    int grabs;
-};
-
-class Seasons : public Series, public testing::WithParamInterface<SeasonCase> {};
-
-TEST_P(Seasons, SayWhatWasFound) {
-    const SeasonCase& c = GetParam();
-    Show show = m_dark;
-    show.downloadedEpisodes = c.downloaded;
-    m_indexes.hits = c.hits;
-    startWith(show);
-    awaitTask(c.complete ? m_store->completeSeason(m_dark.id, 1)
-                         : m_store->pullSeason(m_dark.id, 1));
-    QStringList seasonLines;
-    for (const QString& line : log()) {
-        if (!line.startsWith("Found:") && !line.startsWith("Started") &&
-            !line.startsWith("Cancelled"))
-            seasonLines << line;
+TEST_F(Series, SeasonPullsAndCompletionsSayWhatWasFound) {
+    for (const auto& row : fixtureJson("store/seasons.json")) {
+        SCOPED_TRACE(row["label"].get<std::string>());
+        wipe();
+        m_daemon.torrents.clear();
+        Show show = m_dark;
+        for (const auto& code : row["downloaded"])
+            show.downloadedEpisodes << qstr(code);
+        m_indexes.hits.clear();
+        for (const auto& h : row["hits"])
+            m_indexes.hits << hit(qstr(h[0]), qstr(h[1]).at(0).toLatin1(), h[2]);
+        startWith(show);
+        awaitTask(row["complete"].get<bool>() ? m_store->completeSeason(m_dark.id, 1)
+                                              : m_store->pullSeason(m_dark.id, 1));
+        QStringList seasonLines, expected;
+        for (const QString& line : log())
+            if (!line.startsWith("Found:") && !line.startsWith("Started") &&
+                !line.startsWith("Cancelled"))
+                seasonLines << line;
+        for (const auto& line : row["log"])
+            expected << qstr(line);
+        EXPECT_EQ(seasonLines, expected);
+        ASSERT_TRUE(runEventLoopUntil(
+            [&] { return m_store->activeDownloads().size() == row["grabs"].get<int>(); }));
     }
-    EXPECT_EQ(seasonLines, c.expectedLog);
-    ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().size() == c.grabs; }));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Messages, Seasons,
-    testing::Values(
-        SeasonCase{"pullPartly",
-                   false,
-                   {},
-                   {hit("S01E01", "1080p", 'a'), hit("S01E03", "1080p", 'b')},
-                   {"Hunting Season 1 of Dark…",
-                    "Dark Season 1 — found 2 of 3 episodes; the rest had no seeded release"},
-                   2},
-        SeasonCase{
-            "pullAll",
-            false,
-            {},
-            {hit("S01E01", "1080p", 'a'), hit("S01E02", "720p", 'c'), hit("S01E03", "1080p", 'b')},
-            {"Hunting Season 1 of Dark…"},
-            3},
-        SeasonCase{"pullNothing",
-                   false,
-                   {},
-                   {hit("S01E01", "1080p", 'a', 0)},
-                   {"Hunting Season 1 of Dark…",
-                    "Dark Season 1 — no seeded releases found for any episode"},
-                   0},
-        SeasonCase{"completeOneMissing",
-                   true,
-                   {"S01E01", "S01E03"},
-                   {hit("S01E02", "1080p", 'a')},
-                   {"Completing Season 1 of Dark — hunting 1 missing episode…"},
-                   1},
-        SeasonCase{
-            "completeTwoMissingOneFound",
-            true,
-            {"S01E01"},
-            {hit("S01E02", "1080p", 'a')},
-            {"Completing Season 1 of Dark — hunting 2 missing episodes…",
-             "Dark Season 1 — found 1 of 2 missing episodes; the rest had no seeded release"},
-            1},
-        SeasonCase{"completeNothingFound",
-                   true,
-                   {"S01E01"},
-                   {},
-                   {"Completing Season 1 of Dark — hunting 2 missing episodes…",
-                    "Dark Season 1 — no seeded releases found for the missing episodes"},
-                   0},
-        SeasonCase{"completeNothingMissing",
-                   true,
-                   {"S01E01", "S01E02", "S01E03"},
-                   {hit("S01E02", "1080p", 'a')},
-                   {"Dark Season 1 is already complete — nothing to grab"},
-                   0}),
-    [](const testing::TestParamInfo<SeasonCase>& info) { return info.param.label; });
 
 TEST_F(Series, SeasonsNeedTmdbAndAiredEpisodes) {
     Show untracked = m_dark;
@@ -133,7 +92,6 @@ TEST_F(Series, SeasonsNeedTmdbAndAiredEpisodes) {
                            "Dark Season 1 — can't pull it: no TMDB match for the episode list",
                            "Dark — can't complete Season 1: no TMDB match for the episode list"}));
 
-    m_store.reset();
     m_tmdb.series[70523].seasons[2] = {{1, QDate(2025, 6, 1)}};
     startWith(m_dark);
     awaitTask(m_store->completeSeason(m_dark.id, 2));
@@ -145,8 +103,8 @@ TEST_F(Series, SeasonsNeedTmdbAndAiredEpisodes) {
 TEST_F(Series, HandPickedEpisodesAreGrabbedOfferedOrReportedMissing) {
     Show strict = m_dark;
     strict.fallbackAnyQuality = false;
-    m_indexes.hits = {hit("S01E01", "1080p", 'a'), hit("S01E02", "720p", 'b'),
-                      hit("S01E02", "480p", 'c')};
+    m_indexes.hits = {hit("Dark.S01E01.1080p.WEB-GRP", 'a'), hit("Dark.S01E02.720p.WEB-GRP", 'b'),
+                      hit("Dark.S01E02.480p.WEB-GRP", 'c')};
     startWith(strict);
 
     const auto outcomes =
@@ -163,12 +121,12 @@ TEST_F(Series, HandPickedEpisodesAreGrabbedOfferedOrReportedMissing) {
 }
 
 TEST_F(Series, WithFallbackTheNearestOtherResolutionIsTaken) {
-    m_indexes.hits = {hit("S01E02", "480p", 'c', 90), hit("S01E02", "720p", 'b', 5)};
+    m_indexes.hits = {hit("Dark.S01E02.480p.WEB-GRP", 'c', 90),
+                      hit("Dark.S01E02.720p.WEB-GRP", 'b', 5)};
     startWith(m_dark);
     awaitTask(m_store->grabEpisodes(m_dark.id, {"S01E02"}));
     EXPECT_TRUE(log().contains("Dark S01E02 — no 1080p release exists, took 720p instead"));
-    ASSERT_TRUE(
-        runEventLoopUntil([&] { return m_store->activeDownloads().contains(QString(40, 'b')); }));
+    ASSERT_TRUE(following(hash('b')));
 }
 
 // --- subscription, resolution, removal ---------------------------------------------------------
@@ -187,32 +145,27 @@ TEST_F(Series, SubscribingAnchorsOnTheLatestEpisodeOnlyWithoutHistory) {
     EXPECT_FALSE(dark().isEnabled);
     EXPECT_EQ(log().last(), "Unsubscribed from \"Dark\" — no new episodes will be grabbed");
 
-    m_store.reset();
-    Show withHistory = off;
-    withHistory.downloadedEpisodes = {"S01E01"};
-    startWith(withHistory);
+    off.downloadedEpisodes = {"S01E01"};
+    startWith(off);
     m_store->setSubscribed(m_dark.id, true);
     EXPECT_FALSE(dark().monitorFromLatestPending);
 }
 
 TEST_F(Series, ANewResolutionRefindsOnlyTheDownloadThatNeverConnected) {
     startWith(m_dark);
-    m_store->grab(FeedMatch{m_dark.id, "S01E01", false, "Dark.S01E01.1080p",
-                            magnet(hash('1'), "Dark.S01E01"), 5, "EZTV"});
-    m_store->grab(FeedMatch{m_dark.id, "S01E02", false, "Dark.S01E02.1080p",
-                            magnet(hash('2'), "Dark.S01E02"), 5, "EZTV"});
+    m_store->grab(match("S01E01", '1'));
+    m_store->grab(match("S01E02", '2'));
     ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().size() == 2; }));
     m_daemon.torrents[hash('1')].peersConnected = 4;
     m_daemon.torrents[hash('1')].percentDone = 0.4;
     ASSERT_TRUE(pollUntil([&] { return m_store->historyRows(m_dark.id).last().peers == 4; }));
 
-    m_indexes.hits = {hit("S01E02", "720p", '3')};
+    m_indexes.hits = {hit("Dark.S01E02.720p.WEB-GRP", '3')};
     m_store->setShowQuality(m_dark.id, Show::Quality::p720);
     EXPECT_EQ(dark().quality, Show::Quality::p720);
     EXPECT_TRUE(log().contains(
         "Dark — resolution set to 720p, re-finding 1 episode that hadn't connected"));
-    ASSERT_TRUE(
-        runEventLoopUntil([&] { return m_store->activeDownloads().contains(QString(40, '3')); }));
+    ASSERT_TRUE(following(hash('3')));
     EXPECT_TRUE(m_store->activeDownloads().contains(hash('1')));
     EXPECT_FALSE(m_store->activeDownloads().contains(hash('2')));
 
@@ -222,9 +175,8 @@ TEST_F(Series, ANewResolutionRefindsOnlyTheDownloadThatNeverConnected) {
 
 TEST_F(Series, RemovingASeriesCancelsItsDownloads) {
     startWith(m_dark);
-    m_store->grab(FeedMatch{m_dark.id, "S01E01", false, "Dark.S01E01.1080p",
-                            magnet(hash('1'), "Dark.S01E01"), 5, "EZTV"});
-    ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->activeDownloads().isEmpty(); }));
+    m_store->grab(match("S01E01", '1'));
+    ASSERT_TRUE(following(hash('1')));
     m_store->removeShow(m_dark.id);
     EXPECT_TRUE(m_store->shows().isEmpty());
     EXPECT_TRUE(m_store->activeDownloads().isEmpty());
@@ -235,60 +187,39 @@ TEST_F(Series, RemovingASeriesCancelsItsDownloads) {
 
 // --- adding a series ---------------------------------------------------------------------------
 
-struct PlanCase {
-    const char* label;
-    bool subscribe;
-    bool picked;
-    WatchlistStore::PickPlan plan;
-    bool follows;
-    bool fromLatest;
-};
-
-class AddPlans : public Series, public testing::WithParamInterface<PlanCase> {};
-
-TEST_P(AddPlans, SetTheSubscriptionFlags) {
-    const PlanCase& c = GetParam();
+TEST_F(Series, AddPlansSetTheSubscriptionFlags) {
     start();
-    WatchlistStore::NewShow form{.name = " Dark ", .startWithLatest = c.subscribe};
-    QList<SearchResult> picks;
-    if (c.picked) {
-        SearchResult r;
-        r.title = "Dark.S01E01.1080p";
-        r.episodeCode = "S01E01";
-        r.magnetURL = magnet(hash('p'), "Dark");
-        r.source = "EZTV";
-        picks << r;
+    char h = 'a';
+    const auto rows = fixtureJson("store/add-plans.json");
+    for (auto c = rows.begin() + 1; c != rows.end(); ++c) { // after the heading row
+        const QString name = qstr((*c)[0]);
+        SCOPED_TRACE(name.toStdString());
+        QList<SearchResult> picks;
+        if ((*c)[2].get<bool>()) {
+            picks << pick("Dark.S01E01.1080p", h++);
+            picks.last().episodeCode = "S01E01";
+        }
+        const auto plan = Plan(
+            QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(qstr((*c)[3])));
+        const QUuid id = m_store->addShow(
+            {.name = " " + name + " ", .startWithLatest = (*c)[1].get<bool>()}, picks, plan);
+        const auto& shows = m_store->shows();
+        const auto added =
+            std::find_if(shows.cbegin(), shows.cend(), [&](const Show& s) { return s.id == id; });
+        ASSERT_NE(added, shows.cend());
+        EXPECT_EQ(added->name, name);
+        EXPECT_EQ(added->startWithLatest, (*c)[4].get<bool>());
+        EXPECT_EQ(added->isEnabled, (*c)[4].get<bool>());
+        EXPECT_EQ(added->monitorFromLatestPending, (*c)[5].get<bool>());
+        EXPECT_TRUE(log().contains("Added \"" + name + "\" to schedule"));
     }
-    m_store->addShow(form, picks, c.plan);
-    ASSERT_EQ(m_store->shows().size(), 1);
-    EXPECT_EQ(dark().name, "Dark");
-    EXPECT_EQ(dark().startWithLatest, c.follows);
-    EXPECT_EQ(dark().isEnabled, c.follows);
-    EXPECT_EQ(dark().monitorFromLatestPending, c.fromLatest);
-    EXPECT_EQ(log().first(), "Added \"Dark\" to schedule");
 }
-
-using Plan = WatchlistStore::PickPlan;
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AddPlans,
-    testing::Values(
-        PlanCase{"subscribeNoPicks", true, false, Plan::continueForward, true, true},
-        PlanCase{"noSubscriptionNoPicks", false, false, Plan::continueForward, false, false},
-        PlanCase{"continueForward", false, true, Plan::continueForward, true, false},
-        PlanCase{"onlyThis", false, true, Plan::onlyThis, false, false},
-        PlanCase{"thisThenLatest", false, true, Plan::thisThenLatest, true, true},
-        PlanCase{"onlyThisWhileSubscribed", true, true, Plan::onlyThis, true, true},
-        PlanCase{"continueForwardWhileSubscribed", true, true, Plan::continueForward, true, false}),
-    [](const testing::TestParamInfo<PlanCase>& info) { return info.param.label; });
 
 TEST_F(Series, PickedPacksGetPackCodes) {
     start();
-    SearchResult season;
-    season.title = "Dark.S03.1080p";
+    SearchResult season = pick("Dark.S03.1080p", 's');
     season.season = 3;
-    season.magnetURL = magnet(hash('s'), "Dark.S03");
-    SearchResult series;
-    series.title = "Dark.Complete.Series";
+    SearchResult series = pick("Dark.Complete.Series", 'x');
     series.magnetURL = magnet("ABCDEF0123456789abcdef0123456789abcdef01", "Dark");
     m_store->addShow({.name = "Dark", .startWithLatest = false}, {season, series}, Plan::onlyThis);
     ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().size() == 2; }));
@@ -297,10 +228,12 @@ TEST_F(Series, PickedPacksGetPackCodes) {
         codes << d.episodeCode;
     codes.sort();
     EXPECT_EQ(codes, QStringList({"S03.PACK", "SERIES-abcdef01.PACK"}));
+    drainEvents();
+    EXPECT_EQ(m_indexes.searchCount(), 0); // picks without a subscription: no search follows
 }
 
 TEST_F(Series, ASeasonPullAddsFollowsAndPulls) {
-    m_indexes.hits = {hit("S01E01", "1080p", 'a')};
+    m_indexes.hits = {hit("Dark.S01E01.1080p.WEB-GRP", 'a')};
     start();
     const auto match = TMDBClient::SeriesResult{70523, "Dark", "2017", "", "/p.jpg"};
     const QUuid id = m_store->addShow({.name = "dark",
@@ -323,22 +256,8 @@ TEST_F(Series, ASeasonPullAddsFollowsAndPulls) {
     EXPECT_TRUE(m_store->addShow({.name = "   "}).isNull());
 }
 
-TEST_F(Series, ANewSubscriptionIsAnchoredThenSearchedAtOnce) {
+TEST_F(Series, ANewSubscriptionIsAnchoredThenSearchedAtOnceOrSaysNothingIsOut) {
     m_tmdb.series[70523].seasons[1][3].airDate = QDate(2025, 3, 14); // hunted from today
-    m_indexes.hits = {hit("S01E03", "1080p", 'c'), hit("S01E04", "1080p", 'd')};
-    start();
-    m_store->addShow({.name = "Dark",
-                      .match = TMDBClient::SeriesResult{70523, "Dark"},
-                      .startWithLatest = true});
-    ASSERT_TRUE(
-        runEventLoopUntil([&] { return m_store->activeDownloads().contains(QString(40, 'd')); }));
-    EXPECT_EQ(dark().monitorAnchor, "S01E03");
-    EXPECT_FALSE(dark().monitorFromLatestPending);
-    EXPECT_EQ(m_store->activeDownloads().size(), 1);
-}
-
-TEST_F(Series, ANewSubscriptionWithNothingOutYetSaysSoAndGoesIdle) {
-    m_tmdb.series[70523].seasons[1][3].airDate = QDate(2025, 3, 14);
     start();
     m_store->addShow({.name = "Dark",
                       .match = TMDBClient::SeriesResult{70523, "Dark"},
@@ -346,16 +265,88 @@ TEST_F(Series, ANewSubscriptionWithNothingOutYetSaysSoAndGoesIdle) {
     ASSERT_TRUE(runEventLoopUntil([&] { return log().contains("No release found yet for Dark"); }));
     EXPECT_EQ(dark().status, ShowStatus{});
     EXPECT_EQ(m_indexes.searchCount(), 1);
+
+    wipe();
+    m_indexes.hits = {hit("Dark.S01E03.1080p.WEB-GRP", 'c'), hit("Dark.S01E04.1080p.WEB-GRP", 'd')};
+    start();
+    m_store->addShow({.name = "Dark",
+                      .match = TMDBClient::SeriesResult{70523, "Dark"},
+                      .startWithLatest = true});
+    ASSERT_TRUE(following(hash('d')));
+    EXPECT_EQ(dark().monitorAnchor, "S01E03");
+    EXPECT_FALSE(dark().monitorFromLatestPending);
+    EXPECT_EQ(m_store->activeDownloads().size(), 1);
 }
 
-TEST_F(Series, PicksWithoutASubscriptionAreNotFollowedBySearching) {
-    start();
-    SearchResult r;
-    r.title = "Dark.S01E01.1080p";
-    r.episodeCode = "S01E01";
-    r.magnetURL = magnet(hash('q'), "Dark");
-    m_store->addShow({.name = "Dark", .startWithLatest = false}, {r}, Plan::onlyThis);
-    ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->activeDownloads().isEmpty(); }));
-    drainEvents();
-    EXPECT_EQ(m_indexes.searchCount(), 0);
+// --- the series list: search one series now, clear its status --------------------------------
+
+TEST_F(Series, SearchNowSaysWhenNothingIsOutGrabsWhatIsAndRunsOnceAtATime) {
+    const Show listed = wantingS01E03();
+    startWith(listed);
+    m_store->searchNow(listed.id);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->isSearchingNow(listed.id); }));
+    EXPECT_TRUE(log().contains("No release found yet for Dark"));
+    EXPECT_EQ(dark().status, ShowStatus{});
+
+    m_indexes.hits = {hit("Dark.S01E03.1080p.WEB-GRP", 'c')};
+    m_store->searchNow(listed.id);
+    EXPECT_EQ(dark().status.state, ShowStatus::State::found);
+    EXPECT_EQ(dark().status.detail, "Searching…");
+    EXPECT_TRUE(m_store->isSearchingNow(listed.id));
+    m_store->searchNow(listed.id); // a second press while the first runs
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->isSearchingNow(listed.id); }));
+    ASSERT_TRUE(following(hash('c')));
+    EXPECT_EQ(m_indexes.searchCount(), 2);
+    EXPECT_EQ(m_store->activeDownloads().size(), 1);
+}
+
+TEST_F(Series, SearchNowLeavesAloneWhatIsNotFollowedOrNotDue) {
+    const Show listed = wantingS01E03();
+    struct Case {
+        const char* label;
+        std::function<void(Show&)> change;
+        const char* expectedLine; // the log line that says why, if any
+    };
+    const Case cases[] = {
+        {"unsubscribed", [](Show& s) { s.isEnabled = false; }, nullptr},
+        {"following one season", [](Show& s) { s.startWithLatest = false; }, nullptr},
+        {"schedule not known", [](Show& s) { s.airInfoRefreshedAt.reset(); },
+         "Dark — schedule not yet known; nothing to hunt yet"},
+        {"next episode later", [](Show& s) { s.nextAirDate = utc(2025, 3, 20); },
+         "Dark — next episode airs Mar 20, 2025; nothing to hunt yet"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        Show show = listed;
+        c.change(show);
+        startWith(show);
+        m_store->searchNow(show.id);
+        EXPECT_FALSE(m_store->isSearchingNow(show.id));
+        EXPECT_EQ(dark().status, ShowStatus{});
+        if (c.expectedLine) {
+            EXPECT_TRUE(log().contains(c.expectedLine)) << log().join('\n').toStdString();
+        }
+        m_store->searchNow(QUuid::createUuid()); // no such series
+        drainEvents();
+        EXPECT_EQ(m_indexes.searchCount(), 0);
+    }
+}
+
+TEST_F(Series, ClearStatusGoesBackToIdleAndIsSaved) {
+    Show show = wantingS01E03();
+    // (a sorted status: start-up repairs errors and downloads that nothing follows)
+    show.status = {ShowStatus::State::sorted, 1.0, QString("S01E02"), {}, utc(2025, 3, 13, 11, 50)};
+    startWith(show);
+    QSignalSpy changed(m_store.get(), &WatchlistStore::showsChanged);
+
+    m_store->clearStatus(show.id);
+    EXPECT_EQ(dark().status, ShowStatus{});
+    EXPECT_EQ(changed.count(), 1);
+    const auto saved = stored<QList<Show>>(StorageFiles::kShows);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->first().status, ShowStatus{});
+
+    m_store->clearStatus(show.id); // already idle: nothing to publish
+    m_store->clearStatus(QUuid::createUuid());
+    EXPECT_EQ(changed.count(), 1);
 }

@@ -1,4 +1,3 @@
-#include "FakeServices.h"
 #include "StoreHarness.h"
 
 namespace {
@@ -8,13 +7,12 @@ class Stalls : public StoreHarness {
 protected:
     StoreEnvironment environment() override {
         StoreEnvironment env = StoreHarness::environment();
-        m_indexes.apply(env.endpoints);
         env.pollInterval = std::chrono::hours(1); // the test drives every pass
         return env;
     }
 
     void SetUp() override {
-        m_dark = Show{.id = QUuid::createUuid(), .name = "Dark"};
+        m_fakeIndexes = true;
         // Every new torrent starts stalled with its trackers reporting no seeds.
         m_daemon.onAdd = [this](FakeTransmission::Torrent& t) {
             t.seeders = m_noSeeds ? std::optional(0) : std::nullopt;
@@ -24,11 +22,10 @@ protected:
 
     void follow(const QString& code, const QString& h, bool noSeeds = true) {
         m_noSeeds = noSeeds;
-        seed(StorageFiles::kShows, QList<Show>{m_dark});
-        start();
+        startWith(m_dark);
         const QString title = "Dark." + code + ".1080p.WEB-GRP";
         m_store->grab(FeedMatch{m_dark.id, code, false, title, magnet(h, title), 5, "EZTV"});
-        ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().contains(h); }));
+        ASSERT_TRUE(following(h));
     }
 
     // One follow-up pass `seconds` after the previous one.
@@ -41,17 +38,16 @@ protected:
     int calls(const char* method) const { return static_cast<int>(m_daemon.calls(method).size()); }
     QStringList followed() const { return m_store->activeDownloads().keys(); }
 
-    FakeIndexes m_indexes;
-    Show m_dark;
+    const Show m_dark{.id = QUuid::createUuid(), .name = "Dark"};
     bool m_noSeeds = true;
 };
 
 } // namespace
 
 TEST_F(Stalls, NoSeedsReannouncesAtOneMinuteThenSwitchesAtFive) {
-    m_indexes.hits = {{"Dark.S01E02.1080p.WEB-GRP", hash('a'), 0},
-                      {"Dark.S01E02.720p.WEB-OTHER", hash('b'), 40},
-                      {"Dark.S01E02.1080p.WEB-BETTER", hash('c'), 12}};
+    m_indexes.hits = {hit("Dark.S01E02.1080p.WEB-GRP", 'a', 0),
+                      hit("Dark.S01E02.720p.WEB-OTHER", 'b', 40),
+                      hit("Dark.S01E02.1080p.WEB-BETTER", 'c', 12)};
     follow("S01E02", hash('a'));
     passAfter(0);
     passAfter(59);
@@ -79,7 +75,7 @@ TEST_F(Stalls, NoSeedsReannouncesAtOneMinuteThenSwitchesAtFive) {
 }
 
 TEST_F(Stalls, OtherStallsWaitTenMinutesThenHalfAnHour) {
-    m_indexes.hits = {{"Dark.S01E03.1080p.WEB-OTHER", hash('d'), 9}};
+    m_indexes.hits = {hit("Dark.S01E03.1080p.WEB-OTHER", 'd', 9)};
     follow("S01E03", hash('e'), false);
     passAfter(0);
     passAfter(599);
@@ -97,7 +93,7 @@ TEST_F(Stalls, OtherStallsWaitTenMinutesThenHalfAnHour) {
 TEST_F(Stalls, AfterTheLimitOfSwitchesOnlyReannouncesRemain) {
     // Four other releases, all of them as dead as the first.
     for (char c : {'1', '2', '3', '4', '5'})
-        m_indexes.hits.append({"Dark.S01E04.1080p.WEB-" + QString(c), hash(c), 3});
+        m_indexes.hits.append(hit("Dark.S01E04.1080p.WEB-" + QString(c), c, 3));
     follow("S01E04", hash('0'));
     passAfter(0);
     for (int i = 0; i < 4; ++i) {
@@ -119,7 +115,7 @@ TEST_F(Stalls, AfterTheLimitOfSwitchesOnlyReannouncesRemain) {
 }
 
 TEST_F(Stalls, SeasonPacksAreNeverSwitched) {
-    m_indexes.hits = {{"Dark.S02.1080p.WEB-OTHER", hash('9'), 50}};
+    m_indexes.hits = {hit("Dark.S02.1080p.WEB-OTHER", '9', 50)};
     follow("S02.PACK", hash('q'));
     passAfter(0);
     passAfter(60);
@@ -132,7 +128,7 @@ TEST_F(Stalls, SeasonPacksAreNeverSwitched) {
 }
 
 TEST_F(Stalls, WithoutACandidateTheDownloadWaits) {
-    m_indexes.hits = {{"Dark.S01E05.1080p.WEB-GRP", hash('b'), 0}}; // only itself, unseeded
+    m_indexes.hits = {hit("Dark.S01E05.1080p.WEB-GRP", 'b', 0)}; // only itself, unseeded
     follow("S01E05", hash('b'));
     passAfter(0);
     passAfter(60);
@@ -158,37 +154,35 @@ TEST_F(Stalls, AMovingTorrentForgetsItsStall) {
 
 // --- the reminder ------------------------------------------------------------------------------
 
-struct NudgeCase {
-    int nudgeDays;
-    double stuckHours;
-    int notices;
-};
-
-class StaleReminder : public Stalls, public testing::WithParamInterface<NudgeCase> {};
-
-TEST_P(StaleReminder, ComesOncePerStalePeriod) {
-    AppSettings settings;
-    settings.seedMigratedV1 = true;
-    settings.staleNudgeDays = GetParam().nudgeDays;
-    seed(StorageFiles::kSettings, settings);
-    m_indexes.hits = {};
-    follow("S01E07", hash('s'), false);
-    passAfter(0); // stuck from now on
-    EXPECT_TRUE(m_store->history().first().stuckSince);
-    passAfter(GetParam().stuckHours * 3600);
-    passAfter(60);
-    const auto stuck = std::count_if(m_notifier.notices.cbegin(), m_notifier.notices.cend(),
-                                     [](const Notice& n) { return n.title == "Download stuck"; });
-    EXPECT_EQ(stuck, GetParam().notices);
-    if (GetParam().notices) {
-        EXPECT_EQ(m_notifier.notices.last().body,
-                  "Dark S01E07 hasn't moved in a while — check it in Lumivane.");
+TEST_F(Stalls, TheStuckReminderComesOncePerStalePeriod) {
+    const struct {
+        int nudgeDays;
+        double stuckHours;
+        int notices;
+    } cases[] = {{3, 72, 1}, {3, 71.9, 0}, {0, 24 * 30, 0}, {1, 24 * 30, 1}};
+    char h = 'a';
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.nudgeDays * 1000 + c.stuckHours);
+        wipe();
+        AppSettings settings;
+        settings.seedMigratedV1 = true;
+        settings.staleNudgeDays = c.nudgeDays;
+        seed(StorageFiles::kSettings, settings);
+        follow("S01E07", hash(h++), false);
+        passAfter(0); // stuck from now on
+        EXPECT_TRUE(m_store->history().first().stuckSince);
+        passAfter(c.stuckHours * 3600);
+        passAfter(60);
+        const auto stuck =
+            std::count_if(m_notifier.notices.cbegin(), m_notifier.notices.cend(),
+                          [](const Notice& n) { return n.title == "Download stuck"; });
+        EXPECT_EQ(stuck, c.notices);
+        if (c.notices) {
+            EXPECT_EQ(m_notifier.notices.last().body,
+                      "Dark S01E07 hasn't moved in a while — check it in Lumivane.");
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Days, StaleReminder,
-                         testing::Values(NudgeCase{3, 72, 1}, NudgeCase{3, 71.9, 0},
-                                         NudgeCase{0, 24 * 30, 0}, NudgeCase{1, 24 * 30, 1}));
 
 TEST(StaleRows, SnoozesTwiceThenGivesUp) {
     DownloadRecord row{.id = "h", .state = DownloadRecord::State::downloading};
@@ -204,26 +198,26 @@ TEST(StaleRows, SnoozesTwiceThenGivesUp) {
     EXPECT_FALSE(row.isStale(1, t0 + 300000));
 }
 
-TEST_F(Stalls, TheThirdSnoozeAbandonsTheReminder) {
-    follow("S01E08", hash('z'), false);
-    const Timestamp at = m_env.clock().now();
-    m_store->snoozeStale(hash('z'));
-    EXPECT_EQ(m_store->history().first().staleSnoozedUntil, at + 7 * 86400.0);
-    m_store->snoozeStale(hash('z'));
-    EXPECT_FALSE(m_store->history().first().staleAbandoned);
-    m_store->snoozeStale(hash('z'));
-    EXPECT_TRUE(m_store->history().first().staleAbandoned);
-    EXPECT_EQ(m_store->history().first().snoozeCount, 3);
-    EXPECT_TRUE(stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().staleAbandoned);
-}
-
-TEST_F(Stalls, FlaggedCountsFollowTheStaleRows) {
+TEST_F(Stalls, FlaggedRowsAreSnoozedAWeekAndTheThirdSnoozeAbandonsTheReminder) {
     follow("S01E09", hash('f'), false);
     passAfter(0);
     EXPECT_EQ(m_store->flaggedSeriesCount(), 0);
     m_env.clock().advance(7 * 86400);
     EXPECT_EQ(m_store->flaggedSeriesCount(), 1);
+    EXPECT_TRUE(m_store->hasFlaggedDownload(m_dark.id));
     EXPECT_EQ(m_store->flaggedMovieCount(), 0);
+
+    const Timestamp at = m_env.clock().now();
     m_store->snoozeStale(hash('f'));
+    EXPECT_EQ(m_store->history().first().staleSnoozedUntil, at + 7 * 86400.0);
     EXPECT_EQ(m_store->flaggedSeriesCount(), 0);
+    EXPECT_FALSE(m_store->hasFlaggedDownload(m_dark.id));
+    m_store->updateSettings([](AppSettings& s) { s.staleNudgeDays = 2; });
+    m_store->snoozeStaleFor(hash('f'), 3);
+    EXPECT_EQ(m_store->history().first().staleSnoozedUntil, at + 3 * 86400.0);
+    EXPECT_FALSE(m_store->history().first().staleAbandoned);
+    m_store->snoozeStale(hash('f'));
+    EXPECT_TRUE(m_store->history().first().staleAbandoned);
+    EXPECT_EQ(m_store->history().first().snoozeCount, 3);
+    EXPECT_TRUE(stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().staleAbandoned);
 }
