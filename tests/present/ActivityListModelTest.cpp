@@ -63,10 +63,10 @@ TEST_F(ActivityModel, GroupsByLocalDayInTheLogsOrder) {
           now);
     ActivityListModel model(*m_store);
 
-    EXPECT_EQ(rows(model), (QStringList{"# TODAY", "00:00:01 after midnight", "# YESTERDAY",
-                                        "23:59:59 before midnight", "08:05:00 morning",
-                                        "# MONDAY, MAR 2", "17:30:00 two days ago", "# YESTERDAY",
-                                        "07:00:00 out of order"}));
+    EXPECT_EQ(rows(model),
+              (QStringList{"# TODAY", "00:00:01 after midnight", "# YESTERDAY",
+                           "23:59:59 before midnight", "08:05:00 morning", "# MONDAY, MAR 2",
+                           "17:30:00 two days ago", "# YESTERDAY", "07:00:00 out of order"}));
     EXPECT_EQ(model.entryCount(), 5);
     EXPECT_TRUE(model.index(1).data(ActivityListModel::IsTodayRole).toBool());
     EXPECT_FALSE(model.index(3).data(ActivityListModel::IsTodayRole).toBool());

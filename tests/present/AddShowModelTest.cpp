@@ -1,4 +1,5 @@
 #include "AddShowModel.h"
+
 #include "AddShowServices.h"
 
 #include <QSignalSpy>
@@ -22,7 +23,8 @@ std::vector<json> rowsOf(const char* name) {
 }
 
 PickPlan planNamed(const json& name) {
-    return PickPlan(QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(qstr(name)));
+    return PickPlan(
+        QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(qstr(name)));
 }
 
 class AddShow : public testing::Test {
@@ -52,7 +54,8 @@ protected:
 
     // Two releases of Dark, confirmed.
     void resolveDark() {
-        services.index.hits = {release("Dark S01E01 1080p", 'a'), release("Dark S01E02 1080p", 'b')};
+        services.index.hits = {release("Dark S01E01 1080p", 'a'),
+                               release("Dark S01E02 1080p", 'b')};
         start();
         lookUp(QStringLiteral("Dark"));
         confirm();
@@ -90,9 +93,9 @@ SearchResult result(const char* id, std::optional<double> unixDate, const char* 
 TEST(AddShowReleases, SortWithStableTies) {
     // a and e tie on every field but quality; b and d are undated; c and f tie on seeders.
     const QList<SearchResult> arrived{
-        result("a", 2000, "720p", 5, 300), result("b", {}, "4K", 9, 100),
+        result("a", 2000, "720p", 5, 300),   result("b", {}, "4K", 9, 100),
         result("c", 3000, "\u2014", 7, 200), result("d", {}, "480p", 1, 500),
-        result("e", 2000, "1080p", 5, 300), result("f", 1000, "1080p", 7, 300),
+        result("e", 2000, "1080p", 5, 300),  result("f", 1000, "1080p", 7, 300),
     };
     const std::pair<SortField, QString> orders[] = {{SortField::date, "caefbd"},
                                                     {SortField::quality, "befadc"},

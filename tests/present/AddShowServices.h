@@ -24,7 +24,8 @@ public:
     AddShowServices() {
         m_tmdb.setHandler([this](const FakeHttpServer::Request& r) {
             const QString query = r.queryValue(QStringLiteral("query"));
-            FakeHttpServer::Response response{200, {}, "application/json", {}, delayFor.value(query)};
+            FakeHttpServer::Response response{
+                200, {}, "application/json", {}, delayFor.value(query)};
             if (r.path.startsWith(QStringLiteral("/t/p/")) && !posterBytes.isEmpty())
                 return FakeHttpServer::Response{200, posterBytes, "image/png", {}, 0};
             if (tmdb == Tmdb::refusesKey) {
@@ -35,13 +36,15 @@ public:
             } else {
                 const auto found = catalog.find(query.toStdString());
                 const auto results = found == catalog.end() ? nlohmann::json::array() : *found;
-                response.body = QByteArray::fromStdString(nlohmann::json{{"results", results}}.dump());
+                response.body =
+                    QByteArray::fromStdString(nlohmann::json{{"results", results}}.dump());
             }
             return response;
         });
         m_deadIndexes.setHandler([this](const FakeHttpServer::Request& r) {
             if (indexesBack && r.path == QStringLiteral("/service/search"))
-                return FakeHttpServer::Response{200, R"({"torrents":[]})", "application/json", {}, 0};
+                return FakeHttpServer::Response{
+                    200, R"({"torrents":[]})", "application/json", {}, 0};
             return FakeHttpServer::Response{503, "busy", "text/plain", {}, 0};
         });
     }
@@ -49,8 +52,9 @@ public:
     // Builds the store against the services as they are configured now.
     WatchlistStore& start() {
         StoreEnvironment env = m_env.environment();
-        env.endpoints.tmdbAPI = tmdb == Tmdb::unreachable ? QUrl(QStringLiteral("http://127.0.0.1:1/3"))
-                                                          : m_tmdb.url(QStringLiteral("/3"));
+        env.endpoints.tmdbAPI = tmdb == Tmdb::unreachable
+                                    ? QUrl(QStringLiteral("http://127.0.0.1:1/3"))
+                                    : m_tmdb.url(QStringLiteral("/3"));
         if (indexesAnswer)
             index.apply(env.endpoints);
         else
@@ -73,8 +77,9 @@ public:
     }
 
     int tmdbSearches() const {
-        return int(std::count_if(m_tmdb.requests().cbegin(), m_tmdb.requests().cend(),
-                                 [](const auto& r) { return r.path == QStringLiteral("/3/search/tv"); }));
+        return int(
+            std::count_if(m_tmdb.requests().cbegin(), m_tmdb.requests().cend(),
+                          [](const auto& r) { return r.path == QStringLiteral("/3/search/tv"); }));
     }
 
     Tmdb tmdb = Tmdb::answers;

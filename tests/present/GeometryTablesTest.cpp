@@ -20,7 +20,9 @@ const json& rows(const char* name) {
 QRectF rectOf(const json& j, QRectF otherwise = {}) {
     return j.is_array() ? QRectF(j[0], j[1], j[2], j[3]) : otherwise;
 }
-QPoint pointOf(const json& j) { return QPoint(j[0], j[1]); }
+QPoint pointOf(const json& j) {
+    return QPoint(j[0], j[1]);
+}
 
 const QRectF kScreen(0, 28, 1920, 1052); // under a 28-pixel panel
 const MagnetDrag::Frame kFrame{kScreen, QSizeF(760, 520)};
@@ -105,6 +107,7 @@ TEST(GeometryTables, AddSeriesPanelsAroundTheForm) {
             << c[0];
     }
     for (const json& c : rows("addPoster"))
-        EXPECT_EQ(AddPanelPlacement::poster(rectOf(c[0]), QSizeF(200, 300), kAddArea), pointOf(c[1]))
+        EXPECT_EQ(AddPanelPlacement::poster(rectOf(c[0]), QSizeF(200, 300), kAddArea),
+                  pointOf(c[1]))
             << c.dump();
 }

@@ -77,7 +77,8 @@ TEST(TextTables, CountdownAndRelativeTimesTruncateToWholeUnits) {
 TEST(TextTables, ActivityDayHeadersReadTodayYesterdayOrTheWeekday) {
     const QDate today(2026, 3, 4);
     for (const json& row : table("texts", "activityDayHeaders"))
-        EXPECT_EQ(activity::dayHeader(QDate::fromString(qstr(row[0]), Qt::ISODate), today), qstr(row[1]));
+        EXPECT_EQ(activity::dayHeader(QDate::fromString(qstr(row[0]), Qt::ISODate), today),
+                  qstr(row[1]));
 }
 
 TEST(TextTables, OnlyAPlainStartOrAShowLinkShowsTheWindow) {
@@ -105,7 +106,8 @@ TEST(TextTables, StatusStripChecksListensOrTellsTheWorstProblem) {
     for (const json& row : table("texts", "statusStrip")) {
         const auto problem = row[2].is_null() ? std::nullopt : std::optional(qstr(row[2]));
         const StatusStripState state = statusStripState({row[0], row[1], problem});
-        EXPECT_EQ(state.tone, byName<StatusStripState::Tone>(row[3], {"checking", "listening", "problem"}))
+        EXPECT_EQ(state.tone,
+                  byName<StatusStripState::Tone>(row[3], {"checking", "listening", "problem"}))
             << row.dump();
         EXPECT_EQ(state.text, qstr(row[4]));
         EXPECT_EQ(state.pulsing, row[5].get<bool>()) << row.dump();
@@ -114,8 +116,9 @@ TEST(TextTables, StatusStripChecksListensOrTellsTheWorstProblem) {
     for (const json& row : table("texts", "healthProblem")) {
         const EngineHealth engine{
             byName<EngineHealth::State>(row[0], {"starting", "running", "stopped"}),
-            byName<EngineHealth::Cause>(row[1], {"none", "binaryMissing", "notExecutable",
-                                                 "exitedAtStart", "rpcPortTaken", "restartsGivenUp"}),
+            byName<EngineHealth::Cause>(row[1],
+                                        {"none", "binaryMissing", "notExecutable", "exitedAtStart",
+                                         "rpcPortTaken", "restartsGivenUp"}),
             {}};
         SearchHealth search;
         for (const json& index : row[2])
@@ -211,8 +214,8 @@ TEST(TextTables, SeriesRowStatusLinesFollowTheirPrecedence) {
         ASSERT_EQ(line.has_value(), !row[3].is_null()) << row[0];
         if (line) {
             EXPECT_EQ(line->text, qstr(row[3])) << row[0];
-            EXPECT_EQ(line->tone, byName<Tone>(row[4], {"plain", "working", "done", "attention",
-                                                        "failure"}))
+            EXPECT_EQ(line->tone,
+                      byName<Tone>(row[4], {"plain", "working", "done", "attention", "failure"}))
                 << row[0];
         }
     }

@@ -34,8 +34,9 @@ protected:
     }
     template <typename T = QAbstractButton>
     T* inResults(const char* name) const {
-        return presenter->resultsPanel() ? presenter->resultsPanel()->findChild<T*>(QString::fromLatin1(name))
-                                         : nullptr;
+        return presenter->resultsPanel()
+                   ? presenter->resultsPanel()->findChild<T*>(QString::fromLatin1(name))
+                   : nullptr;
     }
 
     // Types the name and presses Enter, the primary button, until the matches are listed.

@@ -47,7 +47,8 @@ void drive(AddShowModel& model, AddShowServices& services, const nlohmann::json&
         model.togglePick(model.listedResults().at(i).id);
     if (step.contains("plan"))
         model.setPickPlan(AddShowModel::PickPlan(
-            QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(qstr(step["plan"]))));
+            QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(
+                qstr(step["plan"]))));
     model.setShowAdvanced(step.value("advanced", false));
     if (step.contains("season")) {
         model.setSeasonText(qstr(step["season"]));
@@ -101,7 +102,8 @@ TEST(AddShowPictures, EachStepLightAndDark) {
             const nlohmann::json byQuery = step.value("releases", nlohmann::json::object());
             for (const auto& [query, hits] : byQuery.items()) {
                 for (const auto& h : hits)
-                    releases[QString::fromStdString(query)] << release(qstr(h[0]), qstr(h[1]).front().toLatin1(), h[2], h[3]);
+                    releases[QString::fromStdString(query)]
+                        << release(qstr(h[0]), qstr(h[1]).front().toLatin1(), h[2], h[3]);
             }
             services.index.hitsFor = [releases](const QString& q) { return releases.value(q); };
             WatchlistStore& store = services.start();
@@ -111,8 +113,9 @@ TEST(AddShowPictures, EachStepLightAndDark) {
             presenter.open(nullptr);
             drive(*presenter.model(), services, step);
             runEventLoopUntil([] { return false; }, 300); // posters and layouts settle
-            const QString file = QStringLiteral("%1/add-series-%2-%3.png")
-                                     .arg(folder, qstr(step["name"]), theme.isDark() ? "dark" : "light");
+            const QString file =
+                QStringLiteral("%1/add-series-%2-%3.png")
+                    .arg(folder, qstr(step["name"]), theme.isDark() ? "dark" : "light");
             EXPECT_TRUE(composite(presenter, theme).save(file)) << file.toStdString();
         }
     }

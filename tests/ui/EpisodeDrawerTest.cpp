@@ -1,13 +1,7 @@
-#include "EventLoop.h"
-#include "FakeServices.h"
-#include "FakeTmdbCatalog.h"
-#include "FakeTransmission.h"
-#include "Fixtures.h"
-#include "TestEnvironment.h"
-#include "Theme.h"
 #include "drawer/EpisodeDrawer.h"
-#include "model/RecordCodecs.h"
-#include "model/StorageFiles.h"
+
+#include "DrawerServices.h"
+#include "Theme.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -17,58 +11,13 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
-
-QString hashOf(char c) {
-    return QString(40, QLatin1Char(c));
-}
 
 // The drawer over a window-sized parent, on a store whose services are loopback fakes.
 class DrawerWidget : public testing::Test {
 protected:
-    void SetUp() override {
-        m_env.clock().set(*utcOf("2025-03-13T12:00"));
-        m_tmdb.episodes[70523] = {
-            {1, {{1, "Secrets", QDate(2017, 12, 1)}, {2, "Lies", QDate(2017, 12, 1)}}},
-            {2,
-             {{1, "Beginnings and Endings", QDate(2025, 2, 20)},
-              {2, "Dark Matter", QDate(2025, 2, 27)},
-              {3, "Ghosts", QDate(2025, 3, 6)},
-              {4, "Travelers", QDate(2025, 3, 6)},
-              {5, "Lost and Found", QDate(2025, 3, 13)},
-              {6, "An Endless Cycle", QDate(2025, 3, 20)},
-              {7, "The White Devil", std::nullopt}}},
-        };
-        m_tmdb.matches = {{1, "Dark Matter", "2015", ""}, {70523, "Dark", "2017", "/dark.jpg"}};
-    }
-
-    // `history` names the records of drawer-history.json to store, by their hash's letter.
     void start(const QList<Show>& shows, const QString& history = {}) {
-        m_env.writeStorageFile(StorageFiles::kShows, encodeDocument(shows));
-        nlohmann::json records = nlohmann::json::array();
-        const nlohmann::json stored = fixtureJson("ui/drawer-history.json");
-        for (const auto& r : stored["records"]) {
-            if (history.contains(qstr(r["id"]).front()))
-                records.push_back(r);
-        }
-        m_env.writeStorageFile(StorageFiles::kHistory, QByteArray::fromStdString(records.dump()));
-        StoreEnvironment env = m_env.environment();
-        env.endpoints.rpcPort = m_daemon.port();
-        env.endpoints.tmdbAPI = m_tmdb.apiRoot();
-        env.pollInterval = std::chrono::hours(1); // no stall handling behind the test's back
-        m_indexes.apply(env.endpoints);
-        if (m_offline) {
-            // Nothing listens on port 1: TMDB and every index refuse the connection.
-            const QUrl dead(QStringLiteral("http://127.0.0.1:1/"));
-            env.endpoints.tmdbAPI = QUrl(QStringLiteral("http://127.0.0.1:1/3"));
-            env.endpoints.knabenAPI = env.endpoints.apibayQuery = env.endpoints.eztvPrimary =
-                env.endpoints.eztvFallback = env.endpoints.torrentsCsvSearch =
-                    env.endpoints.nyaaRoot = env.endpoints.ytsHost = dead;
-        }
-        m_store = std::make_unique<WatchlistStore>(env, nullptr, nullptr);
-        ASSERT_EQ(m_store->history().size(), records.size());
+        m_store = &m_services.start(shows, history);
         m_window = std::make_unique<QWidget>();
         m_window->resize(760, 520);
         m_drawer = new EpisodeDrawer(*m_store, m_theme, m_window.get());
@@ -107,20 +56,19 @@ protected:
         return nullptr;
     }
 
-    TestEnvironment m_env;
-    FakeTransmission m_daemon;
-    FakeTmdbCatalog m_tmdb;
-    FakeIndexes m_indexes;
+    DrawerServices m_services;
+    FakeTmdbCatalog& m_tmdb = m_services.tmdb;
+    FakeIndexes& m_indexes = m_services.indexes;
     Theme m_theme{AppTheme::light};
-    bool m_offline = false;
-    std::unique_ptr<WatchlistStore> m_store;
+    WatchlistStore* m_store = nullptr;
     std::unique_ptr<QWidget> m_window;
     EpisodeDrawer* m_drawer = nullptr;
-    Show m_dark{.id = QUuid("{6F1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D}"), .name = "Dark"};
+    Show m_dark = m_services.dark;
 };
 
 TEST_F(DrawerWidget, AnAmbiguousSeriesIsPickedLinkedListedAndAnEpisodeGrabbed) {
     m_indexes.hits = {{"Dark.S02E03.1080p.WEB.h264-GRP", hashOf('c'), 14}};
+    m_dark.tmdbID.reset();
     start({m_dark});
     QSignalSpy closed(m_drawer, &EpisodeDrawer::closed);
     m_drawer->openFor(m_dark.id);
@@ -135,8 +83,8 @@ TEST_F(DrawerWidget, AnAmbiguousSeriesIsPickedLinkedListedAndAnEpisodeGrabbed) {
     ASSERT_NE(grab, nullptr);
     EXPECT_EQ(grab->text(), "Grab");
     click(grab);
-    ASSERT_TRUE(runEventLoopUntil(
-        [&] { return m_store->activeDownloads().contains(hashOf('c')); }));
+    ASSERT_TRUE(
+        runEventLoopUntil([&] { return m_store->activeDownloads().contains(hashOf('c')); }));
     EXPECT_EQ(m_store->activeDownloads().value(hashOf('c')).episodeCode, "S02E03");
     ASSERT_TRUE(runEventLoopUntil([&] {
         auto* b = find("episodeDrawer.episode.S02E03");
@@ -157,24 +105,16 @@ TEST_F(DrawerWidget, AnAmbiguousSeriesIsPickedLinkedListedAndAnEpisodeGrabbed) {
 }
 
 TEST_F(DrawerWidget, AStuckDownloadIsSwitchedToTheReleaseChosenFromItsAlternates) {
-    m_dark.tmdbID = 70523;
     start({m_dark});
-    SearchResult stuck;
-    stuck.title = "Dark.S02E04.1080p.WEB.h264-GRP";
-    stuck.magnetURL = QUrl("magnet:?xt=urn:btih:" + hashOf('a'));
-    ASSERT_TRUE(m_store->grabEpisodeRelease(m_dark.id, "S02E04", stuck));
-    ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->history().isEmpty(); }));
-    TorrentInfo stalled;
-    stalled.status = 4;
-    m_store->trackStuckSince(hashOf('a'), stalled);
-    m_env.clock().advance(8 * 86400.0);
+    m_services.grabStuck(m_dark);
     m_indexes.hits = {{"Dark.S02E04.1080p.WEB.h264-GRP", hashOf('a'), 2},
                       {"Dark.S02E04.720p.WEB.h264-NEW", hashOf('b'), 31}};
     m_drawer->openFor(m_dark.id);
     ASSERT_TRUE(find("episodeDrawer.tab.recent")->isChecked()); // what needs the user comes first
     click(find("episodeDrawer.recent." + hashOf('a') + ".alternate"));
     click(await("episodeDrawer.alternates.0.choose"));
-    ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().contains(hashOf('b')); }));
+    ASSERT_TRUE(
+        runEventLoopUntil([&] { return m_store->activeDownloads().contains(hashOf('b')); }));
     EXPECT_FALSE(m_store->activeDownloads().contains(hashOf('a')));
 
     click(find("episodeDrawer.tab.episodes"));
@@ -197,7 +137,6 @@ TEST_F(DrawerWidget, AStuckDownloadIsSnoozedOrRemovedFromItsRow) {
 
 TEST_F(DrawerWidget, ARefusedKeyIsShownAndTryAgainAsksAgain) {
     m_tmdb.status = 401;
-    m_dark.tmdbID = 70523;
     start({m_dark});
     m_drawer->openFor(m_dark.id);
     const QString refused = EpisodeDrawerTexts::tmdbFailureText(TMDBClient::Failure::refusedKey);
@@ -228,9 +167,9 @@ protected:
             m_theme.setAppearance(appearance);
             m_window->setPalette(m_theme.palette());
             drainEvents();
-            const QString file = QStringLiteral("%1/drawer-%2-%3.png")
-                                     .arg(m_folder, name,
-                                          appearance == AppTheme::dark ? "dark" : "light");
+            const QString file =
+                QStringLiteral("%1/drawer-%2-%3.png")
+                    .arg(m_folder, name, appearance == AppTheme::dark ? "dark" : "light");
             EXPECT_TRUE(m_window->grab().save(file)) << file.toStdString();
         }
         m_theme.setAppearance(AppTheme::light);
@@ -248,6 +187,7 @@ protected:
 
 TEST_F(DrawerPictures, EveryPhaseAndTab) {
     using Phase = EpisodeDrawerModel::Phase;
+    m_dark.tmdbID.reset();
     m_dark.fallbackAnyQuality = false;
     m_dark.downloadedEpisodes = {"S02E01"};
     const Show unknown{.id = QUuid::createUuid(), .name = "Kaos"};
@@ -301,7 +241,8 @@ TEST_F(DrawerPictures, EveryPhaseAndTab) {
 }
 
 TEST_F(DrawerPictures, WithoutAConnection) {
-    m_offline = true;
+    m_services.tmdbDown = m_services.indexesDown = true;
+    m_dark.tmdbID.reset();
     start({m_dark}, "a");
     m_drawer->openFor(m_dark.id);
     m_drawer->model().findAlternates(hashOf('a'));
