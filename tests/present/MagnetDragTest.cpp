@@ -1,10 +1,8 @@
-// Where windows and panels go, and how the magnet moves the main window, as tables read from
-// tests/fixtures/present/geometry.json.
+// How the magnet moves the main window: drags read from tests/fixtures/present/geometry.json.
 
-#include "AddPanelPlacement.h"
-#include "Fixtures.h"
 #include "MagnetDrag.h"
-#include "WindowPlacement.h"
+
+#include "Fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -17,20 +15,12 @@ const json& rows(const char* name) {
     return all[name]["rows"];
 }
 
-QRectF rectOf(const json& j, QRectF otherwise = {}) {
-    return j.is_array() ? QRectF(j[0], j[1], j[2], j[3]) : otherwise;
-}
-QPoint pointOf(const json& j) {
-    return QPoint(j[0], j[1]);
-}
-
 const QRectF kScreen(0, 28, 1920, 1052); // under a 28-pixel panel
 const MagnetDrag::Frame kFrame{kScreen, QSizeF(760, 520)};
-const QRectF kAddArea(0, 25, 1440, 875);
 
 } // namespace
 
-TEST(GeometryTables, TheMagnetSagsFreesClampsAndAttachesAgain) {
+TEST(MagnetDrag, TheMagnetSagsFreesClampsAndAttachesAgain) {
     for (const json& c : rows("magnet")) {
         SCOPED_TRACE(c["what"].get<std::string>());
         MagnetDrag magnet;
@@ -58,7 +48,7 @@ TEST(GeometryTables, TheMagnetSagsFreesClampsAndAttachesAgain) {
     }
 }
 
-TEST(GeometryTables, TheMagnetWhenOffOrWithoutAPress) {
+TEST(MagnetDrag, TheMagnetWhenOffOrWithoutAPress) {
     MagnetDrag magnet;
     magnet.setMagnetized(false);
     magnet.press({0, 0}, {500, 28 + 121}, kFrame);
@@ -81,33 +71,4 @@ TEST(GeometryTables, TheMagnetWhenOffOrWithoutAPress) {
     const QPointF top(1000, 28);
     EXPECT_EQ(unpressed.drag({1300, 400}, top, kFrame).value_or(top), top) << "re-anchors instead";
     EXPECT_FALSE(unpressed.dragging());
-}
-
-TEST(GeometryTables, TheMainWindowAndTheAgendaPanelHangUnderTheIcon) {
-    for (const json& c : rows("mainWindow")) {
-        const auto icon = c[2].is_null() ? std::nullopt : std::optional(c[2].get<double>());
-        const MainWindowPlacement expected{pointOf(c[4]), c[5].get<bool>()};
-        EXPECT_EQ(placeMainWindow(rectOf(c[1], kScreen).toRect(), {760, 520}, icon, c[3]), expected)
-            << c[0];
-    }
-    for (const json& c : rows("agendaPanel"))
-        EXPECT_EQ(placeAgendaPanel(kScreen.toRect(), {208, 300}, c[0]), pointOf(c[1])) << c[0];
-}
-
-TEST(GeometryTables, AddSeriesPanelsAroundTheForm) {
-    for (const json& c : rows("addForm")) {
-        const QRectF area = rectOf(c.size() > 4 ? c[4] : json(), kAddArea);
-        EXPECT_EQ(AddPanelPlacement::form(rectOf(c[1]), QSizeF(c[2][0], c[2][1]), area),
-                  pointOf(c[3]))
-            << c[0];
-    }
-    for (const json& c : rows("addResults")) {
-        const QRectF area = rectOf(c.size() > 3 ? c[3] : json(), kAddArea);
-        EXPECT_EQ(AddPanelPlacement::results(rectOf(c[1]), QSizeF(604, 470), area), pointOf(c[2]))
-            << c[0];
-    }
-    for (const json& c : rows("addPoster"))
-        EXPECT_EQ(AddPanelPlacement::poster(rectOf(c[0]), QSizeF(200, 300), kAddArea),
-                  pointOf(c[1]))
-            << c.dump();
 }
