@@ -5,9 +5,7 @@
 #include "Theme.h"
 #include "addshow/AddShowPresenter.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QLinearGradient>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -16,21 +14,6 @@
 // light and dark, for review by eye (`make screenshots`). Skipped without LUMIVANE_SHOTS_DIR.
 
 namespace {
-
-QByteArray posterPng() {
-    QImage image(342, 513, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient fill(0, 0, 0, 513);
-    fill.setColorAt(0, QColor(0x1c, 0x2b, 0x3a));
-    fill.setColorAt(1, QColor(0x6a, 0x3d, 0x5e));
-    painter.fillRect(image.rect(), fill);
-    painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 // Walks the model through one step as the panels would.
 void drive(AddShowModel& model, AddShowServices& services, const nlohmann::json& step) {
@@ -87,7 +70,7 @@ TEST(AddShowPictures, EachStepLightAndDark) {
     if (folder.isEmpty())
         GTEST_SKIP() << "set LUMIVANE_SHOTS_DIR to write the pictures";
     QDir().mkpath(folder);
-    const QByteArray poster = posterPng();
+    const QByteArray poster = fixtureBytes("ui/poster.png");
     const nlohmann::json pictures = fixtureJson("ui/add-series-pictures.json");
     for (const AppTheme appearance : {AppTheme::light, AppTheme::dark}) {
         for (const nlohmann::json& step : pictures["steps"]) {

@@ -48,13 +48,6 @@ protected:
         ASSERT_TRUE(button->isEnabled()) << button->objectName().toStdString();
         QTest::mouseClick(button, Qt::LeftButton);
     }
-    const DownloadRecord* record(char hash) const {
-        for (const DownloadRecord& r : m_store->history()) {
-            if (r.id == hashOf(hash))
-                return &r;
-        }
-        return nullptr;
-    }
 
     DrawerServices m_services;
     FakeTmdbCatalog& m_tmdb = m_services.tmdb;
@@ -126,13 +119,13 @@ TEST_F(DrawerWidget, AStuckDownloadIsSnoozedOrRemovedFromItsRow) {
     m_drawer->openFor(m_dark.id);
 
     click(await("episodeDrawer.recent." + hashOf('a') + ".snooze"));
-    EXPECT_EQ(record('a')->snoozeCount, 1);
+    EXPECT_EQ(m_store->history().first().snoozeCount, 1);
     // Snoozed, the row no longer offers the actions.
     ASSERT_TRUE(runEventLoopUntil(
         [&] { return !find("episodeDrawer.recent." + hashOf('a') + ".snooze"); }));
 
     click(find("episodeDrawer.recent." + hashOf('d') + ".remove"));
-    EXPECT_EQ(record('d')->detail, "Cancelled — removed by you");
+    EXPECT_EQ(m_store->history().last().detail, "Cancelled — removed by you");
 }
 
 TEST_F(DrawerWidget, ARefusedKeyIsShownAndTryAgainAsksAgain) {
