@@ -39,29 +39,25 @@ void drive(AddShowModel& model, AddShowServices& services, const nlohmann::json&
     }
 }
 
-// The open panels as they sit on a roomy screen: the poster left of the form, the results
-// below it (the offscreen screen is too small to show that with their real positions).
+// The open panels side by side: poster, form, results (the offscreen screen is too small to
+// show them where they really sit).
 QImage composite(AddShowPresenter& presenter, const Theme& theme) {
-    const auto shown = [](RoundedPanel* p) { return p && p->isVisible() ? p : nullptr; };
-    RoundedPanel* poster = shown(presenter.posterPanel());
-    RoundedPanel* form = presenter.formPanel();
-    RoundedPanel* results = shown(presenter.resultsPanel());
-    const int shadow = RoundedPanel::kShadow;
-    const int gap = 8;
-    const QPoint formAt(16 + (poster ? poster->width() - 2 * shadow + gap : 0), 16);
-    QList<std::pair<RoundedPanel*, QPoint>> placed{{form, formAt}};
-    if (poster)
-        placed.append({poster, QPoint(16, 16)});
-    if (results)
-        placed.append({results, formAt + QPoint(0, form->height() - 2 * shadow + gap)});
-    QRect bounds;
-    for (const auto& [panel, at] : placed)
-        bounds |= QRect(at, panel->size());
-    QImage out(bounds.size() + QSize(32, 32), QImage::Format_ARGB32_Premultiplied);
+    QList<QPixmap> shots;
+    for (RoundedPanel* panel :
+         {presenter.posterPanel(), presenter.formPanel(), presenter.resultsPanel()}) {
+        if (panel && panel->isVisible())
+            shots << panel->grab();
+    }
+    QSize size;
+    for (const QPixmap& shot : shots)
+        size = QSize(size.width() + shot.width(), std::max(size.height(), shot.height()));
+    QImage out(size, QImage::Format_ARGB32_Premultiplied);
     out.fill(theme.isDark() ? QColor(0x3a, 0x38, 0x40) : QColor(0xd9, 0xd6, 0xde));
     QPainter painter(&out);
-    for (const auto& [panel, at] : placed)
-        painter.drawPixmap(at - QPoint(shadow, shadow) + QPoint(16, 16), panel->grab());
+    for (int x = 0; const QPixmap& shot : shots) {
+        painter.drawPixmap(x, 0, shot);
+        x += shot.width();
+    }
     return out;
 }
 
