@@ -43,13 +43,13 @@ public:
         deadIndexes.respondWith({503, "busy", "text/plain"});
     }
 
-    // Stores the series and the records of tests/fixtures/ui/drawer-history.json named by their
+    // Stores the series and the records of tests/fixtures/present/drawer-history.json named by their
     // hash's letter, then starts a store on them.
     WatchlistStore& start(const QList<Show>& shows, const QString& history = {}) {
         m_store.reset();
         env.writeStorageFile(StorageFiles::kShows, encodeDocument(shows));
         nlohmann::json records = nlohmann::json::array();
-        const nlohmann::json stored = fixtureJson("ui/drawer-history.json");
+        const nlohmann::json stored = fixtureJson("present/drawer-history.json");
         for (const auto& r : stored["records"]) {
             if (history.contains(qstr(r["id"]).front()))
                 records.push_back(r);
