@@ -78,34 +78,25 @@ protected:
     std::unique_ptr<AddShowModel> model;
 };
 
-SearchResult result(const char* id, std::optional<double> unixDate, const char* quality,
-                    int seeders, qint64 size) {
-    SearchResult r;
-    r.id = r.title = QString::fromLatin1(id);
-    r.quality = QString::fromUtf8(quality);
-    r.seeders = seeders;
-    r.sizeBytes = size;
-    if (unixDate)
-        r.date = Timestamp::fromUnixSeconds(*unixDate);
-    return r;
-}
-
 TEST(AddShowReleases, SortWithStableTies) {
-    // a and e tie on every field but quality; b and d are undated; c and f tie on seeders.
-    const QList<SearchResult> arrived{
-        result("a", 2000, "720p", 5, 300),   result("b", {}, "4K", 9, 100),
-        result("c", 3000, "\u2014", 7, 200), result("d", {}, "480p", 1, 500),
-        result("e", 2000, "1080p", 5, 300),  result("f", 1000, "1080p", 7, 300),
-    };
-    const std::pair<SortField, QString> orders[] = {{SortField::date, "caefbd"},
-                                                    {SortField::quality, "befadc"},
-                                                    {SortField::seeders, "bcfaed"},
-                                                    {SortField::size, "bcaefd"}};
-    for (const auto& [field, order] : orders) {
+    QList<SearchResult> arrived;
+    const json table = fixtureJson("present/add-series.json")["releaseOrder"];
+    for (const json& a : table["arrived"]) {
+        SearchResult& r = arrived.emplaceBack();
+        r.id = r.title = qstr(a[0]);
+        if (!a[1].is_null())
+            r.date = Timestamp::fromUnixSeconds(a[1].get<double>());
+        r.quality = qstr(a[2]);
+        r.seeders = a[3];
+        r.sizeBytes = a[4];
+    }
+    for (const json& order : table["rows"]) {
+        const auto field =
+            SortField(QStringList{"date", "quality", "seeders", "size"}.indexOf(qstr(order[0])));
         QString ids;
         for (const SearchResult& r : AddShowModel::sorted(arrived, field))
             ids += r.id;
-        EXPECT_EQ(ids, order) << AddShowModel::sortLabel(field).toStdString();
+        EXPECT_EQ(ids, qstr(order[1])) << order[0];
     }
 }
 

@@ -43,8 +43,8 @@ public:
         deadIndexes.respondWith({503, "busy", "text/plain"});
     }
 
-    // Stores the series and the records of tests/fixtures/present/drawer-history.json named by their
-    // hash's letter, then starts a store on them.
+    // Stores the series and the records of tests/fixtures/present/drawer-history.json named by
+    // their hash's letter, then starts a store on them.
     WatchlistStore& start(const QList<Show>& shows, const QString& history = {}) {
         m_store.reset();
         env.writeStorageFile(StorageFiles::kShows, encodeDocument(shows));
