@@ -5,157 +5,59 @@
 #include "Theme.h"
 #include "addshow/AddShowPresenter.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QLinearGradient>
 #include <QPainter>
 
 #include <gtest/gtest.h>
 
-// Pictures of the add-series panels in each step, light and dark, for review by eye. Written
-// only when LUMIVANE_SHOTS_DIR names a folder; otherwise skipped.
+// Pictures of the add-series panels in each step of tests/fixtures/ui/add-series-pictures.json,
+// light and dark, for review by eye (`make screenshots`). Skipped without LUMIVANE_SHOTS_DIR.
 
 namespace {
 
-QByteArray posterPng() {
-    QImage image(342, 513, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient fill(0, 0, 0, 513);
-    fill.setColorAt(0, QColor(0x1c, 0x2b, 0x3a));
-    fill.setColorAt(1, QColor(0x6a, 0x3d, 0x5e));
-    painter.fillRect(image.rect(), fill);
-    painter.setPen(QColor(255, 255, 255, 210));
-    QFont font = painter.font();
-    font.setPixelSize(54);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.drawText(image.rect().adjusted(0, 0, 0, -120), Qt::AlignCenter, QStringLiteral("DARK"));
-    painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-struct Step {
-    const char* name;
-    std::function<void(AddShowServices&)> configure;
-    std::function<void(AddShowModel&, AddShowServices&)> drive;
-};
-
-bool settle(AddShowModel& model) {
-    return runEventLoopUntil([&] { return !model.isSearching(); });
-}
-
-void lookUp(AddShowModel& model, const QString& name) {
-    model.setName(name);
+// Walks the model through one step as the panels would.
+void drive(AddShowModel& model, AddShowServices& services, const nlohmann::json& step) {
+    const auto settle = [&] { runEventLoopUntil([&] { return !model.isSearching(); }); };
+    model.setName(qstr(step["lookUp"]));
     model.find();
-    settle(model);
+    settle();
+    if (step.value("confirm", false)) {
+        services.clock().advance(1);
+        model.pickMatch(0);
+        settle();
+    }
+    for (int i = 0; i < step.value("tick", 0); ++i)
+        model.togglePick(model.listedResults().at(i).id);
+    if (step.contains("plan"))
+        model.setPickPlan(AddShowModel::PickPlan(
+            QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(
+                qstr(step["plan"]))));
+    model.setShowAdvanced(step.value("advanced", false));
+    if (step.contains("season")) {
+        model.setSeasonText(qstr(step["season"]));
+        model.setPullEntireSeason(step.value("pull", false));
+    }
 }
 
-void confirm(AddShowModel& model, AddShowServices& services) {
-    services.clock().advance(1);
-    model.pickMatch(0);
-    settle(model);
-}
-
-const AddShowServices::Match kDark{
-    70523, QStringLiteral("Dark"), QStringLiteral("2017"), QStringLiteral("/dark.jpg"),
-    QStringLiteral("A family saga with a supernatural twist, set in a German town where the "
-                   "disappearance of two young children exposes the relationships among four "
-                   "families.")};
-
-QList<FakeIndexes::Hit> darkReleases() {
-    return {release("Dark.S03E08.The.Paradise.1080p.NF.WEB-DL.DDP5.1.x264", 'a', 211, 2'400'000'000),
-            release("Dark S03 1080p BluRay x265-RARBG", 'b', 96, 14'100'000'000),
-            release("Dark.S02E01.720p.WEB.H264", 'c', 40, 900'000'000),
-            release("Dark.S01E01.Secrets.2160p.NF.WEB-DL", 'd', 18, 6'800'000'000),
-            release("Dark Complete Series 1080p", 'e', 57, 38'000'000'000)};
-}
-
-const QList<Step> kSteps{
-    {"matches",
-     [](AddShowServices& s) {
-         s.matches[QStringLiteral("Dark")] = {
-             kDark, {2, QStringLiteral("Dark Matter"), "2015", "", "A spaceship crew wakes up."},
-             {3, QStringLiteral("Dark Angel"), "2000", "", ""}};
-     },
-     [](AddShowModel& m, AddShowServices&) { lookUp(m, QStringLiteral("Dark")); }},
-    {"releases-ticked",
-     [](AddShowServices& s) {
-         s.matches[QStringLiteral("Dark")] = {kDark};
-         s.index.hits = darkReleases();
-     },
-     [](AddShowModel& m, AddShowServices& s) {
-         lookUp(m, QStringLiteral("Dark"));
-         confirm(m, s);
-         m.togglePick(m.listedResults().at(0).id);
-         m.togglePick(m.listedResults().at(1).id);
-         m.setPickPlan(AddShowModel::PickPlan::thisThenLatest);
-     }},
-    {"no-match", [](AddShowServices&) {},
-     [](AddShowModel& m, AddShowServices&) { lookUp(m, QStringLiteral("Da Vinci's Inquest")); }},
-    {"fallback",
-     [](AddShowServices& s) {
-         s.matches[QStringLiteral("Inquest")] = {
-             {5, QStringLiteral("Da Vinci's Inquest"), "1998", "", "A coroner in Vancouver."}};
-         s.index.hitsFor = [](const QString& q) {
-             return q == QStringLiteral("Inquest")
-                        ? QList<FakeIndexes::Hit>{release("Inquest S01E01 720p HDTV", 'f', 4),
-                                                  release("Inquest S01E02 720p HDTV", 'g', 3)}
-                        : QList<FakeIndexes::Hit>{};
-         };
-     },
-     [](AddShowModel& m, AddShowServices& s) {
-         lookUp(m, QStringLiteral("Inquest"));
-         confirm(m, s);
-     }},
-    {"tmdb-refused", [](AddShowServices& s) { s.tmdb = AddShowServices::Tmdb::refusesKey; },
-     [](AddShowModel& m, AddShowServices&) { lookUp(m, QStringLiteral("Dark")); }},
-    {"indexes-unreachable",
-     [](AddShowServices& s) {
-         s.matches[QStringLiteral("Dark")] = {kDark};
-         s.indexes = AddShowServices::Indexes::unreachable;
-     },
-     [](AddShowModel& m, AddShowServices& s) {
-         lookUp(m, QStringLiteral("Dark"));
-         confirm(m, s);
-     }},
-    {"more-options-season",
-     [](AddShowServices& s) { s.matches[QStringLiteral("Dark")] = {kDark}; },
-     [](AddShowModel& m, AddShowServices& s) {
-         lookUp(m, QStringLiteral("Dark"));
-         confirm(m, s);
-         m.setShowAdvanced(true);
-         m.setSeasonText(QStringLiteral("2"));
-         m.setPullEntireSeason(true);
-     }},
-};
-
-// The open panels as they sit on a roomy screen: the poster left of the form, the results
-// below it (the offscreen screen is too small to show that with their real positions).
+// The open panels side by side: poster, form, results (the offscreen screen is too small to
+// show them where they really sit).
 QImage composite(AddShowPresenter& presenter, const Theme& theme) {
-    const auto shown = [](RoundedPanel* p) { return p && p->isVisible() ? p : nullptr; };
-    RoundedPanel* poster = shown(presenter.posterPanel());
-    RoundedPanel* form = presenter.formPanel();
-    RoundedPanel* results = shown(presenter.resultsPanel());
-    const int shadow = RoundedPanel::kShadow;
-    const int gap = 8;
-    const QPoint formAt(16 + (poster ? poster->width() - 2 * shadow + gap : 0), 16);
-    QList<std::pair<RoundedPanel*, QPoint>> placed{{form, formAt}};
-    if (poster)
-        placed.append({poster, QPoint(16, 16)});
-    if (results)
-        placed.append({results, formAt + QPoint(0, form->height() - 2 * shadow + gap)});
-    QRect bounds;
-    for (const auto& [panel, at] : placed)
-        bounds |= QRect(at, panel->size());
-    QImage out(bounds.size() + QSize(32, 32), QImage::Format_ARGB32_Premultiplied);
+    QList<QPixmap> shots;
+    for (RoundedPanel* panel :
+         {presenter.posterPanel(), presenter.formPanel(), presenter.resultsPanel()}) {
+        if (panel && panel->isVisible())
+            shots << panel->grab();
+    }
+    QSize size;
+    for (const QPixmap& shot : shots)
+        size = QSize(size.width() + shot.width(), std::max(size.height(), shot.height()));
+    QImage out(size, QImage::Format_ARGB32_Premultiplied);
     out.fill(theme.isDark() ? QColor(0x3a, 0x38, 0x40) : QColor(0xd9, 0xd6, 0xde));
     QPainter painter(&out);
-    for (const auto& [panel, at] : placed)
-        painter.drawPixmap(at - QPoint(shadow, shadow) + QPoint(16, 16), panel->grab());
+    for (int x = 0; const QPixmap& shot : shots) {
+        painter.drawPixmap(x, 0, shot);
+        x += shot.width();
+    }
     return out;
 }
 
@@ -164,23 +66,35 @@ TEST(AddShowPictures, EachStepLightAndDark) {
     if (folder.isEmpty())
         GTEST_SKIP() << "set LUMIVANE_SHOTS_DIR to write the pictures";
     QDir().mkpath(folder);
-    const QByteArray poster = posterPng();
+    const QByteArray poster = fixtureBytes("ui/poster.png");
+    const nlohmann::json pictures = fixtureJson("ui/add-series-pictures.json");
     for (const AppTheme appearance : {AppTheme::light, AppTheme::dark}) {
-        for (const Step& step : kSteps) {
+        for (const nlohmann::json& step : pictures["steps"]) {
             AddShowServices services;
             services.posterBytes = poster;
-            step.configure(services);
+            services.catalog = pictures["tmdbByQuery"];
+            services.catalog.update(step.value("tmdbByQuery", nlohmann::json::object()));
+            if (step.value("tmdbRefusesKey", false))
+                services.tmdb = AddShowServices::Tmdb::refusesKey;
+            services.indexesAnswer = step.value("indexesAnswer", true);
+            QMap<QString, QList<FakeIndexes::Hit>> releases;
+            const nlohmann::json byQuery = step.value("releases", nlohmann::json::object());
+            for (const auto& [query, hits] : byQuery.items()) {
+                for (const auto& h : hits)
+                    releases[QString::fromStdString(query)]
+                        << release(qstr(h[0]), qstr(h[1]).front().toLatin1(), h[2], h[3]);
+            }
+            services.index.hitsFor = [releases](const QString& q) { return releases.value(q); };
             WatchlistStore& store = services.start();
             Theme theme(appearance);
             ImageLoader images(store.environment().endpoints.tmdbImages, QString());
             AddShowPresenter presenter(store, theme, images);
             presenter.open(nullptr);
-            step.drive(*presenter.model(), services);
+            drive(*presenter.model(), services, step);
             runEventLoopUntil([] { return false; }, 300); // posters and layouts settle
-            const QString file = QStringLiteral("%1/add-series-%2-%3.png")
-                                     .arg(folder, QString::fromLatin1(step.name),
-                                          theme.isDark() ? QStringLiteral("dark")
-                                                         : QStringLiteral("light"));
+            const QString file =
+                QStringLiteral("%1/add-series-%2-%3.png")
+                    .arg(folder, qstr(step["name"]), theme.isDark() ? "dark" : "light");
             EXPECT_TRUE(composite(presenter, theme).save(file)) << file.toStdString();
         }
     }

@@ -30,7 +30,7 @@ public Q_SLOTS:
 
 class MainContentViewTest : public UiHarness {};
 
-TEST_F(MainContentViewTest, OpensOnSeriesAndAClickOnASidebarItemSwitchesTheTab) {
+TEST_F(MainContentViewTest, OpensOnSeriesASidebarClickSwitchesTheTabAndCloseAsksToClose) {
     MainContentView view(start(), m_theme);
     view.resize(760, 520);
     view.show();
@@ -53,11 +53,7 @@ TEST_F(MainContentViewTest, OpensOnSeriesAndAClickOnASidebarItemSwitchesTheTab) 
     EXPECT_EQ(pages->currentWidget()->objectName(), QStringLiteral("activityView"));
     QTest::mouseClick(find<SidebarItem>(view, "sidebar.shows"), Qt::LeftButton);
     EXPECT_EQ(pages->currentWidget(), series);
-}
 
-TEST_F(MainContentViewTest, TheCloseButtonAsksToClose) {
-    MainContentView view(start(), m_theme);
-    view.show();
     QSignalSpy close(&view, &MainContentView::closeRequested);
     QTest::mouseClick(find<QAbstractButton>(view, "closeButton"), Qt::LeftButton);
     EXPECT_EQ(close.count(), 1);
@@ -67,12 +63,8 @@ TEST_F(MainContentViewTest, CheckNowPressedTwiceStartsOneCheckAndTheTextFollowsI
     // TMDB answers late, so the check is still running when the button is pressed again.
     FakeHttpServer tmdb;
     tmdb.respondWith({404, "{}", "application/json", {}, 2000});
-    Show show;
-    show.id = QUuid::createUuid();
-    show.name = QStringLiteral("Dark");
-    show.tmdbID = 70523;
-    m_env.writeStorageFile(QString::fromLatin1(StorageFiles::kShows),
-                           encodeDocument(QList<Show>{show}));
+    const Show show{.id = QUuid::createUuid(), .name = QStringLiteral("Dark"), .tmdbID = 70523};
+    m_env.writeStorageFile(StorageFiles::kShows, encodeDocument(QList<Show>{show}));
     StoreEnvironment env = m_env.environment();
     env.endpoints.tmdbAPI = tmdb.baseUrl();
     WatchlistStore& store = start(env);
@@ -81,8 +73,6 @@ TEST_F(MainContentViewTest, CheckNowPressedTwiceStartsOneCheckAndTheTextFollowsI
     auto* text = find<QLabel>(view, "statusText");
     auto* checkNow = find<QAbstractButton>(view, "checkNowButton");
     ASSERT_TRUE(text && checkNow);
-    EXPECT_TRUE(
-        text->text().startsWith(QStringLiteral("Listening for new episodes · next check in ")));
 
     QSignalSpy checking(&store, &WatchlistStore::isCheckingChanged);
     QSignalSpy finished(&store, &WatchlistStore::checkCycleFinished);
@@ -122,21 +112,15 @@ TEST_F(MainContentViewTest, AHiddenViewIgnoresTheCountdownAndCatchesUpWhenShown)
 }
 
 TEST_F(MainContentViewTest, AStalledSeriesDownloadMarksTheSeriesTabOnly) {
-    Show show;
-    show.id = QUuid::createUuid();
-    show.name = QStringLiteral("Dark");
+    const Show show{.id = QUuid::createUuid(), .name = QStringLiteral("Dark")};
     DownloadRecord row;
     row.id = QString(40, QLatin1Char('a'));
     row.showID = show.id;
-    row.showName = show.name;
     row.episode = QStringLiteral("S01E01");
-    row.title = QStringLiteral("Dark.S01E01.1080p");
     row.addedAt = m_env.clock().now() - 10 * 86400.0;
     row.stuckSince = m_env.clock().now() - 8 * 86400.0; // past the default week
-    m_env.writeStorageFile(QString::fromLatin1(StorageFiles::kShows),
-                           encodeDocument(QList<Show>{show}));
-    m_env.writeStorageFile(QString::fromLatin1(StorageFiles::kHistory),
-                           encodeDocument(QList<DownloadRecord>{row}));
+    m_env.writeStorageFile(StorageFiles::kShows, encodeDocument(QList<Show>{show}));
+    m_env.writeStorageFile(StorageFiles::kHistory, encodeDocument(QList<DownloadRecord>{row}));
 
     MainContentView view(start(), m_theme);
     for (SidebarTab tab : allSidebarTabs()) {
