@@ -267,12 +267,20 @@ TEST_F(DrawerModel, NoAlternateSaysWhyThenSnoozingUnflagsAndRemovingEndsTheDownl
     EXPECT_EQ(m_model->recentRows().first().stateLine, "Cancelled — removed by you");
 }
 
-TEST_F(DrawerModel, IndexesThatDoNotAnswerAreNotReportedAsNoAlternate) {
+TEST_F(DrawerModel, IndexesThatDoNotAnswerAreNotReportedAsNoAlternateNorNoneFound) {
     m_services.indexesDown = true;
     startWithStuckDownload();
     m_model->findAlternates(hashOf('a'));
     ASSERT_TRUE(runEventLoopUntil([&] { return !m_model->loadingAlternates(); }));
     EXPECT_EQ(m_model->alternatesNote(), EpisodeDrawerTexts::indexesUnreachableText());
+
+    m_model->setTab(EpisodeDrawerModel::Tab::episodes);
+    ASSERT_TRUE(settled());
+    m_model->pressEpisode("S02E02");
+    ASSERT_TRUE(runEventLoopUntil([&] { return row("S02E02").state == RowState::unreachable; }));
+    EXPECT_TRUE(row("S02E02").pressable);
+    m_model->pressEpisode("S02E02"); // tries again
+    EXPECT_EQ(row("S02E02").state, RowState::grabbing);
 }
 
 } // namespace

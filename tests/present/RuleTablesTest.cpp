@@ -126,7 +126,7 @@ const Rule kRules[] = {
          return json{nameOf(s.tone, {"checking", "listening", "problem"}), str(s.text), s.pulsing,
                      s.buttonFaint};
      }},
-    {"texts", "healthProblem", 4,
+    {"texts", "healthProblem", 5,
      [](R r) {
          const EngineHealth engine{
              byName<EngineHealth::State>(r[0], {"starting", "running", "stopped"}),
@@ -138,6 +138,7 @@ const Rule kRules[] = {
          for (const json& index : r[2])
              search.silentIndexes << qstr(index);
          search.tmdbKeyRefused = r[3];
+         search.tmdbUnreachable = r[4];
          return str(healthProblemText(engine, search));
      }},
     {"texts", "sidebarTabs", 1,
@@ -159,10 +160,10 @@ const Rule kRules[] = {
          const TrayIconLook look = trayIconLook({recordFrom(r[1])}, settings, kNow);
          return json{look.attention, str(look.iconName), str(look.toolTip)};
      }},
-    {"texts", "drawerRows", 5,
+    {"texts", "drawerRows", 6,
      [](R r) {
          using namespace EpisodeDrawerTexts;
-         const RowState state = rowState({r[0], r[1], maybe(r[2]), r[3], r[4]});
+         const RowState state = rowState({r[0], r[1], maybe(r[2]), r[3], r[4], r[5]});
          return json{str(rowLabel(state)), str(rowTooltip(state, maybe(r[2]).value_or(""))),
                      rowPressable(state)};
      }},
