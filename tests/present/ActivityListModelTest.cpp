@@ -70,8 +70,6 @@ TEST_F(ActivityModel, GroupsByLocalDayInTheLogsOrder) {
     EXPECT_EQ(model.entryCount(), 5);
     EXPECT_TRUE(model.index(1).data(ActivityListModel::IsTodayRole).toBool());
     EXPECT_FALSE(model.index(3).data(ActivityListModel::IsTodayRole).toBool());
-    EXPECT_EQ(model.index(1).data(ActivityListModel::KindRole).toInt(),
-              int(ActivityEntry::Kind::check));
 }
 
 TEST_F(ActivityModel, NewLinesAreInsertedAtTheTopWithoutAReset) {

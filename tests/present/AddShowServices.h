@@ -4,6 +4,7 @@
 // tests/fixtures/present/add-series.json), the six indexes and the daemon, with a store on a
 // manual clock pointed at them. Shared by the model tests and the widget tests.
 
+#include "AddShowModel.h"
 #include "EventLoop.h"
 #include "FakeHttpServer.h"
 #include "FakeServices.h"
@@ -74,6 +75,39 @@ public:
         for (const ActivityEntry& e : m_store->activity())
             lines.prepend(e.message);
         return lines;
+    }
+
+    // Walks a model through a step as the panels would: a lookup, the first match confirmed past
+    // the arming delay, ticks on the first listed releases, a plan, the options, a season. False
+    // when a search does not settle or the match is not taken.
+    bool drive(AddShowModel& model, const nlohmann::json& step) {
+        const auto settled = [&] {
+            return runEventLoopUntil([&] { return !model.isSearching(); });
+        };
+        model.setName(qstr(step["lookUp"]));
+        model.find();
+        if (!settled())
+            return false;
+        if (step.value("confirm", false)) {
+            clock().advance(1);
+            if (!model.pickMatch(0) || !settled())
+                return false;
+        }
+        for (int i = 0; i < step.value("tick", 0); ++i)
+            model.togglePick(model.listedResults().at(i).id);
+        if (step.contains("plan"))
+            model.setPickPlan(planNamed(step["plan"]));
+        model.setShowAdvanced(step.value("advanced", false));
+        if (step.contains("season")) {
+            model.setSeasonText(qstr(step["season"]));
+            model.setPullEntireSeason(step.value("pull", false));
+        }
+        return true;
+    }
+
+    static AddShowModel::PickPlan planNamed(const nlohmann::json& name) {
+        return AddShowModel::PickPlan(
+            QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(qstr(name)));
     }
 
     int tmdbSearches() const {

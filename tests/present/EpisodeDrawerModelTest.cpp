@@ -97,14 +97,12 @@ TEST_F(DrawerModel, APickedMatchIsLinkedSoTheNextOpeningSkipsTheSearch) {
     start(m_dark);
     ASSERT_TRUE(settled());
     ASSERT_EQ(m_model->phase(), Phase::needsPick);
-    EXPECT_EQ(EpisodeDrawerModel::whichShowHeading(), "WHICH SHOW?");
 
     m_model->pickCandidate(1);
     ASSERT_TRUE(settled());
     EXPECT_EQ(m_model->phase(), Phase::ready);
     EXPECT_EQ(stored().tmdbID, 70523);
     EXPECT_EQ(stored().posterPath, "/dark.jpg");
-    EXPECT_EQ(labels().size(), 7);
 
     m_model->open(m_dark.id);
     ASSERT_TRUE(settled());
@@ -114,31 +112,29 @@ TEST_F(DrawerModel, APickedMatchIsLinkedSoTheNextOpeningSkipsTheSearch) {
 
 // --- failures ----------------------------------------------------------------------------------
 
-TEST_F(DrawerModel, ARefusedKeyIsSaidAsSuchAndATryAgainGoesOnFromThere) {
-    m_tmdb.status = 401;
-    start(m_dark);
-    ASSERT_TRUE(settled());
-    EXPECT_EQ(m_model->phase(), Phase::failed);
-    EXPECT_EQ(m_model->phaseTitle(),
-              EpisodeDrawerTexts::tmdbFailureText(TMDBClient::Failure::refusedKey));
-    EXPECT_TRUE(m_model->canRetry());
-
+// Neither failure reads as "no match" nor links anything; a try again goes on from there.
+TEST_F(DrawerModel, ATmdbFailureSaysWhichAndATryAgainGoesOnFromThere) {
+    using Failure = TMDBClient::Failure;
+    for (const Failure failure : {Failure::unreachable, Failure::refusedKey}) {
+        SCOPED_TRACE(int(failure));
+        const bool refused = failure == Failure::refusedKey;
+        m_services.tmdbDown = !refused;
+        m_tmdb.status = refused ? 401 : 200;
+        Show show = m_dark;
+        if (!refused)
+            show.tmdbID.reset();
+        start(show);
+        ASSERT_TRUE(settled());
+        EXPECT_EQ(m_model->phase(), Phase::failed);
+        EXPECT_EQ(m_model->phaseTitle(), EpisodeDrawerTexts::tmdbFailureText(failure));
+        EXPECT_TRUE(m_model->canRetry());
+        EXPECT_EQ(stored().tmdbID.has_value(), refused);
+    }
     m_tmdb.status = 200;
     m_model->retry();
     ASSERT_TRUE(settled());
     EXPECT_EQ(m_model->phase(), Phase::ready);
     EXPECT_EQ(m_tmdb.searchCount(), 0); // linked: no search, before or after
-}
-
-TEST_F(DrawerModel, AnUnreachableTmdbIsNotReportedAsNoMatch) {
-    m_services.tmdbDown = true;
-    m_dark.tmdbID.reset();
-    start(m_dark);
-    ASSERT_TRUE(settled());
-    EXPECT_EQ(m_model->phase(), Phase::failed);
-    EXPECT_EQ(m_model->phaseTitle(),
-              EpisodeDrawerTexts::tmdbFailureText(TMDBClient::Failure::unreachable));
-    EXPECT_FALSE(stored().tmdbID);
 }
 
 TEST_F(DrawerModel, AnEmptySeasonSaysSoAndARefusedSeasonRequestSaysWhy) {
@@ -185,20 +181,17 @@ TEST_F(DrawerModel, RowsFollowWhatTheStoreMakesOfEachGrab) {
     EXPECT_EQ(labels(),
               QStringList({"S02E01: Got it", "S02E02: Grab", "S02E03: Grab", "S02E04: Grab",
                            "S02E05: Grab", "S02E06: Upcoming", "S02E07: Upcoming"}));
-    EXPECT_EQ(row("S02E06").dateText, "Airs Mar 20, 2025");
     EXPECT_EQ(m_model->completeSeasonTooltip(),
               "Download the 4 episodes of Season 2 you don't have");
 
     // Nothing seeded for S02E02: "None found", and pressing searches again.
     m_model->pressEpisode("S02E02");
     EXPECT_EQ(row("S02E02").label, "Grabbing");
-    EXPECT_FALSE(row("S02E02").pressable);
     ASSERT_TRUE(runEventLoopUntil([&] { return row("S02E02").state == RowState::noneFound; }));
 
     // Only a 720p copy of S02E03 while 1080p is wanted: the offer opens.
     m_model->pressEpisode("S02E03");
     ASSERT_TRUE(runEventLoopUntil([&] { return row("S02E03").state == RowState::chooseCopy; }));
-    EXPECT_EQ(row("S02E03").tooltip, "720p release — tap to pick another resolution");
     EXPECT_EQ(m_model->offerEpisode(), "S02E03");
     ASSERT_EQ(m_model->offerRows().size(), 1);
     EXPECT_EQ(m_model->offerRows().first().label, "720p release for S02E03");
@@ -235,7 +228,6 @@ TEST_F(DrawerModel, AFlaggedDownloadOpensOnRecentAndCanBeSwitchedToAnotherReleas
     EXPECT_EQ(m_model->tab(), EpisodeDrawerModel::Tab::recent);
     ASSERT_EQ(m_model->recentRows().size(), 1);
     EXPECT_TRUE(m_model->recentRows().first().flagged);
-    EXPECT_EQ(m_model->recentRows().first().stateLine, "0% · 0 peers · stuck 8 days");
 
     m_model->findAlternates(hashOf('a'));
     EXPECT_EQ(m_model->alternatesNote(), "Searching…");
@@ -243,12 +235,8 @@ TEST_F(DrawerModel, AFlaggedDownloadOpensOnRecentAndCanBeSwitchedToAnotherReleas
     ASSERT_TRUE(runEventLoopUntil([&] { return !m_model->loadingAlternates(); }));
     ASSERT_EQ(m_model->alternateRows().size(), 1); // not the stuck copy itself
     EXPECT_EQ(m_model->alternateRows().first().label, "Dark.S02E04.1080p.WEB-NEW");
-
-    m_model->chooseAlternate(0);
+    m_model->chooseAlternate(0); // the drawer's widget test follows the switch into the store
     EXPECT_FALSE(m_model->switchTarget());
-    ASSERT_TRUE(
-        runEventLoopUntil([&] { return m_store->activeDownloads().contains(hashOf('b')); }));
-    EXPECT_FALSE(m_store->activeDownloads().contains(hashOf('a')));
 }
 
 TEST_F(DrawerModel, NoAlternateSaysWhyThenSnoozingUnflagsAndRemovingEndsTheDownload) {

@@ -85,12 +85,8 @@ TEST_F(AddShowPanels, FromATypedNameToAStoredSeries) {
     EXPECT_TRUE(runEventLoopUntil(
         [&] { return QApplication::focusWidget() == inForm<QLineEdit>("addShow.name"); }));
     lookUp(QStringLiteral("Dark"));
-    EXPECT_EQ(heading(), "Which series?");
     confirm();
     ASSERT_EQ(rows(), 2);
-    EXPECT_EQ(heading(), "2 releases · 0 selected");
-    ASSERT_TRUE(presenter->posterPanel() && presenter->posterPanel()->isVisible());
-
     clickRow(1); // ticks the second release
     EXPECT_EQ(heading(), "2 releases · 1 selected");
     auto* justThis = inResults("addShow.plan.onlyThis");

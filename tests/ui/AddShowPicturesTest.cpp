@@ -15,30 +15,6 @@
 
 namespace {
 
-// Walks the model through one step as the panels would.
-void drive(AddShowModel& model, AddShowServices& services, const nlohmann::json& step) {
-    const auto settle = [&] { runEventLoopUntil([&] { return !model.isSearching(); }); };
-    model.setName(qstr(step["lookUp"]));
-    model.find();
-    settle();
-    if (step.value("confirm", false)) {
-        services.clock().advance(1);
-        model.pickMatch(0);
-        settle();
-    }
-    for (int i = 0; i < step.value("tick", 0); ++i)
-        model.togglePick(model.listedResults().at(i).id);
-    if (step.contains("plan"))
-        model.setPickPlan(AddShowModel::PickPlan(
-            QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(
-                qstr(step["plan"]))));
-    model.setShowAdvanced(step.value("advanced", false));
-    if (step.contains("season")) {
-        model.setSeasonText(qstr(step["season"]));
-        model.setPullEntireSeason(step.value("pull", false));
-    }
-}
-
 // The open panels side by side: poster, form, results (the offscreen screen is too small to
 // show them where they really sit).
 QImage composite(AddShowPresenter& presenter, const Theme& theme) {
@@ -90,7 +66,7 @@ TEST(AddShowPictures, EachStepLightAndDark) {
             ImageLoader images(store.environment().endpoints.tmdbImages, QString());
             AddShowPresenter presenter(store, theme, images);
             presenter.open(nullptr);
-            drive(*presenter.model(), services, step);
+            services.drive(*presenter.model(), step);
             runEventLoopUntil([] { return false; }, 300); // posters and layouts settle
             const QString file =
                 QStringLiteral("%1/add-series-%2-%3.png")
