@@ -190,19 +190,14 @@ TEST_F(Series, AddPlansSetTheSubscriptionFlags) {
     }
 }
 
-TEST_F(Series, PickedPacksGetPackCodes) {
+// (A season pack's code: the season-pack journey.)
+TEST_F(Series, APickedCompleteSeriesGetsAPackCodeAndNoSearchFollows) {
     start();
-    SearchResult season = pick("Dark.S03.1080p", 's');
-    season.season = 3;
     SearchResult series = pick("Dark.Complete.Series", 'x');
     series.magnetURL = magnet("ABCDEF0123456789abcdef0123456789abcdef01", "Dark");
-    m_store->addShow({.name = "Dark", .startWithLatest = false}, {season, series}, Plan::onlyThis);
-    ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().size() == 2; }));
-    QStringList codes;
-    for (const auto& d : m_store->activeDownloads())
-        codes << d.episodeCode;
-    codes.sort();
-    EXPECT_EQ(codes, QStringList({"S03.PACK", "SERIES-abcdef01.PACK"}));
+    m_store->addShow({.name = "Dark", .startWithLatest = false}, {series}, Plan::onlyThis);
+    ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().size() == 1; }));
+    EXPECT_EQ(m_store->activeDownloads().first().episodeCode, "SERIES-abcdef01.PACK");
     drainEvents();
     EXPECT_EQ(m_indexes.searchCount(), 0); // picks without a subscription: no search follows
 }

@@ -153,20 +153,6 @@ TEST_F(Stalls, TheStuckReminderComesOncePerStalePeriod) {
     }
 }
 
-TEST(StaleRows, SnoozesTwiceThenGivesUp) {
-    DownloadRecord row{.id = "h", .state = DownloadRecord::State::downloading};
-    const Timestamp t0{1000000};
-    row.stuckSince = t0;
-    EXPECT_FALSE(row.isStale(1, t0 + 86399));
-    EXPECT_TRUE(row.isStale(1, t0 + 86400));
-    EXPECT_FALSE(row.isStale(0, t0 + 864000));
-    row.staleSnoozedUntil = t0 + 200000;
-    EXPECT_FALSE(row.isStale(1, t0 + 199999));
-    EXPECT_TRUE(row.isStale(1, t0 + 200000));
-    row.state = DownloadRecord::State::sorted;
-    EXPECT_FALSE(row.isStale(1, t0 + 300000));
-}
-
 TEST_F(Stalls, FlaggedRowsAreSnoozedAWeekAndTheThirdSnoozeAbandonsTheReminder) {
     follow("S01E09", hash('f'), false);
     passAfter(0);
