@@ -10,15 +10,22 @@ protected:
     void SetUp() override {
         m_fakeTmdb = true;
         m_env.clock().set(utc(2025, 3, 13, 12));
-        // Season 2 is current; season 1 never shows, nor does an undated episode.
-        m_tmdb.series[70523] = {.name = "Dark",
-                                .currentSeason = 2,
-                                .seasons = {{1, {{1, QDate(2017, 12, 1)}}},
-                                            {2,
-                                             {{1, QDate(2025, 3, 6)},
-                                              {2, QDate(2025, 3, 13)},
-                                              {3, QDate(2025, 3, 20)},
-                                              {4, std::nullopt}}}}};
+        // Dark: season 2 is current; season 1 never shows, nor does an undated episode.
+        // Severance is between seasons (the last one counts); Unaired has nothing yet.
+        const auto answers = fixtureJson("store/calendar-tmdb.json");
+        for (const auto& [id, answer] : answers.items()) {
+            FakeTmdb::Series& s = m_tmdb.series[std::stoi(id)];
+            s.name = qstr(answer["name"]);
+            if (answer.contains("currentSeason"))
+                s.currentSeason = answer["currentSeason"].get<int>();
+            if (answer.contains("lastAired"))
+                s.lastAired = std::pair(answer["lastAired"][0].get<int>(), answer["lastAired"][1]);
+            for (const auto& [season, episodes] : answer["seasons"].items())
+                for (const auto& e : episodes)
+                    s.seasons[std::stoi(season)].append(
+                        {e[0], e[1].is_null() ? std::optional<QDate>()
+                                              : QDate::fromString(qstr(e[1]), Qt::ISODate)});
+        }
         m_dark.tmdbID = 70523;
         m_dark.downloadedEpisodes = {"S02E01", "S01E01"};
     }
@@ -69,15 +76,6 @@ TEST_F(Calendar, LocalAirDaysAndStatesTurningAtTheUtcMidnight) {
 }
 
 TEST_F(Calendar, SubscribedSeriesTmdbAnswersForInWatchlistOrderAndRemovableAtOnce) {
-    m_tmdb.series[100] = {.name = "Severance",
-                          .lastAired = std::pair{2, 10}, // between seasons: the last one counts
-                          .seasons = {{2, {{10, QDate(2025, 3, 21)}}}}};
-    m_tmdb.series[200] = {.name = "Unaired"};
-    m_tmdb.series[300] = {
-        .name = "Paused", .currentSeason = 1, .seasons = {{1, {{1, QDate(2025, 3, 14)}}}}};
-    m_tmdb.series[1400] = {.name = "The Daily",
-                           .currentSeason = 30,
-                           .seasons = {{30, {{55, QDate(2025, 3, 11)}, {56, QDate(2025, 3, 12)}}}}};
     Show daily = series("The Daily", 1400);
     daily.downloadedEpisodes = {"2025.03.11"}; // fetched under its date code
     const Show severance = series("Severance", 100);

@@ -77,7 +77,7 @@ TEST_F(CheckCycle, SeriesWithNothingToHuntYetAreSkippedWithAReason) {
 
 // --- a whole cycle -----------------------------------------------------------------------------
 
-TEST_F(CheckCycle, ACycleRefreshesTheScheduleAndGrabsTheNextEpisode) {
+TEST_F(CheckCycle, ACycleRefreshesTheScheduleBeforeItSearches) {
     m_tmdb.series[70523] = {
         "Dark",
         "Returning Series",
@@ -86,26 +86,19 @@ TEST_F(CheckCycle, ACycleRefreshesTheScheduleAndGrabsTheNextEpisode) {
         {"DE"},
         "tt5753856",
         {{1, {{1, QDate(2025, 3, 1)}, {2, QDate(2025, 3, 8)}, {3, QDate(2025, 3, 15)}}}}};
-    m_indexes.hits = {hit("Dark.S01E01.1080p.WEB.h264-GRP", 'a', 50),
-                      hit("Dark.S01E02.720p.WEB.h264-GRP", 'b', 90),
-                      hit("Dark.S01E02.1080p.WEB.h264-GRP", 'c', 20)};
     Show show = m_dark;
     show.tmdbID = 70523;
     show.downloadedEpisodes = {"S01E01"};
     startWith(show);
 
     runCheck(true);
-    ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->activeDownloads().isEmpty(); }));
+    // Which release it then grabs, and what it says: the episode journey.
 
     EXPECT_EQ(dark().nextAirDate, utc(2025, 3, 8));
     EXPECT_EQ(dark().imdbID, "tt5753856");
     EXPECT_EQ(dark().originCountries, QStringList{"DE"});
     EXPECT_EQ(dark().tmdbStatus, "Returning Series");
     EXPECT_EQ(dark().lastCheckedAt, utc(2025, 3, 13, 12));
-    EXPECT_EQ(m_store->activeDownloads().keys(), QStringList{hash('c')});
-    EXPECT_EQ(log(),
-              QStringList({"Checking 1 series…", "Found: Dark S01E02 via Torrents-CSV (20 seeders)",
-                           "Started downloading Dark S01E02"}));
     EXPECT_FALSE(m_store->isChecking());
     EXPECT_EQ(m_store->secondsUntilNextCheck(), 3600);
 }
@@ -126,54 +119,48 @@ TEST_F(CheckCycle, AnEpisodeAlreadyBeingFetchedIsNothingNew) {
 
 // --- episodes only in another resolution -------------------------------------------------------
 
-TEST_F(CheckCycle, WithoutALaterAirDateTheGraceRunsThreeDaysThenAsksOnce) {
-    m_env.clock().set(utc(2025, 3, 1, 10));
-    startWith(strict());
-
-    m_store->applyCheckResults({onlyIn720p({"S01E02"})});
-    EXPECT_EQ(
-        log(),
-        QStringList(
-            {"Dark S01E02: found a copy, but not in 1080p — holding off until Mar 4, 2025 in case "
-             "the real release is just late",
-             "No new episodes found"}));
-    EXPECT_EQ(dark().qualityGraceEpisode, "S01E02");
-    EXPECT_EQ(dark().qualityGraceFirstSeenAt, utc(2025, 3, 1, 10));
-
-    m_env.clock().set(utc(2025, 3, 4, 9, 59));
-    m_store->applyCheckResults({onlyIn720p({"S01E02"})});
-    EXPECT_EQ(log().size(), 3); // one more "No new episodes found", nothing else
-    EXPECT_TRUE(m_store->pendingQualityPicks().isEmpty());
-
-    m_env.clock().set(utc(2025, 3, 4, 10));
-    m_store->applyCheckResults({onlyIn720p({"S01E02"})});
-    EXPECT_EQ(log().last(), "Dark S01E02: no 1080p release available — choose another resolution");
-    EXPECT_EQ(m_store->pendingQualityPicks().value(m_dark.id).episodeCode, "S01E02");
-    ASSERT_EQ(m_notifier.notices.size(), 1);
-    EXPECT_EQ(
-        m_notifier.notices.first(),
-        (Notice{"Dark — no 1080p release",
-                "S01E02 isn't available in 1080p. Open Lumivane to pick another resolution."}));
-
-    m_env.clock().advance(3600);
-    m_store->applyCheckResults({onlyIn720p({"S01E02"})});
-    EXPECT_EQ(log().size(), 4);
-    EXPECT_EQ(m_notifier.notices.size(), 1);
-}
-
-TEST_F(CheckCycle, WithALaterAirDateTheGraceEndsAfterTheBufferAndOnlyTheLatestPickCounts) {
-    Show show = strict();
-    show.nextAirDate = utc(2025, 3, 14);
-    startWith(show);
-
-    m_store->applyCheckResults({onlyIn720p({"S02E10", "S02E03"})});
-    EXPECT_EQ(dark().qualityGraceEpisode, "S02E10");
-    EXPECT_TRUE(log().first().endsWith(
-        "holding off until Mar 15, 2025 in case the real release is just late"));
-
-    m_env.clock().set(utc(2025, 3, 15));
-    m_store->applyCheckResults({onlyIn720p({"S02E03", "S02E10"})});
-    EXPECT_EQ(m_store->pendingQualityPicks().value(m_dark.id).episodeCode, "S02E10");
+// Each row: checks at the given times that find episodes only at 720p, and what each check says
+// and holds on to.
+TEST_F(CheckCycle, EpisodesOnlyInAnotherResolutionWaitOutTheirGraceThenAskOnce) {
+    for (const auto& row : fixtureJson("store/quality-grace.json")) {
+        SCOPED_TRACE(row["label"].get<std::string>());
+        wipe();
+        Show show = strict();
+        show.nextAirDate = utcOf(row.value("nextAirDate", nlohmann::json()));
+        m_env.clock().set(*utcOf(row["steps"][0]["at"]));
+        startWith(show);
+        for (const auto& step : row["steps"]) {
+            SCOPED_TRACE(step["at"].get<std::string>());
+            m_env.clock().set(*utcOf(step["at"]));
+            const qsizetype before = log().size();
+            QStringList offered, lines;
+            for (const auto& code : step["offered"])
+                offered << qstr(code);
+            m_store->applyCheckResults({onlyIn720p(offered)});
+            for (const auto& line : step.value("newLines", nlohmann::json::array()))
+                lines << qstr(line);
+            if (step.contains("newLines")) {
+                EXPECT_EQ(log().mid(before), lines);
+            }
+            if (step.contains("graceEpisode")) {
+                EXPECT_EQ(dark().qualityGraceEpisode, qstr(step["graceEpisode"]));
+            }
+            if (step.contains("graceSince")) {
+                EXPECT_EQ(dark().qualityGraceFirstSeenAt, utcOf(step["graceSince"]));
+            }
+            if (step.contains("pick")) {
+                EXPECT_EQ(m_store->pendingQualityPicks().value(m_dark.id).episodeCode,
+                          qstr(step["pick"]));
+            }
+            if (step.contains("notices")) {
+                ASSERT_EQ(m_notifier.notices.size(), step["notices"].get<int>());
+            }
+        }
+        if (row.contains("notice")) {
+            EXPECT_EQ(m_notifier.notices.first().title, qstr(row["notice"][0]));
+            EXPECT_EQ(m_notifier.notices.first().body, qstr(row["notice"][1]));
+        }
+    }
 }
 
 TEST_F(CheckCycle, ADismissedChoiceComesBackSilentlyAfterARestartAndAPickIsGrabbedByHand) {

@@ -62,7 +62,6 @@ TEST_F(StoreDownloads, AnEpisodeTravelsFromGrabToTheLibrary) {
 
     // Progress is followed into the status and the history row.
     auto& t = m_daemon.torrents[h];
-    t.files = {"Dark.S01E02/Dark.S01E02.1080p.mkv", "Dark.S01E02/Sample/sample.mkv"};
     t.percentDone = 0.4;
     t.peersConnected = 3;
     t.rateDownload = 250000;
@@ -70,33 +69,14 @@ TEST_F(StoreDownloads, AnEpisodeTravelsFromGrabToTheLibrary) {
     EXPECT_EQ(row(h)->peers, 3);
     EXPECT_EQ(row(h)->rateBytes, 250000);
 
-    writeDownloadedFile("Dark.S01E02/Dark.S01E02.1080p.mkv", 7000);
-    writeDownloadedFile("Dark.S01E02/Sample/sample.mkv", 200);
-    t.finish();
-    ASSERT_TRUE(pollUntil([&] { return m_store->activeDownloads().isEmpty(); }));
-
-    const QString filed =
-        QDir(libraryRoot()).filePath("Series/Dark.2017/Season_01/Dark.S01E02.1080p.mkv");
-    EXPECT_TRUE(QFileInfo(filed).isFile());
+    // Filing, log, notice and the daemon letting go: the episode journey, through the real daemon.
+    ASSERT_TRUE(finishWith(h, {"Dark.S01E02/Dark.S01E02.1080p.mkv"}, 7000));
     EXPECT_EQ(dark().downloadedEpisodes, QStringList{"S01E02"});
-    EXPECT_EQ(dark().status.state, ShowStatus::State::sorted);
-    EXPECT_EQ(dark().status.episode, "S01E02");
     EXPECT_EQ(dark().airInfoRefreshedAt, Timestamp::distantPast());
     EXPECT_EQ(row(h)->state, DownloadRecord::State::sorted);
-    EXPECT_EQ(row(h)->progress, 1.0);
-    EXPECT_EQ(row(h)->detail, filed);
-    EXPECT_EQ(log(),
-              QStringList({"Found: Dark S01E02 via EZTV (12 seeders)",
-                           "Started downloading Dark S01E02", "Sorted Dark S01E02 → " + filed}));
-    ASSERT_EQ(m_notifier.notices.size(), 1);
-    EXPECT_EQ(m_notifier.notices.first(),
-              (Notice{"Dark", "S01E02 downloaded and sorted.", std::nullopt, true}));
-    // Nothing of it is left in the daemon.
     ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(h); }));
     EXPECT_EQ(m_daemon.removed, (Removed{{h, true}}));
     EXPECT_FALSE(m_store->isPolling());
-    EXPECT_EQ(stored<QList<Show>>(StorageFiles::kShows)->first().downloadedEpisodes,
-              QStringList{"S01E02"});
     EXPECT_EQ(stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().state,
               DownloadRecord::State::sorted);
 }
@@ -177,18 +157,9 @@ TEST_F(StoreDownloads, OnlyAFileListWithoutVideoIsRejectedAsABadCopy) {
 
         EXPECT_EQ(!m_store->activeDownloads().contains(h), bad.rejected);
         EXPECT_EQ(dark().rejectedHashes.contains(h), bad.rejected);
-        if (!bad.rejected)
-            continue;
-        EXPECT_EQ(dark().status.state, ShowStatus::State::found);
-        EXPECT_EQ(dark().status.detail, "Bad copy — finding another…");
-        EXPECT_EQ(row(h)->state, DownloadRecord::State::error);
-        EXPECT_EQ(row(h)->detail, "bad copy — cancelled, no video inside");
-        EXPECT_EQ(log().last(),
-                  "Rejected a bad copy of Dark S01E02 — no video inside (Dark.S01E02.part01.rar, "
-                  "Dark.S01E02.part02.rar, Dark.S01E02.nfo). Cancelled before downloading and "
-                  "looking for another release.");
-        ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(h); }));
-        EXPECT_EQ(m_daemon.removed.last(), std::pair(h, true));
+        if (bad.rejected) { // its log line, status and removal: the bad-copy journey
+            EXPECT_EQ(row(h)->detail, "bad copy — cancelled, no video inside");
+        }
     }
 }
 
@@ -284,7 +255,7 @@ TEST_F(StoreDownloads, RestoredDownloadsAreFollowedAtOnceAndOrphansCancelled) {
     ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(hash('5')); }));
 }
 
-TEST_F(StoreDownloads, AHandPickedMovieIsStartedWithoutASearchFollowedAndFiledUnderMovies) {
+TEST_F(StoreDownloads, AHandPickedMovieIsStartedWithoutASearchAndFollowed) {
     m_fakeIndexes = true;
     start();
     const QString h = hash('9');
@@ -298,15 +269,26 @@ TEST_F(StoreDownloads, AHandPickedMovieIsStartedWithoutASearchFollowedAndFiledUn
     EXPECT_EQ(row(h)->showName, "Heat");
     EXPECT_EQ(row(h)->title, "Heat");
     ASSERT_TRUE(finishWith(h, {"Heat.1995/Heat.1995.1080p.mkv"}, 900));
+    EXPECT_TRUE(heat().downloaded); // where it is filed: the movie journey
+}
 
-    const QString filed = QDir(libraryRoot()).filePath("Movies/Heat (1995)/Heat.1995.1080p.mkv");
-    EXPECT_TRUE(QFileInfo(filed).isFile());
-    EXPECT_TRUE(heat().downloaded);
-    EXPECT_EQ(heat().status.state, ShowStatus::State::sorted);
-    EXPECT_EQ(log(), QStringList({"Started downloading Heat (1995)",
-                                  "Sorted movie Heat (1995) → " + filed}));
-    EXPECT_EQ(m_notifier.notices.first(),
-              (Notice{"Heat (1995)", "Downloaded and sorted.", std::nullopt, true}));
+TEST_F(StoreDownloads, RemovingASeriesOrAMovieCancelsItsDownloadAndKeepsTheRow) {
+    start();
+    grab(match("S01E01", hash('1')));
+    m_store->huntMovie(m_heat.id);
+    ASSERT_TRUE(following(hash('9')));
+    m_store->removeShow(m_dark.id);
+    m_store->removeMovie(m_heat.id);
+    EXPECT_TRUE(m_store->shows().isEmpty() && m_store->movies().isEmpty());
+    EXPECT_TRUE(m_store->activeDownloads().isEmpty());
+    EXPECT_EQ(row(hash('1'))->detail, "Cancelled — series removed");
+    EXPECT_EQ(row(hash('9'))->detail, "Cancelled — movie removed");
+    EXPECT_TRUE(stored<QList<Show>>(StorageFiles::kShows)->isEmpty());
+    EXPECT_TRUE(stored<QList<Movie>>(StorageFiles::kMovies)->isEmpty());
+    EXPECT_TRUE(runEventLoopUntil([&] {
+        return m_daemon.removed.contains({hash('1'), true}) &&
+               m_daemon.removed.contains({hash('9'), true});
+    }));
 }
 
 TEST(TrackerHints, TheStoredHintAndWhatTheViewsShow) {

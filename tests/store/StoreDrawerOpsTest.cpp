@@ -105,7 +105,8 @@ TEST_F(DrawerOps, RemovingADownloadCancelsItAndDeletesItsDataFollowedOrNot) {
     EXPECT_EQ(ids, QStringList({hash('c'), hash('d')}));
 }
 
-TEST_F(DrawerOps, OtherReleasesLeaveOutTheDownloadItselfAndRejectedCopies) {
+TEST_F(DrawerOps,
+       OtherReleasesLeaveOutTheDownloadItselfAndRejectedCopiesAndTellUnreachableIndexes) {
     Show show = m_dark;
     show.rejectedHashes = {hash('e')};
     startWith(show, {stuckRow()});
@@ -121,12 +122,10 @@ TEST_F(DrawerOps, OtherReleasesLeaveOutTheDownloadItselfAndRejectedCopies) {
     EXPECT_FALSE(found.indexesUnreachable);
     ASSERT_EQ(found.releases.size(), 1);
     EXPECT_EQ(infoHash(found.releases.first().magnetURL), hash('f'));
-}
 
-TEST_F(DrawerOps, OtherReleasesReportIndexesThatCouldNotBeReached) {
     m_fakeIndexes = false; // every index request goes to a port nobody listens on
-    startWith(m_dark, {stuckRow()});
-    const auto found = awaitTask(m_store->otherReleases(hash('d')));
-    EXPECT_TRUE(found.releases.isEmpty());
-    EXPECT_TRUE(found.indexesUnreachable);
+    startWith(show, {stuckRow()});
+    const auto unreached = awaitTask(m_store->otherReleases(hash('d')));
+    EXPECT_TRUE(unreached.releases.isEmpty());
+    EXPECT_TRUE(unreached.indexesUnreachable);
 }

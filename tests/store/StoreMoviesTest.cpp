@@ -82,58 +82,34 @@ TEST_F(Movies, WithoutAReleaseDateAnotherResolutionIsTakenAtOnceAndNothingFoundI
 }
 
 TEST_F(Movies, ChangingTheResolutionSparesALiveDownloadOnly) {
-    const struct {
-        bool downloading;
-        int peers;
-        const char* message;
-        bool hunted;
-    } cases[] = {
-        {true, 3,
-         "Heat (1995) — resolution set to 720p; its download is live, so it was left running",
-         false},
-        {true, 0,
-         "Heat (1995) — resolution set to 720p, stalled download discontinued, searching again",
-         true},
-        {false, 0, "Heat (1995) — resolution set to 720p, searching again", true}};
     char h = 'a';
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
+    for (const auto& c : fixtureJson("store/movie-resolution.json")) {
+        SCOPED_TRACE(c.dump());
         wipe();
         startWith(m_heat);
         const QString torrent = hash(h++);
-        if (c.downloading) {
+        const bool downloading = c["downloading"], hunted = c["hunted"];
+        const int peers = c["peers"];
+        if (downloading) {
             m_store->startMovieDownload(FeedMatch{
                 m_heat.id, {}, false, "Heat.1995.720p", magnet(torrent, "Heat"), 5, "YTS"});
             ASSERT_TRUE(following(torrent));
-            m_daemon.torrents[torrent].peersConnected = c.peers;
+            m_daemon.torrents[torrent].peersConnected = peers;
             m_daemon.torrents[torrent].files = {"Heat.mkv"};
             ASSERT_TRUE(pollUntil([&] {
-                return m_store->history().first().peers == c.peers &&
+                return m_store->history().first().peers == peers &&
                        heat().status.state == ShowStatus::State::downloading;
             }));
         }
         const int searches = m_indexes.searchCount();
         m_store->setMovieQuality(m_heat.id, Show::Quality::p720);
         EXPECT_EQ(heat().quality, Show::Quality::p720);
-        EXPECT_TRUE(log().contains(QString::fromUtf8(c.message)));
-        EXPECT_EQ(m_store->activeDownloads().contains(torrent), c.downloading && !c.hunted);
-        if (c.hunted) {
+        EXPECT_TRUE(log().contains(qstr(c["line"])));
+        EXPECT_EQ(m_store->activeDownloads().contains(torrent), downloading && !hunted);
+        if (hunted) {
             ASSERT_TRUE(runEventLoopUntil([&] { return m_indexes.searchCount() > searches; }));
         }
     }
-}
-
-TEST_F(Movies, RemovingAMovieWhileItDownloadsCancelsAndKeepsTheRow) {
-    startWith(m_heat);
-    m_store->startMovieDownload(
-        FeedMatch{m_heat.id, {}, false, "Heat.1995.1080p", magnet(hash('r'), "Heat"), 5, "YTS"});
-    ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->activeDownloads().isEmpty(); }));
-    m_store->removeMovie(m_heat.id);
-    EXPECT_TRUE(m_store->movies().isEmpty());
-    EXPECT_TRUE(m_store->activeDownloads().isEmpty());
-    EXPECT_EQ(m_store->history().first().detail, "Cancelled — movie removed");
-    ASSERT_TRUE(runEventLoopUntil([&] { return m_daemon.removed.contains({hash('r'), true}); }));
-    EXPECT_TRUE(stored<QList<Movie>>(StorageFiles::kMovies)->isEmpty());
 }
 
 TEST_F(Movies, TheCycleHuntsMonitoredMoviesWithoutACopyOnly) {

@@ -44,50 +44,57 @@ protected:
 
 } // namespace
 
-TEST_F(Stalls, NoSeedsReannouncesAtOneMinuteThenSwitchesAtFive) {
-    m_indexes.hits = {hit("Dark.S01E02.1080p.WEB-GRP", 'a', 0),
-                      hit("Dark.S01E02.720p.WEB-OTHER", 'b', 40),
-                      hit("Dark.S01E02.1080p.WEB-BETTER", 'c', 12)};
-    follow("S01E02", hash('a'));
-    passAfter(0);
-    passAfter(59);
-    EXPECT_EQ(calls("torrent-reannounce"), 0);
-
-    passAfter(1);
-    EXPECT_EQ(log().last(), "Dark S01E02 — no seeders on any tracker, refreshing trackers");
-    ASSERT_TRUE(runEventLoopUntil([&] { return calls("torrent-reannounce") == 1; }));
-    EXPECT_EQ(calls("torrent-set"), 1); // the default trackers, added first (RPC 16: trackerAdd)
-
-    passAfter(239);
-    EXPECT_EQ(followed(), QStringList{hash('a')});
-    passAfter(1);
-    ASSERT_TRUE(runEventLoopUntil([&] { return followed() == QStringList{hash('c')}; }));
-    // The wanted resolution wins over more seeders; the switch target counts as hand-picked.
-    EXPECT_TRUE(m_store->activeDownloads().value(hash('c')).userPicked);
-    EXPECT_TRUE(m_store->shows().first().rejectedHashes.contains(hash('a')));
-    const QStringList lines = log();
-    EXPECT_TRUE(
-        lines.contains("Dark S01E02 — no seeders on any tracker, switching to a healthier release "
-                       "(12 seeders via Torrents-CSV)"));
-    EXPECT_TRUE(lines.contains("Cancelled Dark S01E02"));
-    EXPECT_EQ(lines.last(), "Started downloading Dark S01E02");
-    EXPECT_EQ(m_store->autoSwitchCounts().value(uuidText(m_dark.id) + "|S01E02"), 1);
-}
-
-TEST_F(Stalls, OtherStallsWaitTenMinutesThenHalfAnHour) {
-    m_indexes.hits = {hit("Dark.S01E03.1080p.WEB-OTHER", 'd', 9)};
-    follow("S01E03", hash('e'), false);
-    passAfter(0);
-    passAfter(599);
-    EXPECT_EQ(calls("torrent-reannounce"), 0);
-    passAfter(1);
-    EXPECT_EQ(log().last(), "Dark S01E03 — no peers yet, refreshing trackers");
-    passAfter(1199);
-    EXPECT_EQ(followed(), QStringList{hash('e')});
-    passAfter(1);
-    ASSERT_TRUE(runEventLoopUntil([&] { return followed() == QStringList{hash('d')}; }));
-    EXPECT_TRUE(log().contains("Dark S01E03 — stuck with no peers, switching to a healthier "
-                               "release (9 seeders via Torrents-CSV)"));
+// Each row: a stalled episode, the passes that follow (seconds apart, the peers the daemon then
+// reports) and what each pass has led to; then what the store made of the stall.
+TEST_F(Stalls, StallsAreReannouncedThenSwitchedOnTheirOwnTimings) {
+    for (const auto& row : fixtureJson("store/stalls.json")) {
+        SCOPED_TRACE(row["label"].get<std::string>());
+        wipe();
+        m_daemon.torrents.clear();
+        m_indexes.hits.clear();
+        const int reannounced = calls("torrent-reannounce"), trackersSet = calls("torrent-set"),
+                  searches = m_indexes.searchCount(); // the rows before this one
+        for (const auto& h : row["hits"])
+            m_indexes.hits << hit(qstr(h[0]), qstr(h[1]).at(0).toLatin1(), h[2]);
+        const QString h = hash(qstr(row["torrent"]).at(0).toLatin1());
+        follow(qstr(row["code"]), h, row["noSeeds"].get<bool>());
+        int step = 0;
+        for (const auto& s : row["steps"]) {
+            SCOPED_TRACE(step++);
+            if (s.contains("peers"))
+                m_daemon.torrents[h].peersConnected = s["peers"].get<int>();
+            passAfter(s["after"].get<double>());
+            const auto reached = [&](const char* key, const std::function<nlohmann::json()>& v) {
+                if (s.contains(key)) {
+                    EXPECT_TRUE(runEventLoopUntil([&] { return v() == s[key]; })) << key;
+                }
+            };
+            reached("reannounces", [&] { return calls("torrent-reannounce") - reannounced; });
+            reached("trackersAdded",
+                    [&] { return calls("torrent-set") - trackersSet; }); // RPC 16: trackerAdd
+            if (s.contains("followed")) {
+                const QStringList only{hash(qstr(s["followed"]).at(0).toLatin1())};
+                EXPECT_TRUE(runEventLoopUntil([&] { return followed() == only; }));
+            }
+            reached("lastLine", [&] { return log().last().toStdString(); });
+            reached("stalled", [&] { return m_store->stallTrackers().contains(h); });
+            reached("exhausted", [&] { return m_store->stallTrackers().value(h).exhausted; });
+            for (const auto& line : s.value("lines", nlohmann::json::array()))
+                EXPECT_TRUE(log().contains(qstr(line))) << line;
+        }
+        const QString key = uuidText(m_dark.id) + "|" + qstr(row["code"]);
+        if (row.contains("switches")) {
+            EXPECT_EQ(m_store->autoSwitchCounts().value(key), row["switches"].get<int>());
+        }
+        EXPECT_EQ(m_store->shows().first().rejectedHashes.contains(h),
+                  row.value("rejected", false));
+        if (row.contains("handPicked")) { // the switch target counts as picked by hand
+            EXPECT_TRUE(m_store->activeDownloads().first().userPicked);
+        }
+        if (row.contains("searches")) {
+            EXPECT_EQ(m_indexes.searchCount() - searches, row["searches"].get<int>());
+        }
+    }
 }
 
 TEST_F(Stalls, AfterTheLimitOfSwitchesOnlyReannouncesRemain) {
@@ -112,44 +119,6 @@ TEST_F(Stalls, AfterTheLimitOfSwitchesOnlyReannouncesRemain) {
     EXPECT_EQ(followed(), QStringList{last});
     EXPECT_TRUE(m_store->stallTrackers().value(last).exhausted);
     EXPECT_EQ(m_store->autoSwitchCounts().value(uuidText(m_dark.id) + "|S01E04"), 4);
-}
-
-TEST_F(Stalls, SeasonPacksAreNeverSwitched) {
-    m_indexes.hits = {hit("Dark.S02.1080p.WEB-OTHER", '9', 50)};
-    follow("S02.PACK", hash('q'));
-    passAfter(0);
-    passAfter(60);
-    ASSERT_TRUE(runEventLoopUntil([&] { return calls("torrent-reannounce") == 1; }));
-    passAfter(240); // where an episode would switch, a pack is only announced again
-    ASSERT_TRUE(runEventLoopUntil([&] { return calls("torrent-reannounce") == 2; }));
-    EXPECT_EQ(followed(), QStringList{hash('q')});
-    EXPECT_TRUE(m_store->stallTrackers().value(hash('q')).exhausted);
-    EXPECT_EQ(m_indexes.searchCount(), 0);
-}
-
-TEST_F(Stalls, WithoutACandidateTheDownloadWaits) {
-    m_indexes.hits = {hit("Dark.S01E05.1080p.WEB-GRP", 'b', 0)}; // only itself, unseeded
-    follow("S01E05", hash('b'));
-    passAfter(0);
-    passAfter(60);
-    passAfter(240);
-    ASSERT_TRUE(
-        runEventLoopUntil([&] { return log().last().endsWith("still waiting for seeders"); }));
-    EXPECT_EQ(log().last(), "Dark S01E05 — no other release available, still waiting for seeders");
-    EXPECT_EQ(followed(), QStringList{hash('b')});
-}
-
-TEST_F(Stalls, AMovingTorrentForgetsItsStall) {
-    follow("S01E06", hash('m'));
-    passAfter(0);
-    passAfter(59);
-    m_daemon.torrents[hash('m')].peersConnected = 1;
-    passAfter(1);
-    EXPECT_FALSE(m_store->stallTrackers().contains(hash('m')));
-    m_daemon.torrents[hash('m')].peersConnected = 0;
-    passAfter(1);
-    passAfter(59); // the new stall started one second ago plus 59
-    EXPECT_EQ(calls("torrent-reannounce"), 0);
 }
 
 // --- the reminder ------------------------------------------------------------------------------
@@ -182,20 +151,6 @@ TEST_F(Stalls, TheStuckReminderComesOncePerStalePeriod) {
                       "Dark S01E07 hasn't moved in a while — check it in Lumivane.");
         }
     }
-}
-
-TEST(StaleRows, SnoozesTwiceThenGivesUp) {
-    DownloadRecord row{.id = "h", .state = DownloadRecord::State::downloading};
-    const Timestamp t0{1000000};
-    row.stuckSince = t0;
-    EXPECT_FALSE(row.isStale(1, t0 + 86399));
-    EXPECT_TRUE(row.isStale(1, t0 + 86400));
-    EXPECT_FALSE(row.isStale(0, t0 + 864000));
-    row.staleSnoozedUntil = t0 + 200000;
-    EXPECT_FALSE(row.isStale(1, t0 + 199999));
-    EXPECT_TRUE(row.isStale(1, t0 + 200000));
-    row.state = DownloadRecord::State::sorted;
-    EXPECT_FALSE(row.isStale(1, t0 + 300000));
 }
 
 TEST_F(Stalls, FlaggedRowsAreSnoozedAWeekAndTheThirdSnoozeAbandonsTheReminder) {
