@@ -58,12 +58,7 @@ void Journey::SetUp() {
 
     // The magnets the indexes hand out name public trackers: bound to loopback, the daemon
     // cannot reach them, and it looks for peers nowhere else.
-    const QString config =
-        QDir(m_env.storageFolder()).filePath(QStringLiteral("transmission-config"));
-    writeBytes(QDir(config).filePath(QStringLiteral("settings.json")),
-               R"({"dht-enabled": false, "lpd-enabled": false, "pex-enabled": false,
-"port-forwarding-enabled": false, "utp-enabled": false, "blocklist-enabled": false,
-"bind-address-ipv4": "127.0.0.1", "bind-address-ipv6": "::1"})");
+    writeQuietDaemonSettings(QDir(m_env.storageFolder()).filePath(QStringLiteral("transmission-config")));
 
     FakeTmdb::Series series;
     series.name = QStringLiteral("Harbour Lights");

@@ -110,12 +110,3 @@ void FakeHttpServer::routeFixture(const QByteArray& method, const QString& path,
                                                                      : "application/json";
     route({method, path, {status, fixtureBytes(fixture), type, {}, delayMs}, {}});
 }
-
-QList<FakeHttpServer::Request> FakeHttpServer::requestsTo(const QString& path) const {
-    QList<Request> out;
-    for (const Request& r : m_requests) {
-        if (r.path == path)
-            out.append(r);
-    }
-    return out;
-}
