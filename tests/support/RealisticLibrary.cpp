@@ -19,11 +19,10 @@ const QStringList kWords{QStringLiteral("Northern"), QStringLiteral("Line"),    
                          QStringLiteral("Night"),    QStringLiteral("Shift"),   QStringLiteral("Crown")};
 
 QUuid uuidFrom(std::mt19937& rng) {
-    std::uniform_int_distribution<uint32_t> any;
-    return QUuid(any(rng), static_cast<ushort>(any(rng)), static_cast<ushort>(any(rng)),
-                 static_cast<uchar>(any(rng)), static_cast<uchar>(any(rng)), static_cast<uchar>(any(rng)),
-                 static_cast<uchar>(any(rng)), static_cast<uchar>(any(rng)), static_cast<uchar>(any(rng)),
-                 static_cast<uchar>(any(rng)), static_cast<uchar>(any(rng)));
+    QByteArray bytes(16, Qt::Uninitialized);
+    for (char& byte : bytes)
+        byte = static_cast<char>(rng());
+    return QUuid::fromRfc4122(bytes);
 }
 
 QString titleFrom(std::mt19937& rng, int n) {
