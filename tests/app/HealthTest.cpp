@@ -7,30 +7,20 @@
 
 #include <QTcpServer>
 
-namespace {
-
-// A copy of the executable with its resource folder beside it: the daemon link there is what
-// each test makes of it.
-class HeadlessHealth : public AppHome {
-protected:
-    void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(AppHome::SetUp());
-        m_executable = m_home + "/bin/lumivane";
-        ASSERT_TRUE(QDir().mkpath(m_home + "/bin"));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(LUMIVANE_BINARY), m_executable));
-    }
-
-    QString daemonLink() const { return m_home + "/share/lumivane/TransmissionEngine/bin/transmission-daemon"; }
-    void linkDaemon(const QString& target) {
-        QDir().mkpath(QFileInfo(daemonLink()).path());
-        QFile::remove(daemonLink());
-        ASSERT_TRUE(QFile::link(target, daemonLink()));
-    }
-};
-
-} // namespace
+using HeadlessHealth = AppHome;
 
 TEST_F(HeadlessHealth, AMissingDaemonATakenPortAHandEditedSeriesListAndARefusedKeyAreToldOnce) {
+    // A copy of the executable with its resource folder beside it, where the daemon link is
+    // what the test makes of it.
+    m_executable = m_home + "/bin/lumivane";
+    ASSERT_TRUE(QDir().mkpath(m_home + "/bin"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(LUMIVANE_BINARY), m_executable));
+    const QString daemonLink = m_home + "/share/lumivane/TransmissionEngine/bin/transmission-daemon";
+    const auto linkDaemon = [&](const QString& target) {
+        QDir().mkpath(QFileInfo(daemonLink).path());
+        QFile::remove(daemonLink);
+        ASSERT_TRUE(QFile::link(target, daemonLink));
+    };
     linkDaemon(m_home + "/nowhere/transmission-daemon");
     FakeHttpServer tmdb;
     tmdb.respondWith({401, R"({"status_code":7})"});
@@ -42,7 +32,7 @@ TEST_F(HeadlessHealth, AMissingDaemonATakenPortAHandEditedSeriesListAndARefusedK
     writeDataFile("shows.json", shows);
     start(m_process);
 
-    const QString missing = "The download engine is missing: there is no transmission-daemon at " + daemonLink() +
+    const QString missing = "The download engine is missing: there is no transmission-daemon at " + daemonLink +
                             ". Install transmission-daemon (sudo apt install "
                             "transmission-daemon); Lumivane starts it as soon as it is there.";
     ASSERT_TRUE(awaitOutput("[error] " + missing)) << m_out.toStdString();

@@ -164,12 +164,8 @@ void RealisticLibrary::describeTo(FakeTmdb& tmdb, QDate today) const {
     for (const Show& s : shows) {
         if (!s.tmdbID)
             continue;
-        FakeTmdb::Series series;
-        series.name = s.name;
-        series.currentSeason = 5;
-        series.lastAired = std::pair{5, 6};
-        series.originCountries = s.originCountries;
-        series.imdbID = s.imdbID.value_or(QString());
+        FakeTmdb::Series series{.name = s.name, .currentSeason = 5, .lastAired = std::pair{5, 6},
+                                .originCountries = s.originCountries, .imdbID = s.imdbID.value_or(QString())};
         QList<FakeTmdb::Episode> episodes;
         for (int e = 1; e <= 12; ++e)
             episodes << FakeTmdb::Episode{e, today.addDays(7 * (e - 6))};
@@ -180,15 +176,9 @@ void RealisticLibrary::describeTo(FakeTmdb& tmdb, QDate today) const {
 
 void RealisticLibrary::loadInto(FakeTransmission& daemon) const {
     for (auto it = downloads.cbegin(); it != downloads.cend(); ++it) {
-        FakeTransmission::Torrent t;
-        t.hash = it.key();
-        t.name = it->kind == ActiveDownload::Kind::movie ? QStringLiteral("Movie.1080p") : it->episodeCode;
-        t.downloadDir = QStringLiteral("/nonexistent/Incomplete");
-        t.files = {t.name + QStringLiteral(".mkv")};
-        t.percentDone = 0.5;
-        t.rateDownload = 250'000;
-        t.peersConnected = 4;
-        t.seeders = 12;
-        daemon.torrents.insert(t.hash, t);
+        const QString name = it->kind == ActiveDownload::Kind::movie ? QStringLiteral("Movie.1080p") : it->episodeCode;
+        daemon.torrents.insert(it.key(), {.hash = it.key(), .name = name, .downloadDir = "/nonexistent/Incomplete",
+                                          .files = {name + ".mkv"}, .percentDone = 0.5, .rateDownload = 250'000,
+                                          .peersConnected = 4, .seeders = 12});
     }
 }
