@@ -5,7 +5,6 @@
 #include "InstanceChannel.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -19,19 +18,13 @@
 
 // Daemons whose command line names `folder`: the ones an instance living there started.
 inline QList<qint64> daemonsUnder(const QString& folder) {
+    QProcess pgrep;
+    pgrep.start(QStringLiteral("pgrep"), {QStringLiteral("-f"), "transmission-daemon.*" + folder});
+    pgrep.waitForFinished(10000);
     QList<qint64> pids;
-    QDirIterator proc(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
-    while (proc.hasNext()) {
-        proc.next();
-        bool numeric = false;
-        const qint64 pid = proc.fileName().toLongLong(&numeric);
-        QFile cmdline(proc.filePath() + QStringLiteral("/cmdline"));
-        if (!numeric || !cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = cmdline.readAll();
-        if (text.contains("transmission-daemon") && text.contains(folder.toUtf8()))
-            pids << pid;
-    }
+    for (const QByteArray& line : pgrep.readAllStandardOutput().split('\n'))
+        if (!line.isEmpty())
+            pids << line.toLongLong();
     return pids;
 }
 
@@ -128,13 +121,14 @@ protected:
 
     std::optional<QByteArray> ask(const QStringList& arguments) { return askServed(socketPath(), arguments); }
 
-    void stop(QProcess& process) {
-        process.terminate();
+    void stop(QProcess& process, int signal = SIGTERM) {
+        ::kill(static_cast<pid_t>(process.processId()), signal);
         ASSERT_TRUE(process.waitForFinished(15000));
         m_out += QString::fromUtf8(process.readAllStandardOutput());
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
         EXPECT_TRUE(daemonsUnder(m_home).isEmpty()) << "no stray daemon is left behind";
+        EXPECT_FALSE(QFileInfo::exists(dataFile("lumivane.lock")));
     }
 
     QTemporaryDir m_dir;

@@ -4,7 +4,6 @@
 #include "PrivateSessionBus.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -18,20 +17,17 @@ public:
     struct Call {
         QString app;
         uint replaces = 0;
-        QString icon;
         QString summary;
         QString body;
         QStringList actions;
         QVariantMap hints;
-        int timeout = 0;
     };
     QList<Call> calls;
 
 public Q_SLOTS:
-    uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary,
-                const QString& body, const QStringList& actions, const QVariantMap& hints,
-                int timeout) {
-        calls.append({app, replaces, icon, summary, body, actions, hints, timeout});
+    uint Notify(const QString& app, uint replaces, const QString&, const QString& summary, const QString& body,
+                const QStringList& actions, const QVariantMap& hints, int) {
+        calls.append({app, replaces, summary, body, actions, hints});
         return static_cast<uint>(calls.size()) + 100;
     }
 
@@ -52,24 +48,13 @@ class NotifierOverDBus : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_bus.isRunning());
-        m_serverConnection =
-            QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("server"));
-        m_clientConnection =
-            QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("client"));
-        ASSERT_TRUE(m_serverConnection.isConnected());
         ASSERT_TRUE(m_clientConnection.isConnected());
+        ASSERT_TRUE(m_serverConnection.registerObject("/org/freedesktop/Notifications", &m_service,
+                                                      QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
     }
     void TearDown() override {
         QDBusConnection::disconnectFromBus(QStringLiteral("server"));
         QDBusConnection::disconnectFromBus(QStringLiteral("client"));
-    }
-
-    void startService() {
-        ASSERT_TRUE(m_serverConnection.registerObject(
-            QStringLiteral("/org/freedesktop/Notifications"), &m_service,
-            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
-        ASSERT_TRUE(
-            m_serverConnection.registerService(QStringLiteral("org.freedesktop.Notifications")));
     }
 
     // Posts and waits until the service has accepted it; returns the service's id.
@@ -81,15 +66,15 @@ protected:
     }
 
     PrivateSessionBus m_bus;
-    QDBusConnection m_serverConnection{QString()};
-    QDBusConnection m_clientConnection{QString()};
+    QDBusConnection m_serverConnection = QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("server"));
+    QDBusConnection m_clientConnection = QDBusConnection::connectToBus(m_bus.address(), QStringLiteral("client"));
     FakeNotificationService m_service;
 };
 
 } // namespace
 
 TEST_F(NotifierOverDBus, EveryNoticeIsANewNotificationAndAClickOpensItsUrlOrShowsTheApp) {
-    startService();
+    ASSERT_TRUE(m_serverConnection.registerService(QStringLiteral("org.freedesktop.Notifications")));
     FreedesktopNotifier notifier(m_clientConnection);
     int taps = 0;
     QList<QUrl> opened;

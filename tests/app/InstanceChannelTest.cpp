@@ -2,12 +2,6 @@
 
 #include "AppHome.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -33,6 +27,12 @@ TEST(InstanceChannel, TheRunningInstanceGetsTheArgumentsAndTheLaterStartItsAnswe
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & (S_IRWXG | S_IRWXO), 0u);
+
+    // A long storage folder puts the socket where its address fits, still one per folder.
+    const QString deep = "/tmp/" + QString(150, QLatin1Char('d')) + "/Lumivane";
+    EXPECT_LE(QFile::encodeName(InstanceChannel::socketPath(deep)).size(), 100);
+    EXPECT_NE(InstanceChannel::socketPath(deep), InstanceChannel::socketPath(deep + "2"));
+    EXPECT_EQ(InstanceChannel::socketPath("/home/ada/.local/share/Lumivane"), "/home/ada/.local/share/Lumivane/lumivane.socket");
 }
 
 // A bound socket whose owner is gone, as a kill leaves it.
@@ -70,15 +70,4 @@ TEST(InstanceChannel, WhatAKilledInstanceLeftIsReplacedOrRemoved) {
     EXPECT_EQ(askServed(path, {"lumivane://other"}), InstanceChannel::kIgnored);
     EXPECT_EQ(folder.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{".Mine12", ".Notes1"}));
-}
-
-TEST(InstanceChannel, ALongStorageFolderPutsTheSocketWhereItsAddressFits) {
-    const QString deep =
-        QStringLiteral("/tmp/") + QString(150, QLatin1Char('d')) + QStringLiteral("/Lumivane");
-    const QString path = InstanceChannel::socketPath(deep);
-    EXPECT_LE(QFile::encodeName(path).size(), 100);
-    EXPECT_NE(path, InstanceChannel::socketPath(deep + QStringLiteral("2")))
-        << "one socket per storage folder";
-    EXPECT_EQ(InstanceChannel::socketPath(QStringLiteral("/home/ada/.local/share/Lumivane")),
-              "/home/ada/.local/share/Lumivane/lumivane.socket");
 }

@@ -8,39 +8,26 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 const QString kPackaging = QStringLiteral(LUMIVANE_SOURCE_DIR "/packaging");
 
-// Runs a validator; the packages that hold them are among the project's dependencies.
-void expectValid(const QString& program, const QStringList& arguments) {
-    const QString path = QStandardPaths::findExecutable(program);
-    ASSERT_FALSE(path.isEmpty()) << program.toStdString()
-                                 << " is missing: run scripts/install-deps.sh";
-    QProcess validator;
-    validator.start(path, arguments);
-    ASSERT_TRUE(validator.waitForFinished(60000));
-    EXPECT_EQ(validator.exitCode(), 0) << validator.readAllStandardOutput().toStdString()
-                                       << validator.readAllStandardError().toStdString();
-}
-
-} // namespace
-
-TEST(Packaging, TheDesktopEntryIsValidAndHandlesLumivaneLinks) {
-    const QString entry = kPackaging + QStringLiteral("/lumivane.desktop");
-    expectValid(QStringLiteral("desktop-file-validate"), {entry});
+// The validators' packages are among the project's dependencies.
+TEST(Packaging, TheDesktopEntryAndTheAppStreamDescriptionAreValidAndTheEntryHandlesLumivaneLinks) {
+    const QString entry = kPackaging + "/lumivane.desktop";
+    for (const QStringList& run : {QStringList{"desktop-file-validate", entry},
+                                   {"appstreamcli", "validate", "--no-net", kPackaging + "/io.github.lumivane.Lumivane.metainfo.xml"}}) {
+        const QString path = QStandardPaths::findExecutable(run.first());
+        ASSERT_FALSE(path.isEmpty()) << run.first().toStdString() << " is missing: run scripts/install-deps.sh";
+        QProcess validator;
+        validator.start(path, run.mid(1));
+        ASSERT_TRUE(validator.waitForFinished(60000));
+        EXPECT_EQ(validator.exitCode(), 0) << validator.readAllStandardOutput().toStdString()
+                                           << validator.readAllStandardError().toStdString();
+    }
     QFile file(entry);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
     EXPECT_TRUE(lines.contains("MimeType=x-scheme-handler/lumivane;"));
-    EXPECT_TRUE(lines.contains("Exec=lumivane %u"))
-        << "the link reaches the program as its argument";
-}
-
-TEST(Packaging, TheAppStreamDescriptionIsValid) {
-    expectValid(QStringLiteral("appstreamcli"),
-                {QStringLiteral("validate"), QStringLiteral("--no-net"),
-                 kPackaging + QStringLiteral("/io.github.lumivane.Lumivane.metainfo.xml")});
+    EXPECT_TRUE(lines.contains("Exec=lumivane %u")) << "the link reaches the program as its argument";
 }
 
 TEST(Packaging, InstallingPutsTheEntryTheDescriptionAndTheIconsInPlace) {

@@ -71,8 +71,7 @@ json valuesOf(const IndexFarm::Listing& l, int id, const QString& query) {
             {"gib", text(QString::number(double(l.sizeBytes) / (1 << 30), 'f', 1))},
             {"id", id}, {"idText", std::to_string(id)}, {"imdb", text(l.imdbID)}, {"query", text(query)},
             {"category", tv ? "208" : "207"}, {"kindText", tv ? "TV" : "Movies"},
-            {"ytsTitle", text(m.hasMatch() ? m.captured(1) : l.title)}, {"year", m.hasMatch() ? m.captured(2).toInt() : 0},
-            {"ytsQuality", text(l.ytsQuality)}, {"ytsType", text(l.ytsType)}};
+            {"ytsTitle", text(m.hasMatch() ? m.captured(1) : l.title)}, {"year", m.hasMatch() ? m.captured(2).toInt() : 0}};
 }
 
 } // namespace
@@ -114,7 +113,7 @@ FakeHttpServer::Response IndexFarm::answer(const FakeHttpServer::Request& r) con
     else if (r.path == QStringLiteral("/api/v2/list_movies.json"))
         route = Route{"yts", Index::yts, q("query_term"), [](const Listing& l) { return l.kind == Kind::movie; }};
     if (!route)
-        return {404, "Not Found", "text/plain", {}, 0};
+        return {404, "Not Found", "text/plain"};
 
     const json& format = formats[route->name];
     json items = json::array();

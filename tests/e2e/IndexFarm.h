@@ -24,8 +24,6 @@ public:
         int seeders = 10;
         qint64 sizeBytes = 1'600'000'000;
         QString imdbID; // "tt…": how EZTV finds a series
-        QString ytsQuality = QStringLiteral("1080p");
-        QString ytsType = QStringLiteral("bluray");
     };
 
     IndexFarm();

@@ -58,19 +58,10 @@ void Journey::SetUp() {
 
     // The magnets the indexes hand out name public trackers: bound to loopback, the daemon
     // cannot reach them, and it looks for peers nowhere else.
-    const QString config =
-        QDir(m_env.storageFolder()).filePath(QStringLiteral("transmission-config"));
-    writeBytes(QDir(config).filePath(QStringLiteral("settings.json")),
-               R"({"dht-enabled": false, "lpd-enabled": false, "pex-enabled": false,
-"port-forwarding-enabled": false, "utp-enabled": false, "blocklist-enabled": false,
-"bind-address-ipv4": "127.0.0.1", "bind-address-ipv6": "::1"})");
+    writeQuietDaemonSettings(QDir(m_env.storageFolder()).filePath(QStringLiteral("transmission-config")));
 
-    FakeTmdb::Series series;
-    series.name = QStringLiteral("Harbour Lights");
-    series.currentSeason = 1;
-    series.lastAired = {{1, 3}};
-    series.originCountries = {QStringLiteral("GB")};
-    series.imdbID = QStringLiteral("tt31415926");
+    FakeTmdb::Series series{.name = "Harbour Lights", .currentSeason = 1, .lastAired = {{1, 3}},
+                            .originCountries = {"GB"}, .imdbID = "tt31415926"};
     for (const auto& [n, day] : {std::pair{1, QDate(2025, 12, 11)},
                                  {2, QDate(2025, 12, 18)},
                                  {3, QDate(2025, 12, 25)},
@@ -281,12 +272,6 @@ void Journey::seedShows(const QList<Show>& shows) const {
 // --- the world ---------------------------------------------------------------------------------
 
 Show Journey::harbourLights() const {
-    Show show;
-    show.id = m_harbourLightsID;
-    show.name = QStringLiteral("Harbour Lights");
-    show.tmdbID = kHarbourLightsTMDB;
-    show.firstAirYear = QStringLiteral("2025");
-    show.downloadedEpisodes = {QStringLiteral("S01E02"), QStringLiteral("S01E01")};
-    show.monitorAnchor = QStringLiteral("S01E01");
-    return show;
+    return Show{.id = m_harbourLightsID, .name = "Harbour Lights", .downloadedEpisodes = {"S01E02", "S01E01"},
+                .tmdbID = kHarbourLightsTMDB, .firstAirYear = "2025", .monitorAnchor = "S01E01"};
 }

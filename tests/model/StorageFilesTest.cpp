@@ -92,13 +92,10 @@ void expectHolds(const nlohmann::json& have, const nlohmann::json& want, const s
 
 } // namespace
 
-TEST_F(StorageFilesTest, MissingFilesReadAsNothingAndLeaveNoTrace) {
+TEST_F(StorageFilesTest, MissingFilesReadAsNothingAndEverySaveWritesItsOwnWholeFileWithoutLeftovers) {
     EXPECT_FALSE(m_files.loadShows());
     EXPECT_FALSE(m_files.loadSettings());
-    EXPECT_FALSE(QDir(folder()).exists());
-}
-
-TEST_F(StorageFilesTest, EverySaveWritesItsOwnWholeFileWithoutLeftovers) {
+    EXPECT_FALSE(QDir(folder()).exists()) << "reading leaves no trace";
     ASSERT_TRUE(m_files.ensureFolder());
     const QList<Show> shows{Show{.id = QUuid::createUuid(), .name = "Dark"}};
     ASSERT_TRUE(m_files.saveShows(shows));

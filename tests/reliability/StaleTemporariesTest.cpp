@@ -7,41 +7,19 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-struct Leftover {
-    const char* name;
-    bool removed;
-};
-
-std::ostream& operator<<(std::ostream& os, const Leftover& l) {
-    return os << l.name;
-}
-
-class StaleTemporaries : public testing::TestWithParam<Leftover> {};
-
-} // namespace
-
-TEST_P(StaleTemporaries, OnlyQSaveFileTemporariesOfTheSixFilesAreRemoved) {
+TEST(StaleTemporaries, OnlyQSaveFileTemporariesOfTheSixFilesAreRemoved) {
+    const std::pair<const char*, bool> leftovers[] = {
+        {"shows.json.PXOgpq", true}, {"movies.json.a1b2c3", true}, {"activity.json.ZZZZZZ", true},
+        {"settings.json.4x9Qm0", true}, {"downloads.json.Kq7wEr", true}, {"history.json.000000", true},
+        {"shows.json.backup", false}, // the user's copy, maybe
+        {"shows.json.unreadable-20260101-120000", false}, {"shows.json.Ab12Cd7", false}, {"shows.json.Ab12C", false},
+        {"notes.json.Ab12Cd", false}, {"endpoints.json.Ab12Cd", false}, {"shows.jsonXAb12Cd", false}};
     TestEnvironment env;
-    env.writeStorageFile(QString::fromLatin1(GetParam().name), "[]");
     env.writeStorageFile(QStringLiteral("shows.json"), "[]");
-
+    for (const auto& [name, removed] : leftovers)
+        env.writeStorageFile(QString::fromLatin1(name), "[]");
     StorageFiles(env.storageFolder(), env.clock()).removeStaleTemporaries();
-
-    EXPECT_EQ(QFileInfo::exists(env.storagePath(QString::fromLatin1(GetParam().name))), !GetParam().removed);
+    for (const auto& [name, removed] : leftovers)
+        EXPECT_EQ(QFileInfo::exists(env.storagePath(QString::fromLatin1(name))), !removed) << name;
     EXPECT_TRUE(QFileInfo::exists(env.storagePath(QStringLiteral("shows.json"))));
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, StaleTemporaries,
-                         testing::Values(Leftover{"shows.json.PXOgpq", true}, Leftover{"movies.json.a1b2c3", true},
-                                         Leftover{"activity.json.ZZZZZZ", true},
-                                         Leftover{"settings.json.4x9Qm0", true},
-                                         Leftover{"downloads.json.Kq7wEr", true},
-                                         Leftover{"history.json.000000", true},
-                                         Leftover{"shows.json.backup", false}, // the user's copy, maybe
-                                         Leftover{"shows.json.unreadable-20260101-120000", false},
-                                         Leftover{"shows.json.Ab12Cd7", false}, Leftover{"shows.json.Ab12C", false},
-                                         Leftover{"notes.json.Ab12Cd", false}, Leftover{"endpoints.json.Ab12Cd", false},
-                                         Leftover{"shows.jsonXAb12Cd", false}),
-                         [](const auto& info) { return std::to_string(info.index); });

@@ -28,7 +28,8 @@ void writeQuietDaemonSettings(const QString& configDir) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw std::runtime_error("cannot write daemon settings");
     file.write(R"({"dht-enabled": false, "lpd-enabled": false, "pex-enabled": false,
-"port-forwarding-enabled": false, "utp-enabled": false, "blocklist-enabled": false})");
+"port-forwarding-enabled": false, "utp-enabled": false, "blocklist-enabled": false,
+"bind-address-ipv4": "127.0.0.1", "bind-address-ipv6": "::1"})");
 }
 
 QString systemDaemonPath() {

@@ -19,7 +19,8 @@ class QNetworkAccessManager;
 
 quint16 freeLoopbackPort();
 
-// DHT, local discovery, peer exchange and port mapping off: a test daemon talks to nobody.
+// DHT, local discovery, peer exchange and port mapping off, peers on loopback only: a test
+// daemon talks to nobody.
 void writeQuietDaemonSettings(const QString& configDir);
 
 QString systemDaemonPath();

@@ -8,8 +8,6 @@
 #include <QTimer>
 #include <QUrlQuery>
 
-#include "Fixtures.h"
-
 #include <stdexcept>
 
 namespace {
@@ -102,20 +100,4 @@ QUrl FakeHttpServer::url(const QString& path) const {
 
 void FakeHttpServer::respondWith(Response response) {
     m_handler = [response](const Request&) { return response; };
-}
-
-void FakeHttpServer::routeFixture(const QByteArray& method, const QString& path,
-                                  const QString& fixture, int status, int delayMs) {
-    const QByteArray type = fixture.endsWith(QStringLiteral(".xml")) ? "application/xml"
-                                                                     : "application/json";
-    route({method, path, {status, fixtureBytes(fixture), type, {}, delayMs}, {}});
-}
-
-QList<FakeHttpServer::Request> FakeHttpServer::requestsTo(const QString& path) const {
-    QList<Request> out;
-    for (const Request& r : m_requests) {
-        if (r.path == path)
-            out.append(r);
-    }
-    return out;
 }

@@ -60,12 +60,6 @@ public:
 
     void setHandler(Handler handler) { m_handler = std::move(handler); }
     void route(Route r) { m_routes.append(std::move(r)); }
-    // The answer's body is a file under tests/fixtures.
-    void routeFixture(const QByteArray& method, const QString& path, const QString& fixture,
-                      int status = 200, int delayMs = 0);
-    void clearRoutes() { m_routes.clear(); }
-    // Requests whose path is `path`.
-    QList<Request> requestsTo(const QString& path) const;
     // Always the same answer.
     void respondWith(Response response);
 

@@ -7,11 +7,11 @@ using nlohmann::json;
 namespace {
 
 FakeHttpServer::Response jsonAnswer(const json& body) {
-    return {200, QByteArray::fromStdString(body.dump()), "application/json", {}, 0};
+    return {200, QByteArray::fromStdString(body.dump())};
 }
 
 FakeHttpServer::Response notFound() {
-    return {404, R"({"success":false,"status_code":34})", "application/json", {}, 0};
+    return {404, R"({"success":false,"status_code":34})"};
 }
 
 json episodeJson(int season, int number) {
@@ -34,28 +34,21 @@ FakeTmdb::FakeTmdb() {
             const int season = m.captured(3).toInt();
             json episodes = json::array();
             for (const Episode& e : s.seasons.value(season)) {
-                json item{{"episode_number", e.number}, {"name", "Episode"}};
-                item["air_date"] =
-                    e.airDate ? json(e.airDate->toString(Qt::ISODate).toStdString()) : json();
-                episodes.push_back(item);
+                episodes.push_back({{"episode_number", e.number}, {"name", "Episode"},
+                                    {"air_date", e.airDate ? json(e.airDate->toString(Qt::ISODate).toStdString()) : json()}});
             }
             return jsonAnswer({{"season_number", season}, {"episodes", episodes}});
         }
         json countries = json::array();
         for (const QString& c : s.originCountries)
             countries.push_back(c.toStdString());
-        json details{{"name", s.name.toStdString()},
-                     {"status", s.status.toStdString()},
-                     {"origin_country", countries}};
-        details["next_episode_to_air"] =
-            s.currentSeason ? episodeJson(*s.currentSeason, 1) : json();
-        details["last_episode_to_air"] =
-            s.lastAired ? episodeJson(s.lastAired->first, s.lastAired->second) : json();
         json seasons = json::array();
         for (const int n : s.seasons.keys())
             seasons.push_back({{"season_number", n}});
-        details["seasons"] = seasons;
-        return jsonAnswer(details);
+        return jsonAnswer({{"name", s.name.toStdString()}, {"status", s.status.toStdString()},
+                           {"origin_country", countries}, {"seasons", seasons},
+                           {"next_episode_to_air", s.currentSeason ? episodeJson(*s.currentSeason, 1) : json()},
+                           {"last_episode_to_air", s.lastAired ? episodeJson(s.lastAired->first, s.lastAired->second) : json()}});
     };
     m_server.setHandler([this, answer](const FakeHttpServer::Request& r) {
         FakeHttpServer::Response response = answer(r);
@@ -67,17 +60,12 @@ FakeTmdb::FakeTmdb() {
 FakeIndexes::FakeIndexes() {
     m_server.setHandler([this](const FakeHttpServer::Request& r) {
         if (r.path != QStringLiteral("/service/search"))
-            return FakeHttpServer::Response{404, "", "text/plain", {}, 0};
+            return FakeHttpServer::Response{404, "", "text/plain"};
         json torrents = json::array();
         int id = 1;
         for (const Hit& h : hitsFor ? hitsFor(r.queryValue(QStringLiteral("q"))) : hits) {
-            torrents.push_back({{"name", h.title.toStdString()},
-                                {"infohash", h.hash.toStdString()},
-                                {"seeders", h.seeders},
-                                {"leechers", 1},
-                                {"size_bytes", h.sizeBytes},
-                                {"created_unix", 1767225600},
-                                {"id", id++}});
+            torrents.push_back({{"name", h.title.toStdString()}, {"infohash", h.hash.toStdString()}, {"seeders", h.seeders},
+                                {"leechers", 1}, {"size_bytes", h.sizeBytes}, {"created_unix", 1767225600}, {"id", id++}});
         }
         return jsonAnswer({{"torrents", torrents}});
     });

@@ -33,8 +33,6 @@ public:
 
     QMap<int, Series> series;
     int delayMs = 0; // every answer waits this long, like a distant server
-    int requestCount() const { return static_cast<int>(m_server.requests().size()); }
-    const FakeHttpServer& server() const { return m_server; }
     // The API root, as ServiceEndpoints::tmdbAPI wants it.
     QUrl apiRoot() const { return m_server.url(QStringLiteral("/3")); }
 

@@ -21,10 +21,9 @@ FakeTmdbCatalog::FakeTmdbCatalog() {
         if (r.path == QStringLiteral("/3/search/tv")) {
             json results = json::array();
             for (const Match& m : matches) {
-                json item{{"id", m.id}, {"name", m.name.toStdString()}, {"overview", ""}};
-                item["first_air_date"] = m.year.isEmpty() ? "" : (m.year + "-01-10").toStdString();
-                item["poster_path"] = m.posterPath.toStdString();
-                results.push_back(item);
+                results.push_back({{"id", m.id}, {"name", m.name.toStdString()}, {"overview", ""},
+                                   {"first_air_date", m.year.isEmpty() ? "" : (m.year + "-01-10").toStdString()},
+                                   {"poster_path", m.posterPath.toStdString()}});
             }
             return answer(200, {{"page", 1}, {"results", results}});
         }
@@ -42,10 +41,8 @@ FakeTmdbCatalog::FakeTmdbCatalog() {
         const int season = match.captured(3).toInt();
         json list = json::array();
         for (const Episode& e : episodes[id].value(season)) {
-            json item{{"episode_number", e.number}, {"name", e.name.toStdString()}};
-            item["air_date"] =
-                e.airDate ? json(e.airDate->toString(Qt::ISODate).toStdString()) : json();
-            list.push_back(item);
+            list.push_back({{"episode_number", e.number}, {"name", e.name.toStdString()},
+                            {"air_date", e.airDate ? json(e.airDate->toString(Qt::ISODate).toStdString()) : json()}});
         }
         return answer(200, {{"season_number", season}, {"episodes", list}},
                       seasonDelayMs.value(season));

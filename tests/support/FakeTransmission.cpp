@@ -10,8 +10,7 @@ namespace {
 const QByteArray kSessionId = "fake-session";
 
 FakeHttpServer::Response success(json arguments) {
-    json body{{"arguments", std::move(arguments)}, {"result", "success"}};
-    return {200, QByteArray::fromStdString(body.dump()), "application/json", {}, 0};
+    return {200, QByteArray::fromStdString(json{{"arguments", std::move(arguments)}, {"result", "success"}}.dump())};
 }
 
 QString text(const json& v) {
@@ -44,17 +43,13 @@ QList<json> FakeTransmission::calls(const std::string& method) const {
 
 FakeHttpServer::Response FakeTransmission::answer(const FakeHttpServer::Request& request) {
     if (!m_reachable)
-        return {500, "down", "text/plain", {}, 0};
+        return {500, "down", "text/plain"};
     if (request.header("X-Transmission-Session-Id") != kSessionId)
-        return {409,
-                "<h1>409: Conflict</h1>",
-                "text/html",
-                {{"X-Transmission-Session-Id", kSessionId}},
-                0};
+        return {409, "<h1>409: Conflict</h1>", "text/html", {{"X-Transmission-Session-Id", kSessionId}}};
 
     const json body = json::parse(request.body.toStdString(), nullptr, false);
     if (!body.is_object())
-        return {400, "bad request", "text/plain", {}, 0};
+        return {400, "bad request", "text/plain"};
     m_calls.append(body);
     const std::string method = body.value("method", "");
     const json args = body.value("arguments", json::object());
@@ -67,11 +62,7 @@ FakeHttpServer::Response FakeTransmission::answer(const FakeHttpServer::Request&
     if (method == "torrent-add") {
         const auto [hash, name] = magnetParts(text(args.value("filename", json())));
         if (hash.isEmpty())
-            return {200,
-                    R"({"arguments":{},"result":"invalid or corrupt torrent file"})",
-                    "application/json",
-                    {},
-                    0};
+            return {200, R"({"arguments":{},"result":"invalid or corrupt torrent file"})"};
         const bool duplicate = torrents.contains(hash);
         if (!duplicate) {
             Torrent t;
@@ -82,48 +73,30 @@ FakeHttpServer::Response FakeTransmission::answer(const FakeHttpServer::Request&
                 onAdd(t);
             torrents.insert(hash, t);
         }
-        const json added{{"hashString", hash.toStdString()},
-                         {"id", 1},
-                         {"name", torrents[hash].name.toStdString()}};
+        const json added{{"hashString", hash.toStdString()}, {"id", 1}, {"name", torrents[hash].name.toStdString()}};
         return success({{duplicate ? "torrent-duplicate" : "torrent-added", added}});
     }
 
+    // The torrents a call names, or all of them when it names none.
+    QStringList ids = args.contains("ids") ? QStringList() : torrents.keys();
+    for (const json& id : args.value("ids", json::array()))
+        ids << text(id);
     if (method == "torrent-get") {
-        const json fields = args.value("fields", json::array());
         json list = json::array();
-        if (args.contains("ids")) {
-            for (const json& id : args["ids"]) {
-                const auto it = torrents.constFind(text(id));
-                if (it != torrents.cend())
-                    list.push_back(torrentJson(*it, fields));
-            }
-        } else {
-            for (const Torrent& t : std::as_const(torrents))
-                list.push_back(torrentJson(t, fields));
+        for (const QString& id : ids) {
+            if (torrents.contains(id))
+                list.push_back(torrentJson(torrents[id], args.value("fields", json::array())));
         }
         return success({{"torrents", list}});
     }
-
     if (method == "torrent-remove") {
-        const bool deleteData = args.value("delete-local-data", false);
-        QStringList ids;
-        if (args.contains("ids")) {
-            for (const json& id : args["ids"])
-                ids << text(id);
-        } else {
-            ids = torrents.keys();
-        }
         for (const QString& id : ids) {
             if (torrents.remove(id))
-                removed.append({id, deleteData});
+                removed.append({id, args.value("delete-local-data", false)});
         }
         return success(json::object());
     }
-    return {200,
-            R"({"arguments":{},"result":"method name not recognized"})",
-            "application/json",
-            {},
-            0};
+    return {200, R"({"arguments":{},"result":"method name not recognized"})"};
 }
 
 json FakeTransmission::torrentJson(const Torrent& t, const json& fields) const {
@@ -132,13 +105,9 @@ json FakeTransmission::torrentJson(const Torrent& t, const json& fields) const {
         files.push_back({{"name", f.toStdString()}, {"length", 1000}, {"bytesCompleted", 1000}});
     json stats = json::array();
     if (t.seeders)
-        stats.push_back({{"lastScrapeSucceeded", true},
-                         {"seederCount", *t.seeders},
-                         {"lastAnnounceSucceeded", true}});
+        stats.push_back({{"lastScrapeSucceeded", true}, {"seederCount", *t.seeders}, {"lastAnnounceSucceeded", true}});
     else if (t.trackersFailing)
-        stats.push_back({{"lastScrapeSucceeded", false},
-                         {"lastAnnounceSucceeded", false},
-                         {"lastAnnounceTime", 1700000000}});
+        stats.push_back({{"lastScrapeSucceeded", false}, {"lastAnnounceSucceeded", false}, {"lastAnnounceTime", 1700000000}});
     const json all{{"hashString", t.hash.toStdString()},
                    {"name", t.name.toStdString()},
                    {"percentDone", t.percentDone},

@@ -6,12 +6,8 @@
 
 #include <gtest/gtest.h>
 
-QString fixturePath(const QString& name) {
-    return QStringLiteral(LUMIVANE_TEST_FIXTURES "/") + name;
-}
-
 QByteArray fixtureBytes(const QString& name) {
-    QFile file(fixturePath(name));
+    QFile file(QStringLiteral(LUMIVANE_TEST_FIXTURES "/") + name);
     if (!file.open(QIODevice::ReadOnly))
         ADD_FAILURE() << "missing fixture " << name.toStdString();
     return file.readAll();

@@ -14,7 +14,6 @@
 // fails the test that asked for it.
 QByteArray fixtureBytes(const QString& name);
 nlohmann::json fixtureJson(const QString& name);
-QString fixturePath(const QString& name);
 
 // A JSON string or null as QString / optional.
 QString qstr(const nlohmann::json& v);

@@ -19,11 +19,10 @@ const QStringList kWords{QStringLiteral("Northern"), QStringLiteral("Line"),    
                          QStringLiteral("Night"),    QStringLiteral("Shift"),   QStringLiteral("Crown")};
 
 QUuid uuidFrom(std::mt19937& rng) {
-    std::uniform_int_distribution<uint32_t> any;
-    return QUuid(any(rng), static_cast<ushort>(any(rng)), static_cast<ushort>(any(rng)),
-                 static_cast<uchar>(any(rng)), static_cast<uchar>(any(rng)), static_cast<uchar>(any(rng)),
-                 static_cast<uchar>(any(rng)), static_cast<uchar>(any(rng)), static_cast<uchar>(any(rng)),
-                 static_cast<uchar>(any(rng)), static_cast<uchar>(any(rng)));
+    QByteArray bytes(16, Qt::Uninitialized);
+    for (char& byte : bytes)
+        byte = static_cast<char>(rng());
+    return QUuid::fromRfc4122(bytes);
 }
 
 QString titleFrom(std::mt19937& rng, int n) {
@@ -165,12 +164,8 @@ void RealisticLibrary::describeTo(FakeTmdb& tmdb, QDate today) const {
     for (const Show& s : shows) {
         if (!s.tmdbID)
             continue;
-        FakeTmdb::Series series;
-        series.name = s.name;
-        series.currentSeason = 5;
-        series.lastAired = std::pair{5, 6};
-        series.originCountries = s.originCountries;
-        series.imdbID = s.imdbID.value_or(QString());
+        FakeTmdb::Series series{.name = s.name, .currentSeason = 5, .lastAired = std::pair{5, 6},
+                                .originCountries = s.originCountries, .imdbID = s.imdbID.value_or(QString())};
         QList<FakeTmdb::Episode> episodes;
         for (int e = 1; e <= 12; ++e)
             episodes << FakeTmdb::Episode{e, today.addDays(7 * (e - 6))};
@@ -181,15 +176,9 @@ void RealisticLibrary::describeTo(FakeTmdb& tmdb, QDate today) const {
 
 void RealisticLibrary::loadInto(FakeTransmission& daemon) const {
     for (auto it = downloads.cbegin(); it != downloads.cend(); ++it) {
-        FakeTransmission::Torrent t;
-        t.hash = it.key();
-        t.name = it->kind == ActiveDownload::Kind::movie ? QStringLiteral("Movie.1080p") : it->episodeCode;
-        t.downloadDir = QStringLiteral("/nonexistent/Incomplete");
-        t.files = {t.name + QStringLiteral(".mkv")};
-        t.percentDone = 0.5;
-        t.rateDownload = 250'000;
-        t.peersConnected = 4;
-        t.seeders = 12;
-        daemon.torrents.insert(t.hash, t);
+        const QString name = it->kind == ActiveDownload::Kind::movie ? QStringLiteral("Movie.1080p") : it->episodeCode;
+        daemon.torrents.insert(it.key(), {.hash = it.key(), .name = name, .downloadDir = "/nonexistent/Incomplete",
+                                          .files = {name + ".mkv"}, .percentDone = 0.5, .rateDownload = 250'000,
+                                          .peersConnected = 4, .seeders = 12});
     }
 }
