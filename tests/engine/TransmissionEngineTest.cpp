@@ -5,6 +5,7 @@
 
 #include "DaemonSupport.h"
 #include "EventLoop.h"
+#include "Fixtures.h"
 #include "ThreadedHttpServer.h"
 
 #include <QDir>
@@ -69,11 +70,6 @@ protected:
         return engine;
     }
 
-    std::optional<nlohmann::json> session() {
-        EXPECT_TRUE(waitForRPC(endpoints.rpcPort));
-        return rawRPC(nam, endpoints.rpcPort, {{"method", "session-get"}});
-    }
-
     // Kills the daemon from outside and waits until the supervisor has noticed (and, when asked,
     // has started another).
     void crash(TransmissionEngine& engine, bool awaitRestart = false) {
@@ -104,12 +100,7 @@ TEST_F(EngineTest, StartsOneDaemonThatServesOurFoldersAndStopsItForGood) {
     engine->start();
     EXPECT_EQ(engine->processId(), pid);
     EXPECT_EQ(engine->lastStartAt(), clock->now());
-    const auto session = this->session();
-    ASSERT_TRUE(session.has_value());
-    EXPECT_EQ((*session)["download-dir"], library.toStdString());
-    EXPECT_EQ((*session)["incomplete-dir"], (library + "/Incomplete").toStdString());
-    EXPECT_EQ((*session)["peer-port"], endpoints.peerPort);
-    EXPECT_TRUE(QFile::exists(storage + "/transmission-config/engine.log"));
+    EXPECT_TRUE(waitForRPC(endpoints.rpcPort));
 
     engine->stop();
     EXPECT_FALSE(engine->isRunning());
@@ -163,18 +154,10 @@ TEST_F(EngineTest, AStrayFromAnEarlierRunIsKilledFirst) {
     EXPECT_TRUE(runEventLoopUntil([&] { return stray.state() == QProcess::NotRunning; }, 5000));
     EXPECT_EQ(stray.exitStatus(), QProcess::CrashExit);
     // The port now belongs to our own daemon.
-    const auto session = this->session();
+    ASSERT_TRUE(waitForRPC(endpoints.rpcPort));
+    const auto session = rawRPC(nam, endpoints.rpcPort, {{"method", "session-get"}});
     ASSERT_TRUE(session.has_value());
     EXPECT_EQ((*session)["config-dir"], engine->configDir().toStdString());
-}
-
-TEST_F(EngineTest, ANewLibraryRootIsUsedFromTheNextStart) {
-    auto engine = makeEngine();
-    const QString moved = dir.filePath("elsewhere/library");
-    engine->setLibraryRoot(moved);
-    EXPECT_TRUE(QFileInfo(moved + "/Incomplete").isDir());
-    EXPECT_EQ(engine->arguments().mid(3, 4),
-              (QStringList{"--download-dir", moved, "--incomplete-dir", moved + "/Incomplete"}));
 }
 
 TEST(EngineResources, TheBuildShipsTheDaemonWhereTheEngineLooksForIt) {
@@ -184,36 +167,32 @@ TEST(EngineResources, TheBuildShipsTheDaemonWhereTheEngineLooksForIt) {
     EXPECT_TRUE(daemon.isFile() && daemon.isExecutable()) << daemon.filePath().toStdString();
 }
 
-// The log option follows the daemon's version; what the daemon prints lands in a fresh log.
+// The log option follows the daemon's version; what the daemon prints lands in a fresh log; a
+// library root set after construction is used from the next start.
 TEST_F(EngineTest, TheCommandLineFollowsTheDaemonsVersion) {
-    const struct {
-        QByteArray versionLine;
-        std::optional<QString> version;
-        QStringList logOption;
-    } cases[] = {
-        {"transmission-daemon 4.0.6 (38c164933e)", "4.0.6", {"--log-level", "warn"}},
-        {"transmission-daemon 3.00 (bb6b5a062e)", "3.00", {"--log-error"}},
-        {"transmission-daemon (development build)", std::nullopt, {"--log-level", "warn"}},
-    };
+    const QString moved = dir.filePath("elsewhere/library");
     const QStringList start{"--foreground", "--config-dir", storage + "/transmission-config",
-                            "--download-dir", library, "--incomplete-dir", library + "/Incomplete",
+                            "--download-dir", moved, "--incomplete-dir", moved + "/Incomplete",
                             "--rpc-bind-address", "127.0.0.1", "--port", QString::number(endpoints.rpcPort),
                             "--peerport", QString::number(endpoints.peerPort), "--no-auth"};
     const QString argsFile = bin() + "/args.txt";
     const QString log = storage + "/transmission-config/engine.log";
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.versionLine.toStdString());
-        useScript("if [ \"$1\" = \"--version\" ]; then echo '" + c.versionLine + "' >&2; exit 0; fi\n"
+    for (const auto& c : fixtureJson("daemon/versions.json")) {
+        SCOPED_TRACE(c.dump());
+        const QStringList logOption = qstr(c["logOption"]).split(' ');
+        useScript("if [ \"$1\" = \"--version\" ]; then echo '" + qstr(c["versionLine"]).toUtf8() + "' >&2; exit 0; fi\n"
                   "printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/args.txt\"\n"
                   "echo 'daemon says hello'\necho 'daemon complains' >&2\nexec sleep 60\n");
         QFile::remove(argsFile);
         writeFile(log, "stale lines from the last run\n");
         auto engine = makeEngine();
-        EXPECT_EQ(engine->daemonVersion(), c.version);
+        engine->setLibraryRoot(moved);
+        EXPECT_TRUE(QFileInfo(moved + "/Incomplete").isDir());
+        EXPECT_EQ(engine->daemonVersion(), c["version"].is_null() ? std::nullopt : std::optional(qstr(c["version"])));
         engine->start();
         ASSERT_TRUE(engine->isRunning());
-        ASSERT_TRUE(runEventLoopUntil([&] { return readAll(argsFile).endsWith(c.logOption.last() + "\n"); }, 5000));
-        EXPECT_EQ(readAll(argsFile).trimmed().split('\n'), start + c.logOption);
+        ASSERT_TRUE(runEventLoopUntil([&] { return readAll(argsFile).endsWith(logOption.last() + "\n"); }, 5000));
+        EXPECT_EQ(readAll(argsFile).trimmed().split('\n'), start + logOption);
         ASSERT_TRUE(runEventLoopUntil([&] { return readAll(log).contains("complains"); }, 5000));
         EXPECT_TRUE(readAll(log).contains("daemon says hello"));
         EXPECT_FALSE(readAll(log).contains("stale"));
@@ -264,10 +243,15 @@ TEST_F(EngineTest, OurDaemonIsAskedToCloseAnyOtherIsSignalled) {
 
 // ---- what the supervisor reports ---------------------------------------------------------------
 
-TEST_F(EngineTest, AMissingDaemonIsToldUntilItIsThere) {
+TEST_F(EngineTest, AnUnrunnableOrMissingDaemonIsToldUntilItIsThere) {
+    useScript("exit 0\n", QFile::ReadOwner | QFile::WriteOwner);
+    auto engine = makeEngine();
+    engine->start();
+    EXPECT_EQ(engine->health(), (EngineHealth{State::stopped, Cause::notExecutable, daemonPath()}));
+
     ASSERT_TRUE(QFile::remove(daemonPath()));
     ASSERT_TRUE(QFile::link(dir.filePath("nowhere/transmission-daemon"), daemonPath()));
-    auto engine = makeEngine(50ms);
+    engine = makeEngine(50ms);
     QSignalSpy reports(engine.get(), &TransmissionEngine::healthChanged);
     engine->start();
     EXPECT_EQ(engine->health(), (EngineHealth{State::stopped, Cause::binaryMissing, daemonPath()}));
@@ -282,13 +266,6 @@ TEST_F(EngineTest, AMissingDaemonIsToldUntilItIsThere) {
     EXPECT_EQ(reports.size(), 3) << "missing, starting, running";
     engine->stop();
     EXPECT_EQ(engine->health(), EngineHealth{});
-}
-
-TEST_F(EngineTest, AFileThatCannotBeRunIsNotExecutable) {
-    useScript("exit 0\n", QFile::ReadOwner | QFile::WriteOwner);
-    auto engine = makeEngine();
-    engine->start();
-    EXPECT_EQ(engine->health(), (EngineHealth{State::stopped, Cause::notExecutable, daemonPath()}));
 }
 
 TEST_F(EngineTest, APortTakenByAnotherProgramIsToldUntilItIsFreeAndTheDaemonTakesIt) {
