@@ -50,11 +50,8 @@ TEST(HttpFetch, KeepsFailuresDistinct) {
     capped.maxBytes = 1024;
     EXPECT_EQ(fetchNow(nam, capped).failure, HttpResponse::Failure::tooLarge);
 
-    for (const QUrl& nowhere : {QUrl(QStringLiteral("http://127.0.0.1:9/")), QUrl()}) {
-        const HttpResponse refused = fetchNow(nam, {"GET", nowhere});
-        EXPECT_EQ(refused.failure, HttpResponse::Failure::transport);
-        EXPECT_FALSE(refused.answered());
-    }
+    for (const QUrl& nowhere : {QUrl(QStringLiteral("http://127.0.0.1:9/")), QUrl()})
+        EXPECT_EQ(fetchNow(nam, {"GET", nowhere}).failure, HttpResponse::Failure::transport);
 }
 
 // A manager that goes away (as at exit) takes its unanswered requests along: the fetch still

@@ -20,25 +20,11 @@ const json& table() {
     return all;
 }
 
-Show series(const QString& name = QStringLiteral("Show Name")) {
-    Show show;
-    show.id = kShowID;
-    show.name = name;
-    show.quality = Show::Quality::p1080;
-    return show;
-}
-
-QStringList titlesOf(const auto& list) {
+// One field of every item of a list, in order.
+QStringList fieldOf(const auto& list, auto field) {
     QStringList out;
     for (const auto& item : list)
-        out.append(item.title);
-    return out;
-}
-
-QStringList grabCodes(const ShowCheckResult& result) {
-    QStringList out;
-    for (const FeedMatch& match : result.grabs)
-        out.append(match.episodeCode);
+        out.append(item.*field);
     return out;
 }
 
@@ -155,7 +141,7 @@ TEST(SeriesCheckSearch, ASeriesNotYetAiredAsksNoIndex) {
     auto source =
         std::make_shared<FakeSource>("A", QList<RawHit>{makeHit("Show.Name.S01E01.1080p", 5)});
     FeedChecker checker({source}, clock);
-    Show show = series();
+    Show show = showOf({});
 
     show.nextAirDate = Timestamp::fromUnixSeconds(1767398400.0 + 5 * 3600); // 2026-01-03 05:00
     EXPECT_EQ(awaitTask(checker.checkShow(show, 3)), (ShowCheckResult{kShowID, {}, {}}));
@@ -173,7 +159,7 @@ TEST(SeriesCheckSearch, CheckShowsSkipsDisabledSeriesAndKeepsListOrder) {
         hits.append(makeHit(QStringLiteral("Show.Name.S01E0%1.1080p").arg(e), 5));
     auto source = std::make_shared<FakeSource>("A", hits, 10);
     FeedChecker checker({source}, clock);
-    Show first = series("Other Show"), disabled = series(), last = series();
+    Show first = showOf({{"name", "Other Show"}}), disabled = showOf({}), last = showOf({});
     first.id = QUuid::createUuid();
     disabled.id = QUuid::createUuid();
     disabled.isEnabled = false;
@@ -182,9 +168,9 @@ TEST(SeriesCheckSearch, CheckShowsSkipsDisabledSeriesAndKeepsListOrder) {
     const auto results = awaitTask(checker.checkShows({first, disabled, last}));
     ASSERT_EQ(results.size(), 2);
     EXPECT_EQ(results[0].showID, first.id);
-    EXPECT_EQ(grabCodes(results[0]), QStringList{"S01E01"});
+    EXPECT_EQ(fieldOf(results[0].grabs, &FeedMatch::episodeCode), QStringList{"S01E01"});
     EXPECT_EQ(results[1].showID, kShowID);
-    EXPECT_EQ(grabCodes(results[1]), (QStringList{"S01E01", "S01E02", "S01E03"}));
+    EXPECT_EQ(fieldOf(results[1].grabs, &FeedMatch::episodeCode), (QStringList{"S01E01", "S01E02", "S01E03"}));
     EXPECT_EQ(source->calls(), 2);
 }
 
@@ -192,9 +178,6 @@ TEST(SeriesCheckSearch, CheckShowsSkipsDisabledSeriesAndKeepsListOrder) {
 // it again changes nothing.
 TEST(SearchAll, MergesInCompletionOrderDropsUnfinishedAndDuplicates) {
     ManualClock clock;
-    FeedChecker none({}, clock);
-    EXPECT_TRUE(awaitTask(none.searchAll(TorrentQuery{})).isEmpty());
-
     const RawHit shared = makeHit("Show.Name.S01E01.1080p", 5, 0, 1);
     RawHit sameIdOtherTitle = makeHit("Show Name S01E01 1080p WEB", 5, 0, 1);
     auto slow = std::make_shared<FakeSource>(
@@ -207,13 +190,13 @@ TEST(SearchAll, MergesInCompletionOrderDropsUnfinishedAndDuplicates) {
     FeedChecker checker({slow, fast, middle}, clock);
 
     const QList<RawHit> hits = awaitTask(checker.searchAll(TorrentQuery{}));
-    EXPECT_EQ(titlesOf(hits), (QStringList{"Show Name S01E01 1080p WEB", "Middle.S01E01", "Slow.S01E01"}));
+    EXPECT_EQ(fieldOf(hits, &RawHit::title), (QStringList{"Show Name S01E01 1080p WEB", "Middle.S01E01", "Slow.S01E01"}));
     EXPECT_EQ(slow->calls() + fast->calls() + middle->calls(), 3);
 
     // Without a hash a release is known by its index and id there, else by its title.
     const RawHit a{.title = "A", .source = "X", .sourceID = "1"}, b{.title = "B", .source = "X", .sourceID = "1"},
         c{.title = "A"};
-    EXPECT_EQ(titlesOf(FeedChecker::mergeHits({{a, b}, {c, c}})), (QStringList{"A", "A"}));
+    EXPECT_EQ(fieldOf(FeedChecker::mergeHits({{a, b}, {c, c}}), &RawHit::title), (QStringList{"A", "A"}));
 }
 
 TEST(ReleaseLists, SearchesAskTheirQueriesAndBuildScoredResults) {
@@ -244,7 +227,7 @@ TEST(ReleaseLists, SearchesAskTheirQueriesAndBuildScoredResults) {
 
     // A series check asks by the series' name (a blank alias is none), by date, with its id,
     // whatever resolution it wants.
-    Show show = series();
+    Show show = showOf({});
     show.imdbID = "tt0944947";
     show.searchAlias = "  ";
     show.quality = Show::Quality::k4;
@@ -256,20 +239,17 @@ TEST(ReleaseLists, SearchesAskTheirQueriesAndBuildScoredResults) {
 
 TEST(ReleaseLists, EpisodeAlternatesAreTheAcceptableReleasesOfOneEpisode) {
     ManualClock clock;
-    auto source = std::make_shared<FakeSource>(
-        "A", QList<RawHit>{makeHit("Show.Name.S01E02.720p", 50, kFullSize),
-                           makeHit("Show.Name.S01E02.HDCAM", 900, kFullSize),
-                           makeHit("Show.Name.S01E02.1080p", 40, kFullSize),
-                           makeHit("Show.Name.S01E02.1080p.dead", 0, kFullSize),
-                           makeHit("Show.Name.S01E03.1080p", 90, kFullSize),
-                           makeHit("Other.Show.S01E02.1080p", 90, kFullSize)});
+    QList<RawHit> hits;
+    for (const json& h : table()["alternates"])
+        hits.append(makeHit(qstr(h[0]), h[1], kFullSize));
+    auto source = std::make_shared<FakeSource>("A", hits);
     FeedChecker checker({source}, clock);
-    Show show = series();
+    Show show = showOf({});
     show.downloadedEpisodes = {"S01E02"}; // asked for explicitly: still offered
     show.seasonFilter = 3;
 
     const auto results = awaitTask(checker.episodeAlternates(show, "S01E02"));
-    EXPECT_EQ(titlesOf(results), (QStringList{"Show.Name.S01E02.720p", "Show.Name.S01E02.1080p",
+    EXPECT_EQ(fieldOf(results, &SearchResult::title), (QStringList{"Show.Name.S01E02.720p", "Show.Name.S01E02.1080p",
                                               "Show.Name.S01E02.HDCAM"}));
     EXPECT_EQ(awaitTask(checker.episodeAlternates(show, "s1e2")).size(), 3);
 }
@@ -284,40 +264,30 @@ using Reach = FakeSource::Reach;
 // Every index that answers hands on the same release; the reported search gives what the plain
 // one gives.
 TEST(IndexTally, NamesTheIndexesAskedAndThoseThatAnswered) {
-    const std::optional<Reach> u = Reach::unreachable, s = Reach::skipped, a = Reach::answered;
-    const struct {
-        QList<std::pair<const char*, std::optional<Reach>>> sources;
-        QStringList asked;
-        QStringList answered;
-        bool noneAnswered;
-    } cases[] = {
-        {{{"Knaben", u}, {"EZTV", s}, {"Nyaa", u}}, {"Knaben", "Nyaa"}, {}, true},
-        {{{"Knaben", u}, {"Torrents-CSV", a}, {"Nyaa", u}}, {"Knaben", "Torrents-CSV", "Nyaa"}, {"Torrents-CSV"}, false},
-        {{{"EZTV", s}, {"YTS", s}}, {}, {}, false},
-        {{}, {}, {}, false},
-        {{{"Plain", std::nullopt}}, {"Plain"}, {"Plain"}, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.asked.join(',').toStdString());
+    const std::map<std::string, Reach> reaches{
+        {"unreachable", Reach::unreachable}, {"skipped", Reach::skipped}, {"answered", Reach::answered}};
+    for (const json& c : table()["tally"]) {
+        SCOPED_TRACE(c.dump());
         FeedChecker::Sources sources;
-        for (const auto& [name, reach] : c.sources)
-            sources << std::make_shared<FakeSource>(name, QList<RawHit>{makeHit("Show S02E03 720p", 3)}, -1, reach);
+        for (const json& s : c["sources"])
+            sources << std::make_shared<FakeSource>(qstr(s[0]), QList<RawHit>{makeHit("Show S02E03 720p", 3)}, -1,
+                                                    s[1].is_null() ? std::nullopt : std::optional(reaches.at(s[1])));
         ManualClock clock;
         FeedChecker checker(sources, clock);
 
         const auto report = awaitTask(checker.checkShowsReported(
             {Show{.id = QUuid::createUuid(), .name = "Dark"}, Show{.id = QUuid::createUuid(), .name = "Andor"}}));
         EXPECT_EQ(report.results.size(), 2);
-        EXPECT_EQ(report.indexes.asked, c.asked);
-        EXPECT_EQ(report.indexes.answered, c.answered);
-        EXPECT_EQ(report.indexes.noneAnswered(), c.noneAnswered);
+        EXPECT_EQ(report.indexes.asked.join(','), qstr(c["asked"]));
+        EXPECT_EQ(report.indexes.answered.join(','), qstr(c["answered"]));
+        EXPECT_EQ(report.indexes.noneAnswered(), c["noneAnswered"].get<bool>());
 
         const auto search = awaitTask(checker.searchShowReleasesReported(QStringLiteral("Show"), {}));
-        EXPECT_EQ(search.results.size(), c.answered.isEmpty() ? 0 : 1);
+        EXPECT_EQ(search.results.size(), report.indexes.answered.isEmpty() ? 0 : 1);
         EXPECT_EQ(search.results, awaitTask(checker.searchShowReleases(QStringLiteral("Show"), {})));
-        EXPECT_EQ(search.indexesAsked, c.asked.size());
-        EXPECT_EQ(search.indexesAnswered, c.answered.size());
-        EXPECT_EQ(search.noIndexAnswered(), c.noneAnswered);
+        EXPECT_EQ(search.indexesAsked, report.indexes.asked.size());
+        EXPECT_EQ(search.indexesAnswered, report.indexes.answered.size());
+        EXPECT_EQ(search.noIndexAnswered(), c["noneAnswered"].get<bool>());
     }
 }
 

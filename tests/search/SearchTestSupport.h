@@ -18,14 +18,9 @@ inline QString testHash(int n) {
 // A hit as an index would hand it on.
 inline RawHit makeHit(const QString& title, int seeders, qint64 sizeBytes = 0, int hashNumber = 0,
                       const QString& source = QStringLiteral("Knaben")) {
-    RawHit hit;
-    hit.title = title;
-    hit.magnetURL = makeMagnet(testHash(hashNumber ? hashNumber : qHash(title) % 100000 + 1), title)
-                        .value_or(QUrl());
-    hit.seeders = seeders;
-    hit.sizeBytes = sizeBytes;
-    hit.source = source;
-    return hit;
+    const QString hash = testHash(hashNumber ? hashNumber : qHash(title) % 100000 + 1);
+    return {.title = title, .magnetURL = makeMagnet(hash, title).value_or(QUrl()), .seeders = seeders,
+            .sizeBytes = sizeBytes, .source = source};
 }
 
 // An in-process index: answers with fixed hits, at once or after a delay, and counts questions.
