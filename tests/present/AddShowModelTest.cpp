@@ -12,14 +12,10 @@ using PickPlan = AddShowModel::PickPlan;
 using SortField = AddShowModel::SortField;
 using json = nlohmann::json;
 
-const json& rows(const char* name) {
-    static const json all = fixtureJson("present/add-series.json");
-    return all[name]["rows"];
-}
-
 // Each row of a table gets a fresh store.
 std::vector<json> rowsOf(const char* name) {
-    return {rows(name).begin(), rows(name).end()};
+    static const json all = fixtureJson("present/add-series.json");
+    return {all[name]["rows"].begin(), all[name]["rows"].end()};
 }
 
 class AddShow : public testing::Test {
@@ -32,14 +28,6 @@ protected:
 
     void lookUp(const QString& name, bool confirm = false) {
         ASSERT_TRUE(services.drive(*model, {{"lookUp", name.toStdString()}, {"confirm", confirm}}));
-    }
-
-    // Two releases of Dark, confirmed.
-    void resolveDark() {
-        services.index.hits = {release("Dark S01E01 1080p", 'a'),
-                               release("Dark S01E02 1080p", 'b')};
-        start();
-        lookUp(QStringLiteral("Dark"), true);
     }
 
     void tick(int count) {
@@ -107,7 +95,7 @@ TEST_F(AddShow, SeasonFilterAndHeaderCounts) {
     EXPECT_EQ(AddShowModel::seasonLabel(std::nullopt), "All seasons");
 }
 
-TEST_F(AddShow, OnlyTheLatestLookupPublishes) {
+TEST_F(AddShow, OnlyTheLatestLookupPublishesAndClosingDropsWhatIsInFlight) {
     services.delayFor[QStringLiteral("Dar")] = 300; // the first answer arrives last
     WatchlistStore& store = start();
     QSignalSpy ended(&store.tmdb(), &TMDBClient::requestEnded);
@@ -124,22 +112,15 @@ TEST_F(AddShow, OnlyTheLatestLookupPublishes) {
     EXPECT_EQ(model->mode(), AddShowModel::ResultsMode::shows);
     EXPECT_EQ(model->resultsHeading(), "Which series?");
     EXPECT_FALSE(model->isSearching());
-}
 
-TEST_F(AddShow, AClickOnAMatchCountsOnlyAfterTheArmingDelay) {
-    start();
-    lookUp(QStringLiteral("  Dark "));
-    services.clock().advance(0.2);
-    EXPECT_FALSE(model->pickMatch(0));
-    EXPECT_FALSE(model->resolvedShow().has_value());
-
-    services.clock().advance(0.3);
-    EXPECT_TRUE(model->pickMatch(0));
-    EXPECT_EQ(model->resolvedShow()->id, 70523);
-    EXPECT_TRUE(model->isSearching()); // the release search started
-    EXPECT_EQ(model->busyText(), "Searching releases…");
-    ASSERT_TRUE(runEventLoopUntil([&] { return !model->isSearching(); }));
-    EXPECT_EQ(model->mode(), AddShowModel::ResultsMode::releases);
+    // Closing drops what is in flight, and a closed flow asks nothing more.
+    model->setName(QStringLiteral("Dar"));
+    model->find();
+    model->close();
+    ASSERT_TRUE(runEventLoopUntil([&] { return ended.count() == 3; }));
+    EXPECT_EQ(model->mode(), AddShowModel::ResultsMode::none); // the late answer stayed out
+    model->primary();
+    EXPECT_EQ(services.tmdbSearches(), 3);
 }
 
 class Row : public AddShow, public testing::WithParamInterface<json> {};
@@ -185,6 +166,9 @@ TEST_F(AddShow, FallsBackToTheTypedNameAndKeepsItAsTheSearchAlias) {
                    : QList<FakeIndexes::Hit>{};
     };
     start();
+    lookUp(QStringLiteral("dark!"), true); // the official title as typed: no second question
+    EXPECT_FALSE(model->fellBack());
+    EXPECT_EQ(services.index.searchCount(), 1);
     lookUp(QStringLiteral("Inquest"), true);
     ASSERT_EQ(model->results().size(), 1);
     EXPECT_TRUE(model->fellBack());
@@ -198,23 +182,16 @@ TEST_F(AddShow, FallsBackToTheTypedNameAndKeepsItAsTheSearchAlias) {
     EXPECT_EQ(show->tmdbID, 5);
 }
 
-TEST_F(AddShow, NoFallbackWhenTheTypedNameIsTheOfficialTitle) {
-    start();
-    lookUp(QStringLiteral("dark!"), true);
-    EXPECT_FALSE(model->fellBack());
-    EXPECT_EQ(services.index.searchCount(), 1); // one question, not a second under "dark!"
-}
-
 // Forms confirmed without a pull go on to add the series: the store follows and grabs what the
 // button said.
 TEST_P(Form, TheButtonSaysWhatAddingDoes) {
     const json& c = GetParam();
-    if (c[1].get<bool>()) {
-        resolveDark();
-    } else {
-        start();
+    services.index.hits = {release("Dark S01E01 1080p", 'a'), release("Dark S01E02 1080p", 'b')};
+    start();
+    if (c[1].get<bool>())
+        lookUp(QStringLiteral("Dark"), true); // confirmed
+    else
         model->setName(QStringLiteral("Dark"));
-    }
     model->setSeasonText(qstr(c[2]));
     model->setPullEntireSeason(c[3]);
     model->setStartWithLatest(c[4]);
@@ -277,22 +254,21 @@ TEST_F(AddShow, ASeasonPullFollowsTheSwitch) {
     EXPECT_TRUE(services.log().contains("Added \"Dark\" — pulling Season 2"));
 }
 
-TEST_F(AddShow, ClosingDropsWhatIsInFlight) {
-    services.delayFor[QStringLiteral("Dark")] = 100;
-    WatchlistStore& store = start();
-    QSignalSpy ended(&store.tmdb(), &TMDBClient::requestEnded);
-    model->setName(QStringLiteral("Dark"));
-    model->find();
-    model->close();
-    ASSERT_TRUE(runEventLoopUntil([&] { return ended.count() == 1; }));
-    EXPECT_TRUE(model->showMatches().isEmpty());
-    EXPECT_EQ(model->mode(), AddShowModel::ResultsMode::none);
-    model->primary();
-    EXPECT_EQ(services.tmdbSearches(), 1); // a closed flow asks nothing more
-}
+TEST_F(AddShow, AMatchCountsOnlyAfterTheArmingDelayAndANewNameForgetsIt) {
+    services.index.hits = {release("Dark S01E01 1080p", 'a')};
+    start();
+    lookUp(QStringLiteral("  Dark "));
+    services.clock().advance(0.2);
+    EXPECT_FALSE(model->pickMatch(0));
+    EXPECT_FALSE(model->resolvedShow().has_value());
 
-TEST_F(AddShow, ANewNameForgetsTheConfirmedSeries) {
-    resolveDark();
+    services.clock().advance(0.3);
+    EXPECT_TRUE(model->pickMatch(0));
+    EXPECT_EQ(model->resolvedShow()->id, 70523);
+    EXPECT_TRUE(model->isSearching()); // the release search started
+    EXPECT_EQ(model->busyText(), "Searching releases…");
+    ASSERT_TRUE(runEventLoopUntil([&] { return !model->isSearching(); }));
+    EXPECT_EQ(model->mode(), AddShowModel::ResultsMode::releases);
     tick(1);
     model->setName(QStringLiteral("Dark ")); // same letters: still the same series
     EXPECT_TRUE(model->resolvedShow().has_value());

@@ -83,8 +83,6 @@ public:
         env.clock().advance(8 * 86400.0);
     }
 
-    WatchlistStore& store() const { return *m_store; }
-
     TestEnvironment env;
     FakeTransmission daemon;
     FakeTmdbCatalog tmdb;

@@ -94,13 +94,11 @@ TEST_F(DrawerModel, OneMatchOrAFirstMatchNamedLikeTheSeriesIsTakenElseTheUserPic
 
 TEST_F(DrawerModel, APickedMatchIsLinkedSoTheNextOpeningSkipsTheSearch) {
     m_dark.tmdbID.reset();
+    m_dark.downloadedEpisodes = {"S01E02", "S01E01"};
     start(m_dark);
     ASSERT_TRUE(settled());
-    ASSERT_EQ(m_model->phase(), Phase::needsPick);
-
     m_model->pickCandidate(1);
     ASSERT_TRUE(settled());
-    EXPECT_EQ(m_model->phase(), Phase::ready);
     EXPECT_EQ(stored().tmdbID, 70523);
     EXPECT_EQ(stored().posterPath, "/dark.jpg");
 
@@ -108,6 +106,12 @@ TEST_F(DrawerModel, APickedMatchIsLinkedSoTheNextOpeningSkipsTheSearch) {
     ASSERT_TRUE(settled());
     EXPECT_EQ(m_model->phase(), Phase::ready);
     EXPECT_EQ(m_tmdb.searchCount(), 1);
+
+    // Every aired episode of season 1 is in: nothing to complete.
+    m_model->selectSeason(1);
+    ASSERT_TRUE(settled());
+    EXPECT_FALSE(m_model->completeSeasonEnabled());
+    EXPECT_EQ(m_model->completeSeasonTooltip(), "You have every aired episode of Season 1");
 }
 
 // --- failures ----------------------------------------------------------------------------------
@@ -115,6 +119,7 @@ TEST_F(DrawerModel, APickedMatchIsLinkedSoTheNextOpeningSkipsTheSearch) {
 // Neither failure reads as "no match" nor links anything; a try again goes on from there.
 TEST_F(DrawerModel, ATmdbFailureSaysWhichAndATryAgainGoesOnFromThere) {
     using Failure = TMDBClient::Failure;
+    m_tmdb.episodes[70523][3] = {};
     for (const Failure failure : {Failure::unreachable, Failure::refusedKey}) {
         SCOPED_TRACE(int(failure));
         const bool refused = failure == Failure::refusedKey;
@@ -135,15 +140,10 @@ TEST_F(DrawerModel, ATmdbFailureSaysWhichAndATryAgainGoesOnFromThere) {
     ASSERT_TRUE(settled());
     EXPECT_EQ(m_model->phase(), Phase::ready);
     EXPECT_EQ(m_tmdb.searchCount(), 0); // linked: no search, before or after
-}
-
-TEST_F(DrawerModel, AnEmptySeasonSaysSoAndARefusedSeasonRequestSaysWhy) {
-    m_tmdb.episodes[70523][3] = {};
-    start(m_dark);
-    ASSERT_TRUE(settled());
     ASSERT_EQ(m_model->selectedSeason(), 3);
     EXPECT_EQ(m_model->episodesNote(), "No episodes listed for this season.");
 
+    // A refused season request says why.
     m_tmdb.status = 401;
     m_model->selectSeason(1);
     EXPECT_EQ(m_model->episodesNote(), "Loading season 1");
@@ -209,39 +209,16 @@ TEST_F(DrawerModel, RowsFollowWhatTheStoreMakesOfEachGrab) {
     EXPECT_TRUE(m_model->completeSeasonEnabled());
 }
 
-TEST_F(DrawerModel, ASeasonWithEveryAiredEpisodeInCannotBeCompleted) {
-    m_dark.downloadedEpisodes = {"S01E02", "S01E01"};
-    start(m_dark);
-    ASSERT_TRUE(settled());
-    m_model->selectSeason(1);
-    ASSERT_TRUE(settled());
-    EXPECT_FALSE(m_model->completeSeasonEnabled());
-    EXPECT_EQ(m_model->completeSeasonTooltip(), "You have every aired episode of Season 1");
-}
-
 // --- the Recent tab ----------------------------------------------------------------------------
 
-TEST_F(DrawerModel, AFlaggedDownloadOpensOnRecentAndCanBeSwitchedToAnotherRelease) {
-    m_indexes.hits = {{"Dark.S02E04.1080p.WEB.h264-GRP", hashOf('a'), 4},
-                      {"Dark.S02E04.1080p.WEB-NEW", hashOf('b'), 25}};
+TEST_F(DrawerModel, AFlaggedDownloadOpensOnRecentIsSnoozedSwitchedAndRemoved) {
     startWithStuckDownload();
     EXPECT_EQ(m_model->tab(), EpisodeDrawerModel::Tab::recent);
     ASSERT_EQ(m_model->recentRows().size(), 1);
     EXPECT_TRUE(m_model->recentRows().first().flagged);
-
     m_model->findAlternates(hashOf('a'));
     EXPECT_EQ(m_model->alternatesNote(), "Searching…");
     EXPECT_EQ(m_model->switchHeading(), "Switch Release — S02E04");
-    ASSERT_TRUE(runEventLoopUntil([&] { return !m_model->loadingAlternates(); }));
-    ASSERT_EQ(m_model->alternateRows().size(), 1); // not the stuck copy itself
-    EXPECT_EQ(m_model->alternateRows().first().label, "Dark.S02E04.1080p.WEB-NEW");
-    m_model->chooseAlternate(0); // the drawer's widget test follows the switch into the store
-    EXPECT_FALSE(m_model->switchTarget());
-}
-
-TEST_F(DrawerModel, NoAlternateSaysWhyThenSnoozingUnflagsAndRemovingEndsTheDownload) {
-    startWithStuckDownload();
-    m_model->findAlternates(hashOf('a'));
     ASSERT_TRUE(runEventLoopUntil([&] { return !m_model->loadingAlternates(); }));
     EXPECT_EQ(m_model->alternatesNote(), "No other releases found for this episode.");
 
@@ -249,7 +226,17 @@ TEST_F(DrawerModel, NoAlternateSaysWhyThenSnoozingUnflagsAndRemovingEndsTheDownl
     EXPECT_FALSE(m_model->recentRows().first().flagged);
     EXPECT_EQ(m_store->history().first().staleSnoozedUntil, m_store->now() + 7 * 86400.0);
 
-    m_model->removeRequest(hashOf('a'));
+    m_indexes.hits = {{"Dark.S02E04.1080p.WEB.h264-GRP", hashOf('a'), 4},
+                      {"Dark.S02E04.1080p.WEB-NEW", hashOf('b'), 25}};
+    m_model->findAlternates(hashOf('a'));
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_model->loadingAlternates(); }));
+    ASSERT_EQ(m_model->alternateRows().size(), 1); // not the stuck copy itself
+    EXPECT_EQ(m_model->alternateRows().first().label, "Dark.S02E04.1080p.WEB-NEW");
+    m_model->chooseAlternate(0); // the drawer's widget test follows the switch into the store
+    EXPECT_FALSE(m_model->switchTarget());
+    ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().contains(hashOf('b')); }));
+
+    m_model->removeRequest(hashOf('b'));
     EXPECT_TRUE(m_store->activeDownloads().isEmpty());
     EXPECT_FALSE(m_model->recentRows().first().failed); // given up by the user, not gone wrong
     EXPECT_EQ(m_model->recentRows().first().stateLine, "Cancelled — removed by you");

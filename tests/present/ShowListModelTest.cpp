@@ -1,5 +1,6 @@
 #include "ShowListModel.h"
 
+#include "Fixtures.h"
 #include "TestEnvironment.h"
 #include "model/RecordCodecs.h"
 #include "store/WatchlistStore.h"
@@ -61,7 +62,7 @@ protected:
 
 } // namespace
 
-TEST_F(ShowListModelTest, ListsTheStoreInItsOrderAndAChangeOrTimeRepaintsOnlyItsRow) {
+TEST_F(ShowListModelTest, ListsTheStoreInOrderRepaintsOnlyAChangedRowAndAddsOrRemovesInPlace) {
     start();
     ASSERT_EQ(m_model->rowCount(), 3);
     EXPECT_EQ(text(2, ShowListModel::NameRole), "The Bear");
@@ -83,6 +84,20 @@ TEST_F(ShowListModelTest, ListsTheStoreInItsOrderAndAChangeOrTimeRepaintsOnlyIts
     m_model->refresh();
     EXPECT_EQ(changedRows(), QList<int>{2});
     EXPECT_EQ(text(2, ShowListModel::StatusLineRole), "Subscribed — checking the schedule…");
+
+    // Added and removed series are inserted and removed in place.
+    m_changed->clear();
+    m_store->removeShow(m_shows[1].id);
+    ASSERT_EQ(m_removed->count(), 1);
+    EXPECT_EQ(m_removed->first()[1].toInt(), 1);
+    EXPECT_EQ(text(1, ShowListModel::NameRole), "The Bear");
+
+    m_store->addShow({.name = "Shōgun", .startWithLatest = false});
+    ASSERT_EQ(m_inserted->count(), 1);
+    EXPECT_EQ(m_inserted->first()[1].toInt(), 2);
+    EXPECT_EQ(text(2, ShowListModel::NameRole), "Shōgun");
+    EXPECT_TRUE(changedRows().isEmpty());
+    EXPECT_EQ(m_reset->count(), 0);
 }
 
 TEST_F(ShowListModelTest, AHiddenListOnlyCatchesUpWhenItIsLiveAgain) {
@@ -120,35 +135,17 @@ TEST_F(ShowListModelTest, APendingPickTakesOverItsRow) {
     EXPECT_FALSE(m_model->data(m_model->index(0), ShowListModel::PickPendingRole).toBool());
 }
 
-TEST_F(ShowListModelTest, AddedAndRemovedSeriesAreInsertedAndRemovedInPlace) {
-    start();
-    m_store->removeShow(m_shows[1].id);
-    ASSERT_EQ(m_removed->count(), 1);
-    EXPECT_EQ(m_removed->first()[1].toInt(), 1);
-    EXPECT_EQ(text(1, ShowListModel::NameRole), "The Bear");
-
-    m_store->addShow({.name = "Shōgun", .startWithLatest = false});
-    ASSERT_EQ(m_inserted->count(), 1);
-    EXPECT_EQ(m_inserted->first()[1].toInt(), 2);
-    EXPECT_EQ(text(2, ShowListModel::NameRole), "Shōgun");
-    EXPECT_TRUE(changedRows().isEmpty());
-    EXPECT_EQ(m_reset->count(), 0);
-}
-
 TEST_F(ShowListModelTest, TheStaleMarkerFollowsTheHistory) {
-    DownloadRecord stuck;
-    stuck.id = QString(40, 'a');
-    stuck.showID = m_shows[2].id;
-    stuck.showName = "The Bear";
-    stuck.episode = "S01E03";
-    stuck.addedAt = at(1, 0);
-    stuck.stuckSince = at(2, 0); // eleven days, past the default week
-    m_env.writeStorageFile(StorageFiles::kHistory, encodeDocument(QList<DownloadRecord>{stuck}));
+    // The first record there is stuck since March 5, past the default week.
+    const nlohmann::json stuck = fixtureJson("present/drawer-history.json")["records"][0];
+    m_shows[2].id = QUuid(qstr(stuck["showID"]));
+    m_env.writeStorageFile(StorageFiles::kHistory,
+                           QByteArray::fromStdString("[" + stuck.dump() + "]"));
     start();
     EXPECT_TRUE(m_model->data(m_model->index(2), ShowListModel::StaleRole).toBool());
     EXPECT_FALSE(m_model->data(m_model->index(0), ShowListModel::StaleRole).toBool());
 
-    m_store->snoozeStale(stuck.id);
+    m_store->snoozeStale(qstr(stuck["id"]));
     EXPECT_EQ(changedRows(), QList<int>{2});
     EXPECT_FALSE(m_model->data(m_model->index(2), ShowListModel::StaleRole).toBool());
 }

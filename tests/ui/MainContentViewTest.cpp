@@ -1,6 +1,7 @@
 #include "MainContentView.h"
 
 #include "FakeHttpServer.h"
+#include "Fixtures.h"
 #include "SidebarItem.h"
 #include "StatusStrip.h"
 #include "UiHarness.h"
@@ -108,15 +109,13 @@ TEST_F(MainContentViewTest, AHiddenViewIgnoresTheCountdownAndCatchesUpWhenShown)
 }
 
 TEST_F(MainContentViewTest, AStalledSeriesDownloadMarksTheSeriesTabOnly) {
-    const Show show{.id = QUuid::createUuid(), .name = QStringLiteral("Dark")};
-    DownloadRecord row;
-    row.id = QString(40, QLatin1Char('a'));
-    row.showID = show.id;
-    row.episode = QStringLiteral("S01E01");
-    row.addedAt = m_env.clock().now() - 10 * 86400.0;
-    row.stuckSince = m_env.clock().now() - 8 * 86400.0; // past the default week
+    // Dark's first download there is stuck since March 5, past the default week by March 13.
+    const nlohmann::json stuck = fixtureJson("present/drawer-history.json")["records"][0];
+    const Show show{.id = QUuid(qstr(stuck["showID"])), .name = QStringLiteral("Dark")};
+    m_env.clock().set(*utcOf("2025-03-13T12:00"));
     m_env.writeStorageFile(StorageFiles::kShows, encodeDocument(QList<Show>{show}));
-    m_env.writeStorageFile(StorageFiles::kHistory, encodeDocument(QList<DownloadRecord>{row}));
+    m_env.writeStorageFile(StorageFiles::kHistory,
+                           QByteArray::fromStdString("[" + stuck.dump() + "]"));
 
     MainContentView view(start(), m_theme);
     for (SidebarTab tab : allSidebarTabs()) {
@@ -139,23 +138,6 @@ TEST_F(MainContentViewTest, HomeFolderCreatesADeletedRootAgainThenOpensIt) {
     EXPECT_TRUE(QDir(root).exists());
     ASSERT_EQ(catcher.opened.size(), 1);
     EXPECT_EQ(catcher.opened[0].toLocalFile(), root);
-}
-
-TEST_F(MainContentViewTest, AboutTogglesItsPopoverWithTheVersionAndNotices) {
-    MainContentView view(start(), m_theme);
-    view.resize(760, 520);
-    view.show();
-    auto* about = find<QAbstractButton>(view, "aboutButton");
-    auto* popover = find<QWidget>(view, "aboutPopover");
-    ASSERT_TRUE(about && popover);
-    EXPECT_FALSE(popover->isVisible());
-    QTest::mouseClick(about, Qt::LeftButton);
-    EXPECT_TRUE(popover->isVisible());
-    // No daemon in this store: the line says so rather than showing a blank.
-    EXPECT_EQ(find<QLabel>(view, "aboutEngine")->text(),
-              QStringLiteral("Download engine · Transmission (version unknown)"));
-    QTest::mouseClick(about, Qt::LeftButton);
-    EXPECT_FALSE(popover->isVisible());
 }
 
 #include "MainContentViewTest.moc"
