@@ -13,13 +13,6 @@ protected:
         drainEvents();
     }
 
-    // Held back for want of the wanted resolution.
-    Show strict() const {
-        Show s = m_dark;
-        s.fallbackAnyQuality = false;
-        return s;
-    }
-
     // A result that offers `code` only at 720p.
     ShowCheckResult onlyIn720p(const QStringList& codes) const {
         ShowCheckResult r{m_dark.id, {}, {}};
@@ -32,13 +25,9 @@ protected:
         return r;
     }
 
-    // Runs a check and waits until it has ended.
-    void runCheck(bool manual = true) {
-        m_store->runCheck(manual);
-        ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->isChecking(); }, 15000));
-    }
-
     const Show m_dark{.id = QUuid::createUuid(), .name = "Dark"};
+    // Held back for want of the wanted resolution.
+    const Show m_strict{.id = m_dark.id, .name = "Dark", .fallbackAnyQuality = false};
 };
 
 } // namespace
@@ -78,18 +67,8 @@ TEST_F(CheckCycle, SeriesWithNothingToHuntYetAreSkippedWithAReason) {
 // --- a whole cycle -----------------------------------------------------------------------------
 
 TEST_F(CheckCycle, ACycleRefreshesTheScheduleBeforeItSearches) {
-    m_tmdb.series[70523] = {
-        "Dark",
-        "Returning Series",
-        1,
-        std::pair(1, 2),
-        {"DE"},
-        "tt5753856",
-        {{1, {{1, QDate(2025, 3, 1)}, {2, QDate(2025, 3, 8)}, {3, QDate(2025, 3, 15)}}}}};
-    Show show = m_dark;
-    show.tmdbID = 70523;
-    show.downloadedEpisodes = {"S01E01"};
-    startWith(show);
+    m_tmdb.series[70523] = tmdbSeries("darkTwoAired");
+    startWith({.id = m_dark.id, .name = "Dark", .downloadedEpisodes = {"S01E01"}, .tmdbID = 70523});
 
     runCheck(true);
     // Which release it then grabs, and what it says: the episode journey.
@@ -99,14 +78,10 @@ TEST_F(CheckCycle, ACycleRefreshesTheScheduleBeforeItSearches) {
     EXPECT_EQ(dark().originCountries, QStringList{"DE"});
     EXPECT_EQ(dark().tmdbStatus, "Returning Series");
     EXPECT_EQ(dark().lastCheckedAt, utc(2025, 3, 13, 12));
-    EXPECT_FALSE(m_store->isChecking());
-    EXPECT_EQ(m_store->secondsUntilNextCheck(), 3600);
 }
 
 TEST_F(CheckCycle, AnEpisodeAlreadyBeingFetchedIsNothingNew) {
-    seed(StorageFiles::kDownloads,
-         QMap<QString, ActiveDownload>{
-             {hash('a'), {ActiveDownload::Kind::episode, m_dark.id, "S01E02", false, ""}}});
+    seedDownload(hash('a'), m_dark.id, "S01E02");
     startWith(m_dark);
     const FeedMatch again{
         m_dark.id, "S01E02", false, "Dark.S01E02.1080p", magnet(hash('b'), "Dark"), 5, "EZTV"};
@@ -125,7 +100,7 @@ TEST_F(CheckCycle, EpisodesOnlyInAnotherResolutionWaitOutTheirGraceThenAskOnce) 
     for (const auto& row : fixtureJson("store/quality-grace.json")) {
         SCOPED_TRACE(row["label"].get<std::string>());
         wipe();
-        Show show = strict();
+        Show show = m_strict;
         show.nextAirDate = utcOf(row.value("nextAirDate", nlohmann::json()));
         m_env.clock().set(*utcOf(row["steps"][0]["at"]));
         startWith(show);
@@ -133,14 +108,9 @@ TEST_F(CheckCycle, EpisodesOnlyInAnotherResolutionWaitOutTheirGraceThenAskOnce) 
             SCOPED_TRACE(step["at"].get<std::string>());
             m_env.clock().set(*utcOf(step["at"]));
             const qsizetype before = log().size();
-            QStringList offered, lines;
-            for (const auto& code : step["offered"])
-                offered << qstr(code);
-            m_store->applyCheckResults({onlyIn720p(offered)});
-            for (const auto& line : step.value("newLines", nlohmann::json::array()))
-                lines << qstr(line);
+            m_store->applyCheckResults({onlyIn720p(strings(step["offered"]))});
             if (step.contains("newLines")) {
-                EXPECT_EQ(log().mid(before), lines);
+                EXPECT_EQ(log().mid(before), strings(step["newLines"]));
             }
             if (step.contains("graceEpisode")) {
                 EXPECT_EQ(dark().qualityGraceEpisode, qstr(step["graceEpisode"]));
@@ -164,7 +134,7 @@ TEST_F(CheckCycle, EpisodesOnlyInAnotherResolutionWaitOutTheirGraceThenAskOnce) 
 }
 
 TEST_F(CheckCycle, ADismissedChoiceComesBackSilentlyAfterARestartAndAPickIsGrabbedByHand) {
-    Show show = strict();
+    Show show = m_strict;
     show.qualityGraceEpisode = "S01E02";
     show.qualityGraceFirstSeenAt = utc(2025, 3, 1);
     startWith(show);

@@ -4,8 +4,6 @@
 
 namespace {
 
-using Removed = QList<std::pair<QString, bool>>;
-
 class StoreDownloads : public StoreHarness {
 protected:
     void SetUp() override {
@@ -75,7 +73,7 @@ TEST_F(StoreDownloads, AnEpisodeTravelsFromGrabToTheLibrary) {
     EXPECT_EQ(dark().airInfoRefreshedAt, Timestamp::distantPast());
     EXPECT_EQ(row(h)->state, DownloadRecord::State::sorted);
     ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(h); }));
-    EXPECT_EQ(m_daemon.removed, (Removed{{h, true}}));
+    EXPECT_EQ(m_daemon.removed, (QList<std::pair<QString, bool>>{{h, true}}));
     EXPECT_FALSE(m_store->isPolling());
     EXPECT_EQ(stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().state,
               DownloadRecord::State::sorted);
@@ -86,9 +84,7 @@ TEST_F(StoreDownloads, ARegrabKeepsOneRowAndANewTorrentReplacesTheOlderOneAndFin
     grab(match("S01E02", hash('a')));
     // The daemon already had it: a fresh row, not a second one.
     grab(match("S01E02", hash('a')));
-    EXPECT_EQ(std::count_if(m_store->history().cbegin(), m_store->history().cend(),
-                            [&](const DownloadRecord& r) { return r.id == hash('a'); }),
-              1);
+    EXPECT_EQ(m_store->history().size(), 1);
     EXPECT_EQ(row(hash('a'))->state, DownloadRecord::State::downloading);
 
     grab(match("S01E02", hash('b')));
@@ -97,6 +93,11 @@ TEST_F(StoreDownloads, ARegrabKeepsOneRowAndANewTorrentReplacesTheOlderOneAndFin
     EXPECT_EQ(row(hash('a'))->detail, "Cancelled — replaced by a new grab");
     ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(hash('a')); }));
     EXPECT_EQ(m_daemon.removed.first(), std::pair(hash('a'), true));
+    // One item's rows, in history order.
+    const auto rows = m_store->historyRows(m_dark.id);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].id, hash('b'));
+    EXPECT_TRUE(m_store->historyRows(m_heat.id).isEmpty());
 
     // Without the sound setting a completion posts nothing.
     m_store->updateSettings([](AppSettings& s) { s.notificationSoundEnabled = false; });
@@ -130,34 +131,23 @@ TEST_F(StoreDownloads, AnUnreachableDaemonRecordsNothing) {
     EXPECT_TRUE(m_store->history().isEmpty());
 }
 
-const QStringList kArchive{"Dark.S01E02/Dark.S01E02.part01.rar",
-                           "Dark.S01E02/Dark.S01E02.part02.rar", "Dark.S01E02/Dark.S01E02.nfo",
-                           "Dark.S01E02/Dark.S01E02.sfv"};
-
+// Each row: the files a torrent turns out to hold (none while its metadata is pending).
 TEST_F(StoreDownloads, OnlyAFileListWithoutVideoIsRejectedAsABadCopy) {
-    const struct {
-        const char* code;
-        QStringList files;
-        bool userPicked;
-        bool rejected;
-    } cases[] = {{"S01E03", {}, false, false}, // metadata pending
-                 {"S01E02", kArchive, false, true},
-                 {"S01E04", kArchive, true, false},
-                 {"S01E05", {"Dark.S01E02/x.nfo", "Dark.S01E02/x.MKV"}, false, false}};
     start();
     char c = 'a';
-    for (const auto& bad : cases) {
-        SCOPED_TRACE(bad.code);
+    for (const auto& bad : fixtureJson("store/bad-copies.json")) {
+        SCOPED_TRACE(bad.dump());
         const QString h = hash(c++);
-        grab(match(bad.code, h, bad.userPicked));
-        m_daemon.torrents[h].files = bad.files;
+        grab(match(qstr(bad["code"]), h, bad["userPicked"].get<bool>()));
+        m_daemon.torrents[h].files = strings(bad["files"]);
         m_daemon.torrents[h].percentDone = 0.1;
         ASSERT_TRUE(pollUntil(
             [&] { return row(h)->progress == 0.1 || !m_store->activeDownloads().contains(h); }));
 
-        EXPECT_EQ(!m_store->activeDownloads().contains(h), bad.rejected);
-        EXPECT_EQ(dark().rejectedHashes.contains(h), bad.rejected);
-        if (bad.rejected) { // its log line, status and removal: the bad-copy journey
+        const bool rejected = bad["rejected"].get<bool>();
+        EXPECT_EQ(!m_store->activeDownloads().contains(h), rejected);
+        EXPECT_EQ(dark().rejectedHashes.contains(h), rejected);
+        if (rejected) { // its log line, status and removal: the bad-copy journey
             EXPECT_EQ(row(h)->detail, "bad copy — cancelled, no video inside");
         }
     }
@@ -174,10 +164,7 @@ TEST_F(StoreDownloads, FinishedTorrentsAreFiledOrLeftWhereTheyAre) {
         const QString h = hash(c++);
         grab(match(qstr(f["code"]), h, f["userPicked"].get<bool>()));
         m_daemon.torrents[h].name = qstr(f["name"]);
-        QStringList files;
-        for (const auto& file : f["files"])
-            files << qstr(file);
-        ASSERT_TRUE(finishWith(h, files));
+        ASSERT_TRUE(finishWith(h, strings(f["files"])));
 
         const auto atRoot = [&](const nlohmann::json& text) {
             return qstr(text).replace("{root}", libraryRoot());
@@ -217,9 +204,7 @@ TEST_F(StoreDownloads, ATorrentGoneFromTheDaemonIsForgotten) {
 TEST_F(StoreDownloads, ADaemonThatHasNotLoadedItsTorrentsYetLosesNoDownload) {
     // Restored from the last run; the daemon, just started, answers before it has loaded it.
     const QString h = hash('6');
-    seed(StorageFiles::kDownloads,
-         QMap<QString, ActiveDownload>{
-             {h, {ActiveDownload::Kind::episode, m_dark.id, "S01E07", false, "EZTV"}}});
+    seedDownload(h, m_dark.id, "S01E07");
     seed(StorageFiles::kHistory,
          QList<DownloadRecord>{
              {.id = h, .showID = m_dark.id, .showName = "Dark", .episode = "S01E07"}});

@@ -60,11 +60,11 @@ TEST_F(DrawerOps, LinkingAMatchRecordsItsIdAndPosterAndSavesThem) {
 }
 
 TEST_F(DrawerOps, AChosenReleaseIsGrabbedByHandAndSettlesTheOpenChoiceOfThatEpisode) {
-    Show strict = m_dark;
-    strict.fallbackAnyQuality = false;
-    strict.downloadedEpisodes = {"S01E01"};
     m_indexes.hits = {hit("Dark.S01E02.720p.WEB-GRP", 'b', 8)};
-    startWith(strict);
+    startWith({.id = m_dark.id,
+               .name = "Dark",
+               .downloadedEpisodes = {"S01E01"},
+               .fallbackAnyQuality = false});
     awaitTask(m_store->grabEpisodes(m_dark.id, {"S01E02"}));
     ASSERT_EQ(m_store->pendingQualityPicks().value(m_dark.id).episodeCode, "S01E02");
 

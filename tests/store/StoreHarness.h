@@ -19,6 +19,30 @@ inline Timestamp utc(int y, int m, int d, int h = 0, int min = 0) {
     return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC));
 }
 
+// The texts of a fixture's list.
+inline QStringList strings(const nlohmann::json& list) {
+    QStringList out;
+    for (const auto& text : list)
+        out << qstr(text);
+    return out;
+}
+
+// What the fake TMDB knows of a series, from store/tmdb-series.json.
+inline FakeTmdb::Series tmdbSeries(const char* key) {
+    const nlohmann::json j = fixtureJson("store/tmdb-series.json")[key];
+    FakeTmdb::Series s{qstr(j["name"]),
+                       qstr(j["status"]),
+                       j["currentSeason"].get<int>(),
+                       std::pair(j["lastAired"][0].get<int>(), j["lastAired"][1].get<int>()),
+                       strings(j["countries"]),
+                       qstr(j["imdb"])};
+    for (const auto& [season, episodes] : j["seasons"].items())
+        for (const auto& e : episodes)
+            s.seasons[std::stoi(season)].append(
+                {e[0].get<int>(), QDate::fromString(qstr(e[1]), Qt::ISODate)});
+    return s;
+}
+
 // Keeps every notice the store posts.
 class RecordingNotifier final : public Notifier {
 public:
@@ -66,6 +90,19 @@ protected:
         m_store.reset();
         QDir(m_env.root()).removeRecursively();
         m_notifier.notices.clear();
+    }
+
+    // The store finds `h`, episode `code` of `show`, being downloaded when it starts.
+    void seedDownload(const QString& h, const QUuid& show, const QString& code) {
+        seed(StorageFiles::kDownloads,
+             QMap<QString, ActiveDownload>{
+                 {h, {ActiveDownload::Kind::episode, show, code, false, "EZTV"}}});
+    }
+
+    // Runs a check and waits until it has ended.
+    void runCheck(bool manual = true) {
+        m_store->runCheck(manual);
+        ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->isChecking(); }, 20000));
     }
 
     const Show& dark() const { return m_store->shows().first(); }

@@ -47,11 +47,10 @@ TEST_F(StoreHealth, EachEngineFailureIsToldOnceAndItsEndToo) {
         for (const auto& report : story["reports"])
             m_store->noteEngineHealth(engineReport(report));
 
-        QStringList expected;
-        for (const auto& line : story["lines"])
-            expected << qstr(line)
-                            .replace("{endpoints}", m_env.storagePath("endpoints.json"))
-                            .replace("{log}", m_env.storagePath("transmission-config/engine.log"));
+        const QStringList expected =
+            strings(story["lines"])
+                .replaceInStrings("{endpoints}", m_env.storagePath("endpoints.json"))
+                .replaceInStrings("{log}", m_env.storagePath("transmission-config/engine.log"));
         EXPECT_EQ(log(), expected);
         ASSERT_EQ(m_notifier.notices.size(), story["notices"].get<int>());
         if (!m_notifier.notices.isEmpty()) {
@@ -79,11 +78,6 @@ protected:
             *url = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_indexPort));
         env.endpoints.tmdbAPI = QUrl(QStringLiteral("http://127.0.0.1:%1/3").arg(m_indexPort));
         return env;
-    }
-
-    void runCheck() {
-        m_store->runCheck(true);
-        ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->isChecking(); }, 20000));
     }
 
     quint16 m_indexPort = freeLoopbackPort();
@@ -136,23 +130,19 @@ protected:
         return env;
     }
 
-    // Two series TMDB is asked about, refused until the test says otherwise.
-    void startRefused() {
-        m_tmdbServer.respondWith({401, R"({"status_code":7,"status_message":"Invalid API key"})"});
-        Show dark{.id = QUuid::createUuid(), .name = "Dark", .tmdbID = 70523};
-        Show andor{.id = QUuid::createUuid(), .name = "Andor", .tmdbID = 83867};
-        seed(StorageFiles::kShows, QList<Show>{dark, andor});
-        start(); // refreshes the air information at once
-        ASSERT_TRUE(runEventLoopUntil([&] { return m_store->searchHealth().tmdbKeyRefused; }));
-    }
-
     FakeHttpServer m_tmdbServer;
 };
 
 } // namespace
 
 TEST_F(RefusedKey, IsToldOnceWithWhereToFixItAndWhenItWorksAgain) {
-    startRefused();
+    // Two series TMDB is asked about, refused until the user pastes a key it takes.
+    m_tmdbServer.respondWith({401, R"({"status_code":7,"status_message":"Invalid API key"})"});
+    Show dark{.id = QUuid::createUuid(), .name = "Dark", .tmdbID = 70523};
+    Show andor{.id = QUuid::createUuid(), .name = "Andor", .tmdbID = 83867};
+    seed(StorageFiles::kShows, QList<Show>{dark, andor});
+    start(); // refreshes the air information at once
+    ASSERT_TRUE(runEventLoopUntil([&] { return m_store->searchHealth().tmdbKeyRefused; }));
     const QString refused =
         "TMDB refused the API key, so air dates and new titles cannot be looked up. Check the "
         "TMDB API key in Settings (leave it empty to use the built-in key).";
@@ -179,31 +169,23 @@ TEST_F(RefusedKey, IsToldOnceWithWhereToFixItAndWhenItWorksAgain) {
 // --- a finished torrent the daemon has not moved yet -------------------------------------------
 
 TEST_F(StoreHealth, AFinishedTorrentNotYetMovedIsWaitedForInsteadOfFailingTheSort) {
-    // What the daemon reports while the data is not in place, and where the data is meanwhile.
-    const struct {
-        const char* label;
-        int status;
-        bool inWorkingFolder;
-    } gaps[] = {{"checkingInWorkingFolder", 2, true},
-                {"waitingForCheck", 1, true},
-                {"checkedNotYetMoved", 6, true},
-                {"checkingInPlace", 2, false}};
     const QString file = "Dark.S01E02/Dark.S01E02.1080p.mkv";
     char c = 'c';
-    for (const auto& gap : gaps) {
-        SCOPED_TRACE(gap.label);
+    // Each row: what the daemon reports while the data is not in place, and whether the data is
+    // meanwhile in the working folder.
+    for (const auto& gap : fixtureJson("store/unmoved.json")) {
+        SCOPED_TRACE(gap.dump());
+        const bool staged = gap["inWorkingFolder"].get<bool>();
         const QString h = hash(c++); // a removal still on its way cannot take the next one
         const QUuid id = QUuid::createUuid();
         wipe();
         seed(StorageFiles::kShows, QList<Show>{Show{.id = id, .name = "Dark"}});
-        seed(StorageFiles::kDownloads,
-             QMap<QString, ActiveDownload>{
-                 {h, {ActiveDownload::Kind::episode, id, "S01E02", false, "EZTV"}}});
+        seedDownload(h, id, "S01E02");
         FakeTransmission::Torrent& t = m_daemon.torrents[h];
         t = {.hash = h, .name = "Dark.S01E02", .downloadDir = libraryRoot(), .files = {file}};
         t.finish();
-        t.status = gap.status;
-        writeDownloadedFile(gap.inWorkingFolder ? "Incomplete/" + file : file, 7000);
+        t.status = gap["status"].get<int>();
+        writeDownloadedFile(staged ? "Incomplete/" + file : file, 7000);
 
         start(); // follows the restored download at once
         awaitTask(m_store->pollDownloads());
@@ -212,7 +194,7 @@ TEST_F(StoreHealth, AFinishedTorrentNotYetMovedIsWaitedForInsteadOfFailingTheSor
         EXPECT_TRUE(errorLines().isEmpty()) << errorLines().join('\n').toStdString();
 
         // The daemon has moved it and seeds: now it is sorted.
-        if (gap.inWorkingFolder) {
+        if (staged) {
             writeDownloadedFile(file, 7000);
             QFile::remove(QDir(libraryRoot()).filePath("Incomplete/" + file));
         }

@@ -16,15 +16,13 @@ protected:
 
     const Movie& heat() const { return m_store->movies().first(); }
 
-    bool settled() const {
-        return heat().status.state != ShowStatus::State::found ||
-               !m_store->activeDownloads().isEmpty();
-    }
-
     // Hunts and waits for the outcome.
     void hunt() {
         m_store->huntMovie(m_heat.id);
-        ASSERT_TRUE(runEventLoopUntil([&] { return settled(); }));
+        ASSERT_TRUE(runEventLoopUntil([&] {
+            return heat().status.state != ShowStatus::State::found ||
+                   !m_store->activeDownloads().isEmpty();
+        }));
     }
 
     Movie m_heat{.id = QUuid::createUuid(), .name = "Heat", .year = "1995"};

@@ -11,18 +11,7 @@ protected:
     void SetUp() override {
         m_env.clock().set(utc(2025, 3, 13, 12));
         // Season 1: three episodes aired, the fourth to come; season 2 in June.
-        m_tmdb.series[70523] = {"Dark",
-                                "Returning Series",
-                                1,
-                                std::pair(1, 3),
-                                {"DE"},
-                                "tt5753856",
-                                {{1,
-                                  {{1, QDate(2025, 2, 20)},
-                                   {2, QDate(2025, 2, 27)},
-                                   {3, QDate(2025, 3, 6)},
-                                   {4, QDate(2025, 3, 20)}}},
-                                 {2, {{1, QDate(2025, 6, 1)}}}}};
+        m_tmdb.series[70523] = tmdbSeries("dark");
     }
 
     FeedMatch match(const QString& code, char h) const {
@@ -72,14 +61,12 @@ TEST_F(Series, SeasonPullsAndCompletionsSayWhatWasFound) {
         const int season = row.value("season", 1);
         awaitTask(row["complete"].get<bool>() ? m_store->completeSeason(m_dark.id, season)
                                               : m_store->pullSeason(m_dark.id, season));
-        QStringList seasonLines, expected;
+        QStringList seasonLines;
         for (const QString& line : log())
             if (!line.startsWith("Found:") && !line.startsWith("Started") &&
                 !line.startsWith("Cancelled"))
                 seasonLines << line;
-        for (const auto& line : row["log"])
-            expected << qstr(line);
-        EXPECT_EQ(seasonLines, expected);
+        EXPECT_EQ(seasonLines, strings(row["log"]));
         ASSERT_TRUE(runEventLoopUntil(
             [&] { return m_store->activeDownloads().size() == row["grabs"].get<int>(); }));
     }
@@ -88,11 +75,9 @@ TEST_F(Series, SeasonPullsAndCompletionsSayWhatWasFound) {
 // --- hand-picked episodes ----------------------------------------------------------------------
 
 TEST_F(Series, HandPickedEpisodesAreGrabbedOfferedOrReportedMissing) {
-    Show strict = m_dark;
-    strict.fallbackAnyQuality = false;
     m_indexes.hits = {hit("Dark.S01E01.1080p.WEB-GRP", 'a'), hit("Dark.S01E02.720p.WEB-GRP", 'b'),
                       hit("Dark.S01E02.480p.WEB-GRP", 'c')};
-    startWith(strict);
+    startWith({.id = m_dark.id, .name = "Dark", .tmdbID = 70523, .fallbackAnyQuality = false});
 
     const auto outcomes =
         awaitTask(m_store->grabEpisodes(m_dark.id, {"S01E01", "S01E02", "S01E03"}));
@@ -301,9 +286,7 @@ TEST_F(Series, ClearStatusGoesBackToIdleAndIsSaved) {
     m_store->clearStatus(show.id);
     EXPECT_EQ(dark().status, ShowStatus{});
     EXPECT_EQ(changed.count(), 1);
-    const auto saved = stored<QList<Show>>(StorageFiles::kShows);
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->first().status, ShowStatus{});
+    EXPECT_EQ(stored<QList<Show>>(StorageFiles::kShows)->first().status, ShowStatus{});
 
     m_store->clearStatus(show.id); // already idle: nothing to publish
     m_store->clearStatus(QUuid::createUuid());

@@ -107,9 +107,7 @@ TEST_F(WorkingFolder, TidyingRemovesWhatNobodyFollowsWithItsDataAndCountsIt) {
         SCOPED_TRACE(leftovers.size());
         wipeAll();
         seed(StorageFiles::kShows, QList<Show>{m_dark});
-        seed(StorageFiles::kDownloads,
-             QMap<QString, ActiveDownload>{
-                 {hash('f'), {.showID = m_dark.id, .episodeCode = "S01E02"}}});
+        seedDownload(hash('f'), m_dark.id, "S01E02");
         holdInDaemon(hash('f'));
         Removed removed;
         for (const QString& h : leftovers) {
