@@ -1,0 +1,29 @@
+#!/usr/bin/env python3
+"""Plants known faults into the code one at a time, builds the test binary that should notice,
+runs it, restores the file, and prints one table row per fault: the suite must fail on every
+one. Run from the repository root after a normal build (`make build`)."""
+import subprocess, sys
+faults = [
+ ("stall re-announce 600 s -> 900 s", "src/store/WatchlistStoreStalls.cpp", "constexpr double kReannounceOtherwise = 600;", "constexpr double kReannounceOtherwise = 900;", "lumivane_store_tests"),
+ ("stall switch 300 s -> 600 s", "src/store/WatchlistStoreStalls.cpp", "constexpr double kSwitchNoSeeds = 300;", "constexpr double kSwitchNoSeeds = 600;", "lumivane_store_tests"),
+ ("seeding limit not sent on a settings change", "src/store/WatchlistStore.cpp", "    if (seedingChanged)\n        applySeedRatio(5);", "    if (false && seedingChanged)\n        applySeedRatio(5);", "lumivane_store_tests"),
+ ("new interval does not restart the countdown", "src/store/WatchlistStore.cpp", "    if (intervalChanged)\n        scheduleCountdown();", "    if (false && intervalChanged)\n        scheduleCountdown();", "lumivane_store_tests"),
+ ("sorter overwrites an existing file", "src/engine/EpisodeSorter.cpp", "QString EpisodeSorter::uniqueDestination(const QString& wanted) {\n    if (!occupied(wanted))", "QString EpisodeSorter::uniqueDestination(const QString& wanted) {\n    if (true)", "lumivane_engine_tests"),
+ ("unchecked magnet hash accepted", "src/search/Magnet.cpp", "bool isWellFormedInfoHash(QStringView hash) {\n", "bool isWellFormedInfoHash(QStringView hash) {\n    return true;\n", "lumivane_search_tests"),
+ ("S01E105 read back as S01E10", "src/model/Show.cpp", r'QStringLiteral(R"([Ss](\d{1,2})[Ee](\d{1,3})(?!\d))")', r'QStringLiteral(R"([Ss](\d{1,2})[Ee](\d{1,2}))")', "lumivane_search_tests"),
+ ("series subscribe switch does nothing", "src/ui/series/ShowsView.cpp", "        m_store.setSubscribed(id, !index.data(ShowListModel::SubscribedRole).toBool());", "        (void)id;", "lumivane_ui_tests"),
+]
+for name, path, old, new, target in faults:
+    src = open(path).read()
+    if old not in src:
+        print(f"| {name} | PATTERN NOT FOUND |", flush=True); continue
+    open(path, "w").write(src.replace(old, new, 1))
+    try:
+        b = subprocess.run(["cmake", "--build", "build", "-j2", "--target", target], capture_output=True, text=True)
+        if b.returncode != 0:
+            print(f"| {name} | build failed |", flush=True); continue
+        r = subprocess.run([f"build/bin/{target}"], capture_output=True, text=True, timeout=900)
+        failed = sorted({l.split("] ",1)[1].split(" (")[0].split(",")[0] for l in r.stdout.splitlines() if l.startswith("[  FAILED  ]") and "listed below" not in l and " FAILED TEST" not in l})
+        print(f"| {name} | {target}: {'; '.join(failed) if failed else 'NOT CAUGHT'} |", flush=True)
+    finally:
+        open(path, "w").write(src)
