@@ -69,11 +69,8 @@ void BM_refreshCalendar(benchmark::State& state) {
     env.storageFolder = QDir(dir.path()).filePath("data");
     env.defaultLibraryRoot = QDir(dir.path()).filePath("library");
     env.clock = std::make_shared<ManualClock>(Timestamp::fromUnixSeconds(1740787200.0)); // Mar 1
+    env.endpoints.pointEveryServiceAt(QUrl("http://127.0.0.1:9"));
     env.endpoints.tmdbAPI = remote.tmdb->apiRoot();
-    const QUrl nowhere("http://127.0.0.1:9");
-    env.endpoints.knabenAPI = env.endpoints.apibayQuery = env.endpoints.eztvPrimary =
-        env.endpoints.eztvFallback = env.endpoints.torrentsCsvSearch = env.endpoints.nyaaRoot =
-            env.endpoints.ytsHost = env.endpoints.tmdbImages = nowhere;
     env.endpoints.rpcPort = 9;
 
     QList<Show> shows;

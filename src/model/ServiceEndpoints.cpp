@@ -4,6 +4,28 @@
 
 #include <array>
 
+namespace {
+
+// Every service address, by its key in endpoints.json.
+const std::array<std::pair<const char*, QUrl ServiceEndpoints::*>, 9> kAddresses{{
+    {"knabenAPI", &ServiceEndpoints::knabenAPI},
+    {"apibayQuery", &ServiceEndpoints::apibayQuery},
+    {"eztvPrimary", &ServiceEndpoints::eztvPrimary},
+    {"eztvFallback", &ServiceEndpoints::eztvFallback},
+    {"torrentsCsvSearch", &ServiceEndpoints::torrentsCsvSearch},
+    {"nyaaRoot", &ServiceEndpoints::nyaaRoot},
+    {"ytsHost", &ServiceEndpoints::ytsHost},
+    {"tmdbAPI", &ServiceEndpoints::tmdbAPI},
+    {"tmdbImages", &ServiceEndpoints::tmdbImages},
+}};
+
+} // namespace
+
+void ServiceEndpoints::pointEveryServiceAt(const QUrl& url) {
+    for (const auto& address : kAddresses)
+        this->*address.second = url;
+}
+
 std::optional<ServiceEndpoints> withOverrides(const ServiceEndpoints& base, QByteArrayView json, QString* error) {
     const auto fail = [&](const QString& why) -> std::optional<ServiceEndpoints> {
         if (error)
@@ -15,17 +37,6 @@ std::optional<ServiceEndpoints> withOverrides(const ServiceEndpoints& base, QByt
         return fail(QStringLiteral("not a JSON object"));
 
     ServiceEndpoints out = base;
-    const std::array<std::pair<const char*, QUrl ServiceEndpoints::*>, 9> addresses{{
-        {"knabenAPI", &ServiceEndpoints::knabenAPI},
-        {"apibayQuery", &ServiceEndpoints::apibayQuery},
-        {"eztvPrimary", &ServiceEndpoints::eztvPrimary},
-        {"eztvFallback", &ServiceEndpoints::eztvFallback},
-        {"torrentsCsvSearch", &ServiceEndpoints::torrentsCsvSearch},
-        {"nyaaRoot", &ServiceEndpoints::nyaaRoot},
-        {"ytsHost", &ServiceEndpoints::ytsHost},
-        {"tmdbAPI", &ServiceEndpoints::tmdbAPI},
-        {"tmdbImages", &ServiceEndpoints::tmdbImages},
-    }};
     const std::array<std::pair<const char*, quint16 ServiceEndpoints::*>, 2> ports{{
         {"rpcPort", &ServiceEndpoints::rpcPort},
         {"peerPort", &ServiceEndpoints::peerPort},
@@ -35,11 +46,11 @@ std::optional<ServiceEndpoints> withOverrides(const ServiceEndpoints& base, QByt
         // Named, not bound: older compilers cannot capture structured bindings in lambdas.
         const std::string key = it.key();
         const auto& value = it.value();
-        const auto address = std::find_if(addresses.cbegin(), addresses.cend(),
+        const auto address = std::find_if(kAddresses.cbegin(), kAddresses.cend(),
                                           [&](const auto& a) { return key == a.first; });
         const auto port = std::find_if(ports.cbegin(), ports.cend(), [&](const auto& p) { return key == p.first; });
         const QString name = QString::fromStdString(key);
-        if (address != addresses.cend()) {
+        if (address != kAddresses.cend()) {
             const QUrl url(value.is_string() ? QString::fromStdString(value.get<std::string>()) : QString(),
                            QUrl::StrictMode);
             if (!url.isValid() || (url.scheme() != QStringLiteral("https") && url.scheme() != QStringLiteral("http")) ||

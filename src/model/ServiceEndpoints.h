@@ -25,6 +25,9 @@ struct ServiceEndpoints {
     quint16 rpcPort = 9098;
     quint16 peerPort = 51413;
 
+    // Every address above at `url`: a loopback port nothing listens on keeps a run offline.
+    void pointEveryServiceAt(const QUrl& url);
+
     bool operator==(const ServiceEndpoints&) const = default;
 };
 

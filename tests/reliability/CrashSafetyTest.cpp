@@ -69,9 +69,7 @@ protected:
         m_library.describeTo(m_tmdb, QDate::currentDate());
 
         ServiceEndpoints endpoints;
-        const QUrl nowhere(QStringLiteral("http://127.0.0.1:%1/").arg(freeLoopbackPort()));
-        endpoints.knabenAPI = endpoints.apibayQuery = endpoints.eztvPrimary = endpoints.eztvFallback =
-            endpoints.torrentsCsvSearch = endpoints.nyaaRoot = endpoints.ytsHost = endpoints.tmdbImages = nowhere;
+        endpoints.pointEveryServiceAt(QStringLiteral("http://127.0.0.1:%1/").arg(freeLoopbackPort()));
         endpoints.tmdbAPI = m_tmdb.apiRoot();
         endpoints.rpcPort = m_daemon.port();
         endpoints.peerPort = freeLoopbackPort();

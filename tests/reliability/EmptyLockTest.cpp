@@ -30,10 +30,7 @@ TEST_P(EmptyLock, AnOldOneIsTakenOverAFreshOneIsAStartInProgress) {
     PrivateInstall install;
     ASSERT_TRUE(install.isValid()) << install.problem().toStdString();
     ServiceEndpoints endpoints;
-    const QUrl nowhere(QStringLiteral("http://127.0.0.1:%1/").arg(freeLoopbackPort()));
-    endpoints.knabenAPI = endpoints.apibayQuery = endpoints.eztvPrimary = endpoints.eztvFallback =
-        endpoints.torrentsCsvSearch = endpoints.nyaaRoot = endpoints.ytsHost = endpoints.tmdbAPI =
-            endpoints.tmdbImages = nowhere;
+    endpoints.pointEveryServiceAt(QStringLiteral("http://127.0.0.1:%1/").arg(freeLoopbackPort()));
     endpoints.rpcPort = freeLoopbackPort();
     install.writeEndpoints(install.storageFolder(), endpoints);
 

@@ -16,10 +16,7 @@ StoreEnvironment TestEnvironment::environment() const {
     env.defaultLibraryRoot = libraryRoot();
     env.clock = m_clock;
     // Nothing in a test may reach the internet: unreachable loopback addresses by default.
-    const QUrl nowhere(QStringLiteral("http://127.0.0.1:9"));
-    env.endpoints.knabenAPI = env.endpoints.apibayQuery = env.endpoints.eztvPrimary =
-        env.endpoints.eztvFallback = env.endpoints.torrentsCsvSearch = env.endpoints.nyaaRoot =
-            env.endpoints.ytsHost = env.endpoints.tmdbAPI = env.endpoints.tmdbImages = nowhere;
+    env.endpoints.pointEveryServiceAt(QUrl(QStringLiteral("http://127.0.0.1:9")));
     env.endpoints.rpcPort = 9;
     return env;
 }

@@ -81,15 +81,8 @@ QList<Show> everyStatus() {
 class SceneStore {
 public:
     explicit SceneStore(const QList<Show>& shows) {
-        StoreEnvironment env;
-        env.storageFolder = QDir(m_dir.path()).filePath(QStringLiteral("data"));
-        env.defaultLibraryRoot = QDir(m_dir.path()).filePath(QStringLiteral("library"));
-        env.clock = std::make_shared<ManualClock>(kNow);
-        const QUrl nowhere(QStringLiteral("http://127.0.0.1:9"));
-        env.endpoints.knabenAPI = env.endpoints.apibayQuery = env.endpoints.eztvPrimary =
-            env.endpoints.eztvFallback = env.endpoints.torrentsCsvSearch = env.endpoints.nyaaRoot =
-                env.endpoints.ytsHost = env.endpoints.tmdbAPI = env.endpoints.tmdbImages = nowhere;
-        env.endpoints.rpcPort = 9;
+        const StoreEnvironment env =
+            offlineEnvironment(m_dir.path(), std::make_shared<ManualClock>(kNow));
         QDir().mkpath(env.storageFolder);
         write(env, QString::fromLatin1(StorageFiles::kShows), encodeDocument(shows));
         if (shows.size() > 4) {

@@ -10,21 +10,17 @@
 
 #include <cstdio>
 
-namespace {
-
-// Every service on a port nothing listens on: a picture never reaches the network.
 StoreEnvironment offlineEnvironment(const QString& root, std::shared_ptr<const Clock> clock) {
     StoreEnvironment env;
     env.storageFolder = QDir(root).filePath(QStringLiteral("data"));
     env.defaultLibraryRoot = QDir(root).filePath(QStringLiteral("library"));
     env.clock = std::move(clock);
-    const QUrl nowhere(QStringLiteral("http://127.0.0.1:9"));
-    env.endpoints.knabenAPI = env.endpoints.apibayQuery = env.endpoints.eztvPrimary =
-        env.endpoints.eztvFallback = env.endpoints.torrentsCsvSearch = env.endpoints.nyaaRoot =
-            env.endpoints.ytsHost = env.endpoints.tmdbAPI = env.endpoints.tmdbImages = nowhere;
+    env.endpoints.pointEveryServiceAt(QUrl(QStringLiteral("http://127.0.0.1:9")));
     env.endpoints.rpcPort = 9;
     return env;
 }
+
+namespace {
 
 // Wednesday 4 March 2026, 14:20 local time: a fixed moment for every picture.
 Timestamp pictureMoment() {

@@ -12,6 +12,10 @@
 
 #include <memory>
 
+// A store environment below `root` with every service on a port nothing listens on: a
+// picture never reaches the network.
+StoreEnvironment offlineEnvironment(const QString& root, std::shared_ptr<const Clock> clock);
+
 // Everything a picture of a view needs, without any network: a store on a sample watchlist
 // in a temporary folder, a fixed manual clock, every service on a closed loopback port, one
 // theme and the image loader. `shoot` renders a widget in the light and the dark appearance
