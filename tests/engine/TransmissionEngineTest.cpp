@@ -77,8 +77,9 @@ protected:
         ASSERT_GT(pid, 0);
         ::kill(static_cast<pid_t>(pid), SIGKILL);
         ASSERT_TRUE(runEventLoopUntil([&] { return !engine.isRunning(); }, 10000));
-        if (awaitRestart)
+        if (awaitRestart) {
             ASSERT_TRUE(runEventLoopUntil([&] { return engine.isRunning() && engine.processId() != pid; }, 15000));
+        }
     }
 
     QTemporaryDir dir;

@@ -139,12 +139,15 @@ TEST_P(Outcome, SaysWhetherItFailedOrFoundNothingAndTheSeriesStillAdds) {
     const bool confirmed = c[4];
     lookUp(qstr(c[3]), confirmed);
     EXPECT_EQ(model->emptyTitle(), qstr(c[5]));
-    if (!c[6].is_null())
+    if (!c[6].is_null()) {
         EXPECT_EQ(model->emptyNote(), qstr(c[6]));
-    if (!c[7].is_null())
+    }
+    if (!c[7].is_null()) {
         EXPECT_EQ(model->formNotice(), qstr(c[7]));
-    if (!c[8].is_null())
+    }
+    if (!c[8].is_null()) {
         EXPECT_EQ(model->retryLabel(), qstr(c[8]));
+    }
     EXPECT_EQ(model->offersAddAsTyped(), !confirmed);
 
     QSignalSpy closing(model.get(), &AddShowModel::closeRequested);

@@ -83,8 +83,9 @@ TEST_F(DrawerModel, OneMatchOrAFirstMatchNamedLikeTheSeriesIsTakenElseTheUserPic
         for (const json& label : c[4])
             expected << qstr(label);
         EXPECT_EQ(offered, expected);
-        if (m_model->phase() == Phase::notFound)
+        if (m_model->phase() == Phase::notFound) {
             EXPECT_EQ(m_model->phaseTitle(), "Couldn’t find “Dark” on TMDB.");
+        }
         if (m_model->phase() == Phase::ready) {
             EXPECT_EQ(m_model->seasons(), (QList<int>{1, 2})); // the highest is selected
             EXPECT_EQ(m_model->selectedSeason(), 2);
