@@ -14,29 +14,11 @@ set -euo pipefail
 build=${1:-build}
 seconds=${FOOTPRINT_SECONDS:-60}
 settle=${FOOTPRINT_SETTLE:-10}
-for program in lumivane lumivane_footprint_fixture; do
-    [ -x "$build/bin/$program" ] || { echo "missing $build/bin/$program (build it first)" >&2; exit 1; }
-done
 for tool in Xvfb trayer xdotool xwininfo xprop; do
     command -v "$tool" >/dev/null || { echo "footprint-tray.sh needs $tool (apt-get install xvfb trayer xdotool x11-utils)" >&2; exit 1; }
 done
-
-home=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$home"
-}
-trap cleanup EXIT
-
-mkdir -p "$home/bin"
-cp "$build/bin/lumivane" "$home/bin/lumivane"
-
-"$build/bin/lumivane_footprint_fixture" "$home" >"$home/fixture.out" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do grep -q ready "$home/fixture.out" && break; sleep 0.1; done
-grep -q ready "$home/fixture.out" || { cat "$home/fixture.out" >&2; exit 1; }
+. "$(dirname "$0")/footprint-watch.sh"
+prepare_home
 
 # A 1920 × 1080 screen with a tray panel along the top right.
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$home/display" 2>"$home/xvfb.out" &
@@ -54,7 +36,6 @@ run=(env -u XDG_DOWNLOAD_DIR -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$home" 
 pid=$!
 pids+=("$pid")
 
-. "$(dirname "$0")/footprint-watch.sh"
 window_state() { xwininfo -id "$1" | awk '/Map State/ { print $3 }'; }
 
 sleep "$settle"

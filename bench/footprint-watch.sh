@@ -1,7 +1,32 @@
-# Sourced by the footprint scripts: watches process $pid for $seconds and prints its resident
-# set and CPU against the targets.
+# Sourced by the footprint scripts.
 #
+#   prepare_home    a private $home with a copy of lumivane from $build and the loopback world
+#                   of lumivane_footprint_fixture running; $pids collects what to stop at exit
 #   watch_footprint <what was measured> <resident-set target in MB>
+#                   watches process $pid for $seconds and prints its resident set and CPU
+#                   against the targets
+
+prepare_home() {
+    for program in lumivane lumivane_footprint_fixture; do
+        [ -x "$build/bin/$program" ] || { echo "missing $build/bin/$program (build it first)" >&2; exit 1; }
+    done
+    home=$(mktemp -d)
+    pids=()
+    trap cleanup EXIT
+    # A copy with no bundled daemon beside it: it starts none and kills no other daemon.
+    mkdir -p "$home/bin"
+    cp "$build/bin/lumivane" "$home/bin/lumivane"
+    "$build/bin/lumivane_footprint_fixture" "$home" >"$home/fixture.out" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 100); do grep -q ready "$home/fixture.out" && break; sleep 0.1; done
+    grep -q ready "$home/fixture.out" || { cat "$home/fixture.out" >&2; exit 1; }
+}
+
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$home"
+}
 
 kb() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$pid/status"; }
 ticks() { sed 's/^.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }'; } # utime + stime

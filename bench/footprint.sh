@@ -14,35 +14,14 @@ set -euo pipefail
 build=${1:-build}
 seconds=${FOOTPRINT_SECONDS:-60}
 settle=${FOOTPRINT_SETTLE:-10}
-for program in lumivane lumivane_footprint_fixture; do
-    [ -x "$build/bin/$program" ] || { echo "missing $build/bin/$program (build it first)" >&2; exit 1; }
-done
-
-home=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$home"
-}
-trap cleanup EXIT
-
-# A copy with no bundled daemon beside it: it starts none and kills no other daemon.
-mkdir -p "$home/bin"
-cp "$build/bin/lumivane" "$home/bin/lumivane"
-
-"$build/bin/lumivane_footprint_fixture" "$home" >"$home/fixture.out" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do grep -q ready "$home/fixture.out" && break; sleep 0.1; done
-grep -q ready "$home/fixture.out" || { cat "$home/fixture.out" >&2; exit 1; }
+. "$(dirname "$0")/footprint-watch.sh"
+prepare_home
 
 env -u XDG_DOWNLOAD_DIR HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" \
     DBUS_SESSION_BUS_ADDRESS="unix:path=$home/no-bus" \
     "$home/bin/lumivane" --headless >"$home/lumivane.out" 2>&1 &
 pid=$!
 pids+=("$pid")
-
-. "$(dirname "$0")/footprint-watch.sh"
 
 sleep "$settle"
 kill -0 "$pid" 2>/dev/null || { echo "lumivane ended early:" >&2; cat "$home/lumivane.out" >&2; exit 1; }
