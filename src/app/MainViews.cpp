@@ -7,14 +7,13 @@
 #include "addshow/AddShowPresenter.h"
 #include "drawer/EpisodeDrawer.h"
 #include "series/ShowsView.h"
-#include "store/WatchlistStore.h"
 
-MainViews::MainViews(WatchlistStore& store, Theme& theme, ImageLoader& images, QObject* parent)
+MainViews::MainViews(const Watchlist& watchlist, Theme& theme, ImageLoader& images, QObject* parent)
     : QObject(parent)
-    , m_store(store)
+    , m_watchlist(watchlist)
     , m_theme(theme)
     , m_images(images)
-    , m_addShow(new AddShowPresenter(store, theme, images, this)) {}
+    , m_addShow(new AddShowPresenter(watchlist, theme, images, this)) {}
 
 TrayShell::ContentFactory MainViews::contentFactory() {
     return [this](QWidget* parent, std::function<void()> close) {
@@ -23,13 +22,13 @@ TrayShell::ContentFactory MainViews::contentFactory() {
 }
 
 QWidget* MainViews::build(QWidget* parent, std::function<void()> close) {
-    auto* content = new MainContentView(m_store, m_theme, parent);
+    auto* content = new MainContentView(m_watchlist, m_theme, parent);
     QObject::connect(content, &MainContentView::closeRequested, content, std::move(close));
 
-    auto* shows = new ShowsView(m_store, m_theme, m_images);
+    auto* shows = new ShowsView(m_watchlist, m_theme, m_images);
     content->setTabView(SidebarTab::shows, shows);
     // The drawer covers the whole window's content; closing it shows the list again.
-    auto* drawer = new EpisodeDrawer(m_store, m_theme, content);
+    auto* drawer = new EpisodeDrawer(m_watchlist, m_theme, content);
     drawer->hide();
     QObject::connect(shows, &ShowsView::episodesRequested, drawer, &EpisodeDrawer::openFor);
     QObject::connect(shows, &ShowsView::addSeriesRequested, content,

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "TrayShell.h"
+#include "api/Watchlist.h"
 
 #include <QObject>
 
 class AddShowPresenter;
 class ImageLoader;
 class Theme;
-class WatchlistStore;
 
 // Puts the main window's content together: the navigation shell of the window with each
 // tab's view in place, and the flows the views open.
@@ -16,7 +16,8 @@ class MainViews final : public QObject {
     Q_DISABLE_COPY_MOVE(MainViews)
 
 public:
-    MainViews(WatchlistStore& store, Theme& theme, ImageLoader& images, QObject* parent = nullptr);
+    MainViews(const Watchlist& watchlist, Theme& theme, ImageLoader& images,
+              QObject* parent = nullptr);
 
     // What the tray shell calls when it first shows the main window.
     TrayShell::ContentFactory contentFactory();
@@ -24,7 +25,7 @@ public:
 private:
     QWidget* build(QWidget* parent, std::function<void()> close);
 
-    WatchlistStore& m_store;
+    Watchlist m_watchlist;
     Theme& m_theme;
     ImageLoader& m_images;
     AddShowPresenter* m_addShow; // the add-series panels, opened from the series list

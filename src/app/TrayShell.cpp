@@ -9,7 +9,7 @@
 #include "TrayMenu.h"
 #include "Updater.h"
 #include "WindowPlacement.h"
-#include "store/WatchlistStore.h"
+#include "api/PublishedState.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -27,7 +27,7 @@ static void loadTrayResources() {
     loaded = true;
 }
 
-TrayShell::TrayShell(WatchlistStore& store, Theme& theme, Updater& updater, ContentFactory content,
+TrayShell::TrayShell(PublishedState& store, Theme& theme, Updater& updater, ContentFactory content,
                      QObject* parent)
     : QObject(parent)
     , m_store(store)
@@ -46,11 +46,11 @@ TrayShell::TrayShell(WatchlistStore& store, Theme& theme, Updater& updater, Cont
         box->show();
     });
 
-    connect(&m_store, &WatchlistStore::historyChanged, this, &TrayShell::refreshAttention);
+    connect(&m_store, &PublishedState::historyChanged, this, &TrayShell::refreshAttention);
     // The nudge setting decides as much as the history does.
-    connect(&m_store, &WatchlistStore::settingsChanged, this, &TrayShell::refreshAttention);
-    connect(&m_store, &WatchlistStore::engineHealthChanged, this, &TrayShell::refreshAttention);
-    connect(&m_store, &WatchlistStore::settingsChanged, this, &TrayShell::followSettings);
+    connect(&m_store, &PublishedState::settingsChanged, this, &TrayShell::refreshAttention);
+    connect(&m_store, &PublishedState::engineHealthChanged, this, &TrayShell::refreshAttention);
+    connect(&m_store, &PublishedState::settingsChanged, this, &TrayShell::followSettings);
     m_magnetSetting = m_store.settings().windowMagnetization;
     m_theme.setAppearance(m_store.settings().theme);
 }

@@ -16,7 +16,7 @@ class QSystemTrayIcon;
 class Theme;
 class TrayMenu;
 class Updater;
-class WatchlistStore;
+class PublishedState;
 
 // Everything Lumivane shows: the tray icon and its menu, the main window and the agenda panel,
 // created on first use and then only hidden. It follows the store's history for the icon and
@@ -34,7 +34,7 @@ public:
     // as an ordinary window at once, and closing it ends Lumivane.
     enum class Presence { tray, window };
 
-    TrayShell(WatchlistStore& store, Theme& theme, Updater& updater, ContentFactory content,
+    TrayShell(PublishedState& store, Theme& theme, Updater& updater, ContentFactory content,
               QObject* parent = nullptr);
     ~TrayShell() override;
 
@@ -70,7 +70,7 @@ private:
     void closeMainWindow();
     void followSettings();
 
-    WatchlistStore& m_store;
+    PublishedState& m_store;
     Theme& m_theme;
     Updater& m_updater;
     ContentFactory m_content;

@@ -158,7 +158,7 @@ int runTray(int argc, char* argv[]) {
         ImageLoader images(store.environment().endpoints.tmdbImages,
                            QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
                                .filePath(QStringLiteral("images")));
-        MainViews views(store, theme, images);
+        MainViews views(store.watchlist(), theme, images);
         TrayShell shell(store, theme, updater, views.contentFactory());
         QObject::connect(
             &shell, &TrayShell::quitRequested, &app, [] { QCoreApplication::exit(0); },

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EngineHealth.h"
 #include "model/Clock.h"
+#include "model/EngineHealth.h"
 #include "model/ServiceEndpoints.h"
 #include "model/Timestamp.h"
 

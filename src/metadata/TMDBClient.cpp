@@ -5,12 +5,6 @@
 
 #include <QPointer>
 
-QString TMDBClient::Episode::id() const {
-    return QStringLiteral("S%1E%2")
-        .arg(season, 2, 10, QLatin1Char('0'))
-        .arg(number, 2, 10, QLatin1Char('0'));
-}
-
 TMDBClient::TMDBClient(QNetworkAccessManager& network, QUrl base, QObject* parent)
     : QObject(parent)
     , m_network(network)
@@ -44,8 +38,8 @@ QUrl TMDBClient::requestURL(const QString& path, const QList<std::pair<QString, 
 
 QCoro::Task<TMDBClient::Fetched> TMDBClient::fetch(QUrl url) {
     if (!url.isValid()) {
-        Q_EMIT requestEnded(Failure::badAnswer);
-        co_return Fetched{std::nullopt, Failure::badAnswer};
+        Q_EMIT requestEnded(LookupFailure::badAnswer);
+        co_return Fetched{std::nullopt, LookupFailure::badAnswer};
     }
     HttpRequest request;
     request.url = url;
@@ -55,61 +49,63 @@ QCoro::Task<TMDBClient::Fetched> TMDBClient::fetch(QUrl url) {
     const HttpResponse response = co_await httpFetch(m_network, std::move(request));
     Fetched fetched;
     if (!response.answered())
-        fetched.failure = response.failure == HttpResponse::Failure::tooLarge ? Failure::badAnswer
-                                                                              : Failure::unreachable;
+        fetched.failure = response.failure == HttpResponse::Failure::tooLarge
+                              ? LookupFailure::badAnswer
+                              : LookupFailure::unreachable;
     else if (response.status == 401)
-        fetched.failure = Failure::refusedKey;
+        fetched.failure = LookupFailure::refusedKey;
     else if (response.status != 200)
-        fetched.failure = Failure::badAnswer;
+        fetched.failure = LookupFailure::badAnswer;
     else if (!(fetched.answer = TMDBReader::parseObject(response.body)))
-        fetched.failure = Failure::badAnswer;
+        fetched.failure = LookupFailure::badAnswer;
     if (self)
         Q_EMIT self->requestEnded(fetched.failure);
     co_return fetched;
 }
 
-QCoro::Task<TMDBClient::Reported<QList<TMDBClient::SeriesResult>>>
-TMDBClient::searchSeriesReported(QString query, QString key) {
+QCoro::Task<Lookup<QList<SeriesResult>>> TMDBClient::searchSeriesReported(QString query,
+                                                                          QString key) {
     if (key.isEmpty())
-        co_return Reported<QList<SeriesResult>>{{}, Failure::noKey};
+        co_return Lookup<QList<SeriesResult>>{{}, LookupFailure::noKey};
     // Built before the co_await: GCC 12 miscompiles braced lists inside one.
     QList<std::pair<QString, QString>> items;
     items.push_back({QStringLiteral("query"), query});
     const QUrl url = requestURL(QStringLiteral("/search/tv"), items, key);
     const Fetched fetched = co_await fetch(url);
-    co_return Reported<QList<SeriesResult>>{
-        fetched.answer ? TMDBReader::seriesSearch(*fetched.answer) : QList<SeriesResult>{},
-        fetched.failure};
+    co_return Lookup<QList<SeriesResult>>{fetched.answer ? TMDBReader::seriesSearch(*fetched.answer)
+                                                         : QList<SeriesResult>{},
+                                          fetched.failure};
 }
 
-QCoro::Task<QList<TMDBClient::SeriesResult>> TMDBClient::searchSeries(QString query, QString key) {
+QCoro::Task<QList<SeriesResult>> TMDBClient::searchSeries(QString query, QString key) {
     co_return (co_await searchSeriesReported(std::move(query), std::move(key))).value;
 }
 
-QCoro::Task<TMDBClient::Reported<QList<TMDBClient::MovieResult>>>
-TMDBClient::searchMoviesReported(QString query, QString key) {
+QCoro::Task<Lookup<QList<MovieResult>>> TMDBClient::searchMoviesReported(QString query,
+                                                                         QString key) {
     if (key.isEmpty())
-        co_return Reported<QList<MovieResult>>{{}, Failure::noKey};
+        co_return Lookup<QList<MovieResult>>{{}, LookupFailure::noKey};
     QList<std::pair<QString, QString>> items;
     items.push_back({QStringLiteral("query"), query});
     items.push_back({QStringLiteral("include_adult"), QStringLiteral("true")});
     const QUrl url = requestURL(QStringLiteral("/search/movie"), items, key);
     const Fetched fetched = co_await fetch(url);
-    co_return Reported<QList<MovieResult>>{
-        fetched.answer ? TMDBReader::movieSearch(*fetched.answer) : QList<MovieResult>{},
-        fetched.failure};
+    co_return Lookup<QList<MovieResult>>{fetched.answer ? TMDBReader::movieSearch(*fetched.answer)
+                                                        : QList<MovieResult>{},
+                                         fetched.failure};
 }
 
-QCoro::Task<QList<TMDBClient::MovieResult>> TMDBClient::searchMovies(QString query, QString key) {
+QCoro::Task<QList<MovieResult>> TMDBClient::searchMovies(QString query, QString key) {
     co_return (co_await searchMoviesReported(std::move(query), std::move(key))).value;
 }
 
-QCoro::Task<TMDBClient::Reported<std::optional<SeriesSeasons>>>
-TMDBClient::seriesSeasonsReported(int seriesID, QString key) {
+QCoro::Task<Lookup<std::optional<SeriesSeasons>>> TMDBClient::seriesSeasonsReported(int seriesID,
+                                                                                    QString key) {
     if (key.isEmpty())
-        co_return Reported<std::optional<SeriesSeasons>>{std::nullopt, Failure::noKey};
-    const Fetched fetched = co_await fetch(requestURL(QStringLiteral("/tv/%1").arg(seriesID), {}, key));
-    co_return Reported<std::optional<SeriesSeasons>>{
+        co_return Lookup<std::optional<SeriesSeasons>>{std::nullopt, LookupFailure::noKey};
+    const Fetched fetched =
+        co_await fetch(requestURL(QStringLiteral("/tv/%1").arg(seriesID), {}, key));
+    co_return Lookup<std::optional<SeriesSeasons>>{
         fetched.answer ? TMDBReader::seasons(*fetched.answer, seriesID) : std::nullopt,
         fetched.failure};
 }
@@ -129,24 +125,24 @@ QCoro::Task<std::optional<QString>> TMDBClient::seriesIMDbID(int seriesID, QStri
 QCoro::Task<std::optional<SeriesAirInfo>> TMDBClient::seriesAirInfo(int seriesID, QString key) {
     if (key.isEmpty())
         co_return std::nullopt;
-    const Fetched fetched = co_await fetch(requestURL(QStringLiteral("/tv/%1").arg(seriesID), {}, key));
+    const Fetched fetched =
+        co_await fetch(requestURL(QStringLiteral("/tv/%1").arg(seriesID), {}, key));
     if (!fetched.answer)
         co_return std::nullopt;
     co_return TMDBReader::airInfo(*fetched.answer);
 }
 
-QCoro::Task<TMDBClient::Reported<QList<TMDBClient::Episode>>>
-TMDBClient::seasonEpisodesReported(int seriesID, int season, QString key) {
+QCoro::Task<Lookup<QList<Episode>>> TMDBClient::seasonEpisodesReported(int seriesID, int season,
+                                                                       QString key) {
     if (key.isEmpty())
-        co_return Reported<QList<Episode>>{{}, Failure::noKey};
+        co_return Lookup<QList<Episode>>{{}, LookupFailure::noKey};
     const Fetched fetched = co_await fetch(
         requestURL(QStringLiteral("/tv/%1/season/%2").arg(seriesID).arg(season), {}, key));
-    co_return Reported<QList<Episode>>{
-        fetched.answer ? TMDBReader::episodes(*fetched.answer, season) : QList<Episode>{},
-        fetched.failure};
+    co_return Lookup<QList<Episode>>{fetched.answer ? TMDBReader::episodes(*fetched.answer, season)
+                                                    : QList<Episode>{},
+                                     fetched.failure};
 }
 
-QCoro::Task<QList<TMDBClient::Episode>> TMDBClient::seasonEpisodes(int seriesID, int season,
-                                                                   QString key) {
+QCoro::Task<QList<Episode>> TMDBClient::seasonEpisodes(int seriesID, int season, QString key) {
     co_return (co_await seasonEpisodesReported(seriesID, season, std::move(key))).value;
 }

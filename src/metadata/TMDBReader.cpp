@@ -1,5 +1,7 @@
 #include "TMDBReader.h"
 
+#include "model/EpisodeCode.h"
+
 #include <QDate>
 #include <QTimeZone>
 
@@ -70,12 +72,6 @@ const json& arrayOf(const json& object, const char* key) {
     return v && v->is_array() ? *v : kEmpty;
 }
 
-QString episodeCode(int season, int episode) {
-    return QStringLiteral("S%1E%2")
-        .arg(season, 2, 10, QLatin1Char('0'))
-        .arg(episode, 2, 10, QLatin1Char('0'));
-}
-
 } // namespace
 
 std::optional<json> parseObject(const QByteArray& body) {
@@ -92,8 +88,8 @@ std::optional<Timestamp> calendarDate(const QString& text) {
     return Timestamp::fromDateTime(date.startOfDay(QTimeZone::utc()));
 }
 
-QList<TMDBClient::SeriesResult> seriesSearch(const json& answer) {
-    QList<TMDBClient::SeriesResult> out;
+QList<SeriesResult> seriesSearch(const json& answer) {
+    QList<SeriesResult> out;
     for (const json& element : arrayOf(answer, "results")) {
         const auto id = integer(element, "id");
         const auto name = text(element, "name");
@@ -106,8 +102,8 @@ QList<TMDBClient::SeriesResult> seriesSearch(const json& answer) {
     return out;
 }
 
-QList<TMDBClient::MovieResult> movieSearch(const json& answer) {
-    QList<TMDBClient::MovieResult> out;
+QList<MovieResult> movieSearch(const json& answer) {
+    QList<MovieResult> out;
     for (const json& element : arrayOf(answer, "results")) {
         const auto id = integer(element, "id");
         const auto title = text(element, "title");
@@ -155,7 +151,7 @@ SeriesAirInfo airInfo(const json& answer) {
         const auto season = integer(*last, "season_number");
         const auto episode = integer(*last, "episode_number");
         if (season && episode)
-            info.lastAiredCode = episodeCode(*season, *episode);
+            info.lastAiredCode = EpisodeCode::episode(*season, *episode).text();
     }
 
     const json* countries = member(answer, "origin_country");
@@ -175,8 +171,8 @@ SeriesAirInfo airInfo(const json& answer) {
     return info;
 }
 
-QList<TMDBClient::Episode> episodes(const json& answer, int season) {
-    QList<TMDBClient::Episode> out;
+QList<Episode> episodes(const json& answer, int season) {
+    QList<Episode> out;
     for (const json& element : arrayOf(answer, "episodes")) {
         const auto number = integer(element, "episode_number");
         if (!number)

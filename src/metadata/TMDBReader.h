@@ -16,12 +16,12 @@ namespace TMDBReader {
 // The answer's top level when it is a JSON object.
 std::optional<nlohmann::json> parseObject(const QByteArray& body);
 
-QList<TMDBClient::SeriesResult> seriesSearch(const nlohmann::json& answer);
-QList<TMDBClient::MovieResult> movieSearch(const nlohmann::json& answer);
+QList<SeriesResult> seriesSearch(const nlohmann::json& answer);
+QList<MovieResult> movieSearch(const nlohmann::json& answer);
 std::optional<SeriesSeasons> seasons(const nlohmann::json& answer, int seriesID);
 std::optional<QString> imdbID(const nlohmann::json& answer);
 SeriesAirInfo airInfo(const nlohmann::json& answer);
-QList<TMDBClient::Episode> episodes(const nlohmann::json& answer, int season);
+QList<Episode> episodes(const nlohmann::json& answer, int season);
 
 // "yyyy-MM-dd" as midnight UTC of that day.
 std::optional<Timestamp> calendarDate(const QString& text);

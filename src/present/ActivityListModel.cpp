@@ -1,16 +1,16 @@
 #include "ActivityListModel.h"
 
 #include "ActivityDayText.h"
-#include "store/WatchlistStore.h"
+#include "api/PublishedState.h"
 
-ActivityListModel::ActivityListModel(WatchlistStore& store, QObject* parent)
+ActivityListModel::ActivityListModel(PublishedState& state, QObject* parent)
     : QAbstractListModel(parent)
-    , m_store(store) {
-    m_today = activity::localDay(m_store.now());
+    , m_state(state) {
+    m_today = activity::localDay(m_state.now());
     rebuild();
     // logActivity emits both signals; the second finds nothing left to do.
-    connect(&m_store, &WatchlistStore::activityChanged, this, &ActivityListModel::sync);
-    connect(&m_store, &WatchlistStore::activityLogged, this, &ActivityListModel::sync);
+    connect(&m_state, &PublishedState::activityChanged, this, &ActivityListModel::sync);
+    connect(&m_state, &PublishedState::activityLogged, this, &ActivityListModel::sync);
 }
 
 int ActivityListModel::rowCount(const QModelIndex& parent) const {
@@ -50,7 +50,7 @@ QHash<int, QByteArray> ActivityListModel::roleNames() const {
 
 void ActivityListModel::sync() {
     refreshToday();
-    const QList<ActivityEntry>& log = m_store.activity();
+    const QList<ActivityEntry>& log = m_state.activity();
     if (log.isEmpty() || m_entries.isEmpty()) {
         if (log.isEmpty() != m_entries.isEmpty())
             rebuild();
@@ -78,7 +78,7 @@ void ActivityListModel::sync() {
 }
 
 void ActivityListModel::refreshToday() {
-    const QDate today = activity::localDay(m_store.now());
+    const QDate today = activity::localDay(m_state.now());
     if (today == m_today)
         return;
     m_today = today;
@@ -89,7 +89,7 @@ void ActivityListModel::refreshToday() {
 
 void ActivityListModel::rebuild() {
     beginResetModel();
-    m_entries = m_store.activity();
+    m_entries = m_state.activity();
     m_rows.clear();
     for (const ActivityEntry& entry : std::as_const(m_entries)) {
         const QDate day = activity::localDay(entry.date);

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-class WatchlistStore;
+class PublishedState;
 
 // The activity log as a flat list: a day header before each run of entries from the same
 // local calendar day, in the log's order (newest first). New lines are inserted at the top
@@ -26,7 +26,7 @@ public:
         IsTodayRole,                     // bool: the row's day is today
     };
 
-    explicit ActivityListModel(WatchlistStore& store, QObject* parent = nullptr);
+    explicit ActivityListModel(PublishedState& state, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     // Display: the header's text, or the entry's message.
@@ -49,7 +49,7 @@ private:
     void prependEntry(const ActivityEntry& entry);
     void dropOldestEntry();
 
-    WatchlistStore& m_store;
+    PublishedState& m_state;
     QList<ActivityEntry> m_entries; // the log as shown, newest first
     QList<Row> m_rows;
     QDate m_today;

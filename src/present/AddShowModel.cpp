@@ -1,7 +1,6 @@
 #include "AddShowModel.h"
 
 #include "model/EnumRaw.h"
-#include "search/FeedChecker.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -23,10 +22,10 @@ int qualityRank(const QString& label) {
 
 } // namespace
 
-AddShowModel::AddShowModel(WatchlistStore& store, QObject* parent)
+AddShowModel::AddShowModel(const Watchlist& watchlist, QObject* parent)
     : QObject(parent)
-    , m_store(store)
-    , m_quality(store.settings().defaultQuality) {}
+    , m_watchlist(watchlist)
+    , m_quality(watchlist.state.settings().defaultQuality) {}
 
 AddShowModel::~AddShowModel() = default;
 
@@ -50,7 +49,7 @@ void AddShowModel::resetLookup() {
     m_resolvedShow.reset();
     m_showMatches.clear();
     m_lookedUp = false;
-    m_lookupFailure = TMDBClient::Failure::none;
+    m_lookupFailure = LookupFailure::none;
     m_results.clear();
     m_didSearch = false;
     m_indexesUnreachable = false;
@@ -123,7 +122,8 @@ void AddShowModel::setPickPlan(PickPlan plan) {
     Q_EMIT formChanged();
 }
 
-// ---- lookup ---------------------------------------------------------------------------------------
+// ---- lookup
+// ---------------------------------------------------------------------------------------
 
 QUuid AddShowModel::beginSearch() {
     m_searchToken = QUuid::createUuid();
@@ -143,14 +143,14 @@ void AddShowModel::find() {
 
 QCoro::Task<> AddShowModel::runLookup(QString typed, QUuid token) {
     QPointer<AddShowModel> self(this);
-    const auto answer = co_await m_store.tmdb().searchSeriesReported(typed, m_store.effectiveTMDBKey());
+    const auto answer = co_await m_watchlist.catalogue.searchSeries(typed);
     if (!self || m_searchToken != token)
         co_return; // a newer lookup, a new name or a closed panel
     m_isSearching = false;
     m_lookedUp = true;
     m_showMatches = answer.value;
     m_lookupFailure = answer.failure;
-    m_matchesShownAt = m_store.now();
+    m_matchesShownAt = m_watchlist.state.now();
     m_mode = ResultsMode::shows;
     Q_EMIT resultsChanged();
     Q_EMIT formChanged();
@@ -161,7 +161,7 @@ bool AddShowModel::pickMatch(int index) {
         !m_matchesShownAt)
         return false;
     // A click meant for what was there before the matches came in.
-    if (m_store.now() - *m_matchesShownAt < kPickArmingDelay)
+    if (m_watchlist.state.now() - *m_matchesShownAt < kPickArmingDelay)
         return false;
     m_resolvedShow = m_showMatches[index];
     Q_EMIT formChanged();
@@ -169,7 +169,8 @@ bool AddShowModel::pickMatch(int index) {
     return true;
 }
 
-// ---- release search -------------------------------------------------------------------------------
+// ---- release search
+// -------------------------------------------------------------------------------
 
 void AddShowModel::searchReleases() {
     if (m_closed)
@@ -193,15 +194,15 @@ void AddShowModel::searchReleases() {
 QCoro::Task<> AddShowModel::runReleaseSearch(QString official, QString typed,
                                              std::optional<Show::Quality> quality, QUuid token) {
     QPointer<AddShowModel> self(this);
-    FeedChecker& checker = m_store.checker();
-    FeedChecker::ReleaseSearch found = co_await checker.searchShowReleasesReported(official, quality);
+    ReleaseFinder& finder = m_watchlist.releases;
+    ReleaseFinder::Releases found = co_await finder.seriesReleases(official, quality);
     if (!self || m_searchToken != token)
         co_return;
     bool fellBack = false;
     // Nobody answered: asking again under another name would not reach anyone either.
-    if (found.results.isEmpty() && !found.noIndexAnswered() && !typed.isEmpty() &&
+    if (found.results.isEmpty() && !found.indexesUnreachable && !typed.isEmpty() &&
         comparable(typed) != comparable(official)) {
-        FeedChecker::ReleaseSearch again = co_await checker.searchShowReleasesReported(typed, quality);
+        ReleaseFinder::Releases again = co_await finder.seriesReleases(typed, quality);
         if (!self || m_searchToken != token)
             co_return;
         if (!again.results.isEmpty()) {
@@ -211,7 +212,7 @@ QCoro::Task<> AddShowModel::runReleaseSearch(QString official, QString typed,
     }
     m_isSearching = false;
     m_results = found.results;
-    m_indexesUnreachable = found.results.isEmpty() && found.noIndexAnswered();
+    m_indexesUnreachable = found.results.isEmpty() && found.indexesUnreachable;
     m_fellBack = fellBack;
     m_resolvedAlias = fellBack ? std::optional<QString>(typed) : std::nullopt;
     m_didSearch = true;
@@ -246,8 +247,9 @@ void AddShowModel::setSeasonView(std::optional<int> season) {
 
 QList<SearchResult> AddShowModel::sorted(QList<SearchResult> results, SortField sort) {
     const auto by = [&](auto key) {
-        std::stable_sort(results.begin(), results.end(),
-                         [&](const SearchResult& a, const SearchResult& b) { return key(a) < key(b); });
+        std::stable_sort(
+            results.begin(), results.end(),
+            [&](const SearchResult& a, const SearchResult& b) { return key(a) < key(b); });
     };
     switch (sort) {
     case SortField::date:
@@ -290,7 +292,8 @@ QList<int> AddShowModel::seasonsOffered() const {
     return seasons;
 }
 
-// ---- commit ---------------------------------------------------------------------------------------
+// ---- commit
+// ---------------------------------------------------------------------------------------
 
 std::optional<int> AddShowModel::parsedSeason(const QString& text) {
     bool ok = false;
@@ -304,8 +307,8 @@ bool AddShowModel::canCommit() const {
     return !m_pullEntireSeason || parsedSeason(m_seasonText).has_value();
 }
 
-WatchlistStore::NewShow AddShowModel::newShow() const {
-    WatchlistStore::NewShow form;
+WatchlistOperations::NewShow AddShowModel::newShow() const {
+    WatchlistOperations::NewShow form;
     form.name = m_name;
     form.match = m_resolvedShow;
     form.searchAlias = m_fellBack ? m_resolvedAlias : std::nullopt;
@@ -327,7 +330,7 @@ QUuid AddShowModel::commit() {
         if (m_picked.contains(r.id))
             picked.append(r);
     }
-    const QUuid id = m_store.addShow(newShow(), picked, m_pickPlan);
+    const QUuid id = m_watchlist.operations.addShow(newShow(), picked, m_pickPlan);
     if (!id.isNull())
         close();
     return id;
@@ -356,7 +359,8 @@ void AddShowModel::close() {
     Q_EMIT closeRequested();
 }
 
-// ---- texts ----------------------------------------------------------------------------------------
+// ---- texts
+// ----------------------------------------------------------------------------------------
 
 QString AddShowModel::primaryLabel() const {
     if (!m_resolvedShow)
@@ -385,16 +389,16 @@ QString AddShowModel::formNotice() const {
     if (!m_lookedUp || m_resolvedShow || !m_showMatches.isEmpty())
         return {};
     switch (m_lookupFailure) {
-    case TMDBClient::Failure::none:
+    case LookupFailure::none:
         return QStringLiteral("TMDB has no match for ") + kOpenQuote + m_name.trimmed() +
                kCloseQuote;
-    case TMDBClient::Failure::noKey:
+    case LookupFailure::noKey:
         return QStringLiteral("No TMDB API key is set — add one in Settings.");
-    case TMDBClient::Failure::refusedKey:
+    case LookupFailure::refusedKey:
         return QStringLiteral("TMDB refused the API key — check the TMDB key in Settings.");
-    case TMDBClient::Failure::unreachable:
+    case LookupFailure::unreachable:
         return QStringLiteral("Could not reach TMDB — check the connection.");
-    case TMDBClient::Failure::badAnswer:
+    case LookupFailure::badAnswer:
         return QStringLiteral("TMDB sent an answer that could not be read — try again shortly.");
     }
     return {};
@@ -403,9 +407,8 @@ QString AddShowModel::formNotice() const {
 QString AddShowModel::busyText() const {
     if (!m_isSearching)
         return {};
-    return m_resolvedShow || m_mode == ResultsMode::releases
-               ? QStringLiteral("Searching releases…")
-               : QStringLiteral("Finding series…");
+    return m_resolvedShow || m_mode == ResultsMode::releases ? QStringLiteral("Searching releases…")
+                                                             : QStringLiteral("Finding series…");
 }
 
 QString AddShowModel::resultsHeading() const {
@@ -429,8 +432,8 @@ QString AddShowModel::headerCounts() const {
 QString AddShowModel::fallbackNotice() const {
     if (!m_fellBack || !m_resolvedAlias)
         return {};
-    return QStringLiteral("No results for the official title — showing results for ") +
-           kOpenQuote + *m_resolvedAlias + kCloseQuote;
+    return QStringLiteral("No results for the official title — showing results for ") + kOpenQuote +
+           *m_resolvedAlias + kCloseQuote;
 }
 
 QString AddShowModel::emptyTitle() const {
@@ -438,15 +441,15 @@ QString AddShowModel::emptyTitle() const {
         return {};
     if (m_mode == ResultsMode::shows && m_showMatches.isEmpty()) {
         switch (m_lookupFailure) {
-        case TMDBClient::Failure::none:
+        case LookupFailure::none:
             return QStringLiteral("No series found on TMDB");
-        case TMDBClient::Failure::noKey:
+        case LookupFailure::noKey:
             return QStringLiteral("No TMDB API key");
-        case TMDBClient::Failure::refusedKey:
+        case LookupFailure::refusedKey:
             return QStringLiteral("TMDB refused the API key");
-        case TMDBClient::Failure::unreachable:
+        case LookupFailure::unreachable:
             return QStringLiteral("Could not reach TMDB");
-        case TMDBClient::Failure::badAnswer:
+        case LookupFailure::badAnswer:
             return QStringLiteral("TMDB's answer could not be read");
         }
     }
@@ -469,14 +472,14 @@ QString AddShowModel::emptyNote() const {
         return QStringLiteral("Try a different quality or season.");
     }
     switch (m_lookupFailure) {
-    case TMDBClient::Failure::none:
+    case LookupFailure::none:
         return {};
-    case TMDBClient::Failure::noKey:
-    case TMDBClient::Failure::refusedKey:
+    case LookupFailure::noKey:
+    case LookupFailure::refusedKey:
         return QStringLiteral("Check the TMDB key in Settings, or add the series as typed.");
-    case TMDBClient::Failure::unreachable:
+    case LookupFailure::unreachable:
         return QStringLiteral("Check the connection, or add the series as typed.");
-    case TMDBClient::Failure::badAnswer:
+    case LookupFailure::badAnswer:
         return QStringLiteral("Try again in a moment, or add the series as typed.");
     }
     return {};
@@ -570,13 +573,14 @@ QString AddShowModel::releaseDetail(const SearchResult& result) {
     parts.append(result.seeders == 1 ? QStringLiteral("1 seeder")
                                      : QStringLiteral("%1 seeders").arg(result.seeders));
     if (result.date)
-        parts.append(c.toString(result.date->toDateTime().toUTC().date(), QStringLiteral("d MMM yyyy")));
+        parts.append(
+            c.toString(result.date->toDateTime().toUTC().date(), QStringLiteral("d MMM yyyy")));
     if (!result.source.isEmpty())
         parts.append(result.source);
     return parts.join(QStringLiteral(" · "));
 }
 
-QString AddShowModel::matchTitle(const TMDBClient::SeriesResult& match) {
+QString AddShowModel::matchTitle(const SeriesResult& match) {
     if (!match.firstAirYear || match.firstAirYear->isEmpty())
         return match.name;
     return match.name + QStringLiteral(" (") + *match.firstAirYear + u')';

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "metadata/TMDBClient.h"
+#include "api/Watchlist.h"
+#include "model/Lookup.h"
+#include "model/SearchResult.h"
+#include "model/SeriesResult.h"
 #include "model/Show.h"
-#include "search/SearchResult.h"
-#include "store/WatchlistStore.h"
 
 #include <QList>
 #include <QObject>
@@ -29,11 +30,11 @@ public:
         shows,    // TMDB matches to confirm
         releases, // releases of the confirmed series
     };
-    using PickPlan = WatchlistStore::PickPlan;
+    using PickPlan = WatchlistOperations::PickPlan;
 
     static constexpr double kPickArmingDelay = 0.35; // seconds
 
-    explicit AddShowModel(WatchlistStore& store, QObject* parent = nullptr);
+    explicit AddShowModel(const Watchlist& watchlist, QObject* parent = nullptr);
     ~AddShowModel() override;
 
     // ---- the form ----
@@ -57,8 +58,8 @@ public:
     void setPickPlan(PickPlan plan);
 
     // ---- lookup and search state ----
-    const std::optional<TMDBClient::SeriesResult>& resolvedShow() const { return m_resolvedShow; }
-    const QList<TMDBClient::SeriesResult>& showMatches() const { return m_showMatches; }
+    const std::optional<SeriesResult>& resolvedShow() const { return m_resolvedShow; }
+    const QList<SeriesResult>& showMatches() const { return m_showMatches; }
     bool isSearching() const { return m_isSearching; }
     const QList<SearchResult>& results() const { return m_results; }
     bool didSearch() const { return m_didSearch; }
@@ -71,7 +72,7 @@ public:
     const QUuid& searchToken() const { return m_searchToken; }
     std::optional<Timestamp> matchesShownAt() const { return m_matchesShownAt; }
     // Why the last lookup gave nothing, when it failed rather than answered.
-    TMDBClient::Failure lookupFailure() const { return m_lookupFailure; }
+    LookupFailure lookupFailure() const { return m_lookupFailure; }
     // The last release search reached no index.
     bool indexesUnreachable() const { return m_indexesUnreachable; }
 
@@ -130,7 +131,7 @@ public:
     // One release row's second line: quality, size, seeders, date and index.
     static QString releaseDetail(const SearchResult& result);
     // "The Expanse (2015)"
-    static QString matchTitle(const TMDBClient::SeriesResult& match);
+    static QString matchTitle(const SeriesResult& match);
     // Letters and digits only, lower-cased: how the typed name and the official title compare.
     static QString comparable(const QString& text);
     static std::optional<int> parsedSeason(const QString& text);
@@ -150,9 +151,9 @@ private:
                                    std::optional<Show::Quality> quality, QUuid token);
     void resetLookup();
     QUuid beginSearch();
-    WatchlistStore::NewShow newShow() const;
+    WatchlistOperations::NewShow newShow() const;
 
-    WatchlistStore& m_store;
+    Watchlist m_watchlist;
     QString m_name;
     Show::Quality m_quality;
     bool m_startWithLatest = true;
@@ -163,10 +164,10 @@ private:
     bool m_showAdvanced = false;
     PickPlan m_pickPlan = PickPlan::continueForward;
 
-    std::optional<TMDBClient::SeriesResult> m_resolvedShow;
-    QList<TMDBClient::SeriesResult> m_showMatches;
+    std::optional<SeriesResult> m_resolvedShow;
+    QList<SeriesResult> m_showMatches;
     bool m_lookedUp = false; // a lookup has answered for the current name
-    TMDBClient::Failure m_lookupFailure = TMDBClient::Failure::none;
+    LookupFailure m_lookupFailure = LookupFailure::none;
     bool m_isSearching = false;
     QList<SearchResult> m_results;
     bool m_didSearch = false;

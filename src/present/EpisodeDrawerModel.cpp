@@ -10,31 +10,26 @@ namespace {
 
 constexpr int kSnoozeDays = 7;
 
-QString episodeCode(int season, int episode) {
-    return QStringLiteral("S%1E%2")
-        .arg(season, 2, 10, QLatin1Char('0'))
-        .arg(episode, 2, 10, QLatin1Char('0'));
-}
-
 } // namespace
 
-EpisodeDrawerModel::EpisodeDrawerModel(WatchlistStore& store, QObject* parent)
+EpisodeDrawerModel::EpisodeDrawerModel(const Watchlist& watchlist, QObject* parent)
     : QObject(parent)
-    , m_store(store) {
-    // The rows read the store on demand; its changes only need a fresh look.
-    connect(&store, &WatchlistStore::showsChanged, this, &EpisodeDrawerModel::publish);
-    connect(&store, &WatchlistStore::historyChanged, this, &EpisodeDrawerModel::publish);
-    connect(&store, &WatchlistStore::settingsChanged, this, &EpisodeDrawerModel::publish);
-    connect(&store, &WatchlistStore::episodeSearchFinished, this,
+    , m_watchlist(watchlist) {
+    // The rows read the published state on demand; its changes only need a fresh look.
+    const PublishedState* store = &m_watchlist.state;
+    connect(store, &PublishedState::showsChanged, this, &EpisodeDrawerModel::publish);
+    connect(store, &PublishedState::historyChanged, this, &EpisodeDrawerModel::publish);
+    connect(store, &PublishedState::settingsChanged, this, &EpisodeDrawerModel::publish);
+    connect(store, &PublishedState::episodeSearchFinished, this,
             &EpisodeDrawerModel::onSearchFinished);
 }
 
 EpisodeDrawerModel::~EpisodeDrawerModel() = default;
 
 const Show* EpisodeDrawerModel::show() const {
-    const auto& shows = m_store.shows();
-    const auto it = std::find_if(shows.cbegin(), shows.cend(),
-                                 [&](const Show& s) { return s.id == m_showID; });
+    const auto& shows = m_watchlist.state.shows();
+    const auto it =
+        std::find_if(shows.cbegin(), shows.cend(), [&](const Show& s) { return s.id == m_showID; });
     return it == shows.cend() ? nullptr : &*it;
 }
 
@@ -52,7 +47,7 @@ void EpisodeDrawerModel::open(const QUuid& showID) {
     m_seasons.clear();
     m_selectedSeason = 0;
     m_episodes.clear();
-    m_episodesFailure = TMDBClient::Failure::none;
+    m_episodesFailure = LookupFailure::none;
     m_loadingEpisodes = false;
     ++m_episodeLoadToken;
     m_switchTargetID.reset();
@@ -65,19 +60,19 @@ void EpisodeDrawerModel::open(const QUuid& showID) {
     m_noReleaseEps.clear();
     m_unreachableEps.clear();
     // A download that needs the user is the reason to look; otherwise the episode list.
-    m_tab = m_store.hasFlaggedDownload(showID) ? Tab::recent : Tab::episodes;
+    m_tab = m_watchlist.state.hasFlaggedDownload(showID) ? Tab::recent : Tab::episodes;
     // A resolution choice the store holds for this series is the offer of its episode.
-    if (const auto pick = m_store.pendingQualityPicks().constFind(showID);
-        pick != m_store.pendingQualityPicks().cend() && !pick->alternates.isEmpty())
+    if (const auto pick = m_watchlist.state.pendingQualityPicks().constFind(showID);
+        pick != m_watchlist.state.pendingQualityPicks().cend() && !pick->alternates.isEmpty())
         m_epAlternates.insert(pick->episodeCode, pick->alternates);
     begin();
 }
 
 void EpisodeDrawerModel::begin() {
     const quint64 token = ++m_openToken;
-    m_failure = TMDBClient::Failure::none;
+    m_failure = LookupFailure::none;
     const Show* s = show();
-    if (m_store.effectiveTMDBKey().isEmpty()) {
+    if (!m_watchlist.catalogue.hasKey()) {
         m_phase = Phase::noKey;
     } else if (!s) {
         m_phase = Phase::notFound;
@@ -105,8 +100,8 @@ void EpisodeDrawerModel::retry() {
     begin();
 }
 
-void EpisodeDrawerModel::fail(TMDBClient::Failure failure, Step step) {
-    m_phase = failure == TMDBClient::Failure::noKey ? Phase::noKey : Phase::failed;
+void EpisodeDrawerModel::fail(LookupFailure failure, Step step) {
+    m_phase = failure == LookupFailure::noKey ? Phase::noKey : Phase::failed;
     m_failure = failure;
     m_failedStep = step;
 }
@@ -114,11 +109,10 @@ void EpisodeDrawerModel::fail(TMDBClient::Failure failure, Step step) {
 QCoro::Task<> EpisodeDrawerModel::searchTask(quint64 openToken) {
     QPointer<EpisodeDrawerModel> self(this);
     try {
-        const auto found = co_await m_store.tmdb().searchSeriesReported(
-            showName(), m_store.effectiveTMDBKey());
+        const auto found = co_await m_watchlist.catalogue.searchSeries(showName());
         if (!self || openToken != m_openToken)
             co_return;
-        if (found.failure != TMDBClient::Failure::none) {
+        if (found.failure != LookupFailure::none) {
             fail(found.failure, Step::search);
         } else if (found.value.isEmpty()) {
             m_phase = Phase::notFound;
@@ -142,8 +136,8 @@ void EpisodeDrawerModel::pickCandidate(int index) {
     link(m_candidates.at(index));
 }
 
-void EpisodeDrawerModel::link(const TMDBClient::SeriesResult& match) {
-    m_store.linkTMDBMatch(m_showID, match);
+void EpisodeDrawerModel::link(const SeriesResult& match) {
+    m_watchlist.operations.linkTMDBMatch(m_showID, match);
     m_candidates.clear();
     const quint64 token = ++m_openToken;
     m_phase = Phase::loading;
@@ -154,11 +148,10 @@ void EpisodeDrawerModel::link(const TMDBClient::SeriesResult& match) {
 QCoro::Task<> EpisodeDrawerModel::seasonsTask(quint64 openToken, int tmdbID) {
     QPointer<EpisodeDrawerModel> self(this);
     try {
-        const auto found =
-            co_await m_store.tmdb().seriesSeasonsReported(tmdbID, m_store.effectiveTMDBKey());
+        const auto found = co_await m_watchlist.catalogue.seriesSeasons(tmdbID);
         if (!self || openToken != m_openToken)
             co_return;
-        if (found.failure != TMDBClient::Failure::none) {
+        if (found.failure != LookupFailure::none) {
             fail(found.failure, Step::seasons);
             publish();
             co_return;
@@ -186,7 +179,7 @@ void EpisodeDrawerModel::selectSeason(int season) {
 void EpisodeDrawerModel::loadSeason(int season) {
     m_selectedSeason = season;
     m_episodes.clear();
-    m_episodesFailure = TMDBClient::Failure::none;
+    m_episodesFailure = LookupFailure::none;
     m_altOfferEp.reset();
     const Show* s = show();
     if (!s || !s->tmdbID) {
@@ -203,8 +196,7 @@ void EpisodeDrawerModel::loadSeason(int season) {
 QCoro::Task<> EpisodeDrawerModel::episodesTask(quint64 seasonToken, int tmdbID, int season) {
     QPointer<EpisodeDrawerModel> self(this);
     try {
-        const auto found = co_await m_store.tmdb().seasonEpisodesReported(
-            tmdbID, season, m_store.effectiveTMDBKey());
+        const auto found = co_await m_watchlist.catalogue.seasonEpisodes(tmdbID, season);
         // A quicker switch to another season wins.
         if (!self || seasonToken != m_episodeLoadToken)
             co_return;
@@ -223,7 +215,7 @@ QString EpisodeDrawerModel::seasonLabel(int season) {
 QString EpisodeDrawerModel::episodesNote() const {
     if (m_loadingEpisodes)
         return QStringLiteral("Loading season %1").arg(m_selectedSeason);
-    if (m_episodesFailure != TMDBClient::Failure::none)
+    if (m_episodesFailure != LookupFailure::none)
         return tmdbFailureText(m_episodesFailure);
     if (m_episodes.isEmpty())
         return QStringLiteral("No episodes listed for this season.");
@@ -233,7 +225,7 @@ QString EpisodeDrawerModel::episodesNote() const {
 // --- episode rows ------------------------------------------------------------------------------
 
 bool EpisodeDrawerModel::inProgress(const QString& code) const {
-    const auto& downloads = m_store.activeDownloads();
+    const auto& downloads = m_watchlist.state.activeDownloads();
     return std::any_of(downloads.cbegin(), downloads.cend(), [&](const ActiveDownload& d) {
         return d.kind == ActiveDownload::Kind::episode && d.showID == m_showID &&
                d.episodeCode == code;
@@ -245,10 +237,10 @@ QList<EpisodeDrawerModel::EpisodeRow> EpisodeDrawerModel::episodeRows() const {
     if (m_loadingEpisodes)
         return rows;
     const Show* s = show();
-    const Timestamp now = m_store.now();
-    for (const TMDBClient::Episode& e : m_episodes) {
+    const Timestamp now = m_watchlist.state.now();
+    for (const Episode& e : m_episodes) {
         EpisodeRow row;
-        row.code = episodeCode(e.season, e.number);
+        row.code = e.id();
         row.name = e.name;
         row.dateText = airDateText(e.airDate, now);
         RowFacts facts;
@@ -292,26 +284,26 @@ QCoro::Task<> EpisodeDrawerModel::grabTask(QString code) {
         // The outcome comes back through the store's signal, also when the drawer reopened.
         QStringList codes; // (built apart: GCC 12 rejects a braced list inside co_await)
         codes.append(code);
-        co_await m_store.grabEpisodes(m_showID, codes);
+        co_await m_watchlist.operations.grabEpisodes(m_showID, codes);
     } catch (...) {
     }
 }
 
 void EpisodeDrawerModel::onSearchFinished(const QUuid& showID, const QString& code,
-                                          WatchlistStore::EpisodeOutcome outcome) {
+                                          WatchlistOperations::EpisodeOutcome outcome) {
     if (showID != m_showID)
         return;
     m_grabbingEps.remove(code);
-    if (outcome == WatchlistStore::EpisodeOutcome::offered) {
-        const auto pick = m_store.pendingQualityPicks().constFind(showID);
-        if (pick != m_store.pendingQualityPicks().cend() && pick->episodeCode == code &&
+    if (outcome == WatchlistOperations::EpisodeOutcome::offered) {
+        const auto pick = m_watchlist.state.pendingQualityPicks().constFind(showID);
+        if (pick != m_watchlist.state.pendingQualityPicks().cend() && pick->episodeCode == code &&
             !pick->alternates.isEmpty()) {
             m_epAlternates.insert(code, pick->alternates);
             m_altOfferEp = code;
         }
-    } else if (outcome == WatchlistStore::EpisodeOutcome::notFound) {
+    } else if (outcome == WatchlistOperations::EpisodeOutcome::notFound) {
         m_noReleaseEps.insert(code);
-    } else if (outcome == WatchlistStore::EpisodeOutcome::indexesUnreachable) {
+    } else if (outcome == WatchlistOperations::EpisodeOutcome::indexesUnreachable) {
         m_unreachableEps.insert(code);
     }
     publish();
@@ -341,7 +333,7 @@ void EpisodeDrawerModel::chooseOffered(int index) {
         return;
     m_altOfferEp.reset();
     m_epAlternates.remove(code);
-    m_store.grabEpisodeRelease(m_showID, code, offered.at(index));
+    m_watchlist.operations.grabEpisodeRelease(m_showID, code, offered.at(index));
     publish();
 }
 
@@ -356,12 +348,12 @@ int EpisodeDrawerModel::missingInSeason() const {
     const Show* s = show();
     if (!s || m_loadingEpisodes)
         return 0;
-    const Timestamp now = m_store.now();
+    const Timestamp now = m_watchlist.state.now();
     return static_cast<int>(
-        std::count_if(m_episodes.cbegin(), m_episodes.cend(), [&](const TMDBClient::Episode& e) {
+        std::count_if(m_episodes.cbegin(), m_episodes.cend(), [&](const Episode& e) {
             if (!e.airDate || *e.airDate > now)
                 return false;
-            const QString code = episodeCode(e.season, e.number);
+            const QString code = e.id();
             return !s->hasDownloaded(code, e.airDate) && !inProgress(code);
         }));
 }
@@ -373,12 +365,12 @@ QString EpisodeDrawerModel::completeSeasonTooltip() const {
 void EpisodeDrawerModel::completeSeason() {
     if (!completeSeasonEnabled())
         return;
-    [](WatchlistStore& store, QUuid id, int season) -> QCoro::Task<> {
+    [](WatchlistOperations& operations, QUuid id, int season) -> QCoro::Task<> {
         try {
-            co_await store.completeSeason(id, season);
+            co_await operations.completeSeason(id, season);
         } catch (...) {
         }
-    }(m_store, m_showID, m_selectedSeason);
+    }(m_watchlist.operations, m_showID, m_selectedSeason);
 }
 
 // --- the Recent tab ----------------------------------------------------------------------------
@@ -401,12 +393,12 @@ QString EpisodeDrawerModel::recentEmptyText() {
 
 QList<EpisodeDrawerModel::RecentRow> EpisodeDrawerModel::recentRows() const {
     QList<RecentRow> rows;
-    const Timestamp now = m_store.now();
-    const int days = m_store.settings().staleNudgeDays;
+    const Timestamp now = m_watchlist.state.now();
+    const int days = m_watchlist.state.settings().staleNudgeDays;
     // The history is kept newest first; so is the list.
-    for (const DownloadRecord& record : m_store.historyRows(m_showID)) {
-        const bool cancelled = record.detail.value_or(QString()).startsWith(
-            QStringLiteral("Cancelled"));
+    for (const DownloadRecord& record : m_watchlist.state.historyRows(m_showID)) {
+        const bool cancelled =
+            record.detail.value_or(QString()).startsWith(QStringLiteral("Cancelled"));
         rows.append({record.id, record.episode, record.title, recentStateLine(record, now),
                      record.isStale(days, now),
                      record.state == DownloadRecord::State::error && !cancelled});
@@ -427,10 +419,10 @@ void EpisodeDrawerModel::findAlternates(const QString& recordID) {
 QCoro::Task<> EpisodeDrawerModel::alternatesTask(quint64 token, QString recordID) {
     QPointer<EpisodeDrawerModel> self(this);
     try {
-        const WatchlistStore::OtherReleases found = co_await m_store.otherReleases(recordID);
+        const ReleaseFinder::Releases found = co_await m_watchlist.releases.otherReleases(recordID);
         if (!self || token != m_alternatesToken)
             co_return;
-        m_alternates = found.releases;
+        m_alternates = found.results;
         m_indexesUnreachable = found.indexesUnreachable;
         m_loadingAlternates = false;
         publish();
@@ -441,7 +433,7 @@ QCoro::Task<> EpisodeDrawerModel::alternatesTask(quint64 token, QString recordID
 QString EpisodeDrawerModel::switchHeading() const {
     if (!m_switchTargetID)
         return {};
-    const QList<DownloadRecord> rows = m_store.historyRows(m_showID);
+    const QList<DownloadRecord> rows = m_watchlist.state.historyRows(m_showID);
     const auto row = std::find_if(rows.cbegin(), rows.cend(), [&](const DownloadRecord& r) {
         return r.id == *m_switchTargetID;
     });
@@ -479,7 +471,7 @@ void EpisodeDrawerModel::chooseAlternate(int index) {
     const QString hash = *m_switchTargetID;
     const SearchResult chosen = m_alternates.at(index);
     closeAlternates();
-    m_store.switchRelease(hash, chosen);
+    m_watchlist.operations.switchRelease(hash, chosen);
 }
 
 void EpisodeDrawerModel::closeAlternates() {
@@ -493,11 +485,11 @@ void EpisodeDrawerModel::closeAlternates() {
 void EpisodeDrawerModel::removeRequest(const QString& recordID) {
     if (m_switchTargetID == recordID)
         closeAlternates();
-    m_store.removeDownload(recordID);
+    m_watchlist.operations.removeDownload(recordID);
 }
 
 void EpisodeDrawerModel::snoozeWeek(const QString& recordID) {
-    m_store.snoozeStaleFor(recordID, kSnoozeDays);
+    m_watchlist.operations.snoozeStaleFor(recordID, kSnoozeDays);
 }
 
 // --- phase texts -------------------------------------------------------------------------------
@@ -525,7 +517,7 @@ QString EpisodeDrawerModel::phaseDetail() const {
     return {};
 }
 
-QString EpisodeDrawerModel::candidateLabel(const TMDBClient::SeriesResult& candidate) {
+QString EpisodeDrawerModel::candidateLabel(const SeriesResult& candidate) {
     if (!candidate.firstAirYear || candidate.firstAirYear->isEmpty())
         return candidate.name;
     return candidate.name + QStringLiteral(" (") + *candidate.firstAirYear + QLatin1Char(')');

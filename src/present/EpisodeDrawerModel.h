@@ -1,9 +1,11 @@
 #pragma once
 
 #include "EpisodeDrawerTexts.h"
-#include "metadata/TMDBClient.h"
-#include "search/SearchResult.h"
-#include "store/WatchlistStore.h"
+#include "api/Watchlist.h"
+#include "model/Episode.h"
+#include "model/Lookup.h"
+#include "model/SearchResult.h"
+#include "model/SeriesResult.h"
 
 #include <QList>
 #include <QMap>
@@ -58,7 +60,7 @@ public:
         bool operator==(const RecentRow&) const = default;
     };
 
-    explicit EpisodeDrawerModel(WatchlistStore& store, QObject* parent = nullptr);
+    explicit EpisodeDrawerModel(const Watchlist& watchlist, QObject* parent = nullptr);
     ~EpisodeDrawerModel() override;
 
     // Starts over for this series: the phases run from the top.
@@ -90,8 +92,8 @@ public:
     static QString closeTooltip() { return QStringLiteral("Back to the list"); }
 
     static QString whichShowHeading() { return QStringLiteral("WHICH SHOW?"); }
-    const QList<TMDBClient::SeriesResult>& candidates() const { return m_candidates; }
-    static QString candidateLabel(const TMDBClient::SeriesResult& candidate);
+    const QList<SeriesResult>& candidates() const { return m_candidates; }
+    static QString candidateLabel(const SeriesResult& candidate);
 
     const QList<int>& seasons() const { return m_seasons; }
     int selectedSeason() const { return m_selectedSeason; }
@@ -137,26 +139,26 @@ private:
     QCoro::Task<> alternatesTask(quint64 token, QString recordID);
     QCoro::Task<> grabTask(QString code);
     void begin();
-    void link(const TMDBClient::SeriesResult& match);
+    void link(const SeriesResult& match);
     void loadSeason(int season);
-    void fail(TMDBClient::Failure failure, Step step);
+    void fail(LookupFailure failure, Step step);
     void onSearchFinished(const QUuid& showID, const QString& code,
-                          WatchlistStore::EpisodeOutcome outcome);
+                          WatchlistOperations::EpisodeOutcome outcome);
     const Show* show() const;
     bool inProgress(const QString& code) const; // a followed download of this episode
     void publish() { Q_EMIT changed(); }
 
-    WatchlistStore& m_store;
+    Watchlist m_watchlist;
     QUuid m_showID;
     QString m_name; // kept for the texts should the series go away meanwhile
     Phase m_phase = Phase::loading;
-    TMDBClient::Failure m_failure = TMDBClient::Failure::none;
+    LookupFailure m_failure = LookupFailure::none;
     Step m_failedStep = Step::search;
-    QList<TMDBClient::SeriesResult> m_candidates;
+    QList<SeriesResult> m_candidates;
     QList<int> m_seasons;
     int m_selectedSeason = 0;
-    QList<TMDBClient::Episode> m_episodes;
-    TMDBClient::Failure m_episodesFailure = TMDBClient::Failure::none;
+    QList<Episode> m_episodes;
+    LookupFailure m_episodesFailure = LookupFailure::none;
     bool m_loadingEpisodes = false;
     quint64 m_openToken = 0;        // identity of the latest opening
     quint64 m_episodeLoadToken = 0; // identity of the latest season request

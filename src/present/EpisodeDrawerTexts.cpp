@@ -1,11 +1,21 @@
 #include "EpisodeDrawerTexts.h"
 
 #include "model/DateText.h"
-#include "store/TrackerHint.h"
 
 #include <cmath>
 
 namespace EpisodeDrawerTexts {
+
+QString trackerHintText(const DownloadRecord& row) {
+    if (!row.trackerHint)
+        return {};
+    if (*row.trackerHint == QLatin1String("Found seeds") && row.seedsSeen >= 1) {
+        return QStringLiteral("Found %1 seed%2. Waiting for handshake")
+            .arg(row.seedsSeen)
+            .arg(row.seedsSeen == 1 ? QString() : QStringLiteral("s"));
+    }
+    return *row.trackerHint;
+}
 
 namespace {
 
@@ -111,17 +121,17 @@ QString recentStateLine(const DownloadRecord& row, Timestamp now) {
     return pieces.join(QStringLiteral(" · "));
 }
 
-QString tmdbFailureText(TMDBClient::Failure failure) {
+QString tmdbFailureText(LookupFailure failure) {
     switch (failure) {
-    case TMDBClient::Failure::noKey:
-    case TMDBClient::Failure::refusedKey:
+    case LookupFailure::noKey:
+    case LookupFailure::refusedKey:
         return QStringLiteral("TMDB refused the API key. Check the key in Settings.");
-    case TMDBClient::Failure::unreachable:
+    case LookupFailure::unreachable:
         return QStringLiteral("Couldn’t reach TMDB. Check your internet connection, then try "
                               "again.");
-    case TMDBClient::Failure::badAnswer:
+    case LookupFailure::badAnswer:
         return QStringLiteral("TMDB sent an answer that couldn’t be read. Try again in a moment.");
-    case TMDBClient::Failure::none:
+    case LookupFailure::none:
         break;
     }
     return {};
@@ -135,8 +145,8 @@ QString indexesUnreachableText() {
 QString seedersAndSize(int seeders, qint64 sizeBytes, const QLocale& locale) {
     QString text = QStringLiteral("%1 seeders").arg(seeders);
     if (sizeBytes > 0)
-        text += QStringLiteral(" · ") + locale.formattedDataSize(sizeBytes, 1,
-                                                                 QLocale::DataSizeSIFormat);
+        text += QStringLiteral(" · ") +
+                locale.formattedDataSize(sizeBytes, 1, QLocale::DataSizeSIFormat);
     return text;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "metadata/TMDBClient.h"
 #include "model/DownloadRecord.h"
+#include "model/Lookup.h"
 #include "model/Timestamp.h"
 
 #include <QLocale>
@@ -19,14 +19,16 @@ enum class RowState { gotIt, grabbing, chooseCopy, unreachable, noneFound, upcom
 
 struct RowFacts {
     bool downloaded = false;
-    bool grabbing = false;                   // searching, or a download is under way
-    std::optional<QString> offeredQuality;   // other-quality releases wait: the label offered
-    bool noRelease = false;                  // the last search found nothing seeded
-    bool upcoming = false;                   // airs later, or no air date
-    bool indexesUnreachable = false;         // the last search reached no index at all
+    bool grabbing = false;                 // searching, or a download is under way
+    std::optional<QString> offeredQuality; // other-quality releases wait: the label offered
+    bool noRelease = false;                // the last search found nothing seeded
+    bool upcoming = false;                 // airs later, or no air date
+    bool indexesUnreachable = false;       // the last search reached no index at all
 };
 
 RowState rowState(const RowFacts& facts);
+// What a download's tracker hint reads as: the count of seeds found when there is one.
+QString trackerHintText(const DownloadRecord& row);
 QString rowLabel(RowState state);
 QString rowTooltip(RowState state, const QString& offeredQuality = {});
 // Whether pressing the row does something (grab, grab again, open the offer).
@@ -43,7 +45,7 @@ QString completeSeasonTooltip(int season, int missing);
 QString recentStateLine(const DownloadRecord& row, Timestamp now);
 
 // What a failed TMDB request tells the user, and what to do about it.
-QString tmdbFailureText(TMDBClient::Failure failure);
+QString tmdbFailureText(LookupFailure failure);
 QString indexesUnreachableText();
 
 // "12 seeders · 1.4 GB"

@@ -1,21 +1,21 @@
 #include "ShowListModel.h"
 
-#include "store/WatchlistStore.h"
+#include "api/PublishedState.h"
 
-ShowListModel::ShowListModel(WatchlistStore& store, QObject* parent)
+ShowListModel::ShowListModel(PublishedState& state, QObject* parent)
     : QAbstractListModel(parent)
-    , m_store(store) {
-    for (const Show& show : m_store.shows())
+    , m_state(state) {
+    for (const Show& show : m_state.shows())
         m_rows.append(rowFor(show));
-    connect(&m_store, &WatchlistStore::showsChanged, this, &ShowListModel::storeChanged);
-    connect(&m_store, &WatchlistStore::pendingQualityPicksChanged, this,
+    connect(&m_state, &PublishedState::showsChanged, this, &ShowListModel::storeChanged);
+    connect(&m_state, &PublishedState::pendingQualityPicksChanged, this,
             &ShowListModel::storeChanged);
-    connect(&m_store, &WatchlistStore::historyChanged, this, &ShowListModel::storeChanged);
-    connect(&m_store, &WatchlistStore::settingsChanged, this, &ShowListModel::storeChanged);
+    connect(&m_state, &PublishedState::historyChanged, this, &ShowListModel::storeChanged);
+    connect(&m_state, &PublishedState::settingsChanged, this, &ShowListModel::storeChanged);
 }
 
 ShowListModel::Row ShowListModel::rowFor(const Show& show) const {
-    const auto& picks = m_store.pendingQualityPicks();
+    const auto& picks = m_state.pendingQualityPicks();
     const auto pick = picks.constFind(show.id);
     const EpisodePick* pending = pick == picks.cend() ? nullptr : &pick.value();
     const bool subscribed = ShowRowText::isSubscribed(show);
@@ -24,8 +24,8 @@ ShowListModel::Row ShowListModel::rowFor(const Show& show) const {
     row.name = show.name;
     row.initials = show.initials();
     row.posterPath = show.posterPath.value_or(QString());
-    row.status = ShowRowText::statusLine(show, pending, m_store.now());
-    row.stale = m_store.hasFlaggedDownload(show.id);
+    row.status = ShowRowText::statusLine(show, pending, m_state.now());
+    row.stale = m_state.hasFlaggedDownload(show.id);
     row.subscribed = subscribed;
     row.subscribeLabel = ShowRowText::subscribeLabel(subscribed);
     row.subscribeTooltip = ShowRowText::subscribeTooltip(show);
@@ -110,9 +110,9 @@ int ShowListModel::rowOf(const QUuid& id) const {
 
 QList<ShowRowText::MenuItem> ShowListModel::menuItems(int row) const {
     const QUuid id = m_rows.at(row).id;
-    for (const Show& show : m_store.shows()) {
+    for (const Show& show : m_state.shows()) {
         if (show.id == id)
-            return ShowRowText::menuItems(show, m_store.pendingQualityPicks().contains(id));
+            return ShowRowText::menuItems(show, m_state.pendingQualityPicks().contains(id));
     }
     return {};
 }
@@ -134,9 +134,9 @@ void ShowListModel::setLive(bool live) {
 
 void ShowListModel::refresh() {
     QList<Row> next;
-    next.reserve(m_store.shows().size());
+    next.reserve(m_state.shows().size());
     QSet<QUuid> nextIDs;
-    for (const Show& show : m_store.shows()) {
+    for (const Show& show : m_state.shows()) {
         next.append(rowFor(show));
         nextIDs.insert(show.id);
     }

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-class WatchlistStore;
+class PublishedState;
 
 // The series list as rows, in the store's order. Each store signal is answered with the
 // smallest change: rows that read differently get dataChanged, added, removed and moved
@@ -54,7 +54,7 @@ public:
         bool operator==(const Row&) const = default;
     };
 
-    explicit ShowListModel(WatchlistStore& store, QObject* parent = nullptr);
+    explicit ShowListModel(PublishedState& state, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -78,7 +78,7 @@ private:
 
     Row rowFor(const Show& show) const;
 
-    WatchlistStore& m_store;
+    PublishedState& m_state;
     QList<Row> m_rows;
     bool m_live = true;
     bool m_stale = false;

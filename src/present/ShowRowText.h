@@ -1,8 +1,8 @@
 #pragma once
 
+#include "model/SearchResult.h"
 #include "model/Show.h"
 #include "model/Timestamp.h"
-#include "search/SearchResult.h"
 
 #include <QList>
 #include <QString>

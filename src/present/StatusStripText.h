@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/EngineHealth.h"
-#include "store/SearchHealth.h"
+#include "model/EngineHealth.h"
+#include "model/SearchHealth.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "RawHit.h"
-#include "SearchResult.h"
 #include "TorrentIndex.h"
 #include "TorrentQuery.h"
 #include "model/Clock.h"
+#include "model/SearchResult.h"
 #include "model/Show.h"
 
 #include <QList>

@@ -148,8 +148,8 @@ SearchResult FeedChecker::searchResult(const RawHit& hit) {
     result.title = hit.title;
     result.quality = qualityLabel(hit.title);
     if (const auto code = episodeCode(hit.title)) {
-        result.episodeCode = code->code;
-        result.season = code->season;
+        result.episodeCode = code->text();
+        result.season = code->ordinal().season;
     } else if (const auto pack = packSeason(hit.title)) {
         // A season pack has no episode code; without its season the add flow would file it
         // as a whole-series pack.
@@ -171,17 +171,19 @@ ShowCheckResult FeedChecker::selectShowReleases(const Show& show, const QList<Ra
         const auto code = acceptedEpisode(show, hit);
         if (!code)
             continue;
-        if (show.seasonFilter && code->season != *show.seasonFilter)
+        const EpisodeNumber number = code->ordinal();
+        if (show.seasonFilter && number.season != *show.seasonFilter)
             continue;
-        if (show.downloadedEpisodes.contains(code->code))
+        const QString text = code->text();
+        if (show.downloadedEpisodes.contains(text))
             continue;
 
-        const FeedMatch match{show.id,       code->code,  false,     hit.title,
+        const FeedMatch match{show.id,       text,        false,     hit.title,
                               hit.magnetURL, hit.seeders, hit.source};
         const ReleaseScore score = ReleaseScore::of(hit, true);
-        auto it = buckets.find(code->code);
+        auto it = buckets.find(text);
         if (it == buckets.end())
-            it = buckets.insert(code->code, Bucket{code->season, code->episode, {}, {}, {}});
+            it = buckets.insert(text, Bucket{number.season, number.episode, {}, {}, {}});
         Bucket& bucket = *it;
 
         if (!show.anyQuality && titleMatchesQuality(hit.title, show.quality)) {
@@ -256,8 +258,7 @@ QList<SearchResult> FeedChecker::selectEpisodeAlternates(const Show& show,
         const auto code = acceptedEpisode(show, hit);
         if (!code)
             continue;
-        const bool same = wanted ? EpisodeNumber{code->season, code->episode} == *wanted
-                                 : code->code == episodeCode;
+        const bool same = wanted ? code->ordinal() == *wanted : code->text() == episodeCode;
         if (same)
             found.append(Bucket::Alternate{ReleaseScore::of(hit, true), searchResult(hit)});
     }

@@ -394,27 +394,6 @@ QString compactOf(QStringView text) {
     return out;
 }
 
-QString formatCode(int season, int episode) {
-    QString code;
-    code.reserve(8);
-    code += u'S';
-    if (season < 10)
-        code += u'0';
-    code += QString::number(season);
-    code += u'E';
-    if (episode < 10)
-        code += u'0';
-    code += QString::number(episode);
-    return code;
-}
-
-QString formatDateCode(int year, int month, int day) {
-    return QStringLiteral("%1.%2.%3")
-        .arg(year, 4, 10, QLatin1Char('0'))
-        .arg(month, 2, 10, QLatin1Char('0'))
-        .arg(day, 2, 10, QLatin1Char('0'));
-}
-
 bool hasCenturyDigits(QStringView text) {
     return contains(text, u"19") || contains(text, u"20");
 }
@@ -776,7 +755,7 @@ std::optional<EpisodeCode> episodeCode(const QString& title) {
             const auto season = toInt(groups->first);
             const auto episode = toInt(groups->second);
             if (season && episode)
-                return EpisodeCode{formatCode(*season, *episode), *season, *episode};
+                return EpisodeCode::episode(*season, *episode);
         }
     }
     if (prepared.digitX) {
@@ -785,7 +764,7 @@ std::optional<EpisodeCode> episodeCode(const QString& title) {
             const auto season = toInt(groups->first);
             const auto episode = toInt(groups->second);
             if (season && episode)
-                return EpisodeCode{formatCode(*season, *episode), *season, *episode};
+                return EpisodeCode::episode(*season, *episode);
         }
     }
     if (prepared.century) {
@@ -810,7 +789,7 @@ std::optional<EpisodeCode> episodeCode(const QString& title) {
             }
             if (ok && numbers.size() == 3) {
                 const int year = numbers[0], month = numbers[1], day = numbers[2];
-                return EpisodeCode{formatDateCode(year, month, day), year, month * 100 + day};
+                return EpisodeCode::daily(year, month, day);
             }
         }
     }

@@ -7,6 +7,7 @@
 // Titles from indexes are free text and may be hostile: only the first kMaxTitleLength
 // characters take part in pattern matching, so no title can stall a sweep.
 
+#include "model/EpisodeCode.h"
 #include "model/Show.h"
 
 #include <QList>
@@ -18,15 +19,6 @@
 
 inline constexpr qsizetype kMaxTitleLength = 512;
 
-// An episode code with its numbers: "S02E05" (2, 5) or the date code "2024.03.07" (2024, 307).
-struct EpisodeCode {
-    QString code;
-    int season = 0;
-    int episode = 0;
-
-    bool operator==(const EpisodeCode&) const = default;
-};
-
 // "4K", "1080p", "720p", "480p", or "—" when the title names none.
 QString qualityLabel(const QString& title);
 bool titleMatchesQuality(const QString& title, Show::Quality quality);
@@ -35,6 +27,7 @@ int qualityDistance(const QString& title, Show::Quality wanted);
 // The lower-cased runs of letters and digits.
 QSet<QString> titleWords(const QString& title);
 
+// The episode or date a title names: "S02E05" or "2x05", "2024.03.07".
 std::optional<EpisodeCode> episodeCode(const QString& title);
 // The season of a one-season pack ("Show S02 1080p", "Show S02E01-E08"); none otherwise.
 std::optional<int> packSeason(const QString& title);

@@ -4,21 +4,21 @@
 
 namespace {
 
-EpisodeNumber numberOf(const TMDBClient::Episode& e) {
+EpisodeNumber numberOf(const Episode& e) {
     return {e.season, e.number};
 }
 
-bool isDownloaded(const Show& show, const TMDBClient::Episode& e) {
+bool isDownloaded(const Show& show, const Episode& e) {
     return show.hasDownloaded(e.id(), e.airDate);
 }
 
 } // namespace
 
-AirSchedule AirSchedule::of(const Show& show, QList<TMDBClient::Episode> episodes, Timestamp now) {
+AirSchedule AirSchedule::of(const Show& show, QList<Episode> episodes, Timestamp now) {
     std::stable_sort(episodes.begin(), episodes.end(),
                      [](const auto& a, const auto& b) { return numberOf(a) < numberOf(b); });
 
-    QList<TMDBClient::Episode> missing;
+    QList<Episode> missing;
     for (const auto& e : episodes) {
         if (e.airDate && !isDownloaded(show, e))
             missing.append(e);
@@ -55,7 +55,7 @@ AirSchedule AirSchedule::of(const Show& show, QList<TMDBClient::Episode> episode
         }
     }
 
-    const auto earliest = [](const QList<TMDBClient::Episode>& list) {
+    const auto earliest = [](const QList<Episode>& list) {
         std::optional<Timestamp> best;
         for (const auto& e : list) {
             if (!best || *e.airDate < *best)
@@ -65,7 +65,7 @@ AirSchedule AirSchedule::of(const Show& show, QList<TMDBClient::Episode> episode
     };
 
     if (reference) {
-        QList<TMDBClient::Episode> after;
+        QList<Episode> after;
         for (const auto& e : missing) {
             if (numberOf(e) > *reference)
                 after.append(e);

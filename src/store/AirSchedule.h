@@ -13,5 +13,5 @@ struct AirSchedule {
 
     bool operator==(const AirSchedule&) const = default;
 
-    static AirSchedule of(const Show& show, QList<TMDBClient::Episode> episodes, Timestamp now);
+    static AirSchedule of(const Show& show, QList<Episode> episodes, Timestamp now);
 };

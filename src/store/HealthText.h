@@ -4,7 +4,7 @@
 // Each names what failed and what to do about it.
 
 #include "Notifier.h"
-#include "engine/EngineHealth.h"
+#include "model/EngineHealth.h"
 #include "model/StorageFiles.h"
 
 #include <QString>

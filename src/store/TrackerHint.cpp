@@ -18,14 +18,3 @@ std::optional<QString> trackerHintFor(std::optional<StallReason> note) {
     }
     return std::nullopt;
 }
-
-QString trackerHintText(const DownloadRecord& row) {
-    if (!row.trackerHint)
-        return {};
-    if (*row.trackerHint == trackerHintFor(StallReason::foundSeeds) && row.seedsSeen >= 1) {
-        return QStringLiteral("Found %1 seed%2. Waiting for handshake")
-            .arg(row.seedsSeen)
-            .arg(row.seedsSeen == 1 ? QString() : QStringLiteral("s"));
-    }
-    return *row.trackerHint;
-}

@@ -9,6 +9,3 @@
 
 // The short note on tracker contact that a history row keeps, from the daemon's diagnosis.
 std::optional<QString> trackerHintFor(std::optional<StallReason> note);
-
-// What the views show for a row's hint: the count of seeds found when there is one.
-QString trackerHintText(const DownloadRecord& row);

@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 
 WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine* engine,
                                Notifier* notifier, QObject* parent)
-    : QObject(parent)
+    : PublishedState(parent)
     , m_env(std::move(environment))
     , m_files(m_env.storageFolder, *m_env.clock)
     , m_network(new QNetworkAccessManager(this))
@@ -286,15 +286,6 @@ bool WatchlistStore::titleSortsBefore(const QString& a, const QString& b) {
     }();
     const auto key = [](const QString& name) { return name.trimmed().remove(article); };
     return collator.compare(key(a), key(b)) < 0;
-}
-
-QList<DownloadRecord> WatchlistStore::historyRows(const QUuid& id) const {
-    QList<DownloadRecord> rows;
-    for (const DownloadRecord& row : m_history) {
-        if (row.showID == id)
-            rows.append(row);
-    }
-    return rows;
 }
 
 // --- saving ------------------------------------------------------------------------------------

@@ -1,22 +1,23 @@
 #pragma once
 
-#include "CalEvent.h"
 #include "Notifier.h"
-#include "SearchHealth.h"
 #include "StallTracker.h"
 #include "StoreEnvironment.h"
+#include "api/Watchlist.h"
 #include "engine/TorrentInfo.h"
 #include "engine/TransmissionEngine.h"
 #include "metadata/TMDBClient.h"
 #include "model/ActiveDownload.h"
 #include "model/ActivityEntry.h"
 #include "model/AppSettings.h"
+#include "model/CalEvent.h"
 #include "model/DownloadRecord.h"
 #include "model/Movie.h"
+#include "model/SearchHealth.h"
+#include "model/SearchResult.h"
 #include "model/Show.h"
 #include "model/StorageFiles.h"
 #include "search/FeedChecker.h"
-#include "search/SearchResult.h"
 
 #include <QList>
 #include <QMap>
@@ -34,11 +35,14 @@ class QNetworkAccessManager;
 class TransmissionClient;
 
 // The single engine object: owns the watchlist and every piece of persistent state, the
-// service clients and the timers. Views observe its published fields through the change
-// signals and call its operations; everything runs on the main thread.
+// service clients and the timers. Views see it through the interfaces it implements: they
+// observe what it publishes and call its operations; everything runs on the main thread.
 //
 // The class is split by concern into several source files (WatchlistStore*.cpp).
-class WatchlistStore final : public QObject {
+class WatchlistStore final : public PublishedState,
+                             public WatchlistOperations,
+                             public Catalogue,
+                             public ReleaseFinder {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(WatchlistStore)
 
@@ -55,28 +59,37 @@ public:
     ~WatchlistStore() override;
 
     // --- published state ---------------------------------------------------------------------
-    const QList<Show>& shows() const { return m_shows; }
-    const QList<Movie>& movies() const { return m_movies; }
-    const QList<ActivityEntry>& activity() const { return m_activity; }
-    const AppSettings& settings() const { return m_settings; }
-    bool isChecking() const { return m_isChecking; }
-    int secondsUntilNextCheck() const { return m_secondsUntilNextCheck; }
-    const QMap<QUuid, EpisodePick>& pendingQualityPicks() const { return m_pendingQualityPicks; }
-    const QList<DownloadRecord>& history() const { return m_history; }
-    const QList<CalEvent>& calendarEvents() const { return m_calendarEvents; }
-    const QString& workingFolderSizeLabel() const { return m_workingFolderSizeLabel; }
+    const QList<Show>& shows() const override { return m_shows; }
+    const QList<Movie>& movies() const override { return m_movies; }
+    const QList<ActivityEntry>& activity() const override { return m_activity; }
+    const AppSettings& settings() const override { return m_settings; }
+    bool isChecking() const override { return m_isChecking; }
+    int secondsUntilNextCheck() const override { return m_secondsUntilNextCheck; }
+    const QMap<QUuid, EpisodePick>& pendingQualityPicks() const override {
+        return m_pendingQualityPicks;
+    }
+    const QList<DownloadRecord>& history() const override { return m_history; }
+    const QList<CalEvent>& calendarEvents() const override { return m_calendarEvents; }
+    const QString& workingFolderSizeLabel() const override { return m_workingFolderSizeLabel; }
+    std::optional<QString> daemonVersion() const override;
 
     // --- in-memory tables --------------------------------------------------------------------
-    const QMap<QString, ActiveDownload>& activeDownloads() const { return m_activeDownloads; }
+    const QMap<QString, ActiveDownload>& activeDownloads() const override {
+        return m_activeDownloads;
+    }
     const QMap<QString, StallTracker>& stallTrackers() const { return m_stallTrackers; }
     const QMap<QString, int>& autoSwitchCounts() const { return m_autoSwitchCounts; }
+
+    // The store as the views and the command line see it.
+    Watchlist watchlist() { return {*this, *this, *this, *this}; }
+    operator Watchlist() { return watchlist(); } // NOLINT: a store is a whole Watchlist
 
     const StoreEnvironment& environment() const { return m_env; }
     TransmissionClient& transmission() { return *m_transmission; }
     FeedChecker& checker() { return *m_checker; }
     TMDBClient& tmdb() { return *m_tmdb; }
     TransmissionEngine* engine() const { return m_engine; }
-    Timestamp now() const { return m_env.clock->now(); }
+    Timestamp now() const override { return m_env.clock->now(); }
 
     // --- lifecycle, timers, settings ---------------------------------------------------------
     // Reads the six files into memory and runs the settings migration.
@@ -84,11 +97,11 @@ public:
 
     void logActivity(const QString& message, ActivityEntry::Kind kind);
     // Empties the log and writes the empty file at once.
-    void clearActivity();
+    void clearActivity() override;
 
     // Applies a change to a copy of the settings, publishes, saves and propagates it.
     // A new check interval restarts the countdown.
-    void updateSettings(const std::function<void(AppSettings&)>& change);
+    void updateSettings(const std::function<void(AppSettings&)>& change) override;
 
     // Sends the seeding limit to the daemon, trying again 1.5 s apart while it does not answer
     // (a daemon still starting). A change of the seeding settings calls it with 5 retries.
@@ -99,16 +112,15 @@ public:
     // One second of the countdown; at zero it starts a check cycle.
     void tickCountdown();
     // Starts a check cycle unless one runs. A manual check leaves the countdown alone.
-    void runCheck(bool manual);
+    void runCheck(bool manual) override;
 
-    QUrl rootFolderURL() const;
+    QUrl rootFolderURL() const override;
     // The library root the settings name, or the default when they name no local folder.
     static QUrl libraryRoot(const AppSettings& settings, const QString& defaultRoot);
     QString rootFolderPath() const { return rootFolderURL().toLocalFile(); }
     void ensureLibraryFolders() const;
     QString effectiveTMDBKey() const;
     static bool titleSortsBefore(const QString& a, const QString& b);
-    QList<DownloadRecord> historyRows(const QUuid& id) const;
 
     void saveShows();
     void saveMovies();
@@ -130,8 +142,8 @@ public:
     bool holdOrAskForResolution(const QString& code, const QList<SearchResult>& alternates,
                                 const QUuid& showID);
     // The user's answer to a pending resolution choice.
-    void pickAlternative(const SearchResult& chosen, const QUuid& showID);
-    void dismissQualityPick(const QUuid& showID);
+    void pickAlternative(const SearchResult& chosen, const QUuid& showID) override;
+    void dismissQualityPick(const QUuid& showID) override;
 
     // The day from which an episode dated `airDate` may be hunted: its UTC day, minus one.
     static Timestamp huntOpening(Timestamp airDate);
@@ -162,58 +174,34 @@ public:
     // The user postpones the reminder; the third time gives it up for good.
     void snoozeStale(const QString& hash);
     // Replaces a running download by another release of the same episode or movie.
-    void switchRelease(const QString& hash, const SearchResult& release);
-    // Series and movies with a download the stall handling flags for the user.
-    int flaggedSeriesCount() const;
-    int flaggedMovieCount() const;
-    bool hasFlaggedDownload(const QUuid& id) const;
+    void switchRelease(const QString& hash, const SearchResult& release) override;
 
     // --- series ------------------------------------------------------------------------------
-    // The add-series form, as the store needs it.
-    struct NewShow {
-        QString name; // as typed
-        std::optional<TMDBClient::SeriesResult> match;
-        std::optional<QString> searchAlias; // the title the release search fell back to
-        Show::Quality quality = Show::Quality::p1080;
-        bool anyQuality = false;
-        bool fallbackAnyQuality = true;
-        bool startWithLatest = true;
-        QString seasonText;
-        bool pullEntireSeason = false;
-    };
-    // What happens after releases picked in the add-series flow are grabbed.
-    enum class PickPlan { continueForward, onlyThis, thisThenLatest };
-    // How a hand-picked episode fared. With no index answering, "not found" would be a guess.
-    enum class EpisodeOutcome { grabbed, offered, notFound, indexesUnreachable };
-
-    // Adds a series from the add-series form; null when the form cannot be committed
-    // (no name, or a season pull without a season number).
     QUuid addShow(const NewShow& form, const QList<SearchResult>& picked = {},
-                  PickPlan plan = PickPlan::continueForward);
-    void setSubscribed(const QUuid& id, bool on);
-    // A resolution, or none for "any resolution".
-    void setShowQuality(const QUuid& id, std::optional<Show::Quality> quality);
-    QCoro::Task<> pullSeason(QUuid id, int season);
-    QCoro::Task<> completeSeason(QUuid id, int season);
-    QCoro::Task<QMap<QString, EpisodeOutcome>> grabEpisodes(QUuid id, QStringList codes);
-    void removeShow(const QUuid& id);
+                  PickPlan plan = PickPlan::continueForward) override;
+    void setSubscribed(const QUuid& id, bool on) override;
+    void setShowQuality(const QUuid& id, std::optional<Show::Quality> quality) override;
+    QCoro::Task<> pullSeason(QUuid id, int season) override;
+    QCoro::Task<> completeSeason(QUuid id, int season) override;
+    QCoro::Task<QMap<QString, EpisodeOutcome>> grabEpisodes(QUuid id, QStringList codes) override;
+    void removeShow(const QUuid& id) override;
     // The series list's "Search now": checks one subscribed series at once, as a new
     // subscription is checked; a series whose schedule says nothing is due logs why and is
     // left alone. Nothing happens while this series' own search runs.
-    void searchNow(const QUuid& id);
-    bool isSearchingNow(const QUuid& id) const { return m_searchingNow.contains(id); }
+    void searchNow(const QUuid& id) override;
+    bool isSearchingNow(const QUuid& id) const override { return m_searchingNow.contains(id); }
     // Puts the series' status back to idle, saved.
-    void clearStatus(const QUuid& id);
+    void clearStatus(const QUuid& id) override;
 
     // --- movies -------------------------------------------------------------------------------
     // Adds a movie from the add-movie form and starts hunting it; a picked release starts at once.
-    QUuid addMovie(const QString& name, const std::optional<TMDBClient::MovieResult>& match,
+    QUuid addMovie(const QString& name, const std::optional<MovieResult>& match,
                    Show::Quality quality, bool monitor, bool anyQuality,
-                   const std::optional<SearchResult>& picked);
-    void huntMovie(const QUuid& id);
-    void setMovieQuality(const QUuid& id, Show::Quality quality);
-    void switchMovieRelease(const DownloadRecord& row, const SearchResult& release);
-    void removeMovie(const QUuid& id);
+                   const std::optional<SearchResult>& picked) override;
+    void huntMovie(const QUuid& id) override;
+    void setMovieQuality(const QUuid& id, Show::Quality quality) override;
+    void switchMovieRelease(const DownloadRecord& row, const SearchResult& release) override;
+    void removeMovie(const QUuid& id) override;
     // The check cycle's hunt of every monitored movie that still lacks a copy.
     void sweepMovies();
     // --- calendar ----------------------------------------------------------------------------
@@ -229,20 +217,16 @@ public:
     // --- episode drawer ------------------------------------------------------------------------
     // Records a TMDB match on a series (its id and poster), so its episode list opens at once
     // next time. False when the series is gone.
-    bool linkTMDBMatch(const QUuid& id, const TMDBClient::SeriesResult& match);
+    bool linkTMDBMatch(const QUuid& id, const SeriesResult& match) override;
     // Grabs the release the user chose for one episode, unless that episode is already in.
     // A pending resolution choice for the same episode is settled by it.
-    bool grabEpisodeRelease(const QUuid& id, const QString& code, const SearchResult& release);
+    bool grabEpisodeRelease(const QUuid& id, const QString& code,
+                            const SearchResult& release) override;
     // The user gives up on a download: it is cancelled and its data removed from the daemon.
-    void removeDownload(const QString& hash);
-    // Other releases of a download's episode that it could switch to: not itself, not rejected.
-    struct OtherReleases {
-        QList<SearchResult> releases;
-        bool indexesUnreachable = false; // no index answered: the empty list says nothing
-    };
-    QCoro::Task<OtherReleases> otherReleases(QString hash);
+    void removeDownload(const QString& hash) override;
+    QCoro::Task<Releases> otherReleases(QString hash) override;
     // snoozeStale for a given number of days ("Snooze a week"), with the same third-time rule.
-    void snoozeStaleFor(const QString& hash, int days);
+    void snoozeStaleFor(const QString& hash, int days) override;
 
     // --- working folder ----------------------------------------------------------------------
     static constexpr int kStartupTidyAttempts = 5;
@@ -250,34 +234,23 @@ public:
     // The daemon's staging folder "Incomplete" below the library root; never the library itself.
     QString workingFolderPath() const;
     // Measures the working folder off the main thread and publishes the size label.
-    QCoro::Task<> refreshWorkingFolderSize();
+    QCoro::Task<> refreshWorkingFolderSize() override;
     // Cancels every followed download, removes the torrents with their data from the daemon and
     // empties the working folder. The bookkeeping is done when this returns; the task goes on
     // with the daemon and the files.
-    QCoro::Task<> clearWorkingFolder();
+    QCoro::Task<> clearWorkingFolder() override;
     // Removes, with their data, the torrents the daemon holds that the store does not follow.
     // False when the daemon did not answer.
     QCoro::Task<bool> tidyLeftoverTorrents();
-    // What clearing would cancel: the history rows still downloading.
-    QList<DownloadRecord> inProgressDownloads() const;
 
-Q_SIGNALS:
-    void showsChanged();
-    void moviesChanged();
-    void activityChanged();
-    void activityLogged(const ActivityEntry& entry); // each new line, as it is logged
-    void settingsChanged();
-    void isCheckingChanged();
-    void secondsUntilNextCheckChanged();
-    void pendingQualityPicksChanged();
-    void historyChanged();
-    void calendarEventsChanged();
-    void workingFolderSizeLabelChanged();
-    void checkCycleFinished();
-    void followUpPassFinished();
-    // A hand-picked episode's search has ended.
-    void episodeSearchFinished(const QUuid& showID, const QString& code,
-                               WatchlistStore::EpisodeOutcome outcome);
+    // --- the views' catalogue and release finder ---------------------------------------------
+    bool hasKey() const override { return !effectiveTMDBKey().isEmpty(); }
+    QCoro::Task<Lookup<QList<SeriesResult>>> searchSeries(QString name) override;
+    QCoro::Task<Lookup<std::optional<SeriesSeasons>>> seriesSeasons(int tmdbID) override;
+    QCoro::Task<Lookup<QList<Episode>>> seasonEpisodes(int tmdbID, int season) override;
+    QCoro::Task<Lookup<QList<MovieResult>>> searchMovies(QString title) override;
+    QCoro::Task<Releases> seriesReleases(QString name,
+                                         std::optional<Show::Quality> quality) override;
 
 private:
     Show* findShow(const QUuid& id);
@@ -319,8 +292,7 @@ private:
     QCoro::Task<> releaseSwitch(QString hash, ActiveDownload entry, bool noSeeds);
     QCoro::Task<> refreshTrackersAndReannounce(QString hash);
     void applyAirInfo(const QUuid& id, const SeriesAirInfo& info,
-                      const std::optional<QString>& imdbID,
-                      const QList<TMDBClient::Episode>& episodes);
+                      const std::optional<QString>& imdbID, const QList<Episode>& episodes);
     // The six files; a save that fails leaves its file marked until a later write succeeds.
     enum class StoredFile : quint8 { shows, movies, activity, settings, downloads, history };
     bool write(StoredFile file);
@@ -374,9 +346,9 @@ private:
     // --- health: what is broken, told once per outage ----------------------------------------
 public:
     // The download daemon as its supervisor last reported it (stopped, no cause, without one).
-    const EngineHealth& engineHealth() const { return m_engineHealth; }
+    const EngineHealth& engineHealth() const override { return m_engineHealth; }
     // The indexes and TMDB as the last check cycle and TMDB request found them.
-    const SearchHealth& searchHealth() const { return m_searchHealth; }
+    const SearchHealth& searchHealth() const override { return m_searchHealth; }
     // The location of endpoints.json, which the health lines point to.
     QString endpointsFilePath() const;
 
@@ -386,11 +358,7 @@ public:
     // when it ends, not every cycle.
     void noteIndexAnswers(const FeedChecker::IndexTally& tally);
     // The outcome of one TMDB request; a refused key is logged when it starts and ends.
-    void noteTMDBRequest(TMDBClient::Failure failure);
-
-Q_SIGNALS:
-    void engineHealthChanged();
-    void searchHealthChanged();
+    void noteTMDBRequest(LookupFailure failure);
 
 private:
     // Files set aside at load and the engine's state at start, told once the loop runs (the

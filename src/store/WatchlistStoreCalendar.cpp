@@ -39,7 +39,7 @@ QCoro::Task<> WatchlistStore::refreshCalendar(bool force) {
         if (!show)
             continue;
         const Timestamp at = now();
-        for (const TMDBClient::Episode& episode : episodes) {
+        for (const Episode& episode : episodes) {
             if (!episode.airDate)
                 continue;
             const QString code = episode.id();

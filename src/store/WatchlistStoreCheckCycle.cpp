@@ -263,7 +263,7 @@ QCoro::Task<> WatchlistStore::refreshAirInfoOf(QList<std::pair<QUuid, int>> seri
         const auto imdbID = co_await m_tmdb->seriesIMDbID(tmdbID, key);
         if (!self)
             co_return;
-        QList<TMDBClient::Episode> episodes;
+        QList<Episode> episodes;
         if (info->currentSeason) {
             episodes = co_await m_tmdb->seasonEpisodes(tmdbID, *info->currentSeason, key);
             if (!self)
@@ -275,7 +275,7 @@ QCoro::Task<> WatchlistStore::refreshAirInfoOf(QList<std::pair<QUuid, int>> seri
 
 void WatchlistStore::applyAirInfo(const QUuid& id, const SeriesAirInfo& info,
                                   const std::optional<QString>& imdbID,
-                                  const QList<TMDBClient::Episode>& episodes) {
+                                  const QList<Episode>& episodes) {
     Show* show = findShow(id);
     if (!show)
         return;

@@ -37,12 +37,12 @@ void WatchlistStore::noteEngineHealth(const EngineHealth& health) {
         // Without a supervisor (tests), where the shell's daemon would keep its log.
         const QString logFile =
             m_engine ? m_engine->logFilePath()
-                     : QDir(m_env.storageFolder).filePath(QStringLiteral("transmission-config/engine.log"));
+                     : QDir(m_env.storageFolder)
+                           .filePath(QStringLiteral("transmission-config/engine.log"));
         logActivity(HealthText::engineFailureLine(health, endpointsFilePath(), logFile),
                     ActivityEntry::Kind::error);
         if (m_notifier)
-            m_notifier->post(
-                HealthText::engineFailureNotice(health, endpointsFilePath(), logFile));
+            m_notifier->post(HealthText::engineFailureNotice(health, endpointsFilePath(), logFile));
         return;
     }
     if (health.state == EngineHealth::State::running && m_reportedEngineFailure) {
@@ -71,9 +71,9 @@ void WatchlistStore::noteIndexAnswers(const FeedChecker::IndexTally& tally) {
     logActivity(HealthText::indexesAnswerAgainLine(tally.answered), ActivityEntry::Kind::check);
 }
 
-void WatchlistStore::noteTMDBRequest(TMDBClient::Failure failure) {
+void WatchlistStore::noteTMDBRequest(LookupFailure failure) {
     // Without this a lost connection reads as series whose schedule is simply not known yet.
-    const bool unreachable = failure == TMDBClient::Failure::unreachable;
+    const bool unreachable = failure == LookupFailure::unreachable;
     if (unreachable != m_searchHealth.tmdbUnreachable) {
         SearchHealth health = m_searchHealth;
         health.tmdbUnreachable = unreachable;
@@ -85,12 +85,12 @@ void WatchlistStore::noteTMDBRequest(TMDBClient::Failure failure) {
             logActivity(HealthText::tmdbAnswersAgainLine(), ActivityEntry::Kind::check);
     }
     // Only an answer tells about the key: an unreachable TMDB says nothing either way.
-    if (failure == TMDBClient::Failure::refusedKey && !m_searchHealth.tmdbKeyRefused) {
+    if (failure == LookupFailure::refusedKey && !m_searchHealth.tmdbKeyRefused) {
         SearchHealth health = m_searchHealth;
         health.tmdbKeyRefused = true;
         setSearchHealth(health);
         logActivity(HealthText::tmdbKeyRefusedLine(), ActivityEntry::Kind::error);
-    } else if (failure == TMDBClient::Failure::none && m_searchHealth.tmdbKeyRefused) {
+    } else if (failure == LookupFailure::none && m_searchHealth.tmdbKeyRefused) {
         SearchHealth health = m_searchHealth;
         health.tmdbKeyRefused = false;
         setSearchHealth(health);

@@ -20,8 +20,7 @@ QString magnetTitle(const QUrl& magnet, const QString& fallback) {
 
 } // namespace
 
-QUuid WatchlistStore::addMovie(const QString& name,
-                               const std::optional<TMDBClient::MovieResult>& match,
+QUuid WatchlistStore::addMovie(const QString& name, const std::optional<MovieResult>& match,
                                Show::Quality quality, bool monitor, bool anyQuality,
                                const std::optional<SearchResult>& picked) {
     Movie movie;

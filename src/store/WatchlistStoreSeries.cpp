@@ -279,8 +279,7 @@ QCoro::Task<> WatchlistStore::fetchEpisodes(QUuid id, int season, bool onlyMissi
     }
     const int tmdbID = *show->tmdbID;
     const QString key = effectiveTMDBKey();
-    const QList<TMDBClient::Episode> episodes =
-        co_await m_tmdb->seasonEpisodes(tmdbID, season, key);
+    const QList<Episode> episodes = co_await m_tmdb->seasonEpisodes(tmdbID, season, key);
     if (!self)
         co_return;
     if (episodes.isEmpty()) {
@@ -291,7 +290,7 @@ QCoro::Task<> WatchlistStore::fetchEpisodes(QUuid id, int season, bool onlyMissi
     if (!show)
         co_return;
 
-    QList<TMDBClient::Episode> wanted;
+    QList<Episode> wanted;
     bool anyAired = false;
     for (const auto& e : episodes) {
         if (!e.airDate || *e.airDate > now())
@@ -372,8 +371,9 @@ WatchlistStore::grabEpisodes(QUuid id, QStringList codes) {
         if (!show)
             break;
         if (alternates.noIndexAnswered) {
-            logActivity(QStringLiteral("%1 %2 — could not reach the torrent indexes").arg(name, code),
-                        ActivityEntry::Kind::error);
+            logActivity(
+                QStringLiteral("%1 %2 — could not reach the torrent indexes").arg(name, code),
+                ActivityEntry::Kind::error);
             outcomes.insert(code, EpisodeOutcome::indexesUnreachable);
             Q_EMIT episodeSearchFinished(id, code, EpisodeOutcome::indexesUnreachable);
             continue;
@@ -471,7 +471,7 @@ void WatchlistStore::clearStatus(const QUuid& id) {
 
 // --- from the episode drawer -------------------------------------------------------------------
 
-bool WatchlistStore::linkTMDBMatch(const QUuid& id, const TMDBClient::SeriesResult& match) {
+bool WatchlistStore::linkTMDBMatch(const QUuid& id, const SeriesResult& match) {
     Show* show = findShow(id);
     if (!show)
         return false;

@@ -237,43 +237,26 @@ void WatchlistStore::snoozeStaleFor(const QString& hash, int days) {
     Q_EMIT historyChanged();
 }
 
-bool WatchlistStore::hasFlaggedDownload(const QUuid& id) const {
-    return std::any_of(m_history.cbegin(), m_history.cend(), [&](const DownloadRecord& r) {
-        return r.showID == id && r.isStale(m_settings.staleNudgeDays, now());
-    });
-}
-
-int WatchlistStore::flaggedSeriesCount() const {
-    return static_cast<int>(std::count_if(m_shows.cbegin(), m_shows.cend(),
-                                          [&](const Show& s) { return hasFlaggedDownload(s.id); }));
-}
-
-int WatchlistStore::flaggedMovieCount() const {
-    return static_cast<int>(std::count_if(m_movies.cbegin(), m_movies.cend(), [&](const Movie& m) {
-        return hasFlaggedDownload(m.id);
-    }));
-}
-
-QCoro::Task<WatchlistStore::OtherReleases> WatchlistStore::otherReleases(QString hash) {
+QCoro::Task<ReleaseFinder::Releases> WatchlistStore::otherReleases(QString hash) {
     QPointer<WatchlistStore> self(this);
     const DownloadRecord* row = findHistoryRow(hash);
     const Show* show = row ? findShow(row->showID) : nullptr;
     if (!show)
-        co_return OtherReleases{};
+        co_return Releases{};
     const QUuid id = show->id;
     const FeedChecker::Alternates found =
         co_await m_checker->episodeAlternatesReported(*show, row->episode);
     if (!self)
-        co_return OtherReleases{};
+        co_return Releases{};
     show = findShow(id);
     if (!show)
-        co_return OtherReleases{};
-    OtherReleases out;
+        co_return Releases{};
+    Releases out;
     out.indexesUnreachable = found.noIndexAnswered;
     for (const SearchResult& r : found.releases) {
         const QString h = infoHash(r.magnetURL).value_or(QString());
         if (h != hash && !show->rejectedHashes.contains(h))
-            out.releases.append(r);
+            out.results.append(r);
     }
     co_return out;
 }

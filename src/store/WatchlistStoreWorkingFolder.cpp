@@ -4,9 +4,8 @@
 // The staging folder is "Incomplete" below the library root. The root itself also holds the
 // sorted library ("Series", "Movies"), so nothing here ever measures or deletes the root.
 
-#include "WatchlistStore.h"
-
 #include "SleepUnlessGone.h"
+#include "WatchlistStore.h"
 #include "engine/TransmissionClient.h"
 
 #include <QDir>
@@ -232,13 +231,4 @@ QCoro::Task<> WatchlistStore::tidyLeftoversAtStart(int attempts) {
         if (!self)
             co_return;
     }
-}
-
-QList<DownloadRecord> WatchlistStore::inProgressDownloads() const {
-    QList<DownloadRecord> rows;
-    for (const DownloadRecord& row : m_history) {
-        if (row.state == DownloadRecord::State::downloading)
-            rows.append(row);
-    }
-    return rows;
 }

@@ -36,9 +36,9 @@ QByteArray titleReportLine(const QString& line, const TitleReportOptions& option
     Json out = Json::object();
     out["title"] = text(title);
     out["quality"] = text(qualityLabel(title));
-    out["episode"] = code ? text(code->code) : Json(nullptr);
-    out["season"] = code ? Json(code->season) : Json(nullptr);
-    out["number"] = code ? Json(code->episode) : Json(nullptr);
+    out["episode"] = code ? text(code->text()) : Json(nullptr);
+    out["season"] = code ? Json(code->ordinal().season) : Json(nullptr);
+    out["number"] = code ? Json(code->ordinal().episode) : Json(nullptr);
     out["pack"] = orNull(packSeason(title));
     out["years"] = years;
     out["incompleteOrDated"] = isIncompleteOrDated(title);

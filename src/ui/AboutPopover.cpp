@@ -1,7 +1,7 @@
 #include "AboutPopover.h"
 
 #include "AboutText.h"
-#include "store/WatchlistStore.h"
+#include "api/PublishedState.h"
 
 #include <QApplication>
 #include <QDate>
@@ -18,9 +18,9 @@ constexpr int kShadow = 10;
 enum class Look { title, body, note, heading };
 } // namespace
 
-AboutPopover::AboutPopover(WatchlistStore& store, Theme& theme, QWidget* parent)
+AboutPopover::AboutPopover(PublishedState& state, Theme& theme, QWidget* parent)
     : QWidget(parent)
-    , m_store(store)
+    , m_state(state)
     , m_theme(theme)
     , m_icon(new QWidget(this))
     , m_engine(nullptr)
@@ -78,8 +78,7 @@ void AboutPopover::showEvent(QShowEvent* event) {
     // Asking the daemon runs it once; only someone opening About pays for that.
     if (!m_engineRead) {
         m_engineRead = true;
-        m_engine->setText(
-            about::engineLine(m_store.engine() ? m_store.engine()->daemonVersion() : std::nullopt));
+        m_engine->setText(about::engineLine(m_state.daemonVersion()));
     }
 }
 
@@ -98,7 +97,7 @@ void AboutPopover::applyTheme() {
     // Rich text takes its link colour from the application, not the label: say it inline.
     const QString site = QString::fromLatin1(about::kPublisherURL);
     m_rights->setText(
-        about::rightsText(m_store.now().toDateTime().toLocalTime().date().year()).toHtmlEscaped() +
+        about::rightsText(m_state.now().toDateTime().toLocalTime().date().year()).toHtmlEscaped() +
         QStringLiteral("<br><a style=\"color:%1; text-decoration:none\" href=\"%2\">%3</a>")
             .arg(m_theme.color(Theme::Role::accent).name(), site,
                  QString(site).remove(QStringLiteral("https://"))));

@@ -6,7 +6,7 @@
 
 class QLabel;
 class QPainter;
-class WatchlistStore;
+class PublishedState;
 
 // The About card that the sidebar's About button opens over the window: icon, name, version,
 // rights notice and acknowledgements. It reads the daemon's version when first shown.
@@ -16,7 +16,7 @@ class AboutPopover final : public QWidget {
 public:
     static constexpr int kWidth = 300;
 
-    AboutPopover(WatchlistStore& store, Theme& theme, QWidget* parent = nullptr);
+    AboutPopover(PublishedState& state, Theme& theme, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -26,7 +26,7 @@ private:
     void applyTheme();
     void paintAppIcon(QPainter& p, const QRect& where) const;
 
-    WatchlistStore& m_store;
+    PublishedState& m_state;
     Theme& m_theme;
     QWidget* m_icon; // holds the icon's place; the card paints it
     QList<QLabel*> m_labels;

@@ -4,7 +4,7 @@
 #include "ActivityListModel.h"
 #include "FlatButton.h"
 #include "SymbolView.h"
-#include "store/WatchlistStore.h"
+#include "api/Watchlist.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,11 +13,11 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-ActivityView::ActivityView(WatchlistStore& store, Theme& theme, QWidget* parent)
+ActivityView::ActivityView(const Watchlist& watchlist, Theme& theme, QWidget* parent)
     : QWidget(parent)
-    , m_store(store)
+    , m_operations(watchlist.operations)
     , m_theme(theme)
-    , m_model(new ActivityListModel(store, this))
+    , m_model(new ActivityListModel(watchlist.state, this))
     , m_title(new QLabel(QStringLiteral("Activity Log"), this))
     , m_clear(new FlatButton(theme, QStringLiteral("Clear"), this))
     , m_pages(new QStackedWidget(this))
@@ -85,7 +85,7 @@ ActivityView::ActivityView(WatchlistStore& store, Theme& theme, QWidget* parent)
     listMargins->addWidget(m_pages);
     column->addLayout(listMargins, 1);
 
-    connect(m_clear, &QAbstractButton::clicked, this, [this] { m_store.clearActivity(); });
+    connect(m_clear, &QAbstractButton::clicked, this, [this] { m_operations.clearActivity(); });
     connect(m_model, &QAbstractItemModel::modelReset, this, &ActivityView::showEmptyOrList);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &ActivityView::showEmptyOrList);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ActivityView::showEmptyOrList);

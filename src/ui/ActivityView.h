@@ -9,14 +9,15 @@ class FlatButton;
 class QLabel;
 class QListView;
 class QStackedWidget;
-class WatchlistStore;
+struct Watchlist;
+class WatchlistOperations;
 
 // The Activity tab: the log grouped by day, newest first, and "Clear".
 class ActivityView final : public QWidget {
     Q_OBJECT
 
 public:
-    ActivityView(WatchlistStore& store, Theme& theme, QWidget* parent = nullptr);
+    ActivityView(const Watchlist& watchlist, Theme& theme, QWidget* parent = nullptr);
 
     ActivityListModel& model() { return *m_model; }
 
@@ -27,7 +28,7 @@ private:
     void applyTheme();
     void showEmptyOrList();
 
-    WatchlistStore& m_store;
+    WatchlistOperations& m_operations;
     Theme& m_theme;
     ActivityListModel* m_model;
     QLabel* m_title;

@@ -7,7 +7,7 @@
 #include "SidebarItem.h"
 #include "StatusStrip.h"
 #include "SymbolView.h"
-#include "store/WatchlistStore.h"
+#include "api/Watchlist.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -64,9 +64,9 @@ private:
 
 } // namespace
 
-MainContentView::MainContentView(WatchlistStore& store, Theme& theme, QWidget* parent)
+MainContentView::MainContentView(const Watchlist& watchlist, Theme& theme, QWidget* parent)
     : QWidget(parent)
-    , m_store(store)
+    , m_state(watchlist.state)
     , m_theme(theme) {
     setObjectName(QStringLiteral("mainContent"));
     setAttribute(Qt::WA_TranslucentBackground); // the rounded body is painted below
@@ -75,11 +75,11 @@ MainContentView::MainContentView(WatchlistStore& store, Theme& theme, QWidget* p
     m_pages->setObjectName(QStringLiteral("tabPages"));
     for (SidebarTab tab : allSidebarTabs()) {
         if (tab == SidebarTab::activity)
-            m_pages->addWidget(new ActivityView(store, theme, m_pages));
+            m_pages->addWidget(new ActivityView(watchlist, theme, m_pages));
         else
             m_pages->addWidget(comingPanel(tab));
     }
-    m_status = new StatusStrip(store, theme, this);
+    m_status = new StatusStrip(watchlist, theme, this);
 
     auto* right = new QVBoxLayout;
     right->setContentsMargins(0, 0, 0, 0);
@@ -93,15 +93,15 @@ MainContentView::MainContentView(WatchlistStore& store, Theme& theme, QWidget* p
     row->addWidget(buildSidebar());
     row->addLayout(right, 1);
 
-    m_about = new AboutPopover(store, theme, this);
+    m_about = new AboutPopover(watchlist.state, theme, this);
     m_about->hide();
     // A click anywhere else in the window closes the popover.
     qApp->installEventFilter(this);
 
-    connect(&m_store, &WatchlistStore::historyChanged, this, &MainContentView::refreshAttention);
-    connect(&m_store, &WatchlistStore::showsChanged, this, &MainContentView::refreshAttention);
-    connect(&m_store, &WatchlistStore::moviesChanged, this, &MainContentView::refreshAttention);
-    connect(&m_store, &WatchlistStore::settingsChanged, this, &MainContentView::refreshAttention);
+    connect(&m_state, &PublishedState::historyChanged, this, &MainContentView::refreshAttention);
+    connect(&m_state, &PublishedState::showsChanged, this, &MainContentView::refreshAttention);
+    connect(&m_state, &PublishedState::moviesChanged, this, &MainContentView::refreshAttention);
+    connect(&m_state, &PublishedState::settingsChanged, this, &MainContentView::refreshAttention);
     connect(&m_theme, &Theme::changed, this, [this] {
         for (QLabel* label : findChildren<QLabel*>(QStringLiteral("sidebarTitle")))
             tint(label, m_theme, Theme::Role::text);
@@ -211,14 +211,14 @@ void MainContentView::selectTab(SidebarTab tab) {
 }
 
 void MainContentView::refreshAttention() {
-    const int series = m_store.flaggedSeriesCount();
-    const int movies = m_store.flaggedMovieCount();
+    const int series = m_state.flaggedSeriesCount();
+    const int movies = m_state.flaggedMovieCount();
     for (SidebarItem* item : m_items)
         item->setState(sidebarItemState(item->tab(), series, movies));
 }
 
 void MainContentView::openHomeFolder() {
-    const QUrl root = m_store.rootFolderURL();
+    const QUrl root = m_state.rootFolderURL();
     QDir().mkpath(root.toLocalFile()); // a deleted root comes back; a failure is left to the opener
     QDesktopServices::openUrl(root);
 }

@@ -12,7 +12,8 @@ class FlatButton;
 class QStackedWidget;
 class SidebarItem;
 class StatusStrip;
-class WatchlistStore;
+struct Watchlist;
+class PublishedState;
 
 // The content of the main window: the sidebar with the five tabs, the chosen tab's view and
 // the status strip. Tabs whose views are not built yet show a plain panel saying so; a view
@@ -21,7 +22,7 @@ class MainContentView final : public QWidget {
     Q_OBJECT
 
 public:
-    MainContentView(WatchlistStore& store, Theme& theme, QWidget* parent = nullptr);
+    MainContentView(const Watchlist& watchlist, Theme& theme, QWidget* parent = nullptr);
 
     // Puts `view` in `tab`'s place (the view is owned from then on; the old one is deleted).
     void setTabView(SidebarTab tab, QWidget* view);
@@ -49,7 +50,7 @@ private:
     void placeAbout();
     int cornerRadius() const;
 
-    WatchlistStore& m_store;
+    PublishedState& m_state;
     Theme& m_theme;
     SidebarTab m_selected = SidebarTab::shows;
     std::array<SidebarItem*, 5> m_items{};

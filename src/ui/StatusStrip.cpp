@@ -1,7 +1,7 @@
 #include "StatusStrip.h"
 
 #include "FlatButton.h"
-#include "store/WatchlistStore.h"
+#include "api/Watchlist.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -33,9 +33,10 @@ protected:
 
 } // namespace
 
-StatusStrip::StatusStrip(WatchlistStore& store, Theme& theme, QWidget* parent)
+StatusStrip::StatusStrip(const Watchlist& watchlist, Theme& theme, QWidget* parent)
     : QWidget(parent)
-    , m_store(store)
+    , m_published(watchlist.state)
+    , m_operations(watchlist.operations)
     , m_theme(theme)
     , m_dot(new StatusDot(this))
     , m_text(new QLabel(this))
@@ -77,16 +78,16 @@ StatusStrip::StatusStrip(WatchlistStore& store, Theme& theme, QWidget* parent)
         m_breath->start();
     });
 
-    connect(m_checkNow, &QAbstractButton::clicked, this, [this] { m_store.runCheck(true); });
+    connect(m_checkNow, &QAbstractButton::clicked, this, [this] { m_operations.runCheck(true); });
     // A hidden strip draws nothing, so it does not follow the countdown either.
     const auto follow = [this] {
         if (isVisible())
             refresh();
     };
-    connect(&m_store, &WatchlistStore::isCheckingChanged, this, follow);
-    connect(&m_store, &WatchlistStore::secondsUntilNextCheckChanged, this, follow);
-    connect(&m_store, &WatchlistStore::engineHealthChanged, this, follow);
-    connect(&m_store, &WatchlistStore::searchHealthChanged, this, follow);
+    connect(&m_published, &PublishedState::isCheckingChanged, this, follow);
+    connect(&m_published, &PublishedState::secondsUntilNextCheckChanged, this, follow);
+    connect(&m_published, &PublishedState::engineHealthChanged, this, follow);
+    connect(&m_published, &PublishedState::searchHealthChanged, this, follow);
     connect(&m_theme, &Theme::changed, this, follow);
     refresh();
 }
@@ -112,9 +113,9 @@ void StatusStrip::paintEvent(QPaintEvent*) {
 }
 
 void StatusStrip::refresh() {
-    m_state =
-        statusStripState({m_store.isChecking(), m_store.secondsUntilNextCheck(),
-                          healthProblemText(m_store.engineHealth(), m_store.searchHealth())});
+    m_state = statusStripState(
+        {m_published.isChecking(), m_published.secondsUntilNextCheck(),
+         healthProblemText(m_published.engineHealth(), m_published.searchHealth())});
     m_text->setText(m_state.text);
     QPalette pal = m_text->palette();
     pal.setColor(QPalette::WindowText, m_theme.color(m_state.tone == StatusStripState::Tone::problem

@@ -8,7 +8,9 @@
 class FlatButton;
 class QLabel;
 class QVariantAnimation;
-class WatchlistStore;
+struct Watchlist;
+class PublishedState;
+class WatchlistOperations;
 
 // The strip at the foot of the main window: a dot that breathes while a check runs, what the
 // engine is doing and when it checks next, and "Check now". While hidden it ignores the
@@ -20,7 +22,7 @@ public:
     static constexpr int kBreathMs = 900;
     static constexpr double kBreathLow = 0.35;
 
-    StatusStrip(WatchlistStore& store, Theme& theme, QWidget* parent = nullptr);
+    StatusStrip(const Watchlist& watchlist, Theme& theme, QWidget* parent = nullptr);
 
     // Whether the dot is breathing now (never while the strip is hidden).
     bool isBreathing() const;
@@ -33,7 +35,8 @@ protected:
 private:
     void refresh();
 
-    WatchlistStore& m_store;
+    PublishedState& m_published;
+    WatchlistOperations& m_operations;
     Theme& m_theme;
     QWidget* m_dot;
     QLabel* m_text;

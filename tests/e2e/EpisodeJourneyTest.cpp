@@ -184,8 +184,7 @@ TEST_F(EpisodeJourney, ASeasonPackIsFiledWholeWithoutTrackingItsEpisodes) {
     EXPECT_EQ(picked->episodeCode, std::nullopt);
     WatchlistStore::NewShow form;
     form.name = QStringLiteral("Tidewater");
-    form.match =
-        TMDBClient::SeriesResult{5151, QStringLiteral("Tidewater"), QStringLiteral("2024"), {}, {}};
+    form.match = SeriesResult{5151, QStringLiteral("Tidewater"), QStringLiteral("2024"), {}, {}};
     form.startWithLatest = false;
     const QUuid id = store().addShow(form, {*picked}, WatchlistStore::PickPlan::onlyThis);
     ASSERT_FALSE(id.isNull());

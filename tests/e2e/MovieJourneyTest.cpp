@@ -28,9 +28,8 @@ TEST_F(MovieJourney, AMovieIsHuntedDownloadedAndFiledOnce) {
          unservedHash(2), 600},
     };
 
-    const TMDBClient::MovieResult match{
-        9090, QStringLiteral("Night Harbor"),        QStringLiteral("2024"), {},
-        {},   Timestamp::fromUnixSeconds(1714521600)};
+    const MovieResult match{9090, QStringLiteral("Night Harbor"),        QStringLiteral("2024"), {},
+                            {},   Timestamp::fromUnixSeconds(1714521600)};
     const QUuid id = store().addMovie(QStringLiteral("Night Harbor"), match, Show::Quality::p1080,
                                       true, false, std::nullopt);
     ASSERT_TRUE(waitFor([&] {

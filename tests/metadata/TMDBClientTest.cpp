@@ -12,7 +12,7 @@
 namespace {
 
 using nlohmann::json;
-using F = TMDBClient::Failure;
+using F = LookupFailure;
 
 json text(const std::optional<QString>& v) {
     return v ? json(v->toStdString()) : json();
@@ -27,15 +27,20 @@ json callAndDescribe(TMDBClient& client, const std::string& call) {
     const QString key = QStringLiteral("k3y");
     json out = json::array();
     if (call == "searchSeries") {
-        for (const auto& r : awaitTask(client.searchSeries(QStringLiteral("Tom & Jerry + Co/ü"), key)))
-            out.push_back({r.id, r.name.toStdString(), text(r.firstAirYear), r.overview.toStdString(), text(r.posterPath)});
+        for (const auto& r :
+             awaitTask(client.searchSeries(QStringLiteral("Tom & Jerry + Co/ü"), key)))
+            out.push_back({r.id, r.name.toStdString(), text(r.firstAirYear),
+                           r.overview.toStdString(), text(r.posterPath)});
     } else if (call == "searchMovies") {
-        for (const auto& r : awaitTask(client.searchMovies(QStringLiteral("Tom & Jerry + Co/ü"), key)))
-            out.push_back({r.id, r.title.toStdString(), text(r.year), r.overview.toStdString(), text(r.posterPath),
-                           seconds(r.releaseDate)});
+        for (const auto& r :
+             awaitTask(client.searchMovies(QStringLiteral("Tom & Jerry + Co/ü"), key)))
+            out.push_back({r.id, r.title.toStdString(), text(r.year), r.overview.toStdString(),
+                           text(r.posterPath), seconds(r.releaseDate)});
     } else if (call == "seriesSeasons") {
         const auto s = awaitTask(client.seriesSeasons(1399, key));
-        return s ? json{s->id, s->name.toStdString(), json(std::vector<int>(s->seasons.begin(), s->seasons.end()))} : json();
+        return s ? json{s->id, s->name.toStdString(),
+                        json(std::vector<int>(s->seasons.begin(), s->seasons.end()))}
+                 : json();
     } else if (call == "seriesIMDbID") {
         return text(awaitTask(client.seriesIMDbID(1399, key)));
     } else if (call == "seriesAirInfo") {
@@ -45,10 +50,12 @@ json callAndDescribe(TMDBClient& client, const std::string& call) {
         json origin = json::array();
         for (const QString& c : a->originCountries)
             origin.push_back(c.toStdString());
-        return {text(a->status), a->currentSeason ? json(*a->currentSeason) : json(), text(a->lastAiredCode), origin};
+        return {text(a->status), a->currentSeason ? json(*a->currentSeason) : json(),
+                text(a->lastAiredCode), origin};
     } else {
         for (const auto& e : awaitTask(client.seasonEpisodes(1399, 2, key)))
-            out.push_back({e.season, e.number, e.name.toStdString(), seconds(e.airDate), e.id().toStdString()});
+            out.push_back({e.season, e.number, e.name.toStdString(), seconds(e.airDate),
+                           e.id().toStdString()});
     }
     return out;
 }
@@ -64,8 +71,9 @@ TEST_F(TMDBClientTest, AsksEachEndpointAndReadsItsAnswer) {
     for (const json& c : fixtureJson("tmdb/cases.json")) {
         SCOPED_TRACE(c.dump().substr(0, 120));
         server.clearRequests();
-        server.respondWith({200, c.contains("answer") ? fixtureBytes(qstr(c["answer"]))
-                                                      : QByteArray::fromStdString(c["body"].dump())});
+        server.respondWith({200, c.contains("answer")
+                                     ? fixtureBytes(qstr(c["answer"]))
+                                     : QByteArray::fromStdString(c["body"].dump())});
         EXPECT_EQ(callAndDescribe(client, c["call"]), c["result"]);
         ASSERT_EQ(server.requests().size(), 1);
         const auto& request = server.requests().front();
@@ -106,17 +114,21 @@ void expectEverythingEmpty(TMDBClient& client, const char* what, F why, const QS
 }
 
 TEST_F(TMDBClientTest, FailedRequestsGiveEmptyResults) {
-    const std::map<std::string, F> failures{{"refusedKey", F::refusedKey}, {"badAnswer", F::badAnswer}};
+    const std::map<std::string, F> failures{{"refusedKey", F::refusedKey},
+                                            {"badAnswer", F::badAnswer}};
     for (const json& c : fixtureJson("tmdb/failures.json")) {
         const json& body = c["body"];
-        server.respondWith({c["status"], QByteArray::fromStdString(body.is_string() ? body.get<std::string>() : body.dump())});
+        server.respondWith(
+            {c["status"],
+             QByteArray::fromStdString(body.is_string() ? body.get<std::string>() : body.dump())});
         expectEverythingEmpty(client, c["what"].get<std::string>().c_str(), failures.at(c["why"]));
     }
     EXPECT_EQ(server.requests().size(), 50);
     expectEverythingEmpty(client, "no key", F::noKey, QString());
     EXPECT_EQ(server.requests().size(), 50);
 
-    TMDBClient unreachable(nam, QUrl(QStringLiteral("http://127.0.0.1:%1/3").arg(freeLoopbackPort())));
+    TMDBClient unreachable(nam,
+                           QUrl(QStringLiteral("http://127.0.0.1:%1/3").arg(freeLoopbackPort())));
     expectEverythingEmpty(unreachable, "connection refused", F::unreachable);
     TMDBClient relative(nam, QUrl(QStringLiteral("api/3")));
     EXPECT_FALSE(relative.requestURL("/tv/1", {}, "k").isValid());

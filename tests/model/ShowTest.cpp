@@ -2,6 +2,8 @@
 
 #include "Fixtures.h"
 #include "ScopedTimeZone.h"
+#include "model/EpisodeCode.h"
+#include "model/LibraryLayout.h"
 #include "model/Movie.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +39,8 @@ TEST(ShowText, TheTablesOfCodesStatusesInitialsAndDownloads) {
     const Show show = showFrom({{"downloadedEpisodes", {"S01E01", "2024.03.15"}}});
     for (const auto& c : table["hasDownloaded"])
         EXPECT_EQ(show.hasDownloaded(qstr(c[0]), utcOf(c[1])), c[2]) << c.dump();
-    EXPECT_EQ(showFrom({{"downloadedEpisodes", {"S02E01", "junk", "S02E03", "S01E09"}}}).latestDownloadedEpisode(),
+    EXPECT_EQ(showFrom({{"downloadedEpisodes", {"S02E01", "junk", "S02E03", "S01E09"}}})
+                  .latestDownloadedEpisode(),
               (EpisodeNumber{2, 3}));
     EXPECT_EQ(qualityModeOf(true, false), Show::QualityMode::any);
     EXPECT_EQ(qualityModeOf(true, true), Show::QualityMode::any);
@@ -67,7 +70,8 @@ TEST(ShowDates, DatesFarOutOfRangeAreNoDates) {
         EXPECT_EQ(Show::airDayInLocalTime(Timestamp{seconds}), Timestamp{seconds}) << seconds;
     }
     EXPECT_EQ(Timestamp{8.0e12}.toDateTime().date(), QDate(255510, 11, 29));
-    EXPECT_EQ(Timestamp{-1.5}.toDateTime(), QDateTime(QDate(2000, 12, 31), QTime(23, 59, 58, 500), Qt::UTC));
+    EXPECT_EQ(Timestamp{-1.5}.toDateTime(),
+              QDateTime(QDate(2000, 12, 31), QTime(23, 59, 58, 500), Qt::UTC));
 }
 
 // The air day is the same calendar day in every zone, and out once its UTC midnight passed.
@@ -83,4 +87,47 @@ TEST(ShowDates, TheAirDayIsTheSameCalendarDayInEveryZone) {
     const ScopedTimeZone east("Pacific/Auckland");
     EXPECT_EQ(show.watchStatusText(utc(2025, 3, 14, 23, 59)), "Next episode airs Mar 15, 2025");
     EXPECT_EQ(show.watchStatusText(utc(2025, 3, 15, 0, 0)), "New episode out — searching…");
+}
+
+TEST(EpisodeCodes, AreWrittenAndReadInOnePlace) {
+    struct Row {
+        const char* text;
+        std::optional<EpisodeCode> code; // none: not a code
+    };
+    const Row rows[] = {
+        {"S01E05", EpisodeCode::episode(1, 5)},
+        {"S12E105", EpisodeCode::episode(12, 105)},
+        {"S01.PACK", EpisodeCode::seasonPack(1)},
+        {"S123.PACK", EpisodeCode::seasonPack(123)},
+        {"SERIES-1a2b3c4d.PACK", EpisodeCode::seriesPack("1a2b3c4d")},
+        {"2024.03.07", EpisodeCode::daily(2024, 3, 7)},
+        {"2024.02.30", std::nullopt},
+        {"S01E05 ", std::nullopt},
+        {"Show S01E05", std::nullopt},
+        {"S01", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(EpisodeCode::parse(QString::fromLatin1(row.text)), row.code) << row.text;
+        if (row.code) {
+            EXPECT_EQ(row.code->text(), QString::fromLatin1(row.text)) << row.text;
+        }
+    }
+    EXPECT_EQ(EpisodeCode::parse("s02e03"), EpisodeCode::episode(2, 3));
+    EXPECT_EQ(EpisodeCode::episode(2, 3).ordinal(), (EpisodeNumber{2, 3}));
+    EXPECT_EQ(EpisodeCode::daily(2024, 3, 7).ordinal(), (EpisodeNumber{2024, 307}));
+    EXPECT_EQ(EpisodeCode::seasonPack(4).season(), 4);
+    EXPECT_EQ(EpisodeCode::daily(2024, 3, 7).season(), std::nullopt);
+    EXPECT_TRUE(EpisodeCode::seriesPack("ab").isPack());
+    EXPECT_FALSE(EpisodeCode::episode(1, 1).isPack());
+}
+
+TEST(LibraryLayouts, SpellEveryFolderBelowTheRoot) {
+    const LibraryLayout layout("/lib");
+    EXPECT_EQ(layout.seriesFolder(), "/lib/Series");
+    EXPECT_EQ(layout.moviesFolder(), "/lib/Movies");
+    EXPECT_EQ(layout.workingFolder(), "/lib/Incomplete");
+    EXPECT_EQ(LibraryLayout::seasonFolderName(3), "Season_03");
+    EXPECT_EQ(LibraryLayout::seasonFolderName(112), "Season_112");
+    EXPECT_EQ(LibraryLayout("").workingFolder(), "") << "no root, no working folder";
 }

@@ -119,7 +119,7 @@ TEST_F(DrawerModel, APickedMatchIsLinkedSoTheNextOpeningSkipsTheSearch) {
 
 // Neither failure reads as "no match" nor links anything; a try again goes on from there.
 TEST_F(DrawerModel, ATmdbFailureSaysWhichAndATryAgainGoesOnFromThere) {
-    using Failure = TMDBClient::Failure;
+    using Failure = LookupFailure;
     m_tmdb.episodes[70523][3] = {};
     for (const Failure failure : {Failure::unreachable, Failure::refusedKey}) {
         SCOPED_TRACE(int(failure));
@@ -150,7 +150,7 @@ TEST_F(DrawerModel, ATmdbFailureSaysWhichAndATryAgainGoesOnFromThere) {
     EXPECT_EQ(m_model->episodesNote(), "Loading season 1");
     ASSERT_TRUE(settled());
     EXPECT_EQ(m_model->episodesNote(),
-              EpisodeDrawerTexts::tmdbFailureText(TMDBClient::Failure::refusedKey));
+              EpisodeDrawerTexts::tmdbFailureText(LookupFailure::refusedKey));
     EXPECT_TRUE(m_model->episodeRows().isEmpty());
 }
 
@@ -235,7 +235,8 @@ TEST_F(DrawerModel, AFlaggedDownloadOpensOnRecentIsSnoozedSwitchedAndRemoved) {
     EXPECT_EQ(m_model->alternateRows().first().label, "Dark.S02E04.1080p.WEB-NEW");
     m_model->chooseAlternate(0); // the drawer's widget test follows the switch into the store
     EXPECT_FALSE(m_model->switchTarget());
-    ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().contains(hashOf('b')); }));
+    ASSERT_TRUE(
+        runEventLoopUntil([&] { return m_store->activeDownloads().contains(hashOf('b')); }));
 
     m_model->removeRequest(hashOf('b'));
     EXPECT_TRUE(m_store->activeDownloads().isEmpty());

@@ -15,6 +15,7 @@
 #include "StatusStripText.h"
 #include "TrayIconLook.h"
 #include "WindowPlacement.h"
+#include "store/TrackerHint.h"
 
 #include <gtest/gtest.h>
 
@@ -278,7 +279,7 @@ TEST(RuleTables, WhatIsNotARowOfATable) {
 
 TEST(RuleTables, DrawerFailuresPointToTheKeyOrTheConnectionAndNeverReadAsEmpty) {
     using namespace EpisodeDrawerTexts;
-    using F = TMDBClient::Failure;
+    using F = LookupFailure;
     EXPECT_TRUE(tmdbFailureText(F::none).isEmpty());
     EXPECT_TRUE(tmdbFailureText(F::refusedKey).contains("Settings"));
     EXPECT_TRUE(tmdbFailureText(F::unreachable).contains("connection"));
@@ -288,4 +289,17 @@ TEST(RuleTables, DrawerFailuresPointToTheKeyOrTheConnectionAndNeverReadAsEmpty) 
     EXPECT_EQ(QSet<QString>(texts.cbegin(), texts.cend()).size(), 4);
     for (const QString& t : texts)
         EXPECT_FALSE(t.startsWith("No ") || t.contains("find")) << t.toStdString();
+}
+
+TEST(TrackerHints, TheStoredHintAndWhatTheViewsShow) {
+    const QStringList reasons{"foundSeeds", "noSeeds", "noTracker", "queued"};
+    const auto rows = fixtureJson("store/tracker-hints.json");
+    for (auto c = rows.begin() + 1; c != rows.end(); ++c) { // after the heading row
+        const auto note = (*c)[0].is_null()
+                              ? std::nullopt
+                              : std::optional(StallReason(reasons.indexOf(qstr((*c)[0]))));
+        const DownloadRecord row{.trackerHint = trackerHintFor(note),
+                                 .seedsSeen = (*c)[1].get<int>()};
+        EXPECT_EQ(EpisodeDrawerTexts::trackerHintText(row), qstr((*c)[2])) << c->dump();
+    }
 }

@@ -37,17 +37,23 @@ QString code(int s, int e) {
     return QString::asprintf("S%02dE%02d", s, e);
 }
 
-std::optional<EpisodeCode> refEpisodeCode(const QString& title) {
+std::optional<Code> written(const std::optional<EpisodeCode>& code) {
+    if (!code)
+        return std::nullopt;
+    return Code{code->text(), code->ordinal().season, code->ordinal().episode};
+}
+
+std::optional<Code> refEpisodeCode(const QString& title) {
     const QString t = title.left(512);
     if (auto m = pattern(R"([Ss](\d{1,2})[Ee](\d{1,3})(?!\d))").match(t); m.hasMatch()) {
         auto s = asciiInt(m.capturedView(1)), e = asciiInt(m.capturedView(2));
         if (s && e)
-            return EpisodeCode{code(*s, *e), *s, *e};
+            return Code{code(*s, *e), *s, *e};
     }
     if (auto m = pattern(R"(\b(\d{1,2})x(\d{1,2})\b)").match(t); m.hasMatch()) {
         auto s = asciiInt(m.capturedView(1)), e = asciiInt(m.capturedView(2));
         if (s && e)
-            return EpisodeCode{code(*s, *e), *s, *e};
+            return Code{code(*s, *e), *s, *e};
     }
     if (auto m = pattern(R"((?<!\d)(?:19|20)\d{2}[ ._-]\d{1,2}[ ._-]\d{1,2}(?!\d))").match(t);
         m.hasMatch()) {
@@ -55,8 +61,7 @@ std::optional<EpisodeCode> refEpisodeCode(const QString& title) {
         if (parts.size() == 3) {
             auto y = asciiInt(parts[0]), mo = asciiInt(parts[1]), d = asciiInt(parts[2]);
             if (y && mo && d)
-                return EpisodeCode{QString::asprintf("%04d.%02d.%02d", *y, *mo, *d), *y,
-                                   *mo * 100 + *d};
+                return Code{QString::asprintf("%04d.%02d.%02d", *y, *mo, *d), *y, *mo * 100 + *d};
         }
     }
     return std::nullopt;

@@ -13,7 +13,17 @@
 
 namespace ReferenceGrammar {
 
-std::optional<EpisodeCode> refEpisodeCode(const QString& title);
+// A code as the rules write it, with its numbers: "S02E05" (2, 5), "2024.03.07" (2024, 307).
+struct Code {
+    QString text;
+    int season = 0;
+    int episode = 0;
+    bool operator==(const Code&) const = default;
+};
+// The grammar's answer in the same terms, text included.
+std::optional<Code> written(const std::optional<EpisodeCode>& code);
+
+std::optional<Code> refEpisodeCode(const QString& title);
 std::optional<int> refPackSeason(const QString& title);
 bool refIncompleteOrDated(const QString& title);
 QString refQuality(const QString& title);

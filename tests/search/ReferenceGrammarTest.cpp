@@ -20,7 +20,8 @@ QStringList variants(const QString& title) {
     QString longS = title, arabicDigits = title, wideDigit = title, underscores = title;
     longS.replace(u's', QChar(0x017F));
     arabicDigits.replace(u'1', QChar(0x0661)); // ARABIC-INDIC DIGIT ONE
-    wideDigit.replace(QStringLiteral("0"), QString::fromUtf8("\U0001D7CE")); // MATHEMATICAL BOLD ZERO
+    wideDigit.replace(QStringLiteral("0"),
+                      QString::fromUtf8("\U0001D7CE")); // MATHEMATICAL BOLD ZERO
     underscores.replace(u' ', u'_');
     return {title, title.toUpper(), title.toLower(), longS, arabicDigits, wideDigit, underscores};
 }
@@ -30,10 +31,23 @@ QStringList corpus() {
     EXPECT_TRUE(file.open(QIODevice::ReadOnly));
     QStringList titles = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
     EXPECT_EQ(titles.size(), 2293);
-    titles << "Show 1x02x03" << "Show_1x02_" << "a1x02" << "Show S1E1234" << "Show S01E001 1999.12.3"
-           << "Show 2019.1.123 2020.01.02" << "[12.05.2023]" << "(12-05-1999 )" << "12.05.23-x"
-           << "Show s02e01 - e08" << "Show s02e01 -08" << "Show s02e01 \u00a0- e08" << "Show S05 E01"
-           << "Show Seasons 01to04" << "Show Series\t3" << "Show Season3 S04" << "Show (1999)";
+    titles << "Show 1x02x03"
+           << "Show_1x02_"
+           << "a1x02"
+           << "Show S1E1234"
+           << "Show S01E001 1999.12.3"
+           << "Show 2019.1.123 2020.01.02"
+           << "[12.05.2023]"
+           << "(12-05-1999 )"
+           << "12.05.23-x"
+           << "Show s02e01 - e08"
+           << "Show s02e01 -08"
+           << "Show s02e01 \u00a0- e08"
+           << "Show S05 E01"
+           << "Show Seasons 01to04"
+           << "Show Series\t3"
+           << "Show Season3 S04"
+           << "Show (1999)";
     return titles;
 }
 
@@ -41,10 +55,9 @@ QStringList corpus() {
 void expectWithinDomains(const QString& title) {
     if (const auto code = episodeCode(title)) {
         // The code reads back as the numbers it was made from.
-        const auto parsed = Show::parseEpisodeCode(code->code);
-        ASSERT_TRUE(parsed.has_value()) << code->code.toStdString();
-        EXPECT_EQ(parsed->season, code->season);
-        EXPECT_EQ(parsed->episode, code->episode);
+        const auto parsed = Show::parseEpisodeCode(code->text());
+        ASSERT_TRUE(parsed.has_value()) << code->text().toStdString();
+        EXPECT_EQ(*parsed, code->ordinal());
     }
     for (const int year : yearsIn(title.toLower()))
         EXPECT_TRUE(year >= 1900 && year <= 2099) << year;
@@ -60,7 +73,7 @@ TEST(ReferenceGrammar, AgreesOnEveryTitleAndVariant) {
         withCode += episodeCode(original).has_value();
         for (const QString& title : variants(original)) {
             SCOPED_TRACE(title.toStdString());
-            ASSERT_EQ(episodeCode(title), refEpisodeCode(title));
+            ASSERT_EQ(written(episodeCode(title)), refEpisodeCode(title));
             ASSERT_EQ(packSeason(title), refPackSeason(title));
             ASSERT_EQ(isIncompleteOrDated(title), refIncompleteOrDated(title));
             ASSERT_EQ(qualityLabel(title), refQuality(title));
@@ -68,7 +81,8 @@ TEST(ReferenceGrammar, AgreesOnEveryTitleAndVariant) {
             for (const QString& n : {name, words(title).mid(0, 2).join(u' ')}) {
                 SCOPED_TRACE(n.toStdString());
                 ASSERT_EQ(titleContainsName(title, n), refContainsName(title, n));
-                ASSERT_EQ(FeedChecker::acceptsMovieTitle(title, n, std::nullopt), refAcceptsMovie(title, n));
+                ASSERT_EQ(FeedChecker::acceptsMovieTitle(title, n, std::nullopt),
+                          refAcceptsMovie(title, n));
                 ASSERT_EQ(hasExtraWordsAfterName(title, n), refExtraAfter(title, n));
                 ASSERT_EQ(hasExtraWordsBeforeName(title, n), refExtraBefore(title, n));
                 ASSERT_EQ(FeedChecker::acceptsEpisodeTitle(title, n), refAcceptsEpisode(title, n));

@@ -1,6 +1,7 @@
+#include "search/TitleGrammar.h"
+
 #include "Fixtures.h"
 #include "search/FeedChecker.h"
-#include "search/TitleGrammar.h"
 #include "tools/TitleReport.h"
 
 #include <QJsonDocument>
@@ -14,7 +15,8 @@ using nlohmann::json;
 // The title table: each row names the inputs it needs and the readings it is about; the
 // readings are what lumivane-titles reports, which calls exactly what the checker calls.
 TEST(TitleGrammar, ReadsEveryTitleOfTheTable) {
-    static const std::set<std::string> inputs{"title", "name", "origin", "firstAirYear", "year", "distance", "matches"};
+    static const std::set<std::string> inputs{"title", "name",     "origin", "firstAirYear",
+                                              "year",  "distance", "matches"};
     for (const json& row : fixtureJson("titles/grammar.json")) {
         const QString title = qstr(row["title"]);
         SCOPED_TRACE(row.dump());
@@ -41,8 +43,11 @@ TEST(TitleGrammar, ReadsEveryTitleOfTheTable) {
             show.name = qstr(row["name"]);
             EXPECT_EQ(conflictsWithFirstAirYear(title, show), row["conflictsYear"].get<bool>());
         }
-        const json distances = row.value("distance", json::object()), matches = row.value("matches", json::object());
-        const auto quality = [](const std::string& raw) { return *fromRaw<Show::Quality>(QString::fromStdString(raw)); };
+        const json distances = row.value("distance", json::object()),
+                   matches = row.value("matches", json::object());
+        const auto quality = [](const std::string& raw) {
+            return *fromRaw<Show::Quality>(QString::fromStdString(raw));
+        };
         for (const auto& [name, want] : distances.items())
             EXPECT_EQ(qualityDistance(title, quality(name)), want.get<int>()) << name;
         for (const auto& [name, want] : matches.items())
@@ -51,9 +56,12 @@ TEST(TitleGrammar, ReadsEveryTitleOfTheTable) {
 }
 
 TEST(TitleGrammar, WordsAndCompactText) {
-    EXPECT_EQ(titleWords("Show.Name-S01E01 [WEB-DL] Show"), (QSet<QString>{"show", "name", "s01e01", "web", "dl"}));
-    EXPECT_EQ(compact("Marvel's Agents of S.H.I.E.L.D.").toLower(), compact("marvels agents of shield"));
-    EXPECT_EQ(compact(QString::fromUtf8("Amélie — 2001 · 東京")), QString::fromUtf8("Amélie2001東京"));
+    EXPECT_EQ(titleWords("Show.Name-S01E01 [WEB-DL] Show"),
+              (QSet<QString>{"show", "name", "s01e01", "web", "dl"}));
+    EXPECT_EQ(compact("Marvel's Agents of S.H.I.E.L.D.").toLower(),
+              compact("marvels agents of shield"));
+    EXPECT_EQ(compact(QString::fromUtf8("Amélie — 2001 · 東京")),
+              QString::fromUtf8("Amélie2001東京"));
     EXPECT_EQ(lowerCompact("Show.NAME 2x05"), "showname2x05");
 }
 
@@ -62,8 +70,9 @@ TEST(TitleGrammar, LongAndBrokenTitlesAreHandled) {
     const QString huge = QString("Show Name ").repeated(10000) + "S01E01";
     for (const QString& title : {QString("[").repeated(20000) + "Show Name S01E01",
                                  "a.com" + QString("-").repeated(50000) + "b", lone, huge})
-        (void)titleReportLine(title, {QStringLiteral("Show Name"), QStringList{}, QStringLiteral("2019"), {}});
-    EXPECT_EQ(episodeCode(lone), (EpisodeCode{"S01E01", 1, 1}));
+        (void)titleReportLine(
+            title, {QStringLiteral("Show Name"), QStringList{}, QStringLiteral("2019"), {}});
+    EXPECT_EQ(episodeCode(lone), EpisodeCode::episode(1, 1));
     EXPECT_TRUE(titleContainsName(lone, "Show Name"));
     // Only the start of an overlong title is read: its code lies beyond it.
     EXPECT_EQ(episodeCode(huge), std::nullopt);
@@ -72,7 +81,8 @@ TEST(TitleGrammar, LongAndBrokenTitlesAreHandled) {
 
 TEST(TitleTool, PrintsOneObjectPerLineInItsKeyOrder) {
     QProcess tool;
-    tool.start(QStringLiteral(LUMIVANE_TITLES_TOOL), {"--name", "Show Name", "--origin", "gb,us", "--first-air-year", "2019"});
+    tool.start(QStringLiteral(LUMIVANE_TITLES_TOOL),
+               {"--name", "Show Name", "--origin", "gb,us", "--first-air-year", "2019"});
     ASSERT_TRUE(tool.waitForStarted(10000));
     tool.write("Show.Name.S01E02.1080p.mkv.part\r\nShow.Name.AU.S01E03\n\nFilm\tFilm.2019.1080p\n");
     tool.closeWriteChannel();
@@ -80,9 +90,11 @@ TEST(TitleTool, PrintsOneObjectPerLineInItsKeyOrder) {
     EXPECT_EQ(tool.exitCode(), 0);
     const QList<QByteArray> lines = tool.readAllStandardOutput().split('\n');
     ASSERT_EQ(lines.size(), 5); // four objects and the final newline
-    EXPECT_EQ(lines[0], R"({"title":"Show.Name.S01E02.1080p.mkv.part","quality":"1080p","episode":"S01E02","season":1,)"
-                        R"("number":2,"pack":null,"years":[],"incompleteOrDated":true,"containsName":true,"extraAfter":false,)"
-                        R"("extraBefore":false,"acceptsEpisode":true,"otherRegion":false,"conflictsYear":false,"acceptsMovie":false})");
+    EXPECT_EQ(
+        lines[0],
+        R"({"title":"Show.Name.S01E02.1080p.mkv.part","quality":"1080p","episode":"S01E02","season":1,)"
+        R"("number":2,"pack":null,"years":[],"incompleteOrDated":true,"containsName":true,"extraAfter":false,)"
+        R"("extraBefore":false,"acceptsEpisode":true,"otherRegion":false,"conflictsYear":false,"acceptsMovie":false})");
     EXPECT_TRUE(QJsonDocument::fromJson(lines[1]).object().value("otherRegion").toBool());
     EXPECT_EQ(QJsonDocument::fromJson(lines[2]).object().value("title").toString(), "");
     EXPECT_TRUE(QJsonDocument::fromJson(lines[3]).object().value("acceptsMovie").toBool());

@@ -165,10 +165,10 @@ TEST_F(CheckCycle, ADismissedChoiceComesBackSilentlyAfterARestartAndAPickIsGrabb
 
 TEST(Schedule, PicksTheNextWantedEpisode) {
     // Season 2: E01 Mar 1, E02 Mar 8, E03 Mar 15 (not aired at "now", Mar 13), E04 undated.
-    const QList<TMDBClient::Episode> season{{2, 3, "c", utc(2025, 3, 15)},
-                                            {2, 1, "a", utc(2025, 3, 1)},
-                                            {2, 2, "b", utc(2025, 3, 8)},
-                                            {2, 4, "d", std::nullopt}};
+    const QList<Episode> season{{2, 3, "c", utc(2025, 3, 15)},
+                                {2, 1, "a", utc(2025, 3, 1)},
+                                {2, 2, "b", utc(2025, 3, 8)},
+                                {2, 4, "d", std::nullopt}};
     for (const auto& c : fixtureJson("checks/store-schedule.json")["schedule"]) {
         const AirSchedule schedule = AirSchedule::of(showFrom(c[1]), season, utc(2025, 3, 13));
         EXPECT_EQ(schedule.nextAirDate, utcOf(c[2])) << c[0];
@@ -178,8 +178,7 @@ TEST(Schedule, PicksTheNextWantedEpisode) {
 }
 
 TEST(ScheduleBeforeAnything, NothingAiredYetStoresNoAnchorAndWaitsForTheFirst) {
-    const QList<TMDBClient::Episode> season{{1, 1, "a", utc(2025, 4, 1)},
-                                            {1, 2, "b", utc(2025, 4, 8)}};
+    const QList<Episode> season{{1, 1, "a", utc(2025, 4, 1)}, {1, 2, "b", utc(2025, 4, 8)}};
     Show show{.id = QUuid::createUuid(), .name = "New"};
     const AirSchedule schedule = AirSchedule::of(show, season, utc(2025, 3, 13));
     EXPECT_EQ(schedule.anchor, std::nullopt);

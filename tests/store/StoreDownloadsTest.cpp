@@ -276,19 +276,6 @@ TEST_F(StoreDownloads, RemovingASeriesOrAMovieCancelsItsDownloadAndKeepsTheRow) 
     }));
 }
 
-TEST(TrackerHints, TheStoredHintAndWhatTheViewsShow) {
-    const QStringList reasons{"foundSeeds", "noSeeds", "noTracker", "queued"};
-    const auto rows = fixtureJson("store/tracker-hints.json");
-    for (auto c = rows.begin() + 1; c != rows.end(); ++c) { // after the heading row
-        const auto note = (*c)[0].is_null()
-                              ? std::nullopt
-                              : std::optional(StallReason(reasons.indexOf(qstr((*c)[0]))));
-        const DownloadRecord row{.trackerHint = trackerHintFor(note),
-                                 .seedsSeen = (*c)[1].get<int>()};
-        EXPECT_EQ(trackerHintText(row), qstr((*c)[2])) << c->dump();
-    }
-}
-
 TEST_F(StoreDownloads, LiveNumbersAreSavedAtABoundedRateAndNotLostAtTheEnd) {
     start();
     const QString h = hash('6');

@@ -47,7 +47,7 @@ protected:
 
 TEST_F(DrawerOps, LinkingAMatchRecordsItsIdAndPosterAndSavesThem) {
     startWith(m_dark);
-    const TMDBClient::SeriesResult match{70523, "Dark", "2017", "", "/dark.jpg"};
+    const SeriesResult match{70523, "Dark", "2017", "", "/dark.jpg"};
 
     EXPECT_FALSE(m_store->linkTMDBMatch(QUuid::createUuid(), match));
     ASSERT_TRUE(m_store->linkTMDBMatch(m_dark.id, match));
@@ -112,7 +112,7 @@ TEST_F(DrawerOps,
     startWith(show, {stuckRow()});
     // They answered with nothing: there really are none.
     const auto none = awaitTask(m_store->otherReleases(hash('d')));
-    EXPECT_TRUE(none.releases.isEmpty());
+    EXPECT_TRUE(none.results.isEmpty());
     EXPECT_FALSE(none.indexesUnreachable);
 
     m_indexes.hits = {
@@ -120,12 +120,12 @@ TEST_F(DrawerOps,
         hit("Dark.S01E02.720p.WEB-GRP", 'f', 12), hit("Dark.S01E03.1080p.WEB-GRP", '9', 40)};
     const auto found = awaitTask(m_store->otherReleases(hash('d')));
     EXPECT_FALSE(found.indexesUnreachable);
-    ASSERT_EQ(found.releases.size(), 1);
-    EXPECT_EQ(infoHash(found.releases.first().magnetURL), hash('f'));
+    ASSERT_EQ(found.results.size(), 1);
+    EXPECT_EQ(infoHash(found.results.first().magnetURL), hash('f'));
 
     m_fakeIndexes = false; // every index request goes to a port nobody listens on
     startWith(show, {stuckRow()});
     const auto unreached = awaitTask(m_store->otherReleases(hash('d')));
-    EXPECT_TRUE(unreached.releases.isEmpty());
+    EXPECT_TRUE(unreached.results.isEmpty());
     EXPECT_TRUE(unreached.indexesUnreachable);
 }

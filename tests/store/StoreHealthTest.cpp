@@ -150,8 +150,8 @@ TEST_F(RefusedKey, IsToldOnceWithWhereToFixItAndWhenItWorksAgain) {
     EXPECT_GE(m_tmdbServer.requests().size(), 2);
     EXPECT_EQ(errorLines(), QStringList{refused});
     // An unreachable TMDB says nothing about the key.
-    m_store->noteTMDBRequest(TMDBClient::Failure::unreachable);
-    m_store->noteTMDBRequest(TMDBClient::Failure::badAnswer);
+    m_store->noteTMDBRequest(LookupFailure::unreachable);
+    m_store->noteTMDBRequest(LookupFailure::badAnswer);
     EXPECT_TRUE(m_store->searchHealth().tmdbKeyRefused);
 
     // The user pastes a key TMDB takes.

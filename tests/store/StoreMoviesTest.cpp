@@ -70,8 +70,8 @@ TEST_F(Movies, WithoutAReleaseDateAnotherResolutionIsTakenAtOnceAndNothingFoundI
 
     m_store->removeMovie(m_heat.id);
     m_indexes.hits = {hit("Heat.2019.1080p", 'f', 5)}; // the wrong year
-    m_heat.id = m_store->addMovie("  Heat ", TMDBClient::MovieResult{949, "Heat", "1995"},
-                                  Show::Quality::p1080, true, false, std::nullopt);
+    m_heat.id = m_store->addMovie("  Heat ", MovieResult{949, "Heat", "1995"}, Show::Quality::p1080,
+                                  true, false, std::nullopt);
     ASSERT_TRUE(runEventLoopUntil([&] { return heat().status.state == ShowStatus::State::error; }));
     EXPECT_EQ(heat().status.detail, "no release found yet");
     EXPECT_EQ(heat().tmdbID, 949);

@@ -29,7 +29,7 @@ TEST_F(SearchReach, TMDBOutOfReachIsToldOnceAndItsEndOnce) {
     start();
     ASSERT_TRUE(runEventLoopUntil([&] { return m_store->searchHealth().tmdbUnreachable; }));
     // Both series' refreshes fail, and a later request too: still one line.
-    m_store->noteTMDBRequest(TMDBClient::Failure::unreachable);
+    m_store->noteTMDBRequest(LookupFailure::unreachable);
     EXPECT_TRUE(log().contains(
         "Could not reach TMDB, so air dates and new titles cannot be looked up. Check the "
         "network connection, or the TMDB address in " +
@@ -38,8 +38,8 @@ TEST_F(SearchReach, TMDBOutOfReachIsToldOnceAndItsEndOnce) {
     EXPECT_FALSE(m_store->searchHealth().isHealthy());
 
     // Any answer, even a refusal, means TMDB is reachable again.
-    m_store->noteTMDBRequest(TMDBClient::Failure::badAnswer);
-    m_store->noteTMDBRequest(TMDBClient::Failure::none);
+    m_store->noteTMDBRequest(LookupFailure::badAnswer);
+    m_store->noteTMDBRequest(LookupFailure::none);
     EXPECT_FALSE(m_store->searchHealth().tmdbUnreachable);
     EXPECT_EQ(log().count("TMDB answers again."), 1);
 }

@@ -190,7 +190,7 @@ TEST_F(Series, APickedCompleteSeriesGetsAPackCodeAndNoSearchFollows) {
 TEST_F(Series, ASeasonPullAddsFollowsAndPulls) {
     m_indexes.hits = {hit("Dark.S01E01.1080p.WEB-GRP", 'a')};
     start();
-    const auto match = TMDBClient::SeriesResult{70523, "Dark", "2017", "", "/p.jpg"};
+    const auto match = SeriesResult{70523, "Dark", "2017", "", "/p.jpg"};
     const QUuid id = m_store->addShow({.name = "dark",
                                        .match = match,
                                        .fallbackAnyQuality = false,
@@ -214,9 +214,8 @@ TEST_F(Series, ASeasonPullAddsFollowsAndPulls) {
 TEST_F(Series, ANewSubscriptionIsAnchoredThenSearchedAtOnceOrSaysNothingIsOut) {
     m_tmdb.series[70523].seasons[1][3].airDate = QDate(2025, 3, 14); // hunted from today
     start();
-    m_store->addShow({.name = "Dark",
-                      .match = TMDBClient::SeriesResult{70523, "Dark"},
-                      .startWithLatest = true});
+    m_store->addShow(
+        {.name = "Dark", .match = SeriesResult{70523, "Dark"}, .startWithLatest = true});
     ASSERT_TRUE(runEventLoopUntil([&] { return log().contains("No release found yet for Dark"); }));
     EXPECT_EQ(dark().status, ShowStatus{});
     EXPECT_EQ(m_indexes.searchCount(), 1);
@@ -224,9 +223,8 @@ TEST_F(Series, ANewSubscriptionIsAnchoredThenSearchedAtOnceOrSaysNothingIsOut) {
     wipe();
     m_indexes.hits = {hit("Dark.S01E03.1080p.WEB-GRP", 'c'), hit("Dark.S01E04.1080p.WEB-GRP", 'd')};
     start();
-    m_store->addShow({.name = "Dark",
-                      .match = TMDBClient::SeriesResult{70523, "Dark"},
-                      .startWithLatest = true});
+    m_store->addShow(
+        {.name = "Dark", .match = SeriesResult{70523, "Dark"}, .startWithLatest = true});
     ASSERT_TRUE(following(hash('d')));
     EXPECT_EQ(dark().monitorAnchor, "S01E03");
     EXPECT_FALSE(dark().monitorFromLatestPending);

@@ -66,7 +66,7 @@ TEST_F(DrawerWidget, ARefusedKeyIsRetriedThenASeriesIsPickedLinkedListedAndAnEpi
     start({m_dark});
     QSignalSpy closed(m_drawer, &EpisodeDrawer::closed);
     m_drawer->openFor(m_dark.id);
-    const QString refused = EpisodeDrawerTexts::tmdbFailureText(TMDBClient::Failure::refusedKey);
+    const QString refused = EpisodeDrawerTexts::tmdbFailureText(LookupFailure::refusedKey);
     EXPECT_TRUE(runEventLoopUntil([&] {
         auto* message = find<QLabel>("episodeDrawer.message");
         return message && message->isVisibleTo(m_window.get()) && message->text() == refused;

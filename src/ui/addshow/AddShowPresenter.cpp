@@ -10,12 +10,12 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
-#include <QKeyEvent>
 
 namespace {
 constexpr QSize kPosterSize{180, 270}; // two by three, as TMDB's posters are
@@ -35,10 +35,10 @@ QPixmap rounded(const QImage& image, QSize size, qreal dpr) {
 }
 } // namespace
 
-AddShowPresenter::AddShowPresenter(WatchlistStore& store, Theme& theme, ImageLoader& images,
+AddShowPresenter::AddShowPresenter(const Watchlist& watchlist, Theme& theme, ImageLoader& images,
                                    QObject* parent)
     : QObject(parent)
-    , m_store(store)
+    , m_watchlist(watchlist)
     , m_theme(theme)
     , m_images(images) {}
 
@@ -74,7 +74,7 @@ void AddShowPresenter::open(QWidget* anchor) {
         return;
     }
     m_closing = false;
-    m_model = new AddShowModel(m_store);
+    m_model = new AddShowModel(m_watchlist);
     connect(m_model, &AddShowModel::closeRequested, this, &AddShowPresenter::close);
     connect(m_model, &AddShowModel::resultsChanged, this, &AddShowPresenter::refreshResults);
     connect(m_model, &AddShowModel::formChanged, this, &AddShowPresenter::refreshPoster);

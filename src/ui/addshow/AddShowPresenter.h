@@ -1,5 +1,7 @@
 #pragma once
 
+#include "api/Watchlist.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -13,7 +15,6 @@ class QLabel;
 class QWidget;
 class RoundedPanel;
 class Theme;
-class WatchlistStore;
 
 // Opens the add-series flow: the form panel centred over the anchor, the results panel below
 // (or beside) it while there is something to list, and the confirmed series' poster to its
@@ -24,7 +25,7 @@ class AddShowPresenter final : public QObject {
     Q_DISABLE_COPY_MOVE(AddShowPresenter)
 
 public:
-    AddShowPresenter(WatchlistStore& store, Theme& theme, ImageLoader& images,
+    AddShowPresenter(const Watchlist& watchlist, Theme& theme, ImageLoader& images,
                      QObject* parent = nullptr);
     ~AddShowPresenter() override;
 
@@ -54,7 +55,7 @@ private:
     void addEscape(QWidget* panel);
     QRect visibleArea() const;
 
-    WatchlistStore& m_store;
+    Watchlist m_watchlist;
     Theme& m_theme;
     ImageLoader& m_images;
     QPointer<AddShowModel> m_model;

@@ -20,7 +20,7 @@ void AddShowResultsList::reload() {
     beginResetModel();
     m_releases = m_model.mode() == AddShowModel::ResultsMode::releases;
     m_matches = m_model.mode() == AddShowModel::ResultsMode::shows ? m_model.showMatches()
-                                                                  : QList<TMDBClient::SeriesResult>{};
+                                                                   : QList<SeriesResult>{};
     m_rows = m_releases ? m_model.listedResults() : QList<SearchResult>{};
     endResetModel();
 }
@@ -47,36 +47,47 @@ QVariant AddShowResultsList::data(const QModelIndex& index, int role) const {
     if (m_releases) {
         const SearchResult& r = m_rows[index.row()];
         switch (role) {
-        case Qt::DisplayRole: return r.title;
-        case KindRole: return QStringLiteral("release");
-        case DetailRole: return AddShowModel::releaseDetail(r);
-        case TickedRole: return m_model.picked().contains(r.id);
-        default: return {};
+        case Qt::DisplayRole:
+            return r.title;
+        case KindRole:
+            return QStringLiteral("release");
+        case DetailRole:
+            return AddShowModel::releaseDetail(r);
+        case TickedRole:
+            return m_model.picked().contains(r.id);
+        default:
+            return {};
         }
     }
-    const TMDBClient::SeriesResult& m = m_matches[index.row()];
+    const SeriesResult& m = m_matches[index.row()];
     switch (role) {
-    case Qt::DisplayRole: return AddShowModel::matchTitle(m);
-    case KindRole: return QStringLiteral("match");
-    case DetailRole: return m.overview;
+    case Qt::DisplayRole:
+        return AddShowModel::matchTitle(m);
+    case KindRole:
+        return QStringLiteral("match");
+    case DetailRole:
+        return m.overview;
     case ThumbnailRole: {
         if (!m_asked.contains(m.id) && m.posterPath) {
             m_asked.insert(m.id);
             const int id = m.id;
             auto* self = const_cast<AddShowResultsList*>(this);
-            m_images.load(m.posterPath, QStringLiteral("w92"), self, [self, id](const QImage& image) {
-                if (image.isNull())
-                    return;
-                self->m_thumbnails.insert(id, image);
-                for (int row = 0; row < self->m_matches.size(); ++row) {
-                    if (self->m_matches[row].id == id)
-                        Q_EMIT self->dataChanged(self->index(row), self->index(row), {ThumbnailRole});
-                }
-            });
+            m_images.load(m.posterPath, QStringLiteral("w92"), self,
+                          [self, id](const QImage& image) {
+                              if (image.isNull())
+                                  return;
+                              self->m_thumbnails.insert(id, image);
+                              for (int row = 0; row < self->m_matches.size(); ++row) {
+                                  if (self->m_matches[row].id == id)
+                                      Q_EMIT self->dataChanged(self->index(row), self->index(row),
+                                                               {ThumbnailRole});
+                              }
+                          });
         }
         return QVariant::fromValue(m_thumbnails.value(m.id));
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -97,7 +108,8 @@ AddShowResultsDelegate::AddShowResultsDelegate(Theme& theme, QObject* parent)
 
 QSize AddShowResultsDelegate::sizeHint(const QStyleOptionViewItem& option,
                                        const QModelIndex& index) const {
-    const bool match = index.data(AddShowResultsList::KindRole).toString() == QLatin1String("match");
+    const bool match =
+        index.data(AddShowResultsList::KindRole).toString() == QLatin1String("match");
     return {option.rect.width(), match ? 76 : 50};
 }
 
@@ -111,7 +123,8 @@ void AddShowResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem
         hover.addRoundedRect(row, 8, 8);
         painter->fillPath(hover, m_theme.color(Theme::Role::surfaceHover));
     }
-    const bool match = index.data(AddShowResultsList::KindRole).toString() == QLatin1String("match");
+    const bool match =
+        index.data(AddShowResultsList::KindRole).toString() == QLatin1String("match");
     const QFont titleFont = AddShowStyle::scaled(option.font, 1.0, QFont::DemiBold);
     const QFont detailFont = AddShowStyle::scaled(option.font, 0.88);
     const QString title = index.data(Qt::DisplayRole).toString();

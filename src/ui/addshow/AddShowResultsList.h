@@ -2,7 +2,7 @@
 
 #include "Theme.h"
 #include "metadata/TMDBClient.h"
-#include "search/SearchResult.h"
+#include "model/SearchResult.h"
 
 #include <QAbstractListModel>
 #include <QHash>
@@ -41,7 +41,7 @@ private:
     AddShowModel& m_model;
     ImageLoader& m_images;
     bool m_releases = false;
-    QList<TMDBClient::SeriesResult> m_matches;
+    QList<SeriesResult> m_matches;
     QList<SearchResult> m_rows;
     mutable QHash<int, QImage> m_thumbnails; // by TMDB id
     mutable QSet<int> m_asked;

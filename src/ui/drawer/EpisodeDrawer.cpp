@@ -2,7 +2,6 @@
 
 #include "DrawerButton.h"
 #include "controls/PillButton.h"
-#include "store/WatchlistStore.h"
 
 #include <QButtonGroup>
 #include <QEvent>
@@ -137,11 +136,10 @@ QScrollArea* scrollArea(QWidget* content) {
 
 } // namespace
 
-EpisodeDrawer::EpisodeDrawer(WatchlistStore& store, Theme& theme, QWidget* parent)
+EpisodeDrawer::EpisodeDrawer(const Watchlist& watchlist, Theme& theme, QWidget* parent)
     : QWidget(parent)
-    , m_store(store)
     , m_theme(theme)
-    , m_model(new EpisodeDrawerModel(store, this)) {
+    , m_model(new EpisodeDrawerModel(watchlist, this)) {
     setObjectName(QStringLiteral("episodeDrawer"));
     setFocusPolicy(Qt::StrongFocus);
     build();
@@ -249,7 +247,8 @@ QWidget* EpisodeDrawer::buildHeader() {
     row->addWidget(m_title, 1);
 
     auto* tabs = new QButtonGroup(header);
-    m_recentTab = new PillButton(m_theme, EpisodeDrawerModel::tabLabel(EpisodeDrawerModel::Tab::recent));
+    m_recentTab =
+        new PillButton(m_theme, EpisodeDrawerModel::tabLabel(EpisodeDrawerModel::Tab::recent));
     m_recentTab->setObjectName(QStringLiteral("episodeDrawer.tab.recent"));
     m_episodesTab =
         new PillButton(m_theme, EpisodeDrawerModel::tabLabel(EpisodeDrawerModel::Tab::episodes));
@@ -327,7 +326,8 @@ QWidget* EpisodeDrawer::buildReadyPage() {
     pillScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     pillScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     pillScroll->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    pillScroll->setFixedHeight(PillButton::sizeFor(QStringLiteral("Season 1"), font()).height() + 4);
+    pillScroll->setFixedHeight(PillButton::sizeFor(QStringLiteral("Season 1"), font()).height() +
+                               4);
     bar->addWidget(pillScroll, 1);
     m_completeButton = new DrawerButton(m_theme, DrawerButton::Look::outlined,
                                         EpisodeDrawerModel::completeSeasonLabel());
@@ -393,9 +393,9 @@ void EpisodeDrawer::refreshPhase() {
             m_shown.candidates = m_model->candidates();
             clearLayout(m_candidates);
             for (int i = 0; i < m_shown.candidates.size(); ++i) {
-                auto* button = new DrawerButton(
-                    m_theme, DrawerButton::Look::outlined,
-                    EpisodeDrawerModel::candidateLabel(m_shown.candidates.at(i)));
+                auto* button =
+                    new DrawerButton(m_theme, DrawerButton::Look::outlined,
+                                     EpisodeDrawerModel::candidateLabel(m_shown.candidates.at(i)));
                 button->setObjectName(QStringLiteral("episodeDrawer.candidate.%1").arg(i));
                 button->setMinimumHeight(36);
                 connect(button, &QAbstractButton::clicked, m_model,
@@ -716,8 +716,8 @@ QWidget* EpisodeDrawer::recentRow(const EpisodeDrawerModel::RecentRow& row) {
                              auto&& action) {
             auto* b = new DrawerButton(m_theme, DrawerButton::Look::outlined, text);
             b->setSymbol(symbol);
-            b->setObjectName(QStringLiteral("episodeDrawer.recent.%1.%2")
-                                 .arg(row.id, QLatin1StringView(name)));
+            b->setObjectName(
+                QStringLiteral("episodeDrawer.recent.%1.%2").arg(row.id, QLatin1StringView(name)));
             connect(b, &QAbstractButton::clicked, m_model, action);
             actions->addWidget(b);
         };

@@ -14,7 +14,7 @@ class QScrollArea;
 class QStackedWidget;
 class QVBoxLayout;
 class QHBoxLayout;
-class WatchlistStore;
+struct Watchlist;
 
 // The episode drawer: opens over the main window's content (its parent, which it covers) for
 // one series, with the tabs "Recent" and "Episodes". Every text and state comes from
@@ -25,7 +25,7 @@ class EpisodeDrawer final : public QWidget {
     Q_DISABLE_COPY_MOVE(EpisodeDrawer)
 
 public:
-    EpisodeDrawer(WatchlistStore& store, Theme& theme, QWidget* parent);
+    EpisodeDrawer(const Watchlist& watchlist, Theme& theme, QWidget* parent);
     ~EpisodeDrawer() override;
 
     void openFor(const QUuid& showID);
@@ -61,7 +61,6 @@ private:
                           const QString& namePrefix, bool busy);
     QWidget* recentRow(const EpisodeDrawerModel::RecentRow& row);
 
-    WatchlistStore& m_store;
     Theme& m_theme;
     EpisodeDrawerModel* m_model;
     QList<std::pair<QLabel*, Theme::Role>> m_tinted; // static labels and their colour role
@@ -69,7 +68,7 @@ private:
     QLabel* m_title = nullptr;
     PillButton* m_recentTab = nullptr;
     PillButton* m_episodesTab = nullptr;
-    QStackedWidget* m_pages = nullptr;     // recent, episodes
+    QStackedWidget* m_pages = nullptr;      // recent, episodes
     QStackedWidget* m_phasePages = nullptr; // message, pick, ready
     QLabel* m_messageSymbol = nullptr;
     QLabel* m_messageTitle = nullptr;
@@ -96,7 +95,7 @@ private:
         std::optional<QString> switchTarget;
         QString alternatesNote;
         QList<EpisodeDrawerModel::ReleaseRow> alternates;
-        QList<TMDBClient::SeriesResult> candidates;
+        QList<SeriesResult> candidates;
         bool valid = false;
     } m_shown;
 };

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Popover.h"
+#include "model/SearchResult.h"
 #include "model/Show.h"
-#include "search/SearchResult.h"
 
 // The choice of a pending pick: one button per release at another resolution, and "Dismiss".
 class ReleasePickPopover final : public Popover {

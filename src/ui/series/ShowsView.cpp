@@ -6,7 +6,7 @@
 #include "ShowListModel.h"
 #include "ShowRowText.h"
 #include "Theme.h"
-#include "store/WatchlistStore.h"
+#include "api/Watchlist.h"
 
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -28,8 +28,8 @@ using Part = ShowRowDelegate::Part;
 // Relative times in status lines move on by the minute.
 constexpr int kClockRefreshMs = 30 * 1000;
 
-const Show* findShow(const WatchlistStore& store, const QUuid& id) {
-    for (const Show& show : store.shows()) {
+const Show* findShow(const PublishedState& state, const QUuid& id) {
+    for (const Show& show : state.shows()) {
         if (show.id == id)
             return &show;
     }
@@ -38,12 +38,12 @@ const Show* findShow(const WatchlistStore& store, const QUuid& id) {
 
 } // namespace
 
-ShowsView::ShowsView(WatchlistStore& store, Theme& theme, ImageLoader& images, QWidget* parent)
+ShowsView::ShowsView(const Watchlist& watchlist, Theme& theme, ImageLoader& images, QWidget* parent)
     : QWidget(parent)
-    , m_store(store)
+    , m_watchlist(watchlist)
     , m_theme(theme)
     , m_images(images)
-    , m_model(new ShowListModel(store, this))
+    , m_model(new ShowListModel(watchlist.state, this))
     , m_delegate(new ShowRowDelegate(theme, this))
     , m_clockTimer(new QTimer(this)) {
     setObjectName(QStringLiteral("showsView"));
@@ -294,7 +294,8 @@ void ShowsView::click(const QModelIndex& index, Part part) {
         toggleExpanded(id);
         return;
     case Part::subscribeSwitch:
-        m_store.setSubscribed(id, !index.data(ShowListModel::SubscribedRole).toBool());
+        m_watchlist.operations.setSubscribed(id,
+                                             !index.data(ShowListModel::SubscribedRole).toBool());
         return;
     case Part::qualityPill:
         openQualityPopover(row);
@@ -303,7 +304,7 @@ void ShowsView::click(const QModelIndex& index, Part part) {
         openReleasePicker(row);
         return;
     case Part::trash:
-        m_store.removeShow(id);
+        m_watchlist.operations.removeShow(id);
         return;
     case Part::viewEpisodes:
         Q_EMIT episodesRequested(id);
@@ -380,28 +381,28 @@ QMenu* ShowsView::contextMenu(int row, QWidget* parent) {
         QAction* action = menu->addAction(item.label);
         // The series is found again by id: the list may have changed while the menu was open.
         connect(action, &QAction::triggered, this, [this, id, action = item.action] {
-            const Show* show = findShow(m_store, id);
+            const Show* show = findShow(m_watchlist.state, id);
             if (!show)
                 return;
             switch (action) {
             case A::toggleSubscription:
-                m_store.setSubscribed(id, !ShowRowText::isSubscribed(*show));
+                m_watchlist.operations.setSubscribed(id, !ShowRowText::isSubscribed(*show));
                 break;
             case A::choosePick:
                 if (const int r = m_model->rowOf(id); r >= 0)
                     openReleasePicker(r);
                 break;
             case A::dismissPick:
-                m_store.dismissQualityPick(id);
+                m_watchlist.operations.dismissQualityPick(id);
                 break;
             case A::searchNow:
-                m_store.searchNow(id);
+                m_watchlist.operations.searchNow(id);
                 break;
             case A::clearStatus:
-                m_store.clearStatus(id);
+                m_watchlist.operations.clearStatus(id);
                 break;
             case A::remove:
-                m_store.removeShow(id);
+                m_watchlist.operations.removeShow(id);
                 break;
             case A::separator:
                 break;
@@ -421,25 +422,27 @@ void ShowsView::showPopover(Popover* popover, int row, Part anchor) {
 
 void ShowsView::openQualityPopover(int row) {
     const QUuid id = idAt(row);
-    const Show* show = findShow(m_store, id);
+    const Show* show = findShow(m_watchlist.state, id);
     if (!show)
         return;
     auto* popover = new QualityPopover(m_theme, show->quality, this);
-    connect(popover, &QualityPopover::chosen, this,
-            [this, id](Show::Quality quality) { m_store.setShowQuality(id, quality); });
+    connect(popover, &QualityPopover::chosen, this, [this, id](Show::Quality quality) {
+        m_watchlist.operations.setShowQuality(id, quality);
+    });
     showPopover(popover, row, Part::qualityPill);
 }
 
 void ShowsView::openReleasePicker(int row) {
     const QUuid id = idAt(row);
-    const Show* show = findShow(m_store, id);
-    const auto pick = m_store.pendingQualityPicks().constFind(id);
-    if (!show || pick == m_store.pendingQualityPicks().cend())
+    const Show* show = findShow(m_watchlist.state, id);
+    const auto pick = m_watchlist.state.pendingQualityPicks().constFind(id);
+    if (!show || pick == m_watchlist.state.pendingQualityPicks().cend())
         return;
     auto* popover = new ReleasePickPopover(m_theme, *show, *pick, this);
-    connect(popover, &ReleasePickPopover::picked, this,
-            [this, id](const SearchResult& release) { m_store.pickAlternative(release, id); });
+    connect(popover, &ReleasePickPopover::picked, this, [this, id](const SearchResult& release) {
+        m_watchlist.operations.pickAlternative(release, id);
+    });
     connect(popover, &ReleasePickPopover::dismissed, this,
-            [this, id] { m_store.dismissQualityPick(id); });
+            [this, id] { m_watchlist.operations.dismissQualityPick(id); });
     showPopover(popover, row, Part::pickPill);
 }

@@ -2,6 +2,7 @@
 
 #include "Popover.h"
 #include "ShowRowDelegate.h"
+#include "api/Watchlist.h"
 
 #include <QHash>
 #include <QPointer>
@@ -19,7 +20,6 @@ class QStackedWidget;
 class QTimer;
 class ShowListModel;
 class Theme;
-class WatchlistStore;
 
 // The Series tab: the header with "Add Series", the empty state, and the list of series with
 // one row expanded at a time. Every change goes to the store; the view keeps only which row
@@ -29,7 +29,8 @@ class ShowsView final : public QWidget {
     Q_DISABLE_COPY_MOVE(ShowsView)
 
 public:
-    ShowsView(WatchlistStore& store, Theme& theme, ImageLoader& images, QWidget* parent = nullptr);
+    ShowsView(const Watchlist& watchlist, Theme& theme, ImageLoader& images,
+              QWidget* parent = nullptr);
     ~ShowsView() override;
 
     QUuid expandedShowID() const { return m_expandedID; }
@@ -68,7 +69,7 @@ private:
     QUuid idAt(int row) const;
     void showPopover(Popover* popover, int row, ShowRowDelegate::Part anchor);
 
-    WatchlistStore& m_store;
+    Watchlist m_watchlist;
     Theme& m_theme;
     ImageLoader& m_images;
     ShowListModel* m_model;

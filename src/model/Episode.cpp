@@ -1,0 +1,7 @@
+#include "Episode.h"
+
+#include "EpisodeCode.h"
+
+QString Episode::id() const {
+    return EpisodeCode::episode(season, number).text();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// The library's folders below its root: "Series/<series>/Season_NN", "Movies/<title>", and the
+// download daemon's working folder "Incomplete". The one place that spells these names.
+class LibraryLayout {
+public:
+    explicit LibraryLayout(QString root)
+        : m_root(std::move(root)) {}
+
+    const QString& root() const { return m_root; }
+    QString seriesFolder() const;  // <root>/Series
+    QString moviesFolder() const;  // <root>/Movies
+    QString workingFolder() const; // <root>/Incomplete
+
+    // "Season_01"
+    static QString seasonFolderName(int season);
+
+    bool operator==(const LibraryLayout&) const = default;
+
+private:
+    QString m_root;
+};
