@@ -6,7 +6,7 @@ ASAN_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test bench clean test-asan fuzz screenshots
+.PHONY: all deps build run test bench clean test-asan fuzz screenshots package
 
 all: build
 
@@ -23,6 +23,10 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The Debian package, $(BUILD_DIR)/lumivane_<version>_<arch>.deb, from the install rules.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
 	./bench/run-all.sh $(BUILD_DIR)

@@ -18,6 +18,9 @@ packages=(
   qt6-qpa-plugins qt6-svg-dev libxcb1-dev fonts-dejavu-core
   # the validators the packaging tests run on the desktop entry and the AppStream file
   desktop-file-utils appstream
+  # the Debian package: its dependencies (dpkg-shlibdeps), the ELF detection and stripping
+  # CPack does, the man page made from --help, and the checker the package test runs
+  dpkg-dev file binutils help2man lintian
 )
 if [ "${1:-}" = "--fuzz" ]; then
   # clang with libFuzzer and the sanitizer runtimes; python3 builds the seed corpora
