@@ -70,10 +70,6 @@ protected:
     std::unique_ptr<TransmissionEngine> makeEngine(std::chrono::milliseconds retry = 10s) {
         TransmissionEngine::Options options{resources, 50ms};
         options.retryDelay = retry;
-        return makeEngine(options);
-    }
-
-    std::unique_ptr<TransmissionEngine> makeEngine(const TransmissionEngine::Options& options) {
         auto engine = std::make_unique<TransmissionEngine>(library, storage, endpoints, clock, options);
         QObject::connect(engine.get(), &TransmissionEngine::runningChanged,
                          [this](bool running) { launches += running ? 1 : 0; });
@@ -330,7 +326,7 @@ protected:
         TransmissionEngine::Options options{resources, 50ms};
         options.watch = timings;
         options.killGrace = 2s;
-        return makeEngine(options);
+        return std::make_unique<TransmissionEngine>(library, storage, endpoints, clock, options);
     }
 
     // Waits for a daemon other than `previous` that listens; its process id, or 0 once the
@@ -344,17 +340,15 @@ protected:
         return listens() ? engine.processId() : 0;
     }
 
-    // The download's percentDone once the daemon has checked its data; -1 when it has none.
+    // -1 when the daemon does not have the download.
     double progress(const QString& hash) {
         const auto answer =
             rawRPC(nam, endpoints.rpcPort,
                    {{"method", "torrent-get"},
-                    {"arguments",
-                     {{"ids", {hash.toStdString()}}, {"fields", {"status", "percentDone"}}}}});
+                    {"arguments", {{"ids", {hash.toStdString()}}, {"fields", {"percentDone"}}}}});
         if (!answer || !answer->contains("torrents") || (*answer)["torrents"].empty())
             return -1;
-        const auto& t = (*answer)["torrents"][0];
-        return t["status"] == 1 || t["status"] == 2 ? -1 : t["percentDone"].get<double>();
+        return (*answer)["torrents"][0]["percentDone"].get<double>();
     }
 };
 
