@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -30,6 +31,16 @@ constexpr int kVersionWaitMs = 10000;
 constexpr std::chrono::milliseconds kListenProbeInterval{200};
 constexpr int kStrayPortWaits = 20; // of 100 ms
 constexpr qsizetype kMaxLastWords = 300;
+// What a daemon replaced for not answering is said to have done, in place of its last words.
+constexpr char kHungWords[] = "it stopped answering";
+
+// Asks a daemon to exit by signal. A stopped process acts on it only once continued.
+void terminateProcess(QProcess& process) {
+    const qint64 pid = process.processId();
+    process.terminate();
+    if (pid > 0)
+        ::kill(static_cast<pid_t>(pid), SIGCONT);
+}
 
 int majorVersion(const QString& version) {
     return version.section(QLatin1Char('.'), 0, 0).toInt();
@@ -122,12 +133,18 @@ TransmissionEngine::TransmissionEngine(QString downloadDir, const QString& stora
     m_listenTimer = new QTimer(this);
     m_listenTimer->setInterval(kListenProbeInterval);
     connect(m_listenTimer, &QTimer::timeout, this, &TransmissionEngine::probeListening);
+
+    m_watchdog = new DaemonWatchdog(m_endpoints.rpcPort, m_options.watch, this);
+    connect(m_watchdog, &DaemonWatchdog::answered, this,
+            [this] { m_lastAnswerAt = m_clock->now(); });
+    connect(m_watchdog, &DaemonWatchdog::hung, this, &TransmissionEngine::onHung);
 }
 
 TransmissionEngine::~TransmissionEngine() {
     m_restartTimer->stop();
     m_retryTimer->stop();
     m_listenTimer->stop();
+    m_watchdog->stop();
     // A daemon we own must not outlive us; give it the chance to shut down cleanly first.
     const auto processes = findChildren<QProcess*>(Qt::FindDirectChildrenOnly);
     for (QProcess* process : processes) {
@@ -144,7 +161,7 @@ TransmissionEngine::~TransmissionEngine() {
             requestDaemonClose(m_endpoints.rpcPort, m_configDir, kCloseRequestBudget);
         if (process->state() == QProcess::NotRunning)
             continue;
-        process->terminate();
+        terminateProcess(*process);
         if (!process->waitForFinished(1000)) {
             process->kill();
             process->waitForFinished(1000);
@@ -276,13 +293,14 @@ void TransmissionEngine::start() {
         const QString why = process->errorString();
         process->disconnect(this);
         process->deleteLater();
-        failToStart(EngineHealth::Cause::notExecutable, executable + QStringLiteral(" (") + why +
-                                                            QLatin1Char(')'));
+        failToStart(EngineHealth::Cause::notExecutable,
+                    executable + QStringLiteral(" (") + why + QLatin1Char(')'));
         return;
     }
     m_process = process;
     m_intentionalStop = false;
     m_lastStartAt = m_clock->now();
+    m_lastAnswerAt.reset();
     setRunning(true);
     if (taken) {
         failToStart(EngineHealth::Cause::rpcPortTaken, QString::number(m_endpoints.rpcPort));
@@ -313,7 +331,23 @@ void TransmissionEngine::release(QProcess* process) {
     if (process->state() == QProcess::Running &&
         requestDaemonClose(m_endpoints.rpcPort, m_configDir, kCloseRequestBudget))
         return;
-    process->terminate();
+    terminateProcess(*process);
+}
+
+void TransmissionEngine::onHung() {
+    QProcess* process = m_process;
+    if (!process || m_intentionalStop)
+        return;
+    // Told while it is down; the restart that follows its end clears it.
+    setHealth({EngineHealth::State::stopped, EngineHealth::Cause::stoppedAnswering, {}});
+    // Asking it over RPC is pointless. On SIGTERM it still saves its resume files, once it
+    // runs again; one that cannot even do that is killed after the grace.
+    process->setProperty(kReleasedProperty, true);
+    terminateProcess(*process);
+    QTimer::singleShot(m_options.killGrace, process, [process] {
+        if (process->state() != QProcess::NotRunning)
+            process->kill();
+    });
 }
 
 void TransmissionEngine::onFinished(QProcess* process) {
@@ -324,27 +358,32 @@ void TransmissionEngine::onFinished(QProcess* process) {
     m_process = nullptr;
     m_listenTimer->stop();
     const bool listened = m_health.state == EngineHealth::State::running;
+    const bool hung = m_health.cause == EngineHealth::Cause::stoppedAnswering;
     setRunning(false);
     if (m_intentionalStop) {
         setHealth({});
         return;
     }
-    if (m_lastStartAt && m_clock->now() - *m_lastStartAt > kStableRunSeconds)
+    // A hung daemon stopped being of use when it last answered, not when it was killed: one
+    // that hangs again soon after each start spends the budget like one that keeps exiting.
+    const Timestamp ended =
+        hung ? m_lastAnswerAt.value_or(m_lastStartAt.value_or(Timestamp{})) : m_clock->now();
+    if (m_lastStartAt && ended - *m_lastStartAt > kStableRunSeconds)
         m_restartAttempts = 0;
+    const QString words = hung ? QString::fromLatin1(kHungWords) : lastWords(*process);
     if (m_restartAttempts < kRestartLimit) {
         ++m_restartAttempts;
         m_restartTimer->start();
         // A daemon that had got going and died is restarted quietly; one that never listened
-        // will most likely fail again for the same reason.
+        // will most likely fail again for the same reason. A hung one stays told until the
+        // restart.
         if (listened)
             setHealth({EngineHealth::State::starting, EngineHealth::Cause::none, {}});
-        else
-            setHealth({EngineHealth::State::stopped, EngineHealth::Cause::exitedAtStart,
-                       lastWords(*process)});
+        else if (!hung)
+            setHealth({EngineHealth::State::stopped, EngineHealth::Cause::exitedAtStart, words});
         return;
     }
-    setHealth({EngineHealth::State::stopped, EngineHealth::Cause::restartsGivenUp,
-               lastWords(*process)});
+    setHealth({EngineHealth::State::stopped, EngineHealth::Cause::restartsGivenUp, words});
 }
 
 void TransmissionEngine::setRunning(bool running) {
@@ -360,6 +399,12 @@ void TransmissionEngine::setHealth(EngineHealth health) {
     if (m_health == health)
         return;
     m_health = std::move(health);
+    // Only a daemon that listens is asked whether it answers; starting up is the listen
+    // probe's business.
+    if (m_health.state != EngineHealth::State::running)
+        m_watchdog->stop();
+    else if (!m_watchdog->isWatching())
+        m_watchdog->watch();
     Q_EMIT healthChanged(m_health);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DaemonWatchdog.h"
 #include "model/Clock.h"
 #include "model/EngineHealth.h"
 #include "model/ServiceEndpoints.h"
@@ -25,6 +26,12 @@ struct TransmissionEngineOptions {
     // How often a daemon that cannot start (missing, not runnable, its port taken) is tried
     // again, so installing it or freeing the port needs no restart of the application.
     std::chrono::milliseconds retryDelay{10000};
+    // How a daemon that is up is asked whether it still answers. A whole RPC exchange of the
+    // client may take 5 s, so a daemon slower than that already fails the store; three such
+    // questions over half a minute leave a busy daemon (a big check, a slow disk) alone.
+    DaemonWatchdogTimings watch;
+    // A hung daemon asked to exit gets this long to save its state before it is killed.
+    std::chrono::milliseconds killGrace{5000};
 
     // The installed layout: <executable's folder>/../share/lumivane (the build mirrors it).
     static TransmissionEngineOptions production();
@@ -32,8 +39,8 @@ struct TransmissionEngineOptions {
 
 // Runs the download daemon as a child process: finds the executable among the application's
 // resources, kills strays left by an earlier run, starts it with a fixed command line, logs
-// its output, and restarts it when it dies unexpectedly, a bounded number of times.
-// Everything happens on the main thread.
+// its output, and restarts it when it dies unexpectedly or stops answering, a bounded number
+// of times. Everything happens on the main thread.
 class TransmissionEngine final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TransmissionEngine)
@@ -88,6 +95,8 @@ private:
     // Lets a daemon go: asks it to close, or terminates it when it does not answer.
     void release(QProcess* process);
     void onFinished(QProcess* process);
+    // Replaces a daemon that is alive but no longer answers; it keeps its resume files.
+    void onHung();
     void setRunning(bool running);
 
     // --- health ------------------------------------------------------------------------------
@@ -120,4 +129,6 @@ private:
     QTimer* m_retryTimer = nullptr;  // a start that could not happen, tried again
     QTimer* m_listenTimer = nullptr; // until the daemon accepts connections on its RPC port
     QPointer<QTcpSocket> m_listenProbe;
+    DaemonWatchdog* m_watchdog = nullptr;    // while it is running
+    std::optional<Timestamp> m_lastAnswerAt; // by the daemon now running, to the watchdog
 };

@@ -14,6 +14,7 @@ struct EngineHealth {
         exitedAtStart,   // it ended before it listened; `detail` says why
         rpcPortTaken,    // another program listens on the daemon's RPC port
         restartsGivenUp, // it kept ending and the restart budget is spent; `detail` says why
+        stoppedAnswering, // it was alive but no longer answered, so it is being replaced
     };
 
     State state = State::stopped;

@@ -66,6 +66,8 @@ QString causeSentence(const EngineHealth& health, const QString& endpointsFile,
                               "restarting it; nothing downloads until Lumivane is started again. "
                               "The engine's log is %2.")
             .arg(health.detail, logFile);
+    case Cause::stoppedAnswering:
+        return QStringLiteral("The download engine stopped answering and was restarted");
     case Cause::none:
         break;
     }

@@ -14,12 +14,18 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 
 using namespace std::chrono_literals;
+
+// Found by GoogleTest next to the type, so failures read "stopped/6/…" rather than bytes.
+static void PrintTo(const EngineHealth& h, std::ostream* os) {
+    *os << int(h.state) << '/' << int(h.cause) << "/\"" << h.detail.toStdString() << '"';
+}
 
 namespace {
 
@@ -306,10 +312,108 @@ TEST_F(EngineTest, ADaemonEndingAtEveryStartIsToldWithItsLastWordsThenGivenUp) {
         EXPECT_EQ(seen[0], (EngineHealth{State::starting, Cause::none, {}}));
         EXPECT_EQ(seen[1], (EngineHealth{State::stopped, Cause::exitedAtStart, words}));
         EXPECT_EQ(seen.last(), (EngineHealth{State::stopped, Cause::restartsGivenUp, words}));
-        EXPECT_EQ(engine->restartAttempts(), TransmissionEngine::kRestartLimit);
+        EXPECT_EQ(engine->restartAttempts(), 5);
         for (const EngineHealth& h : seen)
             EXPECT_NE(h.state, State::running) << "it never listened";
     }
+}
+
+// ---- a daemon that stops answering -------------------------------------------------------------
+
+class HangTest : public EngineTest {
+protected:
+    std::unique_ptr<TransmissionEngine> makeWatchedEngine(DaemonWatchdogTimings timings) {
+        TransmissionEngine::Options options{resources, 50ms};
+        options.watch = timings;
+        options.killGrace = 2s;
+        return std::make_unique<TransmissionEngine>(library, storage, endpoints, clock, options);
+    }
+
+    // Waits for a daemon other than `previous` that listens; its process id, or 0 once the
+    // supervisor has given up.
+    static qint64 awaitListening(TransmissionEngine& engine, qint64 previous = 0) {
+        const auto listens = [&] {
+            return engine.health().state == State::running && engine.processId() != previous;
+        };
+        runEventLoopUntil(
+            [&] { return listens() || engine.health().cause == Cause::restartsGivenUp; }, 60000);
+        return listens() ? engine.processId() : 0;
+    }
+
+    // -1 when the daemon does not have the download.
+    double progress(const QString& hash) {
+        const auto answer =
+            rawRPC(nam, endpoints.rpcPort,
+                   {{"method", "torrent-get"},
+                    {"arguments", {{"ids", {hash.toStdString()}}, {"fields", {"percentDone"}}}}});
+        if (!answer || !answer->contains("torrents") || (*answer)["torrents"].empty())
+            return -1;
+        return (*answer)["torrents"][0]["percentDone"].get<double>();
+    }
+};
+
+// Its pauses (1.5 s) are longer than the silence the rule asks for (1 s), but no question waits
+// past its time-out (2.5 s). Then it stops for good, holding a finished download.
+TEST_F(HangTest, ASlowDaemonIsLeftAloneAStoppedOneIsReplacedAndKeepsItsDownloads) {
+    auto engine = makeWatchedEngine({200ms, 2500ms, 1000ms});
+    engine->start();
+    const auto pid = static_cast<pid_t>(awaitListening(*engine));
+    ASSERT_GT(pid, 0);
+    writeFile(library + "/Show.S01E01/episode.mkv", QByteArray(65536, 'e'));
+    const QString hash =
+        writeTorrentFile(dir.filePath("show.torrent"), library + "/Show.S01E01", {"episode.mkv"});
+    ASSERT_TRUE(
+        rawRPC(nam, endpoints.rpcPort,
+               {{"method", "torrent-add"},
+                {"arguments", {{"filename", dir.filePath("show.torrent").toStdString()}}}}));
+    ASSERT_TRUE(runEventLoopUntil([&] { return progress(hash) == 1.0; }, 20000));
+
+    QSignalSpy answers(engine->findChild<DaemonWatchdog*>(), &DaemonWatchdog::answered);
+    QTimer pace;
+    QObject::connect(&pace, &QTimer::timeout, [&] {
+        const bool pause = pace.interval() != 1500;
+        ::kill(pid, pause ? SIGSTOP : SIGCONT);
+        pace.setInterval(pause ? 1500 : 200);
+    });
+    pace.start(200);
+    runEventLoopUntil([&] { return answers.size() >= 8; }, 30000);
+    pace.stop();
+    ::kill(pid, SIGCONT);
+    ASSERT_GE(answers.size(), 8);
+    EXPECT_EQ(engine->processId(), pid);
+    EXPECT_EQ(engine->restartAttempts(), 0);
+
+    QList<EngineHealth> seen;
+    QObject::connect(engine.get(), &TransmissionEngine::healthChanged,
+                     [&](const EngineHealth& h) { seen << h; });
+    ::kill(pid, SIGSTOP);
+    ASSERT_GT(awaitListening(*engine, pid), 0) << "not replaced within a minute";
+    EXPECT_NE(::kill(pid, 0), 0) << "the stopped daemon is gone";
+    EXPECT_EQ(seen, (QList<EngineHealth>{{State::stopped, Cause::stoppedAnswering, {}},
+                                         {State::starting, Cause::none, {}},
+                                         {State::running, Cause::none, {}}}));
+    EXPECT_EQ(engine->restartAttempts(), 1);
+    // The new daemon read the old one's resume file: the download is there, finished.
+    EXPECT_TRUE(runEventLoopUntil([&] { return progress(hash) == 1.0; }, 20000));
+}
+
+// Each daemon is stopped as soon as it listens. Time moves past the stable-run minute while each
+// hangs: a run ends when the daemon last answered, so none of them counts as stable.
+TEST_F(HangTest, ADaemonThatKeepsHangingIsGivenUpAfterFiveRestarts) {
+    auto engine = makeWatchedEngine({100ms, 500ms, 1000ms});
+    QObject::connect(engine.get(), &TransmissionEngine::healthChanged, [&](const EngineHealth& h) {
+        if (h.cause == Cause::stoppedAnswering)
+            clock->advance(61);
+    });
+    engine->start();
+    int stopped = 0;
+    for (qint64 pid = 0; stopped < 7 && (pid = awaitListening(*engine, pid)) > 0; ++stopped)
+        ::kill(static_cast<pid_t>(pid), SIGSTOP);
+    EXPECT_EQ(engine->health(),
+              (EngineHealth{State::stopped, Cause::restartsGivenUp, "it stopped answering"}));
+    EXPECT_EQ(stopped, 6);
+    EXPECT_EQ(engine->restartAttempts(), 5);
+    EXPECT_FALSE(engine->isRestartPending());
 }
 
 } // namespace
