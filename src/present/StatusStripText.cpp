@@ -30,6 +30,8 @@ std::optional<QString> healthProblemText(const EngineHealth& engine, const Searc
             return QStringLiteral("Download engine cannot run — reinstall transmission-daemon");
         case EngineHealth::Cause::rpcPortTaken:
             return QStringLiteral("Download engine's port is taken — see Activity");
+        case EngineHealth::Cause::stoppedAnswering:
+            return QStringLiteral("Download engine stopped answering — restarting");
         case EngineHealth::Cause::exitedAtStart:
         case EngineHealth::Cause::restartsGivenUp:
             return QStringLiteral("Download engine stopped — see Activity");

@@ -133,7 +133,7 @@ const Rule kRules[] = {
              byName<EngineHealth::State>(r[0], {"starting", "running", "stopped"}),
              byName<EngineHealth::Cause>(r[1],
                                          {"none", "binaryMissing", "notExecutable", "exitedAtStart",
-                                          "rpcPortTaken", "restartsGivenUp"}),
+                                          "rpcPortTaken", "restartsGivenUp", "stoppedAnswering"}),
              {}};
          SearchHealth search;
          for (const json& index : r[2])
