@@ -254,12 +254,29 @@ QUrl WatchlistStore::rootFolderURL() const {
     return libraryRoot(m_settings, m_env.defaultLibraryRoot);
 }
 
+namespace {
+
+// Only a local folder named by an absolute path can be a library.
+std::optional<QUrl> usableRoot(const std::optional<QUrl>& stored) {
+    if (stored && stored->isLocalFile() && QDir::isAbsolutePath(stored->toLocalFile()))
+        return *stored;
+    return std::nullopt;
+}
+
+} // namespace
+
 QUrl WatchlistStore::libraryRoot(const AppSettings& settings, const QString& defaultRoot) {
     // Only a local folder can be a library; anything else in the file falls back.
-    if (settings.rootFolder && settings.rootFolder->isLocalFile() &&
-        !settings.rootFolder->toLocalFile().isEmpty())
-        return *settings.rootFolder;
-    return QUrl::fromLocalFile(defaultRoot);
+    return usableRoot(settings.rootFolder).value_or(QUrl::fromLocalFile(defaultRoot));
+}
+
+void WatchlistStore::reportUnusableRoot() {
+    if (!m_settings.rootFolder || usableRoot(m_settings.rootFolder))
+        return;
+    logActivity(QStringLiteral("The library folder \"%1\" in settings.json is not a local folder; "
+                               "using %2 instead")
+                    .arg(m_settings.rootFolder->toString(), rootFolderPath()),
+                ActivityEntry::Kind::error);
 }
 
 void WatchlistStore::ensureLibraryFolders() const {

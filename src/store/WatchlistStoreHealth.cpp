@@ -19,6 +19,7 @@ void WatchlistStore::reportStartupHealth() {
             m_notifier->post(HealthText::setAsideNotice(aside));
     }
     m_setAsideAtLoad.clear();
+    reportUnusableRoot();
     // The shell starts the daemon before the store exists: what it saw then is told now.
     if (m_engine)
         noteEngineHealth(m_engine->health());

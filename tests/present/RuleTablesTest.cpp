@@ -127,7 +127,7 @@ const Rule kRules[] = {
          return json{nameOf(s.tone, {"checking", "listening", "problem"}), str(s.text), s.pulsing,
                      s.buttonFaint};
      }},
-    {"texts", "healthProblem", 5,
+    {"texts", "healthProblem", 6,
      [](R r) {
          const EngineHealth engine{
              byName<EngineHealth::State>(r[0], {"starting", "running", "stopped"}),
@@ -140,7 +140,7 @@ const Rule kRules[] = {
              search.silentIndexes << qstr(index);
          search.tmdbKeyRefused = r[3];
          search.tmdbUnreachable = r[4];
-         return str(healthProblemText(engine, search));
+         return str(healthProblemText(engine, search, r[5]));
      }},
     {"texts", "sidebarTabs", 1,
      [](R r) {

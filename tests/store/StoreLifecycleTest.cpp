@@ -227,6 +227,34 @@ TEST_F(StoreLifecycle, AStoreDestroyedMidCycleLeavesNothingBehind) {
 
 // --- settings, paths, keys, ordering -----------------------------------------------------------
 
+// A person editing settings.json writes a plain path; anything that is no local folder is told.
+TEST_F(StoreLifecycle, AHandWrittenRootIsUsedAndAnUnusableOneIsToldBeforeTheDefaultIsTaken) {
+    const QString handWritten = QDir(m_env.root()).filePath("My Media");
+    const struct {
+        QByteArray stored;
+        QString root;
+        bool told;
+    } cases[] = {
+        {R"({"rootFolder":")" + handWritten.toUtf8() + R"("})", handWritten, false},
+        {R"({"rootFolder":"smb://nas/media"})", libraryRoot(), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.toStdString());
+        m_env.writeStorageFile(QString::fromLatin1(StorageFiles::kSettings), c.stored);
+        WatchlistStore store(m_env.environment(), nullptr, nullptr);
+        drainEvents();
+        EXPECT_EQ(store.rootFolderPath(), c.root);
+        const bool told = std::any_of(
+            store.activity().cbegin(), store.activity().cend(), [&](const ActivityEntry& e) {
+                return e.message == "The library folder \"smb://nas/media\" in settings.json is "
+                                    "not a local folder; "
+                                    "using " +
+                                        libraryRoot() + " instead";
+            });
+        EXPECT_EQ(told, c.told);
+    }
+}
+
 TEST_F(StoreLifecycle, SettingsChangesArePublishedSavedAndTheNewRootPreparedForTheDaemon) {
     // A supervisor without an executable: it never starts a daemon, but keeps its folders.
     TransmissionEngine engine(libraryRoot(), m_env.storageFolder(), m_env.environment().endpoints,
