@@ -1,5 +1,7 @@
 #include "EpisodeSorter.h"
 
+#include "model/LibraryLayout.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -266,7 +268,7 @@ QString EpisodeSorter::safeFolderName(const QString& name) {
 }
 
 QString EpisodeSorter::seasonFolderName(int season) {
-    return QStringLiteral("Season_%1").arg(season, 2, 10, QLatin1Char('0'));
+    return LibraryLayout::seasonFolderName(season);
 }
 
 QString EpisodeSorter::uniqueDestination(const QString& wanted) {

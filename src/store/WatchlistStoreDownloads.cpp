@@ -6,6 +6,7 @@
 #include "WatchlistStore.h"
 #include "engine/EpisodeSorter.h"
 #include "engine/TransmissionClient.h"
+#include "model/LibraryLayout.h"
 #include "search/Magnet.h"
 
 #include <QDir>
@@ -431,7 +432,7 @@ void WatchlistStore::completeEpisode(const TorrentInfo& info, const ActiveDownlo
                                    ? name + QLatin1Char('.') + *show->firstAirYear
                                    : name;
 
-    const QString seriesRoot = QDir(rootFolderPath()).filePath(QStringLiteral("Series"));
+    const QString seriesRoot = LibraryLayout(rootFolderPath()).seriesFolder();
     const auto markRow = [&](DownloadRecord::State state, const QString& detail) {
         DownloadRecord* row = findHistoryRow(info.hash);
         if (!row)
@@ -525,7 +526,7 @@ void WatchlistStore::completeMovie(const TorrentInfo& info, const ActiveDownload
         return;
     const QString title = movie->displayTitle();
 
-    const QString moviesRoot = QDir(rootFolderPath()).filePath(QStringLiteral("Movies"));
+    const QString moviesRoot = LibraryLayout(rootFolderPath()).moviesFolder();
     const auto sorted = EpisodeSorter::sortMovie(info.files, info.downloadDir, moviesRoot, title);
     if (!sorted.ok() && sorted.error().mayPass()) {
         holdForAnotherSort(info.hash, title, sorted.error().description());

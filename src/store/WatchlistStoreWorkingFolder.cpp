@@ -1,13 +1,14 @@
 // Upkeep of the daemon's staging folder: its size for the settings view, clearing it, and
 // removing torrents the daemon still holds that the store no longer follows.
 //
-// The staging folder is "Incomplete" below the library root. The root itself also holds the
-// sorted library ("Series", "Movies"), so nothing here ever measures or deletes the root.
+// The staging folder is the working folder below the library root. The root itself also holds
+// the sorted library, so nothing here ever measures or deletes the root.
 
 #include "DataGuard.h"
 #include "SleepUnlessGone.h"
 #include "WatchlistStore.h"
 #include "engine/TransmissionClient.h"
+#include "model/LibraryLayout.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -108,8 +109,7 @@ DataGuard WatchlistStore::dataGuard(DataScope scope) const {
     const QString root = rootFolderPath();
     guard.allowed = {m_engine ? m_engine->downloadDir() : root};
     if (!root.isEmpty())
-        guard.excluded = {QDir(root).filePath(QStringLiteral("Series")),
-                          QDir(root).filePath(QStringLiteral("Movies"))};
+        guard.excluded = {LibraryLayout(root).seriesFolder(), LibraryLayout(root).moviesFolder()};
     return guard;
 }
 
@@ -117,7 +117,7 @@ QString WatchlistStore::workingFolderPath() const {
     if (m_engine)
         return m_engine->incompleteDir();
     const QString root = rootFolderPath();
-    return root.isEmpty() ? QString() : QDir(root).filePath(QStringLiteral("Incomplete"));
+    return root.isEmpty() ? QString() : LibraryLayout(root).workingFolder();
 }
 
 QCoro::Task<> WatchlistStore::refreshWorkingFolderSize() {

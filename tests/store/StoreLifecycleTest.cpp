@@ -260,7 +260,7 @@ TEST_F(StoreLifecycle, SettingsChangesArePublishedSavedAndTheNewRootPreparedForT
     TransmissionEngine engine(libraryRoot(), m_env.storageFolder(), m_env.environment().endpoints,
                               m_env.environment().clock,
                               {QString(), std::chrono::milliseconds(2000)});
-    WatchlistStore store(m_env.environment(), &engine, nullptr);
+    WatchlistStore store(environment(), &engine, nullptr);
     EXPECT_EQ(store.rootFolderPath(), libraryRoot());
     QSignalSpy changed(&store, &WatchlistStore::settingsChanged);
     const QString newRoot = QDir(m_env.root()).filePath("elsewhere/Library");
@@ -275,6 +275,17 @@ TEST_F(StoreLifecycle, SettingsChangesArePublishedSavedAndTheNewRootPreparedForT
     EXPECT_EQ(engine.downloadDir(), newRoot);
     EXPECT_EQ(engine.incompleteDir(), QDir(newRoot).filePath("Incomplete"));
     EXPECT_FALSE(engine.isRunning());
+    // The running daemon stages new downloads in the new working folder at once.
+    const auto foldersSent = [&] {
+        for (const auto& call : m_daemon.calls("session-set"))
+            if (call["arguments"].contains("incomplete-dir"))
+                return std::optional(call["arguments"]);
+        return std::optional<nlohmann::json>();
+    };
+    ASSERT_TRUE(runEventLoopUntil([&] { return foldersSent().has_value(); }));
+    EXPECT_EQ(qstr((*foldersSent())["download-dir"]), newRoot);
+    EXPECT_EQ(qstr((*foldersSent())["incomplete-dir"]), QDir(newRoot).filePath("Incomplete"));
+    EXPECT_EQ((*foldersSent())["incomplete-dir-enabled"], true);
 
     // A root that is no local folder falls back to the default; a blank key is the user's.
     store.updateSettings([](AppSettings& s) {
