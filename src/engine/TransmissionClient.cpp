@@ -26,12 +26,15 @@ TransmissionClient::TransmissionClient(QNetworkAccessManager& network, quint16 r
                    .arg(rpcPort)
                    .arg(QLatin1StringView(Wire::kRPCPath))) {}
 
-TransmissionClient::~TransmissionClient() = default;
+TransmissionClient::~TransmissionClient() {
+    // Requests still waiting for their turn end now with "client closed" instead of never.
+    m_turns->close();
+}
 
 QCoro::Task<RPCResult<nlohmann::ordered_json>> TransmissionClient::single(Wire::Request request) {
     QPointer<TransmissionClient> self(this);
     const TurnQueue::Turn turn = co_await m_turns->next();
-    if (!self)
+    if (!self || turn.isClosed())
         co_return clientGone();
     co_return co_await call(std::move(request));
 }
@@ -163,7 +166,7 @@ QCoro::Task<RPCResult<int>> TransmissionClient::fetchRPCVersion() {
 QCoro::Task<RPCStatus> TransmissionClient::addDefaultTrackers(QString hash, QStringList trackers) {
     QPointer<TransmissionClient> self(this);
     const TurnQueue::Turn turn = co_await m_turns->next();
-    if (!self)
+    if (!self || turn.isClosed())
         co_return clientGone();
 
     int version = 0;

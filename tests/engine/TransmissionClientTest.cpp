@@ -7,6 +7,7 @@
 #include "AwaitTask.h"
 #include "DaemonSupport.h"
 #include "FakeHttpServer.h"
+#include "EventLoop.h"
 #include "Fixtures.h"
 #include "engine/TransmissionWire.h"
 
@@ -154,6 +155,34 @@ TEST_F(ClientFakeTest, OneExchangeAtATime) {
     EXPECT_TRUE(awaitTask(client.setQueueStalled()).ok());
     EXPECT_TRUE(firstDone);
     EXPECT_TRUE(secondArrivedAfterFirst);
+}
+
+// A client that goes away (its owner quits) ends the requests still waiting for their turn at
+// once; left suspended, their coroutines would never end.
+TEST(ClientLifetime, RequestsWaitingForTheirTurnEndWhenTheClientGoes) {
+    FakeHttpServer server;
+    server.setHandler([](const FakeHttpServer::Request&) {
+        return Response{200, R"({"arguments":{}})", "application/json", {}, 1500};
+    });
+    QNetworkAccessManager nam;
+    auto client = std::make_unique<TransmissionClient>(nam, server.port());
+    std::vector<std::optional<RPCStatus>> ends(3);
+    const auto ask = [](TransmissionClient& c, std::optional<RPCStatus>& end) -> QCoro::Task<> {
+        end = co_await c.reannounce("h");
+    };
+    std::vector<QCoro::Task<>> asked;
+    for (auto& end : ends)
+        asked.push_back(ask(*client, end));
+    ASSERT_TRUE(runEventLoopUntil([&] { return server.requests().size() == 1; }));
+    client.reset();
+    // The first is in the daemon's hands; the two behind it end now, without touching the client.
+    EXPECT_FALSE(ends[0]);
+    for (int i : {1, 2}) {
+        ASSERT_TRUE(ends[i]) << i;
+        ASSERT_FALSE(ends[i]->ok());
+        EXPECT_EQ(ends[i]->error().detail, "client closed");
+    }
+    EXPECT_TRUE(runEventLoopUntil([&] { return ends[0].has_value(); }, 8000));
 }
 
 // The daemon's version decides how trackers are added; it is asked once per session.
