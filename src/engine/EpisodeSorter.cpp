@@ -1,5 +1,6 @@
 #include "EpisodeSorter.h"
 
+#include "SafePaths.h"
 #include "model/LibraryLayout.h"
 
 #include <QDir>
@@ -17,47 +18,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path toPath(const QString& s) {
-    return fs::path(QFile::encodeName(s).toStdString());
-}
+using SafePaths::isBelow;
+using SafePaths::isPlainRelative;
+using SafePaths::occupied;
+using SafePaths::resolved;
+using SafePaths::toPath;
 
 QString errorText(int error) {
     return QString::fromStdString(std::error_code(error, std::generic_category()).message());
-}
-
-// Present in any form, including a link that points nowhere.
-bool occupied(const QString& path) {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(toPath(path), ec));
-}
-
-// Is `candidate` strictly below `folder`? Both already resolved.
-bool isBelow(const fs::path& candidate, const fs::path& folder) {
-    const fs::path relative = candidate.lexically_relative(folder);
-    if (relative.empty() || relative == ".")
-        return false;
-    return *relative.begin() != "..";
-}
-
-// Where `path` really leads, following every link that exists along the way.
-std::optional<fs::path> resolved(const QString& path) {
-    std::error_code ec;
-    fs::path p = fs::weakly_canonical(toPath(path), ec);
-    if (ec)
-        return std::nullopt;
-    return p;
-}
-
-// An entry of a torrent's file list is a stranger's text: only plain relative paths that stay
-// inside the download folder, also after following links, are ever read or moved.
-bool isPlainRelative(const QString& entry) {
-    if (entry.isEmpty() || entry.startsWith(QLatin1Char('/')))
-        return false;
-    for (const QString& part : entry.split(QLatin1Char('/'))) {
-        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
-            return false;
-    }
-    return true;
 }
 
 bool staysInside(const QString& downloadDir, const QString& source) {

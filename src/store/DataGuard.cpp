@@ -1,7 +1,8 @@
 #include "DataGuard.h"
 
+#include "engine/SafePaths.h"
+
 #include <QDir>
-#include <QFile>
 
 #include <filesystem>
 #include <optional>
@@ -10,39 +11,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path toPath(const QString& s) {
-    return fs::path(QFile::encodeName(s).toStdString());
-}
+using SafePaths::isBelow;
+using SafePaths::isPlainRelative;
+using SafePaths::occupied;
 
-// Where `path` really leads, following every link that exists along the way.
+// Where `path` really leads; only an absolute path is ever asked.
 std::optional<fs::path> resolved(const QString& path) {
     if (path.isEmpty() || !QDir::isAbsolutePath(path))
         return std::nullopt;
-    std::error_code ec;
-    fs::path p = fs::weakly_canonical(toPath(path), ec);
-    if (ec)
-        return std::nullopt;
-    return p;
-}
-
-bool isBelow(const fs::path& candidate, const fs::path& folder) {
-    const fs::path relative = candidate.lexically_relative(folder);
-    return !relative.empty() && relative != "." && *relative.begin() != "..";
-}
-
-bool present(const QString& path) {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(toPath(path), ec));
-}
-
-bool isPlainRelative(const QString& entry) {
-    if (entry.isEmpty() || entry.startsWith(QLatin1Char('/')))
-        return false;
-    for (const QString& part : entry.split(QLatin1Char('/'))) {
-        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
-            return false;
-    }
-    return true;
+    return SafePaths::resolved(path);
 }
 
 // Outside the coroutine: GCC 12 cannot build a QStringLiteral inside one.
@@ -93,7 +70,7 @@ bool DataGuard::mayDelete(const TorrentInfo& info) const {
             for (const QString& path :
                  {root + QLatin1Char('/') + top, root + QLatin1Char('/') + file,
                   root + QLatin1Char('/') + file + QStringLiteral(".part")}) {
-                if (present(path) && !safe(path))
+                if (occupied(path) && !safe(path))
                     return false;
             }
         }
