@@ -156,6 +156,8 @@ public:
     // Hands a chosen episode release (or season pack) to the daemon: logs the find, replaces any
     // other download of the same episode and marks the series found; the start runs on.
     void grab(const FeedMatch& match);
+    // Hands a magnet to the daemon: the info hash it goes by, none when the daemon did not take it.
+    QCoro::Task<std::optional<QString>> addToEngine(QUrl magnet);
     QCoro::Task<> startDownload(FeedMatch match, QString seriesName);
     // The movie counterpart; `match.showID` is the movie's id, its episode code is unused.
     QCoro::Task<> startMovieDownload(FeedMatch match);

@@ -99,15 +99,20 @@ void WatchlistStore::grab(const FeedMatch& match) {
     startDownload(match, name);
 }
 
+QCoro::Task<std::optional<QString>> WatchlistStore::addToEngine(QUrl magnet) {
+    // Only locals after the suspension: the store may be gone by then.
+    const QString folder = m_engine ? m_engine->downloadDir() : rootFolderPath();
+    const auto added = co_await m_transmission->add(magnet, folder);
+    if (!added.ok())
+        co_return std::nullopt;
+    co_return added.value() ? added.value() : infoHash(magnet);
+}
+
 QCoro::Task<> WatchlistStore::startDownload(FeedMatch match, QString seriesName) {
     QPointer<WatchlistStore> self(this);
-    const QString folder = m_engine ? m_engine->downloadDir() : rootFolderPath();
-    const auto added = co_await m_transmission->add(match.magnetURL, folder);
+    const std::optional<QString> hash = co_await addToEngine(match.magnetURL);
     if (!self)
         co_return;
-    std::optional<QString> hash;
-    if (added.ok())
-        hash = added.value() ? added.value() : infoHash(match.magnetURL);
 
     Show* show = findShow(match.showID);
     if (!show)
@@ -134,13 +139,9 @@ QCoro::Task<> WatchlistStore::startDownload(FeedMatch match, QString seriesName)
 
 QCoro::Task<> WatchlistStore::startMovieDownload(FeedMatch match) {
     QPointer<WatchlistStore> self(this);
-    const QString folder = m_engine ? m_engine->downloadDir() : rootFolderPath();
-    const auto added = co_await m_transmission->add(match.magnetURL, folder);
+    const std::optional<QString> hash = co_await addToEngine(match.magnetURL);
     if (!self)
         co_return;
-    std::optional<QString> hash;
-    if (added.ok())
-        hash = added.value() ? added.value() : infoHash(match.magnetURL);
 
     Movie* movie = findMovie(match.showID);
     if (!movie)
