@@ -75,7 +75,10 @@ int run(const CommandLine::Run& command, const QString& socketPath, FILE* out, F
         return exit == CommandAnswer::success ? CommandAnswer::failed : exit;
     }
     const QJsonValue data = answer->value("data");
-    if (command.json && command.request.follow && data.isArray()) {
+    if (command.names) {
+        for (const QJsonValue& entry : data.toArray())
+            print(out, entry.toObject().value("name").toString());
+    } else if (command.json && command.request.follow && data.isArray()) {
         for (const QJsonValue& entry : data.toArray()) // one JSON line per log line
             printJson(out, entry, QJsonDocument::Compact);
     } else if (command.json)

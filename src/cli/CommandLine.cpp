@@ -9,7 +9,7 @@ namespace {
 
 using Kind = CommandRequest::Kind;
 
-enum class Option { json, quality, season, tmdbID, year, noSubscribe, asTyped, follow };
+enum class Option { json, names, quality, season, tmdbID, year, noSubscribe, asTyped, follow };
 
 struct OptionSpec {
     Option option;
@@ -20,6 +20,7 @@ struct OptionSpec {
 
 constexpr std::array kOptions{
     OptionSpec{Option::json, "--json", nullptr, "Print one JSON document instead of text."},
+    OptionSpec{Option::names, "--names", nullptr, "Print the names alone, one a line."},
     OptionSpec{Option::quality, "--quality", "480p|720p|1080p|4K|any", "The wanted resolution."},
     OptionSpec{Option::season, "--season", "N", "Fetch the whole season N."},
     OptionSpec{Option::tmdbID, "--tmdb-id", "ID", "Take the TMDB match with this id."},
@@ -43,7 +44,7 @@ const QList<CommandSpec>& commands() {
     static const QList<CommandSpec> list{
         {Kind::status, nullptr, {Option::json},
          "The next check, the download engine, the search services, the downloads and folders."},
-        {Kind::seriesList, nullptr, {Option::json}, "The series on the watchlist."},
+        {Kind::seriesList, nullptr, {Option::json, Option::names}, "The series on the watchlist."},
         {Kind::seriesAdd,
          "NAME",
          {Option::quality, Option::season, Option::noSubscribe, Option::tmdbID, Option::asTyped,
@@ -54,7 +55,7 @@ const QList<CommandSpec>& commands() {
         {Kind::seriesUnsubscribe, "NAME|ID", {Option::json},
          "Stops following new episodes of a series."},
         {Kind::seriesCheck, "NAME|ID", {Option::json}, "Searches for a series' episodes now."},
-        {Kind::moviesList, nullptr, {Option::json}, "The movies on the watchlist."},
+        {Kind::moviesList, nullptr, {Option::json, Option::names}, "The movies on the watchlist."},
         {Kind::moviesAdd,
          "TITLE",
          {Option::year, Option::quality, Option::tmdbID, Option::asTyped, Option::json},
@@ -213,6 +214,9 @@ Parsed parse(const QStringList& arguments) {
         switch (option->option) {
         case Option::json:
             run.json = true;
+            break;
+        case Option::names:
+            run.names = true;
             break;
         case Option::quality: {
             const QString q = value.compare(QLatin1String("4k"), Qt::CaseInsensitive) == 0

@@ -13,7 +13,8 @@ namespace CommandLine {
 
 struct Run {
     CommandRequest request;
-    bool json = false; // print the answer's data as JSON instead of its text
+    bool json = false;  // print the answer's data as JSON instead of its text
+    bool names = false; // print the names alone, one a line (for completion and scripts)
     bool operator==(const Run&) const = default;
 };
 struct Help {

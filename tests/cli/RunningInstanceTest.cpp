@@ -59,6 +59,22 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    // What bash completion offers for the words typed so far (the last one being completed).
+    QStringList completions(const QStringList& words) {
+        QProcess bash;
+        QProcessEnvironment environment = m_environment;
+        environment.insert("PATH", QFileInfo(m_executable).path() + ':' + environment.value("PATH"));
+        bash.setProcessEnvironment(environment);
+        bash.start("bash", QStringList{"-c", "source \"$0\"; COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); _lumivane; "
+                                  "printf '%s\\n' \"${COMPREPLY[@]}\"",
+                            LUMIVANE_COMPLETION, "lumivane"}
+                               + words);
+        EXPECT_TRUE(bash.waitForFinished(20000));
+        QStringList offered = QString::fromUtf8(bash.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        offered.sort();
+        return offered;
+    }
+
     // One raw line to the socket: the answer lines, and whether the instance closed after them.
     std::pair<QList<QJsonObject>, bool> send(const QByteArray& bytes) {
         QLocalSocket socket;
@@ -117,6 +133,11 @@ TEST_F(RunningInstance, AddsASeriesByNameListsItLogsItAndFollowsTheLogUntilTheIn
         },
         10000))
         << "the follower saw the line as it was logged: " << followed.toStdString();
+
+    EXPECT_EQ(completions({"series", "remove", "Har"}), QStringList{"Harbour\\ Lights"});
+    EXPECT_EQ(completions({"series", "sub"}), (QStringList{"subscribe"}));
+    EXPECT_EQ(completions({"series", "add", "x", "--quality", "7"}), QStringList{"720p"});
+    EXPECT_EQ(completions({"st"}), QStringList{"status"});
 
     // Changes by name in any case, and by id.
     const Outcome off = lumivane({"series", "unsubscribe", "HARBOUR LIGHTS"});
