@@ -441,7 +441,7 @@ QCoro::Task<> CommandServer::addSeries(QLocalSocket* socket, CommandRequest requ
                                    QStringLiteral("Several series on TMDB match \"%1\"; choose one "
                                                   "with --tmdb-id:\n%2")
                                        .arg(typed, lines.join(QLatin1Char('\n'))),
-                                   Answer::noMatch));
+                                   Answer::noMatch, QJsonObject{{"candidates", candidates}}));
                 co_return;
             }
         } else if (!request.asTyped) {
@@ -517,15 +517,19 @@ QCoro::Task<> CommandServer::addMovie(QLocalSocket* socket, CommandRequest reque
             match = resolve(results, typed, [](const MovieResult& r) { return r.title; });
             if (!match) {
                 QStringList lines;
-                for (const MovieResult& r : results)
+                QJsonArray candidates;
+                for (const MovieResult& r : results) {
                     lines << QStringLiteral("  %1 (%2)  --tmdb-id %3")
                                  .arg(r.title, r.year.value_or(QStringLiteral("?")))
                                  .arg(r.id);
+                    candidates.append(QJsonObject{
+                        {"title", r.title}, {"year", r.year.value_or(QString())}, {"tmdbID", r.id}});
+                }
                 answer(socket, CommandAnswer::error(
                                    QStringLiteral("Several movies on TMDB match \"%1\"; choose one "
                                                   "with --tmdb-id or --year:\n%2")
                                        .arg(typed, lines.join(QLatin1Char('\n'))),
-                                   Answer::noMatch));
+                                   Answer::noMatch, QJsonObject{{"candidates", candidates}}));
                 co_return;
             }
         } else if (!request.asTyped) {

@@ -71,6 +71,8 @@ int run(const CommandLine::Run& command, const QString& socketPath, FILE* out, F
     }
     if (!answer->value("ok").toBool()) {
         print(err, answer->value("error").toString());
+        if (command.json) // scripts read why, and the candidates of an ambiguous name
+            printJson(out, *answer, QJsonDocument::Indented);
         const int exit = answer->value("exit").toInt(CommandAnswer::failed);
         return exit == CommandAnswer::success ? CommandAnswer::failed : exit;
     }

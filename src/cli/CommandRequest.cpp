@@ -203,8 +203,11 @@ QByteArray ok(const QString& text, const QJsonValue& data) {
     return line({{"ok", true}, {"exit", success}, {"text", text}, {"data", data}});
 }
 
-QByteArray error(const QString& message, Exit exit) {
-    return line({{"ok", false}, {"exit", exit}, {"error", message}});
+QByteArray error(const QString& message, Exit exit, const QJsonValue& data) {
+    QJsonObject answer{{"ok", false}, {"exit", exit}, {"error", message}};
+    if (!data.isNull() && !data.isUndefined())
+        answer["data"] = data;
+    return line(answer);
 }
 
 QByteArray streamed(const QString& text, const QJsonValue& data) {

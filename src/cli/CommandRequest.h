@@ -53,12 +53,13 @@ struct CommandRequest {
 };
 
 // Answers, one JSON object per line. The first always says how it went:
-//   {"ok":true,"exit":0,"text":"…","data":…}   or   {"ok":false,"exit":2,"error":"…"}
+//   {"ok":true,"exit":0,"text":"…","data":…}   or   {"ok":false,"exit":2,"error":"…","data":…}
 // `activity --follow` then sends {"text":"…","data":{…}} for every new line.
 namespace CommandAnswer {
 enum Exit { success = 0, failed = 1, noMatch = 2, noInstance = 3, instanceGone = 4 };
 
 QByteArray ok(const QString& text, const QJsonValue& data);
-QByteArray error(const QString& message, Exit exit = failed);
+// `data` carries what a script may act on, such as the candidates for an ambiguous name.
+QByteArray error(const QString& message, Exit exit = failed, const QJsonValue& data = {});
 QByteArray streamed(const QString& text, const QJsonValue& data);
 } // namespace CommandAnswer

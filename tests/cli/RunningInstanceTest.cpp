@@ -177,6 +177,12 @@ TEST_F(RunningInstance, AmbiguousAndUnknownNamesChangeNothing) {
     EXPECT_EQ(several.exit, 2);
     EXPECT_TRUE(several.err.contains("Lights Out (2024)  --tmdb-id 11")) << several.err.toStdString();
     EXPECT_TRUE(several.err.contains("Northern Lights (2009)  --tmdb-id 12"));
+    const Outcome severalJson = lumivane({"series", "add", "Lights", "--json"});
+    EXPECT_EQ(severalJson.exit, 2);
+    const QJsonArray candidates =
+        QJsonDocument::fromJson(severalJson.out.toUtf8()).object()["data"].toObject()["candidates"].toArray();
+    ASSERT_EQ(candidates.size(), 2) << severalJson.out.toStdString();
+    EXPECT_EQ(candidates[1].toObject()["tmdbID"].toInt(), 12);
     EXPECT_EQ(showsFile(), before);
 
     m_tmdb.matches = {};
@@ -228,7 +234,6 @@ TEST_F(RunningInstance, WithoutAnInstanceSaysHowToStartOne) {
 // goes on serving commands and hand-offs, and nothing is saved.
 TEST_F(RunningInstance, MalformedOversizedAndUnknownRequestsAreAnsweredWithAnErrorAndClosed) {
     ASSERT_NO_FATAL_FAILURE(startInstance());
-    const QByteArray before = showsFile();
     const QList<std::pair<const char*, QByteArray>> requests{
         {"notJSON", "hello\n"},
         {"unknownCommand", R"({"command":"series rename","arguments":{"name":"X"}})" "\n"},
@@ -243,10 +248,24 @@ TEST_F(RunningInstance, MalformedOversizedAndUnknownRequestsAreAnsweredWithAnErr
         EXPECT_FALSE(answers[0]["ok"].toBool()) << name;
         EXPECT_FALSE(answers[0]["error"].toString().isEmpty()) << name;
     }
+    // A follower that vanishes leaves the next logged line to nobody.
+    {
+        QLocalSocket follower;
+        follower.connectToServer(socketPath());
+        ASSERT_TRUE(follower.waitForConnected(5000));
+        follower.write(R"({"command":"activity","arguments":{"follow":true}})" "\n");
+        ASSERT_TRUE(runEventLoopUntil([&] { return follower.canReadLine(); }, 10000)) << "the log so far";
+        follower.abort();
+    }
+    m_tmdb.matches = {};
+    EXPECT_EQ(lumivane({"series", "add", "Somewhere", "--as-typed"}).exit, 0);
+
     EXPECT_EQ(m_process.state(), QProcess::Running);
     EXPECT_EQ(ask({}), InstanceChannel::kHeadless) << "a hand-off is still a hand-off";
     EXPECT_EQ(lumivane({"status"}).exit, 0);
-    EXPECT_EQ(showsFile(), before);
+    const QJsonArray listed = seriesList();
+    ASSERT_EQ(listed.size(), 1) << "only the one good request changed anything";
+    EXPECT_EQ(listed[0]["name"].toString(), "Somewhere");
 }
 
 // The child's verdict on reaching the socket as another user.
