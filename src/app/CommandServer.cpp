@@ -353,7 +353,12 @@ QByteArray CommandServer::changeSeries(const CommandRequest& request) {
             return CommandAnswer::error(
                 QStringLiteral("\"%1\" is not subscribed; subscribe to it first.").arg(name));
         operations.searchNow(id);
-        text = QStringLiteral("Searching for \"%1\" now.").arg(name);
+        // The engine holds back a search for an episode that has not aired yet.
+        text = m_watchlist.state.isSearchingNow(id)
+                   ? QStringLiteral("Searching for \"%1\" now.").arg(name)
+                   : QStringLiteral("Nothing of \"%1\" to search for yet: its next episode has "
+                                    "not aired.")
+                         .arg(name);
         break;
     default:
         return CommandAnswer::error(QStringLiteral("Unknown command."));
