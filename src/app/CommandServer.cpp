@@ -162,20 +162,21 @@ QByteArray CommandServer::status() const {
     QString engineLine = QStringLiteral("Download engine: %1").arg(engineState(engine.state));
     if (engine.cause != EngineHealth::Cause::none)
         engineLine += QStringLiteral(" (%1%2)").arg(
-            engineCause(engine.cause), engine.detail.isEmpty() ? QString() : QStringLiteral(": ") + engine.detail);
+            engineCause(engine.cause),
+            engine.detail.isEmpty() ? QString() : QStringLiteral(": ") + engine.detail);
     engineLine += version ? QStringLiteral(", transmission-daemon %1.").arg(*version)
                           : QStringLiteral(", transmission-daemon cannot be run.");
     text << engineLine;
 
     const SearchHealth& search = state.searchHealth();
-    data["search"] = QJsonObject{{"silentIndexes", QJsonArray::fromStringList(search.silentIndexes)},
-                                 {"tmdbKeyAccepted", !search.tmdbKeyRefused},
-                                 {"tmdbReachable", !search.tmdbUnreachable},
-                                 {"tmdbKeySet", m_watchlist.catalogue.hasKey()}};
-    text << (search.indexesDown()
-                 ? QStringLiteral("Indexes: none answered the last check (%1).")
-                       .arg(search.silentIndexes.join(QStringLiteral(", ")))
-                 : QStringLiteral("Indexes: answering."));
+    data["search"] =
+        QJsonObject{{"silentIndexes", QJsonArray::fromStringList(search.silentIndexes)},
+                    {"tmdbKeyAccepted", !search.tmdbKeyRefused},
+                    {"tmdbReachable", !search.tmdbUnreachable},
+                    {"tmdbKeySet", m_watchlist.catalogue.hasKey()}};
+    text << (search.indexesDown() ? QStringLiteral("Indexes: none answered the last check (%1).")
+                                        .arg(search.silentIndexes.join(QStringLiteral(", ")))
+                                  : QStringLiteral("Indexes: answering."));
     text << (!m_watchlist.catalogue.hasKey() ? QStringLiteral("TMDB: no API key set.")
              : search.tmdbKeyRefused         ? QStringLiteral("TMDB: the API key was refused.")
              : search.tmdbUnreachable        ? QStringLiteral("TMDB: not reachable.")
@@ -215,7 +216,8 @@ QByteArray CommandServer::seriesList() const {
         QString line = show.name;
         if (show.firstAirYear)
             line += QStringLiteral(" (%1)").arg(*show.firstAirYear);
-        line += show.isEnabled ? QStringLiteral(" — subscribed") : QStringLiteral(" — not subscribed");
+        line +=
+            show.isEnabled ? QStringLiteral(" — subscribed") : QStringLiteral(" — not subscribed");
         line += QStringLiteral(", ") + qualityText(show.quality, show.anyQuality);
         if (!show.downloadedEpisodes.isEmpty())
             line += QStringLiteral(", latest %1").arg(show.downloadedEpisodes.first());
@@ -279,7 +281,8 @@ CommandServer::Found CommandServer::findShow(const QString& target) const {
     const QUuid uuid = QUuid::fromString(target);
     QList<const Show*> matches;
     for (const Show& show : shows)
-        if ((!uuid.isNull() && show.id == uuid) || show.name.compare(target, Qt::CaseInsensitive) == 0)
+        if ((!uuid.isNull() && show.id == uuid) ||
+            show.name.compare(target, Qt::CaseInsensitive) == 0)
             matches << &show;
     if (matches.isEmpty()) {
         // A TMDB id is a last resort: a series may be named with digits.
@@ -293,7 +296,8 @@ CommandServer::Found CommandServer::findShow(const QString& target) const {
         return matches.first();
     if (matches.isEmpty())
         return CommandAnswer::error(
-            QStringLiteral("No series on the watchlist is named \"%1\".").arg(target), Answer::noMatch);
+            QStringLiteral("No series on the watchlist is named \"%1\".").arg(target),
+            Answer::noMatch);
     QStringList ids;
     for (const Show* show : matches)
         ids << QStringLiteral("  %1  %2").arg(show->id.toString(QUuid::WithoutBraces), show->name);
@@ -315,10 +319,12 @@ CommandServer::FoundMovie CommandServer::findMovie(const QString& target) const 
         return matches.first();
     if (matches.isEmpty())
         return CommandAnswer::error(
-            QStringLiteral("No movie on the watchlist is named \"%1\".").arg(target), Answer::noMatch);
+            QStringLiteral("No movie on the watchlist is named \"%1\".").arg(target),
+            Answer::noMatch);
     QStringList ids;
     for (const Movie* movie : matches)
-        ids << QStringLiteral("  %1  %2").arg(movie->id.toString(QUuid::WithoutBraces), movie->displayTitle());
+        ids << QStringLiteral("  %1  %2")
+                   .arg(movie->id.toString(QUuid::WithoutBraces), movie->displayTitle());
     return CommandAnswer::error(
         QStringLiteral("Several movies are named \"%1\"; give the id of one:\n%2")
             .arg(target, ids.join(QLatin1Char('\n'))),
@@ -364,8 +370,9 @@ QByteArray CommandServer::changeSeries(const CommandRequest& request) {
         return CommandAnswer::error(QStringLiteral("Unknown command."));
     }
     const Show* after = m_watchlist.state.show(id);
-    return CommandAnswer::ok(text, after ? QJsonValue(record(*after))
-                                         : QJsonValue(QJsonObject{{"id", id.toString(QUuid::WithoutBraces)}}));
+    return CommandAnswer::ok(
+        text, after ? QJsonValue(record(*after))
+                    : QJsonValue(QJsonObject{{"id", id.toString(QUuid::WithoutBraces)}}));
 }
 
 QByteArray CommandServer::removeMovie(const CommandRequest& request) {
@@ -384,8 +391,9 @@ QCoro::Task<> CommandServer::addSeries(QLocalSocket* socket, CommandRequest requ
     const QString typed = request.target;
     for (const Show& show : m_watchlist.state.shows())
         if (show.name.compare(typed, Qt::CaseInsensitive) == 0) {
-            answer(socket, CommandAnswer::error(
-                               QStringLiteral("\"%1\" is already on the watchlist.").arg(show.name)));
+            answer(socket,
+                   CommandAnswer::error(
+                       QStringLiteral("\"%1\" is already on the watchlist.").arg(show.name)));
             co_return;
         }
 
@@ -438,9 +446,10 @@ QCoro::Task<> CommandServer::addSeries(QLocalSocket* socket, CommandRequest requ
                     lines << QStringLiteral("  %1 (%2)  --tmdb-id %3")
                                  .arg(r.name, r.firstAirYear.value_or(QStringLiteral("?")))
                                  .arg(r.id);
-                    candidates.append(QJsonObject{{"name", r.name},
-                                                  {"firstAirYear", r.firstAirYear.value_or(QString())},
-                                                  {"tmdbID", r.id}});
+                    candidates.append(
+                        QJsonObject{{"name", r.name},
+                                    {"firstAirYear", r.firstAirYear.value_or(QString())},
+                                    {"tmdbID", r.id}});
                 }
                 answer(socket, CommandAnswer::error(
                                    QStringLiteral("Several series on TMDB match \"%1\"; choose one "
@@ -450,11 +459,12 @@ QCoro::Task<> CommandServer::addSeries(QLocalSocket* socket, CommandRequest requ
                 co_return;
             }
         } else if (!request.asTyped) {
-            answer(socket, CommandAnswer::error(
-                               QStringLiteral("TMDB knows no series named \"%1\"; add --as-typed to "
-                                              "add it as typed.")
-                                   .arg(typed),
-                               Answer::noMatch));
+            answer(socket,
+                   CommandAnswer::error(
+                       QStringLiteral("TMDB knows no series named \"%1\"; add --as-typed to "
+                                      "add it as typed.")
+                           .arg(typed),
+                       Answer::noMatch));
             co_return;
         }
     }
@@ -462,8 +472,9 @@ QCoro::Task<> CommandServer::addSeries(QLocalSocket* socket, CommandRequest requ
     for (const Show& show : m_watchlist.state.shows())
         if ((form.match && show.tmdbID == form.match->id) ||
             show.name.compare(form.match ? form.match->name : typed, Qt::CaseInsensitive) == 0) {
-            answer(socket, CommandAnswer::error(
-                               QStringLiteral("\"%1\" is already on the watchlist.").arg(show.name)));
+            answer(socket,
+                   CommandAnswer::error(
+                       QStringLiteral("\"%1\" is already on the watchlist.").arg(show.name)));
             co_return;
         }
     const QUuid id = m_watchlist.operations.addShow(form);
@@ -475,7 +486,8 @@ QCoro::Task<> CommandServer::addSeries(QLocalSocket* socket, CommandRequest requ
     QString text = QStringLiteral("Added \"%1\"").arg(added->name);
     if (added->tmdbID)
         text += QStringLiteral(" (TMDB %1)").arg(*added->tmdbID);
-    text += added->isEnabled ? QStringLiteral(", subscribed.") : QStringLiteral(", not subscribed.");
+    text +=
+        added->isEnabled ? QStringLiteral(", subscribed.") : QStringLiteral(", not subscribed.");
     answer(socket, CommandAnswer::ok(text, record(*added)));
 }
 
@@ -503,9 +515,8 @@ QCoro::Task<> CommandServer::addMovie(QLocalSocket* socket, CommandRequest reque
         }
         QList<MovieResult> results = lookup.value;
         if (request.year)
-            results.removeIf([&](const MovieResult& r) {
-                return r.year != QString::number(*request.year);
-            });
+            results.removeIf(
+                [&](const MovieResult& r) { return r.year != QString::number(*request.year); });
         if (request.tmdbID) {
             for (const MovieResult& r : results)
                 if (r.id == *request.tmdbID)
@@ -527,8 +538,9 @@ QCoro::Task<> CommandServer::addMovie(QLocalSocket* socket, CommandRequest reque
                     lines << QStringLiteral("  %1 (%2)  --tmdb-id %3")
                                  .arg(r.title, r.year.value_or(QStringLiteral("?")))
                                  .arg(r.id);
-                    candidates.append(QJsonObject{
-                        {"title", r.title}, {"year", r.year.value_or(QString())}, {"tmdbID", r.id}});
+                    candidates.append(QJsonObject{{"title", r.title},
+                                                  {"year", r.year.value_or(QString())},
+                                                  {"tmdbID", r.id}});
                 }
                 answer(socket, CommandAnswer::error(
                                    QStringLiteral("Several movies on TMDB match \"%1\"; choose one "
@@ -553,6 +565,7 @@ QCoro::Task<> CommandServer::addMovie(QLocalSocket* socket, CommandRequest reque
         answer(socket, CommandAnswer::error(QStringLiteral("The movie could not be added.")));
         co_return;
     }
-    answer(socket, CommandAnswer::ok(QStringLiteral("Added \"%1\"; hunting it.").arg(added->displayTitle()),
-                                     record(*added)));
+    answer(socket,
+           CommandAnswer::ok(QStringLiteral("Added \"%1\"; hunting it.").arg(added->displayTitle()),
+                             record(*added)));
 }

@@ -82,8 +82,9 @@ QString InstanceChannel::socketPath(const QString& storageFolder) {
 bool InstanceChannel::peerIsThisUser(qintptr socketDescriptor) {
     struct ucred peer {};
     socklen_t size = sizeof peer;
-    return ::getsockopt(static_cast<int>(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
-           size == sizeof peer && peer.uid == ::geteuid();
+    const int fd = static_cast<int>(socketDescriptor);
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && size == sizeof peer &&
+           peer.uid == ::geteuid();
 }
 
 bool InstanceChannel::listen(const QString& path) {

@@ -105,12 +105,14 @@ int runHeadless(int argc, char* argv[]) {
         // A later plain start asks us to show a window we do not have: it is told so.
         InstanceChannel channel([](const QStringList&) { return InstanceChannel::kHeadless; });
         CommandServer commands(session.store().watchlist(), env.storageFolder);
-        channel.setCommandHandler(
-            [&commands](QLocalSocket* socket, const QByteArray& line) { commands.serve(socket, line); });
+        channel.setCommandHandler([&commands](QLocalSocket* socket, const QByteArray& line) {
+            commands.serve(socket, line);
+        });
         if (!channel.listen(InstanceChannel::socketPath(env.storageFolder)))
-            printLine(QStringLiteral("Lumivane cannot listen on %1: %2")
-                          .arg(InstanceChannel::socketPath(env.storageFolder), channel.errorString()),
-                      stderr);
+            printLine(
+                QStringLiteral("Lumivane cannot listen on %1: %2")
+                    .arg(InstanceChannel::socketPath(env.storageFolder), channel.errorString()),
+                stderr);
         QObject::connect(&session.store(), &WatchlistStore::activityLogged, &session.store(),
                          printActivity);
         session.begin();
@@ -198,8 +200,9 @@ int runTray(int argc, char* argv[]) {
         InstanceChannel channel(
             [&shell](const QStringList& arguments) { return shell.handleLaunch(arguments); });
         CommandServer commands(store.watchlist(), env.storageFolder);
-        channel.setCommandHandler(
-            [&commands](QLocalSocket* socket, const QByteArray& line) { commands.serve(socket, line); });
+        channel.setCommandHandler([&commands](QLocalSocket* socket, const QByteArray& line) {
+            commands.serve(socket, line);
+        });
         const QStringList launchArguments = parser.positionalArguments();
         auto startShell = [&](TrayShell::Presence presence) {
             shell.start(presence);

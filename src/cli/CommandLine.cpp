@@ -42,7 +42,9 @@ struct CommandSpec {
 
 const QList<CommandSpec>& commands() {
     static const QList<CommandSpec> list{
-        {Kind::status, nullptr, {Option::json},
+        {Kind::status,
+         nullptr,
+         {Option::json},
          "The next check, the download engine, the search services, the downloads and folders."},
         {Kind::seriesList, nullptr, {Option::json, Option::names}, "The series on the watchlist."},
         {Kind::seriesAdd,
@@ -52,7 +54,9 @@ const QList<CommandSpec>& commands() {
          "Adds a series found on TMDB by its name."},
         {Kind::seriesRemove, "NAME|ID", {Option::json}, "Removes a series."},
         {Kind::seriesSubscribe, "NAME|ID", {Option::json}, "Follows new episodes of a series."},
-        {Kind::seriesUnsubscribe, "NAME|ID", {Option::json},
+        {Kind::seriesUnsubscribe,
+         "NAME|ID",
+         {Option::json},
          "Stops following new episodes of a series."},
         {Kind::seriesCheck, "NAME|ID", {Option::json}, "Searches for a series' episodes now."},
         {Kind::moviesList, nullptr, {Option::json, Option::names}, "The movies on the watchlist."},
@@ -92,7 +96,8 @@ QString helpOf(const CommandSpec& command) {
     QString text = QStringLiteral("Usage: ") + usage(command) + QStringLiteral("\n\n") +
                    QLatin1String(command.summary) + QLatin1Char('\n');
     if (command.target && QString::fromLatin1(command.target).contains(QLatin1String("|ID")))
-        text += QStringLiteral("A name matches in any letter case; ID is the one `--json` lists.\n");
+        text +=
+            QStringLiteral("A name matches in any letter case; ID is the one `--json` lists.\n");
     text += QStringLiteral("\nOptions:\n");
     for (const Option option : command.options) {
         const OptionSpec& s = spec(option);
@@ -101,8 +106,9 @@ QString helpOf(const CommandSpec& command) {
             flag += QLatin1Char(' ') + QLatin1String(s.value);
         text += QStringLiteral("  %1  %2\n").arg(flag, -30).arg(QLatin1String(s.help));
     }
-    text += QStringLiteral("  %1  %2\n").arg(QStringLiteral("-h, --help"), -30).arg(
-        QStringLiteral("Show this help."));
+    text += QStringLiteral("  %1  %2\n")
+                .arg(QStringLiteral("-h, --help"), -30)
+                .arg(QStringLiteral("Show this help."));
     return text;
 }
 
@@ -209,8 +215,9 @@ Parsed parse(const QStringList& arguments) {
         } else if (!option->value && inlineValue) {
             return mistake(QStringLiteral("%1 takes no value.").arg(argument), name);
         }
-        const QString bad = QStringLiteral("%1 %2: expected %3.")
-                                .arg(argument, value, QLatin1String(option->value ? option->value : ""));
+        const QString bad =
+            QStringLiteral("%1 %2: expected %3.")
+                .arg(argument, value, QLatin1String(option->value ? option->value : ""));
         switch (option->option) {
         case Option::json:
             run.json = true;

@@ -60,9 +60,9 @@ struct Key {
     const char* key;
 };
 constexpr std::array kKeys{
-    Key{aTarget, "name"},         Key{aQuality, "quality"}, Key{aSeason, "season"},
-    Key{aTmdb, "tmdbID"},         Key{aYear, "year"},       Key{aSubscribe, "subscribe"},
-    Key{aAsTyped, "asTyped"},     Key{aFollow, "follow"},
+    Key{aTarget, "name"},     Key{aQuality, "quality"}, Key{aSeason, "season"},
+    Key{aTmdb, "tmdbID"},     Key{aYear, "year"},       Key{aSubscribe, "subscribe"},
+    Key{aAsTyped, "asTyped"}, Key{aFollow, "follow"},
 };
 
 const QStringList kQualities{"480p", "720p", "1080p", "4K", "any"};

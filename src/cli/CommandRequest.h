@@ -31,7 +31,7 @@ struct CommandRequest {
     static constexpr qsizetype kMaxBytes = 16 * 1024;
 
     Kind kind = Kind::status;
-    QString target;                // the name, title or id the command is about
+    QString target;                 // the name, title or id the command is about
     std::optional<QString> quality; // "480p", "720p", "1080p", "4K" or "any"
     std::optional<int> season;
     std::optional<int> tmdbID;

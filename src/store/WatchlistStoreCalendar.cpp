@@ -4,6 +4,8 @@
 #include "WatchlistStore.h"
 #include "model/CalendarFeed.h"
 
+#include <QFileInfo>
+
 QCoro::Task<> WatchlistStore::refreshCalendar(bool force) {
     const Timestamp startedAt = now();
     if (!force && m_lastCalendarRefresh) {
@@ -71,6 +73,8 @@ void WatchlistStore::removeCalendarEvents(const QUuid& showID) {
 
 void WatchlistStore::calendarChanged() {
     Q_EMIT calendarEventsChanged();
-    // Like the other files, a failed write is tried again with the next change.
-    m_files.saveCalendar(CalendarFeed::render(m_calendarEvents, now()));
+    // Like the other files, a failed write is tried again with the next change. An empty
+    // calendar where there was none is no change: a first start writes only its settings.
+    if (!m_calendarEvents.isEmpty() || QFileInfo::exists(m_files.path(StorageFiles::kCalendar)))
+        m_files.saveCalendar(CalendarFeed::render(m_calendarEvents, now()));
 }

@@ -158,7 +158,6 @@ TEST_F(RunningInstance, AddsASeriesByNameListsItLogsItAndFollowsTheLogUntilTheIn
         << QJsonDocument(health).toJson().toStdString();
     EXPECT_EQ(health["storageFolder"].toString(), storageFolder());
     EXPECT_FALSE(health["engine"].toObject()["version"].toString().isEmpty());
-    EXPECT_TRUE(QFile::exists(dataFile("calendar.ics"))) << "the calendar is written for subscribers";
 
     // The instance restarts under the follower: it says so and ends with 4.
     ASSERT_NO_FATAL_FAILURE(stop(m_process));
