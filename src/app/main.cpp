@@ -23,6 +23,7 @@
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QThread>
@@ -135,8 +136,16 @@ int runCommand(int argc, char* argv[]) {
         return 2;
     }
     const StoreEnvironment env = StoreEnvironment::production();
+    // The lock's holder is alive: an instance that is still starting, not none.
+    const QString lockPath = QDir(env.storageFolder).filePath(QStringLiteral("lumivane.lock"));
+    const auto starting = [lockPath] {
+        qint64 pid = 0;
+        QString host, application;
+        return QLockFile(lockPath).getLockInfo(&pid, &host, &application) && pid > 0 &&
+               ::kill(static_cast<pid_t>(pid), 0) == 0;
+    };
     return CommandClient::run(std::get<CommandLine::Run>(parsed),
-                              InstanceChannel::socketPath(env.storageFolder));
+                              InstanceChannel::socketPath(env.storageFolder), starting);
 }
 
 // A later start of the tray application hands its arguments to the running instance.

@@ -3,7 +3,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDeadlineTimer>
 #include <QLocalSocket>
+#include <QThread>
 
 namespace CommandClient {
 
@@ -54,12 +56,19 @@ QString noInstanceMessage() {
                           "with `systemctl --user start lumivane`.");
 }
 
-int run(const CommandLine::Run& command, const QString& socketPath, FILE* out, FILE* err) {
+int run(const CommandLine::Run& command, const QString& socketPath,
+        const std::function<bool()>& starting, FILE* out, FILE* err) {
     QLocalSocket socket;
-    socket.connectToServer(socketPath);
-    if (!socket.waitForConnected(kConnectWaitMs)) {
-        print(err, noInstanceMessage());
-        return CommandAnswer::noInstance;
+    const QDeadlineTimer deadline(kStartWaitMs);
+    for (;;) {
+        socket.connectToServer(socketPath);
+        if (socket.waitForConnected(kConnectWaitMs))
+            break;
+        if (!starting || !starting() || deadline.hasExpired()) {
+            print(err, noInstanceMessage());
+            return CommandAnswer::noInstance;
+        }
+        QThread::msleep(200);
     }
     socket.write(command.request.encode());
     socket.waitForBytesWritten(kConnectWaitMs);
