@@ -1,9 +1,9 @@
 #include "CommandClient.h"
 
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QDeadlineTimer>
 #include <QLocalSocket>
 #include <QThread>
 
