@@ -267,6 +267,52 @@ TEST_F(RunningInstance, MalformedOversizedAndUnknownRequestsAreAnsweredWithAnErr
     EXPECT_EQ(listed[0]["name"].toString(), "Somewhere");
 }
 
+// A follower that stops reading is dropped once its backlog passes the cap; the instance keeps
+// serving everyone else meanwhile.
+TEST_F(RunningInstance, AFollowerThatStopsReadingIsDroppedAndNobodyWaitsForIt) {
+    ASSERT_NO_FATAL_FAILURE(startInstance());
+    // A plain socket: Qt's would keep reading into memory of its own.
+    const int follower = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(socketPath()).constData(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::connect(follower, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const QByteArray request = R"({"command":"activity","arguments":{"follow":true}})" "\n";
+    ASSERT_EQ(::send(follower, request.constData(), request.size(), MSG_NOSIGNAL), request.size());
+
+    // Each added series logs a line of about 24 kB to the follower (its text and its record):
+    // the socket's own buffer and the cap are full long before the fortieth.
+    m_tmdb.matches = {};
+    const QString longName(12000, QLatin1Char('n'));
+    for (int i = 0; i < 40; ++i) {
+        const QByteArray add = QJsonDocument(QJsonObject{{"command", "series add"},
+                                                         {"arguments", QJsonObject{{"name", longName + QString::number(i)},
+                                                                                   {"asTyped", true},
+                                                                                   {"subscribe", false}}}})
+                                   .toJson(QJsonDocument::Compact) + '\n';
+        const auto [answers, closed] = send(add);
+        ASSERT_EQ(answers.size(), 1) << i;
+        ASSERT_TRUE(answers[0]["ok"].toBool()) << i << answers[0]["error"].toString().toStdString();
+    }
+    // Reading now finds the end of the connection after what had been sent before the drop.
+    qint64 received = 0;
+    bool ended = false;
+    EXPECT_TRUE(runEventLoopUntil(
+        [&] {
+            char buffer[65536];
+            const ssize_t n = ::read(follower, buffer, sizeof buffer);
+            if (n > 0)
+                received += n;
+            ended = n == 0 || (n < 0 && errno != EAGAIN);
+            return ended;
+        },
+        10000))
+        << "still connected after " << received << " bytes";
+    EXPECT_LT(received, 40 * 24000) << "dropped before everything was sent";
+    ::close(follower);
+    EXPECT_EQ(lumivane({"status"}).exit, 0);
+}
+
 // The child's verdict on reaching the socket as another user.
 enum Reach { refusedUnanswered = 0, answered = 1, cannotConnect = 2, childFailed = 3 };
 
