@@ -138,6 +138,10 @@ def main():
     for answer in (kept / "rpc").glob("*.json"):
         out.add("fuzz_rpc", answer.read_bytes())
 
+    # Command-line requests, and a hand-off that must not pass for one.
+    for request in (kept / "commands").glob("*.json"):
+        out.add("fuzz_commands", request.read_bytes())
+
     for harness, count in sorted(out.counts.items()):
         print(f"{harness}: {count} seeds")
 

@@ -14,7 +14,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build-fuzz}" && pwd)
 seconds=${FUZZ_SECONDS:-60}
-harnesses=${FUZZERS:-fuzz_records fuzz_titles fuzz_names fuzz_nyaa fuzz_index_answers fuzz_tmdb fuzz_rpc}
+harnesses=${FUZZERS:-fuzz_records fuzz_titles fuzz_names fuzz_nyaa fuzz_index_answers fuzz_tmdb fuzz_rpc fuzz_commands}
 
 # The grammar and its yardstick keep pattern caches on purpose; libFuzzer takes their growth
 # for a leak and rescans the whole heap after each input, which costs three quarters of the
@@ -34,6 +34,7 @@ dictionary() {
     fuzz_index_answers) echo index-answers ;;
     fuzz_tmdb) echo tmdb ;;
     fuzz_rpc) echo rpc ;;
+    fuzz_commands) echo commands ;;
     esac
 }
 

@@ -14,6 +14,8 @@ packages=(
   transmission-daemon transmission-cli procps
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev qt6-httpserver-dev dbus-daemon
+  # the iCalendar reader that checks calendar.ics
+  python3-icalendar
   # fonts and platform plugins for the tray application
   qt6-qpa-plugins qt6-svg-dev libxcb1-dev fonts-dejavu-core
   # the validators the packaging tests run on the desktop entry and the AppStream file

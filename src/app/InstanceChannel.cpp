@@ -1,5 +1,7 @@
 #include "InstanceChannel.h"
 
+#include "cli/CommandRequest.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QJsonArray>
@@ -10,6 +12,9 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <memory>
+
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,7 +79,24 @@ QString InstanceChannel::socketPath(const QString& storageFolder) {
         QStringLiteral("lumivane-%1.socket").arg(QString::fromLatin1(id)));
 }
 
+bool InstanceChannel::peerIsThisUser(qintptr socketDescriptor) {
+    struct ucred peer {};
+    socklen_t size = sizeof peer;
+    const int fd = static_cast<int>(socketDescriptor);
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && size == sizeof peer &&
+           peer.uid == ::geteuid();
+}
+
 bool InstanceChannel::listen(const QString& path) {
+    // Commands change the watchlist: the socket's folder is one only this user can enter.
+    const QString folder = QFileInfo(path).absolutePath();
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0 || info.st_uid != ::geteuid() ||
+        ((info.st_mode & 077) != 0 && ::chmod(QFile::encodeName(folder).constData(), 0700) != 0)) {
+        m_folderError = QStringLiteral("%1 is not a folder only this user can enter").arg(folder);
+        return false;
+    }
+    m_folderError.clear();
     QLocalServer::removeServer(path);
     // Only our own storage folder is tidied: the shared runtime folder holds other
     // programs' private folders, maybe in the middle of their own move.
@@ -85,24 +107,47 @@ bool InstanceChannel::listen(const QString& path) {
 }
 
 QString InstanceChannel::errorString() const {
-    return m_server->errorString();
+    return m_folderError.isEmpty() ? m_server->errorString() : m_folderError;
 }
 
 void InstanceChannel::serve() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!peerIsThisUser(socket->socketDescriptor())) {
+            socket->abort(); // not a word to another user
+            continue;
+        }
         // A peer that never finishes its request is dropped.
-        QTimer::singleShot(kPeerTimeoutMs, socket, [socket] { socket->abort(); });
-        connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-            if (socket->bytesAvailable() > kRequestCap) {
-                socket->abort();
+        auto* deadline = new QTimer(socket);
+        deadline->setSingleShot(true);
+        connect(deadline, &QTimer::timeout, socket, [socket] { socket->abort(); });
+        deadline->start(kPeerTimeoutMs);
+        auto handled = std::make_shared<bool>(false);
+        connect(socket, &QLocalSocket::readyRead, socket, [this, socket, deadline, handled] {
+            if (*handled) {
+                socket->readAll(); // a command's connection carries nothing more from the peer
                 return;
             }
-            if (!socket->canReadLine())
+            if (!socket->canReadLine()) {
+                if (socket->bytesAvailable() > kRequestCap) {
+                    *handled = true;
+                    deadline->stop();
+                    socket->readAll();
+                    socket->write(CommandAnswer::error(
+                        QStringLiteral("The request is larger than %1 bytes.").arg(kRequestCap)));
+                    socket->disconnectFromServer();
+                }
                 return;
-            const QByteArray line = socket->readLine(kRequestCap).trimmed();
-            QStringList arguments;
+            }
+            *handled = true;
+            deadline->stop();
+            const QByteArray line = socket->readLine(kRequestCap + 1).trimmed();
             const QJsonDocument request = QJsonDocument::fromJson(line);
+            if (!request.isArray() && m_commands) {
+                m_commands(socket, line); // the command handler answers and closes
+                return;
+            }
+            QStringList arguments;
             for (const QJsonValue& value : request.array()) {
                 if (value.isString())
                     arguments << value.toString();

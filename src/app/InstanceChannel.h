@@ -9,6 +9,7 @@
 #include <optional>
 
 class QLocalServer;
+class QLocalSocket;
 
 // The hand-off between a running Lumivane and a later start: the later one sends its
 // arguments over a local socket only this user can reach and reads one answer line.
@@ -16,12 +17,16 @@ class QLocalServer;
 // Request: the arguments as a JSON array of strings, then a newline.
 // Answer: "shown" (the window is on screen now), "ignored" (nothing asked of us), or
 // "headless" (this instance has no window to show).
+//
+// Any other first line is a command from `lumivane <command>` and goes to the command handler,
+// which then owns the connection. Connections from another user are closed unanswered.
 class InstanceChannel final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(InstanceChannel)
 
 public:
     using Handler = std::function<QByteArray(const QStringList& arguments)>;
+    using CommandHandler = std::function<void(QLocalSocket* socket, const QByteArray& line)>;
 
     static inline const QByteArray kShown = "shown";
     static inline const QByteArray kIgnored = "ignored";
@@ -29,6 +34,8 @@ public:
 
     explicit InstanceChannel(Handler handler, QObject* parent = nullptr);
     ~InstanceChannel() override;
+
+    void setCommandHandler(CommandHandler handler) { m_commands = std::move(handler); }
 
     // The socket for the instance whose data lives in `storageFolder`: inside it when the
     // path fits a socket address, else in the runtime folder under a name derived from it.
@@ -39,6 +46,9 @@ public:
     bool listen(const QString& path);
     QString errorString() const;
 
+    // Whether the process at the other end of a connected local socket runs as this user.
+    static bool peerIsThisUser(qintptr socketDescriptor);
+
     // The running instance's answer, or none when nobody answered within `timeoutMs`.
     static std::optional<QByteArray> ask(const QString& path, const QStringList& arguments,
                                          int timeoutMs);
@@ -47,5 +57,7 @@ private:
     void serve();
 
     Handler m_handler;
+    CommandHandler m_commands;
     QLocalServer* m_server;
+    QString m_folderError;
 };

@@ -2,6 +2,7 @@
 // timers) behind a tray icon, its menu and the main window. `--headless` runs the same engine
 // without a window and prints each activity line to standard output (the systemd service).
 
+#include "CommandServer.h"
 #include "EngineSession.h"
 #include "ImageLoader.h"
 #include "InstanceChannel.h"
@@ -14,12 +15,15 @@
 #include "TrayShell.h"
 #include "UnixSignalWatcher.h"
 #include "Updater.h"
+#include "cli/CommandClient.h"
+#include "cli/CommandLine.h"
 #include "model/ActivityEntry.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QThread>
@@ -52,7 +56,9 @@ void printAlreadyRunning(qint64 pid) {
 
 void addOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
-        QStringLiteral("Fetches new episodes and movies into your library."));
+        QStringLiteral("Fetches new episodes and movies into your library.\n\n"
+                       "Commands, for the running instance (see `lumivane <command> --help`):\n") +
+        CommandLine::overview());
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(
@@ -94,19 +100,52 @@ int runHeadless(int argc, char* argv[]) {
         printAlreadyRunning(lock.holder());
         return 1;
     }
-    // A later plain start asks us to show a window we do not have: it is told so.
-    InstanceChannel channel([](const QStringList&) { return InstanceChannel::kHeadless; });
-    channel.listen(InstanceChannel::socketPath(env.storageFolder));
-
     int status = 0;
     {
         EngineSession session(env);
+        // A later plain start asks us to show a window we do not have: it is told so.
+        InstanceChannel channel([](const QStringList&) { return InstanceChannel::kHeadless; });
+        CommandServer commands(session.store().watchlist(), env.storageFolder);
+        channel.setCommandHandler([&commands](QLocalSocket* socket, const QByteArray& line) {
+            commands.serve(socket, line);
+        });
+        if (!channel.listen(InstanceChannel::socketPath(env.storageFolder)))
+            printLine(
+                QStringLiteral("Lumivane cannot listen on %1: %2")
+                    .arg(InstanceChannel::socketPath(env.storageFolder), channel.errorString()),
+                stderr);
         QObject::connect(&session.store(), &WatchlistStore::activityLogged, &session.store(),
                          printActivity);
         session.begin();
         status = app.exec();
     }
     return finish(status);
+}
+
+// `lumivane <command>`: asks the running instance and prints its answer.
+int runCommand(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    setNames();
+    const CommandLine::Parsed parsed = CommandLine::parse(QCoreApplication::arguments().mid(1));
+    if (const auto* help = std::get_if<CommandLine::Help>(&parsed)) {
+        std::fputs(help->text.toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (const auto* mistake = std::get_if<CommandLine::Mistake>(&parsed)) {
+        printLine(mistake->message, stderr);
+        return 2;
+    }
+    const StoreEnvironment env = StoreEnvironment::production();
+    // The lock's holder is alive: an instance that is still starting, not none.
+    const QString lockPath = QDir(env.storageFolder).filePath(QStringLiteral("lumivane.lock"));
+    const auto starting = [lockPath] {
+        qint64 pid = 0;
+        QString host, application;
+        return QLockFile(lockPath).getLockInfo(&pid, &host, &application) && pid > 0 &&
+               ::kill(static_cast<pid_t>(pid), 0) == 0;
+    };
+    return CommandClient::run(std::get<CommandLine::Run>(parsed),
+                              InstanceChannel::socketPath(env.storageFolder), starting);
 }
 
 // A later start of the tray application hands its arguments to the running instance.
@@ -169,6 +208,10 @@ int runTray(int argc, char* argv[]) {
 
         InstanceChannel channel(
             [&shell](const QStringList& arguments) { return shell.handleLaunch(arguments); });
+        CommandServer commands(store.watchlist(), env.storageFolder);
+        channel.setCommandHandler([&commands](QLocalSocket* socket, const QByteArray& line) {
+            commands.serve(socket, line);
+        });
         const QStringList launchArguments = parser.positionalArguments();
         auto startShell = [&](TrayShell::Presence presence) {
             shell.start(presence);
@@ -219,6 +262,8 @@ int main(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    if (CommandLine::isCommand(arguments))
+        return runCommand(argc, argv);
     if (!LaunchEnvironment::startsTrayApplication(arguments))
         return runHeadless(argc, argv);
 

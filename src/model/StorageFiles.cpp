@@ -25,7 +25,7 @@ void StorageFiles::removeStaleTemporaries() const {
     // Qt's suffix is six random letters and digits. One made of lower-case letters alone may
     // be a copy the user made ("shows.json.backup"), so it stays.
     static const QRegularExpression temporary(QStringLiteral(
-        R"(^(shows|movies|activity|settings|downloads|history)\.json\.(?=[a-z]*[A-Z0-9])[A-Za-z0-9]{6}$)"));
+        R"(^((shows|movies|activity|settings|downloads|history)\.json|calendar\.ics)\.(?=[a-z]*[A-Z0-9])[A-Za-z0-9]{6}$)"));
     const QDir folder(m_folder);
     for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
         if (temporary.match(name).hasMatch())
@@ -85,6 +85,10 @@ bool StorageFiles::write(const char* fileName, const QByteArray& bytes) const {
         return false;
     }
     return file.commit();
+}
+
+bool StorageFiles::saveCalendar(const QByteArray& ics) const {
+    return write(kCalendar, ics);
 }
 
 std::optional<QList<Show>> StorageFiles::loadShows(std::optional<SetAside>* setAside) const {

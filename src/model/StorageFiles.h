@@ -40,6 +40,8 @@ public:
     static constexpr auto kSettings = "settings.json";
     static constexpr auto kDownloads = "downloads.json";
     static constexpr auto kHistory = "history.json";
+    // Written for calendar applications; never read back.
+    static constexpr auto kCalendar = "calendar.ics";
 
     // Anything bigger is not a file this application wrote.
     static constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
@@ -74,6 +76,7 @@ public:
     bool saveSettings(const AppSettings& settings) const;
     bool saveDownloads(const QMap<QString, ActiveDownload>& downloads) const;
     bool saveHistory(const QList<DownloadRecord>& history) const;
+    bool saveCalendar(const QByteArray& ics) const;
 
 private:
     template <typename T>

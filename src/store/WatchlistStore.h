@@ -356,6 +356,8 @@ private:
 
     // calendar
     quint64 m_calendarBuild = 0; // the newest rebuild started; only it publishes
+    // Announces the calendar and writes calendar.ics for calendar applications.
+    void calendarChanged();
 
     // working folder
     QCoro::Task<> tidyLeftoversAtStart(int attempts);

@@ -2,6 +2,9 @@
 // fetched, still to come or missed.
 
 #include "WatchlistStore.h"
+#include "model/CalendarFeed.h"
+
+#include <QFileInfo>
 
 QCoro::Task<> WatchlistStore::refreshCalendar(bool force) {
     const Timestamp startedAt = now();
@@ -60,10 +63,18 @@ QCoro::Task<> WatchlistStore::refreshCalendar(bool force) {
         return !show || !show->isEnabled;
     });
     m_calendarEvents = std::move(events);
-    Q_EMIT calendarEventsChanged();
+    calendarChanged();
 }
 
 void WatchlistStore::removeCalendarEvents(const QUuid& showID) {
     if (m_calendarEvents.removeIf([&](const CalEvent& e) { return e.showID == showID; }) > 0)
-        Q_EMIT calendarEventsChanged();
+        calendarChanged();
+}
+
+void WatchlistStore::calendarChanged() {
+    Q_EMIT calendarEventsChanged();
+    // Like the other files, a failed write is tried again with the next change. An empty
+    // calendar where there was none is no change: a first start writes only its settings.
+    if (!m_calendarEvents.isEmpty() || QFileInfo::exists(m_files.path(StorageFiles::kCalendar)))
+        m_files.saveCalendar(CalendarFeed::render(m_calendarEvents, now()));
 }

@@ -36,6 +36,7 @@ inline const QStringList kInstalledFiles = {
     "bin/lumivane",
     "lib/systemd/user/lumivane.service",
     "share/applications/lumivane.desktop",
+    "share/bash-completion/completions/lumivane",
     "share/doc/lumivane/changelog.gz",
     "share/doc/lumivane/copyright",
     "share/icons/hicolor/128x128/apps/lumivane.png",

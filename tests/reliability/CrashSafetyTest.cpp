@@ -168,7 +168,7 @@ protected:
                                  QStringLiteral("activity.json"), QStringLiteral("settings.json"),
                                  QStringLiteral("downloads.json"), QStringLiteral("history.json"),
                                  QStringLiteral("endpoints.json"), QStringLiteral("lumivane.lock"),
-                                 QStringLiteral("transmission-config")};
+                                 QStringLiteral("transmission-config"), QStringLiteral("calendar.ics")};
 };
 
 } // namespace

@@ -216,7 +216,8 @@ protected:
         QMap<QString, QByteArray> files;
         const QDir folder(m_env.storageFolder());
         for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
-            if (m_outage->ownFiles().contains(name))
+            // calendar.ics is an export for calendar applications, not one of the six records
+            if (m_outage->ownFiles().contains(name) || name == QLatin1String("calendar.ics"))
                 continue;
             QFile f(folder.filePath(name));
             files.insert(name, f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>"));
