@@ -1,0 +1,160 @@
+#pragma once
+
+#include "api/Watchlist.h"
+#include "model/Clock.h"
+
+#include <QMap>
+#include <QPair>
+#include <QSet>
+#include <QStringList>
+
+#include <coroutine>
+#include <utility>
+
+// The engine as the views see it, in memory: published state the test sets and announces,
+// operations and service questions recorded as one line each ("setSubscribed Dark false"),
+// and scripted answers. Service answers come on a later turn of the event loop, like a real
+// service's; a question whose line is in `held` waits until release() lets it through.
+// Operations change nothing but a linked TMDB match, which a view reads back at once; a test
+// that needs another answer of the engine sets it and emits.
+class FakeWatchlist final : public PublishedState,
+                            public WatchlistOperations,
+                            public Catalogue,
+                            public ReleaseFinder {
+public:
+    FakeWatchlist();
+    ~FakeWatchlist() override;
+
+    Watchlist watchlist() { return {*this, *this, *this, *this}; }
+    operator Watchlist() { return watchlist(); } // NOLINT: handed to views as a whole
+
+    // Every operation and question, in the order they came.
+    QStringList calls;
+    // Lines of calls that start with `prefix`.
+    QStringList callsTo(const QString& prefix) const;
+    // Service answers delivered so far: a positive sign that a round trip is over.
+    int answered = 0;
+
+    // --- published state -------------------------------------------------------------------
+    QList<Show> showList;
+    QList<Movie> movieList;
+    QList<ActivityEntry> log; // newest first
+    QList<DownloadRecord> rows; // newest first
+    AppSettings appSettings;
+    QMap<QUuid, EpisodePick> picks;
+    QMap<QString, ActiveDownload> downloads;
+    QList<CalEvent> events;
+    bool checking = false;
+    int secondsLeft = 0;
+    QSet<QUuid> searching;
+    EngineHealth engine;
+    SearchHealth search;
+    std::optional<QString> version;
+    QString folderSize;
+    QUrl root;
+    ManualClock clock;
+
+    Show& showNamed(const QString& name);
+
+    // --- scripted service answers ----------------------------------------------------------
+    bool key = true;
+    LookupFailure tmdbFailure = LookupFailure::none;
+    QMap<QString, QList<SeriesResult>> seriesByName;
+    QMap<int, QList<int>> seasonsOf; // by TMDB id
+    QMap<QPair<int, int>, QList<Episode>> episodesOf; // by TMDB id and season
+    QMap<QString, QList<MovieResult>> moviesByTitle;
+    bool indexesUnreachable = false;
+    QMap<QString, QList<SearchResult>> releasesByName;
+    QMap<QString, QList<SearchResult>> alternatesOf; // by info hash
+    // How a hand-picked episode's search ends, by code; grabbed when not listed.
+    QMap<QString, EpisodeOutcome> outcomes;
+    QUuid addedID = QUuid::createUuid(); // what addShow and addMovie answer
+
+    QSet<QString> held;
+    void release(const QString& call);
+
+    // --- PublishedState --------------------------------------------------------------------
+    const QList<Show>& shows() const override { return showList; }
+    const QList<Movie>& movies() const override { return movieList; }
+    const QList<ActivityEntry>& activity() const override { return log; }
+    const QList<DownloadRecord>& history() const override { return rows; }
+    const AppSettings& settings() const override { return appSettings; }
+    const QMap<QUuid, EpisodePick>& pendingQualityPicks() const override { return picks; }
+    const QMap<QString, ActiveDownload>& activeDownloads() const override { return downloads; }
+    const QList<CalEvent>& calendarEvents() const override { return events; }
+    bool isChecking() const override { return checking; }
+    int secondsUntilNextCheck() const override { return secondsLeft; }
+    bool isSearchingNow(const QUuid& id) const override { return searching.contains(id); }
+    const EngineHealth& engineHealth() const override { return engine; }
+    const SearchHealth& searchHealth() const override { return search; }
+    std::optional<QString> daemonVersion() const override { return version; }
+    const QString& workingFolderSizeLabel() const override { return folderSize; }
+    QUrl rootFolderURL() const override { return root; }
+    Timestamp now() const override { return clock.now(); }
+
+    // --- Catalogue -------------------------------------------------------------------------
+    bool hasKey() const override { return key; }
+    QCoro::Task<Lookup<QList<SeriesResult>>> searchSeries(QString name) override;
+    QCoro::Task<Lookup<std::optional<SeriesSeasons>>> seriesSeasons(int tmdbID) override;
+    QCoro::Task<Lookup<QList<Episode>>> seasonEpisodes(int tmdbID, int season) override;
+    QCoro::Task<Lookup<QList<MovieResult>>> searchMovies(QString title) override;
+
+    // --- ReleaseFinder ---------------------------------------------------------------------
+    QCoro::Task<Releases> seriesReleases(QString name,
+                                         std::optional<Show::Quality> quality) override;
+    QCoro::Task<Releases> otherReleases(QString hash) override;
+
+    // --- WatchlistOperations ---------------------------------------------------------------
+    // The last form addShow was given.
+    std::optional<NewShow> addedShow;
+    QList<SearchResult> addedPicks;
+
+    QUuid addShow(const NewShow& form, const QList<SearchResult>& picked,
+                  PickPlan plan) override;
+    void setSubscribed(const QUuid& id, bool on) override;
+    void setShowQuality(const QUuid& id, std::optional<Show::Quality> quality) override;
+    void removeShow(const QUuid& id) override;
+    void searchNow(const QUuid& id) override;
+    void clearStatus(const QUuid& id) override;
+    void pickAlternative(const SearchResult& chosen, const QUuid& showID) override;
+    void dismissQualityPick(const QUuid& showID) override;
+    bool linkTMDBMatch(const QUuid& id, const SeriesResult& match) override;
+    bool grabEpisodeRelease(const QUuid& id, const QString& code,
+                            const SearchResult& release) override;
+    QCoro::Task<QMap<QString, EpisodeOutcome>> grabEpisodes(QUuid id, QStringList codes) override;
+    QCoro::Task<> pullSeason(QUuid id, int season) override;
+    QCoro::Task<> completeSeason(QUuid id, int season) override;
+    QUuid addMovie(const QString& name, const std::optional<MovieResult>& match,
+                   Show::Quality quality, bool monitor, bool anyQuality,
+                   const std::optional<SearchResult>& picked) override;
+    void huntMovie(const QUuid& id) override;
+    void setMovieQuality(const QUuid& id, Show::Quality quality) override;
+    void switchMovieRelease(const DownloadRecord& row, const SearchResult& release) override;
+    void removeMovie(const QUuid& id) override;
+    void removeDownload(const QString& hash) override;
+    void switchRelease(const QString& hash, const SearchResult& release) override;
+    void snoozeStaleFor(const QString& hash, int days) override;
+    QCoro::Task<> clearWorkingFolder() override;
+    QCoro::Task<> refreshWorkingFolderSize() override;
+    void runCheck(bool manual) override;
+    void clearActivity() override;
+    void updateSettings(const std::function<void(AppSettings&)>& change) override;
+
+private:
+    // Records the call, then waits for a later turn of the event loop (and for release()).
+    QCoro::Task<> answerLater(QString call);
+    QString nameOf(const QUuid& id) const;
+    void record(const QString& call) { calls.append(call); }
+    void wakeLater();
+    void wake();
+
+public:
+    using Waiting = QList<std::pair<QString, std::coroutine_handle<>>>;
+
+private:
+    Waiting m_waiting;
+};
+
+// A release with the fields the views show; `h` fills the info hash.
+SearchResult fakeRelease(const QString& title, char h, const QString& quality = "1080p",
+                         int seeders = 10, qint64 size = 1'500'000'000);
