@@ -172,6 +172,8 @@ TEST_F(DrawerModel, RowsFollowWhatTheEngineMakesOfEachGrab) {
               QStringList({"S02E01: Got it", "S02E02: Grab", "S02E03: Grab", "S02E04: Grab",
                            "S02E05: Grab", "S02E06: Upcoming", "S02E07: Upcoming"}));
     EXPECT_EQ(model.completeSeasonTooltip(), "Download the 4 episodes of Season 2 you don't have");
+    Q_EMIT fake.episodeSearchFinished(QUuid::createUuid(), "S02E04", Outcome::notFound);
+    EXPECT_EQ(row("S02E04").label, "Grab"); // another series' search
 
     // Nothing seeded for S02E02: "None found", and pressing searches again.
     fake.outcomes["S02E02"] = Outcome::notFound;
