@@ -1,7 +1,5 @@
 #include "FakeWatchlist.h"
 
-#include "model/EnumRaw.h"
-
 
 FakeWatchlist::FakeWatchlist()
     : clock(Timestamp::fromDateTime(QDateTime(QDate(2025, 3, 13), QTime(12, 0), Qt::UTC))) {}
@@ -27,6 +25,13 @@ Show& FakeWatchlist::showNamed(const QString& name) {
             return s;
     }
     return showList.emplaceBack(Show{.id = QUuid::createUuid(), .name = name});
+}
+
+QString FakeWatchlist::note(const char* operation, std::initializer_list<QString> args) {
+    QStringList parts{QString::fromLatin1(operation)};
+    parts.append(QStringList(args));
+    calls.append(parts.join(QLatin1Char(' ')));
+    return calls.last();
 }
 
 QString FakeWatchlist::nameOf(const QUuid& id) const {
@@ -77,7 +82,7 @@ void FakeWatchlist::wake() {
 
 // (Callers build the line first: GCC 12 destroys temporaries in a co_await expression twice.)
 QCoro::Task<> FakeWatchlist::answerLater(QString call) {
-    record(call);
+    calls.append(call);
     wakeLater();
     co_await Parked{&m_waiting, &call};
     ++answered;
@@ -154,46 +159,15 @@ QCoro::Task<ReleaseFinder::Releases> FakeWatchlist::otherReleases(QString hash) 
 
 QUuid FakeWatchlist::addShow(const NewShow& form, const QList<SearchResult>& picked,
                              PickPlan plan) {
-    record(QStringLiteral("addShow %1 plan %2 picked %3")
-               .arg(form.name)
-               .arg(int(plan))
-               .arg(picked.size()));
+    note("addShow", {form.name, "plan", QString::number(int(plan)), "picked",
+                     QString::number(picked.size())});
     addedShow = form;
     addedPicks = picked;
     return addedID;
 }
 
-void FakeWatchlist::setSubscribed(const QUuid& id, bool on) {
-    record(QStringLiteral("setSubscribed %1 %2").arg(nameOf(id), on ? "true" : "false"));
-}
-
-void FakeWatchlist::setShowQuality(const QUuid& id, std::optional<Show::Quality> quality) {
-    record(QStringLiteral("setShowQuality %1 %2")
-               .arg(nameOf(id), quality ? toRaw(*quality) : QStringLiteral("any")));
-}
-
-void FakeWatchlist::removeShow(const QUuid& id) {
-    record(QStringLiteral("removeShow ") + nameOf(id));
-}
-
-void FakeWatchlist::searchNow(const QUuid& id) {
-    record(QStringLiteral("searchNow ") + nameOf(id));
-}
-
-void FakeWatchlist::clearStatus(const QUuid& id) {
-    record(QStringLiteral("clearStatus ") + nameOf(id));
-}
-
-void FakeWatchlist::pickAlternative(const SearchResult& chosen, const QUuid& showID) {
-    record(QStringLiteral("pickAlternative %1 %2").arg(nameOf(showID), chosen.title));
-}
-
-void FakeWatchlist::dismissQualityPick(const QUuid& showID) {
-    record(QStringLiteral("dismissQualityPick ") + nameOf(showID));
-}
-
 bool FakeWatchlist::linkTMDBMatch(const QUuid& id, const SeriesResult& match) {
-    record(QStringLiteral("linkTMDBMatch %1 %2").arg(nameOf(id)).arg(match.id));
+    note("linkTMDBMatch", {nameOf(id), QString::number(match.id)});
     for (Show& s : showList) {
         if (s.id == id) {
             s.tmdbID = match.id;
@@ -203,12 +177,6 @@ bool FakeWatchlist::linkTMDBMatch(const QUuid& id, const SeriesResult& match) {
         }
     }
     return false;
-}
-
-bool FakeWatchlist::grabEpisodeRelease(const QUuid& id, const QString& code,
-                                       const SearchResult& release) {
-    record(QStringLiteral("grabEpisodeRelease %1 %2 %3").arg(nameOf(id), code, release.title));
-    return true;
 }
 
 QCoro::Task<QMap<QString, WatchlistOperations::EpisodeOutcome>>
@@ -234,47 +202,6 @@ QCoro::Task<> FakeWatchlist::completeSeason(QUuid id, int season) {
     co_await answerLater(call);
 }
 
-QUuid FakeWatchlist::addMovie(const QString& name, const std::optional<MovieResult>& match,
-                              Show::Quality quality, bool monitor, bool anyQuality,
-                              const std::optional<SearchResult>& picked) {
-    record(QStringLiteral("addMovie %1 %2 %3 monitor %4 any %5 picked %6")
-               .arg(name)
-               .arg(match ? match->id : 0)
-               .arg(toRaw(quality))
-               .arg(monitor)
-               .arg(anyQuality)
-               .arg(picked ? picked->title : QString()));
-    return addedID;
-}
-
-void FakeWatchlist::huntMovie(const QUuid& id) {
-    record(QStringLiteral("huntMovie ") + nameOf(id));
-}
-
-void FakeWatchlist::setMovieQuality(const QUuid& id, Show::Quality quality) {
-    record(QStringLiteral("setMovieQuality %1 %2").arg(nameOf(id), toRaw(quality)));
-}
-
-void FakeWatchlist::switchMovieRelease(const DownloadRecord& row, const SearchResult& release) {
-    record(QStringLiteral("switchMovieRelease %1 %2").arg(row.id, release.title));
-}
-
-void FakeWatchlist::removeMovie(const QUuid& id) {
-    record(QStringLiteral("removeMovie ") + nameOf(id));
-}
-
-void FakeWatchlist::removeDownload(const QString& hash) {
-    record(QStringLiteral("removeDownload ") + hash);
-}
-
-void FakeWatchlist::switchRelease(const QString& hash, const SearchResult& release) {
-    record(QStringLiteral("switchRelease %1 %2").arg(hash, release.title));
-}
-
-void FakeWatchlist::snoozeStaleFor(const QString& hash, int days) {
-    record(QStringLiteral("snoozeStaleFor %1 %2").arg(hash).arg(days));
-}
-
 QCoro::Task<> FakeWatchlist::clearWorkingFolder() {
     const QString call = QStringLiteral("clearWorkingFolder");
     co_await answerLater(call);
@@ -285,16 +212,17 @@ QCoro::Task<> FakeWatchlist::refreshWorkingFolderSize() {
     co_await answerLater(call);
 }
 
-void FakeWatchlist::runCheck(bool manual) {
-    record(QStringLiteral("runCheck ") + (manual ? "manual" : "scheduled"));
-}
-
-void FakeWatchlist::clearActivity() {
-    record(QStringLiteral("clearActivity"));
+QUuid FakeWatchlist::addMovie(const QString& name, const std::optional<MovieResult>& match,
+                              Show::Quality quality, bool monitor, bool anyQuality,
+                              const std::optional<SearchResult>& picked) {
+    note("addMovie", {name, QString::number(match ? match->id : 0), toRaw(quality),
+                      monitor ? "monitor" : "", anyQuality ? "any" : "",
+                      picked ? picked->title : ""});
+    return addedID;
 }
 
 void FakeWatchlist::updateSettings(const std::function<void(AppSettings&)>& change) {
-    record(QStringLiteral("updateSettings"));
+    note("updateSettings", {});
     change(appSettings);
     Q_EMIT settingsChanged();
 }

@@ -2,6 +2,7 @@
 
 #include "api/Watchlist.h"
 #include "model/Clock.h"
+#include "model/EnumRaw.h"
 
 #include <QMap>
 #include <QPair>
@@ -9,6 +10,7 @@
 #include <QStringList>
 
 #include <coroutine>
+#include <initializer_list>
 #include <utility>
 
 // The engine as the views see it, in memory: published state the test sets and announces,
@@ -25,15 +27,13 @@ public:
     FakeWatchlist();
     ~FakeWatchlist() override;
 
-    Watchlist watchlist() { return {*this, *this, *this, *this}; }
-    operator Watchlist() { return watchlist(); } // NOLINT: handed to views as a whole
+    operator Watchlist() { return {*this, *this, *this, *this}; } // NOLINT: a whole Watchlist
 
-    // Every operation and question, in the order they came.
-    QStringList calls;
-    // Lines of calls that start with `prefix`.
+    QStringList calls; // every operation and question, in order
     QStringList callsTo(const QString& prefix) const;
-    // Service answers delivered so far: a positive sign that a round trip is over.
-    int answered = 0;
+    int answered = 0; // service answers delivered: a sign that a round trip is over
+    QSet<QString> held;
+    void release(const QString& call);
 
     // --- published state -------------------------------------------------------------------
     QList<Show> showList;
@@ -52,11 +52,11 @@ public:
     std::optional<QString> version;
     QString folderSize;
     QUrl root;
-    ManualClock clock;
+    ManualClock clock; // 2025-03-13 12:00 UTC
 
-    Show& showNamed(const QString& name);
+    Show& showNamed(const QString& name); // added when missing
 
-    // --- scripted service answers ----------------------------------------------------------
+    // --- scripted answers ------------------------------------------------------------------
     bool key = true;
     LookupFailure tmdbFailure = LookupFailure::none;
     QMap<QString, QList<SeriesResult>> seriesByName;
@@ -66,12 +66,10 @@ public:
     bool indexesUnreachable = false;
     QMap<QString, QList<SearchResult>> releasesByName;
     QMap<QString, QList<SearchResult>> alternatesOf; // by info hash
-    // How a hand-picked episode's search ends, by code; grabbed when not listed.
-    QMap<QString, EpisodeOutcome> outcomes;
+    QMap<QString, EpisodeOutcome> outcomes; // of hand-picked episodes, by code; else grabbed
     QUuid addedID = QUuid::createUuid(); // what addShow and addMovie answer
-
-    QSet<QString> held;
-    void release(const QString& call);
+    std::optional<NewShow> addedShow; // the last form addShow was given
+    QList<SearchResult> addedPicks;
 
     // --- PublishedState --------------------------------------------------------------------
     const QList<Show>& shows() const override { return showList; }
@@ -92,66 +90,75 @@ public:
     QUrl rootFolderURL() const override { return root; }
     Timestamp now() const override { return clock.now(); }
 
-    // --- Catalogue -------------------------------------------------------------------------
+    // --- Catalogue and ReleaseFinder -------------------------------------------------------
     bool hasKey() const override { return key; }
     QCoro::Task<Lookup<QList<SeriesResult>>> searchSeries(QString name) override;
     QCoro::Task<Lookup<std::optional<SeriesSeasons>>> seriesSeasons(int tmdbID) override;
     QCoro::Task<Lookup<QList<Episode>>> seasonEpisodes(int tmdbID, int season) override;
     QCoro::Task<Lookup<QList<MovieResult>>> searchMovies(QString title) override;
-
-    // --- ReleaseFinder ---------------------------------------------------------------------
     QCoro::Task<Releases> seriesReleases(QString name,
                                          std::optional<Show::Quality> quality) override;
     QCoro::Task<Releases> otherReleases(QString hash) override;
 
     // --- WatchlistOperations ---------------------------------------------------------------
-    // The last form addShow was given.
-    std::optional<NewShow> addedShow;
-    QList<SearchResult> addedPicks;
-
     QUuid addShow(const NewShow& form, const QList<SearchResult>& picked,
                   PickPlan plan) override;
-    void setSubscribed(const QUuid& id, bool on) override;
-    void setShowQuality(const QUuid& id, std::optional<Show::Quality> quality) override;
-    void removeShow(const QUuid& id) override;
-    void searchNow(const QUuid& id) override;
-    void clearStatus(const QUuid& id) override;
-    void pickAlternative(const SearchResult& chosen, const QUuid& showID) override;
-    void dismissQualityPick(const QUuid& showID) override;
     bool linkTMDBMatch(const QUuid& id, const SeriesResult& match) override;
-    bool grabEpisodeRelease(const QUuid& id, const QString& code,
-                            const SearchResult& release) override;
     QCoro::Task<QMap<QString, EpisodeOutcome>> grabEpisodes(QUuid id, QStringList codes) override;
     QCoro::Task<> pullSeason(QUuid id, int season) override;
     QCoro::Task<> completeSeason(QUuid id, int season) override;
+    QCoro::Task<> clearWorkingFolder() override;
+    QCoro::Task<> refreshWorkingFolderSize() override;
     QUuid addMovie(const QString& name, const std::optional<MovieResult>& match,
                    Show::Quality quality, bool monitor, bool anyQuality,
                    const std::optional<SearchResult>& picked) override;
-    void huntMovie(const QUuid& id) override;
-    void setMovieQuality(const QUuid& id, Show::Quality quality) override;
-    void switchMovieRelease(const DownloadRecord& row, const SearchResult& release) override;
-    void removeMovie(const QUuid& id) override;
-    void removeDownload(const QString& hash) override;
-    void switchRelease(const QString& hash, const SearchResult& release) override;
-    void snoozeStaleFor(const QString& hash, int days) override;
-    QCoro::Task<> clearWorkingFolder() override;
-    QCoro::Task<> refreshWorkingFolderSize() override;
-    void runCheck(bool manual) override;
-    void clearActivity() override;
     void updateSettings(const std::function<void(AppSettings&)>& change) override;
 
-private:
-    // Records the call, then waits for a later turn of the event loop (and for release()).
-    QCoro::Task<> answerLater(QString call);
-    QString nameOf(const QUuid& id) const;
-    void record(const QString& call) { calls.append(call); }
-    void wakeLater();
-    void wake();
+    void setSubscribed(const QUuid& id, bool on) override {
+        note("setSubscribed", {nameOf(id), on ? "true" : "false"});
+    }
+    void setShowQuality(const QUuid& id, std::optional<Show::Quality> quality) override {
+        note("setShowQuality", {nameOf(id), quality ? toRaw(*quality) : "any"});
+    }
+    void removeShow(const QUuid& id) override { note("removeShow", {nameOf(id)}); }
+    void searchNow(const QUuid& id) override { note("searchNow", {nameOf(id)}); }
+    void clearStatus(const QUuid& id) override { note("clearStatus", {nameOf(id)}); }
+    void pickAlternative(const SearchResult& chosen, const QUuid& showID) override {
+        note("pickAlternative", {nameOf(showID), chosen.title});
+    }
+    void dismissQualityPick(const QUuid& id) override { note("dismissQualityPick", {nameOf(id)}); }
+    bool grabEpisodeRelease(const QUuid& id, const QString& code, const SearchResult& r) override {
+        note("grabEpisodeRelease", {nameOf(id), code, r.title});
+        return true;
+    }
+    void huntMovie(const QUuid& id) override { note("huntMovie", {nameOf(id)}); }
+    void setMovieQuality(const QUuid& id, Show::Quality quality) override {
+        note("setMovieQuality", {nameOf(id), toRaw(quality)});
+    }
+    void switchMovieRelease(const DownloadRecord& row, const SearchResult& r) override {
+        note("switchMovieRelease", {row.id, r.title});
+    }
+    void removeMovie(const QUuid& id) override { note("removeMovie", {nameOf(id)}); }
+    void removeDownload(const QString& hash) override { note("removeDownload", {hash}); }
+    void switchRelease(const QString& hash, const SearchResult& r) override {
+        note("switchRelease", {hash, r.title});
+    }
+    void snoozeStaleFor(const QString& hash, int days) override {
+        note("snoozeStaleFor", {hash, QString::number(days)});
+    }
+    void runCheck(bool manual) override { note("runCheck", {manual ? "manual" : "scheduled"}); }
+    void clearActivity() override { note("clearActivity", {}); }
 
-public:
     using Waiting = QList<std::pair<QString, std::coroutine_handle<>>>;
 
 private:
+    QString nameOf(const QUuid& id) const;
+    QString note(const char* operation, std::initializer_list<QString> args);
+    // Records the call, then waits for a later turn of the event loop (and for release()).
+    QCoro::Task<> answerLater(QString call);
+    void wakeLater();
+    void wake();
+
     Waiting m_waiting;
 };
 
