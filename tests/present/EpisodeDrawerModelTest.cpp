@@ -2,6 +2,7 @@
 
 #include "DarkSeries.h"
 #include "EventLoop.h"
+#include "Fixtures.h"
 
 #include <gtest/gtest.h>
 
