@@ -92,14 +92,14 @@ void everyPhaseAndTab(ShotRig& rig) {
 
     // Ready, with a row in every state: nothing seeded, only another resolution, on its way.
     fake.outcomes = {{"S02E02", Outcome::notFound}, {"S02E03", Outcome::offered}};
-    fake.picks.insert(dark.id, {"S02E03", {sampleRelease("Dark.S02E03.720p.WEB.h264-GRP", 'c', 8)}});
+    fake.picks.insert(dark.id, {"S02E03", {*sampleRelease("Dark.S02E03.720p.WEB.h264-GRP", 'c', 8)}});
     scene.model().pickCandidate(1);
     scene.waitFor([&] {
         return scene.model().phase() == Phase::ready && !scene.model().loadingEpisodes();
     });
     for (const char* code : {"S02E02", "S02E03", "S02E04"})
         scene.model().pressEpisode(QString::fromLatin1(code));
-    const SearchResult grabbed = sampleRelease("Dark.S02E04.1080p.WEB.h264-GRP", 'e', 19, 1'500'000'000, 2);
+    const SearchResult grabbed = *sampleRelease("Dark.S02E04.1080p.WEB.h264-GRP", 'e', 19, 1'500'000'000, 2);
     fake.downloads.insert(grabbed.id, {ActiveDownload::Kind::episode, dark.id, "S02E04", true,
                                        "Torrents-CSV"});
     fake.rows.prepend({.id = grabbed.id, .showID = dark.id, .showName = "Dark",
@@ -114,8 +114,8 @@ void everyPhaseAndTab(ShotRig& rig) {
     scene.model().setTab(EpisodeDrawerModel::Tab::recent);
     scene.shoot("recent");
     fake.alternatesOf[QString(40, 'a')] = {
-        sampleRelease("Dark.S02E04.1080p.NF.WEB-DL.DDP5.1.H.264-NTb", '8', 42, 1'500'000'000, 2),
-        sampleRelease("Dark.S02E04.720p.WEB.x264-ION10", '9', 17, 1'500'000'000, 3)};
+        *sampleRelease("Dark.S02E04.1080p.NF.WEB-DL.DDP5.1.H.264-NTb", '8', 42, 1'500'000'000, 2),
+        *sampleRelease("Dark.S02E04.720p.WEB.x264-ION10", '9', 17, 1'500'000'000, 3)};
     const QString search = "otherReleases " + QString(40, 'a');
     fake.held = {search};
     scene.model().findAlternates(QString(40, 'a'));

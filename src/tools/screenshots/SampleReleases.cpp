@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-SearchResult sampleRelease(const QString& title, char h, int seeders, qint64 sizeBytes,
+std::optional<SearchResult> sampleRelease(const QString& title, char h, int seeders, qint64 sizeBytes,
                            int sourceID) {
     const nlohmann::json answer{{"name", title.toStdString()},
                                 {"infohash", std::string(40, h)},
@@ -14,5 +14,8 @@ SearchResult sampleRelease(const QString& title, char h, int seeders, qint64 siz
                                 {"size_bytes", sizeBytes},
                                 {"created_unix", 1767225600},
                                 {"id", sourceID}};
-    return FeedChecker::searchResult(TorrentsCsvIndex::hit(answer).value());
+    const std::optional<RawHit> hit = TorrentsCsvIndex::hit(answer);
+    if (!hit)
+        return std::nullopt;
+    return FeedChecker::searchResult(*hit);
 }

@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
     shootSeriesList(rig);
     QApplication::setFont(platformFont);
     shootEpisodeDrawer(rig);
+    shootAddSeries(rig);
 
     std::printf("%d pictures in %s\n", rig.shots(), qPrintable(output));
     return rig.shots() > 0 ? 0 : 1;
