@@ -48,6 +48,8 @@ public:
     virtual std::optional<QString> daemonVersion() const = 0;
     virtual const QString& workingFolderSizeLabel() const = 0;
     virtual QUrl rootFolderURL() const = 0;
+    // Finished downloads waiting to be filed until the library's folder can be written.
+    virtual int sortsWaiting() const { return 0; }
     // The engine's clock: every "now" the views show reads it.
     virtual Timestamp now() const = 0;
 
@@ -77,6 +79,7 @@ Q_SIGNALS:
     void engineHealthChanged();
     void searchHealthChanged();
     void workingFolderSizeLabelChanged();
+    void sortsWaitingChanged();
     void checkCycleFinished();
     void followUpPassFinished();
     // A hand-picked episode's search has ended.

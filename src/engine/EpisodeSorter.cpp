@@ -1,5 +1,7 @@
 #include "EpisodeSorter.h"
 
+#include "model/LibraryLayout.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -106,10 +108,11 @@ SortOutcome<QString> prepareFolder(const QString& root, const QStringList& names
     fs::create_directories(toPath(root), ec);
     if (ec)
         return SortError::fileSystem(QStringLiteral("couldn't create folder %1: %2")
-                                         .arg(root, QString::fromStdString(ec.message())));
+                                         .arg(root, QString::fromStdString(ec.message())),
+                                     ec.value());
     const auto library = resolved(root);
     if (!library)
-        return SortError::fileSystem(QStringLiteral("couldn't read folder %1").arg(root));
+        return SortError::fileSystem(QStringLiteral("couldn't read folder %1").arg(root), ENOENT);
 
     QString folder = root;
     for (const QString& name : names) {
@@ -117,9 +120,9 @@ SortOutcome<QString> prepareFolder(const QString& root, const QStringList& names
         if (!occupied(folder)) {
             fs::create_directory(toPath(folder), ec);
             if (ec && !occupied(folder))
-                return SortError::fileSystem(
-                    QStringLiteral("couldn't create folder %1: %2")
-                        .arg(folder, QString::fromStdString(ec.message())));
+                return SortError::fileSystem(QStringLiteral("couldn't create folder %1: %2")
+                                                 .arg(folder, QString::fromStdString(ec.message())),
+                                             ec.value());
         }
         const auto real = resolved(folder);
         if (!real || !isBelow(*real, *library))
@@ -134,12 +137,13 @@ SortOutcome<QString> prepareFolder(const QString& root, const QStringList& names
 
 // Copy, then delete the original: for moves between file systems. A failed copy leaves the
 // source alone and removes what it made.
-bool copyThenRemove(const QString& source, const QString& destination, QString& error) {
+bool copyThenRemove(const QString& source, const QString& destination, QString& error, int& code) {
     std::error_code ec;
     fs::copy(toPath(source), toPath(destination),
              fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
     if (ec) {
         error = QString::fromStdString(ec.message());
+        code = ec.value();
         std::error_code ignored;
         fs::remove_all(toPath(destination), ignored);
         return false;
@@ -164,10 +168,11 @@ SortOutcome<QString> moveInto(const QString& source, const QString& folder, cons
             continue;
         if (error == EXDEV) {
             QString text;
-            if (copyThenRemove(source, destination, text))
+            int code = 0;
+            if (copyThenRemove(source, destination, text, code))
                 return destination;
             return SortError::fileSystem(
-                QStringLiteral("couldn't move %1 to %2: %3").arg(source, destination, text));
+                QStringLiteral("couldn't move %1 to %2: %3").arg(source, destination, text), code);
         }
         if (error == EINVAL || error == ENOSYS || error == EOPNOTSUPP) {
             // A file system without atomic no-replace moves: check, then move.
@@ -175,11 +180,14 @@ SortOutcome<QString> moveInto(const QString& source, const QString& folder, cons
                 continue;
             if (std::rename(from.constData(), to.constData()) == 0)
                 return destination;
+            const int renameError = errno;
             return SortError::fileSystem(QStringLiteral("couldn't move %1 to %2: %3")
-                                             .arg(source, destination, errorText(errno)));
+                                             .arg(source, destination, errorText(renameError)),
+                                         renameError);
         }
-        return SortError::fileSystem(QStringLiteral("couldn't move %1 to %2: %3")
-                                         .arg(source, destination, errorText(error)));
+        return SortError::fileSystem(
+            QStringLiteral("couldn't move %1 to %2: %3").arg(source, destination, errorText(error)),
+            error);
     }
     return SortError::fileSystem(
         QStringLiteral("couldn't find a free name for %1 in %2").arg(name, folder));
@@ -260,7 +268,7 @@ QString EpisodeSorter::safeFolderName(const QString& name) {
 }
 
 QString EpisodeSorter::seasonFolderName(int season) {
-    return QStringLiteral("Season_%1").arg(season, 2, 10, QLatin1Char('0'));
+    return LibraryLayout::seasonFolderName(season);
 }
 
 QString EpisodeSorter::uniqueDestination(const QString& wanted) {
@@ -352,7 +360,8 @@ SortOutcome<QString> EpisodeSorter::sortSeasonPack(const QStringList& files,
             packFolder = candidate;
         else if (ec)
             return SortError::fileSystem(QStringLiteral("couldn't create folder %1: %2")
-                                             .arg(candidate, QString::fromStdString(ec.message())));
+                                             .arg(candidate, QString::fromStdString(ec.message())),
+                                         ec.value());
     }
     if (packFolder.isEmpty())
         return SortError::fileSystem(

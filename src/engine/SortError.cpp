@@ -1,5 +1,7 @@
 #include "SortError.h"
 
+#include <cerrno>
+
 QString SortError::description() const {
     switch (kind) {
     case Kind::sourceMissing:
@@ -12,4 +14,27 @@ QString SortError::description() const {
         return message;
     }
     return message;
+}
+
+bool SortError::mayPass() const {
+    if (kind != Kind::fileSystem)
+        return false;
+    switch (code) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ENOSPC:
+    case EDQUOT:
+    case ENOENT: // a share that is not mounted yet
+    case ENODEV:
+    case ENXIO:
+    case EIO:
+    case ENOTCONN:
+    case ESTALE:
+    case EHOSTDOWN:
+    case ETIMEDOUT:
+        return true;
+    default:
+        return false;
+    }
 }

@@ -16,11 +16,18 @@ struct SortError {
     Kind kind = Kind::fileSystem;
     QString path;
     QString message;
+    int code = 0; // for fileSystem: the errno of the failed call, when one failed
+
+    // A failure of the place the library is in, not of the download: sorting again may work
+    // once the folder can be written, the volume is mounted or space is freed.
+    bool mayPass() const;
 
     static SortError sourceMissing(const QString& path) { return {Kind::sourceMissing, path, {}}; }
     static SortError noVideoFile() { return {Kind::noVideoFile, {}, {}}; }
     static SortError noSeasonNumber() { return {Kind::noSeasonNumber, {}, {}}; }
-    static SortError fileSystem(const QString& message) { return {Kind::fileSystem, {}, message}; }
+    static SortError fileSystem(const QString& message, int code = 0) {
+        return {Kind::fileSystem, {}, message, code};
+    }
 
     QString description() const;
 

@@ -241,6 +241,14 @@ QCoro::Task<RPCStatus> TransmissionClient::setSeedRatio(double limit, bool limit
     co_return Done{};
 }
 
+QCoro::Task<RPCStatus> TransmissionClient::setFolders(QString downloadDir, QString incompleteDir) {
+    Wire::Request request = Wire::folders(downloadDir, incompleteDir);
+    const auto answer = co_await single(std::move(request));
+    if (!answer)
+        co_return answer.error();
+    co_return Done{};
+}
+
 QCoro::Task<RPCStatus> TransmissionClient::setQueueStalled() {
     const auto answer = co_await single(Wire::queueStalled());
     if (!answer)

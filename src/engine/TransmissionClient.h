@@ -63,6 +63,7 @@ public:
     QCoro::Task<RPCStatus> addDefaultTrackers(QString hash, QStringList trackers);
     QCoro::Task<RPCStatus> setSeedRatio(double limit, bool limited);
     QCoro::Task<RPCStatus> setQueueStalled();
+    QCoro::Task<RPCStatus> setFolders(QString downloadDir, QString incompleteDir);
     // A bare session-get: succeeds when the daemon answers at all.
     QCoro::Task<RPCStatus> sessionGet();
 

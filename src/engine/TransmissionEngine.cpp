@@ -1,6 +1,7 @@
 #include "TransmissionEngine.h"
 
 #include "DaemonCloser.h"
+#include "model/LibraryLayout.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -88,7 +89,7 @@ TransmissionEngine::TransmissionEngine(QString downloadDir, const QString& stora
     , m_options(std::move(options))
     , m_configDir(QDir(storageFolder).filePath(QStringLiteral("transmission-config")))
     , m_downloadDir(std::move(downloadDir))
-    , m_incompleteDir(QDir(m_downloadDir).filePath(QStringLiteral("Incomplete")))
+    , m_incompleteDir(LibraryLayout(m_downloadDir).workingFolder())
     , m_restartTimer(new QTimer(this)) {
     // Failures surface when the daemon starts.
     QDir().mkpath(m_configDir);
@@ -239,7 +240,7 @@ QStringList TransmissionEngine::arguments() {
 
 void TransmissionEngine::setLibraryRoot(const QString& root) {
     m_downloadDir = root;
-    m_incompleteDir = QDir(root).filePath(QStringLiteral("Incomplete"));
+    m_incompleteDir = LibraryLayout(root).workingFolder();
     QDir().mkpath(m_incompleteDir);
 }
 

@@ -177,6 +177,14 @@ Request seedRatio(double limit, bool limited) {
     return r;
 }
 
+Request folders(const QString& downloadDir, const QString& incompleteDir) {
+    Request r{"session-set"};
+    r.arguments["download-dir"] = downloadDir.toStdString();
+    r.arguments["incomplete-dir"] = incompleteDir.toStdString();
+    r.arguments["incomplete-dir-enabled"] = true;
+    return r;
+}
+
 Request queueStalled() {
     Request r{"session-set"};
     r.arguments["queue-stalled-enabled"] = true;

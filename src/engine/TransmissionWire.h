@@ -45,6 +45,8 @@ Request setTrackerList(const QString& hash, const QString& text);
 Request trackers(const QString& hash);
 Request addTrackers(const QString& hash, const QStringList& announceURLs);
 Request seedRatio(double limit, bool limited);
+// Where new downloads go, and where they stay until finished.
+Request folders(const QString& downloadDir, const QString& incompleteDir);
 Request queueStalled();
 Request sessionGet();
 Request sessionClose(); // the daemon saves its state and exits

@@ -122,10 +122,28 @@ void writeJson(JsonWriter& w, const Movie& v) {
         .put("rejectedHashes", v.rejectedHashes);
 }
 
+namespace {
+
+// A file URL, or a plain absolute path as a person editing the file would write it.
+std::optional<QUrl> rootFolderFrom(const QString& text) {
+    if (text.startsWith(QLatin1Char('/')))
+        return QUrl::fromLocalFile(text);
+    QUrl url(text, QUrl::StrictMode);
+    if (text.isEmpty() || !url.isValid())
+        return std::nullopt;
+    return url;
+}
+
+} // namespace
+
 void fromJsonValue(const Json& j, AppSettings& out) {
     const JsonObjectReader r(j);
     const AppSettings d;
-    out.rootFolder = r.optional<QUrl>("rootFolder");
+    if (const auto root = r.optional<QString>("rootFolder")) {
+        out.rootFolder = rootFolderFrom(*root);
+        if (!out.rootFolder)
+            throw DecodeError("not a URL");
+    }
     out.defaultQuality = r.value("defaultQuality", d.defaultQuality);
     out.checkIntervalMinutes = r.value("checkIntervalMinutes", d.checkIntervalMinutes);
     out.tmdbAPIKey = r.value("tmdbAPIKey", d.tmdbAPIKey);
@@ -155,10 +173,15 @@ void salvageJsonValue(const Json& j, AppSettings& out, SalvageCount& count) {
             ++count.dropped;
         }
     };
-    QUrl root;
+    QString root;
     take("rootFolder", root);
-    if (!root.isEmpty())
-        out.rootFolder = root;
+    if (!root.isEmpty()) {
+        out.rootFolder = rootFolderFrom(root);
+        if (!out.rootFolder) {
+            --count.kept;
+            ++count.dropped;
+        }
+    }
     take("defaultQuality", out.defaultQuality);
     take("checkIntervalMinutes", out.checkIntervalMinutes);
     take("tmdbAPIKey", out.tmdbAPIKey);

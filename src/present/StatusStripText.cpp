@@ -21,7 +21,8 @@ StatusStripState statusStripState(const StatusStripInput& input) {
     return state;
 }
 
-std::optional<QString> healthProblemText(const EngineHealth& engine, const SearchHealth& search) {
+std::optional<QString> healthProblemText(const EngineHealth& engine, const SearchHealth& search,
+                                         int sortsWaiting) {
     if (engine.isFailure()) {
         switch (engine.cause) {
         case EngineHealth::Cause::binaryMissing:
@@ -30,6 +31,8 @@ std::optional<QString> healthProblemText(const EngineHealth& engine, const Searc
             return QStringLiteral("Download engine cannot run — reinstall transmission-daemon");
         case EngineHealth::Cause::rpcPortTaken:
             return QStringLiteral("Download engine's port is taken — see Activity");
+        case EngineHealth::Cause::stoppedAnswering:
+            return QStringLiteral("Download engine stopped answering — restarting");
         case EngineHealth::Cause::exitedAtStart:
         case EngineHealth::Cause::restartsGivenUp:
             return QStringLiteral("Download engine stopped — see Activity");
@@ -37,6 +40,11 @@ std::optional<QString> healthProblemText(const EngineHealth& engine, const Searc
             break;
         }
     }
+    if (sortsWaiting == 1)
+        return QStringLiteral("A finished download waits for the library folder — see Activity");
+    if (sortsWaiting > 1)
+        return QStringLiteral("%1 finished downloads wait for the library folder — see Activity")
+            .arg(sortsWaiting);
     if (search.indexesDown())
         return QStringLiteral("No torrent index answers — see Activity");
     if (search.tmdbKeyRefused)

@@ -26,6 +26,7 @@ struct StatusStripState {
 
 StatusStripState statusStripState(const StatusStripInput& input);
 
-// What the strip says while the engine or the searches are failing, worst first; none while
-// everything works. The activity log holds the full story and what to do.
-std::optional<QString> healthProblemText(const EngineHealth& engine, const SearchHealth& search);
+// What the strip says while the engine, the library's folder or the searches are failing, worst
+// first; none while everything works. The activity log holds the full story and what to do.
+std::optional<QString> healthProblemText(const EngineHealth& engine, const SearchHealth& search,
+                                         int sortsWaiting = 0);

@@ -7,6 +7,7 @@
 #include "engine/TransmissionEngine.h"
 #include "metadata/TMDBClient.h"
 #include "model/JsonCodec.h"
+#include "model/LibraryLayout.h"
 #include "search/FeedChecker.h"
 
 #include <QCollator>
@@ -153,13 +154,22 @@ void WatchlistStore::updateSettings(const std::function<void(AppSettings&)>& cha
     const bool intervalChanged = updated.checkIntervalMinutes != m_settings.checkIntervalMinutes;
     const bool seedingChanged = updated.seedRatioEnabled != m_settings.seedRatioEnabled ||
                                 updated.seedRatioLimit != m_settings.seedRatioLimit;
+    const QUrl rootBefore = rootFolderURL();
     m_settings = updated;
     Q_EMIT settingsChanged();
     saveSettings();
     ensureLibraryFolders();
-    // Torrents added from now on go to the new root; the running daemon is not restarted.
+    // Torrents added from now on go to the new root and stage in its working folder; the
+    // running daemon is told, not restarted.
     if (m_engine)
         m_engine->setLibraryRoot(rootFolderPath());
+    if (rootFolderURL() != rootBefore) {
+        const LibraryLayout layout(rootFolderPath());
+        [](QPointer<TransmissionClient> client, QString root, QString working) -> QCoro::Task<> {
+            if (client)
+                co_await client->setFolders(root, working);
+        }(m_transmission, layout.root(), layout.workingFolder());
+    }
     // The store carries the two follow-up effects itself, so no view can forget them.
     if (intervalChanged)
         scheduleCountdown();
@@ -254,18 +264,35 @@ QUrl WatchlistStore::rootFolderURL() const {
     return libraryRoot(m_settings, m_env.defaultLibraryRoot);
 }
 
+namespace {
+
+// Only a local folder named by an absolute path can be a library.
+std::optional<QUrl> usableRoot(const std::optional<QUrl>& stored) {
+    if (stored && stored->isLocalFile() && QDir::isAbsolutePath(stored->toLocalFile()))
+        return *stored;
+    return std::nullopt;
+}
+
+} // namespace
+
 QUrl WatchlistStore::libraryRoot(const AppSettings& settings, const QString& defaultRoot) {
     // Only a local folder can be a library; anything else in the file falls back.
-    if (settings.rootFolder && settings.rootFolder->isLocalFile() &&
-        !settings.rootFolder->toLocalFile().isEmpty())
-        return *settings.rootFolder;
-    return QUrl::fromLocalFile(defaultRoot);
+    return usableRoot(settings.rootFolder).value_or(QUrl::fromLocalFile(defaultRoot));
+}
+
+void WatchlistStore::reportUnusableRoot() {
+    if (!m_settings.rootFolder || usableRoot(m_settings.rootFolder))
+        return;
+    logActivity(QStringLiteral("The library folder \"%1\" in settings.json is not a local folder; "
+                               "using %2 instead")
+                    .arg(m_settings.rootFolder->toString(), rootFolderPath()),
+                ActivityEntry::Kind::error);
 }
 
 void WatchlistStore::ensureLibraryFolders() const {
-    const QDir root(rootFolderPath());
-    root.mkpath(QStringLiteral("Series"));
-    root.mkpath(QStringLiteral("Movies"));
+    const LibraryLayout layout(rootFolderPath());
+    QDir().mkpath(layout.seriesFolder());
+    QDir().mkpath(layout.moviesFolder());
 }
 
 QString WatchlistStore::effectiveTMDBKey() const {

@@ -19,6 +19,7 @@
 #include "model/StorageFiles.h"
 #include "search/FeedChecker.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -30,6 +31,8 @@
 
 #include <functional>
 #include <memory>
+
+struct DataGuard;
 
 class QNetworkAccessManager;
 class TransmissionClient;
@@ -90,6 +93,7 @@ public:
     TMDBClient& tmdb() { return *m_tmdb; }
     TransmissionEngine* engine() const { return m_engine; }
     Timestamp now() const override { return m_env.clock->now(); }
+    int sortsWaiting() const override { return static_cast<int>(m_sortRetries.size()); }
 
     // --- lifecycle, timers, settings ---------------------------------------------------------
     // Reads the six files into memory and runs the settings migration.
@@ -156,7 +160,7 @@ public:
     // The movie counterpart; `match.showID` is the movie's id, its episode code is unused.
     QCoro::Task<> startMovieDownload(FeedMatch match);
     // Forgets a followed torrent and removes it, with its data, from the daemon.
-    void cancelDownload(const QString& hash, const ActiveDownload& entry, const QString& reason);
+    void cancelDownload(QString hash, ActiveDownload entry, const QString& reason);
     void cancelDownloads(const QUuid& showID, const QString& episodeCode, const QString& reason);
     // Starts the two-second follow-up if it is not running, with one pass at once.
     void startPollTimer();
@@ -260,7 +264,11 @@ private:
                          std::optional<QString> detail = {}) const;
     void recordStart(const QString& hash, const FeedMatch& match, ActiveDownload::Kind kind,
                      const QString& name, const QString& episode);
-    void removeFromEngine(const QString& hash);
+    // Where the daemon may delete data: the working folder for anything unfinished or not ours;
+    // also the download folder, outside the library, for what was sorted out of it.
+    enum class DataScope { workingFolder, downloadArea };
+    DataGuard dataGuard(DataScope scope) const;
+    void removeFromEngine(const QString& hash, DataScope scope = DataScope::workingFolder);
     void stopPollTimer();
     void followUp(const QStringList& asked, const QList<TorrentInfo>& torrents);
     bool rejectIfBadCopy(const TorrentInfo& info, const ActiveDownload& entry);
@@ -268,6 +276,10 @@ private:
     void completeEpisode(const TorrentInfo& info, const ActiveDownload& entry);
     void completeMovie(const TorrentInfo& info, const ActiveDownload& entry);
     void notifyCompletion(const QString& title, const QString& body);
+    // Stops following a finished download whose data is filed or given up on.
+    void letGo(const QString& hash);
+    void reportUnusableRoot();
+    void holdForAnotherSort(const QString& hash, const QString& label, const QString& description);
     // The live numbers of history rows change every pass; they are saved at a bounded rate.
     void noteHistoryProgress();
 
@@ -324,6 +336,11 @@ private:
     bool m_passRunning = false;                 // a follow-up pass waits for the daemon
     std::optional<QString> m_lastDaemonSession; // the daemon that answered the last pass
     QTimer* m_historyFlushTimer = nullptr;      // saves progress numbers of history rows
+    struct SortRetry {
+        Timestamp nextAt;
+        int attempts = 0;
+    };
+    QHash<QString, SortRetry> m_sortRetries; // finished downloads waiting for the library folder
     QMap<QString, ActiveDownload> m_activeDownloads;
     QList<DownloadRecord> m_history;
     QList<CalEvent> m_calendarEvents;

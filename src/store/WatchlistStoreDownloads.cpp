@@ -1,10 +1,12 @@
 // Grabbing releases, following the torrents the store started, and finishing them: sorting
 // into the library, rejecting bad copies, cancelling what is no longer wanted.
 
+#include "DataGuard.h"
 #include "TrackerHint.h"
 #include "WatchlistStore.h"
 #include "engine/EpisodeSorter.h"
 #include "engine/TransmissionClient.h"
+#include "model/LibraryLayout.h"
 #include "search/Magnet.h"
 
 #include <QDir>
@@ -12,12 +14,17 @@
 #include <qcoro/qcorosignal.h>
 
 #include <chrono>
+#include <cmath>
 
 using namespace std::chrono_literals;
 
 namespace {
 
 constexpr auto kHistoryFlushDelay = 30s;
+// A sort that failed because of the library's folder is tried again after 15 s, then twice as
+// long each time, at most every ten minutes.
+constexpr std::chrono::duration<double> kSortRetryFirst = 15s;
+constexpr std::chrono::duration<double> kSortRetryMost = 10min;
 
 // The folder that holds the first file of the torrent that exists on disk, else its folder.
 QString dataLocation(const TorrentInfo& info) {
@@ -185,8 +192,8 @@ void WatchlistStore::recordStart(const QString& hash, const FeedMatch& match,
 
 // --- cancelling --------------------------------------------------------------------------------
 
-void WatchlistStore::cancelDownload(const QString& hash, const ActiveDownload& entry,
-                                    const QString& reason) {
+// Both by value: callers pass a key or an entry of m_activeDownloads, which this removes first.
+void WatchlistStore::cancelDownload(QString hash, ActiveDownload entry, const QString& reason) {
     m_activeDownloads.remove(hash);
     m_stallTrackers.remove(hash);
     saveDownloads();
@@ -222,11 +229,11 @@ void WatchlistStore::cancelDownloads(const QUuid& showID, const QString& episode
     }
 }
 
-void WatchlistStore::removeFromEngine(const QString& hash) {
+void WatchlistStore::removeFromEngine(const QString& hash, DataScope scope) {
     // Fire and forget: a failure leaves a leftover that the start-up tidy-up removes.
-    [](TransmissionClient* client, QString h) -> QCoro::Task<> {
-        co_await client->remove(h, true);
-    }(m_transmission, hash);
+    [](QPointer<TransmissionClient> client, QString h, DataGuard guard) -> QCoro::Task<> {
+        co_await removeGuarded(client, h, guard);
+    }(m_transmission, hash, dataGuard(scope));
 }
 
 // --- following ---------------------------------------------------------------------------------
@@ -369,6 +376,9 @@ void WatchlistStore::follow(const TorrentInfo& info, const ActiveDownload& entry
         return;
     }
     if (info.isFinished && !dataStillMoving(info, workingFolderPath())) {
+        if (const auto held = m_sortRetries.constFind(info.hash);
+            held != m_sortRetries.cend() && now() < held->nextAt)
+            return;
         if (isMovie)
             completeMovie(info, entry);
         else
@@ -421,11 +431,8 @@ void WatchlistStore::completeEpisode(const TorrentInfo& info, const ActiveDownlo
     const QString folderName = show->firstAirYear && !show->firstAirYear->isEmpty()
                                    ? name + QLatin1Char('.') + *show->firstAirYear
                                    : name;
-    m_activeDownloads.remove(info.hash);
-    m_stallTrackers.remove(info.hash);
-    saveDownloads();
 
-    const QString seriesRoot = QDir(rootFolderPath()).filePath(QStringLiteral("Series"));
+    const QString seriesRoot = LibraryLayout(rootFolderPath()).seriesFolder();
     const auto markRow = [&](DownloadRecord::State state, const QString& detail) {
         DownloadRecord* row = findHistoryRow(info.hash);
         if (!row)
@@ -475,8 +482,14 @@ void WatchlistStore::completeEpisode(const TorrentInfo& info, const ActiveDownlo
         }
     }
 
+    if (failure && failure->mayPass()) {
+        holdForAnotherSort(info.hash, name + QLatin1Char(' ') + code, failure->description());
+        return;
+    }
+    letGo(info.hash);
     if (!failure) {
-        removeFromEngine(info.hash); // the video moved out; what is left goes with the torrent
+        // The video moved out; what is left goes with the torrent.
+        removeFromEngine(info.hash, DataScope::downloadArea);
     } else if (failure->kind == SortError::Kind::noVideoFile) {
         // Archive parts, not video: keep the files for the user, never take this release again.
         logActivity(
@@ -512,12 +525,14 @@ void WatchlistStore::completeMovie(const TorrentInfo& info, const ActiveDownload
     if (!movie)
         return;
     const QString title = movie->displayTitle();
-    m_activeDownloads.remove(info.hash);
-    m_stallTrackers.remove(info.hash);
-    saveDownloads();
 
-    const QString moviesRoot = QDir(rootFolderPath()).filePath(QStringLiteral("Movies"));
+    const QString moviesRoot = LibraryLayout(rootFolderPath()).moviesFolder();
     const auto sorted = EpisodeSorter::sortMovie(info.files, info.downloadDir, moviesRoot, title);
+    if (!sorted.ok() && sorted.error().mayPass()) {
+        holdForAnotherSort(info.hash, title, sorted.error().description());
+        return;
+    }
+    letGo(info.hash);
     // Looked up after each log line: nothing is held across a signal.
     DownloadRecord* row = nullptr;
     if (sorted.ok()) {
@@ -533,7 +548,7 @@ void WatchlistStore::completeMovie(const TorrentInfo& info, const ActiveDownload
             row->detail = sorted.value().movedTo;
         }
         notifyCompletion(title, QStringLiteral("Downloaded and sorted."));
-        removeFromEngine(info.hash);
+        removeFromEngine(info.hash, DataScope::downloadArea);
     } else if (sorted.error().kind == SortError::Kind::noVideoFile) {
         logActivity(
             QStringLiteral(
@@ -568,6 +583,52 @@ void WatchlistStore::completeMovie(const TorrentInfo& info, const ActiveDownload
     saveMovies();
     Q_EMIT historyChanged();
     Q_EMIT moviesChanged();
+}
+
+void WatchlistStore::letGo(const QString& hash) {
+    m_activeDownloads.remove(hash);
+    m_stallTrackers.remove(hash);
+    saveDownloads();
+    if (m_sortRetries.remove(hash))
+        Q_EMIT sortsWaitingChanged();
+}
+
+void WatchlistStore::holdForAnotherSort(const QString& hash, const QString& label,
+                                        const QString& description) {
+    // The library's folder cannot be written (a share not mounted, a full disk, a permission):
+    // the download stays followed, so no check cycle grabs it again and no tidy-up deletes it,
+    // and it is sorted again on its own, less often each time.
+    const bool first = !m_sortRetries.contains(hash);
+    SortRetry& retry = m_sortRetries[hash];
+    const double wait =
+        std::min(kSortRetryFirst.count() * std::pow(2.0, retry.attempts), kSortRetryMost.count());
+    retry.nextAt = now() + wait;
+    ++retry.attempts;
+    if (!first)
+        return;
+    Q_EMIT sortsWaitingChanged();
+    logActivity(QStringLiteral("Sort failed for %1: %2").arg(label, description),
+                ActivityEntry::Kind::error);
+    const QString detail =
+        QStringLiteral("sort failed: ") + description + QStringLiteral(" — trying again");
+    if (const auto entry = m_activeDownloads.constFind(hash); entry != m_activeDownloads.cend()) {
+        if (entry->kind == ActiveDownload::Kind::movie) {
+            if (Movie* movie = findMovie(entry->showID)) {
+                movie->status = statusNow(ShowStatus::State::error, std::nullopt, detail);
+                saveMovies();
+                Q_EMIT moviesChanged();
+            }
+        } else if (Show* show = findShow(entry->showID)) {
+            show->status = statusNow(ShowStatus::State::error, entry->episodeCode, detail);
+            saveShows();
+            Q_EMIT showsChanged();
+        }
+    }
+    if (DownloadRecord* row = findHistoryRow(hash)) {
+        row->detail = detail;
+        saveHistory();
+        Q_EMIT historyChanged();
+    }
 }
 
 void WatchlistStore::notifyCompletion(const QString& title, const QString& body) {

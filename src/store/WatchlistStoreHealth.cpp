@@ -19,6 +19,7 @@ void WatchlistStore::reportStartupHealth() {
             m_notifier->post(HealthText::setAsideNotice(aside));
     }
     m_setAsideAtLoad.clear();
+    reportUnusableRoot();
     // The shell starts the daemon before the store exists: what it saw then is told now.
     if (m_engine)
         noteEngineHealth(m_engine->health());
@@ -33,6 +34,12 @@ void WatchlistStore::noteEngineHealth(const EngineHealth& health) {
         // Restarts that fail the same way, one after the other, are one outage.
         if (m_reportedEngineFailure == health.cause)
             return;
+        if (health.cause == EngineHealth::Cause::stoppedAnswering) {
+            // The supervisor is already replacing it: one line, and none when it is back.
+            logActivity(HealthText::engineFailureLine(health, endpointsFilePath(), QString()),
+                        ActivityEntry::Kind::error);
+            return;
+        }
         m_reportedEngineFailure = health.cause;
         // Without a supervisor (tests), where the shell's daemon would keep its log.
         const QString logFile =

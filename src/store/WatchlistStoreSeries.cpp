@@ -2,6 +2,7 @@
 // or complete a season, grab hand-picked episodes, remove it.
 
 #include "WatchlistStore.h"
+#include "model/EpisodeCode.h"
 #include "search/Magnet.h"
 #include "search/TitleGrammar.h"
 
@@ -18,9 +19,7 @@ std::optional<int> parseSeason(const QString& text) {
 }
 
 QString episodeCode(int season, int episode) {
-    return QStringLiteral("S%1E%2")
-        .arg(season, 2, 10, QLatin1Char('0'))
-        .arg(episode, 2, 10, QLatin1Char('0'));
+    return EpisodeCode::episode(season, episode).text();
 }
 
 // A picked release's episode code; packs get codes ending in ".PACK".

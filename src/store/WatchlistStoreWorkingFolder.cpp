@@ -1,12 +1,14 @@
 // Upkeep of the daemon's staging folder: its size for the settings view, clearing it, and
 // removing torrents the daemon still holds that the store no longer follows.
 //
-// The staging folder is "Incomplete" below the library root. The root itself also holds the
-// sorted library ("Series", "Movies"), so nothing here ever measures or deletes the root.
+// The staging folder is the working folder below the library root. The root itself also holds
+// the sorted library, so nothing here ever measures or deletes the root.
 
+#include "DataGuard.h"
 #include "SleepUnlessGone.h"
 #include "WatchlistStore.h"
 #include "engine/TransmissionClient.h"
+#include "model/LibraryLayout.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -83,13 +85,39 @@ bool emptyFolder(const QString& folder) {
     return QDir().mkpath(folder);
 }
 
+QString tidiedUpLine(int removed, int filesKept) {
+    QString line = QStringLiteral("Tidied up %1 leftover torrent%2 in the engine")
+                       .arg(removed)
+                       .arg(removed == 1 ? QString() : QStringLiteral("s"));
+    if (filesKept == 0)
+        return line;
+    if (removed == 1)
+        return line + QStringLiteral(", its files left where they are");
+    if (filesKept == removed)
+        return line + QStringLiteral(", their files left where they are");
+    return line + QStringLiteral(", the files of %1 left where they are").arg(filesKept);
+}
+
 } // namespace
+
+DataGuard WatchlistStore::dataGuard(DataScope scope) const {
+    DataGuard guard{.workingFolder = workingFolderPath()};
+    if (scope == DataScope::workingFolder) {
+        guard.allowed = {guard.workingFolder};
+        return guard;
+    }
+    const QString root = rootFolderPath();
+    guard.allowed = {m_engine ? m_engine->downloadDir() : root};
+    if (!root.isEmpty())
+        guard.excluded = {LibraryLayout(root).seriesFolder(), LibraryLayout(root).moviesFolder()};
+    return guard;
+}
 
 QString WatchlistStore::workingFolderPath() const {
     if (m_engine)
         return m_engine->incompleteDir();
     const QString root = rootFolderPath();
-    return root.isEmpty() ? QString() : QDir(root).filePath(QStringLiteral("Incomplete"));
+    return root.isEmpty() ? QString() : LibraryLayout(root).workingFolder();
 }
 
 QCoro::Task<> WatchlistStore::refreshWorkingFolderSize() {
@@ -156,8 +184,9 @@ QCoro::Task<> WatchlistStore::clearWorkingFolder() {
     // The torrents go first, so the daemon is not writing into the folder while it is emptied.
     // A removal that fails leaves a leftover for the next tidy-up.
     QPointer<WatchlistStore> self(this);
+    const DataGuard guard = dataGuard(DataScope::workingFolder);
     for (auto it = taken.cbegin(); it != taken.cend(); ++it) {
-        co_await m_transmission->remove(it.key(), true);
+        co_await removeGuarded(m_transmission, it.key(), guard);
         if (!self)
             co_return;
     }
@@ -202,22 +231,25 @@ QCoro::Task<bool> WatchlistStore::tidyLeftoverTorrents() {
             leftovers.append(hash);
     }
 
+    // A leftover may be another client's torrent with data in a folder of the user's own: its
+    // files go only from the working folder.
+    const DataGuard guard = dataGuard(DataScope::workingFolder);
     int removed = 0;
+    int filesKept = 0;
     for (const QString& hash : std::as_const(leftovers)) {
         if (isFollowed(hash)) // started again while we were removing the others
             continue;
-        const RPCStatus done = co_await m_transmission->remove(hash, true);
+        const auto done = co_await removeGuarded(m_transmission, hash, guard);
         if (!self)
             co_return true;
-        if (done.ok())
+        if (done.ok()) {
             ++removed;
+            filesKept += done.value() ? 1 : 0;
+        }
     }
     // Only what is really gone is counted; the rest is found again next time.
     if (removed > 0)
-        logActivity(QStringLiteral("Tidied up %1 leftover torrent%2 in the engine")
-                        .arg(removed)
-                        .arg(removed == 1 ? QString() : QStringLiteral("s")),
-                    ActivityEntry::Kind::check);
+        logActivity(tidiedUpLine(removed, filesKept), ActivityEntry::Kind::check);
     co_return true;
 }
 

@@ -88,6 +88,7 @@ StatusStrip::StatusStrip(const Watchlist& watchlist, Theme& theme, QWidget* pare
     connect(&m_published, &PublishedState::secondsUntilNextCheckChanged, this, follow);
     connect(&m_published, &PublishedState::engineHealthChanged, this, follow);
     connect(&m_published, &PublishedState::searchHealthChanged, this, follow);
+    connect(&m_published, &PublishedState::sortsWaitingChanged, this, follow);
     connect(&m_theme, &Theme::changed, this, follow);
     refresh();
 }
@@ -113,9 +114,10 @@ void StatusStrip::paintEvent(QPaintEvent*) {
 }
 
 void StatusStrip::refresh() {
-    m_state = statusStripState(
-        {m_published.isChecking(), m_published.secondsUntilNextCheck(),
-         healthProblemText(m_published.engineHealth(), m_published.searchHealth())});
+    m_state =
+        statusStripState({m_published.isChecking(), m_published.secondsUntilNextCheck(),
+                          healthProblemText(m_published.engineHealth(), m_published.searchHealth(),
+                                            m_published.sortsWaiting())});
     m_text->setText(m_state.text);
     QPalette pal = m_text->palette();
     pal.setColor(QPalette::WindowText, m_theme.color(m_state.tone == StatusStripState::Tone::problem

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 using nlohmann::json;
@@ -127,8 +128,14 @@ bool Journey::daemonAnswers() {
         kWatchdogMs);
 }
 
-QString Journey::preload(const ReleaseFiles& release, bool partial) {
-    const QString folder = QDir(downloadFolder()).filePath(release.name);
+QString Journey::preload(const ReleaseFiles& release, bool partial, QString downloadDir) {
+    // As the daemon keeps them: a download in progress in the working folder, a finished one in
+    // the download folder.
+    const QString dataDir =
+        !downloadDir.isEmpty() ? downloadDir : partial ? workingFolder() : downloadFolder();
+    if (downloadDir.isEmpty())
+        downloadDir = downloadFolder();
+    const QString folder = QDir(dataDir).filePath(release.name);
     QStringList names;
     for (const auto& [file, size] : release.files) {
         writeBytes(QDir(folder).filePath(file), contentOf(release.name, file, size));
@@ -145,7 +152,7 @@ QString Journey::preload(const ReleaseFiles& release, bool partial) {
                               {{"method", "torrent-add"},
                                {"arguments",
                                 {{"filename", torrent.toStdString()},
-                                 {"download-dir", downloadFolder().toStdString()}}}});
+                                 {"download-dir", downloadDir.toStdString()}}}});
     EXPECT_TRUE(added && added->contains("torrent-added"))
         << "the daemon refused " << hash.toStdString();
     const bool checked = retryUntil(
@@ -166,7 +173,10 @@ QString Journey::preload(const ReleaseFiles& release, bool partial) {
 
 void Journey::finishDownload(const ReleaseFiles& release, const QString& hash) {
     const auto& [file, size] = release.files.first();
-    writeBytes(QDir(downloadFolder()).filePath(release.name + QLatin1Char('/') + file),
+    const QString relative = release.name + QLatin1Char('/') + file;
+    const QString unfinished = QDir(workingFolder()).filePath(relative);
+    writeBytes(QFileInfo::exists(unfinished) ? unfinished
+                                             : QDir(downloadFolder()).filePath(relative),
                contentOf(release.name, file, size));
     const auto verified =
         rawRPC(m_nam, m_endpoints.rpcPort,

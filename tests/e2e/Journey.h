@@ -54,10 +54,11 @@ protected:
 
     // --- the daemon's side -----------------------------------------------------------------
     // Writes the release into the download folder (where the daemon keeps what it has finished;
-    // "Incomplete" only holds downloads in progress) and gives the daemon its .torrent; returns
-    // once the daemon has checked the data. A partial release has garbage in the second half
+    // a partial release goes to "Incomplete", where downloads in progress are) and gives the
+    // daemon its .torrent; returns once the daemon has checked the data. A partial release has garbage in the second half
     // of its first file, so the daemon holds it as a download in progress. The info hash.
-    QString preload(const ReleaseFiles& release, bool partial = false);
+    // `folder` puts the data elsewhere, as another client of the daemon would.
+    QString preload(const ReleaseFiles& release, bool partial = false, QString folder = {});
     // The missing half arrives: the right bytes go back and the daemon checks the data again.
     void finishDownload(const ReleaseFiles& release, const QString& hash);
     // The daemon's record of a torrent; none when it does not hold it.

@@ -127,20 +127,20 @@ const Rule kRules[] = {
          return json{nameOf(s.tone, {"checking", "listening", "problem"}), str(s.text), s.pulsing,
                      s.buttonFaint};
      }},
-    {"texts", "healthProblem", 5,
+    {"texts", "healthProblem", 6,
      [](R r) {
          const EngineHealth engine{
              byName<EngineHealth::State>(r[0], {"starting", "running", "stopped"}),
              byName<EngineHealth::Cause>(r[1],
                                          {"none", "binaryMissing", "notExecutable", "exitedAtStart",
-                                          "rpcPortTaken", "restartsGivenUp"}),
+                                          "rpcPortTaken", "restartsGivenUp", "stoppedAnswering"}),
              {}};
          SearchHealth search;
          for (const json& index : r[2])
              search.silentIndexes << qstr(index);
          search.tmdbKeyRefused = r[3];
          search.tmdbUnreachable = r[4];
-         return str(healthProblemText(engine, search));
+         return str(healthProblemText(engine, search, r[5]));
      }},
     {"texts", "sidebarTabs", 1,
      [](R r) {

@@ -36,7 +36,8 @@ protected:
 
 TEST_F(CheckCycle, DueForCheckFollowsTheIntervalAndTheHuntOpeningInEveryZone) {
     start();
-    for (const auto& c : fixtureJson("checks/store-schedule.json")["dueForCheck"]) {
+    const auto table = fixtureJson("checks/store-schedule.json"); // outlives the loop
+    for (const auto& c : table["dueForCheck"]) {
         Show show = showFrom(c[1]);
         const Timestamp now = *utcOf(c[4]);
         if (!c[2].is_null())
@@ -169,7 +170,8 @@ TEST(Schedule, PicksTheNextWantedEpisode) {
                                 {2, 1, "a", utc(2025, 3, 1)},
                                 {2, 2, "b", utc(2025, 3, 8)},
                                 {2, 4, "d", std::nullopt}};
-    for (const auto& c : fixtureJson("checks/store-schedule.json")["schedule"]) {
+    const auto table = fixtureJson("checks/store-schedule.json"); // outlives the loop
+    for (const auto& c : table["schedule"]) {
         const AirSchedule schedule = AirSchedule::of(showFrom(c[1]), season, utc(2025, 3, 13));
         EXPECT_EQ(schedule.nextAirDate, utcOf(c[2])) << c[0];
         EXPECT_EQ(schedule.anchor, c[3].is_null() ? std::nullopt : std::optional(qstr(c[3])))

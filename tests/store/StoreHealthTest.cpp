@@ -27,7 +27,8 @@ protected:
 EngineHealth engineReport(const nlohmann::json& r) {
     static const QStringList states{"starting", "running", "stopped"};
     static const QStringList causes{"none",          "binaryMissing", "notExecutable",
-                                    "exitedAtStart", "rpcPortTaken",  "restartsGivenUp"};
+                                    "exitedAtStart", "rpcPortTaken",  "restartsGivenUp",
+                                    "stoppedAnswering"};
     const auto part = [&](size_t i) { return i < r.size() ? qstr(r[i]) : QString(); };
     return {EngineHealth::State(states.indexOf(part(0))),
             EngineHealth::Cause(std::max<qsizetype>(0, causes.indexOf(part(1)))), part(2)};

@@ -227,12 +227,40 @@ TEST_F(StoreLifecycle, AStoreDestroyedMidCycleLeavesNothingBehind) {
 
 // --- settings, paths, keys, ordering -----------------------------------------------------------
 
+// A person editing settings.json writes a plain path; anything that is no local folder is told.
+TEST_F(StoreLifecycle, AHandWrittenRootIsUsedAndAnUnusableOneIsToldBeforeTheDefaultIsTaken) {
+    const QString handWritten = QDir(m_env.root()).filePath("My Media");
+    const struct {
+        QByteArray stored;
+        QString root;
+        bool told;
+    } cases[] = {
+        {R"({"rootFolder":")" + handWritten.toUtf8() + R"("})", handWritten, false},
+        {R"({"rootFolder":"smb://nas/media"})", libraryRoot(), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.toStdString());
+        m_env.writeStorageFile(QString::fromLatin1(StorageFiles::kSettings), c.stored);
+        WatchlistStore store(m_env.environment(), nullptr, nullptr);
+        drainEvents();
+        EXPECT_EQ(store.rootFolderPath(), c.root);
+        const bool told = std::any_of(
+            store.activity().cbegin(), store.activity().cend(), [&](const ActivityEntry& e) {
+                return e.message == "The library folder \"smb://nas/media\" in settings.json is "
+                                    "not a local folder; "
+                                    "using " +
+                                        libraryRoot() + " instead";
+            });
+        EXPECT_EQ(told, c.told);
+    }
+}
+
 TEST_F(StoreLifecycle, SettingsChangesArePublishedSavedAndTheNewRootPreparedForTheDaemon) {
     // A supervisor without an executable: it never starts a daemon, but keeps its folders.
     TransmissionEngine engine(libraryRoot(), m_env.storageFolder(), m_env.environment().endpoints,
                               m_env.environment().clock,
                               {QString(), std::chrono::milliseconds(2000)});
-    WatchlistStore store(m_env.environment(), &engine, nullptr);
+    WatchlistStore store(environment(), &engine, nullptr);
     EXPECT_EQ(store.rootFolderPath(), libraryRoot());
     QSignalSpy changed(&store, &WatchlistStore::settingsChanged);
     const QString newRoot = QDir(m_env.root()).filePath("elsewhere/Library");
@@ -247,6 +275,17 @@ TEST_F(StoreLifecycle, SettingsChangesArePublishedSavedAndTheNewRootPreparedForT
     EXPECT_EQ(engine.downloadDir(), newRoot);
     EXPECT_EQ(engine.incompleteDir(), QDir(newRoot).filePath("Incomplete"));
     EXPECT_FALSE(engine.isRunning());
+    // The running daemon stages new downloads in the new working folder at once.
+    const auto foldersSent = [&] {
+        for (const auto& call : m_daemon.calls("session-set"))
+            if (call["arguments"].contains("incomplete-dir"))
+                return std::optional(call["arguments"]);
+        return std::optional<nlohmann::json>();
+    };
+    ASSERT_TRUE(runEventLoopUntil([&] { return foldersSent().has_value(); }));
+    EXPECT_EQ(qstr((*foldersSent())["download-dir"]), newRoot);
+    EXPECT_EQ(qstr((*foldersSent())["incomplete-dir"]), QDir(newRoot).filePath("Incomplete"));
+    EXPECT_EQ((*foldersSent())["incomplete-dir-enabled"], true);
 
     // A root that is no local folder falls back to the default; a blank key is the user's.
     store.updateSettings([](AppSettings& s) {
