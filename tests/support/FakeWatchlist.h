@@ -52,6 +52,7 @@ public:
     std::optional<QString> version;
     QString folderSize;
     QUrl root;
+    int waitingSorts = 0;
     ManualClock clock; // 2025-03-13 12:00 UTC
 
     Show& showNamed(const QString& name); // added when missing
@@ -88,6 +89,7 @@ public:
     std::optional<QString> daemonVersion() const override { return version; }
     const QString& workingFolderSizeLabel() const override { return folderSize; }
     QUrl rootFolderURL() const override { return root; }
+    int sortsWaiting() const override { return waitingSorts; }
     Timestamp now() const override { return clock.now(); }
 
     // --- Catalogue and ReleaseFinder -------------------------------------------------------
