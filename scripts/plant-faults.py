@@ -15,6 +15,7 @@ faults = [
  ("a late series lookup overwrites the newer one", "src/present/AddShowModel.cpp", "    if (!self || m_searchToken != token)\n        co_return; // a newer lookup", "    if (!self)\n        co_return; // a newer lookup", "lumivane_present_tests"),
  ("a hidden series list repaints anyway", "src/present/ShowListModel.cpp", "    if (m_live)\n        refresh();", "    if (true)\n        refresh();", "lumivane_present_tests"),
  ("another series' episode search lands in the open drawer", "src/present/EpisodeDrawerModel.cpp", "    if (showID != m_showID)\n        return;", "    if (false)\n        return;", "lumivane_present_tests"),
+ ("a saved download's line loses its colour", "src/present/EpisodeDrawerTexts.cpp", "Tone::done : Tone::quiet", "Tone::quiet : Tone::quiet", "lumivane_present_tests"),
  ("a tap on another application's notice counts", "src/app/FreedesktopNotifier.cpp", "    if (it == m_open.cend() || action != QStringLiteral(\"default\"))\n        return;\n    handleNoticeClick(it.value(), m_openUrl, m_onTap);", "    if (it == m_open.cend() || action != QStringLiteral(\"default\")) {\n        if (m_onTap) m_onTap();\n        return;\n    }\n    handleNoticeClick(it.value(), m_openUrl, m_onTap);", "lumivane_app_tests"),
 ]
 for name, path, old, new, target in faults:

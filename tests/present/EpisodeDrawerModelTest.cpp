@@ -128,6 +128,7 @@ TEST_F(DrawerModel, ATmdbFailureSaysWhichAndATryAgainGoesOnFromThere) {
         ASSERT_TRUE(settled());
         EXPECT_EQ(model.phase(), Phase::failed);
         EXPECT_EQ(model.phaseTitle(), text);
+        EXPECT_EQ(model.phaseTone(), EpisodeDrawerTexts::Tone::attention);
         EXPECT_TRUE(model.canRetry());
     }
     fake.tmdbFailure = LookupFailure::none;
@@ -220,9 +221,11 @@ TEST_F(DrawerModel, AFlaggedDownloadOpensOnRecentIsSnoozedSwitchedAndRemoved) {
     EXPECT_TRUE(model.recentRows().last().failed);
     model.findAlternates(hashOf('a'));
     EXPECT_EQ(model.alternatesNote(), "Searching…");
+    EXPECT_EQ(model.alternatesNoteTone(), EpisodeDrawerTexts::Tone::quiet);
     EXPECT_EQ(model.switchHeading(), "Switch Release — S02E04");
     ASSERT_TRUE(runEventLoopUntil([&] { return !model.loadingAlternates(); }));
     EXPECT_EQ(model.alternatesNote(), "No other releases found for this episode.");
+    EXPECT_EQ(model.alternatesNoteTone(), EpisodeDrawerTexts::Tone::plain);
 
     model.snoozeWeek(hashOf('a'));
     EXPECT_EQ(fake.callsTo("snoozeStaleFor"), QStringList{"snoozeStaleFor " + hashOf('a') + " 7"});
