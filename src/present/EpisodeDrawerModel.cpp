@@ -400,7 +400,10 @@ QList<EpisodeDrawerModel::RecentRow> EpisodeDrawerModel::recentRows() const {
     for (const DownloadRecord& record : m_watchlist.state.historyRows(m_showID)) {
         const bool cancelled =
             record.detail.value_or(QString()).startsWith(QStringLiteral("Cancelled"));
-        RecentRow row{record.id, record.episode, record.title, recentStateLine(record, now),
+        RecentRow row{record.id,
+                      record.episode,
+                      record.title,
+                      recentStateLine(record, now),
                       record.isStale(days, now),
                       record.state == DownloadRecord::State::error && !cancelled};
         row.tone = recentTone(record, row.flagged, row.failed);

@@ -20,7 +20,8 @@ std::vector<json> rowsOf(const char* name) {
 }
 
 PickPlan planNamed(const json& name) {
-    return PickPlan(QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(qstr(name)));
+    return PickPlan(
+        QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(qstr(name)));
 }
 
 SearchResult inSeason(SearchResult r, std::optional<int> season) {
@@ -223,10 +224,9 @@ TEST_P(Form, TheButtonSaysWhatAddingDoes) {
         return;
     ASSERT_FALSE(model.commit().isNull());
     ASSERT_EQ(fake.callsTo("addShow").size(), 1);
-    EXPECT_EQ(fake.callsTo("addShow").first(),
-              QStringLiteral("addShow Dark plan %1 picked %2")
-                  .arg(int(planNamed(c[6])))
-                  .arg(c[5].get<int>()));
+    EXPECT_EQ(fake.callsTo("addShow").first(), QStringLiteral("addShow Dark plan %1 picked %2")
+                                                   .arg(int(planNamed(c[6])))
+                                                   .arg(c[5].get<int>()));
     EXPECT_EQ(fake.addedShow->startWithLatest, c[4].get<bool>());
     EXPECT_EQ(fake.addedShow->match->id, 70523);
     if (c[5].get<int>() > 0) {
@@ -257,7 +257,7 @@ TEST_F(AddShow, ASeasonPullFollowsTheSwitch) {
     model.setFallbackAnyQuality(false);
     model.setQuality(Show::Quality::p720);
     EXPECT_EQ(model.qualityNote(), "If there's no 720p release, grab the best other one "
-                                    "automatically. Off = ask me first.");
+                                   "automatically. Off = ask me first.");
     EXPECT_EQ(model.pullTitle(), "Pull all of Season 2");
     EXPECT_EQ(model.pullNote(), "Grabs all of Season 2 — every aired episode, one by one.");
     EXPECT_EQ(AddShowModel::planTitle(PickPlan::thisThenLatest), "This, then newest");

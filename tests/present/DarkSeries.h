@@ -25,19 +25,17 @@ inline Show& scriptDark(FakeWatchlist& fake) {
     };
     fake.episodesOf[{70523, 1}] = {episode(1, 1, "Secrets", utcDay(2017, 12, 1)),
                                    episode(1, 2, "Lies", utcDay(2017, 12, 1))};
-    fake.episodesOf[{70523, 2}] = {
-        episode(2, 1, "Beginnings and Endings", utcDay(2025, 2, 20)),
-        episode(2, 2, "Dark Matter", utcDay(2025, 2, 27)),
-        episode(2, 3, "Ghosts", utcDay(2025, 3, 6)),
-        episode(2, 4, "Travelers", utcDay(2025, 3, 6)),
-        episode(2, 5, "Lost and Found", utcDay(2025, 3, 13)),
-        episode(2, 6, "An Endless Cycle", utcDay(2025, 3, 20)),
-        episode(2, 7, "The White Devil", std::nullopt)};
+    fake.episodesOf[{70523, 2}] = {episode(2, 1, "Beginnings and Endings", utcDay(2025, 2, 20)),
+                                   episode(2, 2, "Dark Matter", utcDay(2025, 2, 27)),
+                                   episode(2, 3, "Ghosts", utcDay(2025, 3, 6)),
+                                   episode(2, 4, "Travelers", utcDay(2025, 3, 6)),
+                                   episode(2, 5, "Lost and Found", utcDay(2025, 3, 13)),
+                                   episode(2, 6, "An Endless Cycle", utcDay(2025, 3, 20)),
+                                   episode(2, 7, "The White Devil", std::nullopt)};
     fake.seriesByName["Dark"] = {{1, "Dark Matter", "2015", {}, {}},
                                  {70523, "Dark", "2017", {}, "/dark.jpg"}};
-    fake.showList.append(Show{.id = QUuid("{6F1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D}"),
-                              .name = "Dark",
-                              .tmdbID = 70523});
+    fake.showList.append(Show{
+        .id = QUuid("{6F1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D}"), .name = "Dark", .tmdbID = 70523});
     return fake.showList.last();
 }
 

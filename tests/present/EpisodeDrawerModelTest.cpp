@@ -60,8 +60,11 @@ TEST_F(DrawerModel, OneMatchOrAFirstMatchNamedLikeTheSeriesIsTakenElseTheUserPic
         matches.clear();
         for (const json& m : c[1]) {
             const QString year = qstr(m[2]);
-            matches.append({m[0], qstr(m[1]), year.isEmpty() ? std::nullopt : std::optional(year),
-                            {}, qstr(m[3])});
+            matches.append({m[0],
+                            qstr(m[1]),
+                            year.isEmpty() ? std::nullopt : std::optional(year),
+                            {},
+                            qstr(m[3])});
         }
         open();
         ASSERT_TRUE(settled());
@@ -69,9 +72,9 @@ TEST_F(DrawerModel, OneMatchOrAFirstMatchNamedLikeTheSeriesIsTakenElseTheUserPic
         const QStringList phases{"loading", "noKey", "needsPick", "ready", "notFound", "failed"};
         EXPECT_EQ(phases.value(int(model.phase())), qstr(c[2]));
         EXPECT_EQ(fake.callsTo("linkTMDBMatch"),
-                  c[3].is_null() ? QStringList{}
-                                 : QStringList{QStringLiteral("linkTMDBMatch Dark %1")
-                                                   .arg(c[3].get<int>())});
+                  c[3].is_null()
+                      ? QStringList{}
+                      : QStringList{QStringLiteral("linkTMDBMatch Dark %1").arg(c[3].get<int>())});
         QStringList offered, expected;
         for (const auto& candidate : model.candidates())
             offered << EpisodeDrawerModel::candidateLabel(candidate);

@@ -18,8 +18,8 @@ protected:
     ShowListModelTest() {
         for (const char* name : {"Dark", "Severance", "The Bear"})
             m_fake.showNamed(name);
-        m_fake.showList[2].status = {ShowStatus::State::sorted, 1.0, QString("S01E02"), {},
-                                     at(12, 13)};
+        m_fake.showList[2].status = {
+            ShowStatus::State::sorted, 1.0, QString("S01E02"), {}, at(12, 13)};
     }
 
     void start() {

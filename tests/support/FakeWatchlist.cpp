@@ -1,6 +1,5 @@
 #include "FakeWatchlist.h"
 
-
 FakeWatchlist::FakeWatchlist()
     : clock(Timestamp::fromDateTime(QDateTime(QDate(2025, 3, 13), QTime(12, 0), Qt::UTC))) {}
 
@@ -63,7 +62,8 @@ struct Parked {
 
 void FakeWatchlist::wakeLater() {
     // Queued on the fake: a wake-up dies with it.
-    QMetaObject::invokeMethod(this, [this] { wake(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { wake(); }, Qt::QueuedConnection);
 }
 
 void FakeWatchlist::wake() {
@@ -159,8 +159,8 @@ QCoro::Task<ReleaseFinder::Releases> FakeWatchlist::otherReleases(QString hash) 
 
 QUuid FakeWatchlist::addShow(const NewShow& form, const QList<SearchResult>& picked,
                              PickPlan plan) {
-    note("addShow", {form.name, "plan", QString::number(int(plan)), "picked",
-                     QString::number(picked.size())});
+    note("addShow",
+         {form.name, "plan", QString::number(int(plan)), "picked", QString::number(picked.size())});
     addedShow = form;
     addedPicks = picked;
     return addedID;
@@ -215,9 +215,9 @@ QCoro::Task<> FakeWatchlist::refreshWorkingFolderSize() {
 QUuid FakeWatchlist::addMovie(const QString& name, const std::optional<MovieResult>& match,
                               Show::Quality quality, bool monitor, bool anyQuality,
                               const std::optional<SearchResult>& picked) {
-    note("addMovie", {name, QString::number(match ? match->id : 0), toRaw(quality),
-                      monitor ? "monitor" : "", anyQuality ? "any" : "",
-                      picked ? picked->title : ""});
+    note("addMovie",
+         {name, QString::number(match ? match->id : 0), toRaw(quality), monitor ? "monitor" : "",
+          anyQuality ? "any" : "", picked ? picked->title : ""});
     return addedID;
 }
 

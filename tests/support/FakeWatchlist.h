@@ -38,7 +38,7 @@ public:
     // --- published state -------------------------------------------------------------------
     QList<Show> showList;
     QList<Movie> movieList;
-    QList<ActivityEntry> log; // newest first
+    QList<ActivityEntry> log;   // newest first
     QList<DownloadRecord> rows; // newest first
     AppSettings appSettings;
     QMap<QUuid, EpisodePick> picks;
@@ -61,15 +61,15 @@ public:
     bool key = true;
     LookupFailure tmdbFailure = LookupFailure::none;
     QMap<QString, QList<SeriesResult>> seriesByName;
-    QMap<int, QList<int>> seasonsOf; // by TMDB id
+    QMap<int, QList<int>> seasonsOf;                  // by TMDB id
     QMap<QPair<int, int>, QList<Episode>> episodesOf; // by TMDB id and season
     QMap<QString, QList<MovieResult>> moviesByTitle;
     bool indexesUnreachable = false;
     QMap<QString, QList<SearchResult>> releasesByName;
     QMap<QString, QList<SearchResult>> alternatesOf; // by info hash
     QMap<QString, EpisodeOutcome> outcomes; // of hand-picked episodes, by code; else grabbed
-    QUuid addedID = QUuid::createUuid(); // what addShow and addMovie answer
-    std::optional<NewShow> addedShow; // the last form addShow was given
+    QUuid addedID = QUuid::createUuid();    // what addShow and addMovie answer
+    std::optional<NewShow> addedShow;       // the last form addShow was given
     QList<SearchResult> addedPicks;
 
     // --- PublishedState --------------------------------------------------------------------
@@ -103,8 +103,7 @@ public:
     QCoro::Task<Releases> otherReleases(QString hash) override;
 
     // --- WatchlistOperations ---------------------------------------------------------------
-    QUuid addShow(const NewShow& form, const QList<SearchResult>& picked,
-                  PickPlan plan) override;
+    QUuid addShow(const NewShow& form, const QList<SearchResult>& picked, PickPlan plan) override;
     bool linkTMDBMatch(const QUuid& id, const SeriesResult& match) override;
     QCoro::Task<QMap<QString, EpisodeOutcome>> grabEpisodes(QUuid id, QStringList codes) override;
     QCoro::Task<> pullSeason(QUuid id, int season) override;

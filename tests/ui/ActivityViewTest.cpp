@@ -9,7 +9,8 @@
 class ActivityViewTest : public UiHarness {
 protected:
     void logLine(const char* message) {
-        m_fake.log.prepend({QUuid::createUuid(), m_fake.now(), message, ActivityEntry::Kind::check});
+        m_fake.log.prepend(
+            {QUuid::createUuid(), m_fake.now(), message, ActivityEntry::Kind::check});
         Q_EMIT m_fake.activityLogged(m_fake.log.first());
     }
 };

@@ -111,7 +111,8 @@ TEST_F(DrawerWidget, AStuckDownloadIsSnoozedOrRemovedFromItsRow) {
     m_drawer->openFor(m_dark.id);
 
     click(await("episodeDrawer.recent." + hashOf('a') + ".snooze"));
-    EXPECT_EQ(m_fake.callsTo("snoozeStaleFor"), QStringList{"snoozeStaleFor " + hashOf('a') + " 7"});
+    EXPECT_EQ(m_fake.callsTo("snoozeStaleFor"),
+              QStringList{"snoozeStaleFor " + hashOf('a') + " 7"});
     // Snoozed, the row no longer offers the actions.
     m_fake.rows.first().staleSnoozedUntil = m_fake.now() + 7 * 86400.0;
     Q_EMIT m_fake.historyChanged();

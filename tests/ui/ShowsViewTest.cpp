@@ -79,13 +79,14 @@ TEST_F(ShowsViewTest, TheSwitchThePopoversAndTheReleasePickerActOnTheirOwnRow) {
     click(2, Part::pickPill);
     press(popover("releasePickPopover"), "alternateRelease.0");
     EXPECT_FALSE(popover("releasePickPopover"));
-    EXPECT_EQ(m_fake.calls, QStringList({"setSubscribed Severance false",
-                                         "setShowQuality Dark 720p",
-                                         "pickAlternative The Bear The.Bear.S02E05.720p.WEB"}));
+    EXPECT_EQ(m_fake.calls,
+              QStringList({"setSubscribed Severance false", "setShowQuality Dark 720p",
+                           "pickAlternative The Bear The.Bear.S02E05.720p.WEB"}));
 }
 
 TEST_F(ShowsViewTest, TheContextMenuActsAndThePickerCanBeDismissed) {
-    m_fake.showList[1].status = {ShowStatus::State::sorted, 1.0, QString("S01E01"), {}, m_fake.now()};
+    m_fake.showList[1].status = {
+        ShowStatus::State::sorted, 1.0, QString("S01E01"), {}, m_fake.now()};
     showList();
     askForPick();
     const auto action = [this](int row, const QString& text) {
@@ -102,10 +103,9 @@ TEST_F(ShowsViewTest, TheContextMenuActsAndThePickerCanBeDismissed) {
     press(popover("releasePickPopover"), "dismissPickButton");
     action(0, "Unsubscribe");
     action(0, "Remove from Watchlist");
-    EXPECT_EQ(m_fake.calls,
-              QStringList({"searchNow Severance", "clearStatus Severance",
-                           "dismissQualityPick The Bear", "setSubscribed Dark false",
-                           "removeShow Dark"}));
+    EXPECT_EQ(m_fake.calls, QStringList({"searchNow Severance", "clearStatus Severance",
+                                         "dismissQualityPick The Bear", "setSubscribed Dark false",
+                                         "removeShow Dark"}));
 }
 
 TEST_F(ShowsViewTest, ExpandingASecondRowCollapsesTheFirst) {

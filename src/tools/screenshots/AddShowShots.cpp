@@ -43,10 +43,10 @@ QList<SeriesResult> seriesFrom(const json& answers) {
     QList<SeriesResult> out;
     for (const json& a : answers) {
         const QString aired = text(a["first_air_date"]);
-        out.append({a["id"].get<int>(), text(a["name"]),
-                    aired.isEmpty() ? std::nullopt : std::optional(aired.left(4)),
-                    text(a["overview"]),
-                    a["poster_path"].is_null() ? std::nullopt : std::optional(text(a["poster_path"]))});
+        out.append(
+            {a["id"].get<int>(), text(a["name"]),
+             aired.isEmpty() ? std::nullopt : std::optional(aired.left(4)), text(a["overview"]),
+             a["poster_path"].is_null() ? std::nullopt : std::optional(text(a["poster_path"]))});
     }
     return out;
 }
@@ -96,7 +96,8 @@ void drive(AddShowModel& model, FakeWatchlist& fake, const json& step) {
         model.togglePick(listed.at(i).id);
     if (step.contains("plan"))
         model.setPickPlan(AddShowModel::PickPlan(
-            QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(text(step["plan"]))));
+            QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(
+                text(step["plan"]))));
     model.setShowAdvanced(step.value("advanced", false));
     if (step.contains("season")) {
         model.setSeasonText(text(step["season"]));

@@ -21,7 +21,8 @@ using Outcome = WatchlistOperations::EpisodeOutcome;
 
 class DrawerScene {
 public:
-    DrawerScene(ShotRig& rig, const QString& history) : m_rig(rig) {
+    DrawerScene(ShotRig& rig, const QString& history)
+        : m_rig(rig) {
         m_fake.rows = darkHistory(history);
         m_window.resize(760, 520);
         m_drawer = new EpisodeDrawer(m_fake, m_theme, &m_window);
@@ -92,18 +93,23 @@ void everyPhaseAndTab(ShotRig& rig) {
 
     // Ready, with a row in every state: nothing seeded, only another resolution, on its way.
     fake.outcomes = {{"S02E02", Outcome::notFound}, {"S02E03", Outcome::offered}};
-    fake.picks.insert(dark.id, {"S02E03", {*sampleRelease("Dark.S02E03.720p.WEB.h264-GRP", 'c', 8)}});
+    fake.picks.insert(dark.id,
+                      {"S02E03", {*sampleRelease("Dark.S02E03.720p.WEB.h264-GRP", 'c', 8)}});
     scene.model().pickCandidate(1);
-    scene.waitFor([&] {
-        return scene.model().phase() == Phase::ready && !scene.model().loadingEpisodes();
-    });
+    scene.waitFor(
+        [&] { return scene.model().phase() == Phase::ready && !scene.model().loadingEpisodes(); });
     for (const char* code : {"S02E02", "S02E03", "S02E04"})
         scene.model().pressEpisode(QString::fromLatin1(code));
-    const SearchResult grabbed = *sampleRelease("Dark.S02E04.1080p.WEB.h264-GRP", 'e', 19, 1'500'000'000, 2);
-    fake.downloads.insert(grabbed.id, {ActiveDownload::Kind::episode, dark.id, "S02E04", true,
-                                       "Torrents-CSV"});
-    fake.rows.prepend({.id = grabbed.id, .showID = dark.id, .showName = "Dark",
-                       .episode = "S02E04", .title = grabbed.title, .addedAt = fake.now()});
+    const SearchResult grabbed =
+        *sampleRelease("Dark.S02E04.1080p.WEB.h264-GRP", 'e', 19, 1'500'000'000, 2);
+    fake.downloads.insert(grabbed.id,
+                          {ActiveDownload::Kind::episode, dark.id, "S02E04", true, "Torrents-CSV"});
+    fake.rows.prepend({.id = grabbed.id,
+                       .showID = dark.id,
+                       .showName = "Dark",
+                       .episode = "S02E04",
+                       .title = grabbed.title,
+                       .addedAt = fake.now()});
     scene.waitFor([&] { return scene.model().offerEpisode().has_value() && fake.answered >= 5; });
     Q_EMIT fake.historyChanged();
     scene.shoot("ready-offer");

@@ -5,8 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
-std::optional<SearchResult> sampleRelease(const QString& title, char h, int seeders, qint64 sizeBytes,
-                           int sourceID) {
+std::optional<SearchResult> sampleRelease(const QString& title, char h, int seeders,
+                                          qint64 sizeBytes, int sourceID) {
     const nlohmann::json answer{{"name", title.toStdString()},
                                 {"infohash", std::string(40, h)},
                                 {"seeders", seeders},

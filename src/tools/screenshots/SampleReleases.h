@@ -10,4 +10,4 @@
 // `h` fills the info hash. None when the index client would drop the answer (a hash that is
 // not hexadecimal).
 std::optional<SearchResult> sampleRelease(const QString& title, char h, int seeders,
-                           qint64 sizeBytes = 1'500'000'000, int sourceID = 1);
+                                          qint64 sizeBytes = 1'500'000'000, int sourceID = 1);

@@ -586,12 +586,12 @@ QWidget* EpisodeDrawer::episodeRow(const EpisodeDrawerModel::EpisodeRow& row) {
     return card;
 }
 
-QWidget* EpisodeDrawer::releasePanel(ReleasePanel kind, const QString& heading,
-                                     const QString& note, Tone noteTone,
+QWidget* EpisodeDrawer::releasePanel(ReleasePanel kind, const QString& heading, const QString& note,
+                                     Tone noteTone,
                                      const QList<EpisodeDrawerModel::ReleaseRow>& rows) {
     const bool offer = kind == ReleasePanel::offer;
-    const QString namePrefix = offer ? QStringLiteral("episodeDrawer.offer")
-                                     : QStringLiteral("episodeDrawer.alternates");
+    const QString namePrefix =
+        offer ? QStringLiteral("episodeDrawer.offer") : QStringLiteral("episodeDrawer.alternates");
     auto* panel = new Card(m_theme, Role::selection);
     panel->setObjectName(namePrefix);
     auto* column = new QVBoxLayout(panel);
@@ -684,9 +684,8 @@ void EpisodeDrawer::refreshRecent() {
     for (const auto& row : rows) {
         m_recentList->addWidget(recentRow(row));
         if (target == row.id) {
-            m_recentList->addWidget(releasePanel(ReleasePanel::alternates,
-                                                 m_model->switchHeading(), note,
-                                                 m_model->alternatesNoteTone(), alternates));
+            m_recentList->addWidget(releasePanel(ReleasePanel::alternates, m_model->switchHeading(),
+                                                 note, m_model->alternatesNoteTone(), alternates));
         }
     }
     m_recentList->addStretch(1);
