@@ -31,14 +31,11 @@ package: build
 bench: build
 	./bench/run-all.sh $(BUILD_DIR)
 
-# Pictures of every view, light and dark, at 1x and 2x, into screenshots/ (not tracked). The
-# views that need live services (the drawer and the add-series panels, against loopback fakes)
-# are drawn by their picture tests.
+# Pictures of every view, light and dark, into screenshots/ (not tracked).
 screenshots: deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target lumivane-screenshots lumivane_ui_tests
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target lumivane-screenshots
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/lumivane-screenshots screenshots
-	LUMIVANE_SHOTS_DIR=$(CURDIR)/screenshots $(BUILD_DIR)/bin/lumivane_ui_tests --gtest_filter='*Pictures*'
 
 # Every test under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer, in a build
 # folder of its own. The leak suppressions name third-party frames only. The environment also

@@ -256,6 +256,7 @@ QList<EpisodeDrawerModel::EpisodeRow> EpisodeDrawerModel::episodeRows() const {
         row.label = rowLabel(row.state);
         row.tooltip = rowTooltip(row.state, facts.offeredQuality.value_or(QString()));
         row.pressable = rowPressable(row.state);
+        row.tone = rowTone(row.state);
         rows.append(row);
     }
     return rows;
@@ -399,9 +400,14 @@ QList<EpisodeDrawerModel::RecentRow> EpisodeDrawerModel::recentRows() const {
     for (const DownloadRecord& record : m_watchlist.state.historyRows(m_showID)) {
         const bool cancelled =
             record.detail.value_or(QString()).startsWith(QStringLiteral("Cancelled"));
-        rows.append({record.id, record.episode, record.title, recentStateLine(record, now),
-                     record.isStale(days, now),
-                     record.state == DownloadRecord::State::error && !cancelled});
+        RecentRow row{record.id,
+                      record.episode,
+                      record.title,
+                      recentStateLine(record, now),
+                      record.isStale(days, now),
+                      record.state == DownloadRecord::State::error && !cancelled};
+        row.tone = recentTone(record, row.flagged, row.failed);
+        rows.append(row);
     }
     return rows;
 }
@@ -509,6 +515,14 @@ QString EpisodeDrawerModel::phaseTitle() const {
         break;
     }
     return {};
+}
+
+EpisodeDrawerTexts::Tone EpisodeDrawerModel::phaseTone() const {
+    return m_phase == Phase::failed ? Tone::attention : Tone::faint;
+}
+
+EpisodeDrawerTexts::Tone EpisodeDrawerModel::alternatesNoteTone() const {
+    return m_loadingAlternates ? Tone::quiet : Tone::plain;
 }
 
 QString EpisodeDrawerModel::phaseDetail() const {

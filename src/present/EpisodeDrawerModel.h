@@ -40,6 +40,7 @@ public:
         QString label;
         QString tooltip;
         bool pressable = false;
+        EpisodeDrawerTexts::Tone tone = EpisodeDrawerTexts::Tone::action;
 
         bool operator==(const EpisodeRow&) const = default;
     };
@@ -56,6 +57,7 @@ public:
         QString stateLine;
         bool flagged = false; // stuck long enough to offer the three actions
         bool failed = false;  // ended in an error (a cancel is not one)
+        EpisodeDrawerTexts::Tone tone = EpisodeDrawerTexts::Tone::quiet; // of the state line
 
         bool operator==(const RecentRow&) const = default;
     };
@@ -87,6 +89,7 @@ public:
     Phase phase() const { return m_phase; }
     QString phaseTitle() const;  // the phase's headline; empty for ready and needsPick
     QString phaseDetail() const; // the line under it, where there is one
+    EpisodeDrawerTexts::Tone phaseTone() const; // of the phase's symbol
     bool canRetry() const { return m_phase == Phase::failed; }
     static QString retryLabel() { return QStringLiteral("Try Again"); }
     static QString closeTooltip() { return QStringLiteral("Back to the list"); }
@@ -125,6 +128,7 @@ public:
     QString switchHeading() const;
     bool loadingAlternates() const { return m_loadingAlternates; }
     QString alternatesNote() const; // "Searching…", none found, or the indexes unreachable
+    EpisodeDrawerTexts::Tone alternatesNoteTone() const; // quiet while searching
     QList<ReleaseRow> alternateRows() const;
 
 Q_SIGNALS:

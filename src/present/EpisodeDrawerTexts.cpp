@@ -93,6 +93,32 @@ QString completeSeasonTooltip(int season, int missing) {
         .arg(season);
 }
 
+Tone rowTone(RowState state) {
+    switch (state) {
+    case RowState::gotIt:
+        return Tone::done;
+    case RowState::upcoming:
+        return Tone::faint;
+    case RowState::grab:
+        return Tone::action;
+    case RowState::chooseCopy:
+    case RowState::unreachable:
+        return Tone::attention;
+    case RowState::grabbing:
+    case RowState::noneFound:
+        break;
+    }
+    return Tone::quiet;
+}
+
+Tone recentTone(const DownloadRecord& row, bool flagged, bool failed) {
+    if (flagged)
+        return Tone::attention;
+    if (failed)
+        return Tone::failure;
+    return row.state == DownloadRecord::State::sorted ? Tone::done : Tone::quiet;
+}
+
 QString recentStateLine(const DownloadRecord& row, Timestamp now) {
     switch (row.state) {
     case DownloadRecord::State::sorted:

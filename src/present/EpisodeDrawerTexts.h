@@ -17,6 +17,21 @@ namespace EpisodeDrawerTexts {
 // Listed in precedence order: the first that applies is what the row shows.
 enum class RowState { gotIt, grabbing, chooseCopy, unreachable, noneFound, upcoming, grab };
 
+// The colour of what the drawer shows, by what it means; the view maps each to its theme.
+// An episode row in `done` or `faint` is a quiet tag; in the others, a button.
+enum class Tone {
+    plain,     // ordinary text
+    quiet,     // secondary: a state line, a search under way, a button that needs nothing
+    faint,     // not yet there (upcoming), nothing to say
+    action,    // the thing to do
+    done,      // saved, got it
+    attention, // the user is asked
+    failure,   // it went wrong
+};
+Tone rowTone(RowState state);
+// A download's state line: stuck long enough to ask, failed, saved, or under way.
+Tone recentTone(const DownloadRecord& row, bool flagged, bool failed);
+
 struct RowFacts {
     bool downloaded = false;
     bool grabbing = false;                 // searching, or a download is under way

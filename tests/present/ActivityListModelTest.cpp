@@ -1,10 +1,7 @@
 #include "ActivityListModel.h"
 
+#include "FakeWatchlist.h"
 #include "ScopedTimeZone.h"
-#include "TestEnvironment.h"
-#include "model/RecordCodecs.h"
-#include "model/StorageFiles.h"
-#include "store/WatchlistStore.h"
 
 #include <QSignalSpy>
 
@@ -39,14 +36,20 @@ class ActivityModel : public testing::Test {
 protected:
     // Far from UTC, so a day boundary computed in UTC would land on the wrong side.
     ScopedTimeZone m_zone{"America/Los_Angeles"};
-    TestEnvironment m_env;
-    std::unique_ptr<WatchlistStore> m_store;
+    FakeWatchlist m_fake;
 
-    WatchlistStore& start(const QList<ActivityEntry>& log, Timestamp now) {
-        m_env.clock().set(now);
-        m_env.writeStorageFile(QString::fromLatin1(StorageFiles::kActivity), encodeDocument(log));
-        m_store = std::make_unique<WatchlistStore>(m_env.environment(), nullptr, nullptr);
-        return *m_store;
+    FakeWatchlist& start(const QList<ActivityEntry>& log, Timestamp now) {
+        m_fake.clock.set(now);
+        m_fake.log = log;
+        return m_fake;
+    }
+
+    // A new line as the engine logs it, keeping at most `keep` lines.
+    void logLine(const char* message, ActivityEntry::Kind kind, int keep = 500) {
+        m_fake.log.prepend(entry(m_fake.now(), message, kind));
+        while (m_fake.log.size() > keep)
+            m_fake.log.removeLast();
+        Q_EMIT m_fake.activityLogged(m_fake.log.first());
     }
 };
 
@@ -61,7 +64,7 @@ TEST_F(ActivityModel, GroupsByLocalDayInTheLogsOrder) {
            entry(local(2026, 3, 2, 17, 30, 0), "two days ago"),
            entry(local(2026, 3, 3, 7, 0, 0), "out of order")},
           now);
-    ActivityListModel model(*m_store);
+    ActivityListModel model(m_fake);
 
     EXPECT_EQ(rows(model),
               (QStringList{"# TODAY", "00:00:01 after midnight", "# YESTERDAY",
@@ -73,7 +76,7 @@ TEST_F(ActivityModel, GroupsByLocalDayInTheLogsOrder) {
 
     // Past midnight the headers are renamed in place.
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    m_env.clock().advance(86400.0);
+    m_fake.clock.advance(86400.0);
     model.refreshToday();
     EXPECT_GE(changed.count(), 1);
     EXPECT_EQ(model.index(0).data().toString(), QStringLiteral("YESTERDAY"));
@@ -81,20 +84,20 @@ TEST_F(ActivityModel, GroupsByLocalDayInTheLogsOrder) {
 
 TEST_F(ActivityModel, NewLinesAreInsertedAtTheTopWithoutAReset) {
     const Timestamp now = local(2026, 3, 4, 10, 0, 0);
-    WatchlistStore& store = start({entry(local(2026, 3, 3, 9, 0, 0), "yesterday")}, now);
+    FakeWatchlist& store = start({entry(local(2026, 3, 3, 9, 0, 0), "yesterday")}, now);
     ActivityListModel model(store);
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
 
     // A new day: its header and the line arrive together.
-    store.logActivity(QStringLiteral("first today"), ActivityEntry::Kind::found);
+    logLine("first today", ActivityEntry::Kind::found);
     ASSERT_EQ(inserted.count(), 1);
     EXPECT_EQ(inserted[0][1].toInt(), 0);
     EXPECT_EQ(inserted[0][2].toInt(), 1);
 
     // The same day: only the line, under the header.
-    m_env.clock().advance(65);
-    store.logActivity(QStringLiteral("second today"), ActivityEntry::Kind::error);
+    m_fake.clock.advance(65);
+    logLine("second today", ActivityEntry::Kind::error);
     ASSERT_EQ(inserted.count(), 2);
     EXPECT_EQ(inserted[1][1].toInt(), 1);
     EXPECT_EQ(inserted[1][2].toInt(), 1);
@@ -104,26 +107,31 @@ TEST_F(ActivityModel, NewLinesAreInsertedAtTheTopWithoutAReset) {
                                         "# YESTERDAY", "09:00:00 yesterday"}));
     EXPECT_EQ(model.index(1).data(ActivityListModel::KindRole).toInt(),
               int(ActivityEntry::Kind::error));
+
+    m_fake.log.clear(); // the log emptied from the view
+    Q_EMIT m_fake.activityChanged();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.entryCount(), 0);
 }
 
 TEST_F(ActivityModel, AFullLogDropsItsOldestRowsAndAnEmptiedDaysHeader) {
     const Timestamp now = local(2026, 3, 4, 10, 0, 0);
     QList<ActivityEntry> log;
-    for (int i = 0; i < WatchlistStore::kMaxActivityEntries - 1; ++i)
+    for (int i = 0; i < 499; ++i)
         log.append(entry(now - 60.0 * (i + 1), "older"));
     log.append(entry(local(2026, 2, 20, 12, 0, 0), "lonely"));
-    WatchlistStore& store = start(log, now);
+    FakeWatchlist& store = start(log, now);
     ActivityListModel model(store);
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
     ASSERT_EQ(rows(model).last(), QStringLiteral("12:00:00 lonely"));
 
-    store.logActivity(QStringLiteral("newest"), ActivityEntry::Kind::check);
+    logLine("newest", ActivityEntry::Kind::check);
 
     EXPECT_EQ(resets.count(), 0);
     ASSERT_EQ(removed.count(), 1);
     EXPECT_EQ(removed[0][2].toInt() - removed[0][1].toInt(), 1); // the line and its header
-    EXPECT_EQ(model.entryCount(), WatchlistStore::kMaxActivityEntries);
+    EXPECT_EQ(model.entryCount(), 500);
     // The model built step by step equals one built from scratch.
     ActivityListModel fresh(store);
     EXPECT_EQ(rows(model), rows(fresh));

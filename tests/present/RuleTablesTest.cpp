@@ -90,6 +90,7 @@ Show rowShow(json j) {
 }
 
 const QStringList kTones{"plain", "working", "done", "attention", "failure"};
+const QStringList kDrawerTones{"plain", "quiet", "faint", "action", "done", "attention", "failure"};
 const QStringList kMenuActions{"toggleSubscription", "choosePick", "dismissPick", "searchNow",
                                "clearStatus",        "separator",  "remove"};
 
@@ -166,7 +167,7 @@ const Rule kRules[] = {
          using namespace EpisodeDrawerTexts;
          const RowState state = rowState({r[0], r[1], maybe(r[2]), r[3], r[4], r[5]});
          return json{str(rowLabel(state)), str(rowTooltip(state, maybe(r[2]).value_or(""))),
-                     rowPressable(state)};
+                     rowPressable(state), nameOf(rowTone(state), kDrawerTones)};
      }},
     {"texts", "airDates", 1,
      [](R r) {
@@ -177,6 +178,10 @@ const Rule kRules[] = {
      [](R r) { return str(EpisodeDrawerTexts::completeSeasonTooltip(r[0], r[1])); }},
     {"texts", "recentStateLines", 1,
      [](R r) { return str(EpisodeDrawerTexts::recentStateLine(recordFrom(r[0]), kNow)); }},
+    {"texts", "recentTones", 3,
+     [](R r) {
+         return nameOf(EpisodeDrawerTexts::recentTone(recordFrom(r[0]), r[1], r[2]), kDrawerTones);
+     }},
     {"show-rows", "statusLines", 3,
      [](R r) {
          const EpisodePick pick{qstr(r[2]), {}};

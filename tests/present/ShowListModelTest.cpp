@@ -1,9 +1,6 @@
 #include "ShowListModel.h"
 
-#include "Fixtures.h"
-#include "TestEnvironment.h"
-#include "model/RecordCodecs.h"
-#include "store/WatchlistStore.h"
+#include "FakeWatchlist.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -18,17 +15,15 @@ Timestamp at(int day, int hour) {
 
 class ShowListModelTest : public testing::Test {
 protected:
-    void SetUp() override {
-        m_env.clock().set(at(13, 12));
+    ShowListModelTest() {
         for (const char* name : {"Dark", "Severance", "The Bear"})
-            m_shows.append(Show{.id = QUuid::createUuid(), .name = name});
-        m_shows[2].status = {ShowStatus::State::sorted, 1.0, QString("S01E02"), {}, at(12, 13)};
+            m_fake.showNamed(name);
+        m_fake.showList[2].status = {
+            ShowStatus::State::sorted, 1.0, QString("S01E02"), {}, at(12, 13)};
     }
 
     void start() {
-        m_env.writeStorageFile(StorageFiles::kShows, encodeDocument(m_shows));
-        m_store = std::make_unique<WatchlistStore>(m_env.environment(), nullptr, nullptr);
-        m_model = std::make_unique<ShowListModel>(*m_store);
+        m_model = std::make_unique<ShowListModel>(m_fake);
         m_tester = std::make_unique<QAbstractItemModelTester>(
             m_model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         m_changed = std::make_unique<QSignalSpy>(m_model.get(), &QAbstractItemModel::dataChanged);
@@ -37,24 +32,22 @@ protected:
         m_reset = std::make_unique<QSignalSpy>(m_model.get(), &QAbstractItemModel::modelReset);
     }
 
-    QString text(int row, int role) const {
-        return m_model->data(m_model->index(row), role).toString();
-    }
+    QVariant data(int row, int role) const { return m_model->data(m_model->index(row), role); }
+    QString text(int row, int role) const { return data(row, role).toString(); }
 
-    // The rows that dataChanged named, in order.
-    QList<int> changedRows() const {
+    // The rows that dataChanged named, in order; forgets them.
+    QList<int> changedRows() {
         QList<int> rows;
         for (const QList<QVariant>& args : *m_changed) {
             const auto from = args[0].toModelIndex().row(), to = args[1].toModelIndex().row();
             for (int r = from; r <= to; ++r)
                 rows.append(r);
         }
+        m_changed->clear();
         return rows;
     }
 
-    TestEnvironment m_env;
-    QList<Show> m_shows;
-    std::unique_ptr<WatchlistStore> m_store;
+    FakeWatchlist m_fake;
     std::unique_ptr<ShowListModel> m_model;
     std::unique_ptr<QAbstractItemModelTester> m_tester;
     std::unique_ptr<QSignalSpy> m_changed, m_inserted, m_removed, m_reset;
@@ -62,50 +55,58 @@ protected:
 
 } // namespace
 
-TEST_F(ShowListModelTest, ListsTheStoreInOrderRepaintsOnlyAChangedRowAndAddsOrRemovesInPlace) {
+TEST_F(ShowListModelTest, RepaintsOnlyAChangedRowAndAddsOrRemovesInPlace) {
     start();
     ASSERT_EQ(m_model->rowCount(), 3);
     EXPECT_EQ(text(2, ShowListModel::NameRole), "The Bear");
     EXPECT_EQ(text(2, ShowListModel::StatusLineRole), "Sorted S01E02 · 23h ago");
-    EXPECT_EQ(m_model->rowOf(m_shows[1].id), 1);
+    EXPECT_EQ(m_model->rowOf(m_fake.showList[1].id), 1);
 
-    m_store->setSubscribed(m_shows[1].id, false);
+    m_fake.showList[1].isEnabled = false;
+    Q_EMIT m_fake.showsChanged();
     EXPECT_EQ(changedRows(), QList<int>{1});
     EXPECT_EQ(text(1, ShowListModel::SubscribeLabelRole), "Not subscribed");
 
-    m_changed->clear();
-    m_store->setShowQuality(m_shows[0].id, Show::Quality::p720);
+    m_fake.showList[0].quality = Show::Quality::p720;
+    Q_EMIT m_fake.showsChanged();
     EXPECT_EQ(changedRows(), QList<int>{0});
     EXPECT_EQ(text(0, ShowListModel::QualityLabelRole), "720p");
-    EXPECT_EQ(m_inserted->count() + m_removed->count() + m_reset->count(), 0);
 
-    m_changed->clear();
-    m_env.clock().set(at(13, 14)); // the sorted status is now 25 hours old
+    Q_EMIT m_fake.showsChanged(); // nothing reads differently: nothing repaints
+    EXPECT_TRUE(changedRows().isEmpty());
+
+    m_fake.clock.set(at(13, 14)); // the sorted status is now 25 hours old
     m_model->refresh();
     EXPECT_EQ(changedRows(), QList<int>{2});
     EXPECT_EQ(text(2, ShowListModel::StatusLineRole), "Subscribed — checking the schedule…");
+    EXPECT_EQ(m_inserted->count() + m_removed->count(), 0);
 
-    // Added and removed series are inserted and removed in place.
-    m_changed->clear();
-    m_store->removeShow(m_shows[1].id);
+    m_fake.showList.removeAt(1);
+    Q_EMIT m_fake.showsChanged();
     ASSERT_EQ(m_removed->count(), 1);
     EXPECT_EQ(m_removed->first()[1].toInt(), 1);
     EXPECT_EQ(text(1, ShowListModel::NameRole), "The Bear");
 
-    m_store->addShow({.name = "Shōgun", .startWithLatest = false});
+    m_fake.showList.insert(1, Show{.id = QUuid::createUuid(), .name = "Shōgun"});
+    Q_EMIT m_fake.showsChanged();
     ASSERT_EQ(m_inserted->count(), 1);
-    EXPECT_EQ(m_inserted->first()[1].toInt(), 2);
-    EXPECT_EQ(text(2, ShowListModel::NameRole), "Shōgun");
-    EXPECT_TRUE(changedRows().isEmpty());
+    EXPECT_EQ(m_inserted->first()[1].toInt(), 1);
+    EXPECT_EQ(text(1, ShowListModel::NameRole), "Shōgun");
+
+    m_fake.showList.swapItemsAt(0, 2); // a rename that sorts elsewhere moves the row
+    Q_EMIT m_fake.showsChanged();
+    EXPECT_EQ(text(0, ShowListModel::NameRole), "The Bear");
+    EXPECT_EQ(text(2, ShowListModel::NameRole), "Dark");
     EXPECT_EQ(m_reset->count(), 0);
 }
 
 TEST_F(ShowListModelTest, AHiddenListOnlyCatchesUpWhenItIsLiveAgain) {
     start();
     m_model->setLive(false);
-    m_store->setSubscribed(m_shows[1].id, false);
-    m_store->removeShow(m_shows[0].id);
-    EXPECT_TRUE(m_changed->isEmpty());
+    m_fake.showList[1].isEnabled = false;
+    m_fake.showList.removeFirst();
+    Q_EMIT m_fake.showsChanged();
+    EXPECT_TRUE(changedRows().isEmpty());
     EXPECT_EQ(m_model->rowCount(), 3);
 
     m_model->setLive(true);
@@ -114,38 +115,37 @@ TEST_F(ShowListModelTest, AHiddenListOnlyCatchesUpWhenItIsLiveAgain) {
     EXPECT_EQ(m_removed->count(), 1);
 }
 
-TEST_F(ShowListModelTest, APendingPickTakesOverItsRow) {
-    // The grace for S02E05 ran out days ago: the next sighting asks the user.
-    m_shows[0].qualityGraceEpisode = "S02E05";
-    m_shows[0].qualityGraceFirstSeenAt = at(1, 0);
+// The picks, the history and the settings each repaint the rows they concern.
+TEST_F(ShowListModelTest, APendingPickAndAStuckDownloadMarkTheirRow) {
     start();
-    SearchResult alternate;
-    alternate.quality = "720p";
-    ASSERT_TRUE(m_store->holdOrAskForResolution("S02E05", {alternate}, m_shows[0].id));
-
+    SearchResult alternate = fakeRelease("Dark.S02E05.720p", 'b', "720p");
+    m_fake.picks.insert(m_fake.showList[0].id, {"S02E05", {alternate}});
+    Q_EMIT m_fake.pendingQualityPicksChanged();
     EXPECT_EQ(changedRows(), QList<int>{0});
     EXPECT_EQ(text(0, ShowListModel::StatusLineRole),
               "No 1080p release for S02E05 — choose a copy");
-    EXPECT_TRUE(m_model->data(m_model->index(0), ShowListModel::PickPendingRole).toBool());
+    EXPECT_TRUE(data(0, ShowListModel::PickPendingRole).toBool());
     EXPECT_EQ(m_model->menuItems(0).size(), 6);
 
-    m_changed->clear();
-    m_store->dismissQualityPick(m_shows[0].id);
+    m_fake.picks.clear();
+    Q_EMIT m_fake.pendingQualityPicksChanged();
     EXPECT_EQ(changedRows(), QList<int>{0});
-    EXPECT_FALSE(m_model->data(m_model->index(0), ShowListModel::PickPendingRole).toBool());
-}
+    EXPECT_FALSE(data(0, ShowListModel::PickPendingRole).toBool());
 
-TEST_F(ShowListModelTest, TheStaleMarkerFollowsTheHistory) {
-    // The first record there is stuck since March 5, past the default week.
-    const nlohmann::json stuck = fixtureJson("present/drawer-history.json")["records"][0];
-    m_shows[2].id = QUuid(qstr(stuck["showID"]));
-    m_env.writeStorageFile(StorageFiles::kHistory,
-                           QByteArray::fromStdString("[" + stuck.dump() + "]"));
-    start();
-    EXPECT_TRUE(m_model->data(m_model->index(2), ShowListModel::StaleRole).toBool());
-    EXPECT_FALSE(m_model->data(m_model->index(0), ShowListModel::StaleRole).toBool());
-
-    m_store->snoozeStale(qstr(stuck["id"]));
+    // Stuck for eight days: past the week the settings allow, not past a fortnight.
+    DownloadRecord stuck;
+    stuck.id = QString(40, 'a');
+    stuck.showID = m_fake.showList[2].id;
+    stuck.state = DownloadRecord::State::downloading;
+    stuck.stuckSince = at(5, 12);
+    m_fake.rows = {stuck};
+    Q_EMIT m_fake.historyChanged();
     EXPECT_EQ(changedRows(), QList<int>{2});
-    EXPECT_FALSE(m_model->data(m_model->index(2), ShowListModel::StaleRole).toBool());
+    EXPECT_TRUE(data(2, ShowListModel::StaleRole).toBool());
+    EXPECT_FALSE(data(0, ShowListModel::StaleRole).toBool());
+
+    m_fake.appSettings.staleNudgeDays = 14;
+    Q_EMIT m_fake.settingsChanged();
+    EXPECT_EQ(changedRows(), QList<int>{2});
+    EXPECT_FALSE(data(2, ShowListModel::StaleRole).toBool());
 }

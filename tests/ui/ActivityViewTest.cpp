@@ -4,16 +4,20 @@
 
 #include <QAbstractButton>
 #include <QListView>
-#include <QStackedWidget>
 #include <QTest>
 
-class ActivityViewTest : public UiHarness {};
+class ActivityViewTest : public UiHarness {
+protected:
+    void logLine(const char* message) {
+        m_fake.log.prepend(
+            {QUuid::createUuid(), m_fake.now(), message, ActivityEntry::Kind::check});
+        Q_EMIT m_fake.activityLogged(m_fake.log.first());
+    }
+};
 
-TEST_F(ActivityViewTest, ClearEmptiesTheLogAndShowsTheEmptyState) {
-    WatchlistStore& store = start();
-    store.logActivity(QStringLiteral("Added \"Dark\" to schedule"), ActivityEntry::Kind::check);
-    store.logActivity(QStringLiteral("Found Dark S01E01"), ActivityEntry::Kind::found);
-    ActivityView view(store, m_theme);
+TEST_F(ActivityViewTest, ClearAsksToEmptyTheLogAndTheEmptyStateFollowsIt) {
+    logLine("Added \"Dark\" to schedule");
+    ActivityView view(m_fake, m_theme);
     view.resize(576, 480);
     view.show();
     auto* list = find<QListView>(view, "activityList");
@@ -22,12 +26,13 @@ TEST_F(ActivityViewTest, ClearEmptiesTheLogAndShowsTheEmptyState) {
     EXPECT_TRUE(list->isVisible());
 
     QTest::mouseClick(find<QAbstractButton>(view, "clearActivityButton"), Qt::LeftButton);
-
-    EXPECT_TRUE(store.activity().isEmpty());
+    EXPECT_EQ(m_fake.calls, QStringList{"clearActivity"});
+    m_fake.log.clear();
+    Q_EMIT m_fake.activityChanged();
     EXPECT_TRUE(empty->isVisible());
     EXPECT_FALSE(list->isVisible());
 
     // The first new line brings the list back.
-    store.logActivity(QStringLiteral("Checked 1 series"), ActivityEntry::Kind::check);
+    logLine("Checked 1 series");
     EXPECT_TRUE(list->isVisible());
 }

@@ -1,5 +1,6 @@
 #include "AddShowModel.h"
-#include "AddShowServices.h"
+#include "EventLoop.h"
+#include "FakeWatchlist.h"
 #include "ImageLoader.h"
 #include "RoundedPanel.h"
 #include "Theme.h"
@@ -14,16 +15,18 @@
 
 #include <gtest/gtest.h>
 
-// The add-series panels wired to the flow's model, against loopback TMDB and indexes.
+// The add-series panels wired to the flow's model, on an in-memory watchlist.
 
 namespace {
 
 class AddShowPanels : public testing::Test {
 protected:
+    AddShowPanels() {
+        fake.seriesByName["Dark"] = {{70523, "Dark", "2017", "A missing child.", "/dark.jpg"}};
+    }
+
     void open() {
-        WatchlistStore& store = services.start();
-        images = std::make_unique<ImageLoader>(store.environment().endpoints.tmdbImages, QString());
-        presenter = std::make_unique<AddShowPresenter>(store, theme, *images);
+        presenter = std::make_unique<AddShowPresenter>(fake, theme, images);
         presenter->open(nullptr);
         ASSERT_TRUE(presenter->isOpen());
     }
@@ -43,11 +46,12 @@ protected:
     void lookUp(const QString& name, int matches = 1) {
         QTest::keyClicks(inForm<QLineEdit>("addShow.name"), name);
         QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Return);
-        ASSERT_TRUE(runEventLoopUntil([&] { return rows() == matches && !searching(); }));
+        ASSERT_TRUE(runEventLoopUntil([&] { return rows() == matches && !searching(); }))
+            << fake.calls.join(" | ").toStdString() << " rows " << rows();
     }
     // Past the arming delay, a click on the first match searches its releases.
     void confirm() {
-        services.clock().advance(1);
+        fake.clock.advance(1);
         clickRow(0);
         ASSERT_TRUE(runEventLoopUntil([&] { return !searching(); }));
     }
@@ -67,15 +71,15 @@ protected:
 
     bool searching() const { return presenter->model() && presenter->model()->isSearching(); }
 
-    AddShowServices services;
+    FakeWatchlist fake;
     Theme theme;
-    std::unique_ptr<ImageLoader> images;
+    ImageLoader images{QUrl("http://127.0.0.1:9"), QString()};
     std::unique_ptr<AddShowPresenter> presenter;
 };
 
 TEST_F(AddShowPanels, FromATypedNameToAStoredSeriesWithTheSidePanelsFollowingTheForm) {
-    services.index.hits = {release("Dark S01E01 1080p WEB", 'a', 40),
-                           release("Dark S01E02 1080p WEB", 'b', 12)};
+    fake.releasesByName["Dark"] = {fakeRelease("Dark S01E01 1080p WEB", 'a', "1080p", 40),
+                                   fakeRelease("Dark S01E02 1080p WEB", 'b', "1080p", 12)};
     open();
     EXPECT_TRUE(runEventLoopUntil(
         [&] { return QApplication::focusWidget() == inForm<QLineEdit>("addShow.name"); }));
@@ -99,31 +103,29 @@ TEST_F(AddShowPanels, FromATypedNameToAStoredSeriesWithTheSidePanelsFollowingThe
 
     QTest::mouseClick(inForm<QPushButton>("addShow.primary"), Qt::LeftButton);
     EXPECT_FALSE(presenter->isOpen());
-    WatchlistStore& store = services.store();
-    ASSERT_EQ(store.shows().size(), 1);
-    EXPECT_EQ(store.shows().first().tmdbID, 70523);
-    ASSERT_TRUE(runEventLoopUntil([&] { return store.activeDownloads().size() == 1; }));
-    EXPECT_EQ(store.activeDownloads().first().episodeCode, "S01E02");
+    EXPECT_EQ(fake.callsTo("addShow"), QStringList{"addShow Dark plan 1 picked 1"});
+    EXPECT_EQ(fake.addedShow->match->id, 70523);
+    EXPECT_EQ(fake.addedPicks.first().title, "Dark S01E02 1080p WEB");
 }
 
 TEST_F(AddShowPanels, ARefusedKeyPointsToSettingsAndTheTypedNameStillAdds) {
-    services.tmdb = AddShowServices::Tmdb::refusesKey;
+    fake.tmdbFailure = LookupFailure::refusedKey;
     open();
     lookUp(QStringLiteral("Dark"), 0);
 
     auto* notice = inForm<QLabel>("addShow.notice");
     EXPECT_TRUE(notice->isVisible());
-    EXPECT_EQ(notice->text(), presenter->model()->formNotice());
+    EXPECT_EQ(notice->text(), "TMDB refused the API key — check the TMDB key in Settings.");
     auto* addAsTyped = inForm<QPushButton>("addShow.addAsTyped");
     ASSERT_TRUE(addAsTyped->isVisible());
     QTest::mouseClick(addAsTyped, Qt::LeftButton);
     EXPECT_FALSE(presenter->isOpen());
-    ASSERT_EQ(services.store().shows().size(), 1);
-    EXPECT_FALSE(services.store().shows().first().tmdbID.has_value());
+    ASSERT_EQ(fake.callsTo("addShow"), QStringList{"addShow Dark plan 0 picked 0"});
+    EXPECT_FALSE(fake.addedShow->match);
 }
 
 TEST_F(AddShowPanels, IndexesThatDidNotAnswerCanBeAskedAgainAndEscapeCloses) {
-    services.indexesAnswer = false;
+    fake.indexesUnreachable = true;
     open();
     lookUp(QStringLiteral("Dark"));
     confirm();
@@ -132,7 +134,7 @@ TEST_F(AddShowPanels, IndexesThatDidNotAnswerCanBeAskedAgainAndEscapeCloses) {
     auto* again = inResults<QPushButton>("addShow.searchAgain");
     ASSERT_TRUE(again->isVisible());
 
-    services.indexesBack = true;
+    fake.indexesUnreachable = false;
     QTest::mouseClick(again, Qt::LeftButton);
     ASSERT_TRUE(runEventLoopUntil([&] { return !searching(); }));
     EXPECT_EQ(title->text(), "No releases found");
@@ -140,11 +142,11 @@ TEST_F(AddShowPanels, IndexesThatDidNotAnswerCanBeAskedAgainAndEscapeCloses) {
 
     QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Escape); // up from the field
     EXPECT_FALSE(presenter->isOpen());
-    EXPECT_TRUE(services.store().shows().isEmpty());
+    EXPECT_TRUE(fake.callsTo("addShow").isEmpty());
 }
 
 TEST_F(AddShowPanels, FormControlsReachTheModelAndTheCloseSymbolClosesWithNothingLateLeakingIn) {
-    services.delayFor[QStringLiteral("Dark")] = 150;
+    fake.held = {"searchSeries Dark"};
     open();
     auto* fallback = inForm("addShow.fallbackQuality");
     EXPECT_FALSE(fallback->isVisible());
@@ -167,8 +169,8 @@ TEST_F(AddShowPanels, FormControlsReachTheModelAndTheCloseSymbolClosesWithNothin
     EXPECT_TRUE(inForm<QWidget>("addShow.busy")->isVisible());
     QTest::mouseClick(inForm<QPushButton>("addShow.close"), Qt::LeftButton);
     EXPECT_FALSE(presenter->isOpen());
-    ASSERT_TRUE(runEventLoopUntil([&] { return services.tmdbSearches() == 1; }));
-    QTest::qWait(250); // let the late answer arrive: it must not reopen anything
+    fake.release("searchSeries Dark"); // the late answer arrives: it must not reopen anything
+    ASSERT_TRUE(runEventLoopUntil([&] { return fake.answered == 1; }));
     EXPECT_FALSE(presenter->isOpen());
     EXPECT_EQ(presenter->resultsPanel(), nullptr);
 }

@@ -1,12 +1,9 @@
 #include "MainContentView.h"
 
-#include "FakeHttpServer.h"
-#include "Fixtures.h"
+#include "DarkSeries.h"
 #include "SidebarItem.h"
 #include "StatusStrip.h"
 #include "UiHarness.h"
-#include "model/RecordCodecs.h"
-#include "model/StorageFiles.h"
 
 #include <QAbstractButton>
 #include <QDesktopServices>
@@ -14,6 +11,7 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -32,7 +30,7 @@ public Q_SLOTS:
 class MainContentViewTest : public UiHarness {};
 
 TEST_F(MainContentViewTest, OpensOnSeriesASidebarClickSwitchesTheTabAndCloseAsksToClose) {
-    MainContentView view(start(), m_theme);
+    MainContentView view(m_fake, m_theme);
     view.resize(760, 520);
     view.show();
     auto* pages = find<QStackedWidget>(view, "tabPages");
@@ -59,49 +57,40 @@ TEST_F(MainContentViewTest, OpensOnSeriesASidebarClickSwitchesTheTabAndCloseAsks
     EXPECT_EQ(close.count(), 1);
 }
 
-TEST_F(MainContentViewTest, CheckNowPressedTwiceStartsOneCheckAndTheTextFollowsIt) {
-    // TMDB answers late, so the check is still running when the button is pressed again.
-    FakeHttpServer tmdb;
-    tmdb.respondWith({404, "{}", "application/json", {}, 2000});
-    const Show show{.id = QUuid::createUuid(), .name = QStringLiteral("Dark"), .tmdbID = 70523};
-    m_env.writeStorageFile(StorageFiles::kShows, encodeDocument(QList<Show>{show}));
-    StoreEnvironment env = m_env.environment();
-    env.endpoints.tmdbAPI = tmdb.baseUrl();
-    WatchlistStore& store = start(env);
-    MainContentView view(store, m_theme);
+TEST_F(MainContentViewTest, CheckNowAsksForAManualCheckAndTheStripFollowsIt) {
+    MainContentView view(m_fake, m_theme);
     view.show();
     auto* text = find<QLabel>(view, "statusText");
     auto* checkNow = find<QAbstractButton>(view, "checkNowButton");
-    ASSERT_TRUE(text && checkNow);
+    auto* strip = find<StatusStrip>(view, "statusStrip");
+    ASSERT_TRUE(text && checkNow && strip);
+    EXPECT_FALSE(strip->isBreathing());
 
-    QSignalSpy checking(&store, &WatchlistStore::isCheckingChanged);
-    QSignalSpy finished(&store, &WatchlistStore::checkCycleFinished);
     QTest::mouseClick(checkNow, Qt::LeftButton);
-    QTest::mouseClick(checkNow, Qt::LeftButton);
-    EXPECT_EQ(checking.count(), 1);
+    EXPECT_EQ(m_fake.calls, QStringList{"runCheck manual"});
+    m_fake.checking = true;
+    Q_EMIT m_fake.isCheckingChanged();
     EXPECT_EQ(text->text(), QStringLiteral("Checking now…"));
     // The dot breathes while the check runs, and stops while the window is hidden.
-    auto* strip = find<StatusStrip>(view, "statusStrip");
-    ASSERT_TRUE(strip);
     EXPECT_TRUE(strip->isBreathing());
     view.hide();
     EXPECT_FALSE(strip->isBreathing());
     view.show();
     EXPECT_TRUE(strip->isBreathing());
-
-    ASSERT_TRUE(runEventLoopUntil([&] { return finished.count() > 0; }, 20000));
-    drainEvents();
-    EXPECT_EQ(finished.count(), 1);
+    m_fake.checking = false;
+    Q_EMIT m_fake.isCheckingChanged();
+    EXPECT_FALSE(strip->isBreathing());
 }
 
 TEST_F(MainContentViewTest, AHiddenViewIgnoresTheCountdownAndCatchesUpWhenShown) {
-    WatchlistStore& store = start();
-    MainContentView view(store, m_theme);
+    m_fake.secondsLeft = 120;
+    MainContentView view(m_fake, m_theme);
     view.show();
     auto* text = find<QLabel>(view, "statusText");
     const QString before = text->text();
     view.hide();
-    store.tickCountdown();
+    m_fake.secondsLeft = 119;
+    Q_EMIT m_fake.secondsUntilNextCheckChanged();
     EXPECT_EQ(text->text(), before);
     view.show();
     EXPECT_NE(text->text(), before);
@@ -109,15 +98,9 @@ TEST_F(MainContentViewTest, AHiddenViewIgnoresTheCountdownAndCatchesUpWhenShown)
 }
 
 TEST_F(MainContentViewTest, AStalledSeriesDownloadMarksTheSeriesTabOnly) {
-    // Dark's first download there is stuck since March 5, past the default week by March 13.
-    const nlohmann::json stuck = fixtureJson("present/drawer-history.json")["records"][0];
-    const Show show{.id = QUuid(qstr(stuck["showID"])), .name = QStringLiteral("Dark")};
-    m_env.clock().set(*utcOf("2025-03-13T12:00"));
-    m_env.writeStorageFile(StorageFiles::kShows, encodeDocument(QList<Show>{show}));
-    m_env.writeStorageFile(StorageFiles::kHistory,
-                           QByteArray::fromStdString("[" + stuck.dump() + "]"));
-
-    MainContentView view(start(), m_theme);
+    scriptDark(m_fake);
+    m_fake.rows = darkHistory("a"); // stuck since March 5, past the default week by March 13
+    MainContentView view(m_fake, m_theme);
     for (SidebarTab tab : allSidebarTabs()) {
         auto* item = find<SidebarItem>(view, ("sidebar." + toRaw(tab).toStdString()).c_str());
         ASSERT_TRUE(item);
@@ -126,12 +109,12 @@ TEST_F(MainContentViewTest, AStalledSeriesDownloadMarksTheSeriesTabOnly) {
 }
 
 TEST_F(MainContentViewTest, HomeFolderCreatesADeletedRootAgainThenOpensIt) {
-    WatchlistStore& store = start();
-    const QString root = store.rootFolderPath();
-    ASSERT_TRUE(QDir(root).removeRecursively());
+    QTemporaryDir home;
+    const QString root = home.filePath("Lumivane");
+    m_fake.root = QUrl::fromLocalFile(root);
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-    MainContentView view(store, m_theme);
+    MainContentView view(m_fake, m_theme);
     view.show();
     QTest::mouseClick(find<QAbstractButton>(view, "homeFolderButton"), Qt::LeftButton);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));

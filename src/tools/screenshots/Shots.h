@@ -3,5 +3,7 @@
 class ShotRig;
 
 // One function per family of views, each in its own file.
-void shootMainWindow(ShotRig& rig); // every tab and state of the strip and the sidebar
-void shootSeriesList(ShotRig& rig); // the series list: empty, every status, expanded, popovers
+void shootMainWindow(ShotRig& rig);    // every tab and state of the strip and the sidebar
+void shootSeriesList(ShotRig& rig);    // the series list: empty, every status, expanded, popovers
+void shootEpisodeDrawer(ShotRig& rig); // every phase and tab of the drawer, and offline
+void shootAddSeries(ShotRig& rig);     // the add-series panels in each step of the flow

@@ -18,6 +18,9 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // The drawer and the add-series panels were first drawn in the platform's own font; they
+    // keep it, so their pictures stay comparable.
+    const QFont platformFont = QApplication::font();
     // A compact sans serif where the machine has one, as a desktop would give.
     for (const char* family : {"Inter", "Cantarell", "Noto Sans", "Nimbus Sans", "DejaVu Sans"}) {
         if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
@@ -32,6 +35,9 @@ int main(int argc, char** argv) {
     // One call per family of views.
     shootMainWindow(rig);
     shootSeriesList(rig);
+    QApplication::setFont(platformFont);
+    shootEpisodeDrawer(rig);
+    shootAddSeries(rig);
 
     std::printf("%d pictures in %s\n", rig.shots(), qPrintable(output));
     return rig.shots() > 0 ? 0 : 1;

@@ -17,10 +17,31 @@
 
 using Role = Theme::Role;
 using RowState = EpisodeDrawerTexts::RowState;
+using Tone = EpisodeDrawerTexts::Tone;
 
 namespace {
 
 constexpr int kMargin = 20;
+
+Role roleOf(Tone tone) {
+    switch (tone) {
+    case Tone::plain:
+        return Role::text;
+    case Tone::quiet:
+        return Role::secondaryText;
+    case Tone::faint:
+        return Role::faintText;
+    case Tone::action:
+        return Role::accent;
+    case Tone::done:
+        return Role::success;
+    case Tone::attention:
+        return Role::attention;
+    case Tone::failure:
+        return Role::danger;
+    }
+    return Role::text;
+}
 
 // A rounded card on the surface colour: one episode, one download, one panel.
 class Card final : public QWidget {
@@ -414,7 +435,7 @@ void EpisodeDrawer::refreshPhase() {
     }
     m_phasePages->setCurrentIndex(0);
     QString symbol;
-    Role role = Role::faintText;
+    const Role role = roleOf(m_model->phaseTone());
     switch (phase) {
     case Phase::noKey:
         symbol = QStringLiteral("key");
@@ -424,7 +445,6 @@ void EpisodeDrawer::refreshPhase() {
         break;
     case Phase::failed:
         symbol = QStringLiteral("exclamationmark.triangle");
-        role = Role::attention;
         break;
     default:
         break;
@@ -496,9 +516,9 @@ void EpisodeDrawer::refreshEpisodes() {
         m_episodeList->addWidget(episodeRow(row));
         // The offer opens under the episode it is about.
         if (offer == row.code) {
-            m_episodeList->addWidget(releasePanel(EpisodeDrawerModel::offerHeading(), QString(),
-                                                  offerRows, QStringLiteral("episodeDrawer.offer"),
-                                                  false));
+            m_episodeList->addWidget(releasePanel(ReleasePanel::offer,
+                                                  EpisodeDrawerModel::offerHeading(), QString(),
+                                                  Tone::plain, offerRows));
         }
     }
     m_episodeList->addStretch(1);
@@ -537,19 +557,17 @@ QWidget* EpisodeDrawer::episodeRow(const EpisodeDrawerModel::EpisodeRow& row) {
     line->addLayout(texts, 1);
 
     QWidget* state = nullptr;
-    switch (row.state) {
-    case RowState::gotIt:
-        state = new Tag(m_theme, QStringLiteral("checkmark"), row.label, Role::success);
+    switch (row.tone) {
+    case Tone::done:
+        state = new Tag(m_theme, QStringLiteral("checkmark"), row.label, roleOf(row.tone));
         break;
-    case RowState::upcoming:
-        state = new Tag(m_theme, QString(), row.label, Role::faintText);
+    case Tone::faint:
+        state = new Tag(m_theme, QString(), row.label, roleOf(row.tone));
         break;
     default: {
-        const bool needsUser =
-            row.state == RowState::chooseCopy || row.state == RowState::unreachable;
-        const auto look = row.state == RowState::grab ? DrawerButton::Look::filled
-                          : needsUser                 ? DrawerButton::Look::attention
-                                                      : DrawerButton::Look::outlined;
+        const auto look = row.tone == Tone::action      ? DrawerButton::Look::filled
+                          : row.tone == Tone::attention ? DrawerButton::Look::attention
+                                                        : DrawerButton::Look::outlined;
         auto* button = new DrawerButton(m_theme, look, row.label);
         button->setObjectName(QStringLiteral("episodeDrawer.episode.") + row.code);
         button->setEnabled(row.pressable);
@@ -568,9 +586,12 @@ QWidget* EpisodeDrawer::episodeRow(const EpisodeDrawerModel::EpisodeRow& row) {
     return card;
 }
 
-QWidget* EpisodeDrawer::releasePanel(const QString& heading, const QString& note,
-                                     const QList<EpisodeDrawerModel::ReleaseRow>& rows,
-                                     const QString& namePrefix, bool busy) {
+QWidget* EpisodeDrawer::releasePanel(ReleasePanel kind, const QString& heading, const QString& note,
+                                     Tone noteTone,
+                                     const QList<EpisodeDrawerModel::ReleaseRow>& rows) {
+    const bool offer = kind == ReleasePanel::offer;
+    const QString namePrefix =
+        offer ? QStringLiteral("episodeDrawer.offer") : QStringLiteral("episodeDrawer.alternates");
     auto* panel = new Card(m_theme, Role::selection);
     panel->setObjectName(namePrefix);
     auto* column = new QVBoxLayout(panel);
@@ -592,8 +613,7 @@ QWidget* EpisodeDrawer::releasePanel(const QString& heading, const QString& note
     close->setSymbol(QStringLiteral("xmark"));
     close->setFixedSize(26, 26);
     connect(close, &QAbstractButton::clicked, m_model,
-            namePrefix.endsWith(QStringLiteral("offer")) ? &EpisodeDrawerModel::closeOffer
-                                                         : &EpisodeDrawerModel::closeAlternates);
+            offer ? &EpisodeDrawerModel::closeOffer : &EpisodeDrawerModel::closeAlternates);
     top->addWidget(close, 0, Qt::AlignTop);
     column->addLayout(top);
 
@@ -602,7 +622,7 @@ QWidget* EpisodeDrawer::releasePanel(const QString& heading, const QString& note
         l->setObjectName(namePrefix + QStringLiteral(".note"));
         l->setWordWrap(true);
         QPalette np = l->palette();
-        np.setColor(QPalette::WindowText, m_theme.color(busy ? Role::secondaryText : Role::text));
+        np.setColor(QPalette::WindowText, m_theme.color(roleOf(noteTone)));
         l->setPalette(np);
         column->addWidget(l);
     }
@@ -621,11 +641,9 @@ QWidget* EpisodeDrawer::releasePanel(const QString& heading, const QString& note
         texts->addWidget(detail);
         itemLine->addLayout(texts, 1);
         auto* pick = new DrawerButton(m_theme, DrawerButton::Look::filled,
-                                      namePrefix.endsWith(QStringLiteral("offer"))
-                                          ? EpisodeDrawerTexts::rowLabel(RowState::grab)
-                                          : EpisodeDrawerModel::switchLabel());
+                                      offer ? EpisodeDrawerTexts::rowLabel(RowState::grab)
+                                            : EpisodeDrawerModel::switchLabel());
         pick->setObjectName(namePrefix + QStringLiteral(".%1.choose").arg(i));
-        const bool offer = namePrefix.endsWith(QStringLiteral("offer"));
         connect(pick, &QAbstractButton::clicked, m_model, [this, i, offer] {
             if (offer)
                 m_model->chooseOffered(i);
@@ -666,9 +684,8 @@ void EpisodeDrawer::refreshRecent() {
     for (const auto& row : rows) {
         m_recentList->addWidget(recentRow(row));
         if (target == row.id) {
-            m_recentList->addWidget(releasePanel(m_model->switchHeading(), note, alternates,
-                                                 QStringLiteral("episodeDrawer.alternates"),
-                                                 m_model->loadingAlternates()));
+            m_recentList->addWidget(releasePanel(ReleasePanel::alternates, m_model->switchHeading(),
+                                                 note, m_model->alternatesNoteTone(), alternates));
         }
     }
     m_recentList->addStretch(1);
@@ -694,14 +711,7 @@ QWidget* EpisodeDrawer::recentRow(const EpisodeDrawerModel::RecentRow& row) {
     top->addWidget(new ElidedLabel(row.title, m_theme.color(Role::text)), 1);
     column->addLayout(top);
 
-    Role stateRole = Role::secondaryText;
-    if (row.flagged)
-        stateRole = Role::attention;
-    else if (row.failed)
-        stateRole = Role::danger;
-    else if (row.stateLine == QStringLiteral("Saved"))
-        stateRole = Role::success;
-    auto* state = new ElidedLabel(row.stateLine, m_theme.color(stateRole));
+    auto* state = new ElidedLabel(row.stateLine, m_theme.color(roleOf(row.tone)));
     state->setObjectName(QStringLiteral("episodeDrawer.recent.%1.state").arg(row.id));
     QFont small = state->font();
     small.setPointSizeF(small.pointSizeF() * 0.92);

@@ -56,9 +56,11 @@ private:
     void closeDrawer();
     QLabel* label(Theme::Role role, qreal scale = 1.0, bool bold = false);
     QWidget* episodeRow(const EpisodeDrawerModel::EpisodeRow& row);
-    QWidget* releasePanel(const QString& heading, const QString& note,
-                          const QList<EpisodeDrawerModel::ReleaseRow>& rows,
-                          const QString& namePrefix, bool busy);
+    // The offer of other qualities under an episode, or a download's alternates.
+    enum class ReleasePanel { offer, alternates };
+    QWidget* releasePanel(ReleasePanel kind, const QString& heading, const QString& note,
+                          EpisodeDrawerTexts::Tone noteTone,
+                          const QList<EpisodeDrawerModel::ReleaseRow>& rows);
     QWidget* recentRow(const EpisodeDrawerModel::RecentRow& row);
 
     Theme& m_theme;
