@@ -2,7 +2,7 @@
 // home whose TMDB is a loopback fake.
 
 #include "AppHome.h"
-#include "FakeTmdbCatalog.h"
+#include "FakeServices.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -96,7 +96,7 @@ protected:
         return {answers, closed};
     }
 
-    FakeTmdbCatalog m_tmdb;
+    FakeTmdb m_tmdb;
 };
 
 TEST_F(RunningInstance, AddsASeriesByNameListsItLogsItAndFollowsTheLogUntilTheInstanceStops) {

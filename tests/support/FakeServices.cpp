@@ -22,6 +22,15 @@ json episodeJson(int season, int number) {
 
 FakeTmdb::FakeTmdb() {
     const FakeHttpServer::Handler answer = [this](const FakeHttpServer::Request& r) {
+        if (r.path == QStringLiteral("/3/search/tv")) {
+            json results = json::array();
+            for (const Match& m : matches) {
+                results.push_back({{"id", m.id}, {"name", m.name.toStdString()}, {"overview", ""},
+                                   {"first_air_date", m.year.isEmpty() ? "" : (m.year + "-01-10").toStdString()},
+                                   {"poster_path", m.posterPath.toStdString()}});
+            }
+            return jsonAnswer({{"page", 1}, {"results", results}});
+        }
         static const QRegularExpression path(
             QStringLiteral(R"(^/3/tv/(\d+)(/external_ids|/season/(\d+))?$)"));
         const auto m = path.match(r.path);

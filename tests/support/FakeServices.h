@@ -29,9 +29,18 @@ public:
         QMap<int, QList<Episode>> seasons;
     };
 
+    // A search match, whatever the query.
+    struct Match {
+        int id = 0;
+        QString name;
+        QString year; // first air year, "" for none
+        QString posterPath;
+    };
+
     FakeTmdb();
 
     QMap<int, Series> series;
+    QList<Match> matches; // the answer to every series search
     int delayMs = 0; // every answer waits this long, like a distant server
     // The API root, as ServiceEndpoints::tmdbAPI wants it.
     QUrl apiRoot() const { return m_server.url(QStringLiteral("/3")); }
