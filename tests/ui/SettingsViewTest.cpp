@@ -55,7 +55,7 @@ protected:
     T* child(const char* name) {
         return find<T>(view(), name);
     }
-    QString rootLine() { return child<QLabel>("rootFolderLabel")->text(); }
+    QString rootLine() { return child<QLabel>("rootFolderLabel")->accessibleName(); }
 
     SettingsHooks m_hooks;
     bool m_loginOn = false;
@@ -165,8 +165,8 @@ TEST_F(SettingsViewTest, TheRootLineUsesATildeAndAChosenFolderIsCheckedBeforeItI
     EXPECT_TRUE(m_fake.callsTo("updateSettings").isEmpty());
     auto* refusal = view().window()->findChild<QMessageBox*>("settingsRefusal");
     ASSERT_NE(refusal, nullptr);
-    EXPECT_TRUE(refusal->text().contains(dir.filePath("file") + " is a file, not a folder"))
-        << refusal->text().toStdString();
+    EXPECT_TRUE(refusal->informativeText().contains(dir.filePath("file") + " is a file, not a folder"))
+        << refusal->informativeText().toStdString();
     EXPECT_EQ(m_fake.appSettings.rootFolder, QUrl::fromLocalFile(dir.filePath("Library")));
     refusal->close();
 

@@ -44,7 +44,14 @@ void shootSettings(ShotRig& rig) {
     fake.appSettings.seedRatioLimit = 1.5;
     fake.appSettings.tmdbAPIKey = QStringLiteral("0123456789abcdef");
     fake.folderSize = QStringLiteral("2.4 GB");
+    fake.secondsLeft = 1500;
     fake.root = QUrl::fromLocalFile(QStringLiteral("/home/you/Downloads/Lumivane"));
+
+    // The appearance pills show the appearance each picture is drawn in.
+    QObject::connect(&rig.theme(), &Theme::changed, &fake, [&fake, &rig] {
+        fake.appSettings.theme = rig.theme().appearance();
+        Q_EMIT fake.settingsChanged();
+    });
 
     QTemporaryDir scratch;
     RoundedPanel panel(rig.theme(), Qt::Window);

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -204,6 +205,8 @@ void SettingsView::build() {
     m_root->setObjectName(QStringLiteral("rootFolderLabel"));
     m_root->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_root->setMinimumWidth(80);
+    m_root->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // long paths elide
+    m_root->installEventFilter(this);
     rootRow->addWidget(m_root, 1);
     auto* choose = new FlatButton(m_theme, QStringLiteral("Choose"));
     choose->setObjectName(QStringLiteral("chooseRootButton"));
@@ -312,11 +315,11 @@ void SettingsView::build() {
     m_key->setEchoMode(QLineEdit::Password);
     m_key->setPlaceholderText(QStringLiteral("Paste your TMDB API key"));
     c->addWidget(m_key);
-    auto* keyNote = note(tmdbKeyNote());
-    keyNote->setObjectName(QStringLiteral("tmdbKeyNote"));
-    keyNote->setTextFormat(Qt::RichText);
-    keyNote->setOpenExternalLinks(true);
-    c->addWidget(keyNote);
+    m_keyNote = note(tmdbKeyNote());
+    m_keyNote->setObjectName(QStringLiteral("tmdbKeyNote"));
+    m_keyNote->setTextFormat(Qt::RichText);
+    m_keyNote->setOpenExternalLinks(true);
+    c->addWidget(m_keyNote);
     // Stored exactly as typed: an empty field means the built-in key.
     connect(m_key, &QLineEdit::textEdited, this, [this](const QString& text) {
         m_operations.updateSettings([text](AppSettings& s) { s.tmdbAPIKey = text; });
@@ -349,6 +352,8 @@ void SettingsView::build() {
 
     page->addStretch(1);
     m_scroll->setWidget(m_page);
+    // The window's rounded body shows through (setWidget turns the fill on).
+    m_page->setAutoFillBackground(false);
 
     auto* header = new QHBoxLayout;
     header->setContentsMargins(22, 18, 18, 8);
@@ -370,7 +375,8 @@ void SettingsView::refresh() {
     setQuietly(m_magnet, s.windowMagnetization);
     for (auto& [look, pill] : m_appearance)
         setQuietly(pill, look == s.theme);
-    m_root->setText(rootFolderText(s.rootFolder, m_hooks.defaultRoot, m_hooks.home));
+    m_rootText = rootFolderText(s.rootFolder, m_hooks.defaultRoot, m_hooks.home);
+    elideRoot();
     m_root->setToolTip(m_state.rootFolderURL().toLocalFile());
     m_folderSize->setText(m_state.workingFolderSizeLabel());
     for (auto& [q, pill] : m_quality)
@@ -396,15 +402,27 @@ void SettingsView::applyTheme() {
                           name == QLatin1String("workingFolderSize");
         tint(label, m_theme, soft ? Theme::Role::secondaryText : Theme::Role::text);
     }
-    tint(m_seedCheck, m_theme, Theme::Role::text);
+    m_seedCheck->setPalette(m_theme.palette());
+    // A rich text's link takes its colour when the text is set, not from later palettes.
+    m_keyNote->setText(tmdbKeyNote().replace(
+        QLatin1String("<a "),
+        QStringLiteral("<a style=\"color:%1\" ").arg(m_theme.color(Theme::Role::accent).name())));
+    const auto css = [](const QColor& c) {
+        return QStringLiteral("rgba(%1,%2,%3,%4)")
+            .arg(c.red())
+            .arg(c.green())
+            .arg(c.blue())
+            .arg(c.alpha());
+    };
     for (QLineEdit* field : {m_ratio, m_key}) {
         field->setPalette(m_theme.palette());
         field->setStyleSheet(
             QStringLiteral("QLineEdit { background: %1; color: %2; border: 1px solid %3;"
-                           " border-radius: 6px; padding: 3px 6px; }")
-                .arg(m_theme.color(Theme::Role::window).name(),
-                     m_theme.color(Theme::Role::text).name(),
-                     m_theme.color(Theme::Role::separator).name()));
+                           " border-radius: 6px; padding: 3px 6px; }"
+                           "QLineEdit:focus { border-color: %4; }")
+                .arg(css(m_theme.color(Theme::Role::window)), css(m_theme.color(Theme::Role::text)),
+                     css(m_theme.color(Theme::Role::faintText)),
+                     css(m_theme.color(Theme::Role::accent))));
     }
     const QColor handle = m_theme.color(Theme::Role::faintText);
     m_scroll->verticalScrollBar()->setStyleSheet(
@@ -418,6 +436,19 @@ void SettingsView::applyTheme() {
             .arg(handle.green())
             .arg(handle.blue()));
     update();
+}
+
+void SettingsView::elideRoot() {
+    // A long path loses its middle, keeping where it starts and the folder's own name.
+    m_root->setText(
+        m_root->fontMetrics().elidedText(m_rootText, Qt::ElideMiddle, m_root->width()));
+    m_root->setAccessibleName(m_rootText);
+}
+
+bool SettingsView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_root && event->type() == QEvent::Resize)
+        elideRoot();
+    return QWidget::eventFilter(watched, event);
 }
 
 void SettingsView::showEvent(QShowEvent* event) {
@@ -475,7 +506,8 @@ void SettingsView::followTheme(QWidget* alert) {
 }
 
 void SettingsView::refuse(const QString& title, const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, window());
+    auto* box = new QMessageBox(QMessageBox::Warning, title, title, QMessageBox::Ok, window());
+    box->setInformativeText(text);
     box->setObjectName(QStringLiteral("settingsRefusal"));
     followTheme(box);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -55,6 +55,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* section(const QString& title, QVBoxLayout*& content);
@@ -62,6 +63,7 @@ private:
     QLabel* note(const QString& text);
     void build();
     void refresh();
+    void elideRoot();
     void applyTheme();
     void chooseRoot();
     void revealRoot();
@@ -81,6 +83,7 @@ private:
     VaneSwitch* m_magnet = nullptr;
     std::map<AppTheme, PillButton*> m_appearance;
     QLabel* m_root = nullptr;
+    QString m_rootText; // before eliding
     QLabel* m_folderSize = nullptr;
     std::map<Show::Quality, PillButton*> m_quality;
     std::map<int, PillButton*> m_interval;
@@ -88,6 +91,7 @@ private:
     QCheckBox* m_seedCheck = nullptr;
     QLineEdit* m_ratio = nullptr;
     QLineEdit* m_key = nullptr;
+    QLabel* m_keyNote = nullptr;
     VaneSwitch* m_autoUpdates = nullptr;
     QPointer<QMessageBox> m_message; // the latest alert, so tests and a second click find it
 };
