@@ -97,10 +97,3 @@ TEST(SettingsText, TheRatioShowsTwoDigitsAndStoresNoNegative) {
     for (const auto& c : typed)
         EXPECT_EQ(parseRatio(c.typed), c.stored) << c.typed;
 }
-
-TEST(SettingsText, TheKeyNoteLinksWhereAFreeKeyIsMade) {
-    const QString note = tmdbKeyNote();
-    EXPECT_TRUE(note.contains(QStringLiteral("href=\"%1\"").arg(kTMDBKeyPage)));
-    EXPECT_TRUE(note.contains("Enables the episode list drawer on each series."));
-    EXPECT_EQ(seedingHelp().count('\n'), 2);
-}

@@ -27,14 +27,6 @@ protected:
     SettingsViewTest() {
         m_hooks.home = "/home/al";
         m_hooks.defaultRoot = "/home/al/Downloads/Lumivane";
-        m_hooks.loginItemEnabled = [this] { return m_loginOn; };
-        m_hooks.setLoginItemEnabled = [this](bool on) {
-            m_loginWrites << on;
-            if (m_loginRefuses)
-                return false;
-            m_loginOn = on;
-            return true;
-        };
         m_hooks.updatesConfigured = [] { return true; };
         m_hooks.updatesAutomatic = [this] { return m_autoUpdates; };
         m_hooks.setUpdatesAutomatic = [this](bool on) { m_autoUpdates = on; };
@@ -58,9 +50,6 @@ protected:
     QString rootLine() { return child<QLabel>("rootFolderLabel")->accessibleName(); }
 
     SettingsHooks m_hooks;
-    bool m_loginOn = false;
-    bool m_loginRefuses = false;
-    QList<bool> m_loginWrites;
     bool m_autoUpdates = true;
     int m_updateChecks = 0;
     std::optional<QString> m_chosen;
@@ -165,7 +154,8 @@ TEST_F(SettingsViewTest, TheRootLineUsesATildeAndAChosenFolderIsCheckedBeforeItI
     EXPECT_TRUE(m_fake.callsTo("updateSettings").isEmpty());
     auto* refusal = view().window()->findChild<QMessageBox*>("settingsRefusal");
     ASSERT_NE(refusal, nullptr);
-    EXPECT_TRUE(refusal->informativeText().contains(dir.filePath("file") + " is a file, not a folder"))
+    EXPECT_TRUE(
+        refusal->informativeText().contains(dir.filePath("file") + " is a file, not a folder"))
         << refusal->informativeText().toStdString();
     EXPECT_EQ(m_fake.appSettings.rootFolder, QUrl::fromLocalFile(dir.filePath("Library")));
     refusal->close();
@@ -175,19 +165,6 @@ TEST_F(SettingsViewTest, TheRootLineUsesATildeAndAChosenFolderIsCheckedBeforeItI
     child<QAbstractButton>("revealRootButton")->click();
     EXPECT_EQ(m_opened, QList<QUrl>{m_fake.root});
     EXPECT_TRUE(QDir(dir.filePath("Revealed")).exists());
-}
-
-TEST_F(SettingsViewTest, ALoginSwitchTheDesktopRefusedShowsTheRealState) {
-    m_loginOn = true;
-    auto* login = child<QAbstractButton>("openAtLoginSwitch");
-    EXPECT_TRUE(login->isChecked()) << "read from the desktop when the view is made";
-    login->click();
-    EXPECT_FALSE(login->isChecked());
-    EXPECT_FALSE(m_loginOn);
-    m_loginRefuses = true;
-    login->click();
-    EXPECT_EQ(m_loginWrites, (QList<bool>{false, true}));
-    EXPECT_FALSE(login->isChecked()) << "the write failed: the switch shows it is still off";
 }
 
 TEST_F(SettingsViewTest, TheClearConfirmationActsOnlyOnItsClearButton) {
