@@ -92,11 +92,7 @@ SettingsView::SettingsView(const Watchlist& watchlist, Theme& theme, SettingsHoo
     connect(&m_state, &PublishedState::settingsChanged, this, &SettingsView::refresh);
     connect(&m_state, &PublishedState::workingFolderSizeLabelChanged, this, &SettingsView::refresh);
     connect(&m_theme, &Theme::changed, this, &SettingsView::applyTheme);
-    // The login item can be changed outside Lumivane: read when the view is made.
-    {
-        const QSignalBlocker quiet(m_login);
-        m_login->setChecked(m_hooks.loginItemEnabled());
-    }
+    readOutsideState();
     refresh();
     applyTheme();
 }
@@ -344,10 +340,6 @@ void SettingsView::build() {
         m_autoUpdates->setChecked(m_hooks.updatesAutomatic());
     });
     connect(checkNow, &QAbstractButton::clicked, this, [this] { m_hooks.checkForUpdates(); });
-    {
-        const QSignalBlocker quiet(m_autoUpdates);
-        m_autoUpdates->setChecked(m_hooks.updatesAutomatic());
-    }
     m_autoUpdates->setEnabled(m_hooks.updatesConfigured());
 
     page->addStretch(1);
@@ -440,8 +432,7 @@ void SettingsView::applyTheme() {
 
 void SettingsView::elideRoot() {
     // A long path loses its middle, keeping where it starts and the folder's own name.
-    m_root->setText(
-        m_root->fontMetrics().elidedText(m_rootText, Qt::ElideMiddle, m_root->width()));
+    m_root->setText(m_root->fontMetrics().elidedText(m_rootText, Qt::ElideMiddle, m_root->width()));
     m_root->setAccessibleName(m_rootText);
 }
 
@@ -451,8 +442,17 @@ bool SettingsView::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void SettingsView::readOutsideState() {
+    // The desktop's autostart settings can change the login item behind Lumivane's back.
+    const QSignalBlocker quietLogin(m_login);
+    m_login->setChecked(m_hooks.loginItemEnabled());
+    const QSignalBlocker quietUpdates(m_autoUpdates);
+    m_autoUpdates->setChecked(m_hooks.updatesAutomatic());
+}
+
 void SettingsView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    readOutsideState();
     m_operations.refreshWorkingFolderSize(); // runs on; the label follows when it is measured
 }
 

@@ -63,6 +63,8 @@ private:
     QLabel* note(const QString& text);
     void build();
     void refresh();
+    // The login item and the updater's switch: read when the view is made and each time it shows.
+    void readOutsideState();
     void elideRoot();
     void applyTheme();
     void chooseRoot();
