@@ -25,7 +25,8 @@ struct World {
     World() {
         RealisticLibrary::generate({200, 100, 20}, 1).writeTo(env.storageFolder());
         store = std::make_unique<WatchlistStore>(env.environment(), nullptr, nullptr);
-        views = std::make_unique<MainViews>(*store, theme, images);
+        views = std::make_unique<MainViews>(*store, theme, images, updater,
+                                            env.libraryRoot());
     }
     TestEnvironment env;
     std::unique_ptr<WatchlistStore> store;

@@ -6,13 +6,42 @@
 #include "Theme.h"
 #include "addshow/AddShowPresenter.h"
 #include "drawer/EpisodeDrawer.h"
+#include "LoginItem.h"
+#include "Updater.h"
 #include "series/ShowsView.h"
+#include "settings/SettingsView.h"
 
-MainViews::MainViews(const Watchlist& watchlist, Theme& theme, ImageLoader& images, QObject* parent)
+#include <QCoreApplication>
+#include <QPointer>
+
+SettingsHooks MainViews::settingsHooks(Updater& updater, QString defaultRoot) {
+    SettingsHooks hooks;
+    const auto login = std::make_shared<LoginItem>(QCoreApplication::applicationFilePath());
+    hooks.loginItemEnabled = [login] { return login->isEnabled(); };
+    hooks.setLoginItemEnabled = [login](bool on) { return login->setEnabled(on); };
+    QPointer<Updater> guard(&updater);
+    hooks.updatesConfigured = [guard] { return guard && guard->hasFeed(); };
+    hooks.updatesAutomatic = [guard] { return guard && guard->automaticallyChecksForUpdates(); };
+    hooks.setUpdatesAutomatic = [guard](bool on) {
+        if (guard)
+            guard->setAutomaticallyChecksForUpdates(on);
+    };
+    hooks.checkForUpdates = [guard] {
+        if (guard)
+            guard->checkForUpdates();
+    };
+    hooks.defaultRoot = std::move(defaultRoot);
+    return hooks;
+}
+
+MainViews::MainViews(const Watchlist& watchlist, Theme& theme, ImageLoader& images,
+                     Updater& updater, QString defaultRoot, QObject* parent)
     : QObject(parent)
     , m_watchlist(watchlist)
     , m_theme(theme)
     , m_images(images)
+    , m_updater(updater)
+    , m_defaultRoot(std::move(defaultRoot))
     , m_addShow(new AddShowPresenter(watchlist, theme, images, this)) {}
 
 TrayShell::ContentFactory MainViews::contentFactory() {
@@ -28,6 +57,9 @@ QWidget* MainViews::build(QWidget* parent, std::function<void()> close) {
     auto* shows = new ShowsView(m_watchlist, m_theme, m_images);
     content->setTabView(SidebarTab::shows, shows);
     // The drawer covers the whole window's content; closing it shows the list again.
+    content->setTabView(SidebarTab::settings,
+                        new SettingsView(m_watchlist, m_theme,
+                                         settingsHooks(m_updater, m_defaultRoot)));
     auto* drawer = new EpisodeDrawer(m_watchlist, m_theme, content);
     drawer->hide();
     QObject::connect(shows, &ShowsView::episodesRequested, drawer, &EpisodeDrawer::openFor);

@@ -8,6 +8,8 @@
 class AddShowPresenter;
 class ImageLoader;
 class Theme;
+class Updater;
+struct SettingsHooks;
 
 // Puts the main window's content together: the navigation shell of the window with each
 // tab's view in place, and the flows the views open.
@@ -16,8 +18,12 @@ class MainViews final : public QObject {
     Q_DISABLE_COPY_MOVE(MainViews)
 
 public:
-    MainViews(const Watchlist& watchlist, Theme& theme, ImageLoader& images,
-              QObject* parent = nullptr);
+    // `defaultRoot`: the library root while settings name none.
+    MainViews(const Watchlist& watchlist, Theme& theme, ImageLoader& images, Updater& updater,
+              QString defaultRoot, QObject* parent = nullptr);
+
+    // The Settings tab's reach into the desktop: the login item, the updater, dialogs.
+    static SettingsHooks settingsHooks(Updater& updater, QString defaultRoot);
 
     // What the tray shell calls when it first shows the main window.
     TrayShell::ContentFactory contentFactory();
@@ -28,5 +34,7 @@ private:
     Watchlist m_watchlist;
     Theme& m_theme;
     ImageLoader& m_images;
+    Updater& m_updater;
+    QString m_defaultRoot;
     AddShowPresenter* m_addShow; // the add-series panels, opened from the series list
 };

@@ -45,6 +45,10 @@ TrayShell::TrayShell(PublishedState& store, Theme& theme, Updater& updater, Cont
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->show();
     });
+    connect(&m_updater, &Updater::updateAvailable, this,
+            [](const ReleaseInfo& release, const QString& message) {
+                showUpdateDialog(release, message);
+            });
 
     connect(&m_store, &PublishedState::historyChanged, this, &TrayShell::refreshAttention);
     // The nudge setting decides as much as the history does.
@@ -60,6 +64,22 @@ TrayShell::~TrayShell() {
     delete m_window;
     delete m_agenda;
     delete m_menu;
+}
+
+QMessageBox* TrayShell::showUpdateDialog(const ReleaseInfo& release, const QString& message) {
+    QString text = message.toHtmlEscaped() +
+                   QStringLiteral("<p><a href=\"%1\">%2</a></p>")
+                       .arg(release.page.toString(QUrl::FullyEncoded).toHtmlEscaped(),
+                            QStringLiteral("Open the release page"));
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Lumivane Update"), text);
+    box->setObjectName(QStringLiteral("updateDialog"));
+    box->setTextFormat(Qt::RichText);
+    box->setTextInteractionFlags(Qt::TextBrowserInteraction); // the link opens in the browser
+    if (!release.notes.isEmpty())
+        box->setDetailedText(release.notes);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+    return box;
 }
 
 QIcon TrayShell::trayIconImage(const QString& name) {

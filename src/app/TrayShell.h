@@ -11,7 +11,9 @@
 #include <functional>
 #include <optional>
 
+class QMessageBox;
 class QScreen;
+struct ReleaseInfo;
 class QSystemTrayIcon;
 class Theme;
 class TrayMenu;
@@ -58,6 +60,8 @@ public:
     // The tray icon's image for "MenuBarIcon" or "MenuBarIconAlarm", rendered at every size a
     // panel asks for.
     static QIcon trayIconImage(const QString& name);
+    // The dialog telling of a newer release, with its page as a link.
+    static QMessageBox* showUpdateDialog(const ReleaseInfo& release, const QString& message);
 
 Q_SIGNALS:
     void quitRequested();

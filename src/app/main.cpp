@@ -24,6 +24,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLockFile>
+#include <QNetworkAccessManager>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QThread>
@@ -193,11 +194,30 @@ int runTray(int argc, char* argv[]) {
         QObject::connect(&store, &WatchlistStore::activityLogged, &store, printActivity);
 
         Theme theme(store.settings().theme);
-        UnconfiguredUpdater updater;
+        // Without a release feed in endpoints.json, updates come with the system's packages.
+        QNetworkAccessManager updateNetwork;
+        std::unique_ptr<Updater> updaterOwner;
+        if (const auto feed = store.environment().endpoints.updateFeed) {
+            auto* feedUpdater =
+                new FeedUpdater(*feed, updateNetwork, FeedUpdater::defaultPreferencesFile(),
+                                store.environment().clock, QStringLiteral(LUMIVANE_VERSION));
+            updaterOwner.reset(feedUpdater);
+            QTimer::singleShot(0, feedUpdater, &FeedUpdater::startAutomaticChecks);
+        } else {
+            updaterOwner = std::make_unique<UnconfiguredUpdater>();
+        }
+        Updater& updater = *updaterOwner;
+        QObject::connect(&updater, &Updater::updateAvailable, &app,
+                         [&session](const ReleaseInfo& release, const QString& message) {
+                             session.notifier().post(
+                                 {QStringLiteral("Lumivane update available"), message,
+                                  release.page, false});
+                         });
         ImageLoader images(store.environment().endpoints.tmdbImages,
                            QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
                                .filePath(QStringLiteral("images")));
-        MainViews views(store.watchlist(), theme, images);
+        MainViews views(store.watchlist(), theme, images, updater,
+                        store.environment().defaultLibraryRoot);
         TrayShell shell(store, theme, updater, views.contentFactory());
         QObject::connect(
             &shell, &TrayShell::quitRequested, &app, [] { QCoreApplication::exit(0); },

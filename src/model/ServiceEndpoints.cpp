@@ -50,13 +50,17 @@ std::optional<ServiceEndpoints> withOverrides(const ServiceEndpoints& base, QByt
                                           [&](const auto& a) { return key == a.first; });
         const auto port = std::find_if(ports.cbegin(), ports.cend(), [&](const auto& p) { return key == p.first; });
         const QString name = QString::fromStdString(key);
-        if (address != kAddresses.cend()) {
+        const bool isFeed = key == "updateFeed";
+        if (address != kAddresses.cend() || isFeed) {
             const QUrl url(value.is_string() ? QString::fromStdString(value.get<std::string>()) : QString(),
                            QUrl::StrictMode);
             if (!url.isValid() || (url.scheme() != QStringLiteral("https") && url.scheme() != QStringLiteral("http")) ||
                 url.host().isEmpty())
                 return fail(name + QStringLiteral(" is not an http(s) address"));
-            out.*(address->second) = url;
+            if (isFeed)
+                out.updateFeed = url;
+            else
+                out.*(address->second) = url;
         } else if (port != ports.cend()) {
             if (!value.is_number_integer() || value.get<std::int64_t>() < 1 || value.get<std::int64_t>() > 65535)
                 return fail(name + QStringLiteral(" is not a port number"));

@@ -151,6 +151,16 @@ void WatchlistStore::clearActivity() {
 void WatchlistStore::updateSettings(const std::function<void(AppSettings&)>& change) {
     AppSettings updated = m_settings;
     change(updated);
+    // A library root that cannot be made or written is refused; the old one stays.
+    const QString newRoot = libraryRoot(updated, m_env.defaultLibraryRoot).toLocalFile();
+    if (newRoot != rootFolderPath()) {
+        if (const auto why = LibraryLayout::unusableReason(newRoot)) {
+            logActivity(QStringLiteral("Kept the library folder at %1: %2 cannot be used — %3")
+                            .arg(rootFolderPath(), newRoot, *why),
+                        ActivityEntry::Kind::error);
+            updated.rootFolder = m_settings.rootFolder;
+        }
+    }
     const bool intervalChanged = updated.checkIntervalMinutes != m_settings.checkIntervalMinutes;
     const bool seedingChanged = updated.seedRatioEnabled != m_settings.seedRatioEnabled ||
                                 updated.seedRatioLimit != m_settings.seedRatioLimit;

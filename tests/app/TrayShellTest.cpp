@@ -1,5 +1,6 @@
 #include "TrayShell.h"
 
+#include "EventLoop.h"
 #include "InstanceChannel.h"
 #include "TestEnvironment.h"
 #include "Theme.h"
@@ -9,7 +10,9 @@
 #include "store/WatchlistStore.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
@@ -155,6 +158,37 @@ TEST_F(TrayShellTest, TheThemeAndTheMagnetFollowTheSettings) {
     window->moveBodyTo(window->bodyPos() + QPoint(0, 200));
     m_store->updateSettings([](AppSettings& s) { s.windowMagnetization = true; });
     EXPECT_EQ(window->bodyPos().y(), window->magnetFrame().visible.top()) << "switching it on attaches the window";
+}
+
+// What the updater finds reaches the person: a newer release as a dialog whose link opens its
+// page, any other answer as a plain message.
+TEST_F(TrayShellTest, TheUpdatersAnswersAreShown) {
+    start(TrayShell::Presence::tray);
+    const auto boxes = [] {
+        QList<QMessageBox*> open;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+                open << box;
+        return open;
+    };
+    Q_EMIT m_updater.updateAvailable({"2.0.0", QUrl("https://lumivane.example/r?v=2&x=<b>"), "Faster."},
+                                     "Lumivane 2.0.0 is available (you have 1.9.0).");
+    ASSERT_EQ(boxes().size(), 1);
+    QMessageBox* dialog = boxes().first();
+    EXPECT_EQ(dialog->objectName(), "updateDialog");
+    EXPECT_EQ(dialog->textFormat(), Qt::RichText);
+    EXPECT_TRUE(dialog->text().startsWith("Lumivane 2.0.0 is available (you have 1.9.0)."));
+    EXPECT_TRUE(dialog->text().contains(R"(<a href="https://lumivane.example/r?v=2&amp;x=%3Cb%3E">)"))
+        << dialog->text().toStdString() << " (the address is escaped, not markup)";
+    EXPECT_EQ(dialog->detailedText(), "Faster.");
+    dialog->close();
+    drainEvents();
+
+    Q_EMIT m_updater.checkFinished("You are up to date: Lumivane 1.9.0 is the newest version.");
+    ASSERT_EQ(boxes().size(), 1);
+    EXPECT_EQ(boxes().first()->text(), "You are up to date: Lumivane 1.9.0 is the newest version.");
+    boxes().first()->close();
+    drainEvents();
 }
 
 TEST(TrayIconImage, BothIconsRenderAtEveryPanelSize) {

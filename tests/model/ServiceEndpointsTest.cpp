@@ -14,6 +14,14 @@ TEST(ServiceEndpointsOverrides, MovesOnlyTheAddressesTheFileNames) {
     EXPECT_EQ(moved, expected) << "every other address keeps its default";
 
     EXPECT_EQ(withOverrides(base, "{}"), base);
+
+    // No release feed unless the file names one; it is held to the same rule as the others.
+    EXPECT_EQ(base.updateFeed, std::nullopt);
+    EXPECT_EQ(withOverrides(base, R"({"updateFeed":"https://lumivane.example/latest.json"})")->updateFeed,
+              QUrl("https://lumivane.example/latest.json"));
+    QString why;
+    EXPECT_FALSE(withOverrides(base, R"({"updateFeed":"file:///etc/passwd"})", &why));
+    EXPECT_EQ(why, "updateFeed is not an http(s) address");
 }
 
 // One bad entry rejects the whole file: half a configuration would send some searches to the

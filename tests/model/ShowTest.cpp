@@ -6,6 +6,11 @@
 #include "model/LibraryLayout.h"
 #include "model/Movie.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -130,4 +135,32 @@ TEST(LibraryLayouts, SpellEveryFolderBelowTheRoot) {
     EXPECT_EQ(LibraryLayout::seasonFolderName(3), "Season_03");
     EXPECT_EQ(LibraryLayout::seasonFolderName(112), "Season_112");
     EXPECT_EQ(LibraryLayout("").workingFolder(), "") << "no root, no working folder";
+}
+
+// Running as root, permissions would not refuse anything: the cases use what refuses everyone.
+TEST(LibraryLayouts, TellWhyARootCannotHoldTheLibrary) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath("plain-file");
+    QFile plain(file);
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+
+    const struct {
+        QString root;
+        std::optional<QString> why;
+    } cases[] = {
+        {dir.path(), std::nullopt},
+        {dir.filePath("new/Library"), std::nullopt}, // made on the way
+        {file, "it is a file, not a folder"},
+        {file + "/Library/Series", file + " is a file, not a folder"},
+        {"relative/Library", "it is not a full path to a folder"},
+        {"", "it is not a full path to a folder"},
+        {"/proc/lumivane-library", "it cannot be created in /proc"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LibraryLayout::unusableReason(c.root), c.why) << c.root.toStdString();
+    EXPECT_TRUE(QFileInfo(dir.filePath("new/Library")).isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files), QStringList({"plain-file"}))
+        << "the write probe leaves nothing behind";
 }

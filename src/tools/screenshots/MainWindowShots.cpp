@@ -5,6 +5,7 @@
 #include "ShotRig.h"
 #include "SidebarTab.h"
 #include "series/ShowsView.h"
+#include "settings/SettingsView.h"
 
 #include <QAbstractButton>
 
@@ -16,6 +17,9 @@ struct Window {
         : panel(rig.theme(), Qt::Window)
         , content(new MainContentView(store, rig.theme())) {
         content->setTabView(SidebarTab::shows, new ShowsView(store, rig.theme(), rig.images()));
+        SettingsHooks hooks;
+        hooks.defaultRoot = store.environment().defaultLibraryRoot;
+        content->setTabView(SidebarTab::settings, new SettingsView(store, rig.theme(), hooks));
         panel.setContent(content);
         panel.setBodySize(QSize(760, 520));
         panel.show();

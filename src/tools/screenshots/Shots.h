@@ -7,3 +7,4 @@ void shootMainWindow(ShotRig& rig);    // every tab and state of the strip and t
 void shootSeriesList(ShotRig& rig);    // the series list: empty, every status, expanded, popovers
 void shootEpisodeDrawer(ShotRig& rig); // every phase and tab of the drawer, and offline
 void shootAddSeries(ShotRig& rig);     // the add-series panels in each step of the flow
+void shootSettings(ShotRig& rig);      // every settings section, a refusal, the clear confirmation

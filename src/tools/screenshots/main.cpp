@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     // One call per family of views.
     shootMainWindow(rig);
     shootSeriesList(rig);
+    shootSettings(rig);
     QApplication::setFont(platformFont);
     shootEpisodeDrawer(rig);
     shootAddSeries(rig);
