@@ -139,8 +139,10 @@ std::optional<int> number(const QString& text, int max) {
 bool isCommand(const QStringList& arguments) {
     if (arguments.size() < 2)
         return false;
-    static const QStringList words{"status", "series", "movies", "check", "activity"};
-    return words.contains(arguments.at(1));
+    // The application itself takes only options and lumivane:// links: any other bare word is
+    // a command, known or mistyped, and is answered as one rather than starting a window.
+    const QString& first = arguments.at(1);
+    return !first.startsWith(QLatin1Char('-')) && !first.contains(QLatin1String("://"));
 }
 
 QStringList commandNames() {

@@ -25,7 +25,8 @@ struct Mistake {
 };
 using Parsed = std::variant<Run, Help, Mistake>;
 
-// Whether the first argument after the program is a command word, so the rest is ours.
+// Whether the arguments are a command (any bare first word; the application itself takes only
+// options and lumivane:// links), so the rest is ours.
 bool isCommand(const QStringList& arguments);
 // `arguments` without the program name.
 Parsed parse(const QStringList& arguments);

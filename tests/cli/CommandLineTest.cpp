@@ -131,6 +131,7 @@ TEST(CommandLine, OnlyCommandWordsLeaveTheApplicationsOwnOptionsAlone) {
     EXPECT_FALSE(CommandLine::isCommand({"lumivane"}));
     EXPECT_FALSE(CommandLine::isCommand({"lumivane", "--headless"}));
     EXPECT_FALSE(CommandLine::isCommand({"lumivane", "lumivane://show"}));
+    EXPECT_TRUE(CommandLine::isCommand({"lumivane", "sieries", "list"})); // told, not a window
     EXPECT_FALSE(CommandLine::isCommand({"lumivane", "--help"}));
     // Every command has its help, and the overview names each of them.
     for (const QString& name : CommandLine::commandNames()) {
