@@ -5,6 +5,7 @@
 #include "SidebarTab.h"
 #include "Theme.h"
 #include "addshow/AddShowPresenter.h"
+#include "calendar/CalendarView.h"
 #include "drawer/EpisodeDrawer.h"
 #include "LoginItem.h"
 #include "Updater.h"
@@ -56,6 +57,7 @@ QWidget* MainViews::build(QWidget* parent, std::function<void()> close) {
 
     auto* shows = new ShowsView(m_watchlist, m_theme, m_images);
     content->setTabView(SidebarTab::shows, shows);
+    content->setTabView(SidebarTab::calendar, new CalendarView(m_watchlist.state, m_theme));
     // The drawer covers the whole window's content; closing it shows the list again.
     content->setTabView(SidebarTab::settings,
                         new SettingsView(m_watchlist, m_theme,

@@ -202,7 +202,7 @@ void TrayShell::toggleAgendaPanel() {
         return;
     }
     if (!m_agenda) {
-        m_agenda = new AgendaPanel(m_theme);
+        m_agenda = new AgendaPanel(m_theme, m_store);
         m_agenda->setCompositing(desktopComposesWindows());
     }
     if (!m_iconRect)

@@ -1,32 +1,34 @@
 #include "AgendaPanel.h"
 
 #include "WindowPlacement.h"
+#include "calendar/AgendaView.h"
 
-#include <QLabel>
+#include <QLayout>
 
-AgendaPanel::AgendaPanel(Theme& theme, QWidget* parent)
+AgendaPanel::AgendaPanel(Theme& theme, PublishedState& state, QWidget* parent)
     // A pop-up: in front of everything, and closed by the toolkit at a click elsewhere.
     : RoundedPanel(theme, Qt::Popup, parent) {
     setObjectName(QStringLiteral("agendaPanel"));
-    auto* note = new QLabel(QStringLiteral("Week at a glance\nThe agenda is coming soon."));
-    note->setObjectName(QStringLiteral("agendaComingNote"));
-    note->setAlignment(Qt::AlignCenter);
-    note->setWordWrap(true);
-    note->setContentsMargins(12, 16, 12, 16);
-    QPalette palette = note->palette();
-    palette.setColor(QPalette::WindowText, theme.color(Theme::Role::secondaryText));
-    note->setPalette(palette);
-    setContent(note);
-    fitToContent();
-    connect(&theme, &Theme::changed, note, [note, &theme] {
-        QPalette p = note->palette();
-        p.setColor(QPalette::WindowText, theme.color(Theme::Role::secondaryText));
-        note->setPalette(p);
+    m_view = new AgendaView(state, theme, [this] { hide(); });
+    setContent(m_view);
+    // New events while open: the top edge stays, the panel grows or shrinks below it.
+    connect(m_view, &AgendaView::contentChanged, this, [this] {
+        if (isVisible())
+            fitBody();
     });
+    fitBody();
 }
 
 void AgendaPanel::fitToContent() {
+    if (m_view)
+        m_view->refresh(); // the day may have turned since it was last shown
+    fitBody();
+}
+
+void AgendaPanel::fitBody() {
     QWidget* body = content();
+    if (body && body->layout())
+        body->layout()->activate();
     const int height = body ? body->heightForWidth(kAgendaPanelWidth) : -1;
     setBodySize(
         QSize(kAgendaPanelWidth, height > 0 ? height : (body ? body->sizeHint().height() : 120)));

@@ -1,0 +1,118 @@
+#include "CalendarStyle.h"
+
+#include "CalendarText.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace calendarstyle {
+
+Theme::Role stateRole(CalEvent::EpisodeState state) {
+    switch (state) {
+    case CalEvent::EpisodeState::gotIt:
+        return Theme::Role::success;
+    case CalEvent::EpisodeState::upcoming:
+        return Theme::Role::accent;
+    case CalEvent::EpisodeState::missing:
+        return Theme::Role::danger;
+    }
+    return Theme::Role::text;
+}
+
+QLabel* label(Theme& theme, const QString& text, Theme::Role role, int pixelSize,
+              QFont::Weight weight) {
+    auto* l = new QLabel(text);
+    QFont f = l->font();
+    f.setPixelSize(pixelSize);
+    f.setWeight(weight);
+    l->setFont(f);
+    const auto tint = [l, &theme, role] {
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, theme.color(role));
+        l->setPalette(p);
+    };
+    tint();
+    QObject::connect(&theme, &Theme::changed, l, tint);
+    return l;
+}
+
+} // namespace calendarstyle
+
+DayBubble::DayBubble(Theme& theme, bool highlighted, int radius, QWidget* parent)
+    : QWidget(parent)
+    , m_theme(theme)
+    , m_highlighted(highlighted)
+    , m_radius(radius) {
+    connect(&theme, &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+void DayBubble::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(m_theme.color(m_highlighted ? Theme::Role::selection : Theme::Role::surface));
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), m_radius, m_radius);
+    if (m_highlighted) {
+        p.setPen(QPen(m_theme.color(Theme::Role::accent), 1.2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(rect()).adjusted(0.6, 0.6, -0.6, -0.6), m_radius, m_radius);
+    }
+}
+
+namespace {
+constexpr int kChipPad = 5;
+constexpr int kDot = 6;
+} // namespace
+
+EventChip::EventChip(Theme& theme, const CalEvent& event, QWidget* parent)
+    : QWidget(parent)
+    , m_theme(theme)
+    , m_name(event.showName)
+    , m_code(event.code)
+    , m_state(event.state) {
+    setObjectName(QStringLiteral("calendarEvent"));
+    setToolTip(calendar::eventTooltip(event));
+    setAccessibleName(calendar::eventTooltip(event));
+    setAccessibleDescription(calendar::stateLabel(event.state));
+    QFont f = font();
+    f.setPixelSize(11);
+    setFont(f);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    connect(&theme, &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+QSize EventChip::sizeHint() const {
+    const QFontMetrics fm(font());
+    const int text = std::max(fm.horizontalAdvance(m_name), fm.horizontalAdvance(m_code));
+    return {kChipPad * 3 + kDot + text, fm.height() * 2 + kChipPad * 2};
+}
+
+QSize EventChip::minimumSizeHint() const {
+    return {kChipPad * 3 + kDot + 20, sizeHint().height()};
+}
+
+void EventChip::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor tone = m_theme.color(calendarstyle::stateRole(m_state));
+    QColor fill = tone;
+    fill.setAlphaF(m_theme.isDark() ? 0.22f : 0.13f);
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    p.drawRoundedRect(QRectF(rect()), 6, 6);
+    const QFontMetrics fm(font());
+    p.setBrush(tone);
+    p.drawEllipse(QRectF(kChipPad, kChipPad + (fm.height() - kDot) / 2.0, kDot, kDot));
+    const int x = kChipPad * 2 + kDot;
+    const int w = width() - x - kChipPad;
+    QFont bold = font();
+    bold.setWeight(QFont::DemiBold);
+    p.setFont(bold);
+    p.setPen(m_theme.color(Theme::Role::text));
+    p.drawText(QRect(x, kChipPad, w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
+               QFontMetrics(bold).elidedText(m_name, Qt::ElideRight, w));
+    p.setFont(font());
+    p.setPen(tone);
+    p.drawText(QRect(x, kChipPad + fm.height(), w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
+               fm.elidedText(m_code, Qt::ElideRight, w));
+}
