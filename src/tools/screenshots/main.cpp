@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     shootMainWindow(rig);
     shootSeriesList(rig);
     shootSettings(rig);
+    shootCalendar(rig);
     QApplication::setFont(platformFont);
     shootEpisodeDrawer(rig);
     shootAddSeries(rig);

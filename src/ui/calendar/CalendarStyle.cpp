@@ -77,7 +77,9 @@ EventChip::EventChip(Theme& theme, const CalEvent& event, QWidget* parent)
     QFont f = font();
     f.setPixelSize(11);
     setFont(f);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
     connect(&theme, &Theme::changed, this, qOverload<>(&QWidget::update));
 }
 
@@ -85,6 +87,26 @@ QSize EventChip::sizeHint() const {
     const QFontMetrics fm(font());
     const int text = std::max(fm.horizontalAdvance(m_name), fm.horizontalAdvance(m_code));
     return {kChipPad * 3 + kDot + text, fm.height() * 2 + kChipPad * 2};
+}
+
+QFont EventChip::nameFont() const {
+    QFont bold = font();
+    bold.setWeight(QFont::DemiBold);
+    return bold;
+}
+
+// Where the name goes at this width: one line, or two when it does not fit on one.
+QRect EventChip::nameRect(int width) const {
+    const QFontMetrics fm(nameFont());
+    const int x = kChipPad * 2 + kDot;
+    const int w = std::max(1, width - x - kChipPad);
+    const int wrapped = fm.boundingRect(QRect(0, 0, w, 10000), Qt::TextWordWrap, m_name).height();
+    const int lines = std::clamp(wrapped / std::max(1, fm.lineSpacing()), 1, 2);
+    return {x, kChipPad, w, lines * fm.lineSpacing()};
+}
+
+int EventChip::heightForWidth(int width) const {
+    return nameRect(width).height() + QFontMetrics(font()).height() + kChipPad * 2;
 }
 
 QSize EventChip::minimumSizeHint() const {
@@ -101,18 +123,39 @@ void EventChip::paintEvent(QPaintEvent*) {
     p.setBrush(fill);
     p.drawRoundedRect(QRectF(rect()), 6, 6);
     const QFontMetrics fm(font());
+    const QFontMetrics bold(nameFont());
     p.setBrush(tone);
-    p.drawEllipse(QRectF(kChipPad, kChipPad + (fm.height() - kDot) / 2.0, kDot, kDot));
-    const int x = kChipPad * 2 + kDot;
-    const int w = width() - x - kChipPad;
-    QFont bold = font();
-    bold.setWeight(QFont::DemiBold);
-    p.setFont(bold);
+    p.drawEllipse(QRectF(kChipPad, kChipPad + (bold.height() - kDot) / 2.0, kDot, kDot));
+    const QRect name = nameRect(width());
+    p.setFont(nameFont());
     p.setPen(m_theme.color(Theme::Role::text));
-    p.drawText(QRect(x, kChipPad, w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               QFontMetrics(bold).elidedText(m_name, Qt::ElideRight, w));
+    if (name.height() > bold.lineSpacing()) {
+        // Two lines: the first as it wraps, the rest elided on the second.
+        int cut = -1; // the longest run of whole words that fits
+        for (qsizetype i = m_name.indexOf(QLatin1Char(' ')); i > 0;
+             i = m_name.indexOf(QLatin1Char(' '), i + 1)) {
+            if (bold.horizontalAdvance(m_name.left(i)) > name.width())
+                break;
+            cut = int(i);
+        }
+        if (cut < 0) { // one long word: break it where it overflows
+            cut = int(m_name.size());
+            while (cut > 1 && bold.horizontalAdvance(m_name.left(cut)) > name.width())
+                --cut;
+        }
+        const QString first = m_name.left(cut);
+        const QString rest = m_name.mid(cut).trimmed();
+        p.drawText(QRect(name.x(), name.y(), name.width(), bold.lineSpacing()),
+                   Qt::AlignLeft | Qt::AlignVCenter, first);
+        p.drawText(QRect(name.x(), name.y() + bold.lineSpacing(), name.width(), bold.lineSpacing()),
+                   Qt::AlignLeft | Qt::AlignVCenter,
+                   bold.elidedText(rest, Qt::ElideRight, name.width()));
+    } else {
+        p.drawText(name, Qt::AlignLeft | Qt::AlignVCenter, m_name);
+    }
     p.setFont(font());
     p.setPen(tone);
-    p.drawText(QRect(x, kChipPad + fm.height(), w, fm.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               fm.elidedText(m_code, Qt::ElideRight, w));
+    p.drawText(QRect(name.x(), name.bottom() + 1, name.width(), fm.height()),
+               Qt::AlignLeft | Qt::AlignVCenter,
+               fm.elidedText(m_code, Qt::ElideRight, name.width()));
 }

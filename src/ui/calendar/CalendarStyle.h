@@ -46,11 +46,17 @@ public:
     CalEvent::EpisodeState state() const { return m_state; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    // A long series name wraps onto a second line in a narrow column.
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QFont nameFont() const;
+    QRect nameRect(int width) const;
+
     Theme& m_theme;
     QString m_name;
     QString m_code;
