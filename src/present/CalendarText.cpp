@@ -45,6 +45,10 @@ QString columnDayNumber(QDate day) {
     return QString::number(day.day());
 }
 
+QString dayName(QDate day) {
+    return english().toString(day, QStringLiteral("dddd, MMM d"));
+}
+
 QDate eventDay(const CalEvent& event) {
     return event.date.toDateTime().toLocalTime().date();
 }

@@ -22,6 +22,8 @@ QString weekHeader(const QList<QDate>& days);
 // A day column's heading: the short weekday ("Mon") and the day of the month ("3").
 QString columnWeekday(QDate day);
 QString columnDayNumber(QDate day);
+// A day as a screen reader says it: "Thursday, Mar 13".
+QString dayName(QDate day);
 
 // The calendar day an event falls on, in local time.
 QDate eventDay(const CalEvent& event);

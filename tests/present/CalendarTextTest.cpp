@@ -134,6 +134,7 @@ TEST(CalendarDays, LabelsAndTexts) {
     QLocale::setDefault(QLocale("de_DE"));
     EXPECT_EQ(columnWeekday(QDate(2025, 3, 3)), "Mon");
     EXPECT_EQ(columnDayNumber(QDate(2025, 3, 3)), "3");
+    EXPECT_EQ(dayName(QDate(2025, 3, 13)), "Thursday, Mar 13");
     EXPECT_EQ(agendaDayTitle(QDate(2025, 3, 7), QDate(2025, 3, 5)), "Friday");
     QLocale::setDefault(previous);
 }

@@ -53,7 +53,7 @@ void shootCalendar(ShotRig& rig) {
     content->setTabView(SidebarTab::calendar, view);
     content->selectTab(SidebarTab::calendar);
     window.setContent(content);
-    window.setBodySize(QSize(900, 520));
+    window.setBodySize(QSize(760, 520));
     window.show();
     ShotRig::settle();
     rig.shoot(window, QStringLiteral("calendar-week"));

@@ -1,9 +1,9 @@
-#include "Shots.h"
-
 #include "MainContentView.h"
 #include "RoundedPanel.h"
 #include "ShotRig.h"
+#include "Shots.h"
 #include "SidebarTab.h"
+#include "calendar/CalendarView.h"
 #include "series/ShowsView.h"
 #include "settings/SettingsView.h"
 
@@ -17,6 +17,7 @@ struct Window {
         : panel(rig.theme(), Qt::Window)
         , content(new MainContentView(store, rig.theme())) {
         content->setTabView(SidebarTab::shows, new ShowsView(store, rig.theme(), rig.images()));
+        content->setTabView(SidebarTab::calendar, new CalendarView(store, rig.theme()));
         SettingsHooks hooks;
         hooks.defaultRoot = store.environment().defaultLibraryRoot;
         content->setTabView(SidebarTab::settings, new SettingsView(store, rig.theme(), hooks));

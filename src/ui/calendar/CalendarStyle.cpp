@@ -60,8 +60,8 @@ void DayBubble::paintEvent(QPaintEvent*) {
 }
 
 namespace {
-constexpr int kChipPad = 5;
-constexpr int kDot = 6;
+constexpr int kChipPad = 4;
+constexpr int kBar = 3; // the state's colour down the left edge
 } // namespace
 
 EventChip::EventChip(Theme& theme, const CalEvent& event, QWidget* parent)
@@ -86,7 +86,7 @@ EventChip::EventChip(Theme& theme, const CalEvent& event, QWidget* parent)
 QSize EventChip::sizeHint() const {
     const QFontMetrics fm(font());
     const int text = std::max(fm.horizontalAdvance(m_name), fm.horizontalAdvance(m_code));
-    return {kChipPad * 3 + kDot + text, fm.height() * 2 + kChipPad * 2};
+    return {kBar + kChipPad * 2 + text, fm.height() * 2 + kChipPad * 2};
 }
 
 QFont EventChip::nameFont() const {
@@ -98,7 +98,7 @@ QFont EventChip::nameFont() const {
 // Where the name goes at this width: one line, or two when it does not fit on one.
 QRect EventChip::nameRect(int width) const {
     const QFontMetrics fm(nameFont());
-    const int x = kChipPad * 2 + kDot;
+    const int x = kBar + kChipPad;
     const int w = std::max(1, width - x - kChipPad);
     const int wrapped = fm.boundingRect(QRect(0, 0, w, 10000), Qt::TextWordWrap, m_name).height();
     const int lines = std::clamp(wrapped / std::max(1, fm.lineSpacing()), 1, 2);
@@ -110,7 +110,7 @@ int EventChip::heightForWidth(int width) const {
 }
 
 QSize EventChip::minimumSizeHint() const {
-    return {kChipPad * 3 + kDot + 20, sizeHint().height()};
+    return {kBar + kChipPad * 2 + 20, sizeHint().height()};
 }
 
 void EventChip::paintEvent(QPaintEvent*) {
@@ -124,8 +124,12 @@ void EventChip::paintEvent(QPaintEvent*) {
     p.drawRoundedRect(QRectF(rect()), 6, 6);
     const QFontMetrics fm(font());
     const QFontMetrics bold(nameFont());
-    p.setBrush(tone);
-    p.drawEllipse(QRectF(kChipPad, kChipPad + (bold.height() - kDot) / 2.0, kDot, kDot));
+    p.save();
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), 6, 6);
+    p.setClipPath(shape);
+    p.fillRect(QRect(0, 0, kBar, height()), tone);
+    p.restore();
     const QRect name = nameRect(width());
     p.setFont(nameFont());
     p.setPen(m_theme.color(Theme::Role::text));
@@ -151,7 +155,8 @@ void EventChip::paintEvent(QPaintEvent*) {
                    Qt::AlignLeft | Qt::AlignVCenter,
                    bold.elidedText(rest, Qt::ElideRight, name.width()));
     } else {
-        p.drawText(name, Qt::AlignLeft | Qt::AlignVCenter, m_name);
+        p.drawText(name, Qt::AlignLeft | Qt::AlignVCenter,
+                   bold.elidedText(m_name, Qt::ElideRight, name.width()));
     }
     p.setFont(font());
     p.setPen(tone);

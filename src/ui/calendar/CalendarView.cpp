@@ -18,7 +18,7 @@ using calendarstyle::label;
 
 namespace {
 constexpr int kDayRadius = 10;
-constexpr int kColumnGap = 6;
+constexpr int kColumnGap = 5;
 } // namespace
 
 CalendarView::CalendarView(PublishedState& state, Theme& theme, QWidget* parent)
@@ -184,8 +184,9 @@ void CalendarView::refresh() {
         const QDate day = days[i];
         auto* bubble = new DayBubble(m_theme, day == today, kDayRadius);
         bubble->setObjectName(QStringLiteral("calendar.day.%1").arg(i));
+        bubble->setAccessibleName(calendar::dayName(day));
         auto* column = new QVBoxLayout(bubble);
-        column->setContentsMargins(6, 8, 6, 8);
+        column->setContentsMargins(4, 8, 4, 8);
         column->setSpacing(5);
         const Theme::Role headRole =
             day == today ? Theme::Role::accent : Theme::Role::secondaryText;
