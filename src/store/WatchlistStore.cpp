@@ -252,6 +252,10 @@ QCoro::Task<> WatchlistStore::runCycleTask(bool manual) {
     setChecking(false);
     setSecondsUntilNextCheck(m_settings.checkIntervalMinutes * 60);
     Q_EMIT checkCycleFinished();
+    // A long-running instance (the service above all, whose calendar.ics others read) would
+    // otherwise show the calendar of its start: aired episodes stay "upcoming", new ones never
+    // appear. The rebuild waits its five minutes like any unforced one.
+    refreshCalendar(false);
 }
 
 void WatchlistStore::setChecking(bool checking) {

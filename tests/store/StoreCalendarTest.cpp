@@ -119,3 +119,15 @@ TEST_F(Calendar, UnforcedRebuildsWaitFiveMinutesAfterTheStartUpOne) {
         EXPECT_EQ(m_store->lastCalendarRefresh(), rebuilt ? startedAt + after : startedAt);
     }
 }
+
+TEST_F(Calendar, EachCheckCycleKeepsALongRunningCalendarCurrent) {
+    m_tmdb.series[70523].seasons[2].resize(4);
+    startWith(m_dark);
+    ASSERT_TRUE(runEventLoopUntil([&] { return days().size() == 3; }));
+    m_tmdb.series[70523].seasons[2].append({5, QDate(2025, 3, 27)});
+    m_env.clock().advance(3600);
+    QSignalSpy finished(m_store.get(), &WatchlistStore::checkCycleFinished);
+    m_store->runCheck(true);
+    ASSERT_TRUE(runEventLoopUntil([&] { return finished.size() == 1; }));
+    EXPECT_TRUE(runEventLoopUntil([&] { return days().size() == 4; }));
+}
