@@ -515,6 +515,13 @@ void SettingsView::refuse(const QString& title, const QString& text) {
     m_message = box;
 }
 
+SettingsView::~SettingsView() {
+    // The focused ratio field loses its focus while the children go, and would commit into a
+    // view that is already gone.
+    if (m_ratio)
+        m_ratio->disconnect(this);
+}
+
 QMessageBox* SettingsView::confirmClearWorkingFolder() {
     auto* box = new QMessageBox(window());
     box->setObjectName(QStringLiteral("clearWorkingFolderAlert"));

@@ -49,6 +49,7 @@ class SettingsView final : public QWidget {
 public:
     SettingsView(const Watchlist& watchlist, Theme& theme, SettingsHooks hooks,
                  QWidget* parent = nullptr);
+    ~SettingsView() override;
 
     // The clear-working-folder question, open and window-modal (its buttons do the rest).
     QMessageBox* confirmClearWorkingFolder();
