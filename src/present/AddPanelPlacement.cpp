@@ -32,8 +32,29 @@ QPoint results(const QRectF& form, const QSizeF& panel, const QRectF& visible) {
     return clamped(at, panel, visible, kSideMargin);
 }
 
-QPoint poster(const QRectF& form, const QSizeF& panel, const QRectF& visible) {
-    return clamped({form.x() - kGap - panel.width(), form.y()}, panel, visible, kSideMargin);
+QPoint poster(const QRectF& form, const QSizeF& panel, const QRectF& visible,
+              const QRectF& results) {
+    const QPoint leftOfForm =
+        clamped({form.x() - kGap - panel.width(), form.y()}, panel, visible, kSideMargin);
+    if (results.isEmpty())
+        return leftOfForm;
+    const QPointF candidates[] = {
+        {form.x() - kGap - panel.width(), form.y()},
+        {results.x() - kGap - panel.width(), form.y()},
+        {form.x(), form.y() + form.height() + kGap},
+        {form.x() + form.width() + kGap, form.y()},
+    };
+    // Touching edges are not an overlap; the gap keeps them apart anyway.
+    const auto covers = [&](const QRectF& a, const QRectF& b) {
+        return a.intersected(b).width() > 0.5 && a.intersected(b).height() > 0.5;
+    };
+    for (const QPointF& at : candidates) {
+        const QPoint placed = clamped(at, panel, visible, kSideMargin);
+        const QRectF body(placed, panel);
+        if (!covers(body, form) && !covers(body, results))
+            return placed;
+    }
+    return leftOfForm;
 }
 
 } // namespace AddPanelPlacement

@@ -234,8 +234,10 @@ const Rule kRules[] = {
          return point(
              AddPanelPlacement::results(rect(r[1]), QSizeF(604, 470), rect(r[2], kAddArea)));
      }},
-    {"geometry", "addPoster", 1,
-     [](R r) { return point(AddPanelPlacement::poster(rect(r[0]), QSizeF(200, 300), kAddArea)); }},
+    {"geometry", "addPoster", 2,
+     [](R r) {
+         return point(AddPanelPlacement::poster(rect(r[0]), QSizeF(200, 300), kAddArea, rect(r[1])));
+     }},
 };
 
 } // namespace

@@ -162,8 +162,11 @@ void AddShowPresenter::placeSidePanels() {
     const QRect area = visibleArea();
     if (m_results && m_results->isVisible())
         m_results->moveBodyTo(AddPanelPlacement::results(form, m_results->bodySize(), area));
+    const QRectF results = m_results && m_results->isVisible()
+                               ? QRectF(m_results->bodyPos(), m_results->bodySize())
+                               : QRectF();
     if (m_poster && m_poster->isVisible())
-        m_poster->moveBodyTo(AddPanelPlacement::poster(form, m_poster->bodySize(), area));
+        m_poster->moveBodyTo(AddPanelPlacement::poster(form, m_poster->bodySize(), area, results));
 }
 
 void AddShowPresenter::refreshResults() {
