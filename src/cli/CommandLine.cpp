@@ -11,7 +11,7 @@ using Kind = CommandRequest::Kind;
 
 enum class Option { json, names, quality, season, tmdbID, year, noSubscribe, asTyped, follow };
 
-struct OptionSpec {
+struct OptionInfo {
     Option option;
     const char* flag;
     const char* value; // null for a switch
@@ -19,29 +19,29 @@ struct OptionSpec {
 };
 
 constexpr std::array kOptions{
-    OptionSpec{Option::json, "--json", nullptr, "Print one JSON document instead of text."},
-    OptionSpec{Option::names, "--names", nullptr, "Print the names alone, one a line."},
-    OptionSpec{Option::quality, "--quality", "480p|720p|1080p|4K|any", "The wanted resolution."},
-    OptionSpec{Option::season, "--season", "N", "Fetch the whole season N."},
-    OptionSpec{Option::tmdbID, "--tmdb-id", "ID", "Take the TMDB match with this id."},
-    OptionSpec{Option::year, "--year", "YYYY", "Only matches released in this year."},
-    OptionSpec{Option::noSubscribe, "--no-subscribe", nullptr,
+    OptionInfo{Option::json, "--json", nullptr, "Print one JSON document instead of text."},
+    OptionInfo{Option::names, "--names", nullptr, "Print the names alone, one a line."},
+    OptionInfo{Option::quality, "--quality", "480p|720p|1080p|4K|any", "The wanted resolution."},
+    OptionInfo{Option::season, "--season", "N", "Fetch the whole season N."},
+    OptionInfo{Option::tmdbID, "--tmdb-id", "ID", "Take the TMDB match with this id."},
+    OptionInfo{Option::year, "--year", "YYYY", "Only matches released in this year."},
+    OptionInfo{Option::noSubscribe, "--no-subscribe", nullptr,
                "Add without following new episodes."},
-    OptionSpec{Option::asTyped, "--as-typed", nullptr,
+    OptionInfo{Option::asTyped, "--as-typed", nullptr,
                "Add the name as typed when TMDB knows no match."},
-    OptionSpec{Option::follow, "--follow", nullptr,
+    OptionInfo{Option::follow, "--follow", nullptr,
                "Keep printing new lines as they are logged, until interrupted."},
 };
 
-struct CommandSpec {
+struct CommandInfo {
     Kind kind;
     const char* target; // the placeholder of the positional argument; null when none
     QList<Option> options;
     const char* summary;
 };
 
-const QList<CommandSpec>& commands() {
-    static const QList<CommandSpec> list{
+const QList<CommandInfo>& commands() {
+    static const QList<CommandInfo> list{
         {Kind::status,
          nullptr,
          {Option::json},
@@ -71,19 +71,19 @@ const QList<CommandSpec>& commands() {
     return list;
 }
 
-const OptionSpec& spec(Option option) {
-    for (const OptionSpec& s : kOptions)
+const OptionInfo& optionInfo(Option option) {
+    for (const OptionInfo& s : kOptions)
         if (s.option == option)
             return s;
     return kOptions.front();
 }
 
-QString usage(const CommandSpec& command) {
+QString usage(const CommandInfo& command) {
     QString line = QStringLiteral("lumivane ") + CommandRequest::name(command.kind);
     if (command.target)
         line += QLatin1Char(' ') + QLatin1String(command.target);
     for (const Option option : command.options) {
-        const OptionSpec& s = spec(option);
+        const OptionInfo& s = optionInfo(option);
         line += QStringLiteral(" [") + QLatin1String(s.flag);
         if (s.value)
             line += QLatin1Char(' ') + QLatin1String(s.value);
@@ -92,7 +92,7 @@ QString usage(const CommandSpec& command) {
     return line;
 }
 
-QString helpOf(const CommandSpec& command) {
+QString helpOf(const CommandInfo& command) {
     QString text = QStringLiteral("Usage: ") + usage(command) + QStringLiteral("\n\n") +
                    QLatin1String(command.summary) + QLatin1Char('\n');
     if (command.target && QString::fromLatin1(command.target).contains(QLatin1String("|ID")))
@@ -100,7 +100,7 @@ QString helpOf(const CommandSpec& command) {
             QStringLiteral("A name matches in any letter case; ID is the one `--json` lists.\n");
     text += QStringLiteral("\nOptions:\n");
     for (const Option option : command.options) {
-        const OptionSpec& s = spec(option);
+        const OptionInfo& s = optionInfo(option);
         QString flag = QLatin1String(s.flag);
         if (s.value)
             flag += QLatin1Char(' ') + QLatin1String(s.value);
@@ -114,7 +114,7 @@ QString helpOf(const CommandSpec& command) {
 
 QString groupHelp(const QString& group) {
     QString text = QStringLiteral("Usage: lumivane %1 <command>\n\nCommands:\n").arg(group);
-    for (const CommandSpec& c : commands())
+    for (const CommandInfo& c : commands())
         if (CommandRequest::name(c.kind).startsWith(group + QLatin1Char(' ')))
             text += QStringLiteral("  ") + usage(c) + QLatin1Char('\n');
     return text;
@@ -147,14 +147,14 @@ bool isCommand(const QStringList& arguments) {
 
 QStringList commandNames() {
     QStringList names;
-    for (const CommandSpec& c : commands())
+    for (const CommandInfo& c : commands())
         names << CommandRequest::name(c.kind);
     return names;
 }
 
 QString overview() {
     QString text;
-    for (const CommandSpec& c : commands())
+    for (const CommandInfo& c : commands())
         text += QStringLiteral("  %1\n      %2\n").arg(usage(c), QLatin1String(c.summary));
     return text;
 }
@@ -176,8 +176,8 @@ Parsed parse(const QStringList& arguments) {
     const auto kind = CommandRequest::kindNamed(name);
     if (!kind)
         return Mistake{QStringLiteral("Unknown command \"%1\".\nSee `lumivane --help`.").arg(name)};
-    const CommandSpec* command = nullptr;
-    for (const CommandSpec& c : commands())
+    const CommandInfo* command = nullptr;
+    for (const CommandInfo& c : commands())
         if (c.kind == *kind)
             command = &c;
 
@@ -204,10 +204,10 @@ Parsed parse(const QStringList& arguments) {
             argument.truncate(eq);
             inlineValue = true;
         }
-        const OptionSpec* option = nullptr;
+        const OptionInfo* option = nullptr;
         for (const Option o : command->options)
-            if (argument == QLatin1String(spec(o).flag))
-                option = &spec(o);
+            if (argument == QLatin1String(optionInfo(o).flag))
+                option = &optionInfo(o);
         if (!option)
             return mistake(QStringLiteral("\"%1\" takes no option %2.").arg(name, argument), name);
         if (option->value && !inlineValue) {
