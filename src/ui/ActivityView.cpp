@@ -115,17 +115,6 @@ void ActivityView::applyTheme() {
     tint(m_title, Theme::Role::text);
     tint(m_emptyTitle, Theme::Role::text);
     tint(m_emptyNote, Theme::Role::secondaryText);
-    // A thin scroll bar in the theme's colours, drawn over nothing.
-    const QColor handle = m_theme.color(Theme::Role::faintText);
-    m_list->verticalScrollBar()->setStyleSheet(
-        QStringLiteral(
-            "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px 1px; }"
-            "QScrollBar::handle:vertical { background: rgba(%1,%2,%3,110); border-radius: 3px;"
-            " min-height: 28px; }"
-            "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"
-            "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }")
-            .arg(handle.red())
-            .arg(handle.green())
-            .arg(handle.blue()));
+    m_list->verticalScrollBar()->setStyleSheet(m_theme.thinScrollBarStyle());
     m_list->viewport()->update();
 }

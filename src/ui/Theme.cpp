@@ -121,3 +121,16 @@ QIcon Theme::symbol(const QString& name, Role role) const {
         return {};
     return QIcon(new TintedSvgEngine(file.readAll(), color(role)));
 }
+
+QString Theme::thinScrollBarStyle() const {
+    const QColor handle = color(Role::faintText);
+    return QStringLiteral(
+               "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px 1px; }"
+               "QScrollBar::handle:vertical { background: rgba(%1,%2,%3,110); border-radius: 3px;"
+               " min-height: 28px; }"
+               "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"
+               "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }")
+        .arg(handle.red())
+        .arg(handle.green())
+        .arg(handle.blue());
+}

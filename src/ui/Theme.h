@@ -43,6 +43,10 @@ public:
     bool isDark() const { return m_appearance == AppTheme::dark; }
 
     QColor color(Role role) const;
+
+    // The thin scroll bar of the lists and pages, its handle in the theme's faint colour.
+
+    QString thinScrollBarStyle() const;
     // A palette for standard widgets (line edits, menus, scroll bars) in this appearance.
     QPalette palette() const;
     // A bundled symbol ("film", "tv", "gear", …) tinted with `role`, drawn crisp at any size.

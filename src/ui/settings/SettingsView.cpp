@@ -416,17 +416,7 @@ void SettingsView::applyTheme() {
                      css(m_theme.color(Theme::Role::faintText)),
                      css(m_theme.color(Theme::Role::accent))));
     }
-    const QColor handle = m_theme.color(Theme::Role::faintText);
-    m_scroll->verticalScrollBar()->setStyleSheet(
-        QStringLiteral(
-            "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px 1px; }"
-            "QScrollBar::handle:vertical { background: rgba(%1,%2,%3,110); border-radius: 3px;"
-            " min-height: 28px; }"
-            "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"
-            "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }")
-            .arg(handle.red())
-            .arg(handle.green())
-            .arg(handle.blue()));
+    m_scroll->verticalScrollBar()->setStyleSheet(m_theme.thinScrollBarStyle());
     update();
 }
 
