@@ -18,6 +18,7 @@ protected:
 
     // Grabs and waits until the store follows the torrent.
     void grab(const FeedMatch& m) {
+        ASSERT_TRUE(startUpTidyAsked());
         m_store->grab(m);
         ASSERT_TRUE(following(infoHash(m.magnetURL).value_or(QString())));
     }

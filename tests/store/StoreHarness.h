@@ -76,6 +76,7 @@ protected:
 
     WatchlistStore& start() {
         m_store.reset(); // never two stores on one folder
+        m_hashListingsBeforeStart = hashListings();
         m_store = std::make_unique<WatchlistStore>(environment(), nullptr, &m_notifier);
         return *m_store;
     }
@@ -115,6 +116,13 @@ protected:
         return lines;
     }
 
+    // Waits until the daemon has listed its torrents for this store's start-up tidy-up. A
+    // torrent added before that answer would be taken for a leftover as soon as it is no
+    // longer followed, and the tidy-up's line would land in the middle of a test.
+    bool startUpTidyAsked() {
+        return runEventLoopUntil([&] { return hashListings() > m_hashListingsBeforeStart; });
+    }
+
     // Waits until the store follows the torrent `h`.
     bool following(const QString& h) {
         return runEventLoopUntil([&] { return m_store->activeDownloads().contains(h); });
@@ -143,6 +151,14 @@ protected:
 
     QString libraryRoot() const { return m_env.libraryRoot(); }
 
+    // How often the daemon was asked for the hashes of all its torrents.
+    qsizetype hashListings() const {
+        qsizetype n = 0;
+        for (const auto& call : m_daemon.calls("torrent-get"))
+            n += call["arguments"]["fields"] == nlohmann::json::array({"hashString"}) ? 1 : 0;
+        return n;
+    }
+
     // A file of `size` bytes at `relative` below the library root (where downloads land).
     void writeDownloadedFile(const QString& relative, qint64 size) const {
         const QString path = QDir(libraryRoot()).filePath(relative);
@@ -165,6 +181,7 @@ protected:
 
     TestEnvironment m_env;
     FakeTransmission m_daemon;
+    qsizetype m_hashListingsBeforeStart = 0;
     RecordingNotifier m_notifier;
     bool m_fakeIndexes = false;
     bool m_fakeTmdb = false;
