@@ -2,6 +2,7 @@
 
 #include "WatchlistStore.h"
 
+#include "HealthWatch.h"
 #include "SleepUnlessGone.h"
 #include "engine/TransmissionClient.h"
 #include "engine/TransmissionEngine.h"
@@ -30,11 +31,13 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     , m_transmission(new TransmissionClient(*m_network, m_env.endpoints.rpcPort, this))
     , m_tmdb(new TMDBClient(*m_network, m_env.endpoints.tmdbAPI, this))
     , m_engine(engine)
-    , m_notifier(notifier) {
-    if (m_engine)
-        connect(m_engine, &TransmissionEngine::healthChanged, this,
-                &WatchlistStore::noteEngineHealth);
-    connect(m_tmdb, &TMDBClient::requestEnded, this, &WatchlistStore::noteTMDBRequest);
+    , m_notifier(notifier)
+    , m_health(new HealthWatch(*this, notifier, engine, m_env.storageFolder, this)) {
+    connect(m_health, &HealthWatch::engineHealthChanged, this,
+            &PublishedState::engineHealthChanged);
+    connect(m_health, &HealthWatch::searchHealthChanged, this,
+            &PublishedState::searchHealthChanged);
+    connect(m_tmdb, &TMDBClient::requestEnded, m_health, &HealthWatch::noteTMDBRequest);
     // A folder we cannot create only means later saves fail; the store keeps working in memory.
     m_files.ensureFolder();
     m_files.removeStaleTemporaries();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ActivityLog.h"
 #include "Notifier.h"
 #include "StallTracker.h"
 #include "StoreEnvironment.h"
@@ -33,6 +34,7 @@
 #include <memory>
 
 struct DataGuard;
+class HealthWatch;
 
 class QNetworkAccessManager;
 class TransmissionClient;
@@ -43,6 +45,7 @@ class TransmissionClient;
 //
 // The class is split by concern into several source files (WatchlistStore*.cpp).
 class WatchlistStore final : public PublishedState,
+                             public ActivityLog,
                              public WatchlistOperations,
                              public Catalogue,
                              public ReleaseFinder {
@@ -99,7 +102,7 @@ public:
     // Reads the six files into memory and runs the settings migration.
     void loadAll();
 
-    void logActivity(const QString& message, ActivityEntry::Kind kind);
+    void logActivity(const QString& message, ActivityEntry::Kind kind) override;
     // Empties the log and writes the empty file at once.
     void clearActivity() override;
 
@@ -364,31 +367,19 @@ private:
     bool m_tidying = false;        // one tidy-up at a time, or two would remove and count the same
     quint64 m_sizeMeasurement = 0; // the newest measurement started; only it publishes
 
-    // --- health: what is broken, told once per outage ----------------------------------------
+    // --- health -----------------------------------------------------------------------------
 public:
-    // The download daemon as its supervisor last reported it (stopped, no cause, without one).
-    const EngineHealth& engineHealth() const override { return m_engineHealth; }
-    // The indexes and TMDB as the last check cycle and TMDB request found them.
-    const SearchHealth& searchHealth() const override { return m_searchHealth; }
-    // The location of endpoints.json, which the health lines point to.
-    QString endpointsFilePath() const;
-
-    // A supervisor report: a new failure is logged and notified once, a recovery logged once.
-    void noteEngineHealth(const EngineHealth& health);
-    // What a whole check cycle heard from the indexes; an outage is logged when it starts and
-    // when it ends, not every cycle.
-    void noteIndexAnswers(const FeedChecker::IndexTally& tally);
-    // The outcome of one TMDB request; a refused key is logged when it starts and ends.
-    void noteTMDBRequest(LookupFailure failure);
+    // The download daemon as its supervisor last reported it, and the indexes and TMDB as the
+    // last check cycle and TMDB request found them.
+    const EngineHealth& engineHealth() const override;
+    const SearchHealth& searchHealth() const override;
+    HealthWatch& health() { return *m_health; }
 
 private:
     // Files set aside at load and the engine's state at start, told once the loop runs (the
     // shell connects to the log after the store is built).
     void reportStartupHealth();
-    void setSearchHealth(SearchHealth health);
 
     QList<StorageFiles::SetAside> m_setAsideAtLoad;
-    EngineHealth m_engineHealth;
-    std::optional<EngineHealth::Cause> m_reportedEngineFailure;
-    SearchHealth m_searchHealth;
+    HealthWatch* m_health = nullptr;
 };

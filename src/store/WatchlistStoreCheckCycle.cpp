@@ -3,6 +3,7 @@
 // resolution.
 
 #include "AirSchedule.h"
+#include "HealthWatch.h"
 #include "WatchlistStore.h"
 #include "model/DateText.h"
 #include "model/JsonCodec.h"
@@ -59,7 +60,7 @@ QCoro::Task<> WatchlistStore::checkCycle(bool manual) {
     const FeedChecker::CheckReport report = co_await m_checker->checkShowsReported(hunted);
     if (!self)
         co_return;
-    noteIndexAnswers(report.indexes);
+    m_health->noteIndexAnswers(report.indexes);
     applyCheckResults(report.results);
 }
 
@@ -107,7 +108,7 @@ void WatchlistStore::applyCheckResults(const QList<ShowCheckResult>& results) {
             found = true;
     }
     // With no index answering, "nothing new" would be a guess; the outage line says why.
-    if (!found && !m_searchHealth.indexesDown())
+    if (!found && !searchHealth().indexesDown())
         logActivity(QStringLiteral("No new episodes found"), ActivityEntry::Kind::check);
     saveShows();
     Q_EMIT showsChanged();

@@ -19,14 +19,6 @@ inline Timestamp utc(int y, int m, int d, int h = 0, int min = 0) {
     return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC));
 }
 
-// The texts of a fixture's list.
-inline QStringList strings(const nlohmann::json& list) {
-    QStringList out;
-    for (const auto& text : list)
-        out << qstr(text);
-    return out;
-}
-
 // What the fake TMDB knows of a series, from store/tmdb-series.json.
 inline FakeTmdb::Series tmdbSeries(const char* key) {
     const nlohmann::json j = fixtureJson("store/tmdb-series.json")[key];

@@ -1,10 +1,10 @@
-// What the store tells the user when something is broken: the download engine that cannot run,
-// indexes that do not answer, a refused TMDB key — once per outage, with the line that it is
-// over — and the finished torrent still being moved. (Files set aside at start: the lifecycle
-// tests' stored states.)
+// The health watch as the store feeds it: indexes that do not answer a whole cycle, a refused
+// TMDB key — and the finished torrent still being moved. (The rules of telling: HealthWatchTest;
+// files set aside at start: the lifecycle tests' stored states.)
 
 #include "DaemonSupport.h"
 #include "StoreHarness.h"
+#include "store/HealthWatch.h"
 
 #include <QHttpServer>
 #include <QHttpServerResponder>
@@ -23,49 +23,7 @@ protected:
     }
 };
 
-// A report as a story writes it: [state, cause, detail], cause and detail optional.
-EngineHealth engineReport(const nlohmann::json& r) {
-    static const QStringList states{"starting", "running", "stopped"};
-    static const QStringList causes{"none",          "binaryMissing", "notExecutable",
-                                    "exitedAtStart", "rpcPortTaken",  "restartsGivenUp",
-                                    "stoppedAnswering"};
-    const auto part = [&](size_t i) { return i < r.size() ? qstr(r[i]) : QString(); };
-    return {EngineHealth::State(states.indexOf(part(0))),
-            EngineHealth::Cause(std::max<qsizetype>(0, causes.indexOf(part(1)))), part(2)};
-}
-
-} // namespace
-
-// --- the download engine -----------------------------------------------------------------------
-
-TEST_F(StoreHealth, EachEngineFailureIsToldOnceAndItsEndToo) {
-    for (const auto& story : fixtureJson("store/engine-stories.json")) {
-        SCOPED_TRACE(story["label"].get<std::string>());
-        wipe();
-        start();
-        drainEvents();
-        QSignalSpy changes(m_store.get(), &WatchlistStore::engineHealthChanged);
-        for (const auto& report : story["reports"])
-            m_store->noteEngineHealth(engineReport(report));
-
-        const QStringList expected =
-            strings(story["lines"])
-                .replaceInStrings("{endpoints}", m_env.storagePath("endpoints.json"))
-                .replaceInStrings("{log}", m_env.storagePath("transmission-config/engine.log"));
-        EXPECT_EQ(log(), expected);
-        ASSERT_EQ(m_notifier.notices.size(), story["notices"].get<int>());
-        if (!m_notifier.notices.isEmpty()) {
-            EXPECT_EQ(m_notifier.notices.first().title, "Lumivane cannot download");
-            EXPECT_EQ(m_notifier.notices.first().body, expected.first());
-        }
-        EXPECT_EQ(m_store->engineHealth(), engineReport(story["reports"].back()));
-        EXPECT_GE(changes.size(), 1);
-    }
-}
-
 // --- indexes -----------------------------------------------------------------------------------
-
-namespace {
 
 // Every index at a loopback port nobody listens on: each connection is refused.
 class SilentIndexes : public StoreHealth {
@@ -151,8 +109,8 @@ TEST_F(RefusedKey, IsToldOnceWithWhereToFixItAndWhenItWorksAgain) {
     EXPECT_GE(m_tmdbServer.requests().size(), 2);
     EXPECT_EQ(errorLines(), QStringList{refused});
     // An unreachable TMDB says nothing about the key.
-    m_store->noteTMDBRequest(LookupFailure::unreachable);
-    m_store->noteTMDBRequest(LookupFailure::badAnswer);
+    m_store->health().noteTMDBRequest(LookupFailure::unreachable);
+    m_store->health().noteTMDBRequest(LookupFailure::badAnswer);
     EXPECT_TRUE(m_store->searchHealth().tmdbKeyRefused);
 
     // The user pastes a key TMDB takes.

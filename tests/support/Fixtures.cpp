@@ -24,6 +24,13 @@ QString qstr(const nlohmann::json& v) {
     return v.is_string() ? QString::fromStdString(v.get<std::string>()) : QString();
 }
 
+QStringList strings(const nlohmann::json& list) {
+    QStringList out;
+    for (const auto& text : list)
+        out << qstr(text);
+    return out;
+}
+
 std::optional<Timestamp> utcOf(const nlohmann::json& v) {
     if (!v.is_string())
         return std::nullopt;

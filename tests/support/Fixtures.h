@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include "model/Show.h"
 #include "model/Timestamp.h"
@@ -17,6 +18,8 @@ nlohmann::json fixtureJson(const QString& name);
 
 // A JSON string or null as QString / optional.
 QString qstr(const nlohmann::json& v);
+// The texts of a fixture's list.
+QStringList strings(const nlohmann::json& list);
 
 // A UTC time as fixtures write it ("2025-03-13T12:00"); nullopt for null.
 std::optional<Timestamp> utcOf(const nlohmann::json& v);
