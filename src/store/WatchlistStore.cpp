@@ -2,6 +2,7 @@
 
 #include "WatchlistStore.h"
 
+#include "CalendarKeeper.h"
 #include "HealthWatch.h"
 #include "SleepUnlessGone.h"
 #include "engine/TransmissionClient.h"
@@ -38,6 +39,10 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     connect(m_health, &HealthWatch::searchHealthChanged, this,
             &PublishedState::searchHealthChanged);
     connect(m_tmdb, &TMDBClient::requestEnded, m_health, &HealthWatch::noteTMDBRequest);
+    m_calendar = std::make_unique<CalendarKeeper>(*m_tmdb, *m_env.clock, m_files, m_shows,
+                                                  [this] { return effectiveTMDBKey(); });
+    connect(m_calendar.get(), &CalendarKeeper::eventsChanged, this,
+            &PublishedState::calendarEventsChanged);
     // A folder we cannot create only means later saves fail; the store keeps working in memory.
     m_files.ensureFolder();
     m_files.removeStaleTemporaries();
@@ -273,6 +278,24 @@ void WatchlistStore::setSecondsUntilNextCheck(int seconds) {
         return;
     m_secondsUntilNextCheck = seconds;
     Q_EMIT secondsUntilNextCheckChanged();
+}
+
+// --- calendar ----------------------------------------------------------------------------------
+
+QCoro::Task<> WatchlistStore::refreshCalendar(bool force) {
+    return m_calendar->refresh(force);
+}
+
+void WatchlistStore::removeCalendarEvents(const QUuid& showID) {
+    m_calendar->removeSeries(showID);
+}
+
+const QList<CalEvent>& WatchlistStore::calendarEvents() const {
+    return m_calendar->events();
+}
+
+std::optional<Timestamp> WatchlistStore::lastCalendarRefresh() const {
+    return m_calendar->lastRefresh();
 }
 
 // --- paths, keys, ordering ---------------------------------------------------------------------

@@ -34,6 +34,7 @@
 #include <memory>
 
 struct DataGuard;
+class CalendarKeeper;
 class HealthWatch;
 
 class QNetworkAccessManager;
@@ -75,7 +76,7 @@ public:
         return m_pendingQualityPicks;
     }
     const QList<DownloadRecord>& history() const override { return m_history; }
-    const QList<CalEvent>& calendarEvents() const override { return m_calendarEvents; }
+    const QList<CalEvent>& calendarEvents() const override;
     const QString& workingFolderSizeLabel() const override { return m_workingFolderSizeLabel; }
     std::optional<QString> daemonVersion() const override;
 
@@ -214,14 +215,12 @@ public:
     // The check cycle's hunt of every monitored movie that still lacks a copy.
     void sweepMovies();
     // --- calendar ----------------------------------------------------------------------------
-    static constexpr double kCalendarRefreshInterval = 300.0; // seconds between unforced rebuilds
-
     // Rebuilds the calendar from TMDB: the current season of every subscribed series with a TMDB
-    // id. Unforced calls within the interval of the last rebuild do nothing.
+    // id. Unforced calls within five minutes of the last rebuild do nothing.
     QCoro::Task<> refreshCalendar(bool force);
     // Takes a series off the calendar at once (removed or unsubscribed).
     void removeCalendarEvents(const QUuid& showID);
-    std::optional<Timestamp> lastCalendarRefresh() const { return m_lastCalendarRefresh; }
+    std::optional<Timestamp> lastCalendarRefresh() const;
 
     // --- episode drawer ------------------------------------------------------------------------
     // Records a TMDB match on a series (its id and poster), so its episode list opens at once
@@ -348,8 +347,6 @@ private:
     QHash<QString, SortRetry> m_sortRetries; // finished downloads waiting for the library folder
     QMap<QString, ActiveDownload> m_activeDownloads;
     QList<DownloadRecord> m_history;
-    QList<CalEvent> m_calendarEvents;
-    std::optional<Timestamp> m_lastCalendarRefresh;
     QPointer<TransmissionEngine> m_engine;
     Notifier* m_notifier = nullptr;
     QString m_workingFolderSizeLabel = QStringLiteral("Calculating…");
@@ -357,10 +354,8 @@ private:
     QMap<QString, int> m_autoSwitchCounts;
     QSet<QUuid> m_searchingNow; // series whose "Search now" runs
 
-    // calendar
-    quint64 m_calendarBuild = 0; // the newest rebuild started; only it publishes
-    // Announces the calendar and writes calendar.ics for calendar applications.
-    void calendarChanged();
+    // Reads m_shows and m_files: declared after them, so it goes first.
+    std::unique_ptr<CalendarKeeper> m_calendar;
 
     // working folder
     QCoro::Task<> tidyLeftoversAtStart(int attempts);

@@ -1,47 +1,67 @@
-// The calendar: the current season of every followed series, episode by episode, marked as
-// fetched, still to come or missed.
+#include "CalendarKeeper.h"
 
-#include "WatchlistStore.h"
+#include "metadata/TMDBClient.h"
 #include "model/CalendarFeed.h"
+#include "model/Clock.h"
+#include "model/StorageFiles.h"
 
 #include <QFileInfo>
+#include <QPointer>
 
-QCoro::Task<> WatchlistStore::refreshCalendar(bool force) {
-    const Timestamp startedAt = now();
-    if (!force && m_lastCalendarRefresh) {
+CalendarKeeper::CalendarKeeper(TMDBClient& tmdb, const Clock& clock, const StorageFiles& files,
+                               const QList<Show>& shows, std::function<QString()> tmdbKey,
+                               QObject* parent)
+    : QObject(parent)
+    , m_tmdb(tmdb)
+    , m_clock(clock)
+    , m_files(files)
+    , m_shows(shows)
+    , m_tmdbKey(std::move(tmdbKey)) {}
+
+const Show* CalendarKeeper::findShow(const QUuid& id) const {
+    for (const Show& show : m_shows) {
+        if (show.id == id)
+            return &show;
+    }
+    return nullptr;
+}
+
+QCoro::Task<> CalendarKeeper::refresh(bool force) {
+    const Timestamp startedAt = m_clock.now();
+    if (!force && m_lastRefresh) {
         // A clock set back must not hold the calendar still until it catches up again.
-        const double elapsed = startedAt - *m_lastCalendarRefresh;
-        if (elapsed >= 0 && elapsed < kCalendarRefreshInterval)
+        const double elapsed = startedAt - *m_lastRefresh;
+        if (elapsed >= 0 && elapsed < kRefreshInterval)
             co_return;
     }
-    m_lastCalendarRefresh = startedAt;
+    m_lastRefresh = startedAt;
     // Two rebuilds may overlap (start-up, then a new subscription); only the newest publishes,
     // so an older, slower one cannot put stale days back.
-    const quint64 build = ++m_calendarBuild;
+    const quint64 build = ++m_build;
 
     QList<std::pair<QUuid, int>> selected;
-    for (const Show& show : std::as_const(m_shows)) {
+    for (const Show& show : m_shows) {
         if (show.isEnabled && show.tmdbID)
             selected.append({show.id, *show.tmdbID});
     }
-    const QString key = effectiveTMDBKey();
+    const QString key = m_tmdbKey();
 
-    QPointer<WatchlistStore> self(this);
+    QPointer<CalendarKeeper> self(this);
     QList<CalEvent> events;
     for (const auto& [id, tmdbID] : std::as_const(selected)) {
-        const auto info = co_await m_tmdb->seriesAirInfo(tmdbID, key);
+        const auto info = co_await m_tmdb.seriesAirInfo(tmdbID, key);
         if (!self)
             co_return;
         if (!info || !info->currentSeason)
             continue;
-        const auto episodes = co_await m_tmdb->seasonEpisodes(tmdbID, *info->currentSeason, key);
+        const auto episodes = co_await m_tmdb.seasonEpisodes(tmdbID, *info->currentSeason, key);
         if (!self)
             co_return;
         // Read the series after the wait: an episode may have landed meanwhile.
         const Show* show = findShow(id);
         if (!show)
             continue;
-        const Timestamp at = now();
+        const Timestamp at = m_clock.now();
         for (const Episode& episode : episodes) {
             if (!episode.airDate)
                 continue;
@@ -55,26 +75,26 @@ QCoro::Task<> WatchlistStore::refreshCalendar(bool force) {
                                    Show::airDayInLocalTime(*episode.airDate), state});
         }
     }
-    if (build != m_calendarBuild)
+    if (build != m_build)
         co_return;
     // A series removed or unsubscribed while TMDB answered has already left the calendar.
     events.removeIf([this](const CalEvent& event) {
         const Show* show = findShow(event.showID);
         return !show || !show->isEnabled;
     });
-    m_calendarEvents = std::move(events);
-    calendarChanged();
+    m_events = std::move(events);
+    publish();
 }
 
-void WatchlistStore::removeCalendarEvents(const QUuid& showID) {
-    if (m_calendarEvents.removeIf([&](const CalEvent& e) { return e.showID == showID; }) > 0)
-        calendarChanged();
+void CalendarKeeper::removeSeries(const QUuid& showID) {
+    if (m_events.removeIf([&](const CalEvent& e) { return e.showID == showID; }) > 0)
+        publish();
 }
 
-void WatchlistStore::calendarChanged() {
-    Q_EMIT calendarEventsChanged();
+void CalendarKeeper::publish() {
+    Q_EMIT eventsChanged();
     // Like the other files, a failed write is tried again with the next change. An empty
     // calendar where there was none is no change: a first start writes only its settings.
-    if (!m_calendarEvents.isEmpty() || QFileInfo::exists(m_files.path(StorageFiles::kCalendar)))
-        m_files.saveCalendar(CalendarFeed::render(m_calendarEvents, now()));
+    if (!m_events.isEmpty() || QFileInfo::exists(m_files.path(StorageFiles::kCalendar)))
+        m_files.saveCalendar(CalendarFeed::render(m_events, m_clock.now()));
 }
