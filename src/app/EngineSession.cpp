@@ -20,19 +20,19 @@ std::optional<QString> EngineSession::applyEndpointsFile(StoreEnvironment& env) 
 
 EngineSession::EngineSession(StoreEnvironment env) {
     m_endpointsProblem = applyEndpointsFile(env);
-    const AppSettings stored = AppSettings::loadFromDisk(env.storageFolder).value_or(AppSettings{});
-    const QString root = WatchlistStore::libraryRoot(stored, env.defaultLibraryRoot).toLocalFile();
-    m_engine =
-        std::make_unique<TransmissionEngine>(root, env.storageFolder, env.endpoints, env.clock);
-    m_engine->start();
-
+    // The daemon is given its library once the store has read the settings.
+    m_engine = std::make_unique<TransmissionEngine>(QString(), env.storageFolder, env.endpoints,
+                                                    env.clock);
     useConsoleNotices();
     m_store = std::make_unique<WatchlistStore>(env, m_engine.get(), &m_notifier);
+    m_engine->setLibraryRoot(m_store->rootFolderPath());
 }
 
 void EngineSession::begin() {
     if (m_endpointsProblem)
         m_store->logActivity(*m_endpointsProblem, ActivityEntry::Kind::error);
+    // Started here, so that what it cannot do at once reaches the lines the caller connected.
+    m_engine->start();
     m_store->applySeedRatio(5);
 }
 

@@ -8,9 +8,9 @@
 
 #include <memory>
 
-// What every start runs, with or without a window: the daemon first (it needs the library
-// root, read straight from the settings file), then the store with its notifier, then the
-// seeding limit with five retries. Destroying it stops the daemon the way it saves its state.
+// What every start runs, with or without a window: the store with its notifier, then the
+// daemon on the library root the store read from the settings, then the seeding limit with
+// five retries. Destroying it stops the daemon the way it saves its state.
 class EngineSession final {
     Q_DISABLE_COPY_MOVE(EngineSession)
 
@@ -18,7 +18,8 @@ public:
     explicit EngineSession(StoreEnvironment env);
     ~EngineSession();
 
-    // Once the activity lines are connected: logs a bad endpoints.json, sets the seeding limit.
+    // Once the activity lines are connected: logs a bad endpoints.json, starts the daemon and
+    // sets the seeding limit.
     void begin();
     // Notices the notification service does not take go to standard output (the default).
     void useConsoleNotices() { m_notifier.setFallback(&m_console); }

@@ -88,12 +88,12 @@ TransmissionEngine::TransmissionEngine(QString downloadDir, const QString& stora
     , m_endpoints(endpoints)
     , m_options(std::move(options))
     , m_configDir(QDir(storageFolder).filePath(QStringLiteral("transmission-config")))
-    , m_downloadDir(std::move(downloadDir))
-    , m_incompleteDir(LibraryLayout(m_downloadDir).workingFolder())
     , m_restartTimer(new QTimer(this)) {
     // Failures surface when the daemon starts.
     QDir().mkpath(m_configDir);
-    QDir().mkpath(m_incompleteDir);
+    // Without a library yet, the owner sets it before the start.
+    if (!downloadDir.isEmpty())
+        setLibraryRoot(downloadDir);
 
     m_restartTimer->setSingleShot(true);
     m_restartTimer->setTimerType(Qt::PreciseTimer); // a coarse timer may fire early

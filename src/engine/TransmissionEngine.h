@@ -55,7 +55,8 @@ public:
     using Options = TransmissionEngineOptions;
 
     // `storageFolder` is the application's own data folder; the daemon keeps its configuration
-    // in a folder inside it. Ports come from `endpoints`.
+    // in a folder inside it. Ports come from `endpoints`. An empty `downloadDir` leaves the
+    // library to setLibraryRoot, which must come before start().
     TransmissionEngine(QString downloadDir, const QString& storageFolder,
                        const ServiceEndpoints& endpoints, std::shared_ptr<const Clock> clock,
                        Options options = Options::production(), QObject* parent = nullptr);

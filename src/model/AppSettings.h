@@ -36,10 +36,6 @@ struct AppSettings {
 
     bool operator==(const AppSettings&) const = default;
 
-    // The shell reads the settings before the store exists, to find the library root.
-    // None when the file is missing or undecodable.
-    static std::optional<AppSettings> loadFromDisk(const QString& storageFolder);
-
     // The one-time seeding migration; returns whether it changed anything that must be saved.
     bool migrateSeeding();
 };

@@ -3,7 +3,9 @@
 #include "WatchlistStore.h"
 
 #include "CalendarKeeper.h"
+#include "DaemonSettings.h"
 #include "HealthWatch.h"
+#include "SettingsKeeper.h"
 #include "SleepUnlessGone.h"
 #include "engine/TransmissionClient.h"
 #include "engine/TransmissionEngine.h"
@@ -26,23 +28,32 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     : PublishedState(parent)
     , m_env(std::move(environment))
     , m_files(m_env.storageFolder, *m_env.clock)
+    , m_settingsKeeper(new SettingsKeeper(*this, m_env.defaultLibraryRoot, this))
     , m_network(new QNetworkAccessManager(this))
     , m_checker(new FeedChecker(FeedChecker::defaultSources(*m_network, m_env.endpoints),
                                 *m_env.clock, this))
     , m_transmission(new TransmissionClient(*m_network, m_env.endpoints.rpcPort, this))
     , m_tmdb(new TMDBClient(*m_network, m_env.endpoints.tmdbAPI, this))
+    , m_daemonSettings(std::make_unique<DaemonSettings>(*m_settingsKeeper, *m_transmission, engine))
     , m_engine(engine)
     , m_notifier(notifier)
-    , m_health(new HealthWatch(*this, notifier, engine, m_env.storageFolder, this)) {
-    connect(m_health, &HealthWatch::engineHealthChanged, this,
+    , m_health(std::make_unique<HealthWatch>(*this, notifier, engine, m_env.storageFolder)) {
+    connect(m_health.get(), &HealthWatch::engineHealthChanged, this,
             &PublishedState::engineHealthChanged);
-    connect(m_health, &HealthWatch::searchHealthChanged, this,
+    connect(m_health.get(), &HealthWatch::searchHealthChanged, this,
             &PublishedState::searchHealthChanged);
-    connect(m_tmdb, &TMDBClient::requestEnded, m_health, &HealthWatch::noteTMDBRequest);
+    connect(m_tmdb, &TMDBClient::requestEnded, m_health.get(), &HealthWatch::noteTMDBRequest);
     m_calendar = std::make_unique<CalendarKeeper>(*m_tmdb, *m_env.clock, m_files, m_shows,
                                                   [this] { return effectiveTMDBKey(); });
     connect(m_calendar.get(), &CalendarKeeper::eventsChanged, this,
             &PublishedState::calendarEventsChanged);
+    connect(m_settingsKeeper, &SettingsKeeper::changed, this, [this] {
+        Q_EMIT settingsChanged();
+        saveSettings();
+        ensureLibraryFolders();
+    });
+    connect(m_settingsKeeper, &SettingsKeeper::checkIntervalChanged, this,
+            &WatchlistStore::scheduleCountdown);
     // A folder we cannot create only means later saves fail; the store keeps working in memory.
     m_files.ensureFolder();
     m_files.removeStaleTemporaries();
@@ -86,10 +97,13 @@ void WatchlistStore::loadAll() {
     if (auto activity = m_files.loadActivity(&aside))
         m_activity = std::move(*activity);
     note();
-    if (auto settings = m_files.loadSettings(&aside))
-        m_settings = std::move(*settings);
+    AppSettings settings;
+    if (auto stored = m_files.loadSettings(&aside))
+        settings = std::move(*stored);
     note();
-    if (m_settings.migrateSeeding())
+    const bool migrated = settings.migrateSeeding();
+    m_settingsKeeper->load(std::move(settings));
+    if (migrated)
         saveSettings();
     if (auto downloads = m_files.loadDownloads(&aside))
         m_activeDownloads = std::move(*downloads);
@@ -157,73 +171,21 @@ void WatchlistStore::clearActivity() {
 // --- settings ----------------------------------------------------------------------------------
 
 void WatchlistStore::updateSettings(const std::function<void(AppSettings&)>& change) {
-    AppSettings updated = m_settings;
-    change(updated);
-    // A library root that cannot be made or written is refused; the old one stays.
-    const QString newRoot = libraryRoot(updated, m_env.defaultLibraryRoot).toLocalFile();
-    if (newRoot != rootFolderPath()) {
-        if (const auto why = LibraryLayout::unusableReason(newRoot)) {
-            logActivity(QStringLiteral("Kept the library folder at %1: %2 cannot be used — %3")
-                            .arg(rootFolderPath(), newRoot, *why),
-                        ActivityEntry::Kind::error);
-            updated.rootFolder = m_settings.rootFolder;
-        }
-    }
-    const bool intervalChanged = updated.checkIntervalMinutes != m_settings.checkIntervalMinutes;
-    const bool seedingChanged = updated.seedRatioEnabled != m_settings.seedRatioEnabled ||
-                                updated.seedRatioLimit != m_settings.seedRatioLimit;
-    const QUrl rootBefore = rootFolderURL();
-    m_settings = updated;
-    Q_EMIT settingsChanged();
-    saveSettings();
-    ensureLibraryFolders();
-    // Torrents added from now on go to the new root and stage in its working folder; the
-    // running daemon is told, not restarted.
-    if (m_engine)
-        m_engine->setLibraryRoot(rootFolderPath());
-    if (rootFolderURL() != rootBefore) {
-        const LibraryLayout layout(rootFolderPath());
-        [](QPointer<TransmissionClient> client, QString root, QString working) -> QCoro::Task<> {
-            if (client)
-                co_await client->setFolders(root, working);
-        }(m_transmission, layout.root(), layout.workingFolder());
-    }
-    // The store carries the two follow-up effects itself, so no view can forget them.
-    if (intervalChanged)
-        scheduleCountdown();
-    if (seedingChanged)
-        applySeedRatio(5);
+    m_settingsKeeper->update(change);
 }
 
 void WatchlistStore::applySeedRatio(int retries) {
-    sendSeedRatio(m_settings.seedRatioLimit, m_settings.seedRatioEnabled, retries);
+    m_daemonSettings->applySeedRatio(retries);
 }
 
-QCoro::Task<> WatchlistStore::sendSeedRatio(double limit, bool enabled, int retries) {
-    QPointer<WatchlistStore> self(this);
-    for (int attempt = 0;; ++attempt) {
-        const RPCStatus probe = co_await m_transmission->sessionGet();
-        if (!self)
-            co_return;
-        if (probe.ok())
-            break;
-        if (attempt >= retries)
-            co_return; // the limit goes out again at the next launch or settings change
-        co_await SleepUnlessGone(this, 1500ms);
-        if (!self)
-            co_return;
-    }
-    // Errors are ignored: the next launch or change sends the limit again.
-    co_await m_transmission->setSeedRatio(limit, enabled);
-    if (!self)
-        co_return;
-    co_await m_transmission->setQueueStalled();
+const AppSettings& WatchlistStore::settings() const {
+    return m_settingsKeeper->settings();
 }
 
 // --- countdown and check cycle -----------------------------------------------------------------
 
 void WatchlistStore::scheduleCountdown() {
-    setSecondsUntilNextCheck(m_settings.checkIntervalMinutes * 60);
+    setSecondsUntilNextCheck(settings().checkIntervalMinutes * 60);
     // Replace the timer rather than restart it, so a tick already queued for the old one
     // cannot land on the new count.
     delete m_countdownTimer;
@@ -258,7 +220,7 @@ QCoro::Task<> WatchlistStore::runCycleTask(bool manual) {
     if (!self)
         co_return;
     setChecking(false);
-    setSecondsUntilNextCheck(m_settings.checkIntervalMinutes * 60);
+    setSecondsUntilNextCheck(settings().checkIntervalMinutes * 60);
     Q_EMIT checkCycleFinished();
     // A long-running instance (the service above all, whose calendar.ics others read) would
     // otherwise show the calendar of its start: aired episodes stay "upcoming", new ones never
@@ -301,31 +263,15 @@ std::optional<Timestamp> WatchlistStore::lastCalendarRefresh() const {
 // --- paths, keys, ordering ---------------------------------------------------------------------
 
 QUrl WatchlistStore::rootFolderURL() const {
-    return libraryRoot(m_settings, m_env.defaultLibraryRoot);
-}
-
-namespace {
-
-// Only a local folder named by an absolute path can be a library.
-std::optional<QUrl> usableRoot(const std::optional<QUrl>& stored) {
-    if (stored && stored->isLocalFile() && QDir::isAbsolutePath(stored->toLocalFile()))
-        return *stored;
-    return std::nullopt;
-}
-
-} // namespace
-
-QUrl WatchlistStore::libraryRoot(const AppSettings& settings, const QString& defaultRoot) {
-    // Only a local folder can be a library; anything else in the file falls back.
-    return usableRoot(settings.rootFolder).value_or(QUrl::fromLocalFile(defaultRoot));
+    return m_settingsKeeper->rootFolderURL();
 }
 
 void WatchlistStore::reportUnusableRoot() {
-    if (!m_settings.rootFolder || usableRoot(m_settings.rootFolder))
+    if (!m_settingsKeeper->storedRootUnusable())
         return;
     logActivity(QStringLiteral("The library folder \"%1\" in settings.json is not a local folder; "
                                "using %2 instead")
-                    .arg(m_settings.rootFolder->toString(), rootFolderPath()),
+                    .arg(settings().rootFolder->toString(), rootFolderPath()),
                 ActivityEntry::Kind::error);
 }
 
@@ -336,8 +282,8 @@ void WatchlistStore::ensureLibraryFolders() const {
 }
 
 QString WatchlistStore::effectiveTMDBKey() const {
-    if (!m_settings.tmdbAPIKey.isEmpty())
-        return m_settings.tmdbAPIKey;
+    if (!settings().tmdbAPIKey.isEmpty())
+        return settings().tmdbAPIKey;
     return QString::fromLatin1(kBuiltInTMDBKey);
 }
 
@@ -368,7 +314,7 @@ bool WatchlistStore::write(StoredFile file) {
     case StoredFile::activity:
         return m_files.saveActivity(m_activity);
     case StoredFile::settings:
-        return m_files.saveSettings(m_settings);
+        return m_files.saveSettings(settings());
     case StoredFile::downloads:
         return m_files.saveDownloads(m_activeDownloads);
     case StoredFile::history:

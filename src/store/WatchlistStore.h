@@ -35,7 +35,9 @@
 
 struct DataGuard;
 class CalendarKeeper;
+class DaemonSettings;
 class HealthWatch;
+class SettingsKeeper;
 
 class QNetworkAccessManager;
 class TransmissionClient;
@@ -69,7 +71,7 @@ public:
     const QList<Show>& shows() const override { return m_shows; }
     const QList<Movie>& movies() const override { return m_movies; }
     const QList<ActivityEntry>& activity() const override { return m_activity; }
-    const AppSettings& settings() const override { return m_settings; }
+    const AppSettings& settings() const override;
     bool isChecking() const override { return m_isChecking; }
     int secondsUntilNextCheck() const override { return m_secondsUntilNextCheck; }
     const QMap<QUuid, EpisodePick>& pendingQualityPicks() const override {
@@ -107,8 +109,8 @@ public:
     // Empties the log and writes the empty file at once.
     void clearActivity() override;
 
-    // Applies a change to a copy of the settings, publishes, saves and propagates it.
-    // A new check interval restarts the countdown.
+    // Applies a change to a copy of the settings, publishes and saves it; whoever depends on a
+    // changed value follows (a new check interval restarts the countdown).
     void updateSettings(const std::function<void(AppSettings&)>& change) override;
 
     // Sends the seeding limit to the daemon, trying again 1.5 s apart while it does not answer
@@ -123,8 +125,6 @@ public:
     void runCheck(bool manual) override;
 
     QUrl rootFolderURL() const override;
-    // The library root the settings name, or the default when they name no local folder.
-    static QUrl libraryRoot(const AppSettings& settings, const QString& defaultRoot);
     QString rootFolderPath() const { return rootFolderURL().toLocalFile(); }
     void ensureLibraryFolders() const;
     QString effectiveTMDBKey() const;
@@ -317,7 +317,6 @@ private:
     void setSecondsUntilNextCheck(int seconds);
     QCoro::Task<> runCycleTask(bool manual);
     QCoro::Task<> checkCycle(bool manual);
-    QCoro::Task<> sendSeedRatio(double limit, bool enabled, int retries);
 
     StoreEnvironment m_env;
     StorageFiles m_files;
@@ -327,7 +326,7 @@ private:
     QList<Show> m_shows;
     QList<Movie> m_movies;
     QList<ActivityEntry> m_activity;
-    AppSettings m_settings;
+    SettingsKeeper* m_settingsKeeper = nullptr;
     bool m_isChecking = false;
     int m_secondsUntilNextCheck = 0;
     QMap<QUuid, EpisodePick> m_pendingQualityPicks;
@@ -335,6 +334,9 @@ private:
     FeedChecker* m_checker = nullptr;
     TransmissionClient* m_transmission = nullptr;
     TMDBClient* m_tmdb = nullptr;
+    // Collaborators that talk to the clients are members, not children: they go before the
+    // clients do, so no client's last words reach them.
+    std::unique_ptr<DaemonSettings> m_daemonSettings;
     QTimer* m_countdownTimer = nullptr;
     QTimer* m_pollTimer = nullptr;
     bool m_passRunning = false;                 // a follow-up pass waits for the daemon
@@ -376,5 +378,5 @@ private:
     void reportStartupHealth();
 
     QList<StorageFiles::SetAside> m_setAsideAtLoad;
-    HealthWatch* m_health = nullptr;
+    std::unique_ptr<HealthWatch> m_health;
 };

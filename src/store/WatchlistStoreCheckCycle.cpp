@@ -65,7 +65,7 @@ QCoro::Task<> WatchlistStore::checkCycle(bool manual) {
 }
 
 bool WatchlistStore::isDueForCheck(const Show& show, Timestamp now, bool manual) const {
-    const double interval = m_settings.checkIntervalMinutes * 60.0;
+    const double interval = settings().checkIntervalMinutes * 60.0;
     const double elapsed = manual || !show.lastCheckedAt ? std::numeric_limits<double>::infinity()
                                                          : now - *show.lastCheckedAt;
     if (!show.tmdbID)
@@ -164,8 +164,8 @@ bool WatchlistStore::holdOrAskForResolution(const QString& code,
     const Timestamp firstSeen = show->qualityGraceFirstSeenAt.value_or(at);
     const Timestamp deadline =
         show->nextAirDate && *show->nextAirDate > firstSeen
-            ? *show->nextAirDate + m_settings.qualityGraceBufferHours * 3600.0
-            : firstSeen + m_settings.qualityGraceFallbackDays * 86400.0;
+            ? *show->nextAirDate + settings().qualityGraceBufferHours * 3600.0
+            : firstSeen + settings().qualityGraceFallbackDays * 86400.0;
     const QString name = show->name;
     const QString label = toRaw(show->quality);
 

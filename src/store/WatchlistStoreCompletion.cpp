@@ -244,7 +244,7 @@ void WatchlistStore::holdForAnotherSort(const QString& hash, const QString& labe
 }
 
 void WatchlistStore::notifyCompletion(const QString& title, const QString& body) {
-    if (!m_settings.notificationSoundEnabled || !m_notifier)
+    if (!settings().notificationSoundEnabled || !m_notifier)
         return;
     m_notifier->post(Notice{title, body, std::nullopt, true});
 }

@@ -89,7 +89,7 @@ QCoro::Task<> WatchlistStore::huntMovieTask(QUuid id, bool wasHolding) {
         co_return;
     }
     const Movie wanted = *movie;
-    const int bufferHours = m_settings.qualityGraceBufferHours;
+    const int bufferHours = settings().qualityGraceBufferHours;
     const TorrentQuery query{wanted.searchAlias.value_or(wanted.name),
                              TorrentQuery::Kind::movie,
                              std::nullopt,

@@ -203,7 +203,7 @@ void WatchlistStore::trackStuckSince(const QString& hash, const TorrentInfo& inf
 
 void WatchlistStore::nudgeIfStale(const QString& hash) {
     DownloadRecord* row = findHistoryRow(hash);
-    if (!row || row->staleNotifiedAt || !row->isStale(m_settings.staleNudgeDays, now()))
+    if (!row || row->staleNotifiedAt || !row->isStale(settings().staleNudgeDays, now()))
         return;
     row->staleNotifiedAt = now();
     const QString label =
@@ -219,7 +219,7 @@ void WatchlistStore::nudgeIfStale(const QString& hash) {
 }
 
 void WatchlistStore::snoozeStale(const QString& hash) {
-    snoozeStaleFor(hash, std::max(m_settings.staleNudgeDays, 1));
+    snoozeStaleFor(hash, std::max(settings().staleNudgeDays, 1));
 }
 
 void WatchlistStore::snoozeStaleFor(const QString& hash, int days) {

@@ -182,17 +182,3 @@ TEST_F(StorageFilesTest, AnUnwritableFolderFailsQuietly) {
     EXPECT_EQ(read("blocker"), "x");
 }
 
-// Shell and store must agree on the library root, or the daemon downloads where the store never looks.
-TEST_F(StorageFilesTest, TheShellReadsSettingsTheWayTheStoreDoesBeforeTheStoreExists) {
-    EXPECT_FALSE(AppSettings::loadFromDisk(folder()));
-    write(StorageFiles::kSettings, R"({"rootFolder":"file:///srv/media","theme":"bright"})");
-    const auto early = AppSettings::loadFromDisk(folder());
-    ASSERT_TRUE(early);
-    EXPECT_EQ(early->rootFolder, QUrl::fromLocalFile("/srv/media"));
-    EXPECT_EQ(m_files.loadSettings(), early);
-
-    write(StorageFiles::kSettings, "{broken");
-    EXPECT_FALSE(AppSettings::loadFromDisk(folder()));
-    // Only looking: the store sets the file aside when it starts, not the shell.
-    EXPECT_TRUE(QFile::exists(path(StorageFiles::kSettings)));
-}
