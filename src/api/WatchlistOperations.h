@@ -76,6 +76,10 @@ public:
     virtual void setMovieQuality(const QUuid& id, Show::Quality quality) = 0;
     virtual void switchMovieRelease(const DownloadRecord& row, const SearchResult& release) = 0;
     virtual void removeMovie(const QUuid& id) = 0;
+    // A disabled movie is left out of every hunt until it is enabled again.
+    virtual void setMovieEnabled(const QUuid& id, bool on) = 0;
+    // Puts the movie's status back to idle.
+    virtual void clearMovieStatus(const QUuid& id) = 0;
 
     // --- downloads -------------------------------------------------------------------------
     // The user gives up on a download: it is cancelled and its data removed.

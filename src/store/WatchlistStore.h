@@ -208,6 +208,10 @@ public:
     void setMovieQuality(const QUuid& id, Show::Quality quality) override;
     void switchMovieRelease(const DownloadRecord& row, const SearchResult& release) override;
     void removeMovie(const QUuid& id) override;
+    void setMovieEnabled(const QUuid& id, bool on) override;
+    void clearMovieStatus(const QUuid& id) override;
+    QCoro::Task<Releases> movieReleases(QString title,
+                                        std::optional<Show::Quality> quality) override;
     // The check cycle's hunt of every monitored movie that still lacks a copy.
     void sweepMovies();
     // --- calendar ----------------------------------------------------------------------------

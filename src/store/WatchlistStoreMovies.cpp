@@ -226,3 +226,38 @@ void WatchlistStore::removeMovie(const QUuid& id) {
     saveMovies();
     Q_EMIT moviesChanged();
 }
+
+void WatchlistStore::setMovieEnabled(const QUuid& id, bool on) {
+    Movie* movie = findMovie(id);
+    if (!movie || movie->isEnabled == on)
+        return;
+    movie->isEnabled = on;
+    saveMovies();
+    Q_EMIT moviesChanged();
+}
+
+void WatchlistStore::clearMovieStatus(const QUuid& id) {
+    Movie* movie = findMovie(id);
+    if (!movie || movie->status == ShowStatus{})
+        return;
+    movie->status = ShowStatus{};
+    saveMovies();
+    Q_EMIT moviesChanged();
+}
+
+QCoro::Task<ReleaseFinder::Releases>
+WatchlistStore::movieReleases(QString title, std::optional<Show::Quality> quality) {
+    TorrentQuery query;
+    query.text = std::move(title);
+    query.kind = TorrentQuery::Kind::movie;
+    query.quality = quality;
+    query.order = TorrentQuery::Order::seeders;
+    query.size = 150;
+    const auto [hits, tally] = co_await m_checker->searchAllReported(std::move(query));
+    Releases found;
+    found.results.reserve(hits.size());
+    for (const RawHit& hit : hits)
+        found.results.append(FeedChecker::searchResult(hit));
+    found.indexesUnreachable = tally.noneAnswered();
+    co_return found;
+}

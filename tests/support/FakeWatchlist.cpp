@@ -147,6 +147,16 @@ FakeWatchlist::seriesReleases(QString name, std::optional<Show::Quality> quality
     co_return Releases{releasesByName.value(name), false};
 }
 
+QCoro::Task<ReleaseFinder::Releases>
+FakeWatchlist::movieReleases(QString title, std::optional<Show::Quality> quality) {
+    const QString call = QStringLiteral("movieReleases %1 %2")
+                             .arg(title, quality ? toRaw(*quality) : QStringLiteral("any"));
+    co_await answerLater(call);
+    if (indexesUnreachable)
+        co_return Releases{{}, true};
+    co_return Releases{releasesByName.value(title), false};
+}
+
 QCoro::Task<ReleaseFinder::Releases> FakeWatchlist::otherReleases(QString hash) {
     const QString call = QStringLiteral("otherReleases ") + hash;
     co_await answerLater(call);
