@@ -147,6 +147,7 @@ void MovieRowWidget::setAlternates(const Alternates& alternates) {
         p.setColor(QPalette::WindowText, m_theme.color(Theme::Role::secondaryText));
         label->setPalette(p);
         m_alternateRows->addWidget(label);
+        label->show();
     };
     if (alternates.searching) {
         note(MovieRowText::kSearching);
@@ -166,6 +167,7 @@ void MovieRowWidget::setAlternates(const Alternates& alternates) {
         connect(button, &QAbstractButton::clicked, this,
                 [this, release] { Q_EMIT alternateChosen(release); });
         m_alternateRows->addWidget(button, 0, Qt::AlignLeft);
+        button->show();
     }
 }
 
