@@ -92,27 +92,32 @@ void AddShowFormView::build() {
     layout->addLayout(pills);
     layout->addSpacing(14);
 
+    // The series-only rows below are hidden for a movie; so are their gaps.
+    const auto seriesGap = [layout, movie](int points) {
+        if (!movie)
+            layout->addSpacing(points);
+    };
     m_subscribe = new VaneSwitch(m_theme, QStringLiteral("Subscribe to series"),
                                  QStringLiteral("Keep grabbing new episodes as they air, after this"),
                                  this);
     m_subscribe->setObjectName(QStringLiteral("addShow.subscribe"));
     layout->addWidget(m_subscribe);
-    layout->addSpacing(14);
+    seriesGap(14);
 
     m_seasonLabel = new QLabel(QStringLiteral("SEASON (blank = all)"), this);
     layout->addWidget(m_seasonLabel);
-    layout->addSpacing(6);
+    seriesGap(6);
     m_season = new QLineEdit(this);
     m_season->setObjectName(QStringLiteral("addShow.season"));
     m_season->setPlaceholderText(QStringLiteral("e.g. 2"));
     m_season->setFixedWidth(96);
     m_season->setAccessibleName(m_seasonLabel->text());
     layout->addWidget(m_season);
-    layout->addSpacing(10);
+    seriesGap(10);
     m_pull = new VaneSwitch(m_theme, QString(), QString(), this);
     m_pull->setObjectName(QStringLiteral("addShow.pullSeason"));
     layout->addWidget(m_pull);
-    layout->addSpacing(10);
+    seriesGap(10);
 
     m_more = new QPushButton(QStringLiteral("More options"), this);
     m_more->setObjectName(QStringLiteral("addShow.moreOptions"));
