@@ -14,6 +14,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
 
@@ -198,6 +199,13 @@ TEST_F(MoviesTab, RowsAndTheirControlsAreReachedByTab) {
     EXPECT_EQ(visited, (QStringList{"Change the resolution for this movie",
                                     "Remove Heat (1995) from Movies", "Alien (1995)",
                                     "Change the resolution for this movie"}));
+
+    // The menu key, or Shift+F10, opens the focused row's context menu.
+    view->rowWidget(1)->setFocus();
+    QSignalSpy menu(view->rowWidget(1), &MovieRowWidget::menuRequested);
+    QTest::keyClick(view->rowWidget(1), Qt::Key_Menu);
+    QTest::keyClick(view->rowWidget(1), Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(menu.count(), 2);
 }
 
 TEST(AddMoviePanels, FromATypedTitleToAnAddedMovieWithOnePickedRelease) {

@@ -4,6 +4,7 @@
 #include "controls/PillButton.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -233,6 +234,15 @@ void MovieRowWidget::contextMenuEvent(QContextMenuEvent* event) {
                           ? mapToGlobal(QPoint(m_title->geometry().left(), height() / 2))
                           : event->globalPos();
     Q_EMIT menuRequested(at);
+}
+
+void MovieRowWidget::keyPressEvent(QKeyEvent* event) {
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (!menuKey)
+        return QWidget::keyPressEvent(event);
+    event->accept();
+    Q_EMIT menuRequested(mapToGlobal(QPoint(m_title->geometry().left(), height() / 2)));
 }
 
 void MovieRowWidget::focusInEvent(QFocusEvent* event) {
