@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     shootEpisodeDrawer(rig);
     shootAddSeries(rig);
     shootMovies(rig);
+    shootUpdateDialog(rig);
 
     std::printf("%d pictures in %s\n", rig.shots(), qPrintable(output));
     return rig.shots() > 0 ? 0 : 1;
