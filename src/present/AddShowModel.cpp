@@ -378,7 +378,8 @@ QUuid AddShowModel::commit() {
     if (m_kind == Kind::movie)
         id = m_watchlist.operations.addMovie(
             m_name, m_resolvedMovie, m_quality, m_startWithLatest, m_anyQuality,
-            picked.isEmpty() ? std::nullopt : std::optional<SearchResult>(picked.first()));
+            picked.isEmpty() ? std::nullopt : std::optional<SearchResult>(picked.first()),
+            m_fellBack ? m_resolvedAlias : std::nullopt);
     else
         id = m_watchlist.operations.addShow(newShow(), picked, m_pickPlan);
     if (!id.isNull())

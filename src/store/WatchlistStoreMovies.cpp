@@ -22,7 +22,8 @@ QString magnetTitle(const QUrl& magnet, const QString& fallback) {
 
 QUuid WatchlistStore::addMovie(const QString& name, const std::optional<MovieResult>& match,
                                Show::Quality quality, bool monitor, bool anyQuality,
-                               const std::optional<SearchResult>& picked) {
+                               const std::optional<SearchResult>& picked,
+                               const std::optional<QString>& searchAlias) {
     Movie movie;
     movie.id = QUuid::createUuid();
     movie.name = match ? match->title : name.trimmed();
@@ -35,6 +36,7 @@ QUuid WatchlistStore::addMovie(const QString& name, const std::optional<MovieRes
     movie.quality = quality;
     movie.monitor = monitor;
     movie.anyQuality = anyQuality;
+    movie.searchAlias = searchAlias;
     if (picked)
         movie.pendingMagnet = picked->magnetURL;
     m_movies.append(movie);

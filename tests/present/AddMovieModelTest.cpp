@@ -113,6 +113,8 @@ TEST_F(AddMovie, FallsBackToTheTypedTitleWithItsNotice) {
     EXPECT_EQ(model.fallbackNotice(),
               "No results for the exact title — showing results for “heat 1995”");
     EXPECT_EQ(model.results().size(), 1);
+    model.commit(); // later hunts search under the title that found something
+    EXPECT_EQ(fake.callsTo("addMovie"), QStringList{"addMovie heat 1995 949 1080p monitor   alias heat 1995"});
 }
 
 TEST_P(MovieHeader, CountsTheListedReleasesAndTheOnePicked) {

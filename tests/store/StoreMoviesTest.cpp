@@ -156,3 +156,20 @@ TEST_F(Movies, AReleaseSearchByTitleListsMovieReleasesAndSaysWhenNoIndexAnswered
     EXPECT_TRUE(unreached.results.isEmpty());
     EXPECT_TRUE(unreached.indexesUnreachable);
 }
+
+TEST_F(Movies, AMovieAddedUnderAFallbackTitleIsHuntedUnderIt) {
+    QStringList asked;
+    m_indexes.hitsFor = [&](const QString& query) {
+        asked << query;
+        return QList<FakeIndexes::Hit>{};
+    };
+    seed(StorageFiles::kMovies, QList<Movie>{});
+    start();
+    m_store->addMovie("Heat Redux", MovieResult{949, "Heat", "1995"}, Show::Quality::p1080, true,
+                      false, std::nullopt, QString("Heat Redux"));
+    ASSERT_TRUE(runEventLoopUntil([&] { return heat().status.state == ShowStatus::State::error; }));
+    EXPECT_EQ(stored<QList<Movie>>(StorageFiles::kMovies)->first().searchAlias, "Heat Redux");
+    ASSERT_FALSE(asked.isEmpty());
+    for (const QString& query : asked)
+        EXPECT_TRUE(query.contains("Redux")) << query.toStdString();
+}

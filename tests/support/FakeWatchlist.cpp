@@ -224,10 +224,14 @@ QCoro::Task<> FakeWatchlist::refreshWorkingFolderSize() {
 
 QUuid FakeWatchlist::addMovie(const QString& name, const std::optional<MovieResult>& match,
                               Show::Quality quality, bool monitor, bool anyQuality,
-                              const std::optional<SearchResult>& picked) {
-    note("addMovie",
-         {name, QString::number(match ? match->id : 0), toRaw(quality), monitor ? "monitor" : "",
-          anyQuality ? "any" : "", picked ? picked->title : ""});
+                              const std::optional<SearchResult>& picked,
+                              const std::optional<QString>& searchAlias) {
+    QStringList args{name, QString::number(match ? match->id : 0), toRaw(quality),
+                     monitor ? "monitor" : "", anyQuality ? "any" : "",
+                     picked ? picked->title : ""};
+    if (searchAlias)
+        args << "alias " + *searchAlias;
+    calls.append("addMovie " + args.join(QLatin1Char(' ')));
     return addedID;
 }
 

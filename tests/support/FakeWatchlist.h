@@ -114,7 +114,8 @@ public:
     QCoro::Task<> refreshWorkingFolderSize() override;
     QUuid addMovie(const QString& name, const std::optional<MovieResult>& match,
                    Show::Quality quality, bool monitor, bool anyQuality,
-                   const std::optional<SearchResult>& picked) override;
+                   const std::optional<SearchResult>& picked,
+                   const std::optional<QString>& searchAlias = std::nullopt) override;
     void updateSettings(const std::function<void(AppSettings&)>& change) override;
 
     void setSubscribed(const QUuid& id, bool on) override {
