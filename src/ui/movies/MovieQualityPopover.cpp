@@ -1,6 +1,7 @@
 #include "MovieQualityPopover.h"
 
 #include "MovieRowText.h"
+#include "addshow/AddShowStyle.h"
 #include "controls/PillButton.h"
 
 #include <QHBoxLayout>
@@ -30,6 +31,7 @@ MovieQualityPopover::MovieQualityPopover(Theme& theme, Show::Quality current, QW
     m_apply->setObjectName(QStringLiteral("movieQualityApply"));
     m_apply->setAccessibleName(m_apply->text());
     m_apply->setDefault(true);
+    AddShowStyle::primaryButton(*m_apply, theme);
     connect(m_apply, &QPushButton::clicked, this, [this] {
         if (m_staged != m_current)
             Q_EMIT applied(m_staged);

@@ -220,7 +220,7 @@ void MovieRowWidget::paintEvent(QPaintEvent*) {
         thumb.addRoundedRect(QRectF(m_poster->geometry()), 5, 5);
         painter.fillPath(thumb, m_theme.color(Theme::Role::selection));
     }
-    if (hasFocus()) {
+    if (hasFocus() && m_focusShown) {
         painter.setPen(QPen(m_theme.color(Theme::Role::accent), 2));
         painter.drawPath(path);
     }
@@ -246,6 +246,8 @@ void MovieRowWidget::keyPressEvent(QKeyEvent* event) {
 }
 
 void MovieRowWidget::focusInEvent(QFocusEvent* event) {
+    // A click needs no ring: the keyboard's arrival does.
+    m_focusShown = event->reason() != Qt::MouseFocusReason;
     update();
     QWidget::focusInEvent(event);
 }

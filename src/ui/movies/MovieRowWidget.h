@@ -58,6 +58,7 @@ private:
     Theme& m_theme;
     MovieListRow m_row;
     bool m_hovered = false;
+    bool m_focusShown = false;
     QLabel* m_poster;
     QLabel* m_title;
     QLabel* m_status;
