@@ -23,6 +23,9 @@ public:
     // Releases of a series by name, in the wanted resolution or any.
     virtual QCoro::Task<Releases> seriesReleases(QString name,
                                                  std::optional<Show::Quality> quality) = 0;
+    // Releases of a movie by title, in the wanted resolution or any.
+    virtual QCoro::Task<Releases> movieReleases(QString title,
+                                                std::optional<Show::Quality> quality) = 0;
     // Other releases of a download's episode that it could switch to: not itself, not rejected.
     virtual QCoro::Task<Releases> otherReleases(QString hash) = 0;
 };

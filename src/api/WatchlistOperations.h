@@ -68,14 +68,20 @@ public:
     virtual QCoro::Task<> completeSeason(QUuid id, int season) = 0;
 
     // --- movies ----------------------------------------------------------------------------
-    // Adds a movie and starts hunting it; a picked release starts at once.
+    // Adds a movie and starts hunting it; a picked release starts at once. `searchAlias`: the
+    // title the release search fell back to, which later hunts search under.
     virtual QUuid addMovie(const QString& name, const std::optional<MovieResult>& match,
                            Show::Quality quality, bool monitor, bool anyQuality,
-                           const std::optional<SearchResult>& picked) = 0;
+                           const std::optional<SearchResult>& picked,
+                           const std::optional<QString>& searchAlias = std::nullopt) = 0;
     virtual void huntMovie(const QUuid& id) = 0;
     virtual void setMovieQuality(const QUuid& id, Show::Quality quality) = 0;
     virtual void switchMovieRelease(const DownloadRecord& row, const SearchResult& release) = 0;
     virtual void removeMovie(const QUuid& id) = 0;
+    // A disabled movie is left out of every hunt until it is enabled again.
+    virtual void setMovieEnabled(const QUuid& id, bool on) = 0;
+    // Puts the movie's status back to idle.
+    virtual void clearMovieStatus(const QUuid& id) = 0;
 
     // --- downloads -------------------------------------------------------------------------
     // The user gives up on a download: it is cancelled and its data removed.

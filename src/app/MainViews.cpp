@@ -9,6 +9,7 @@
 #include "drawer/EpisodeDrawer.h"
 #include "LoginItem.h"
 #include "Updater.h"
+#include "movies/MoviesView.h"
 #include "series/ShowsView.h"
 #include "settings/SettingsView.h"
 
@@ -43,7 +44,9 @@ MainViews::MainViews(const Watchlist& watchlist, Theme& theme, ImageLoader& imag
     , m_images(images)
     , m_updater(updater)
     , m_defaultRoot(std::move(defaultRoot))
-    , m_addShow(new AddShowPresenter(watchlist, theme, images, this)) {}
+    , m_addShow(new AddShowPresenter(watchlist, theme, images, this))
+    , m_addMovie(
+          new AddShowPresenter(watchlist, theme, images, this, AddShowModel::Kind::movie)) {}
 
 TrayShell::ContentFactory MainViews::contentFactory() {
     return [this](QWidget* parent, std::function<void()> close) {
@@ -57,6 +60,10 @@ QWidget* MainViews::build(QWidget* parent, std::function<void()> close) {
 
     auto* shows = new ShowsView(m_watchlist, m_theme, m_images);
     content->setTabView(SidebarTab::shows, shows);
+    auto* movies = new MoviesView(m_watchlist, m_theme, m_images);
+    content->setTabView(SidebarTab::movies, movies);
+    QObject::connect(movies, &MoviesView::addMovieRequested, content,
+                     [this, content] { m_addMovie->open(content->window()); });
     content->setTabView(SidebarTab::calendar, new CalendarView(m_watchlist.state, m_theme));
     // The drawer covers the whole window's content; closing it shows the list again.
     content->setTabView(SidebarTab::settings,

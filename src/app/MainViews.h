@@ -36,5 +36,6 @@ private:
     ImageLoader& m_images;
     Updater& m_updater;
     QString m_defaultRoot;
-    AddShowPresenter* m_addShow; // the add-series panels, opened from the series list
+    AddShowPresenter* m_addShow;  // the add-series panels, opened from the series list
+    AddShowPresenter* m_addMovie; // the same panels for a movie, opened from the movie list
 };

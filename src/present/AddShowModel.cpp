@@ -20,12 +20,19 @@ int qualityRank(const QString& label) {
     return at < 0 ? int(order.size()) : int(at);
 }
 
+// A movie match as the panels list matches.
+SeriesResult listed(const MovieResult& movie) {
+    return {movie.id, movie.title, movie.year, movie.overview, movie.posterPath};
+}
+
 } // namespace
 
-AddShowModel::AddShowModel(const Watchlist& watchlist, QObject* parent)
+AddShowModel::AddShowModel(const Watchlist& watchlist, Kind kind, QObject* parent)
     : QObject(parent)
     , m_watchlist(watchlist)
-    , m_quality(watchlist.state.settings().defaultQuality) {}
+    , m_kind(kind)
+    , m_quality(watchlist.state.settings().defaultQuality)
+    , m_sort(kind == Kind::movie ? SortField::seeders : SortField::date) {}
 
 AddShowModel::~AddShowModel() = default;
 
@@ -48,6 +55,8 @@ void AddShowModel::resetLookup() {
     m_isSearching = false;
     m_resolvedShow.reset();
     m_showMatches.clear();
+    m_resolvedMovie.reset();
+    m_movieMatches.clear();
     m_lookedUp = false;
     m_lookupFailure = LookupFailure::none;
     m_results.clear();
@@ -143,13 +152,27 @@ void AddShowModel::find() {
 
 QCoro::Task<> AddShowModel::runLookup(QString typed, QUuid token) {
     QPointer<AddShowModel> self(this);
-    const auto answer = co_await m_watchlist.catalogue.searchSeries(typed);
+    QList<SeriesResult> matches;
+    QList<MovieResult> movies;
+    LookupFailure failure = LookupFailure::none;
+    if (m_kind == Kind::movie) {
+        const auto answer = co_await m_watchlist.catalogue.searchMovies(typed);
+        movies = answer.value;
+        failure = answer.failure;
+        for (const MovieResult& movie : movies)
+            matches.append(listed(movie));
+    } else {
+        const auto answer = co_await m_watchlist.catalogue.searchSeries(typed);
+        matches = answer.value;
+        failure = answer.failure;
+    }
     if (!self || m_searchToken != token)
         co_return; // a newer lookup, a new name or a closed panel
     m_isSearching = false;
     m_lookedUp = true;
-    m_showMatches = answer.value;
-    m_lookupFailure = answer.failure;
+    m_showMatches = matches;
+    m_movieMatches = movies;
+    m_lookupFailure = failure;
     m_matchesShownAt = m_watchlist.state.now();
     m_mode = ResultsMode::shows;
     Q_EMIT resultsChanged();
@@ -164,6 +187,8 @@ bool AddShowModel::pickMatch(int index) {
     if (m_watchlist.state.now() - *m_matchesShownAt < kPickArmingDelay)
         return false;
     m_resolvedShow = m_showMatches[index];
+    if (m_kind == Kind::movie)
+        m_resolvedMovie = m_movieMatches.value(index);
     Q_EMIT formChanged();
     searchReleases();
     return true;
@@ -194,15 +219,14 @@ void AddShowModel::searchReleases() {
 QCoro::Task<> AddShowModel::runReleaseSearch(QString official, QString typed,
                                              std::optional<Show::Quality> quality, QUuid token) {
     QPointer<AddShowModel> self(this);
-    ReleaseFinder& finder = m_watchlist.releases;
-    ReleaseFinder::Releases found = co_await finder.seriesReleases(official, quality);
+    ReleaseFinder::Releases found = co_await askReleases(official, quality);
     if (!self || m_searchToken != token)
         co_return;
     bool fellBack = false;
     // Nobody answered: asking again under another name would not reach anyone either.
     if (found.results.isEmpty() && !found.indexesUnreachable && !typed.isEmpty() &&
         comparable(typed) != comparable(official)) {
-        ReleaseFinder::Releases again = co_await finder.seriesReleases(typed, quality);
+        ReleaseFinder::Releases again = co_await askReleases(typed, quality);
         if (!self || m_searchToken != token)
             co_return;
         if (!again.results.isEmpty()) {
@@ -222,11 +246,27 @@ QCoro::Task<> AddShowModel::runReleaseSearch(QString official, QString typed,
     Q_EMIT formChanged();
 }
 
+QCoro::Task<ReleaseFinder::Releases>
+AddShowModel::askReleases(QString name, std::optional<Show::Quality> quality) {
+    if (m_kind == Kind::movie)
+        co_return co_await m_watchlist.releases.movieReleases(std::move(name), quality);
+    co_return co_await m_watchlist.releases.seriesReleases(std::move(name), quality);
+}
+
 void AddShowModel::togglePick(const QString& releaseID) {
-    if (m_picked.contains(releaseID))
+    QStringList untickedToo;
+    if (m_picked.contains(releaseID)) {
         m_picked.remove(releaseID);
-    else
+    } else {
+        // A movie is fetched once: picking another release replaces the first.
+        if (m_kind == Kind::movie) {
+            untickedToo = QStringList(m_picked.cbegin(), m_picked.cend());
+            m_picked.clear();
+        }
         m_picked.insert(releaseID);
+    }
+    for (const QString& id : untickedToo)
+        Q_EMIT pickToggled(id);
     Q_EMIT pickToggled(releaseID);
     Q_EMIT formChanged();
 }
@@ -284,6 +324,8 @@ QList<SearchResult> AddShowModel::listedResults() const {
 
 QList<int> AddShowModel::seasonsOffered() const {
     QList<int> seasons;
+    if (m_kind == Kind::movie)
+        return seasons;
     for (const SearchResult& r : m_results) {
         if (r.season && !seasons.contains(*r.season))
             seasons.append(*r.season);
@@ -304,6 +346,8 @@ std::optional<int> AddShowModel::parsedSeason(const QString& text) {
 bool AddShowModel::canCommit() const {
     if (m_name.trimmed().isEmpty())
         return false;
+    if (m_kind == Kind::movie)
+        return true;
     return !m_pullEntireSeason || parsedSeason(m_seasonText).has_value();
 }
 
@@ -330,7 +374,14 @@ QUuid AddShowModel::commit() {
         if (m_picked.contains(r.id))
             picked.append(r);
     }
-    const QUuid id = m_watchlist.operations.addShow(newShow(), picked, m_pickPlan);
+    QUuid id;
+    if (m_kind == Kind::movie)
+        id = m_watchlist.operations.addMovie(
+            m_name, m_resolvedMovie, m_quality, m_startWithLatest, m_anyQuality,
+            picked.isEmpty() ? std::nullopt : std::optional<SearchResult>(picked.first()),
+            m_fellBack ? m_resolvedAlias : std::nullopt);
+    else
+        id = m_watchlist.operations.addShow(newShow(), picked, m_pickPlan);
     if (!id.isNull())
         close();
     return id;
@@ -340,6 +391,7 @@ QUuid AddShowModel::addAsTyped() {
     if (!offersAddAsTyped())
         return {};
     m_resolvedShow.reset();
+    m_resolvedMovie.reset();
     return commit();
 }
 
@@ -362,9 +414,16 @@ void AddShowModel::close() {
 // ---- texts
 // ----------------------------------------------------------------------------------------
 
+QString AddShowModel::noun() const {
+    return m_kind == Kind::movie ? QStringLiteral("movie") : QStringLiteral("series");
+}
+
 QString AddShowModel::primaryLabel() const {
     if (!m_resolvedShow)
-        return m_isSearching ? QStringLiteral("Finding series…") : QStringLiteral("Find series");
+        return m_isSearching ? QStringLiteral("Finding %1…").arg(noun())
+                             : QStringLiteral("Find %1").arg(noun());
+    if (m_kind == Kind::movie)
+        return QStringLiteral("Add to List");
     if (!m_picked.isEmpty())
         return planCommitLabel(m_pickPlan);
     // Only a pull says "Pull": a typed season without it just limits what is followed.
@@ -407,8 +466,9 @@ QString AddShowModel::formNotice() const {
 QString AddShowModel::busyText() const {
     if (!m_isSearching)
         return {};
-    return m_resolvedShow || m_mode == ResultsMode::releases ? QStringLiteral("Searching releases…")
-                                                             : QStringLiteral("Finding series…");
+    return m_resolvedShow || m_mode == ResultsMode::releases
+               ? QStringLiteral("Searching releases…")
+               : QStringLiteral("Finding %1…").arg(noun());
 }
 
 QString AddShowModel::resultsHeading() const {
@@ -416,7 +476,7 @@ QString AddShowModel::resultsHeading() const {
     case ResultsMode::none:
         return {};
     case ResultsMode::shows:
-        return QStringLiteral("Which series?");
+        return QStringLiteral("Which %1?").arg(noun());
     case ResultsMode::releases:
         return headerCounts();
     }
@@ -424,6 +484,13 @@ QString AddShowModel::resultsHeading() const {
 }
 
 QString AddShowModel::headerCounts() const {
+    if (m_kind == Kind::movie) {
+        const qsizetype n = listedResults().size();
+        QString counts = QStringLiteral("%1 release%2").arg(n).arg(n == 1 ? "" : "s");
+        if (!m_picked.isEmpty())
+            counts += QStringLiteral(" · 1 selected");
+        return counts;
+    }
     return QStringLiteral("%1 releases · %2 selected")
         .arg(listedResults().size())
         .arg(m_picked.size());
@@ -432,7 +499,9 @@ QString AddShowModel::headerCounts() const {
 QString AddShowModel::fallbackNotice() const {
     if (!m_fellBack || !m_resolvedAlias)
         return {};
-    return QStringLiteral("No results for the official title — showing results for ") + kOpenQuote +
+    const QString which = m_kind == Kind::movie ? QStringLiteral("exact") : QStringLiteral("official");
+    return QStringLiteral("No results for the %1 title — showing results for ").arg(which) +
+           kOpenQuote +
            *m_resolvedAlias + kCloseQuote;
 }
 
@@ -442,7 +511,8 @@ QString AddShowModel::emptyTitle() const {
     if (m_mode == ResultsMode::shows && m_showMatches.isEmpty()) {
         switch (m_lookupFailure) {
         case LookupFailure::none:
-            return QStringLiteral("No series found on TMDB");
+            return m_kind == Kind::movie ? QStringLiteral("No films found on TMDB")
+                                         : QStringLiteral("No series found on TMDB");
         case LookupFailure::noKey:
             return QStringLiteral("No TMDB API key");
         case LookupFailure::refusedKey:
@@ -466,21 +536,22 @@ QString AddShowModel::emptyNote() const {
         return {};
     if (m_mode == ResultsMode::releases) {
         if (m_indexesUnreachable)
-            return QStringLiteral(
-                "None of them answered. Check the connection and search again, or add the series "
-                "without picking releases.");
-        return QStringLiteral("Try a different quality or season.");
+            return QStringLiteral("None of them answered. Check the connection and search again, "
+                                  "or add the %1 without picking releases.")
+                .arg(noun());
+        return m_kind == Kind::movie ? QStringLiteral("Try a different quality.")
+                                     : QStringLiteral("Try a different quality or season.");
     }
     switch (m_lookupFailure) {
     case LookupFailure::none:
         return {};
     case LookupFailure::noKey:
     case LookupFailure::refusedKey:
-        return QStringLiteral("Check the TMDB key in Settings, or add the series as typed.");
+        return QStringLiteral("Check the TMDB key in Settings, or add the %1 as typed.").arg(noun());
     case LookupFailure::unreachable:
-        return QStringLiteral("Check the connection, or add the series as typed.");
+        return QStringLiteral("Check the connection, or add the %1 as typed.").arg(noun());
     case LookupFailure::badAnswer:
-        return QStringLiteral("Try again in a moment, or add the series as typed.");
+        return QStringLiteral("Try again in a moment, or add the %1 as typed.").arg(noun());
     }
     return {};
 }
@@ -508,6 +579,12 @@ QString AddShowModel::pullNote() const {
             .arg(*season);
     return QStringLiteral(
         "Type a season number to pull — or turn the switch off to just follow the series.");
+}
+
+QList<AddShowModel::SortField> AddShowModel::sortFields() const {
+    if (m_kind == Kind::movie)
+        return {SortField::seeders, SortField::date, SortField::quality, SortField::size};
+    return {SortField::date, SortField::quality, SortField::seeders, SortField::size};
 }
 
 QString AddShowModel::sortLabel(SortField sort) {

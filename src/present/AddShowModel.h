@@ -2,6 +2,7 @@
 
 #include "api/Watchlist.h"
 #include "model/Lookup.h"
+#include "model/MovieResult.h"
 #include "model/SearchResult.h"
 #include "model/SeriesResult.h"
 #include "model/Show.h"
@@ -14,16 +15,18 @@
 
 #include <optional>
 
-// The state of the add-series flow, shared by the form and the results panel: the typed name
-// and options, the TMDB lookup and its matches, the release search and the ticked releases.
-// Only the latest lookup or search may publish (searchToken); a click on a match that came
-// too soon after the matches appeared is ignored. Committing maps the form to the store's
-// addShow, which owns the rules of what a new series looks like.
+// The state of the add-series and add-movie flows, shared by the form and the results panel:
+// the typed name and options, the TMDB lookup and its matches, the release search and the
+// ticked releases. Only the latest lookup or search may publish (searchToken); a click on a
+// match that came too soon after the matches appeared is ignored. Committing maps the form to
+// the store's addShow or addMovie, which own the rules of what a new record looks like. A
+// movie differs in its texts, its lookup and search, and in taking one picked release at most.
 class AddShowModel final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AddShowModel)
 
 public:
+    enum class Kind { series, movie };
     enum class SortField { date, quality, seeders, size };
     enum class ResultsMode {
         none,     // nothing to show yet: the results panel stays hidden
@@ -34,8 +37,12 @@ public:
 
     static constexpr double kPickArmingDelay = 0.35; // seconds
 
-    explicit AddShowModel(const Watchlist& watchlist, QObject* parent = nullptr);
+    explicit AddShowModel(const Watchlist& watchlist, Kind kind = Kind::series,
+                          QObject* parent = nullptr);
     ~AddShowModel() override;
+
+    Kind kind() const { return m_kind; }
+    bool isMovie() const { return m_kind == Kind::movie; }
 
     // ---- the form ----
     const QString& name() const { return m_name; }
@@ -44,6 +51,9 @@ public:
     void setQuality(Show::Quality quality);
     bool startWithLatest() const { return m_startWithLatest; }
     void setStartWithLatest(bool on);
+    // A movie's "keep hunting until a release is found" shares the subscribe switch's place.
+    bool monitor() const { return m_startWithLatest; }
+    void setMonitor(bool on) { setStartWithLatest(on); }
     bool anyQuality() const { return m_anyQuality; }
     void setAnyQuality(bool on);
     bool fallbackAnyQuality() const { return m_fallbackAnyQuality; }
@@ -58,8 +68,11 @@ public:
     void setPickPlan(PickPlan plan);
 
     // ---- lookup and search state ----
+    // The confirmed match and the matches offered, as the panels list them (a movie's title and
+    // year read as a series' name and first year).
     const std::optional<SeriesResult>& resolvedShow() const { return m_resolvedShow; }
     const QList<SeriesResult>& showMatches() const { return m_showMatches; }
+    const std::optional<MovieResult>& resolvedMovie() const { return m_resolvedMovie; }
     bool isSearching() const { return m_isSearching; }
     const QList<SearchResult>& results() const { return m_results; }
     bool didSearch() const { return m_didSearch; }
@@ -105,7 +118,7 @@ public:
     QString busyText() const;
     // The results panel's heading: "Which series?" over matches, the counts over releases.
     QString resultsHeading() const;
-    QString headerCounts() const; // "12 releases · 2 selected"
+    QString headerCounts() const; // "12 releases · 2 selected"; a movie's "12 releases · 1 selected"
     QString fallbackNotice() const;
     // The empty or failed state of the results panel: a title and a note; empty when there
     // are rows to show.
@@ -117,11 +130,13 @@ public:
     QList<SearchResult> listedResults() const;
     // Seasons the results carry, ascending, for the season filter.
     QList<int> seasonsOffered() const;
-    bool showsPlan() const { return !m_picked.isEmpty(); }
+    bool showsPlan() const { return m_kind == Kind::series && !m_picked.isEmpty(); }
     QString qualityNote() const;
     QString pullTitle() const;
     QString pullNote() const;
 
+    // The sort choices in the order the panel offers them.
+    QList<SortField> sortFields() const;
     static QList<SearchResult> sorted(QList<SearchResult> results, SortField sort);
     static QString sortLabel(SortField sort);
     static QString seasonLabel(std::optional<int> season);
@@ -147,6 +162,9 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<> runLookup(QString typed, QUuid token);
+    QCoro::Task<ReleaseFinder::Releases> askReleases(QString name,
+                                                     std::optional<Show::Quality> quality);
+    QString noun() const; // "series" or "movie"
     QCoro::Task<> runReleaseSearch(QString official, QString typed,
                                    std::optional<Show::Quality> quality, QUuid token);
     void resetLookup();
@@ -154,6 +172,7 @@ private:
     WatchlistOperations::NewShow newShow() const;
 
     Watchlist m_watchlist;
+    Kind m_kind;
     QString m_name;
     Show::Quality m_quality;
     bool m_startWithLatest = true;
@@ -166,6 +185,8 @@ private:
 
     std::optional<SeriesResult> m_resolvedShow;
     QList<SeriesResult> m_showMatches;
+    QList<MovieResult> m_movieMatches; // a movie lookup's answer, in the order of m_showMatches
+    std::optional<MovieResult> m_resolvedMovie;
     bool m_lookedUp = false; // a lookup has answered for the current name
     LookupFailure m_lookupFailure = LookupFailure::none;
     bool m_isSearching = false;

@@ -3,7 +3,7 @@
 #include "api/PublishedState.h"
 
 ShowListModel::ShowListModel(PublishedState& state, QObject* parent)
-    : QAbstractListModel(parent)
+    : KeyedRowModel(parent)
     , m_state(state) {
     for (const Show& show : m_state.shows())
         m_rows.append(rowFor(show));
@@ -35,10 +35,6 @@ ShowListModel::Row ShowListModel::rowFor(const Show& show) const {
     row.trashTooltip = ShowRowText::trashTooltip(show);
     row.footnote = ShowRowText::footnote(subscribed);
     return row;
-}
-
-int ShowListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
 QVariant ShowListModel::data(const QModelIndex& index, int role) const {
@@ -100,14 +96,6 @@ QHash<int, QByteArray> ShowListModel::roleNames() const {
             {FootnoteRole, "footnote"}};
 }
 
-int ShowListModel::rowOf(const QUuid& id) const {
-    for (qsizetype i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].id == id)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
 QList<ShowRowText::MenuItem> ShowListModel::menuItems(int row) const {
     const QUuid id = m_rows.at(row).id;
     for (const Show& show : m_state.shows()) {
@@ -135,49 +123,7 @@ void ShowListModel::setLive(bool live) {
 void ShowListModel::refresh() {
     QList<Row> next;
     next.reserve(m_state.shows().size());
-    QSet<QUuid> nextIDs;
-    for (const Show& show : m_state.shows()) {
+    for (const Show& show : m_state.shows())
         next.append(rowFor(show));
-        nextIDs.insert(show.id);
-    }
-
-    // Gone series first, from the bottom so the indexes above stay valid.
-    for (int i = static_cast<int>(m_rows.size()) - 1; i >= 0; --i) {
-        if (nextIDs.contains(m_rows[i].id))
-            continue;
-        beginRemoveRows({}, i, i);
-        m_rows.removeAt(i);
-        endRemoveRows();
-    }
-
-    // Then walk the new order: keep, move up or insert each series at its place.
-    for (int i = 0; i < next.size(); ++i) {
-        if (i < m_rows.size() && m_rows[i].id == next[i].id) {
-            if (m_rows[i] != next[i]) {
-                m_rows[i] = next[i];
-                Q_EMIT dataChanged(index(i), index(i));
-            }
-            continue;
-        }
-        int from = -1;
-        for (int j = i + 1; j < m_rows.size(); ++j) {
-            if (m_rows[j].id == next[i].id) {
-                from = j;
-                break;
-            }
-        }
-        if (from >= 0) {
-            beginMoveRows({}, from, from, {}, i);
-            m_rows.move(from, i);
-            endMoveRows();
-            if (m_rows[i] != next[i]) {
-                m_rows[i] = next[i];
-                Q_EMIT dataChanged(index(i), index(i));
-            }
-        } else {
-            beginInsertRows({}, i, i);
-            m_rows.insert(i, next[i]);
-            endInsertRows();
-        }
-    }
+    publish(next);
 }

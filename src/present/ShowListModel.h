@@ -1,8 +1,8 @@
 #pragma once
 
+#include "KeyedRowModel.h"
 #include "ShowRowText.h"
 
-#include <QAbstractListModel>
 #include <QList>
 #include <QUuid>
 
@@ -10,14 +10,33 @@
 
 class PublishedState;
 
+// Everything one series row shows, computed once per change.
+struct ShowListRow {
+    QUuid id;
+    QString name;
+    QString initials;
+    QString posterPath;
+    std::optional<ShowRowText::StatusLine> status;
+    bool stale = false;
+    bool subscribed = false;
+    QString subscribeLabel;
+    QString subscribeTooltip;
+    QString qualityLabel;
+    std::optional<QString> pickLabel;
+    QString trashTooltip;
+    QString footnote;
+    bool operator==(const ShowListRow&) const = default;
+};
+
 // The series list as rows, in the store's order. Each store signal is answered with the
 // smallest change: rows that read differently get dataChanged, added, removed and moved
 // series get inserted, removed and moved; the model is never reset after construction.
-class ShowListModel final : public QAbstractListModel {
+class ShowListModel final : public KeyedRowModel<ShowListRow> {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ShowListModel)
 
 public:
+    using Row = ShowListRow;
     enum Role {
         IdRole = Qt::UserRole + 1,
         NameRole,
@@ -36,32 +55,11 @@ public:
         FootnoteRole,
     };
 
-    // Everything one row shows, computed once per change.
-    struct Row {
-        QUuid id;
-        QString name;
-        QString initials;
-        QString posterPath;
-        std::optional<ShowRowText::StatusLine> status;
-        bool stale = false;
-        bool subscribed = false;
-        QString subscribeLabel;
-        QString subscribeTooltip;
-        QString qualityLabel;
-        std::optional<QString> pickLabel;
-        QString trashTooltip;
-        QString footnote;
-        bool operator==(const Row&) const = default;
-    };
-
     explicit ShowListModel(PublishedState& state, QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    const Row& row(int row) const { return m_rows.at(row); }
-    int rowOf(const QUuid& id) const;
     QList<ShowRowText::MenuItem> menuItems(int row) const;
 
     // Reads the store again and publishes what changed; also how relative times move on.
@@ -79,7 +77,6 @@ private:
     Row rowFor(const Show& show) const;
 
     PublishedState& m_state;
-    QList<Row> m_rows;
     bool m_live = true;
     bool m_stale = false;
 };

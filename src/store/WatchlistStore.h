@@ -207,11 +207,16 @@ public:
     // Adds a movie from the add-movie form and starts hunting it; a picked release starts at once.
     QUuid addMovie(const QString& name, const std::optional<MovieResult>& match,
                    Show::Quality quality, bool monitor, bool anyQuality,
-                   const std::optional<SearchResult>& picked) override;
+                   const std::optional<SearchResult>& picked,
+                   const std::optional<QString>& searchAlias = std::nullopt) override;
     void huntMovie(const QUuid& id) override;
     void setMovieQuality(const QUuid& id, Show::Quality quality) override;
     void switchMovieRelease(const DownloadRecord& row, const SearchResult& release) override;
     void removeMovie(const QUuid& id) override;
+    void setMovieEnabled(const QUuid& id, bool on) override;
+    void clearMovieStatus(const QUuid& id) override;
+    QCoro::Task<Releases> movieReleases(QString title,
+                                        std::optional<Show::Quality> quality) override;
     // The check cycle's hunt of every monitored movie that still lacks a copy.
     void sweepMovies();
     // --- calendar ----------------------------------------------------------------------------

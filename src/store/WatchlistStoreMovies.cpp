@@ -22,7 +22,8 @@ QString magnetTitle(const QUrl& magnet, const QString& fallback) {
 
 QUuid WatchlistStore::addMovie(const QString& name, const std::optional<MovieResult>& match,
                                Show::Quality quality, bool monitor, bool anyQuality,
-                               const std::optional<SearchResult>& picked) {
+                               const std::optional<SearchResult>& picked,
+                               const std::optional<QString>& searchAlias) {
     Movie movie;
     movie.id = QUuid::createUuid();
     movie.name = match ? match->title : name.trimmed();
@@ -35,6 +36,7 @@ QUuid WatchlistStore::addMovie(const QString& name, const std::optional<MovieRes
     movie.quality = quality;
     movie.monitor = monitor;
     movie.anyQuality = anyQuality;
+    movie.searchAlias = searchAlias;
     if (picked)
         movie.pendingMagnet = picked->magnetURL;
     m_movies.append(movie);
@@ -225,4 +227,39 @@ void WatchlistStore::removeMovie(const QUuid& id) {
     m_movies.removeIf([&](const Movie& m) { return m.id == id; });
     saveMovies();
     Q_EMIT moviesChanged();
+}
+
+void WatchlistStore::setMovieEnabled(const QUuid& id, bool on) {
+    Movie* movie = findMovie(id);
+    if (!movie || movie->isEnabled == on)
+        return;
+    movie->isEnabled = on;
+    saveMovies();
+    Q_EMIT moviesChanged();
+}
+
+void WatchlistStore::clearMovieStatus(const QUuid& id) {
+    Movie* movie = findMovie(id);
+    if (!movie || movie->status == ShowStatus{})
+        return;
+    movie->status = ShowStatus{};
+    saveMovies();
+    Q_EMIT moviesChanged();
+}
+
+QCoro::Task<ReleaseFinder::Releases>
+WatchlistStore::movieReleases(QString title, std::optional<Show::Quality> quality) {
+    TorrentQuery query;
+    query.text = std::move(title);
+    query.kind = TorrentQuery::Kind::movie;
+    query.quality = quality;
+    query.order = TorrentQuery::Order::seeders;
+    query.size = 150;
+    const auto [hits, tally] = co_await m_checker->searchAllReported(std::move(query));
+    Releases found;
+    found.results.reserve(hits.size());
+    for (const RawHit& hit : hits)
+        found.results.append(FeedChecker::searchResult(hit));
+    found.indexesUnreachable = tally.noneAnswered();
+    co_return found;
 }

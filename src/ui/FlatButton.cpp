@@ -59,6 +59,11 @@ void FlatButton::paintEvent(QPaintEvent*) {
         path.addRoundedRect(body, body.height() / 2, body.height() / 2);
         p.fillPath(path, fill);
     }
+    if (hasFocus()) { // the keyboard's place, as the pills show it
+        p.setPen(QPen(m_theme.color(Theme::Role::accent), 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(body.adjusted(0.5, 0.5, -0.5, -0.5), body.height() / 2, body.height() / 2);
+    }
     p.setOpacity(m_faint ? 0.5 : 1.0);
     int x = (width() - sizeHint().width()) / 2 + kPadX;
     if (!m_symbol.isEmpty()) {

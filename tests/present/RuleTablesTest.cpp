@@ -9,12 +9,14 @@
 #include "EpisodeDrawerTexts.h"
 #include "Fixtures.h"
 #include "LaunchRequest.h"
+#include "MovieRowText.h"
 #include "ScopedTimeZone.h"
 #include "ShowRowText.h"
 #include "SidebarTab.h"
 #include "StatusStripText.h"
 #include "TrayIconLook.h"
 #include "WindowPlacement.h"
+#include "model/RecordCodecs.h"
 #include "store/TrackerHint.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +89,16 @@ Show rowShow(json j) {
     if (j.contains("status") && j["status"].contains("lastEventDate"))
         j["status"]["lastEventDate"] = utcOf(j["status"]["lastEventDate"])->secondsSinceReference;
     return showFrom(j);
+}
+
+// A movie from a partial stored record, Heat (1995) unless it says.
+Movie rowMovie(json j) {
+    j.emplace("name", "Heat");
+    j.emplace("year", "1995");
+    const auto movies =
+        decodeDocument<QList<Movie>>(QByteArray::fromStdString(json::array({j}).dump()));
+    EXPECT_TRUE(movies) << j.dump();
+    return movies ? movies->first() : Movie{};
 }
 
 const QStringList kTones{"plain", "working", "done", "attention", "failure"};
@@ -213,6 +225,27 @@ const Rule kRules[] = {
          release.quality = qstr(r[0]);
          return str(ShowRowText::alternateLabel(release));
      }},
+    {"movie-rows", "statusLines", 2,
+     [](R r) {
+         const auto line = MovieRowText::statusLine(rowMovie(r[1]));
+         return json{str(line.text), nameOf(line.tone, kTones)};
+     }},
+    {"movie-rows", "titles", 1,
+     [](R r) {
+         const Movie movie = rowMovie(r[0]);
+         return json{str(MovieRowText::titleLine(movie)), str(MovieRowText::trashTooltip(movie))};
+     }},
+    {"movie-rows", "menus", 1,
+     [](R r) {
+         static const QStringList actions{"toggleEnabled", "searchNow", "clearStatus", "separator",
+                                          "remove"};
+         json items = json::array();
+         for (const MovieRowText::MenuItem& item : MovieRowText::menuItems(rowMovie(r[0])))
+             items.push_back(str(actions.value(int(item.action)) + ": " + item.label));
+         return items;
+     }},
+    {"movie-rows", "downloadLines", 1,
+     [](R r) { return str(MovieRowText::downloadLine(recordFrom(r[0]), kNow)); }},
     {"geometry", "mainWindow", 4,
      [](R r) {
          const auto icon = r[2].is_null() ? std::nullopt : std::optional(r[2].get<double>());

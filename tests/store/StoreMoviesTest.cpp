@@ -121,3 +121,55 @@ TEST_F(Movies, TheCycleHuntsMonitoredMoviesWithoutACopyOnly) {
     EXPECT_EQ(m_store->movies()[2].status, ShowStatus{});
     EXPECT_EQ(m_indexes.searchCount(), 1);
 }
+
+TEST_F(Movies, ADisabledMovieSitsOutTheCycleUntilEnabledAndEachChangeIsSaved) {
+    startWith(m_heat);
+    m_store->setMovieEnabled(m_heat.id, false);
+    EXPECT_FALSE(stored<QList<Movie>>(StorageFiles::kMovies)->first().isEnabled);
+    m_store->runCheck(true);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_store->isChecking(); }));
+    EXPECT_EQ(heat().status, ShowStatus{});
+    EXPECT_EQ(m_indexes.searchCount(), 0);
+
+    m_store->setMovieEnabled(m_heat.id, true);
+    m_store->runCheck(true);
+    ASSERT_TRUE(runEventLoopUntil([&] { return heat().status.state == ShowStatus::State::error; }));
+    EXPECT_EQ(m_indexes.searchCount(), 1);
+
+    m_store->clearMovieStatus(m_heat.id);
+    EXPECT_EQ(heat().status, ShowStatus{});
+    EXPECT_EQ(stored<QList<Movie>>(StorageFiles::kMovies)->first().status, ShowStatus{});
+}
+
+TEST_F(Movies, AReleaseSearchByTitleListsMovieReleasesAndSaysWhenNoIndexAnswered) {
+    m_indexes.hits = {hit("Heat.1995.1080p.BluRay", '8', 30)};
+    startWith(m_heat);
+    const auto found = awaitTask(m_store->movieReleases("Heat", Show::Quality::p1080));
+    ASSERT_EQ(found.results.size(), 1);
+    EXPECT_EQ(found.results.first().title, "Heat.1995.1080p.BluRay");
+    EXPECT_FALSE(found.indexesUnreachable);
+
+    wipe();
+    m_fakeIndexes = false; // closed loopback ports
+    startWith(m_heat);
+    const auto unreached = awaitTask(m_store->movieReleases("Heat", std::nullopt));
+    EXPECT_TRUE(unreached.results.isEmpty());
+    EXPECT_TRUE(unreached.indexesUnreachable);
+}
+
+TEST_F(Movies, AMovieAddedUnderAFallbackTitleIsHuntedUnderIt) {
+    QStringList asked;
+    m_indexes.hitsFor = [&](const QString& query) {
+        asked << query;
+        return QList<FakeIndexes::Hit>{};
+    };
+    seed(StorageFiles::kMovies, QList<Movie>{});
+    start();
+    m_store->addMovie("Heat Redux", MovieResult{949, "Heat", "1995"}, Show::Quality::p1080, true,
+                      false, std::nullopt, QString("Heat Redux"));
+    ASSERT_TRUE(runEventLoopUntil([&] { return heat().status.state == ShowStatus::State::error; }));
+    EXPECT_EQ(stored<QList<Movie>>(StorageFiles::kMovies)->first().searchAlias, "Heat Redux");
+    ASSERT_FALSE(asked.isEmpty());
+    for (const QString& query : asked)
+        EXPECT_TRUE(query.contains("Redux")) << query.toStdString();
+}

@@ -147,6 +147,16 @@ FakeWatchlist::seriesReleases(QString name, std::optional<Show::Quality> quality
     co_return Releases{releasesByName.value(name), false};
 }
 
+QCoro::Task<ReleaseFinder::Releases>
+FakeWatchlist::movieReleases(QString title, std::optional<Show::Quality> quality) {
+    const QString call = QStringLiteral("movieReleases %1 %2")
+                             .arg(title, quality ? toRaw(*quality) : QStringLiteral("any"));
+    co_await answerLater(call);
+    if (indexesUnreachable)
+        co_return Releases{{}, true};
+    co_return Releases{releasesByName.value(title), false};
+}
+
 QCoro::Task<ReleaseFinder::Releases> FakeWatchlist::otherReleases(QString hash) {
     const QString call = QStringLiteral("otherReleases ") + hash;
     co_await answerLater(call);
@@ -214,10 +224,14 @@ QCoro::Task<> FakeWatchlist::refreshWorkingFolderSize() {
 
 QUuid FakeWatchlist::addMovie(const QString& name, const std::optional<MovieResult>& match,
                               Show::Quality quality, bool monitor, bool anyQuality,
-                              const std::optional<SearchResult>& picked) {
-    note("addMovie",
-         {name, QString::number(match ? match->id : 0), toRaw(quality), monitor ? "monitor" : "",
-          anyQuality ? "any" : "", picked ? picked->title : ""});
+                              const std::optional<SearchResult>& picked,
+                              const std::optional<QString>& searchAlias) {
+    QStringList args{name, QString::number(match ? match->id : 0), toRaw(quality),
+                     monitor ? "monitor" : "", anyQuality ? "any" : "",
+                     picked ? picked->title : ""};
+    if (searchAlias)
+        args << "alias " + *searchAlias;
+    calls.append("addMovie " + args.join(QLatin1Char(' ')));
     return addedID;
 }
 

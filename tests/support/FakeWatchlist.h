@@ -100,6 +100,8 @@ public:
     QCoro::Task<Lookup<QList<MovieResult>>> searchMovies(QString title) override;
     QCoro::Task<Releases> seriesReleases(QString name,
                                          std::optional<Show::Quality> quality) override;
+    QCoro::Task<Releases> movieReleases(QString title,
+                                        std::optional<Show::Quality> quality) override;
     QCoro::Task<Releases> otherReleases(QString hash) override;
 
     // --- WatchlistOperations ---------------------------------------------------------------
@@ -112,7 +114,8 @@ public:
     QCoro::Task<> refreshWorkingFolderSize() override;
     QUuid addMovie(const QString& name, const std::optional<MovieResult>& match,
                    Show::Quality quality, bool monitor, bool anyQuality,
-                   const std::optional<SearchResult>& picked) override;
+                   const std::optional<SearchResult>& picked,
+                   const std::optional<QString>& searchAlias = std::nullopt) override;
     void updateSettings(const std::function<void(AppSettings&)>& change) override;
 
     void setSubscribed(const QUuid& id, bool on) override {
@@ -140,6 +143,10 @@ public:
         note("switchMovieRelease", {row.id, r.title});
     }
     void removeMovie(const QUuid& id) override { note("removeMovie", {nameOf(id)}); }
+    void setMovieEnabled(const QUuid& id, bool on) override {
+        note("setMovieEnabled", {nameOf(id), on ? "true" : "false"});
+    }
+    void clearMovieStatus(const QUuid& id) override { note("clearMovieStatus", {nameOf(id)}); }
     void removeDownload(const QString& hash) override { note("removeDownload", {hash}); }
     void switchRelease(const QString& hash, const SearchResult& r) override {
         note("switchRelease", {hash, r.title});

@@ -9,6 +9,7 @@
 #include "ImageLoader.h"
 #include "RoundedPanel.h"
 #include "SampleReleases.h"
+#include "PosterCache.h"
 #include "ShotRig.h"
 #include "Shots.h"
 #include "Theme.h"
@@ -17,7 +18,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QNetworkDiskCache>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -27,7 +27,6 @@ namespace {
 
 using json = nlohmann::json;
 
-const QUrl kImageHost(QStringLiteral("http://127.0.0.1:9"));
 
 QString text(const json& v) {
     return v.is_string() ? QString::fromStdString(v.get<std::string>()) : QString();
@@ -49,28 +48,6 @@ QList<SeriesResult> seriesFrom(const json& answers) {
              a["poster_path"].is_null() ? std::nullopt : std::optional(text(a["poster_path"]))});
     }
     return out;
-}
-
-// Every poster any step shows, answered from the cache as the image host would.
-void fillPosterCache(const QString& folder) {
-    QFile poster(QStringLiteral(LUMIVANE_TEST_FIXTURES "/ui/poster.png"));
-    if (!poster.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray bytes = poster.readAll();
-    QNetworkDiskCache cache;
-    cache.setCacheDirectory(folder);
-    for (const char* size : {"w92", "w342"}) {
-        QNetworkCacheMetaData meta;
-        meta.setUrl(QUrl(kImageHost.toString() + "/t/p/" + size + "/dark.jpg"));
-        meta.setSaveToDisk(true);
-        meta.setExpirationDate(QDateTime::currentDateTimeUtc().addYears(1));
-        meta.setRawHeaders({{"Content-Type", "image/png"}});
-        meta.setAttributes({{QNetworkRequest::HttpStatusCodeAttribute, 200}});
-        if (QIODevice* device = cache.prepare(meta)) {
-            device->write(bytes);
-            cache.insert(device);
-        }
-    }
 }
 
 void waitFor(const std::function<bool()>& done, int ms = 5000) {
@@ -131,7 +108,7 @@ QPixmap composite(AddShowPresenter& presenter, const Theme& theme) {
 
 void shootAddSeries(ShotRig& rig) {
     QTemporaryDir cacheFolder;
-    fillPosterCache(cacheFolder.path());
+    fillPosterCache(cacheFolder.path(), {QStringLiteral("/dark.jpg")});
     const json pictures = fixture("ui/add-series-pictures.json");
     for (const AppTheme appearance : {AppTheme::light, AppTheme::dark}) {
         for (const json& step : pictures["steps"]) {
@@ -154,7 +131,7 @@ void shootAddSeries(ShotRig& rig) {
                 }
             }
             Theme theme(appearance);
-            ImageLoader images(kImageHost, cacheFolder.path());
+            ImageLoader images(kShotImageHost, cacheFolder.path());
             AddShowPresenter presenter(fake, theme, images);
             presenter.open(nullptr);
             drive(*presenter.model(), fake, step);

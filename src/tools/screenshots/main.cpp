@@ -40,6 +40,8 @@ int main(int argc, char** argv) {
     QApplication::setFont(platformFont);
     shootEpisodeDrawer(rig);
     shootAddSeries(rig);
+    shootMovies(rig);
+    shootUpdateDialog(rig);
 
     std::printf("%d pictures in %s\n", rig.shots(), qPrintable(output));
     return rig.shots() > 0 ? 0 : 1;

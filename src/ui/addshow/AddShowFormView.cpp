@@ -40,7 +40,8 @@ void AddShowFormView::build() {
     layout->setSpacing(0);
 
     auto* header = new QHBoxLayout;
-    m_title = new QLabel(QStringLiteral("Add Series"), this);
+    const bool movie = m_model.isMovie();
+    m_title = new QLabel(movie ? QStringLiteral("Add Movie") : QStringLiteral("Add Series"), this);
     m_close = new QPushButton(this);
     m_close->setObjectName(QStringLiteral("addShow.close"));
     m_close->setFlat(true);
@@ -48,17 +49,22 @@ void AddShowFormView::build() {
     m_close->setIconSize(QSize(18, 18));
     m_close->setFixedSize(24, 24);
     m_close->setStyleSheet(QStringLiteral("QPushButton{border:none;background:transparent;}"));
+    m_close->setToolTip(QStringLiteral("Close"));
+    m_close->setAccessibleName(m_close->toolTip());
     header->addWidget(m_title, 1);
     header->addWidget(m_close);
     layout->addLayout(header);
     layout->addSpacing(14);
 
-    m_nameLabel = new QLabel(QStringLiteral("SERIES NAME"), this);
+    m_nameLabel =
+        new QLabel(movie ? QStringLiteral("MOVIE NAME") : QStringLiteral("SERIES NAME"), this);
     layout->addWidget(m_nameLabel);
     layout->addSpacing(6);
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("addShow.name"));
-    m_name->setPlaceholderText(QStringLiteral("e.g. Da Vinci's Inquest"));
+    m_name->setPlaceholderText(movie ? QStringLiteral("e.g. Eraserhead")
+                                     : QStringLiteral("e.g. Da Vinci's Inquest"));
+    m_name->setAccessibleName(m_nameLabel->text());
     layout->addWidget(m_name);
 
     m_notice = new QLabel(this);
@@ -86,26 +92,32 @@ void AddShowFormView::build() {
     layout->addLayout(pills);
     layout->addSpacing(14);
 
+    // The series-only rows below are hidden for a movie; so are their gaps.
+    const auto seriesGap = [layout, movie](int points) {
+        if (!movie)
+            layout->addSpacing(points);
+    };
     m_subscribe = new VaneSwitch(m_theme, QStringLiteral("Subscribe to series"),
                                  QStringLiteral("Keep grabbing new episodes as they air, after this"),
                                  this);
     m_subscribe->setObjectName(QStringLiteral("addShow.subscribe"));
     layout->addWidget(m_subscribe);
-    layout->addSpacing(14);
+    seriesGap(14);
 
     m_seasonLabel = new QLabel(QStringLiteral("SEASON (blank = all)"), this);
     layout->addWidget(m_seasonLabel);
-    layout->addSpacing(6);
+    seriesGap(6);
     m_season = new QLineEdit(this);
     m_season->setObjectName(QStringLiteral("addShow.season"));
     m_season->setPlaceholderText(QStringLiteral("e.g. 2"));
     m_season->setFixedWidth(96);
+    m_season->setAccessibleName(m_seasonLabel->text());
     layout->addWidget(m_season);
-    layout->addSpacing(10);
+    seriesGap(10);
     m_pull = new VaneSwitch(m_theme, QString(), QString(), this);
     m_pull->setObjectName(QStringLiteral("addShow.pullSeason"));
     layout->addWidget(m_pull);
-    layout->addSpacing(10);
+    seriesGap(10);
 
     m_more = new QPushButton(QStringLiteral("More options"), this);
     m_more->setObjectName(QStringLiteral("addShow.moreOptions"));
@@ -118,6 +130,16 @@ void AddShowFormView::build() {
                                 QString(), m_advanced);
     m_fallback->setObjectName(QStringLiteral("addShow.fallbackQuality"));
     advanced->addWidget(m_fallback);
+    m_anyQuality = new VaneSwitch(
+        m_theme, QStringLiteral("Ignore the preference above and list every resolution"), QString(),
+        m_advanced);
+    m_anyQuality->setObjectName(QStringLiteral("addShow.anyQuality"));
+    advanced->addWidget(m_anyQuality);
+    // A movie is hunted once, without following anything: no subscribe, season or pull.
+    for (QWidget* seriesOnly : std::initializer_list<QWidget*>{
+             m_subscribe, m_seasonLabel, m_season, m_pull, m_fallback})
+        seriesOnly->setVisible(!movie);
+    m_anyQuality->setVisible(movie);
     layout->addWidget(m_advanced);
     layout->addSpacing(16);
 
@@ -144,6 +166,7 @@ void AddShowFormView::build() {
     connect(m_pull, &QAbstractButton::toggled, &m_model, &AddShowModel::setPullEntireSeason);
     connect(m_fallback, &QAbstractButton::toggled, &m_model,
             &AddShowModel::setFallbackAnyQuality);
+    connect(m_anyQuality, &QAbstractButton::toggled, &m_model, &AddShowModel::setAnyQuality);
     connect(m_more, &QPushButton::clicked, this,
             [this] { m_model.setShowAdvanced(!m_model.showAdvanced()); });
     connect(m_primary, &QPushButton::clicked, &m_model, &AddShowModel::primary);
@@ -179,7 +202,8 @@ void AddShowFormView::refresh() {
     for (int i = 0; i < m_qualities.size(); ++i)
         m_qualities[i]->setChecked(kQualities[i] == m_model.quality());
     {
-        const QSignalBlocker a(m_subscribe), b(m_pull), c(m_fallback);
+        const QSignalBlocker a(m_subscribe), b(m_pull), c(m_fallback), d(m_anyQuality);
+        m_anyQuality->setChecked(m_model.anyQuality());
         m_subscribe->setChecked(m_model.startWithLatest());
         m_pull->setChecked(m_model.pullEntireSeason());
         m_fallback->setChecked(m_model.fallbackAnyQuality());

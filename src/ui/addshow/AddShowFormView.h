@@ -14,7 +14,7 @@ class QLineEdit;
 class QPushButton;
 class VaneSwitch;
 
-// The form of the add-series flow: the name, the options and the primary button. It shows
+// The form of the add-series and add-movie flows: the name, the options and the primary button. It shows
 // the model's state and hands every change back to it. Dragging its background moves the
 // panel it sits in.
 class AddShowFormView final : public QWidget {
@@ -61,6 +61,7 @@ private:
     QPushButton* m_more = nullptr;
     QWidget* m_advanced = nullptr;
     VaneSwitch* m_fallback = nullptr;
+    VaneSwitch* m_anyQuality = nullptr;
     BusySpinner* m_spinner = nullptr;
     QLabel* m_busy = nullptr;
     QPushButton* m_primary = nullptr;

@@ -36,9 +36,10 @@ QPixmap rounded(const QImage& image, QSize size, qreal dpr) {
 } // namespace
 
 AddShowPresenter::AddShowPresenter(const Watchlist& watchlist, Theme& theme, ImageLoader& images,
-                                   QObject* parent)
+                                   QObject* parent, AddShowModel::Kind kind)
     : QObject(parent)
     , m_watchlist(watchlist)
+    , m_kind(kind)
     , m_theme(theme)
     , m_images(images) {}
 
@@ -74,7 +75,7 @@ void AddShowPresenter::open(QWidget* anchor) {
         return;
     }
     m_closing = false;
-    m_model = new AddShowModel(m_watchlist);
+    m_model = new AddShowModel(m_watchlist, m_kind);
     connect(m_model, &AddShowModel::closeRequested, this, &AddShowPresenter::close);
     connect(m_model, &AddShowModel::resultsChanged, this, &AddShowPresenter::refreshResults);
     connect(m_model, &AddShowModel::formChanged, this, &AddShowPresenter::refreshPoster);

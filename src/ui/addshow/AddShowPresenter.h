@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AddShowModel.h"
 #include "api/Watchlist.h"
 
 #include <QObject>
@@ -7,7 +8,6 @@
 
 #include <optional>
 
-class AddShowModel;
 class AddShowFormView;
 class AddShowResultsView;
 class ImageLoader;
@@ -16,7 +16,7 @@ class QWidget;
 class RoundedPanel;
 class Theme;
 
-// Opens the add-series flow: the form panel centred over the anchor, the results panel below
+// Opens the add-series (or add-movie) flow: the form panel centred over the anchor, the results panel below
 // (or beside) it while there is something to list, and the confirmed series' poster to its
 // left. The two side panels travel with the form when it is dragged; Escape, the close symbol
 // or a commit closes all three. Each opening starts a fresh flow.
@@ -26,7 +26,7 @@ class AddShowPresenter final : public QObject {
 
 public:
     AddShowPresenter(const Watchlist& watchlist, Theme& theme, ImageLoader& images,
-                     QObject* parent = nullptr);
+                     QObject* parent = nullptr, AddShowModel::Kind kind = AddShowModel::Kind::series);
     ~AddShowPresenter() override;
 
     // `anchor`: the main window, or null to centre on the screen.
@@ -56,6 +56,7 @@ private:
     QRect visibleArea() const;
 
     Watchlist m_watchlist;
+    AddShowModel::Kind m_kind;
     Theme& m_theme;
     ImageLoader& m_images;
     QPointer<AddShowModel> m_model;

@@ -102,9 +102,10 @@ void AddShowResultsList::activate(int row) {
 
 // ---- painting ---------------------------------------------------------------------------------
 
-AddShowResultsDelegate::AddShowResultsDelegate(Theme& theme, QObject* parent)
+AddShowResultsDelegate::AddShowResultsDelegate(Theme& theme, bool movie, QObject* parent)
     : QStyledItemDelegate(parent)
-    , m_theme(theme) {}
+    , m_theme(theme)
+    , m_movie(movie) {}
 
 QSize AddShowResultsDelegate::sizeHint(const QStyleOptionViewItem& option,
                                        const QModelIndex& index) const {
@@ -138,7 +139,8 @@ void AddShowResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem
         const QImage image = index.data(AddShowResultsList::ThumbnailRole).value<QImage>();
         if (image.isNull()) {
             painter->fillPath(clip, m_theme.color(Theme::Role::selection));
-            m_theme.symbol(QStringLiteral("tv"), Theme::Role::secondaryText)
+            m_theme.symbol(m_movie ? QStringLiteral("film") : QStringLiteral("tv"),
+                           Theme::Role::secondaryText)
                 .paint(painter, thumb.adjusted(10, 18, -10, -18));
         } else {
             painter->setClipPath(clip);
@@ -153,7 +155,10 @@ void AddShowResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem
         const bool ticked = index.data(AddShowResultsList::TickedRole).toBool();
         const QRect box(row.left() + 8, row.center().y() - 10, 20, 20);
         m_theme
-            .symbol(ticked ? QStringLiteral("checkmark.square.fill") : QStringLiteral("square"),
+            .symbol(m_movie ? (ticked ? QStringLiteral("largecircle.fill.circle")
+                                      : QStringLiteral("circle"))
+                            : (ticked ? QStringLiteral("checkmark.square.fill")
+                                      : QStringLiteral("square")),
                     ticked ? Theme::Role::accent : Theme::Role::secondaryText)
             .paint(painter, box);
         text = QRect(box.right() + 12, row.top() + 6, row.right() - box.right() - 20,

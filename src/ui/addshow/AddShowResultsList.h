@@ -53,7 +53,8 @@ class AddShowResultsDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    explicit AddShowResultsDelegate(Theme& theme, QObject* parent = nullptr);
+    // `movie`: a film placeholder for matches, and a single choice (a radio mark) for releases.
+    explicit AddShowResultsDelegate(Theme& theme, bool movie = false, QObject* parent = nullptr);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -61,4 +62,5 @@ public:
 
 private:
     Theme& m_theme;
+    bool m_movie;
 };

@@ -18,8 +18,6 @@
 namespace {
 using SortField = AddShowModel::SortField;
 using PickPlan = AddShowModel::PickPlan;
-const QList<SortField> kSorts{SortField::date, SortField::quality, SortField::seeders,
-                              SortField::size};
 const QList<PickPlan> kPlans{PickPlan::continueForward, PickPlan::onlyThis,
                              PickPlan::thisThenLatest};
 const QStringList kPlanNames{QStringLiteral("continueForward"), QStringLiteral("onlyThis"),
@@ -63,7 +61,7 @@ void AddShowResultsView::build() {
     m_sortLabel = new QLabel(QStringLiteral("SORT"), m_sortRow);
     sorts->addWidget(m_sortLabel);
     sorts->addSpacing(4);
-    for (const SortField field : kSorts) {
+    for (const SortField field : m_model.sortFields()) {
         auto* pill = new PillButton(m_theme, AddShowModel::sortLabel(field), m_sortRow);
         pill->setObjectName(QStringLiteral("addShow.sort.") + AddShowModel::sortLabel(field));
         connect(pill, &QAbstractButton::clicked, this, [this, field] { m_model.setSort(field); });
@@ -82,7 +80,7 @@ void AddShowResultsView::build() {
     m_list = new QListView(m_body);
     m_list->setObjectName(QStringLiteral("addShow.list"));
     m_list->setModel(m_rows);
-    m_list->setItemDelegate(new AddShowResultsDelegate(m_theme, m_list));
+    m_list->setItemDelegate(new AddShowResultsDelegate(m_theme, m_model.isMovie(), m_list));
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setMouseTracking(true);
     m_list->setUniformItemSizes(true);
@@ -161,7 +159,7 @@ void AddShowResultsView::refresh() {
     m_heading->setVisible(m_model.emptyTitle().isEmpty());
     m_sortRow->setVisible(releases && !m_model.results().isEmpty());
     for (int i = 0; i < m_sorts.size(); ++i)
-        m_sorts[i]->setChecked(kSorts[i] == m_model.sort());
+        m_sorts[i]->setChecked(m_model.sortFields().value(i) == m_model.sort());
 
     const QList<int> seasons = m_model.seasonsOffered();
     m_season->clear();
