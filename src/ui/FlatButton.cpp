@@ -1,5 +1,6 @@
 #include "FlatButton.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -18,6 +19,13 @@ FlatButton::FlatButton(Theme& theme, const QString& text, QWidget* parent)
     setFocusPolicy(Qt::TabFocus);
     setPixelSize(12);
     connect(&m_theme, &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+bool FlatButton::event(QEvent* event) {
+    // A button with only a symbol is named by its tooltip for screen readers.
+    if (event->type() == QEvent::ToolTipChange && text().isEmpty())
+        setAccessibleName(toolTip());
+    return QAbstractButton::event(event);
 }
 
 void FlatButton::setFaint(bool on) {
@@ -64,6 +72,11 @@ void FlatButton::paintEvent(QPaintEvent*) {
     if (!m_symbol.isEmpty()) {
         m_theme.symbol(m_symbol, m_role).paint(&p, QRect(x, (height() - kIcon) / 2, kIcon, kIcon));
         x += kIcon + kGap;
+    }
+    if (hasFocus()) {
+        p.setOpacity(1.0);
+        m_theme.paintFocusRing(p, QRectF(rect()), height() / 2.0 - 1);
+        p.setOpacity(m_faint ? 0.5 : 1.0);
     }
     p.setPen(m_theme.color(m_role));
     p.setFont(font());

@@ -44,6 +44,7 @@ public:
         , m_symbol(std::move(symbol)) {
         setFixedSize(22, 22);
         setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
         connect(&m_theme, &Theme::changed, this, qOverload<>(&QWidget::update));
     }
 
@@ -53,6 +54,8 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         const Theme::Role role = underMouse() ? Theme::Role::secondaryText : Theme::Role::faintText;
         m_theme.symbol(m_symbol, role).paint(&p, rect().adjusted(3, 3, -3, -3));
+        if (hasFocus())
+            m_theme.paintFocusRing(p, QRectF(rect()), height() / 2.0 - 1);
     }
     void enterEvent(QEnterEvent*) override { update(); }
     void leaveEvent(QEvent*) override { update(); }

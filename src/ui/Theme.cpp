@@ -45,6 +45,8 @@ QColor Theme::color(Role role) const {
     case Role::idle: return dark ? QColor(0x5c, 0xc9, 0x83) : QColor(0x2e, 0x9e, 0x5b);
     case Role::shadow: return QColor(0, 0, 0, dark ? 120 : 70);
     case Role::info: return dark ? QColor(0x5f, 0xa8, 0xf0) : QColor(0x2f, 0x7a, 0xd0);
+    // Blue stands apart from the purple accent, so a focused accent pill still shows its ring.
+    case Role::focusRing: return dark ? QColor(0x6c, 0xb4, 0xff) : QColor(0x1f, 0x6f, 0xd6);
     }
     return {};
 }
@@ -120,6 +122,15 @@ QIcon Theme::symbol(const QString& name, Role role) const {
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QIcon(new TintedSvgEngine(file.readAll(), color(role)));
+}
+
+void Theme::paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius) const {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(color(Role::focusRing), 2));
+    painter.drawRoundedRect(rect.adjusted(1, 1, -1, -1), radius, radius);
+    painter.restore();
 }
 
 QString Theme::thinScrollBarStyle() const {

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QPalette>
 
+class QPainter;
+
 // Every colour a view paints with, by role, for the light and the dark appearance, and the
 // bundled symbols. Views ask the theme; none of them names a colour of its own.
 class Theme final : public QObject {
@@ -33,6 +35,7 @@ public:
         idle,          // the status dot while listening
         shadow,        // the soft shadow under frameless windows
         info,          // calm blue: an episode filed into the library
+        focusRing,     // the outline around the control the keyboard is on
     };
     Q_ENUM(Role)
 
@@ -51,6 +54,9 @@ public:
     QPalette palette() const;
     // A bundled symbol ("film", "tv", "gear", …) tinted with `role`, drawn crisp at any size.
     QIcon symbol(const QString& name, Role role = Role::text) const;
+
+    // The keyboard focus outline, drawn just inside `rect` with the given corner radius.
+    void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius) const;
 
     // The attention amber, the same in both appearances: red 0.85, green 0.6, blue 0.3.
     static QColor amber() { return QColor::fromRgbF(0.85f, 0.6f, 0.3f); }

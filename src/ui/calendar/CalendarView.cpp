@@ -108,6 +108,7 @@ QWidget* CalendarView::buildWeek() {
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::NoFocus); // it follows the focused day
     scroll->viewport()->setAutoFillBackground(false);
     grid->setAutoFillBackground(false);
     layout->addWidget(scroll, 1);

@@ -92,10 +92,6 @@ void VaneSwitch::paintEvent(QPaintEvent*) {
     const QRect track(QPoint(width() - kSwitchSize.width(), 2 + (titleHeight - kSwitchSize.height()) / 2),
                       kSwitchSize);
     paintSwitch(painter, track.translated(0, qMax(0, -track.top())), isChecked(), isEnabled(), m_theme);
-    if (hasFocus()) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(m_theme.color(Theme::Role::accent), 1.5));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRectF(track).adjusted(-2, -2, 2, 2), 12, 12);
-    }
+    if (hasFocus())
+        m_theme.paintFocusRing(painter, QRectF(track).adjusted(-3, -3, 3, 3), 12);
 }

@@ -1,6 +1,7 @@
 #include "DrawerButton.h"
 
 #include <QFontMetrics>
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -18,6 +19,13 @@ DrawerButton::DrawerButton(Theme& theme, Look look, const QString& label, QWidge
     setAttribute(Qt::WA_Hover); // a repaint as the mouse comes and goes
     setFocusPolicy(Qt::TabFocus);
     connect(&m_theme, &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+bool DrawerButton::event(QEvent* event) {
+    // A button with only a symbol is named by its tooltip for screen readers.
+    if (event->type() == QEvent::ToolTipChange && text().isEmpty())
+        setAccessibleName(toolTip());
+    return QAbstractButton::event(event);
 }
 
 QSize DrawerButton::sizeHint() const {
@@ -74,10 +82,8 @@ void DrawerButton::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(outline, 1));
         painter.drawPath(path);
     }
-    if (hasFocus()) {
-        painter.setPen(QPen(m_theme.color(Role::accent), 1.5));
-        painter.drawPath(path);
-    }
+    if (hasFocus())
+        m_theme.paintFocusRing(painter, QRectF(rect()), radius - 1);
 
     QFont f = font();
     f.setWeight(QFont::DemiBold);

@@ -331,5 +331,15 @@ void ShowRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         painter->setPen(m_theme.color(Theme::Role::accentText));
         painter->drawText(g.viewEpisodes, Qt::AlignCenter, ShowRowText::kViewEpisodes);
     }
+
+    // The keyboard's place: the card, or one of its controls.
+    if (option.state & QStyle::State_HasFocus) {
+        const QRect ring = m_focusPart == Part::row ? QRect() : partRect(option, index, m_focusPart);
+        if (ring.isEmpty())
+            m_theme.paintFocusRing(*painter, QRectF(g.card), kCardRadius);
+        else
+            m_theme.paintFocusRing(*painter, QRectF(ring).adjusted(-3, -3, 3, 3),
+                                   (ring.height() + 6) / 2.0);
+    }
     painter->restore();
 }

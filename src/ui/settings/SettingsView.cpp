@@ -152,6 +152,8 @@ void SettingsView::build() {
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setFocusPolicy(Qt::NoFocus); // it follows the focused setting
+
     m_scroll->viewport()->setAutoFillBackground(false);
     m_page = new QWidget;
     m_page->setObjectName(QStringLiteral("settingsPage"));

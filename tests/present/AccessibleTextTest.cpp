@@ -1,0 +1,50 @@
+#include "AccessibleText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Case {
+    const char* what;
+    QString got;
+    QString expected;
+};
+
+CalEvent event(const char* show, const char* code, CalEvent::EpisodeState state) {
+    CalEvent e;
+    e.showName = show;
+    e.code = code;
+    e.state = state;
+    return e;
+}
+
+} // namespace
+
+TEST(AccessibleText, PaintedRowsReadTheirPartsAndLeaveOutWhatIsMissing) {
+    using S = CalEvent::EpisodeState;
+    const Case cases[] = {
+        {"series row, all parts",
+         accessible::seriesRowDescription("1080p", "Subscribed", "Downloading S01E02 · 40%", false),
+         "1080p, Subscribed, Downloading S01E02 · 40%"},
+        {"series row without status line",
+         accessible::seriesRowDescription("720p", "Not subscribed", "", false),
+         "720p, Not subscribed"},
+        {"stalled series row says so in words",
+         accessible::seriesRowDescription("4K", "Subscribed", "  ", true),
+         "4K, Subscribed, Possible stalled item in recents"},
+        {"episode name", accessible::episodeRowName("S02E05", "Lost and Found"),
+         "S02E05 Lost and Found"},
+        {"episode without title", accessible::episodeRowName("S02E07", ""), "S02E07"},
+        {"episode description", accessible::episodeRowDescription("Aired Mar 13, 2025", "Grab"),
+         "Aired Mar 13, 2025, Grab"},
+        {"episode without air date", accessible::episodeRowDescription("", "Upcoming"),
+         "Upcoming"},
+        {"empty day", accessible::calendarDayDescription({}), "No episodes"},
+        {"day with two events",
+         accessible::calendarDayDescription(
+             {event("Dark", "S01E01", S::gotIt), event("Severance", "S02E07", S::missing)}),
+         QString::fromUtf8("Dark — S01E01 Got it; Severance — S02E07 Missing")},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.got, c.expected) << c.what;
+}
