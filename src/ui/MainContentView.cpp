@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -114,6 +115,26 @@ MainContentView::MainContentView(const Watchlist& watchlist, Theme& theme, QWidg
     });
     refreshAttention();
     selectTab(SidebarTab::shows);
+
+    // Ctrl+1 … Ctrl+5 pick the tabs in the sidebar's order.
+    const auto tabs = allSidebarTabs();
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + int(i))), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, i] {
+            selectTab(allSidebarTabs()[i]);
+            m_items[i]->setFocus(Qt::ShortcutFocusReason);
+        });
+    }
+}
+
+void MainContentView::keyPressEvent(QKeyEvent* event) {
+    // Reached only when nothing above (a popover, the drawer, a field) took the Escape.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Q_EMIT closeRequested();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QWidget* MainContentView::buildSidebar() {
@@ -274,6 +295,9 @@ void MainContentView::showEvent(QShowEvent* event) {
 void MainContentView::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     m_about->hide();
+    // The next opening starts on the series list, as the window first opened.
+    selectTab(SidebarTab::shows);
+    Q_EMIT windowHidden();
     for (SidebarItem* item : m_items)
         item->stopAnimations();
 }

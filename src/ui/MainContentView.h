@@ -31,11 +31,14 @@ public:
 
 Q_SIGNALS:
     void closeRequested();
+    // The window went away: views drop what they had open, so it comes back afresh.
+    void windowHidden();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -1,7 +1,10 @@
 #include "CalendarStyle.h"
 
+#include "AccessibleText.h"
+
 #include "CalendarText.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -46,6 +49,36 @@ DayBubble::DayBubble(Theme& theme, bool highlighted, int radius, QWidget* parent
     connect(&theme, &Theme::changed, this, qOverload<>(&QWidget::update));
 }
 
+void DayBubble::setDay(const QString& name, const QList<CalEvent>& events) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(name);
+    setAccessibleDescription(accessible::calendarDayDescription(events));
+}
+
+void DayBubble::keyPressEvent(QKeyEvent* event) {
+    int step = 0;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        step = -1;
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        step = 1;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (!parentWidget())
+        return;
+    const QList<DayBubble*> days =
+        parentWidget()->findChildren<DayBubble*>(Qt::FindDirectChildrenOnly);
+    const qsizetype at = days.indexOf(this) + step;
+    if (at >= 0 && at < days.size())
+        days[at]->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
 void DayBubble::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
@@ -57,6 +90,8 @@ void DayBubble::paintEvent(QPaintEvent*) {
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(QRectF(rect()).adjusted(0.6, 0.6, -0.6, -0.6), m_radius, m_radius);
     }
+    if (hasFocus())
+        m_theme.paintFocusRing(p, QRectF(rect()), m_radius);
 }
 
 namespace {
