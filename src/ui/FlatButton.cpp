@@ -58,7 +58,8 @@ void FlatButton::paintEvent(QPaintEvent*) {
     QColor fill = Qt::transparent;
     if (m_tinted) {
         fill = m_theme.color(Theme::Role::accent);
-        fill.setAlphaF(underMouse() && !m_faint ? 0.22f : 0.13f);
+        // A deeper tint would take the label below 4.5:1; the mouse gets an outline instead.
+        fill.setAlphaF(0.13f);
     } else if (underMouse() || isDown()) {
         fill = m_theme.color(Theme::Role::surfaceHover);
     }
@@ -66,6 +67,10 @@ void FlatButton::paintEvent(QPaintEvent*) {
         QPainterPath path;
         path.addRoundedRect(body, body.height() / 2, body.height() / 2);
         p.fillPath(path, fill);
+        if (m_tinted && underMouse() && !m_faint) {
+            p.setPen(QPen(m_theme.color(Theme::Role::accent), 1));
+            p.drawPath(path);
+        }
     }
     p.setOpacity(m_faint ? 0.5 : 1.0);
     int x = (width() - sizeHint().width()) / 2 + kPadX;

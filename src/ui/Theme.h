@@ -25,10 +25,12 @@ public:
         separator,     // hairlines between rows and sections
         text,          // primary text
         secondaryText, // notes, times, footnotes
-        faintText,     // placeholders, disabled labels
+        faintText,     // placeholders, times, headings: quieter, still readable
+        disabledText,  // labels of disabled controls, decorations
         accent,        // the brand purple: buttons, links, switches that are on
         accentText,    // text on the accent
-        attention,     // amber: a download that needs the user
+        attention,     // amber: a download that needs the user (marks and fills)
+        attentionText, // words in the attention colour, deep enough to read
         success,       // a finished download, "Got it"
         danger,        // errors, removal
         checking,      // the status dot while a check runs
@@ -54,6 +56,11 @@ public:
     QPalette palette() const;
     // A bundled symbol ("film", "tv", "gear", …) tinted with `role`, drawn crisp at any size.
     QIcon symbol(const QString& name, Role role = Role::text) const;
+
+    // WCAG contrast ratio of two colours (1 to 21); a translucent one is first laid over the other.
+    static double contrastRatio(const QColor& foreground, const QColor& background);
+    // `top` laid over the opaque `bottom`.
+    static QColor composite(const QColor& top, const QColor& bottom);
 
     // The keyboard focus outline, drawn just inside `rect` with the given corner radius.
     void paintFocusRing(QPainter& painter, const QRectF& rect, qreal radius) const;

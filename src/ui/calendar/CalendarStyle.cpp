@@ -96,6 +96,19 @@ void DayBubble::paintEvent(QPaintEvent*) {
 
 namespace {
 constexpr int kChipPad = 4;
+
+QString stateSymbol(CalEvent::EpisodeState state) {
+    switch (state) {
+    case CalEvent::EpisodeState::gotIt:
+        return QStringLiteral("checkmark");
+    case CalEvent::EpisodeState::upcoming:
+        return QStringLiteral("circle");
+    case CalEvent::EpisodeState::missing:
+        return QStringLiteral("exclamationmark.triangle.fill");
+    }
+    return QStringLiteral("circle");
+}
+
 constexpr int kBar = 3; // the state's colour down the left edge
 } // namespace
 
@@ -193,9 +206,15 @@ void EventChip::paintEvent(QPaintEvent*) {
         p.drawText(name, Qt::AlignLeft | Qt::AlignVCenter,
                    bold.elidedText(m_name, Qt::ElideRight, name.width()));
     }
+    // The state's symbol leads the code: colour is never its only sign.
+    const QRect codeLine(name.x(), name.bottom() + 1, name.width(), fm.height());
+    const int mark = fm.height() - 3;
+    m_theme.symbol(stateSymbol(m_state), calendarstyle::stateRole(m_state))
+        .paint(&p, QRect(codeLine.x(), codeLine.y() + (codeLine.height() - mark) / 2, mark, mark));
+    const QRect code = codeLine.adjusted(mark + 3, 0, 0, 0);
     p.setFont(font());
-    p.setPen(tone);
-    p.drawText(QRect(name.x(), name.bottom() + 1, name.width(), fm.height()),
-               Qt::AlignLeft | Qt::AlignVCenter,
-               fm.elidedText(m_code, Qt::ElideRight, name.width()));
+    // In the state's colour over its own tint the code would read below 4.5:1.
+    p.setPen(m_theme.color(Theme::Role::text));
+    p.drawText(code, Qt::AlignLeft | Qt::AlignVCenter,
+               fm.elidedText(m_code, Qt::ElideRight, code.width()));
 }

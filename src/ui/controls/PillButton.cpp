@@ -43,7 +43,7 @@ void PillButton::paint(QPainter& painter, const QRect& rect, const QString& labe
     QFont text = font;
     text.setWeight(selected ? QFont::DemiBold : QFont::Medium);
     painter.setFont(text);
-    painter.setPen(!enabled  ? theme.color(Theme::Role::faintText)
+    painter.setPen(!enabled  ? theme.color(Theme::Role::disabledText)
                    : selected ? theme.color(Theme::Role::accentText)
                               : theme.color(Theme::Role::text));
     painter.drawText(rect, Qt::AlignCenter, label);

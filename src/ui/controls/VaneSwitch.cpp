@@ -81,7 +81,7 @@ void VaneSwitch::paintEvent(QPaintEvent*) {
     const QRect note = noteRect(width());
     const int titleHeight = QFontMetrics(font()).height();
     painter.setFont(font());
-    painter.setPen(isEnabled() ? m_theme.color(Theme::Role::text) : m_theme.color(Theme::Role::faintText));
+    painter.setPen(isEnabled() ? m_theme.color(Theme::Role::text) : m_theme.color(Theme::Role::disabledText));
     painter.drawText(QRect(0, 2, width() - kSwitchSize.width() - kGap, titleHeight),
                      Qt::AlignLeft | Qt::AlignVCenter, text());
     if (!note.isEmpty()) {

@@ -56,25 +56,25 @@ void DrawerButton::paintEvent(QPaintEvent*) {
         fill = enabled ? m_theme.color(Role::accent) : m_theme.color(Role::separator);
         if (enabled && (underMouse() || isDown()))
             fill = fill.lighter(112);
-        ink = enabled ? m_theme.color(Role::accentText) : m_theme.color(Role::faintText);
+        ink = enabled ? m_theme.color(Role::accentText) : m_theme.color(Role::disabledText);
         break;
     case Look::outlined:
         fill = underMouse() && enabled ? m_theme.color(Role::surfaceHover)
                                     : m_theme.color(Role::surface);
         outline = m_theme.color(Role::separator);
-        ink = enabled ? m_theme.color(Role::text) : m_theme.color(Role::faintText);
+        ink = enabled ? m_theme.color(Role::text) : m_theme.color(Role::disabledText);
         break;
     case Look::attention: {
         const QColor amber = m_theme.color(Role::attention);
         fill = amber;
         fill.setAlphaF(underMouse() ? 0.22f : 0.12f);
         outline = amber;
-        ink = amber.darker(m_theme.isDark() ? 90 : 125);
+        ink = m_theme.color(Role::attentionText);
         break;
     }
     case Look::plain:
         fill = underMouse() && enabled ? m_theme.color(Role::surfaceHover) : QColor(Qt::transparent);
-        ink = enabled ? m_theme.color(Role::secondaryText) : m_theme.color(Role::faintText);
+        ink = enabled ? m_theme.color(Role::secondaryText) : m_theme.color(Role::disabledText);
         break;
     }
     painter.fillPath(path, fill);
@@ -96,11 +96,11 @@ void DrawerButton::paintEvent(QPaintEvent*) {
         // The symbol takes the ink of the text: a tinted copy per paint is cheap at this size.
         Theme::Role role = Role::text;
         if (m_look == Look::filled)
-            role = enabled ? Role::accentText : Role::faintText;
+            role = enabled ? Role::accentText : Role::disabledText;
         else if (m_look == Look::attention)
-            role = Role::attention;
+            role = Role::attentionText;
         else if (m_look == Look::plain || !enabled)
-            role = enabled ? Role::secondaryText : Role::faintText;
+            role = enabled ? Role::secondaryText : Role::disabledText;
         m_theme.symbol(m_symbol, role)
             .paint(&painter, QRect(x, (height() - kSymbol) / 2, kSymbol, kSymbol));
         x += symbolWidth;

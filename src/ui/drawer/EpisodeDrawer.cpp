@@ -38,7 +38,7 @@ Role roleOf(Tone tone) {
     case Tone::done:
         return Role::success;
     case Tone::attention:
-        return Role::attention;
+        return Role::attentionText;
     case Tone::failure:
         return Role::danger;
     }
