@@ -1,4 +1,5 @@
 #include "AccessibleText.h"
+#include "Announcements.h"
 
 #include <gtest/gtest.h>
 
@@ -46,5 +47,36 @@ TEST(AccessibleText, PaintedRowsReadTheirPartsAndLeaveOutWhatIsMissing) {
          QString::fromUtf8("Dark — S01E01 Got it; Severance — S02E07 Missing")},
     };
     for (const Case& c : cases)
+        EXPECT_EQ(c.got, c.expected) << c.what;
+}
+
+TEST(Announcements, OnlyWhatTheUserWaitsForIsSpoken) {
+    using K = ActivityEntry::Kind;
+    const auto line = [](K kind, const char* message) {
+        return ActivityEntry{QUuid(), Timestamp(), message, kind};
+    };
+    const std::optional<QString> none;
+    const struct {
+        const char* what;
+        std::optional<QString> got, expected;
+    } cases[] = {
+        {"check starts", announce::forCheck(false, true), QString("Checking now…")},
+        {"check finishes", announce::forCheck(true, false), QString("Check finished")},
+        {"still checking", announce::forCheck(true, true), none},
+        {"still idle", announce::forCheck(false, false), none},
+        {"a grab", announce::forActivity(line(K::found, "Found Dark S02E05")),
+         QString("Found Dark S02E05")},
+        {"an error", announce::forActivity(line(K::error, "Could not reach TMDB")),
+         QString("Error: Could not reach TMDB")},
+        {"a check line", announce::forActivity(line(K::check, "Checking 3 series")), none},
+        {"a sorted line", announce::forActivity(line(K::sorted, "Sorted Dark S02E05")), none},
+        {"a problem appears", announce::forProblem(none, QString("No torrent index answers")),
+         QString("No torrent index answers")},
+        {"the same problem", announce::forProblem(QString("A"), QString("A")), none},
+        {"an empty problem is none", announce::forProblem(none, QString()), none},
+        {"the problem goes", announce::forProblem(QString("A"), none),
+         QString("Listening for new episodes")},
+    };
+    for (const auto& c : cases)
         EXPECT_EQ(c.got, c.expected) << c.what;
 }
