@@ -100,6 +100,8 @@ QIcon TrayShell::trayIconImage(const QString& name) {
 
 void TrayShell::start(Presence presence) {
     m_presence = presence;
+    // The application's own icon: every window's, and the picture in About.
+    QApplication::setWindowIcon(trayIconImage(QStringLiteral("lumivane")));
     if (presence == Presence::window) {
         showMainWindow();
         return;
