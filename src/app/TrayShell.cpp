@@ -150,12 +150,12 @@ QScreen* TrayShell::iconScreen() const {
 void TrayShell::placeMainWindow(QScreen* screen) {
     if (!screen)
         return;
-    std::optional<double> iconRight;
+    std::optional<QRect> icon;
     if (m_iconRect && m_presence == Presence::tray)
-        iconRight = m_iconRect->x() + m_iconRect->width();
-    const MainWindowPlacement placement =
-        ::placeMainWindow(screen->availableGeometry(), m_window->bodySize(), iconRight,
-                          m_window->magnet().magnetEnabled());
+        icon = *m_iconRect;
+    const MainWindowPlacement placement = placeMainWindowNearIcon(
+        screen->geometry(), screen->availableGeometry(), m_window->bodySize(), icon,
+        m_window->magnet().magnetEnabled());
     m_window->moveBodyTo(placement.topLeft);
     m_window->magnet().setMagnetized(placement.magnetized);
 }
@@ -211,8 +211,8 @@ void TrayShell::toggleAgendaPanel() {
         rememberIconPosition();
     if (QScreen* screen = iconScreen()) {
         m_agenda->fitToContent();
-        const QPoint at = placeAgendaPanel(screen->availableGeometry(), m_agenda->bodySize(),
-                                           m_iconRect->x() + m_iconRect->width() / 2.0);
+        const QPoint at = placeAgendaPanelNearIcon(screen->geometry(), screen->availableGeometry(),
+                                                   m_agenda->bodySize(), *m_iconRect);
         m_agenda->moveBodyTo(at);
     }
     m_agenda->show();
