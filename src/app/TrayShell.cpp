@@ -185,10 +185,18 @@ void TrayShell::hideMainWindow() {
 }
 
 void TrayShell::toggleMainWindow() {
-    if (m_window && m_window->isVisible())
+    if (m_window && m_window->isVisible()) {
+        // Visible on another screen than the icon's: it comes over instead of going away.
+        QScreen* screen = iconScreen();
+        if (m_presence == Presence::tray && screen && m_window->screen() != screen) {
+            placeMainWindow(screen);
+            m_window->present();
+            return;
+        }
         hideMainWindow();
-    else
+    } else {
         showMainWindow();
+    }
 }
 
 void TrayShell::closeMainWindow() {

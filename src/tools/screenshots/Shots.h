@@ -8,4 +8,5 @@ void shootSeriesList(ShotRig& rig);    // the series list: empty, every status, 
 void shootEpisodeDrawer(ShotRig& rig); // every phase and tab of the drawer, and offline
 void shootAddSeries(ShotRig& rig);     // the add-series panels in each step of the flow
 void shootSettings(ShotRig& rig);      // every settings section, a refusal, the clear confirmation
-void shootCalendar(ShotRig& rig);      // the week in every event state, the month, the agenda
+void shootCalendar(ShotRig& rig);
+void shootFocusRings(ShotRig& rig);    // the keyboard's ring on a row, a pill and buttons      // the week in every event state, the month, the agenda

@@ -164,10 +164,13 @@ void ShowsView::restyle() {
     const QString style =
         QStringLiteral("QPushButton { background: %1; color: %2; border: none; border-radius: 8px;"
                        " padding: 6px 14px; font-weight: 600; }"
-                       "QPushButton:hover { background: %3; }")
+                       "QPushButton:hover { background: %3; }"
+                       // A style sheet drops the native focus frame: the theme's ring instead.
+                       "QPushButton:focus { border: 2px solid %4; padding: 4px 12px; }")
             .arg(m_theme.color(Theme::Role::accent).name(),
                  m_theme.color(Theme::Role::accentText).name(),
-                 m_theme.color(Theme::Role::accent).lighter(112).name());
+                 m_theme.color(Theme::Role::accent).lighter(112).name(),
+                 m_theme.color(Theme::Role::focusRing).name());
     m_list->verticalScrollBar()->setStyleSheet(
         QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 2px; }"
                        "QScrollBar::handle:vertical { background: %1; border-radius: 3px;"
