@@ -94,7 +94,8 @@ MainContentView::MainContentView(const Watchlist& watchlist, Theme& theme, QWidg
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    row->addWidget(buildSidebar());
+    m_sidebar = buildSidebar();
+    row->addWidget(m_sidebar);
     row->addLayout(right, 1);
 
     m_about = new AboutPopover(watchlist.state, theme, this);
@@ -126,6 +127,39 @@ MainContentView::MainContentView(const Watchlist& watchlist, Theme& theme, QWidg
             m_items[i]->setFocus(Qt::ShortcutFocusReason);
         });
     }
+}
+
+bool MainContentView::focusNextPrevChild(bool next) {
+    // The regions in the order the eye reads them; a covering child (the drawer) alone.
+    QList<QWidget*> regions;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible() && child != m_sidebar && child != m_pages && child != m_status &&
+            child->geometry().contains(rect()) && !child->isWindow())
+            regions = {child};
+    }
+    if (regions.isEmpty())
+        regions = {m_sidebar, m_pages, m_status};
+    // Within a region, the order the widgets joined the window, as Qt's own chain keeps it.
+    QList<QWidget*> order;
+    for (QWidget* region : std::as_const(regions)) {
+        QWidget* w = window();
+        do {
+            w = w->nextInFocusChain();
+            if (region->isAncestorOf(w) && w->isVisible() && w->isEnabled() &&
+                (w->focusPolicy() & Qt::TabFocus) && !order.contains(w))
+                order.append(w);
+        } while (w != window());
+    }
+    if (order.isEmpty())
+        return QWidget::focusNextPrevChild(next);
+    QWidget* current = QApplication::focusWidget();
+    while (current && !order.contains(current) && current != this)
+        current = current->parentWidget();
+    const qsizetype at = current ? order.indexOf(current) : -1;
+    const qsizetype n = order.size();
+    const qsizetype to = at < 0 ? (next ? 0 : n - 1) : (at + (next ? 1 : n - 1)) % n;
+    order[to]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 void MainContentView::keyPressEvent(QKeyEvent* event) {

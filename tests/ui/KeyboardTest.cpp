@@ -237,3 +237,40 @@ TEST_F(WindowKeys, CalendarDaysReadTheirEventsAndArrowsMoveADay) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     EXPECT_EQ(QApplication::focusWidget(), today);
 }
+
+TEST_F(WindowKeys, TabWalksTheSidebarThenTheViewThenTheStripAndTheDrawerKeepsIt) {
+    m_fake.showNamed("Dark");
+    ImageLoader images(QUrl("http://127.0.0.1:9"), QString());
+    MainContentView view(m_fake, m_theme);
+    auto* shows = new ShowsView(m_fake, m_theme, images);
+    view.setTabView(SidebarTab::shows, shows); // built after the strip, as the shell does
+    auto* drawer = new EpisodeDrawer(m_fake, m_theme, &view);
+    view.resize(760, 520);
+    view.show();
+    QApplication::setActiveWindow(&view);
+    find<QWidget>(view, "closeButton")->setFocus(Qt::TabFocusReason);
+    settle();
+    QStringList walked;
+    for (int i = 0; i < 16; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* at = QApplication::focusWidget();
+        walked << (at ? at->objectName() : QStringLiteral("<none>"));
+    }
+    EXPECT_EQ(walked, QStringList({"sidebar.movies", "sidebar.shows", "sidebar.calendar",
+                                   "sidebar.activity", "sidebar.settings", "homeFolderButton",
+                                   "aboutButton", "addSeriesButton", "showList", "showList",
+                                   "showList", "showList", "checkNowButton", "closeButton",
+                                   "sidebar.movies", "sidebar.shows"}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "sidebar.movies");
+
+    // The open drawer covers the window: Tab stays inside it.
+    drawer->openFor(m_fake.showList.first().id);
+    settle();
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_TRUE(drawer->isAncestorOf(QApplication::focusWidget()) ||
+                    QApplication::focusWidget() == drawer)
+            << QApplication::focusWidget()->objectName().toStdString();
+    }
+}
