@@ -15,8 +15,10 @@ QString joined(const QStringList& parts) {
 
 QString seriesRowDescription(const QString& qualityLabel, const QString& subscribeLabel,
                              const QString& statusLine, bool stalled) {
-    // The stalled marker is only a symbol on screen; here it is words.
-    return joined({qualityLabel, subscribeLabel, statusLine,
+    // The stalled marker is only a symbol on screen; here it is words. A status line that
+    // starts with the subscription ("Subscribed — checking the schedule…") says it once.
+    const bool said = !subscribeLabel.isEmpty() && statusLine.trimmed().startsWith(subscribeLabel);
+    return joined({qualityLabel, said ? QString() : subscribeLabel, statusLine,
                    stalled ? QStringLiteral("Possible stalled item in recents") : QString()});
 }
 
