@@ -14,6 +14,7 @@
 #include "settings/SettingsView.h"
 
 #include <QCoreApplication>
+#include <QListView>
 #include <QPointer>
 
 SettingsHooks MainViews::settingsHooks(Updater& updater, QString defaultRoot) {
@@ -72,6 +73,12 @@ QWidget* MainViews::build(QWidget* parent, std::function<void()> close) {
     auto* drawer = new EpisodeDrawer(m_watchlist, m_theme, content);
     drawer->hide();
     QObject::connect(shows, &ShowsView::episodesRequested, drawer, &EpisodeDrawer::openFor);
+    // The keyboard comes back to the list the drawer was opened from.
+    QObject::connect(drawer, &EpisodeDrawer::closed, shows, [shows] { shows->list()->setFocus(); });
+    QObject::connect(content, &MainContentView::windowHidden, shows, [shows, drawer] {
+        drawer->hide();
+        shows->resetView();
+    });
     QObject::connect(shows, &ShowsView::addSeriesRequested, content,
                      [this, content] { m_addShow->open(content->window()); });
     return content;

@@ -100,6 +100,8 @@ QIcon TrayShell::trayIconImage(const QString& name) {
 
 void TrayShell::start(Presence presence) {
     m_presence = presence;
+    // The application's own icon: every window's, and the picture in About.
+    QApplication::setWindowIcon(trayIconImage(QStringLiteral("lumivane")));
     if (presence == Presence::window) {
         showMainWindow();
         return;
@@ -148,12 +150,12 @@ QScreen* TrayShell::iconScreen() const {
 void TrayShell::placeMainWindow(QScreen* screen) {
     if (!screen)
         return;
-    std::optional<double> iconRight;
+    std::optional<QRect> icon;
     if (m_iconRect && m_presence == Presence::tray)
-        iconRight = m_iconRect->x() + m_iconRect->width();
-    const MainWindowPlacement placement =
-        ::placeMainWindow(screen->availableGeometry(), m_window->bodySize(), iconRight,
-                          m_window->magnet().magnetEnabled());
+        icon = *m_iconRect;
+    const MainWindowPlacement placement = placeMainWindowNearIcon(
+        screen->geometry(), screen->availableGeometry(), m_window->bodySize(), icon,
+        m_window->magnet().magnetEnabled());
     m_window->moveBodyTo(placement.topLeft);
     m_window->magnet().setMagnetized(placement.magnetized);
 }
@@ -183,10 +185,18 @@ void TrayShell::hideMainWindow() {
 }
 
 void TrayShell::toggleMainWindow() {
-    if (m_window && m_window->isVisible())
+    if (m_window && m_window->isVisible()) {
+        // Visible on another screen than the icon's: it comes over instead of going away.
+        QScreen* screen = iconScreen();
+        if (m_presence == Presence::tray && screen && m_window->screen() != screen) {
+            placeMainWindow(screen);
+            m_window->present();
+            return;
+        }
         hideMainWindow();
-    else
+    } else {
         showMainWindow();
+    }
 }
 
 void TrayShell::closeMainWindow() {
@@ -209,8 +219,8 @@ void TrayShell::toggleAgendaPanel() {
         rememberIconPosition();
     if (QScreen* screen = iconScreen()) {
         m_agenda->fitToContent();
-        const QPoint at = placeAgendaPanel(screen->availableGeometry(), m_agenda->bodySize(),
-                                           m_iconRect->x() + m_iconRect->width() / 2.0);
+        const QPoint at = placeAgendaPanelNearIcon(screen->geometry(), screen->availableGeometry(),
+                                                   m_agenda->bodySize(), *m_iconRect);
         m_agenda->moveBodyTo(at);
     }
     m_agenda->show();

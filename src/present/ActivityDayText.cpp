@@ -23,4 +23,20 @@ QString timeText(Timestamp t) {
     return QLocale::c().toString(t.toDateTime().toLocalTime().time(), QStringLiteral("HH:mm:ss"));
 }
 
+QString kindText(ActivityEntry::Kind kind) {
+    switch (kind) {
+    case ActivityEntry::Kind::check:
+        return QStringLiteral("Check");
+    case ActivityEntry::Kind::found:
+        return QStringLiteral("Found");
+    case ActivityEntry::Kind::downloaded:
+        return QStringLiteral("Downloaded");
+    case ActivityEntry::Kind::sorted:
+        return QStringLiteral("Sorted");
+    case ActivityEntry::Kind::error:
+        return QStringLiteral("Error");
+    }
+    return {};
+}
+
 } // namespace activity

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/ActivityEntry.h"
 #include "model/Timestamp.h"
 
 #include <QDate>
@@ -14,5 +15,7 @@ QDate localDay(Timestamp t);
 QString dayHeader(QDate day, QDate today);
 // "HH:mm:ss" on a 24-hour clock, local time.
 QString timeText(Timestamp t);
+// The kind of a line in words, for those who do not see its colour and symbol: "Error".
+QString kindText(ActivityEntry::Kind kind);
 
 } // namespace activity

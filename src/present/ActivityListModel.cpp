@@ -24,8 +24,12 @@ QVariant ActivityListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         return row.entry ? row.entry->message : activity::dayHeader(row.day, m_today);
-    case Qt::ToolTipRole: // the whole line, when the row cuts it short
-        return row.entry ? QVariant(row.entry->message) : QVariant();
+    case Qt::AccessibleTextRole:
+        return row.entry ? activity::timeText(row.entry->date) + QLatin1Char(' ') +
+                               row.entry->message
+                         : activity::dayHeader(row.day, m_today);
+    case Qt::AccessibleDescriptionRole:
+        return row.entry ? activity::kindText(row.entry->kind) : QString();
     case IsHeaderRole:
         return !row.entry.has_value();
     case TimeRole:

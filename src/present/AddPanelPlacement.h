@@ -17,12 +17,15 @@ inline constexpr double kFormRise = 167; // form's top edge above the anchor's c
 // The form centred on the anchor horizontally, its top 167 above the anchor's centre.
 QPoint form(const QRectF& anchor, const QSizeF& panel, const QRectF& visible);
 // Below the form (left edges aligned); else right of it; else left of it (tops aligned).
-QPoint results(const QRectF& form, const QSizeF& panel, const QRectF& visible);
+// `keepClear` (the tray icon, where the area includes it) is avoided when another place fits.
+QPoint results(const QRectF& form, const QSizeF& panel, const QRectF& visible,
+               const QRectF& keepClear = {});
 // Left of the form, tops aligned. Where that would cover the results panel (`results`, empty
 // when none shows), left of the results; where there is no room for that, below the form, then
-// right of it; the first place that covers neither the form nor the results.
+// right of it, then above it, then right of the results; the first place that covers neither
+// the form nor the results.
 QPoint poster(const QRectF& form, const QSizeF& panel, const QRectF& visible,
-              const QRectF& results = {});
+              const QRectF& results = {}, const QRectF& keepClear = {});
 
 // `topLeft` moved so the panel stays `margin` inside `visible` (the top-left edge wins when
 // the panel is larger than the area), rounded to whole points.

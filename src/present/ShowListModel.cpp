@@ -1,5 +1,6 @@
 #include "ShowListModel.h"
 
+#include "AccessibleText.h"
 #include "api/PublishedState.h"
 
 ShowListModel::ShowListModel(PublishedState& state, QObject* parent)
@@ -43,8 +44,12 @@ QVariant ShowListModel::data(const QModelIndex& index, int role) const {
     const Row& r = m_rows.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
     case NameRole:
         return r.name;
+    case Qt::AccessibleDescriptionRole:
+        return accessible::seriesRowDescription(r.qualityLabel, r.subscribeLabel,
+                                                r.status ? r.status->text : QString(), r.stale);
     case IdRole:
         return r.id;
     case InitialsRole:

@@ -14,6 +14,7 @@ StatusStripState statusStripState(const StatusStripInput& input) {
     if (input.problem && !input.problem->isEmpty()) {
         state.tone = StatusStripState::Tone::problem;
         state.text = *input.problem;
+        state.aside = QStringLiteral("next check in ") + countdownText(input.secondsUntilNextCheck);
         return state;
     }
     state.text = QStringLiteral("Listening for new episodes · next check in ") +

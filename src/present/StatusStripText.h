@@ -11,8 +11,8 @@
 struct StatusStripInput {
     bool isChecking = false;
     int secondsUntilNextCheck = 0;
-    // A problem of the engine or the searches worth telling while no check runs; it replaces
-    // the listening text.
+    // A problem of the engine or the searches worth telling while no check runs; it takes the
+    // listening text's place, and the countdown stands beside it.
     std::optional<QString> problem;
 };
 
@@ -20,6 +20,7 @@ struct StatusStripState {
     enum class Tone { checking, listening, problem };
     Tone tone = Tone::listening;
     QString text;
+    QString aside;            // beside a problem: "next check in 4m 12s"; else empty
     bool pulsing = false;     // the dot breathes
     bool buttonFaint = false; // the "Check now" label is drawn fainter while a check runs
 };

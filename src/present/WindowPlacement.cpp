@@ -26,9 +26,93 @@ MainWindowPlacement placeMainWindow(const QRect& visible, QSize window,
     return {centred, false};
 }
 
+TrayEdge trayEdgeOf(const QRect& screen, const QRect& icon) {
+    const QPoint c = icon.center();
+    const int toTop = c.y() - screen.y();
+    const int toBottom = screen.y() + screen.height() - c.y();
+    const int toLeft = c.x() - screen.x();
+    const int toRight = rightEdge(screen) - c.x();
+    // An icon near a corner counts as on the top or bottom panel, the common ones, unless it
+    // sits clearly closer to a side.
+    constexpr int kCornerSlack = 48;
+    const int across = std::min(toTop, toBottom);
+    const int aside = std::min(toLeft, toRight);
+    if (across <= aside + kCornerSlack)
+        return toTop <= toBottom ? TrayEdge::top : TrayEdge::bottom;
+    return toLeft <= toRight ? TrayEdge::left : TrayEdge::right;
+}
+
+MainWindowPlacement placeMainWindowNearIcon(const QRect& screen, const QRect& visible,
+                                            QSize window, std::optional<QRect> icon,
+                                            bool magnetEnabled) {
+    if (!icon || !magnetEnabled)
+        return placeMainWindow(visible, window, std::nullopt, false);
+    const int bottomEdge = visible.y() + visible.height();
+    // Along the other axis: kept inside the area, its first edge winning when too small.
+    const auto within = [](int at, int lowest, int highest) {
+        return std::max(lowest, std::min(at, highest));
+    };
+    const int underIconX = within(rightEdge(*icon) - window.width(), visible.x(),
+                                  rightEdge(visible) - window.width());
+    switch (trayEdgeOf(screen, *icon)) {
+    case TrayEdge::top: {
+        MainWindowPlacement hung =
+            placeMainWindow(visible, window, double(rightEdge(*icon)), true);
+        // Without a work area the top of the area is the top of the screen, where the icon is.
+        const int clear = icon->y() + icon->height();
+        if (hung.topLeft.y() < clear) {
+            hung.topLeft.setY(within(clear, visible.y(), bottomEdge - window.height()));
+            hung.magnetized = hung.topLeft.y() == visible.y();
+        }
+        return hung;
+    }
+    case TrayEdge::bottom:
+        return {QPoint(underIconX, within(std::min(icon->y(), bottomEdge) - window.height(),
+                                          visible.y(), bottomEdge - window.height())),
+                false};
+    case TrayEdge::left:
+        return {QPoint(within(std::max(rightEdge(*icon), visible.x()), visible.x(),
+                              rightEdge(visible) - window.width()),
+                       within(icon->y(), visible.y(), bottomEdge - window.height())),
+                false};
+    case TrayEdge::right:
+        return {QPoint(within(std::min(icon->x(), rightEdge(visible)) - window.width(),
+                              visible.x(), rightEdge(visible) - window.width()),
+                       within(icon->y(), visible.y(), bottomEdge - window.height())),
+                false};
+    }
+    return placeMainWindow(visible, window, std::nullopt, false);
+}
+
 QPoint placeAgendaPanel(const QRect& visible, QSize panel, double iconCentreX) {
     const int wanted = qRound(iconCentreX - panel.width() / 2.0);
     const int lowest = visible.x() + kAgendaPanelSideGap;
     const int highest = rightEdge(visible) - panel.width() - kAgendaPanelSideGap;
     return {std::min(std::max(wanted, lowest), highest), visible.y()};
+}
+
+QPoint placeAgendaPanelNearIcon(const QRect& screen, const QRect& visible, QSize panel,
+                                const QRect& icon) {
+    const int bottomEdge = visible.y() + visible.height();
+    const auto within = [](int at, int lowest, int highest) {
+        return std::max(lowest, std::min(at, highest));
+    };
+    const QPoint centred = placeAgendaPanel(visible, panel, icon.x() + icon.width() / 2.0);
+    switch (trayEdgeOf(screen, icon)) {
+    case TrayEdge::top:
+        return {centred.x(), within(std::max(visible.y(), icon.y() + icon.height()), visible.y(),
+                                    bottomEdge - panel.height())};
+    case TrayEdge::bottom:
+        return {centred.x(), within(std::min(icon.y(), bottomEdge) - panel.height(), visible.y(),
+                                    bottomEdge - panel.height())};
+    case TrayEdge::left:
+        return {within(std::max(rightEdge(icon), visible.x()) + kAgendaPanelSideGap, visible.x(),
+                       rightEdge(visible) - panel.width()),
+                within(icon.y(), visible.y(), bottomEdge - panel.height())};
+    case TrayEdge::right:
+        return {within(std::min(icon.x(), rightEdge(visible)) - kAgendaPanelSideGap - panel.width(),
+                       visible.x(), rightEdge(visible) - panel.width()),
+                within(icon.y(), visible.y(), bottomEdge - panel.height())};
+    }
+    return centred;
 }

@@ -22,8 +22,25 @@ struct MainWindowPlacement {
 MainWindowPlacement placeMainWindow(const QRect& visible, QSize window,
                                     std::optional<double> iconRightEdge, bool magnetEnabled);
 
+// The screen edge the tray's panel lies along: the one nearest the icon's centre.
+enum class TrayEdge { top, bottom, left, right };
+TrayEdge trayEdgeOf(const QRect& screen, const QRect& icon);
+
+// The main window beside the tray icon on `screen`, inside `visible` (the work area, or the
+// whole screen where the window manager publishes none) and never over the icon while the
+// area leaves room: under a top tray as placeMainWindow hangs it, above a bottom tray with its
+// right edge under the icon's, beside a tray on the left or right. Without an icon, or with
+// the magnet off, centred.
+MainWindowPlacement placeMainWindowNearIcon(const QRect& screen, const QRect& visible,
+                                            QSize window, std::optional<QRect> icon,
+                                            bool magnetEnabled);
+
 // The week-at-a-glance panel: centred under the icon, 6 points clear of either side.
 QPoint placeAgendaPanel(const QRect& visible, QSize panel, double iconCentreX);
+
+// The same beside an icon on any edge, never over it while the area leaves room.
+QPoint placeAgendaPanelNearIcon(const QRect& screen, const QRect& visible, QSize panel,
+                                const QRect& icon);
 
 inline constexpr int kAgendaPanelWidth = 208;
 inline constexpr int kAgendaPanelSideGap = 6;

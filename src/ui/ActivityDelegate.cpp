@@ -2,6 +2,7 @@
 
 #include "ActivityListModel.h"
 
+#include <QAbstractScrollArea>
 #include <QPainter>
 
 namespace {
@@ -22,7 +23,27 @@ Theme::Role roleFor(ActivityEntry::Kind kind) {
     return Theme::Role::faintText;
 }
 
+// The kind's shape beside its colour, so colour is never the only sign.
+QString symbolFor(ActivityEntry::Kind kind) {
+    switch (kind) {
+    case ActivityEntry::Kind::check:
+        return QStringLiteral("magnifyingglass");
+    case ActivityEntry::Kind::found:
+        return QStringLiteral("largecircle.fill.circle");
+    case ActivityEntry::Kind::downloaded:
+        return QStringLiteral("checkmark");
+    case ActivityEntry::Kind::sorted:
+        return QStringLiteral("folder.fill");
+    case ActivityEntry::Kind::error:
+        return QStringLiteral("exclamationmark.triangle.fill");
+    }
+    return QStringLiteral("circle");
+}
+
 constexpr int kTimeWidth = 62;
+constexpr int kSymbol = 11;
+constexpr int kTextGap = 8; // between the symbol and the message
+constexpr int kPadY = 5;    // above and below a wrapped message
 
 } // namespace
 
@@ -39,7 +60,21 @@ ActivityDelegate::ActivityDelegate(Theme& theme, QObject* parent)
 QSize ActivityDelegate::sizeHint(const QStyleOptionViewItem& option,
                                  const QModelIndex& index) const {
     const bool header = index.data(ActivityListModel::IsHeaderRole).toBool();
-    return {option.rect.width(), header ? kHeaderHeight : kRowHeight};
+    const auto* view = qobject_cast<const QAbstractScrollArea*>(option.widget);
+    const int width = view ? view->viewport()->width() : option.rect.width();
+    if (header || width <= 0)
+        return {width, header ? kHeaderHeight : kRowHeight};
+    // The whole message, wrapped to the row's width.
+    const QRect text = messageRect(QRect(0, 0, width, kRowHeight));
+    const QRect needed = QFontMetrics(m_messageFont).boundingRect(
+        QRect(0, 0, text.width(), 10000), Qt::TextWordWrap,
+        index.data(Qt::DisplayRole).toString());
+    return {width, std::max(kRowHeight, needed.height() + 2 * kPadY)};
+}
+
+QRect ActivityDelegate::messageRect(const QRect& row) {
+    const int textX = row.left() + 4 + kTimeWidth + 2 + kSymbol + kTextGap;
+    return {textX, row.top(), row.right() - textX - 6, row.height()};
 }
 
 void ActivityDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -63,24 +98,25 @@ void ActivityDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const bool today = index.data(ActivityListModel::IsTodayRole).toBool();
     painter->setFont(m_timeFont);
     painter->setPen(m_theme.color(today ? Theme::Role::secondaryText : Theme::Role::faintText));
-    painter->drawText(QRect(r.left() + 4, r.top(), kTimeWidth, r.height()),
+    painter->drawText(QRect(r.left() + 4, r.top(), kTimeWidth, kRowHeight),
                       Qt::AlignVCenter | Qt::AlignLeft,
                       index.data(ActivityListModel::TimeRole).toString());
 
     const auto kind =
         static_cast<ActivityEntry::Kind>(index.data(ActivityListModel::KindRole).toInt());
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_theme.color(roleFor(kind)));
-    const int dotX = r.left() + 4 + kTimeWidth + 2;
-    painter->drawEllipse(QPointF(dotX + 3, r.center().y() + 0.5), 3, 3);
+    // Time and symbol sit on the first line of the message.
+    const int firstLine = r.top() + std::max(kPadY, (kRowHeight - QFontMetrics(m_messageFont).height()) / 2);
+    const int lineHeight = QFontMetrics(m_messageFont).height();
+    const int symbolX = r.left() + 4 + kTimeWidth + 2;
+    m_theme.symbol(symbolFor(kind), roleFor(kind))
+        .paint(painter, QRect(symbolX, firstLine + (lineHeight - kSymbol) / 2, kSymbol, kSymbol));
 
-    const int textX = dotX + 16;
-    const QRect text(textX, r.top(), r.right() - textX - 6, r.height());
+    const QRect text = messageRect(r).adjusted(0, firstLine - r.top(), 0, 0);
     painter->setFont(m_messageFont);
     painter->setPen(m_theme.color(Theme::Role::text));
-    const QString message = index.data(Qt::DisplayRole).toString();
-    painter->drawText(
-        text, Qt::AlignVCenter | Qt::AlignLeft,
-        QFontMetrics(m_messageFont).elidedText(message, Qt::ElideRight, text.width()));
+    painter->drawText(text, Qt::AlignTop | Qt::AlignLeft | Qt::TextWordWrap,
+                      index.data(Qt::DisplayRole).toString());
+    if (option.state & QStyle::State_HasFocus)
+        m_theme.paintFocusRing(*painter, QRectF(r), 6);
     painter->restore();
 }

@@ -4,8 +4,8 @@
 
 #include <QStyledItemDelegate>
 
-// Paints the activity list: day headers in small capitals, and rows with the time, a dot in
-// the colour of the entry's kind and the message.
+// Paints the activity list: day headers in small capitals, and rows with the time, a symbol in
+// the colour of the entry's kind and the whole message, wrapped to the width of the list.
 class ActivityDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -18,6 +18,9 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // Where the message of a row drawn in `row` goes.
+    static QRect messageRect(const QRect& row);
 
 private:
     Theme& m_theme;

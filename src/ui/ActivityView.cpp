@@ -46,7 +46,11 @@ ActivityView::ActivityView(const Watchlist& watchlist, Theme& theme, QWidget* pa
     m_list->setModel(m_model);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setFocusPolicy(Qt::NoFocus);
+    // Arrows read the log line by line; a resize wraps the messages again.
+    m_list->setFocusPolicy(Qt::StrongFocus);
+    m_list->setAccessibleName(QStringLiteral("Activity Log"));
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setUniformItemSizes(false);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->verticalScrollBar()->setSingleStep(12);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -1,5 +1,6 @@
 #include "FlatButton.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -18,6 +19,13 @@ FlatButton::FlatButton(Theme& theme, const QString& text, QWidget* parent)
     setFocusPolicy(Qt::TabFocus);
     setPixelSize(12);
     connect(&m_theme, &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+bool FlatButton::event(QEvent* event) {
+    // A button with only a symbol is named by its tooltip for screen readers.
+    if (event->type() == QEvent::ToolTipChange && text().isEmpty())
+        setAccessibleName(toolTip());
+    return QAbstractButton::event(event);
 }
 
 void FlatButton::setFaint(bool on) {
@@ -50,7 +58,8 @@ void FlatButton::paintEvent(QPaintEvent*) {
     QColor fill = Qt::transparent;
     if (m_tinted) {
         fill = m_theme.color(Theme::Role::accent);
-        fill.setAlphaF(underMouse() && !m_faint ? 0.22f : 0.13f);
+        // A deeper tint would take the label below 4.5:1; the mouse gets an outline instead.
+        fill.setAlphaF(0.13f);
     } else if (underMouse() || isDown()) {
         fill = m_theme.color(Theme::Role::surfaceHover);
     }
@@ -58,6 +67,10 @@ void FlatButton::paintEvent(QPaintEvent*) {
         QPainterPath path;
         path.addRoundedRect(body, body.height() / 2, body.height() / 2);
         p.fillPath(path, fill);
+        if (m_tinted && underMouse() && !m_faint) {
+            p.setPen(QPen(m_theme.color(Theme::Role::accent), 1));
+            p.drawPath(path);
+        }
     }
     if (hasFocus()) { // the keyboard's place, as the pills show it
         p.setPen(QPen(m_theme.color(Theme::Role::accent), 1.5));
@@ -69,6 +82,11 @@ void FlatButton::paintEvent(QPaintEvent*) {
     if (!m_symbol.isEmpty()) {
         m_theme.symbol(m_symbol, m_role).paint(&p, QRect(x, (height() - kIcon) / 2, kIcon, kIcon));
         x += kIcon + kGap;
+    }
+    if (hasFocus()) {
+        p.setOpacity(1.0);
+        m_theme.paintFocusRing(p, QRectF(rect()), height() / 2.0 - 1);
+        p.setOpacity(m_faint ? 0.5 : 1.0);
     }
     p.setPen(m_theme.color(m_role));
     p.setFont(font());

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -44,6 +45,7 @@ public:
         , m_symbol(std::move(symbol)) {
         setFixedSize(22, 22);
         setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::TabFocus);
         connect(&m_theme, &Theme::changed, this, qOverload<>(&QWidget::update));
     }
 
@@ -53,6 +55,8 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         const Theme::Role role = underMouse() ? Theme::Role::secondaryText : Theme::Role::faintText;
         m_theme.symbol(m_symbol, role).paint(&p, rect().adjusted(3, 3, -3, -3));
+        if (hasFocus())
+            m_theme.paintFocusRing(p, QRectF(rect()), height() / 2.0 - 1);
     }
     void enterEvent(QEnterEvent*) override { update(); }
     void leaveEvent(QEvent*) override { update(); }
@@ -90,7 +94,8 @@ MainContentView::MainContentView(const Watchlist& watchlist, Theme& theme, QWidg
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    row->addWidget(buildSidebar());
+    m_sidebar = buildSidebar();
+    row->addWidget(m_sidebar);
     row->addLayout(right, 1);
 
     m_about = new AboutPopover(watchlist.state, theme, this);
@@ -111,6 +116,59 @@ MainContentView::MainContentView(const Watchlist& watchlist, Theme& theme, QWidg
     });
     refreshAttention();
     selectTab(SidebarTab::shows);
+
+    // Ctrl+1 … Ctrl+5 pick the tabs in the sidebar's order.
+    const auto tabs = allSidebarTabs();
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + int(i))), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, i] {
+            selectTab(allSidebarTabs()[i]);
+            m_items[i]->setFocus(Qt::ShortcutFocusReason);
+        });
+    }
+}
+
+bool MainContentView::focusNextPrevChild(bool next) {
+    // The regions in the order the eye reads them; a covering child (the drawer) alone.
+    QList<QWidget*> regions;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible() && child != m_sidebar && child != m_pages && child != m_status &&
+            child->geometry().contains(rect()) && !child->isWindow())
+            regions = {child};
+    }
+    if (regions.isEmpty())
+        regions = {m_sidebar, m_pages, m_status};
+    // Within a region, the order the widgets joined the window, as Qt's own chain keeps it.
+    QList<QWidget*> order;
+    for (QWidget* region : std::as_const(regions)) {
+        QWidget* w = window();
+        do {
+            w = w->nextInFocusChain();
+            if (region->isAncestorOf(w) && w->isVisible() && w->isEnabled() &&
+                (w->focusPolicy() & Qt::TabFocus) && !order.contains(w))
+                order.append(w);
+        } while (w != window());
+    }
+    if (order.isEmpty())
+        return QWidget::focusNextPrevChild(next);
+    QWidget* current = QApplication::focusWidget();
+    while (current && !order.contains(current) && current != this)
+        current = current->parentWidget();
+    const qsizetype at = current ? order.indexOf(current) : -1;
+    const qsizetype n = order.size();
+    const qsizetype to = at < 0 ? (next ? 0 : n - 1) : (at + (next ? 1 : n - 1)) % n;
+    order[to]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void MainContentView::keyPressEvent(QKeyEvent* event) {
+    // Reached only when nothing above (a popover, the drawer, a field) took the Escape.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Q_EMIT closeRequested();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QWidget* MainContentView::buildSidebar() {
@@ -271,6 +329,9 @@ void MainContentView::showEvent(QShowEvent* event) {
 void MainContentView::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     m_about->hide();
+    // The next opening starts on the series list, as the window first opened.
+    selectTab(SidebarTab::shows);
+    Q_EMIT windowHidden();
     for (SidebarItem* item : m_items)
         item->stopAnimations();
 }

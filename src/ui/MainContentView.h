@@ -31,11 +31,17 @@ public:
 
 Q_SIGNALS:
     void closeRequested();
+    // The window went away: views drop what they had open, so it comes back afresh.
+    void windowHidden();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Tab walks the window in visual order: sidebar, the tab's view, the status strip; an open
+    // covering panel (the episode drawer) keeps the keyboard to itself.
+    bool focusNextPrevChild(bool next) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -56,6 +62,7 @@ private:
     std::array<SidebarItem*, 5> m_items{};
     QStackedWidget* m_pages = nullptr;
     StatusStrip* m_status = nullptr;
+    QWidget* m_sidebar = nullptr;
     FlatButton* m_aboutButton = nullptr;
     AboutPopover* m_about = nullptr;
 };

@@ -85,6 +85,9 @@ void SidebarItem::paintEvent(QPaintEvent*) {
         p.fillPath(path, hover);
     }
 
+    if (hasFocus())
+        m_theme.paintFocusRing(p, pill, 8);
+
     const Theme::Role iconRole = m_state.needsAttention ? Theme::Role::attention
                                  : m_selected           ? Theme::Role::accent
                                                         : Theme::Role::secondaryText;

@@ -1,6 +1,8 @@
 #include "StatusStrip.h"
 
+#include "Announcements.h"
 #include "FlatButton.h"
+#include "LiveRegion.h"
 #include "api/Watchlist.h"
 
 #include <QHBoxLayout>
@@ -40,6 +42,8 @@ StatusStrip::StatusStrip(const Watchlist& watchlist, Theme& theme, QWidget* pare
     , m_theme(theme)
     , m_dot(new StatusDot(this))
     , m_text(new QLabel(this))
+    , m_aside(new QLabel(this))
+    , m_announcer(new LiveRegion(this))
     , m_checkNow(new FlatButton(theme, QStringLiteral("Check now"), this))
     , m_breath(new QVariantAnimation(this)) {
     setObjectName(QStringLiteral("statusStrip"));
@@ -49,6 +53,11 @@ StatusStrip::StatusStrip(const Watchlist& watchlist, Theme& theme, QWidget* pare
     f.setPixelSize(12);
     m_text->setFont(f);
     m_text->setTextFormat(Qt::PlainText);
+    m_text->setMinimumWidth(40); // a long problem gives way to the countdown, not the reverse
+    m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_aside->setObjectName(QStringLiteral("statusCountdown"));
+    m_aside->setFont(f);
+    m_aside->setTextFormat(Qt::PlainText);
     m_checkNow->setObjectName(QStringLiteral("checkNowButton"));
     m_checkNow->setTextRole(Theme::Role::accent);
     m_checkNow->setTinted(true);
@@ -59,6 +68,8 @@ StatusStrip::StatusStrip(const Watchlist& watchlist, Theme& theme, QWidget* pare
     row->setSpacing(9);
     row->addWidget(m_dot, 0, Qt::AlignVCenter);
     row->addWidget(m_text, 1);
+    row->addWidget(m_aside);
+    row->addWidget(m_announcer);
     row->addWidget(m_checkNow, 0, Qt::AlignVCenter);
 
     // Breathes 1.0 → 0.35 → 1.0 …, each way eased, for as long as a check runs.
@@ -90,6 +101,31 @@ StatusStrip::StatusStrip(const Watchlist& watchlist, Theme& theme, QWidget* pare
     connect(&m_published, &PublishedState::searchHealthChanged, this, follow);
     connect(&m_published, &PublishedState::sortsWaitingChanged, this, follow);
     connect(&m_theme, &Theme::changed, this, follow);
+    // Spoken even while the window is hidden: a reader may be waiting on the tray alone.
+    connect(&m_published, &PublishedState::isCheckingChanged, this, [this] {
+        const bool checking = m_published.isChecking();
+        if (const auto text = announce::forCheck(m_wasChecking, checking))
+            m_announcer->announce(*text);
+        m_wasChecking = checking;
+    });
+    const auto health = [this] {
+        const auto problem = healthProblemText(m_published.engineHealth(),
+                                               m_published.searchHealth(),
+                                               m_published.sortsWaiting());
+        if (const auto text = announce::forProblem(m_problem, problem))
+            m_announcer->announce(*text);
+        m_problem = problem;
+    };
+    connect(&m_published, &PublishedState::engineHealthChanged, this, health);
+    connect(&m_published, &PublishedState::searchHealthChanged, this, health);
+    connect(&m_published, &PublishedState::sortsWaitingChanged, this, health);
+    connect(&m_published, &PublishedState::activityLogged, this, [this](const ActivityEntry& e) {
+        if (const auto text = announce::forActivity(e))
+            m_announcer->announce(*text);
+    });
+    m_wasChecking = m_published.isChecking();
+    m_problem = healthProblemText(m_published.engineHealth(), m_published.searchHealth(),
+                                  m_published.sortsWaiting());
     refresh();
 }
 
@@ -119,11 +155,17 @@ void StatusStrip::refresh() {
                           healthProblemText(m_published.engineHealth(), m_published.searchHealth(),
                                             m_published.sortsWaiting())});
     m_text->setText(m_state.text);
+    m_text->setToolTip(m_state.tone == StatusStripState::Tone::problem ? m_state.text : QString());
+    m_aside->setText(m_state.aside);
+    m_aside->setVisible(!m_state.aside.isEmpty());
     QPalette pal = m_text->palette();
     pal.setColor(QPalette::WindowText, m_theme.color(m_state.tone == StatusStripState::Tone::problem
                                                          ? Theme::Role::text
                                                          : Theme::Role::secondaryText));
     m_text->setPalette(pal);
+    QPalette asidePal = m_aside->palette();
+    asidePal.setColor(QPalette::WindowText, m_theme.color(Theme::Role::secondaryText));
+    m_aside->setPalette(asidePal);
     m_checkNow->setFaint(m_state.buttonFaint);
 
     auto* dot = static_cast<StatusDot*>(m_dot);

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class FlatButton;
+class LiveRegion;
 class QLabel;
 class QVariantAnimation;
 struct Watchlist;
@@ -26,6 +27,7 @@ public:
 
     // Whether the dot is breathing now (never while the strip is hidden).
     bool isBreathing() const;
+    LiveRegion* announcer() const { return m_announcer; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -40,6 +42,10 @@ private:
     Theme& m_theme;
     QWidget* m_dot;
     QLabel* m_text;
+    QLabel* m_aside; // the countdown beside a problem
+    LiveRegion* m_announcer;
+    bool m_wasChecking = false;
+    std::optional<QString> m_problem;
     FlatButton* m_checkNow;
     QVariantAnimation* m_breath;
     StatusStripState m_state;

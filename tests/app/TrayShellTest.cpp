@@ -65,6 +65,7 @@ protected:
 TEST_F(TrayShellTest, TheMenuTheLeftClickAndShowLinksReachTheirTargetsAndTheWindowIsOnlyHidden) {
     start(TrayShell::Presence::tray);
     EXPECT_EQ(m_shell->mainWindow(), nullptr) << "no window at start";
+    EXPECT_FALSE(QApplication::windowIcon().pixmap(64).isNull()) << "the application's icon";
     QStringList items;
     for (const QAction* action : m_shell->menu()->actions())
         items << (action->isSeparator() ? QStringLiteral("---") : action->text());

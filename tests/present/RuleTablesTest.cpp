@@ -137,8 +137,8 @@ const Rule kRules[] = {
     {"texts", "statusStrip", 3,
      [](R r) {
          const StatusStripState s = statusStripState({r[0], r[1], maybe(r[2])});
-         return json{nameOf(s.tone, {"checking", "listening", "problem"}), str(s.text), s.pulsing,
-                     s.buttonFaint};
+         return json{nameOf(s.tone, {"checking", "listening", "problem"}), str(s.text), str(s.aside),
+                     s.pulsing, s.buttonFaint};
      }},
     {"texts", "healthProblem", 6,
      [](R r) {

@@ -126,6 +126,10 @@ TEST_F(ShowListModelTest, APendingPickAndAStuckDownloadMarkTheirRow) {
               "No 1080p release for S02E05 — choose a copy");
     EXPECT_TRUE(data(0, ShowListModel::PickPendingRole).toBool());
     EXPECT_EQ(m_model->menuItems(0).size(), 6);
+    // A screen reader hears the name, then quality, subscription and the same status line.
+    EXPECT_EQ(text(0, Qt::AccessibleTextRole), "Dark");
+    EXPECT_EQ(text(0, Qt::AccessibleDescriptionRole),
+              "1080p, Subscribed, No 1080p release for S02E05 — choose a copy");
 
     m_fake.picks.clear();
     Q_EMIT m_fake.pendingQualityPicksChanged();
@@ -143,6 +147,9 @@ TEST_F(ShowListModelTest, APendingPickAndAStuckDownloadMarkTheirRow) {
     EXPECT_EQ(changedRows(), QList<int>{2});
     EXPECT_TRUE(data(2, ShowListModel::StaleRole).toBool());
     EXPECT_FALSE(data(0, ShowListModel::StaleRole).toBool());
+    // The marker is a symbol on screen and words for a screen reader.
+    EXPECT_TRUE(text(2, Qt::AccessibleDescriptionRole).endsWith("Possible stalled item in recents"));
+    EXPECT_FALSE(text(0, Qt::AccessibleDescriptionRole).contains("stalled"));
 
     m_fake.appSettings.staleNudgeDays = 14;
     Q_EMIT m_fake.settingsChanged();

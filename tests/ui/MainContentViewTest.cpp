@@ -3,9 +3,11 @@
 #include "DarkSeries.h"
 #include "SidebarItem.h"
 #include "StatusStrip.h"
+#include "LiveRegion.h"
 #include "UiHarness.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
@@ -121,6 +123,56 @@ TEST_F(MainContentViewTest, HomeFolderCreatesADeletedRootAgainThenOpensIt) {
     EXPECT_TRUE(QDir(root).exists());
     ASSERT_EQ(catcher.opened.size(), 1);
     EXPECT_EQ(catcher.opened[0].toLocalFile(), root);
+}
+
+// What a screen reader hears without asking: a check starting and finishing, a find, an error
+// and a new problem; the countdown's ticking is never spoken.
+TEST_F(MainContentViewTest, TheStripKeepsTheCountdownBesideAProblemAndAnnouncesWhatIsAwaited) {
+    m_fake.secondsLeft = 252;
+    StatusStrip strip(m_fake, m_theme);
+    QStringList spoken;
+    QObject::connect(strip.announcer(), &LiveRegion::announced,
+                     [&spoken](const QString& text) { spoken << text; });
+    strip.resize(576, 40);
+    strip.show();
+
+    m_fake.search.tmdbKeyRefused = true;
+    Q_EMIT m_fake.searchHealthChanged();
+    EXPECT_EQ(find<QLabel>(strip, "statusText")->text(), "TMDB refused the API key — check Settings");
+    auto* countdown = find<QLabel>(strip, "statusCountdown");
+    EXPECT_TRUE(countdown->isVisible());
+    EXPECT_EQ(countdown->text(), "next check in 4m 12s");
+    m_fake.secondsLeft = 251;
+    Q_EMIT m_fake.secondsUntilNextCheckChanged();
+    EXPECT_EQ(countdown->text(), "next check in 4m 11s");
+
+    m_fake.checking = true;
+    Q_EMIT m_fake.isCheckingChanged();
+    EXPECT_FALSE(countdown->isVisible());
+    m_fake.log.prepend({QUuid::createUuid(), m_fake.now(), "Found Dark S02E05",
+                        ActivityEntry::Kind::found});
+    Q_EMIT m_fake.activityLogged(m_fake.log.first());
+    m_fake.log.prepend({QUuid::createUuid(), m_fake.now(), "Checking 3 series",
+                        ActivityEntry::Kind::check});
+    Q_EMIT m_fake.activityLogged(m_fake.log.first());
+    m_fake.checking = false;
+    Q_EMIT m_fake.isCheckingChanged();
+    m_fake.search.tmdbKeyRefused = false;
+    Q_EMIT m_fake.searchHealthChanged();
+    m_fake.checking = true;
+    Q_EMIT m_fake.isCheckingChanged();
+    m_fake.checking = false;
+    Q_EMIT m_fake.isCheckingChanged();
+
+    EXPECT_EQ(spoken, QStringList({"TMDB refused the API key — check Settings", "Checking now…",
+                                   "Found Dark S02E05", "Check finished",
+                                   "Listening for new episodes", "Checking now…",
+                                   "Check finished"}));
+    // A reader finds the last one as the name of a status bar.
+    QAccessibleInterface* live = QAccessible::queryAccessibleInterface(strip.announcer());
+    ASSERT_TRUE(live);
+    EXPECT_EQ(live->role(), QAccessible::StatusBar);
+    EXPECT_EQ(live->text(QAccessible::Name), "Check finished");
 }
 
 #include "MainContentViewTest.moc"

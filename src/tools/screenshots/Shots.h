@@ -10,4 +10,5 @@ void shootAddSeries(ShotRig& rig);     // the add-series panels in each step of 
 void shootMovies(ShotRig& rig);        // the movies tab in every status, the add-movie panels
 void shootUpdateDialog(ShotRig& rig);  // the dialog that tells of a newer release
 void shootSettings(ShotRig& rig);      // every settings section, a refusal, the clear confirmation
-void shootCalendar(ShotRig& rig);      // the week in every event state, the month, the agenda
+void shootCalendar(ShotRig& rig);
+void shootFocusRings(ShotRig& rig);    // the keyboard's ring on a row, a pill and buttons      // the week in every event state, the month, the agenda

@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
     shootSeriesList(rig);
     shootSettings(rig);
     shootCalendar(rig);
+    shootFocusRings(rig);
     QApplication::setFont(platformFont);
     shootEpisodeDrawer(rig);
     shootAddSeries(rig);

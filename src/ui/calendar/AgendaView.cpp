@@ -73,7 +73,7 @@ void AgendaView::refresh() {
         const calendar::AgendaDay& day = days[i];
         auto* bubble = new DayBubble(m_theme, day.day == today, kDayRadius);
         bubble->setObjectName(QStringLiteral("agenda.day.%1").arg(i));
-        bubble->setAccessibleName(calendar::dayName(day.day));
+        bubble->setDay(calendar::dayName(day.day), day.events);
         auto* column = new QVBoxLayout(bubble);
         column->setContentsMargins(kDayInset, kDayInset, kDayInset, kDayInset);
         column->setSpacing(kTitleGap);

@@ -1,7 +1,10 @@
 #include "CalendarStyle.h"
 
+#include "AccessibleText.h"
+
 #include "CalendarText.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -46,6 +49,36 @@ DayBubble::DayBubble(Theme& theme, bool highlighted, int radius, QWidget* parent
     connect(&theme, &Theme::changed, this, qOverload<>(&QWidget::update));
 }
 
+void DayBubble::setDay(const QString& name, const QList<CalEvent>& events) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(name);
+    setAccessibleDescription(accessible::calendarDayDescription(events));
+}
+
+void DayBubble::keyPressEvent(QKeyEvent* event) {
+    int step = 0;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        step = -1;
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        step = 1;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (!parentWidget())
+        return;
+    const QList<DayBubble*> days =
+        parentWidget()->findChildren<DayBubble*>(Qt::FindDirectChildrenOnly);
+    const qsizetype at = days.indexOf(this) + step;
+    if (at >= 0 && at < days.size())
+        days[at]->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
 void DayBubble::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
@@ -57,10 +90,25 @@ void DayBubble::paintEvent(QPaintEvent*) {
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(QRectF(rect()).adjusted(0.6, 0.6, -0.6, -0.6), m_radius, m_radius);
     }
+    if (hasFocus())
+        m_theme.paintFocusRing(p, QRectF(rect()), m_radius);
 }
 
 namespace {
 constexpr int kChipPad = 4;
+
+QString stateSymbol(CalEvent::EpisodeState state) {
+    switch (state) {
+    case CalEvent::EpisodeState::gotIt:
+        return QStringLiteral("checkmark");
+    case CalEvent::EpisodeState::upcoming:
+        return QStringLiteral("circle");
+    case CalEvent::EpisodeState::missing:
+        return QStringLiteral("exclamationmark.triangle.fill");
+    }
+    return QStringLiteral("circle");
+}
+
 constexpr int kBar = 3; // the state's colour down the left edge
 } // namespace
 
@@ -158,9 +206,15 @@ void EventChip::paintEvent(QPaintEvent*) {
         p.drawText(name, Qt::AlignLeft | Qt::AlignVCenter,
                    bold.elidedText(m_name, Qt::ElideRight, name.width()));
     }
+    // The state's symbol leads the code: colour is never its only sign.
+    const QRect codeLine(name.x(), name.bottom() + 1, name.width(), fm.height());
+    const int mark = fm.height() - 3;
+    m_theme.symbol(stateSymbol(m_state), calendarstyle::stateRole(m_state))
+        .paint(&p, QRect(codeLine.x(), codeLine.y() + (codeLine.height() - mark) / 2, mark, mark));
+    const QRect code = codeLine.adjusted(mark + 3, 0, 0, 0);
     p.setFont(font());
-    p.setPen(tone);
-    p.drawText(QRect(name.x(), name.bottom() + 1, name.width(), fm.height()),
-               Qt::AlignLeft | Qt::AlignVCenter,
-               fm.elidedText(m_code, Qt::ElideRight, name.width()));
+    // In the state's colour over its own tint the code would read below 4.5:1.
+    p.setPen(m_theme.color(Theme::Role::text));
+    p.drawText(code, Qt::AlignLeft | Qt::AlignVCenter,
+               fm.elidedText(m_code, Qt::ElideRight, code.width()));
 }

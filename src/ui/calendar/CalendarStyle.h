@@ -26,9 +26,12 @@ class DayBubble final : public QWidget {
 public:
     DayBubble(Theme& theme, bool highlighted, int radius, QWidget* parent = nullptr);
     bool isHighlighted() const { return m_highlighted; }
+    // A tab stop that reads the day and its events; the arrow keys move to the next day.
+    void setDay(const QString& name, const QList<CalEvent>& events);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     Theme& m_theme;

@@ -108,6 +108,7 @@ QWidget* CalendarView::buildWeek() {
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::NoFocus); // it follows the focused day
     scroll->viewport()->setAutoFillBackground(false);
     grid->setAutoFillBackground(false);
     layout->addWidget(scroll, 1);
@@ -175,6 +176,12 @@ void CalendarView::refresh() {
     const QList<QDate> days = calendar::weekDays(today, m_weekOffset);
     m_header->setText(calendar::weekHeader(days));
 
+    // A rebuild keeps the keyboard on the same column.
+    int focused = -1;
+    for (int i = 0; i < m_days->count(); ++i) {
+        if (QWidget* w = m_days->itemAt(i)->widget(); w && w->hasFocus())
+            focused = i;
+    }
     while (QLayoutItem* item = m_days->takeAt(0)) {
         delete item->widget();
         delete item;
@@ -184,7 +191,7 @@ void CalendarView::refresh() {
         const QDate day = days[i];
         auto* bubble = new DayBubble(m_theme, day == today, kDayRadius);
         bubble->setObjectName(QStringLiteral("calendar.day.%1").arg(i));
-        bubble->setAccessibleName(calendar::dayName(day));
+        bubble->setDay(calendar::dayName(day), calendar::eventsOn(events, day));
         auto* column = new QVBoxLayout(bubble);
         column->setContentsMargins(4, 8, 4, 8);
         column->setSpacing(5);
@@ -206,5 +213,7 @@ void CalendarView::refresh() {
         bubble->setMinimumHeight(220);
         m_days->addWidget(bubble, 0, i);
         bubble->show(); // now, not on the next turn: the layout counts it at once
+        if (i == focused)
+            bubble->setFocus();
     }
 }

@@ -43,7 +43,7 @@ void PillButton::paint(QPainter& painter, const QRect& rect, const QString& labe
     QFont text = font;
     text.setWeight(selected ? QFont::DemiBold : QFont::Medium);
     painter.setFont(text);
-    painter.setPen(!enabled  ? theme.color(Theme::Role::faintText)
+    painter.setPen(!enabled  ? theme.color(Theme::Role::disabledText)
                    : selected ? theme.color(Theme::Role::accentText)
                               : theme.color(Theme::Role::text));
     painter.drawText(rect, Qt::AlignCenter, label);
@@ -53,11 +53,7 @@ void PillButton::paint(QPainter& painter, const QRect& rect, const QString& labe
 void PillButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     paint(painter, rect(), text(), isChecked(), underMouse(), isEnabled(), m_theme, font());
-    if (hasFocus()) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(m_theme.color(Theme::Role::accent), 1.5));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), height() / 2.0, height() / 2.0);
-    }
+    if (hasFocus())
+        m_theme.paintFocusRing(painter, QRectF(rect()), height() / 2.0 - 1);
 }
 

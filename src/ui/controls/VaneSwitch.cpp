@@ -81,7 +81,7 @@ void VaneSwitch::paintEvent(QPaintEvent*) {
     const QRect note = noteRect(width());
     const int titleHeight = QFontMetrics(font()).height();
     painter.setFont(font());
-    painter.setPen(isEnabled() ? m_theme.color(Theme::Role::text) : m_theme.color(Theme::Role::faintText));
+    painter.setPen(isEnabled() ? m_theme.color(Theme::Role::text) : m_theme.color(Theme::Role::disabledText));
     painter.drawText(QRect(0, 2, width() - kSwitchSize.width() - kGap, titleHeight),
                      Qt::AlignLeft | Qt::AlignVCenter, text());
     if (!note.isEmpty()) {
@@ -92,10 +92,6 @@ void VaneSwitch::paintEvent(QPaintEvent*) {
     const QRect track(QPoint(width() - kSwitchSize.width(), 2 + (titleHeight - kSwitchSize.height()) / 2),
                       kSwitchSize);
     paintSwitch(painter, track.translated(0, qMax(0, -track.top())), isChecked(), isEnabled(), m_theme);
-    if (hasFocus()) {
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(m_theme.color(Theme::Role::accent), 1.5));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRectF(track).adjusted(-2, -2, 2, 2), 12, 12);
-    }
+    if (hasFocus())
+        m_theme.paintFocusRing(painter, QRectF(track).adjusted(-3, -3, 3, 3), 12);
 }

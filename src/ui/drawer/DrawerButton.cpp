@@ -1,6 +1,7 @@
 #include "DrawerButton.h"
 
 #include <QFontMetrics>
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -18,6 +19,13 @@ DrawerButton::DrawerButton(Theme& theme, Look look, const QString& label, QWidge
     setAttribute(Qt::WA_Hover); // a repaint as the mouse comes and goes
     setFocusPolicy(Qt::TabFocus);
     connect(&m_theme, &Theme::changed, this, qOverload<>(&QWidget::update));
+}
+
+bool DrawerButton::event(QEvent* event) {
+    // A button with only a symbol is named by its tooltip for screen readers.
+    if (event->type() == QEvent::ToolTipChange && text().isEmpty())
+        setAccessibleName(toolTip());
+    return QAbstractButton::event(event);
 }
 
 QSize DrawerButton::sizeHint() const {
@@ -48,25 +56,25 @@ void DrawerButton::paintEvent(QPaintEvent*) {
         fill = enabled ? m_theme.color(Role::accent) : m_theme.color(Role::separator);
         if (enabled && (underMouse() || isDown()))
             fill = fill.lighter(112);
-        ink = enabled ? m_theme.color(Role::accentText) : m_theme.color(Role::faintText);
+        ink = enabled ? m_theme.color(Role::accentText) : m_theme.color(Role::disabledText);
         break;
     case Look::outlined:
         fill = underMouse() && enabled ? m_theme.color(Role::surfaceHover)
                                     : m_theme.color(Role::surface);
         outline = m_theme.color(Role::separator);
-        ink = enabled ? m_theme.color(Role::text) : m_theme.color(Role::faintText);
+        ink = enabled ? m_theme.color(Role::text) : m_theme.color(Role::disabledText);
         break;
     case Look::attention: {
         const QColor amber = m_theme.color(Role::attention);
         fill = amber;
         fill.setAlphaF(underMouse() ? 0.22f : 0.12f);
         outline = amber;
-        ink = amber.darker(m_theme.isDark() ? 90 : 125);
+        ink = m_theme.color(Role::attentionText);
         break;
     }
     case Look::plain:
         fill = underMouse() && enabled ? m_theme.color(Role::surfaceHover) : QColor(Qt::transparent);
-        ink = enabled ? m_theme.color(Role::secondaryText) : m_theme.color(Role::faintText);
+        ink = enabled ? m_theme.color(Role::secondaryText) : m_theme.color(Role::disabledText);
         break;
     }
     painter.fillPath(path, fill);
@@ -74,10 +82,8 @@ void DrawerButton::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(outline, 1));
         painter.drawPath(path);
     }
-    if (hasFocus()) {
-        painter.setPen(QPen(m_theme.color(Role::accent), 1.5));
-        painter.drawPath(path);
-    }
+    if (hasFocus())
+        m_theme.paintFocusRing(painter, QRectF(rect()), radius - 1);
 
     QFont f = font();
     f.setWeight(QFont::DemiBold);
@@ -90,11 +96,11 @@ void DrawerButton::paintEvent(QPaintEvent*) {
         // The symbol takes the ink of the text: a tinted copy per paint is cheap at this size.
         Theme::Role role = Role::text;
         if (m_look == Look::filled)
-            role = enabled ? Role::accentText : Role::faintText;
+            role = enabled ? Role::accentText : Role::disabledText;
         else if (m_look == Look::attention)
-            role = Role::attention;
+            role = Role::attentionText;
         else if (m_look == Look::plain || !enabled)
-            role = enabled ? Role::secondaryText : Role::faintText;
+            role = enabled ? Role::secondaryText : Role::disabledText;
         m_theme.symbol(m_symbol, role)
             .paint(&painter, QRect(x, (height() - kSymbol) / 2, kSymbol, kSymbol));
         x += symbolWidth;

@@ -1,5 +1,7 @@
 #include "EpisodeDrawer.h"
 
+#include "AccessibleText.h"
+
 #include "DrawerButton.h"
 #include "controls/PillButton.h"
 
@@ -36,20 +38,29 @@ Role roleOf(Tone tone) {
     case Tone::done:
         return Role::success;
     case Tone::attention:
-        return Role::attention;
+        return Role::attentionText;
     case Tone::failure:
         return Role::danger;
     }
     return Role::text;
 }
 
-// A rounded card on the surface colour: one episode, one download, one panel.
+// A rounded card on the surface colour: one episode, one download, one panel. A row card is
+// a tab stop of its own that reads the whole row; Up and Down move between row cards, Enter
+// and Space press the row's first action.
 class Card final : public QWidget {
 public:
     Card(Theme& theme, Role fill, QWidget* parent = nullptr)
         : QWidget(parent)
         , m_theme(theme)
         , m_fill(fill) {}
+
+    void makeRow(const QString& name, const QString& description) {
+        setFocusPolicy(Qt::StrongFocus);
+        setAccessibleName(name);
+        setAccessibleDescription(description);
+        setProperty("drawerRow", true);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -60,6 +71,44 @@ protected:
         painter.fillPath(path, m_theme.color(m_fill));
         painter.setPen(QPen(m_theme.color(Role::separator), 1));
         painter.drawPath(path);
+        if (hasFocus())
+            m_theme.paintFocusRing(painter, QRectF(rect()), 10);
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
+                if (button->isVisible() && button->isEnabled()) {
+                    button->click();
+                    return;
+                }
+            }
+            return;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            if (QWidget* next = sibling(event->key() == Qt::Key_Down ? 1 : -1))
+                next->setFocus(event->key() == Qt::Key_Down ? Qt::TabFocusReason
+                                                             : Qt::BacktabFocusReason);
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+        }
+    }
+
+private:
+    QWidget* sibling(int step) const {
+        if (!parentWidget())
+            return nullptr;
+        QList<QWidget*> rows;
+        for (QWidget* w : parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w->property("drawerRow").toBool() && !w->isHidden())
+                rows.append(w);
+        }
+        const qsizetype at = rows.indexOf(const_cast<Card*>(this)) + step;
+        return at >= 0 && at < rows.size() ? rows[at] : nullptr;
     }
 
 private:
@@ -150,6 +199,8 @@ QScrollArea* scrollArea(QWidget* content) {
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Not a tab stop of its own: it scrolls to whichever row takes the focus.
+    area->setFocusPolicy(Qt::NoFocus);
     area->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
     return area;
@@ -400,6 +451,7 @@ void EpisodeDrawer::refresh() {
     m_episodesTab->setChecked(!recent);
     m_pages->setCurrentIndex(recent ? 0 : 1);
     m_title->setText(m_model->showName());
+    setAccessibleName(m_model->showName());
     refreshPhase();
     refreshRecent();
     m_shown.valid = true;
@@ -582,6 +634,8 @@ QWidget* EpisodeDrawer::episodeRow(const EpisodeDrawerModel::EpisodeRow& row) {
     }
     state->setToolTip(row.tooltip);
     state->setMinimumWidth(92);
+    card->makeRow(accessible::episodeRowName(row.code, row.name),
+                  accessible::episodeRowDescription(row.dateText, row.label));
     line->addWidget(state, 0, Qt::AlignVCenter);
     return card;
 }
@@ -711,6 +765,7 @@ QWidget* EpisodeDrawer::recentRow(const EpisodeDrawerModel::RecentRow& row) {
     top->addWidget(new ElidedLabel(row.title, m_theme.color(Role::text)), 1);
     column->addLayout(top);
 
+    card->makeRow(accessible::episodeRowName(row.episode, row.title), row.stateLine);
     auto* state = new ElidedLabel(row.stateLine, m_theme.color(roleOf(row.tone)));
     state->setObjectName(QStringLiteral("episodeDrawer.recent.%1.state").arg(row.id));
     QFont small = state->font();

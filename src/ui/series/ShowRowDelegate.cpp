@@ -43,7 +43,7 @@ Theme::Role toneRole(ShowRowText::Tone tone) {
     case ShowRowText::Tone::done:
         return Theme::Role::success;
     case ShowRowText::Tone::attention:
-        return Theme::Role::attention;
+        return Theme::Role::attentionText;
     case ShowRowText::Tone::failure:
         return Theme::Role::danger;
     }
@@ -262,10 +262,7 @@ void ShowRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         const auto tone =
             static_cast<ShowRowText::Tone>(index.data(ShowListModel::StatusToneRole).toInt());
         painter->setFont(small);
-        QColor colour = m_theme.color(toneRole(tone));
-        // The amber is the same in both appearances; on a light card it needs more depth.
-        if (tone == ShowRowText::Tone::attention && !m_theme.isDark())
-            colour = colour.darker(135);
+        const QColor colour = m_theme.color(toneRole(tone));
         painter->setPen(colour);
         painter->drawText(g.status, Qt::AlignLeft | Qt::AlignVCenter,
                           QFontMetrics(small).elidedText(text(index, ShowListModel::StatusLineRole),
@@ -330,6 +327,16 @@ void ShowRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         painter->setFont(label);
         painter->setPen(m_theme.color(Theme::Role::accentText));
         painter->drawText(g.viewEpisodes, Qt::AlignCenter, ShowRowText::kViewEpisodes);
+    }
+
+    // The keyboard's place: the card, or one of its controls.
+    if (option.state & QStyle::State_HasFocus) {
+        const QRect ring = m_focusPart == Part::row ? QRect() : partRect(option, index, m_focusPart);
+        if (ring.isEmpty())
+            m_theme.paintFocusRing(*painter, QRectF(g.card), kCardRadius);
+        else
+            m_theme.paintFocusRing(*painter, QRectF(ring).adjusted(-3, -3, 3, 3),
+                                   (ring.height() + 6) / 2.0);
     }
     painter->restore();
 }

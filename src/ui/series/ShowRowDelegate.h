@@ -39,6 +39,9 @@ public:
     void setHover(const QPersistentModelIndex& index, Part part);
     QPersistentModelIndex hoverIndex() const { return m_hoverIndex; }
     Part hoverPart() const { return m_hoverPart; }
+    // Which control of the keyboard's row carries the focus ring (`row`: the whole card).
+    void setFocusPart(Part part) { m_focusPart = part; }
+    Part focusPart() const { return m_focusPart; }
     // The thumbnail of a row, or a null pixmap while there is none (the placeholder shows).
     void setPosterSource(std::function<QPixmap(const QModelIndex&)> source) {
         m_posters = std::move(source);
@@ -66,5 +69,6 @@ private:
     QUuid m_expandedID;
     QPersistentModelIndex m_hoverIndex;
     Part m_hoverPart = Part::none;
+    Part m_focusPart = Part::row;
     std::function<QPixmap(const QModelIndex&)> m_posters;
 };

@@ -10,6 +10,7 @@
 
 #include <QHBoxLayout>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -73,7 +74,10 @@ ShowsView::ShowsView(const Watchlist& watchlist, Theme& theme, ImageLoader& imag
     m_list->setItemDelegate(m_delegate);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setFocusPolicy(Qt::NoFocus);
+    // The list takes the keyboard: arrows between rows, Tab through the current row's controls.
+    m_list->setFocusPolicy(Qt::StrongFocus);
+    m_list->setAccessibleName(ShowRowText::kTitle);
+    m_list->installEventFilter(this);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->verticalScrollBar()->setSingleStep(24);
@@ -110,6 +114,9 @@ ShowsView::ShowsView(const Watchlist& watchlist, Theme& theme, ImageLoader& imag
     empty->addLayout(centred);
     empty->addStretch(3);
     m_pages->addWidget(m_empty);
+
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { setFocusPart(Part::row); });
 
     m_delegate->setPosterSource([this](const QModelIndex& index) { return posterFor(index); });
 
@@ -157,10 +164,13 @@ void ShowsView::restyle() {
     const QString style =
         QStringLiteral("QPushButton { background: %1; color: %2; border: none; border-radius: 8px;"
                        " padding: 6px 14px; font-weight: 600; }"
-                       "QPushButton:hover { background: %3; }")
+                       "QPushButton:hover { background: %3; }"
+                       // A style sheet drops the native focus frame: the theme's ring instead.
+                       "QPushButton:focus { border: 2px solid %4; padding: 4px 12px; }")
             .arg(m_theme.color(Theme::Role::accent).name(),
                  m_theme.color(Theme::Role::accentText).name(),
-                 m_theme.color(Theme::Role::accent).lighter(112).name());
+                 m_theme.color(Theme::Role::accent).lighter(112).name(),
+                 m_theme.color(Theme::Role::focusRing).name());
     m_list->verticalScrollBar()->setStyleSheet(
         QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 2px; }"
                        "QScrollBar::handle:vertical { background: %1; border-radius: 3px;"
@@ -312,7 +322,111 @@ void ShowsView::click(const QModelIndex& index, Part part) {
     }
 }
 
+QList<Part> ShowsView::focusableParts(int row) const {
+    QList<Part> parts{Part::row};
+    for (Part part : {Part::subscribeSwitch, Part::qualityPill, Part::pickPill, Part::trash,
+                      Part::viewEpisodes}) {
+        if (!controlRect(row, part).isEmpty())
+            parts.append(part);
+    }
+    return parts;
+}
+
+void ShowsView::setFocusPart(Part part) {
+    m_delegate->setFocusPart(part);
+    const QModelIndex current = m_list->currentIndex();
+    if (current.isValid())
+        m_list->viewport()->update(m_list->visualRect(current));
+    // A screen reader hears which control of the row the keyboard is on.
+    QString name;
+    if (current.isValid() && part != Part::row)
+        name = part == Part::viewEpisodes ? ShowRowText::kViewEpisodes : tooltipFor(current, part);
+    m_list->setAccessibleDescription(name);
+}
+
+void ShowsView::openContextMenuAt(int row) {
+    QMenu* menu = contextMenu(row, this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QRect rect = m_list->visualRect(m_model->index(row));
+    menu->popup(m_list->viewport()->mapToGlobal(rect.topLeft() + QPoint(24, rect.height() / 2)));
+}
+
+bool ShowsView::keyOnList(QKeyEvent* key) {
+    if (m_model->rowCount() == 0)
+        return false;
+    QModelIndex current = m_list->currentIndex();
+    if (!current.isValid()) {
+        current = m_model->index(0);
+        m_list->setCurrentIndex(current);
+    }
+    const int row = current.row();
+    const Part part = m_delegate->focusPart();
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    switch (key->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
+        if (mods & ~Qt::ShiftModifier)
+            return false;
+        const bool back = key->key() == Qt::Key_Backtab || (mods & Qt::ShiftModifier);
+        const QList<Part> parts = focusableParts(row);
+        const qsizetype at = std::max<qsizetype>(0, parts.indexOf(part)) + (back ? -1 : 1);
+        if (at < 0 || at >= parts.size()) {
+            setFocusPart(Part::row);
+            return false; // on to the next control outside the list
+        }
+        setFocusPart(parts[at]);
+        return true;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        click(current, part);
+        if (!focusableParts(row).contains(m_delegate->focusPart()))
+            setFocusPart(Part::row); // "View episodes" went with the expansion
+        return true;
+    case Qt::Key_Space:
+        click(current, part == Part::row ? Part::subscribeSwitch : part);
+        return true;
+    case Qt::Key_Delete:
+        if (mods != Qt::NoModifier)
+            return false;
+        click(current, Part::trash);
+        return true;
+    case Qt::Key_Menu:
+        openContextMenuAt(row);
+        return true;
+    case Qt::Key_F10:
+        if (mods != Qt::ShiftModifier)
+            return false;
+        openContextMenuAt(row);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ShowsView::resetView() {
+    if (m_popover)
+        m_popover->close();
+    if (!m_expandedID.isNull())
+        toggleExpanded(m_expandedID);
+    if (m_model->rowCount() > 0)
+        m_list->setCurrentIndex(m_model->index(0));
+    setFocusPart(Part::row);
+    m_list->scrollToTop();
+}
+
 bool ShowsView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list) {
+        if (event->type() == QEvent::KeyPress)
+            return keyOnList(static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::ContextMenu &&
+            static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+            if (m_list->currentIndex().isValid())
+                openContextMenuAt(m_list->currentIndex().row());
+            return true;
+        }
+        return false;
+    }
     if (watched != m_list->viewport())
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
@@ -325,8 +439,12 @@ bool ShowsView::eventFilter(QObject* watched, QEvent* event) {
             return true;
         const QPoint pos = mouse->position().toPoint();
         const QModelIndex index = m_list->indexAt(pos);
-        if (index.isValid())
+        if (index.isValid()) {
+            // The keyboard carries on from the row the mouse used.
+            if (index != m_list->currentIndex())
+                m_list->setCurrentIndex(index);
             click(index, partAt(index, pos));
+        }
         return true;
     }
     case QEvent::MouseMove: {

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class ImageLoader;
+class QKeyEvent;
 
 class QLabel;
 class QListView;
@@ -46,6 +47,10 @@ public:
     void openQualityPopover(int row);
     void openReleasePicker(int row);
     Popover* openPopover() const { return m_popover; }
+    // The control of the current row that the keyboard is on.
+    ShowRowDelegate::Part focusPart() const { return m_delegate->focusPart(); }
+    // Back to how the tab first opens: no row expanded, no popover, the top row current.
+    void resetView();
 
 Q_SIGNALS:
     void addSeriesRequested();
@@ -67,6 +72,10 @@ private:
     QPixmap posterFor(const QModelIndex& index);
     QRect globalRect(int row, ShowRowDelegate::Part part) const;
     QUuid idAt(int row) const;
+    bool keyOnList(QKeyEvent* key);
+    QList<ShowRowDelegate::Part> focusableParts(int row) const;
+    void setFocusPart(ShowRowDelegate::Part part);
+    void openContextMenuAt(int row);
     void showPopover(Popover* popover, int row, ShowRowDelegate::Part anchor);
 
     Watchlist m_watchlist;

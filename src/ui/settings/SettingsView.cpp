@@ -152,6 +152,8 @@ void SettingsView::build() {
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setFocusPolicy(Qt::NoFocus); // it follows the focused setting
+
     m_scroll->viewport()->setAutoFillBackground(false);
     m_page = new QWidget;
     m_page->setObjectName(QStringLiteral("settingsPage"));
@@ -411,10 +413,10 @@ void SettingsView::applyTheme() {
         field->setStyleSheet(
             QStringLiteral("QLineEdit { background: %1; color: %2; border: 1px solid %3;"
                            " border-radius: 6px; padding: 3px 6px; }"
-                           "QLineEdit:focus { border-color: %4; }")
+                           "QLineEdit:focus { border: 2px solid %4; padding: 2px 5px; }")
                 .arg(css(m_theme.color(Theme::Role::window)), css(m_theme.color(Theme::Role::text)),
                      css(m_theme.color(Theme::Role::faintText)),
-                     css(m_theme.color(Theme::Role::accent))));
+                     css(m_theme.color(Theme::Role::focusRing))));
     }
     m_scroll->verticalScrollBar()->setStyleSheet(m_theme.thinScrollBarStyle());
     update();

@@ -1,0 +1,233 @@
+// Every control a keyboard can reach, in every view, tells a screen reader what it is: the
+// check lists each focusable widget and each list item without an accessible name. New views
+// join by adding a factory to the table.
+
+#include "AgendaPanel.h"
+#include "DarkSeries.h"
+#include "FakeHttpServer.h"
+#include "ImageLoader.h"
+#include "MainContentView.h"
+#include "UiHarness.h"
+#include "ActivityView.h"
+#include "FlatButton.h"
+#include "calendar/CalendarView.h"
+#include "drawer/EpisodeDrawer.h"
+#include "series/ShowsView.h"
+#include "settings/SettingsView.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QRegularExpression>
+#include <QListWidget>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// What a view is built from; it outlives the view.
+struct Stage {
+    FakeWatchlist& fake;
+    Theme& theme;
+    ImageLoader& images;
+};
+
+struct ViewFactory {
+    const char* name;
+    std::function<std::unique_ptr<QWidget>(Stage&)> build;
+};
+void PrintTo(const ViewFactory& factory, std::ostream* out) {
+    *out << factory.name;
+}
+
+QString describe(const QWidget* w) {
+    return QStringLiteral("%1 (%2)").arg(w->objectName().isEmpty() ? QStringLiteral("<unnamed>")
+                                                                   : w->objectName(),
+                                         QString::fromLatin1(w->metaObject()->className()));
+}
+
+// Focusable widgets on screen whose accessible name is empty, and list items likewise.
+QStringList unnamedControls(const QWidget& root) {
+    QStringList missing;
+    QList<QWidget*> all = root.findChildren<QWidget*>();
+    all.prepend(const_cast<QWidget*>(&root));
+    for (QWidget* w : std::as_const(all)) {
+        if (!w->isVisible() || !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+        if (!iface || iface->text(QAccessible::Name).trimmed().isEmpty())
+            missing << describe(w);
+        if (!qobject_cast<QAbstractItemView*>(w) || !iface)
+            continue;
+        // The rows of a list: each cell reads its own name.
+        for (int i = 0; i < iface->childCount(); ++i) {
+            QAccessibleInterface* child = iface->child(i);
+            if (!child || child->role() != QAccessible::ListItem)
+                continue;
+            if (child->text(QAccessible::Name).trimmed().isEmpty())
+                missing << describe(w) + QStringLiteral(" item %1").arg(i);
+        }
+    }
+    return missing;
+}
+
+void settle() {
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+}
+
+std::unique_ptr<QWidget> shown(std::unique_ptr<QWidget> w, QSize size = {760, 520}) {
+    w->resize(size);
+    w->show();
+    settle();
+    return w;
+}
+
+// A drawer on a window-sized parent, opened on Dark, with its episodes or history listed.
+std::unique_ptr<QWidget> drawer(Stage& s, bool recent) {
+    auto window = std::make_unique<QWidget>();
+    auto* d = new EpisodeDrawer(s.fake, s.theme, window.get());
+    window->resize(760, 520);
+    window->show();
+    d->openFor(s.fake.showList.first().id);
+    runEventLoopUntil([&] { return s.fake.answered >= 2; });
+    settle();
+    if (recent) {
+        if (auto* tab = window->findChild<QAbstractButton*>("episodeDrawer.tab.recent"))
+            QTest::mouseClick(tab, Qt::LeftButton);
+        settle();
+    }
+    return window;
+}
+
+const std::vector<ViewFactory>& views() {
+    static const std::vector<ViewFactory> table = {
+        {"main window",
+         [](Stage& s) { return shown(std::make_unique<MainContentView>(s.fake, s.theme)); }},
+        {"main window with About open",
+         [](Stage& s) {
+             auto w = shown(std::make_unique<MainContentView>(s.fake, s.theme));
+             QTest::mouseClick(w->findChild<QAbstractButton*>("aboutButton"), Qt::LeftButton);
+             settle();
+             return w;
+         }},
+        {"series list, one row expanded",
+         [](Stage& s) {
+             auto view = std::make_unique<ShowsView>(s.fake, s.theme, s.images);
+             view->toggleExpanded(s.fake.showList.first().id);
+             return shown(std::move(view));
+         }},
+        {"series list, resolution popover",
+         [](Stage& s) {
+             auto view = shown(std::make_unique<ShowsView>(s.fake, s.theme, s.images));
+             static_cast<ShowsView*>(view.get())->openQualityPopover(0);
+             settle();
+             return view;
+         }},
+        {"series list, release picker",
+         [](Stage& s) {
+             auto view = shown(std::make_unique<ShowsView>(s.fake, s.theme, s.images));
+             static_cast<ShowsView*>(view.get())->openReleasePicker(0);
+             settle();
+             return view;
+         }},
+        {"empty series list",
+         [](Stage& s) {
+             s.fake.showList.clear();
+             return shown(std::make_unique<ShowsView>(s.fake, s.theme, s.images));
+         }},
+        {"drawer, episodes", [](Stage& s) { return drawer(s, false); }},
+        {"drawer, recent", [](Stage& s) { return drawer(s, true); }},
+        {"settings",
+         [](Stage& s) {
+             return shown(std::make_unique<SettingsView>(s.fake, s.theme, SettingsHooks{}));
+         }},
+        {"calendar",
+         [](Stage& s) { return shown(std::make_unique<CalendarView>(s.fake, s.theme)); }},
+        {"agenda panel",
+         [](Stage& s) {
+             auto panel = std::make_unique<AgendaPanel>(s.theme, s.fake);
+             panel->fitToContent();
+             panel->show();
+             settle();
+             return std::unique_ptr<QWidget>(std::move(panel));
+         }},
+        {"activity", [](Stage& s) { return shown(std::make_unique<ActivityView>(s.fake, s.theme)); }},
+    };
+    return table;
+}
+
+class AccessibleNamesTest : public UiHarness, public testing::WithParamInterface<ViewFactory> {
+protected:
+    AccessibleNamesTest() {
+        Show& dark = scriptDark(m_fake);
+        dark.downloadedEpisodes = {"S02E01"};
+        m_fake.rows = darkHistory(QStringLiteral("abcdef"));
+        m_fake.showNamed("Severance");
+        m_fake.picks.insert(dark.id, {"S02E05", {fakeRelease("Dark.S02E05.720p.WEB", 'd', "720p")}});
+        const auto event = [](const char* show, const char* code, int day,
+                              CalEvent::EpisodeState state) {
+            CalEvent e;
+            e.showName = show;
+            e.code = code;
+            e.date = utcDay(2025, 3, day);
+            e.state = state;
+            return e;
+        };
+        m_fake.events = {event("Dark", "S02E05", 13, CalEvent::EpisodeState::upcoming),
+                         event("Dark", "S02E04", 11, CalEvent::EpisodeState::missing),
+                         event("Dark", "S02E03", 10, CalEvent::EpisodeState::gotIt)};
+        m_fake.log = {{QUuid::createUuid(), utcDay(2025, 3, 13) + 3600.0, "Checked 2 series",
+                       ActivityEntry::Kind::check}};
+    }
+
+    QUrl m_imageHost{"http://127.0.0.1:9"};
+    ImageLoader m_images{m_imageHost, QString()};
+};
+
+} // namespace
+
+TEST_P(AccessibleNamesTest, EveryFocusableControlHasAName) {
+    Stage stage{m_fake, m_theme, m_images};
+    for (AppTheme appearance : {AppTheme::light, AppTheme::dark}) {
+        m_theme.setAppearance(appearance);
+        const std::unique_ptr<QWidget> view = GetParam().build(stage);
+        ASSERT_TRUE(view);
+        const QStringList missing = unnamedControls(*view);
+        EXPECT_TRUE(missing.isEmpty()) << GetParam().name << ":\n  "
+                                       << missing.join(QStringLiteral("\n  ")).toStdString();
+    }
+}
+
+// The check itself: a symbol-only button without a tooltip, and a list row without text.
+TEST_F(UiHarness, TheCheckListsANamelessButtonAndANamelessListRow) {
+    QWidget root;
+    auto* named = new FlatButton(m_theme, QString(), &root);
+    named->setToolTip(QStringLiteral("Next week")); // a symbol button reads its tooltip
+    auto* nameless = new FlatButton(m_theme, QString(), &root);
+    nameless->setObjectName(QStringLiteral("nameless"));
+    auto* list = new QListWidget(&root);
+    list->setObjectName(QStringLiteral("rows"));
+    list->setAccessibleName(QStringLiteral("Series"));
+    list->addItem(QStringLiteral("Dark"));
+    list->addItem(QString());
+    auto* layout = new QVBoxLayout(&root);
+    for (QWidget* w : {static_cast<QWidget*>(named), static_cast<QWidget*>(nameless),
+                       static_cast<QWidget*>(list)})
+        layout->addWidget(w);
+    root.show();
+    settle();
+    EXPECT_EQ(unnamedControls(root),
+              QStringList({"nameless (FlatButton)", "rows (QListWidget) item 1"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Views, AccessibleNamesTest, testing::ValuesIn(views()),
+                         [](const testing::TestParamInfo<ViewFactory>& info) {
+                             QString name = QString::fromLatin1(info.param.name);
+                             name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")),
+                                          QStringLiteral("_"));
+                             return name.toStdString();
+                         });
