@@ -304,7 +304,7 @@ private:
     QCoro::Task<std::optional<SearchResult>> bestRelease(Show show, QString code);
     QCoro::Task<> fetchEpisodes(QUuid id, int season, bool onlyMissing);
     QCoro::Task<> refind(QUuid id, QStringList codes);
-    QCoro::Task<> huntMovieTask(QUuid id, bool wasHolding);
+    QCoro::Task<> huntMovieTask(QUuid id, QString detailBefore);
     void decideOnMovie(const QUuid& id, const std::optional<FeedChecker::MovieChoice>& choice,
                        std::optional<Timestamp> releaseDate, int bufferHours, bool wasHolding);
     void reannounce(const TorrentInfo& info, const QString& reason);

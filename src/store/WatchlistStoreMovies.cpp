@@ -10,6 +10,11 @@
 namespace {
 
 const QString kHolding = QStringLiteral("release pending — holding for a real copy");
+const QString kUnreachable = QStringLiteral("could not reach the torrent indexes");
+
+QString unreachableLine(const QString& title) {
+    return title + QStringLiteral(" — ") + kUnreachable;
+}
 
 // The title a hand-picked magnet names, else the movie's own.
 QString magnetTitle(const QUrl& magnet, const QString& fallback) {
@@ -65,15 +70,16 @@ void WatchlistStore::huntMovie(const QUuid& id) {
     Movie* movie = findMovie(id);
     if (!movie)
         return;
-    // The hold is announced once: remember it across the "searching" status of this hunt.
-    const bool wasHolding = movie->status.detail == kHolding;
+    // A hold or an outage is announced once: remember it across the "searching" status.
+    const QString before = movie->status.detail.value_or(QString());
     movie->status = statusNow(ShowStatus::State::found, std::nullopt, QStringLiteral("searching"));
     saveMovies();
     Q_EMIT moviesChanged();
-    huntMovieTask(id, wasHolding);
+    huntMovieTask(id, before);
 }
 
-QCoro::Task<> WatchlistStore::huntMovieTask(QUuid id, bool wasHolding) {
+QCoro::Task<> WatchlistStore::huntMovieTask(QUuid id, QString detailBefore) {
+    const bool wasHolding = detailBefore == kHolding;
     QPointer<WatchlistStore> self(this);
     const Movie* movie = findMovie(id);
     if (!movie)
@@ -98,9 +104,22 @@ QCoro::Task<> WatchlistStore::huntMovieTask(QUuid id, bool wasHolding) {
                              TorrentQuery::Order::seeders,
                              150,
                              std::nullopt};
-    const QList<RawHit> hits = co_await m_checker->searchAll(query);
+    const auto [hits, tally] = co_await m_checker->searchAllReported(query);
     if (!self)
         co_return;
+    if (tally.noneAnswered()) {
+        // Not "no release found": nobody could be asked. A hold stays a hold.
+        Movie* hunted = findMovie(id);
+        if (!hunted)
+            co_return;
+        if (detailBefore != kUnreachable && !wasHolding)
+            logActivity(unreachableLine(hunted->displayTitle()), ActivityEntry::Kind::error);
+        hunted->status = statusNow(ShowStatus::State::error, std::nullopt,
+                                   wasHolding ? kHolding : kUnreachable);
+        saveMovies();
+        Q_EMIT moviesChanged();
+        co_return;
+    }
     const auto choice =
         FeedChecker::chooseMovieRelease(hits, wanted.name, wanted.year, wanted.quality,
                                         wanted.qualityMode(), wanted.rejectedHashes);

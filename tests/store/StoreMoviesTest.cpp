@@ -173,3 +173,28 @@ TEST_F(Movies, AMovieAddedUnderAFallbackTitleIsHuntedUnderIt) {
     for (const QString& query : asked)
         EXPECT_TRUE(query.contains("Redux")) << query.toStdString();
 }
+
+// With no index answering, a hunt must not read as "nothing released yet".
+TEST_F(Movies, AHuntNoIndexAnsweredIsToldOnceAndKeepsAHold) {
+    m_indexes.answering = false;
+    startWith(m_heat);
+    hunt();
+    hunt();
+    EXPECT_EQ(log(), QStringList{"Heat (1995) — could not reach the torrent indexes"});
+    EXPECT_EQ(heat().status.state, ShowStatus::State::error);
+    EXPECT_EQ(heat().status.detail, "could not reach the torrent indexes");
+    EXPECT_EQ(stored<QList<Movie>>(StorageFiles::kMovies)->first().status, heat().status);
+
+    // A movie held for a real copy stays held through an outage, without a new line.
+    wipe();
+    m_indexes.answering = true;
+    m_indexes.hits = {hit("Heat.1995.720p.WEB", '7', 90)};
+    m_heat.releaseDate = utc(2025, 3, 13);
+    startWith(m_heat);
+    hunt();
+    ASSERT_EQ(heat().status.detail, "release pending — holding for a real copy");
+    m_indexes.answering = false;
+    hunt();
+    EXPECT_EQ(log().size(), 1) << log().join('\n').toStdString();
+    EXPECT_EQ(heat().status.detail, "release pending — holding for a real copy");
+}

@@ -68,6 +68,8 @@ FakeTmdb::FakeTmdb() {
 
 FakeIndexes::FakeIndexes() {
     m_server.setHandler([this](const FakeHttpServer::Request& r) {
+        if (!answering)
+            return FakeHttpServer::Response{503, "down", "text/plain"};
         if (r.path != QStringLiteral("/service/search"))
             return FakeHttpServer::Response{404, "", "text/plain"};
         json torrents = json::array();

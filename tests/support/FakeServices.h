@@ -66,6 +66,8 @@ public:
     FakeIndexes();
 
     QList<Hit> hits;
+    // While false, every index fails (a server error), as in an outage.
+    bool answering = true;
     // When set, answers a query with these hits instead of `hits`.
     std::function<QList<Hit>(const QString& query)> hitsFor;
     // Points every index address at this fake.
