@@ -1,17 +1,14 @@
 #include "TrayShell.h"
 
 #include "EventLoop.h"
+#include "FakeWatchlist.h"
 #include "InstanceChannel.h"
-#include "TestEnvironment.h"
 #include "Theme.h"
 #include "TrayMenu.h"
 #include "Updater.h"
-#include "model/StorageFiles.h"
-#include "store/WatchlistStore.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -30,14 +27,13 @@ public:
     int checks = 0;
 };
 
-// The shell over a store in a temporary folder; its content is a close button that calls the
-// shell's close action.
+// The shell over the engine's published state, in memory; its content is a close button that
+// calls the shell's close action.
 class TrayShellTest : public testing::Test {
 protected:
     void start(TrayShell::Presence presence) {
-        m_env.clock().set(m_now);
-        m_store = std::make_unique<WatchlistStore>(m_env.environment(), nullptr, nullptr);
-        m_shell = std::make_unique<TrayShell>(*m_store, m_theme, m_updater, [](QWidget* parent, auto close) {
+        m_state.clock.set(m_now);
+        m_shell = std::make_unique<TrayShell>(m_state, m_theme, m_updater, [](QWidget* parent, auto close) {
             auto* button = new QPushButton(QStringLiteral("Close"), parent);
             button->setObjectName(QStringLiteral("closeButton"));
             QObject::connect(button, &QPushButton::clicked, button, std::move(close));
@@ -53,10 +49,9 @@ protected:
     }
 
     Timestamp m_now = Timestamp::fromReferenceSeconds(810'000'000);
-    TestEnvironment m_env;
+    FakeWatchlist m_state;
     Theme m_theme;
     CountingUpdater m_updater;
-    std::unique_ptr<WatchlistStore> m_store;
     std::unique_ptr<TrayShell> m_shell;
 };
 
@@ -125,23 +120,22 @@ TEST_F(TrayShellTest, WithoutATrayTheWindowIsOrdinaryAndClosingItQuits) {
 
 TEST_F(TrayShellTest, TheIconTurnsToTheAttentionVariantAtTheNextHistoryChange) {
     // A download stuck six and a half days; the nudge waits seven.
-    QDir().mkpath(m_env.storageFolder());
-    ASSERT_TRUE(StorageFiles(m_env.storageFolder(), m_env.clock())
-                    .saveHistory({{.id = "0123456789abcdef0123456789abcdef01234567", .showID = QUuid::createUuid(),
-                                   .showName = "Slow Horses", .episode = "S01E01", .title = "Slow.Horses.S01E01.1080p",
-                                   .addedAt = m_now - 30 * 86400.0, .stuckSince = m_now - 6.5 * 86400.0}}));
+    m_state.rows = {{.id = "0123456789abcdef0123456789abcdef01234567", .showID = QUuid::createUuid(),
+                     .showName = "Slow Horses", .episode = "S01E01", .title = "Slow.Horses.S01E01.1080p",
+                     .addedAt = m_now - 30 * 86400.0, .stuckSince = m_now - 6.5 * 86400.0}};
     start(TrayShell::Presence::tray);
     const auto shows = [&](const char* name) {
         return m_shell->trayIcon()->icon().pixmap(22).toImage() ==
                TrayShell::trayIconImage(QString::fromLatin1(name)).pixmap(22).toImage();
     };
     EXPECT_TRUE(shows("MenuBarIcon"));
-    m_env.clock().advance(0.5 * 86400);
+    m_state.clock.advance(0.5 * 86400);
     EXPECT_EQ(m_shell->trayIcon()->toolTip(), "Lumivane") << "nothing changed yet";
-    Q_EMIT m_store->historyChanged();
+    Q_EMIT m_state.historyChanged();
     EXPECT_EQ(m_shell->trayIcon()->toolTip(), "Lumivane — a download needs attention");
     EXPECT_TRUE(shows("MenuBarIconAlarm"));
-    m_store->updateSettings([](AppSettings& s) { s.staleNudgeDays = 0; });
+    m_state.appSettings.staleNudgeDays = 0;
+    Q_EMIT m_state.settingsChanged();
     EXPECT_TRUE(shows("MenuBarIcon")) << "the nudge switched off";
 }
 
@@ -150,14 +144,14 @@ TEST_F(TrayShellTest, TheThemeAndTheMagnetFollowTheSettings) {
     m_shell->showMainWindow();
     KeyableWindow* window = m_shell->mainWindow();
     ASSERT_TRUE(window->magnet().magnetEnabled());
-    m_store->updateSettings([](AppSettings& s) {
-        s.theme = AppTheme::dark;
-        s.windowMagnetization = false;
-    });
+    m_state.appSettings.theme = AppTheme::dark;
+    m_state.appSettings.windowMagnetization = false;
+    Q_EMIT m_state.settingsChanged();
     EXPECT_EQ(m_theme.appearance(), AppTheme::dark);
     EXPECT_FALSE(window->magnet().magnetEnabled());
     window->moveBodyTo(window->bodyPos() + QPoint(0, 200));
-    m_store->updateSettings([](AppSettings& s) { s.windowMagnetization = true; });
+    m_state.appSettings.windowMagnetization = true;
+    Q_EMIT m_state.settingsChanged();
     EXPECT_EQ(window->bodyPos().y(), window->magnetFrame().visible.top()) << "switching it on attaches the window";
 }
 
