@@ -8,6 +8,10 @@
 #include <QStringList>
 #include <qcoro/qcorotask.h>
 
+// Whose data a removal may take: the working folder's, for anything unfinished or not ours;
+// or also the download folder's, outside the library, for what was sorted out of it.
+enum class DataScope { workingFolder, downloadArea };
+
 // Where the daemon may delete a torrent's data. The daemon deletes wherever it says the files
 // lie, and a torrent may have been added by another client with its data in a folder of the
 // user's own: data goes with a torrent only when every place its files may lie resolves, links

@@ -6,6 +6,7 @@
 #include "DaemonSettings.h"
 #include "HealthWatch.h"
 #include "SettingsKeeper.h"
+#include "WorkingFolder.h"
 #include "SleepUnlessGone.h"
 #include "engine/TransmissionClient.h"
 #include "engine/TransmissionEngine.h"
@@ -52,6 +53,11 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
         saveSettings();
         ensureLibraryFolders();
     });
+    m_workingFolder = std::make_unique<WorkingFolder>(
+        *m_transmission, engine, *m_settingsKeeper, *this,
+        [this](const QString& hash) { return isFollowed(hash); });
+    connect(m_workingFolder.get(), &WorkingFolder::sizeLabelChanged, this,
+            &PublishedState::workingFolderSizeLabelChanged);
     connect(m_settingsKeeper, &SettingsKeeper::checkIntervalChanged, this,
             &WatchlistStore::scheduleCountdown);
     // A folder we cannot create only means later saves fail; the store keeps working in memory.
@@ -61,7 +67,7 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     ensureLibraryFolders();
     repairStaleStatuses();
     // The daemon may still be starting: the tidy-up tries a few times before it gives up.
-    tidyLeftoversAtStart(kStartupTidyAttempts);
+    m_workingFolder->tidyLeftoversAtStart(kStartupTidyAttempts);
     scheduleCountdown();
     // Downloads restored from downloads.json are followed again at once.
     if (!m_activeDownloads.isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ActivityLog.h"
+#include "DataGuard.h"
 #include "Notifier.h"
 #include "StallTracker.h"
 #include "StoreEnvironment.h"
@@ -33,7 +34,7 @@
 #include <functional>
 #include <memory>
 
-struct DataGuard;
+class WorkingFolder;
 class CalendarKeeper;
 class DaemonSettings;
 class HealthWatch;
@@ -79,7 +80,7 @@ public:
     }
     const QList<DownloadRecord>& history() const override { return m_history; }
     const QList<CalEvent>& calendarEvents() const override;
-    const QString& workingFolderSizeLabel() const override { return m_workingFolderSizeLabel; }
+    const QString& workingFolderSizeLabel() const override;
     std::optional<QString> daemonVersion() const override;
 
     // --- in-memory tables --------------------------------------------------------------------
@@ -273,10 +274,9 @@ private:
                          std::optional<QString> detail = {}) const;
     void recordStart(const QString& hash, const FeedMatch& match, ActiveDownload::Kind kind,
                      const QString& name, const QString& episode);
-    // Where the daemon may delete data: the working folder for anything unfinished or not ours;
-    // also the download folder, outside the library, for what was sorted out of it.
-    enum class DataScope { workingFolder, downloadArea };
     DataGuard dataGuard(DataScope scope) const;
+    // Whether the store follows the torrent `hash`, in any case.
+    bool isFollowed(const QString& hash) const;
     void removeFromEngine(const QString& hash, DataScope scope = DataScope::workingFolder);
     void stopPollTimer();
     void followUp(const QStringList& asked, const QList<TorrentInfo>& torrents);
@@ -356,7 +356,6 @@ private:
     QList<DownloadRecord> m_history;
     QPointer<TransmissionEngine> m_engine;
     Notifier* m_notifier = nullptr;
-    QString m_workingFolderSizeLabel = QStringLiteral("Calculating…");
     QMap<QString, StallTracker> m_stallTrackers;
     QMap<QString, int> m_autoSwitchCounts;
     QSet<QUuid> m_searchingNow; // series whose "Search now" runs
@@ -364,10 +363,7 @@ private:
     // Reads m_shows and m_files: declared after them, so it goes first.
     std::unique_ptr<CalendarKeeper> m_calendar;
 
-    // working folder
-    QCoro::Task<> tidyLeftoversAtStart(int attempts);
-    bool m_tidying = false;        // one tidy-up at a time, or two would remove and count the same
-    quint64 m_sizeMeasurement = 0; // the newest measurement started; only it publishes
+    std::unique_ptr<WorkingFolder> m_workingFolder;
 
     // --- health -----------------------------------------------------------------------------
 public:

@@ -4,7 +4,7 @@ namespace {
 
 using Removed = QList<std::pair<QString, bool>>;
 
-class WorkingFolder : public StoreHarness {
+class StoreWorkingFolder : public StoreHarness {
 protected:
     QString incomplete() const { return QDir(libraryRoot()).filePath("Incomplete"); }
 
@@ -23,7 +23,7 @@ protected:
 
 } // namespace
 
-TEST_F(WorkingFolder, ItsSizeCountsHiddenAndNestedStagedFilesButNeitherTheLibraryNorLinks) {
+TEST_F(StoreWorkingFolder, ItsSizeCountsHiddenAndNestedStagedFilesButNeitherTheLibraryNorLinks) {
     const std::pair<qint64, const char*> sizes[] = {
         {0, "0 bytes"}, {999, "999 bytes"}, {2049, "2.0 kB"}, {1'500'000, "1.5 MB"}};
     for (const auto& [size, label] : sizes) {
@@ -42,7 +42,7 @@ TEST_F(WorkingFolder, ItsSizeCountsHiddenAndNestedStagedFilesButNeitherTheLibrar
     }
 }
 
-TEST_F(WorkingFolder, ClearingCancelsEverythingAndEmptiesOnlyTheStagingFolder) {
+TEST_F(StoreWorkingFolder, ClearingCancelsEverythingAndEmptiesOnlyTheStagingFolder) {
     Show dark = m_dark;
     dark.status = {ShowStatus::State::downloading, 0.4, "S01E02"};
     // Without a download of its own a movie keeps its status.
@@ -98,7 +98,7 @@ TEST_F(WorkingFolder, ClearingCancelsEverythingAndEmptiesOnlyTheStagingFolder) {
     EXPECT_EQ(m_store->workingFolderSizeLabel(), "0 bytes");
 }
 
-TEST_F(WorkingFolder, TidyingRemovesWhatNobodyFollowsWithItsDataAndCountsIt) {
+TEST_F(StoreWorkingFolder, TidyingRemovesWhatNobodyFollowsWithItsDataAndCountsIt) {
     const std::pair<QStringList, const char*> cases[] = {
         {{}, nullptr},
         {{QString(40, u'a')}, "Tidied up 1 leftover torrent in the engine"},
@@ -122,7 +122,7 @@ TEST_F(WorkingFolder, TidyingRemovesWhatNobodyFollowsWithItsDataAndCountsIt) {
     }
 }
 
-TEST_F(WorkingFolder, TheStartUpTidyUpWaitsForADaemonThatIsStillComingUp) {
+TEST_F(StoreWorkingFolder, TheStartUpTidyUpWaitsForADaemonThatIsStillComingUp) {
     holdInDaemon(hash('a'));
     m_daemon.setReachable(false);
     start();
