@@ -63,6 +63,15 @@ RoundedPanel* AddShowPresenter::posterPanel() const {
     return m_poster;
 }
 
+void AddShowPresenter::setKeepClear(KeepClear keepClear) {
+    m_keepClear = std::move(keepClear);
+}
+
+QRectF AddShowPresenter::keepClearRect() const {
+    const std::optional<QRect> icon = m_keepClear ? m_keepClear() : std::nullopt;
+    return icon ? QRectF(*icon) : QRectF();
+}
+
 bool AddShowPresenter::isOpen() const {
     return m_form && m_form->isVisible();
 }
@@ -161,13 +170,14 @@ void AddShowPresenter::placeSidePanels() {
         return;
     const QRectF form(m_form->bodyPos(), m_form->bodySize());
     const QRect area = visibleArea();
+    const QRectF icon = keepClearRect();
     if (m_results && m_results->isVisible())
-        m_results->moveBodyTo(AddPanelPlacement::results(form, m_results->bodySize(), area));
+        m_results->moveBodyTo(AddPanelPlacement::results(form, m_results->bodySize(), area, icon));
     const QRectF results = m_results && m_results->isVisible()
                                ? QRectF(m_results->bodyPos(), m_results->bodySize())
                                : QRectF();
     if (m_poster && m_poster->isVisible())
-        m_poster->moveBodyTo(AddPanelPlacement::poster(form, m_poster->bodySize(), area, results));
+        m_poster->moveBodyTo(AddPanelPlacement::poster(form, m_poster->bodySize(), area, results, icon));
 }
 
 void AddShowPresenter::refreshResults() {
