@@ -1,5 +1,6 @@
 #include "AddShowResultsList.h"
 
+#include "AccessibleText.h"
 #include "AddShowModel.h"
 #include "AddShowStyle.h"
 #include "ImageLoader.h"
@@ -29,7 +30,7 @@ void AddShowResultsList::ticked(const QString& releaseID) {
     for (int row = 0; row < m_rows.size(); ++row) {
         if (m_rows[row].id == releaseID) {
             const QModelIndex at = index(row);
-            Q_EMIT dataChanged(at, at, {TickedRole});
+            Q_EMIT dataChanged(at, at, {TickedRole, Qt::AccessibleDescriptionRole});
             return;
         }
     }
@@ -48,7 +49,11 @@ QVariant AddShowResultsList::data(const QModelIndex& index, int role) const {
         const SearchResult& r = m_rows[index.row()];
         switch (role) {
         case Qt::DisplayRole:
+        case Qt::AccessibleTextRole:
             return r.title;
+        case Qt::AccessibleDescriptionRole:
+            return accessible::releaseRowDescription(AddShowModel::releaseDetail(r),
+                                                     m_model.picked().contains(r.id));
         case KindRole:
             return QStringLiteral("release");
         case DetailRole:
@@ -62,7 +67,10 @@ QVariant AddShowResultsList::data(const QModelIndex& index, int role) const {
     const SeriesResult& m = m_matches[index.row()];
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
         return AddShowModel::matchTitle(m);
+    case Qt::AccessibleDescriptionRole:
+        return m.overview;
     case KindRole:
         return QStringLiteral("match");
     case DetailRole:

@@ -155,6 +155,8 @@ void AddShowResultsView::applyTheme() {
 void AddShowResultsView::refresh() {
     const bool releases = m_model.mode() == AddShowModel::ResultsMode::releases;
     m_heading->setText(m_model.resultsHeading());
+    // The list is named by the line above it: "Which series?", "2 releases · 1 selected".
+    m_list->setAccessibleName(m_model.resultsHeading());
     // An empty or failed answer speaks for itself in the middle of the panel.
     m_heading->setVisible(m_model.emptyTitle().isEmpty());
     m_sortRow->setVisible(releases && !m_model.results().isEmpty());
