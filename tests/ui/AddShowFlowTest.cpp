@@ -140,7 +140,12 @@ TEST_F(AddShowPanels, IndexesThatDidNotAnswerCanBeAskedAgainAndEscapeCloses) {
     EXPECT_EQ(title->text(), "No releases found");
     EXPECT_FALSE(again->isVisible());
 
-    QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Escape); // up from the field
+    // Up from the field: the side panels go first, then the form.
+    QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Escape);
+    ASSERT_TRUE(presenter->isOpen());
+    EXPECT_FALSE(presenter->resultsPanel()->isVisible());
+    EXPECT_FALSE(presenter->posterPanel()->isVisible());
+    QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Escape);
     EXPECT_FALSE(presenter->isOpen());
     EXPECT_TRUE(fake.callsTo("addShow").isEmpty());
 }

@@ -84,9 +84,15 @@ void AddShowPresenter::open(QWidget* anchor) {
         return;
     }
     m_closing = false;
+    m_sidesDismissed = false;
+    m_returnFocus = QApplication::focusWidget();
     m_model = new AddShowModel(m_watchlist, m_kind);
     connect(m_model, &AddShowModel::closeRequested, this, &AddShowPresenter::close);
-    connect(m_model, &AddShowModel::resultsChanged, this, &AddShowPresenter::refreshResults);
+    connect(m_model, &AddShowModel::resultsChanged, this, [this] {
+        m_sidesDismissed = false; // a new answer brings the side panels back
+        refreshResults();
+        refreshPoster();
+    });
     connect(m_model, &AddShowModel::formChanged, this, &AddShowPresenter::refreshPoster);
 
     m_form = new RoundedPanel(m_theme, Qt::Tool);
@@ -127,12 +133,61 @@ void AddShowPresenter::close() {
     m_results = nullptr;
     m_poster = nullptr;
     m_posterShown.reset();
+    // The keyboard goes back where it was, the "Add Series" or "Add Movie" button.
+    if (QWidget* back = m_returnFocus) {
+        back->window()->activateWindow();
+        back->setFocus(Qt::OtherFocusReason);
+    }
+    m_returnFocus = nullptr;
     Q_EMIT closed();
 }
 
-void AddShowPresenter::addEscape(QWidget* panel) {
-    // Keys nobody inside the panel wanted come up to it: Escape there closes the flow.
+void AddShowPresenter::addEscape(RoundedPanel* panel) {
+    // Keys nobody inside the panel wanted come up to it: Escape there closes the top panel.
     panel->installEventFilter(this);
+    panel->setTabHandler([this](bool next) { return tab(next); });
+}
+
+void AddShowPresenter::escape() {
+    const bool sides = (m_results && m_results->isVisible()) || (m_poster && m_poster->isVisible());
+    if (!sides)
+        return close();
+    m_sidesDismissed = true;
+    for (RoundedPanel* panel : {m_poster.data(), m_results.data()}) {
+        if (panel)
+            panel->hide();
+    }
+    m_form->activateWindow();
+    m_formView->nameField()->setFocus(Qt::OtherFocusReason);
+}
+
+namespace {
+// The panel's controls a Tab stops at, in its focus chain's order.
+QList<QWidget*> tabStops(RoundedPanel* panel) {
+    QList<QWidget*> stops;
+    if (!panel || !panel->isVisible())
+        return stops;
+    for (QWidget* w = panel->nextInFocusChain(); w && w != panel; w = w->nextInFocusChain()) {
+        if (w->window() == panel && w->isVisible() && w->isEnabled() &&
+            (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
+            stops << w;
+    }
+    return stops;
+}
+} // namespace
+
+bool AddShowPresenter::tab(bool next) {
+    const QList<QWidget*> stops = tabStops(m_form) + tabStops(m_results) + tabStops(m_poster);
+    if (stops.isEmpty())
+        return false;
+    const qsizetype at = stops.indexOf(QApplication::focusWidget());
+    const qsizetype count = stops.size();
+    const qsizetype to = at < 0 ? 0 : (at + (next ? 1 : count - 1)) % count;
+    QWidget* target = stops[to];
+    if (target->window() != QApplication::activeWindow())
+        target->window()->activateWindow();
+    target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 QRect AddShowPresenter::visibleArea() const {
@@ -211,7 +266,7 @@ void AddShowPresenter::refreshPoster() {
         m_posterShown.reset();
         return;
     }
-    if (m_posterShown == show->id && m_poster && m_poster->isVisible())
+    if (m_sidesDismissed || (m_posterShown == show->id && m_poster && m_poster->isVisible()))
         return;
     m_posterShown = show->id;
     if (!m_poster) {
@@ -220,6 +275,8 @@ void AddShowPresenter::refreshPoster() {
         m_posterImage = new QLabel;
         m_posterImage->setObjectName(QStringLiteral("addShow.poster"));
         m_posterImage->setAlignment(Qt::AlignCenter);
+        // A Tab stop of its own, so the keyboard can reach the panel and hear whose it is.
+        m_posterImage->setFocusPolicy(Qt::TabFocus);
         m_poster->setContent(m_posterImage);
         m_poster->setBodySize(kPosterSize);
         addEscape(m_poster);
@@ -227,6 +284,7 @@ void AddShowPresenter::refreshPoster() {
     // The placeholder until (or unless) the poster comes.
     m_posterImage->setPixmap(
         m_theme.symbol(QStringLiteral("tv"), Theme::Role::faintText).pixmap(QSize(48, 48)));
+    m_posterImage->setAccessibleName(AddShowModel::matchTitle(*show));
     const int id = show->id;
     if (show->posterPath) {
         m_images.load(show->posterPath, QStringLiteral("w342"), m_posterImage,
@@ -247,7 +305,7 @@ bool AddShowPresenter::eventFilter(QObject* watched, QEvent* event) {
     const bool ourPanel = watched == m_form || watched == m_results || watched == m_poster;
     if (ourPanel && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        close();
+        escape();
         return true;
     }
     return QObject::eventFilter(watched, event);

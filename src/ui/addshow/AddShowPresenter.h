@@ -58,7 +58,11 @@ private:
     void placeSidePanels();
     void refreshResults();
     void refreshPoster();
-    void addEscape(QWidget* panel);
+    void addEscape(RoundedPanel* panel);
+    // Escape: the side panels go first, then the whole flow.
+    void escape();
+    // One tab order across the form, the results and the poster, in that order.
+    bool tab(bool next);
     QRect visibleArea() const;
     QRectF keepClearRect() const;
 
@@ -74,5 +78,7 @@ private:
     QPointer<QLabel> m_posterImage;
     std::optional<int> m_posterShown; // the TMDB id whose poster is up
     bool m_closing = false;
+    bool m_sidesDismissed = false;         // Escape put the side panels away until a new search
+    QPointer<QWidget> m_returnFocus;       // where the keyboard was when the flow opened
     KeepClear m_keepClear;
 };

@@ -203,5 +203,8 @@ void AddShowResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem
     painter->setPen(QPen(m_theme.color(Theme::Role::separator), 1));
     painter->drawLine(QPoint(text.left(), option.rect.bottom()),
                       QPoint(option.rect.right() - 12, option.rect.bottom()));
+    // The row the arrow keys are on, while the list has the keyboard.
+    if (option.state & QStyle::State_HasFocus)
+        m_theme.paintFocusRing(*painter, row, 8);
     painter->restore();
 }

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -91,6 +92,13 @@ void AddShowResultsView::build() {
     m_list->setStyleSheet(QStringLiteral("QListView{background:transparent;}"));
     connect(m_list, &QListView::clicked, this,
             [this](const QModelIndex& index) { m_rows->activate(index.row()); });
+    // Space and Enter pick the row the arrows are on.
+    m_list->installEventFilter(this);
+    // A new list keeps the keyboard on a row, so the arrows and Space work at once.
+    connect(m_rows, &QAbstractItemModel::modelReset, this, [this] {
+        if (m_list->hasFocus() && m_rows->rowCount() > 0)
+            m_list->setCurrentIndex(m_rows->index(0));
+    });
     m_body->addWidget(m_list);
 
     auto* empty = new QWidget(m_body);
@@ -190,4 +198,18 @@ void AddShowResultsView::refreshPlan() {
     m_plan->setVisible(m_model.showsPlan());
     for (int i = 0; i < kPlans.size(); ++i)
         m_planRows[i]->setChecked(kPlans[i] == m_model.pickPlan());
+}
+
+bool AddShowResultsView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool pick = key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
+                          key->key() == Qt::Key_Enter;
+        if (pick && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (m_list->currentIndex().isValid())
+                m_rows->activate(m_list->currentIndex().row());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
