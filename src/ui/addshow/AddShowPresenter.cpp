@@ -148,6 +148,17 @@ void AddShowPresenter::addEscape(RoundedPanel* panel) {
     panel->setTabHandler([this](bool next) { return tab(next); });
 }
 
+void AddShowPresenter::showKeepingFocus(RoundedPanel* panel) {
+    // A panel coming up beside the form does not take the keyboard from where it is.
+    QPointer<QWidget> keep = QApplication::focusWidget();
+    panel->setAttribute(Qt::WA_ShowWithoutActivating);
+    panel->show();
+    if (keep && keep->window() != panel) {
+        keep->window()->activateWindow();
+        keep->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 void AddShowPresenter::escape() {
     const bool sides = (m_results && m_results->isVisible()) || (m_poster && m_poster->isVisible());
     if (!sides)
@@ -251,7 +262,7 @@ void AddShowPresenter::refreshResults() {
         addEscape(m_results);
     }
     if (!m_results->isVisible()) {
-        m_results->show();
+        showKeepingFocus(m_results);
         placeSidePanels();
     }
 }
@@ -295,7 +306,7 @@ void AddShowPresenter::refreshPoster() {
                               rounded(image, kPosterSize, m_posterImage->devicePixelRatioF()));
                       });
     }
-    m_poster->show();
+    showKeepingFocus(m_poster);
     placeSidePanels();
 }
 

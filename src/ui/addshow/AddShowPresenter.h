@@ -61,6 +61,7 @@ private:
     void addEscape(RoundedPanel* panel);
     // Escape: the side panels go first, then the whole flow.
     void escape();
+    void showKeepingFocus(RoundedPanel* panel);
     // One tab order across the form, the results and the poster, in that order.
     bool tab(bool next);
     QRect visibleArea() const;
