@@ -248,7 +248,10 @@ void AddShowFormView::refresh() {
 }
 
 int AddShowFormView::fittingHeight() const {
-    return layout()->totalHeightForWidth(kWidth);
+    // Without a wrapping text on show (the empty movie form) the layout has no
+    // height-for-width and answers -1: its size hint holds then.
+    const int forWidth = layout()->totalHeightForWidth(kWidth);
+    return forWidth >= 0 ? forWidth : layout()->totalSizeHint().height();
 }
 
 void AddShowFormView::mousePressEvent(QMouseEvent* event) {

@@ -204,7 +204,8 @@ void AddShowResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem
     painter->drawLine(QPoint(text.left(), option.rect.bottom()),
                       QPoint(option.rect.right() - 12, option.rect.bottom()));
     // The row the arrow keys are on, while the list has the keyboard.
-    if (option.state & QStyle::State_HasFocus)
+    if ((option.state & QStyle::State_HasFocus) && option.widget &&
+        option.widget->property(kKeyboardRing).toBool())
         m_theme.paintFocusRing(*painter, row, 8);
     painter->restore();
 }

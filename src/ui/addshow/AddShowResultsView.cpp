@@ -94,6 +94,7 @@ void AddShowResultsView::build() {
             [this](const QModelIndex& index) { m_rows->activate(index.row()); });
     // Space and Enter pick the row the arrows are on.
     m_list->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
     // A new list keeps the keyboard on a row, so the arrows and Space work at once.
     connect(m_rows, &QAbstractItemModel::modelReset, this, [this] {
         if (m_list->hasFocus() && m_rows->rowCount() > 0)
@@ -201,7 +202,22 @@ void AddShowResultsView::refreshPlan() {
 }
 
 bool AddShowResultsView::eventFilter(QObject* watched, QEvent* event) {
+    // The ring follows the keyboard: its arrival or a key shows it, a click hides it.
+    const auto ring = [this](bool on) {
+        if (m_list->property(kKeyboardRing).toBool() == on)
+            return;
+        m_list->setProperty(kKeyboardRing, on);
+        m_list->viewport()->update();
+    };
+    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonPress)
+        ring(false);
+    if (watched == m_list && event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
+        ring(why == Qt::TabFocusReason || why == Qt::BacktabFocusReason ||
+             why == Qt::ShortcutFocusReason || why == Qt::OtherFocusReason);
+    }
     if (watched == m_list && event->type() == QEvent::KeyPress) {
+        ring(true);
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool pick = key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
                           key->key() == Qt::Key_Enter;
