@@ -134,7 +134,7 @@ void AddShowPresenter::close() {
     m_poster = nullptr;
     m_posterShown.reset();
     // The keyboard goes back where it was, the "Add Series" or "Add Movie" button.
-    if (QWidget* back = m_returnFocus) {
+    if (QWidget* back = m_returnFocus; back && back->isVisible()) {
         back->window()->activateWindow();
         back->setFocus(Qt::OtherFocusReason);
     }
