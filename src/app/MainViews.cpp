@@ -49,6 +49,11 @@ MainViews::MainViews(const Watchlist& watchlist, Theme& theme, ImageLoader& imag
     , m_addMovie(
           new AddShowPresenter(watchlist, theme, images, this, AddShowModel::Kind::movie)) {}
 
+void MainViews::setKeepClear(const std::function<std::optional<QRect>()>& iconArea) {
+    m_addShow->setKeepClear(iconArea);
+    m_addMovie->setKeepClear(iconArea);
+}
+
 TrayShell::ContentFactory MainViews::contentFactory() {
     return [this](QWidget* parent, std::function<void()> close) {
         return build(parent, std::move(close));

@@ -25,6 +25,9 @@ public:
     // The Settings tab's reach into the desktop: the login item, the updater, dialogs.
     static SettingsHooks settingsHooks(Updater& updater, QString defaultRoot);
 
+    // The tray icon's rectangle, which the add panels keep clear of.
+    void setKeepClear(const std::function<std::optional<QRect>()>& iconArea);
+
     // What the tray shell calls when it first shows the main window.
     TrayShell::ContentFactory contentFactory();
 

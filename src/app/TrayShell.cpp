@@ -140,6 +140,12 @@ void TrayShell::rememberIconPosition() {
         reported.isValid() && !reported.isEmpty() ? reported : QRect(QCursor::pos(), QSize(1, 1));
 }
 
+std::optional<QRect> TrayShell::iconArea() const {
+    if (m_presence != Presence::tray)
+        return std::nullopt;
+    return m_iconRect;
+}
+
 QScreen* TrayShell::iconScreen() const {
     const QPoint at = m_iconRect ? m_iconRect->center() : QCursor::pos();
     if (QScreen* screen = QGuiApplication::screenAt(at))

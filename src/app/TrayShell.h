@@ -48,6 +48,8 @@ public:
     KeyableWindow* mainWindow() const { return m_window; }
     AgendaPanel* agendaPanel() const { return m_agenda; }
     const TrayIconLook& iconLook() const { return m_look; }
+    // The tray icon's rectangle on screen as last learnt; nothing without a tray.
+    std::optional<QRect> iconArea() const;
 
     void showMainWindow();
     void hideMainWindow();

@@ -219,6 +219,7 @@ int runTray(int argc, char* argv[]) {
         MainViews views(store.watchlist(), theme, images, updater,
                         store.environment().defaultLibraryRoot);
         TrayShell shell(store, theme, updater, views.contentFactory());
+        views.setKeepClear([&shell] { return shell.iconArea(); });
         QObject::connect(
             &shell, &TrayShell::quitRequested, &app, [] { QCoreApplication::exit(0); },
             Qt::QueuedConnection);

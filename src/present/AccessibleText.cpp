@@ -30,6 +30,11 @@ QString episodeRowDescription(const QString& dateText, const QString& state) {
     return joined({dateText, state});
 }
 
+QString releaseRowDescription(const QString& detail, bool ticked) {
+    // The tick is only a symbol on screen.
+    return joined({detail, ticked ? QStringLiteral("Selected") : QStringLiteral("Not selected")});
+}
+
 QString calendarDayDescription(const QList<CalEvent>& events) {
     if (events.isEmpty())
         return QStringLiteral("No episodes");

@@ -20,6 +20,9 @@ QString seriesRowDescription(const QString& qualityLabel, const QString& subscri
 QString episodeRowName(const QString& code, const QString& title);
 QString episodeRowDescription(const QString& dateText, const QString& state);
 
+// A release row of the add panels: its detail line, then whether it is ticked.
+QString releaseRowDescription(const QString& detail, bool ticked);
+
 // A calendar day: its name; then each event as series, code and state, or "No episodes".
 QString calendarDayDescription(const QList<CalEvent>& events);
 

@@ -89,3 +89,9 @@ void RoundedPanel::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush); // the outline only; the last shadow ring's brush would tint the body
     painter.drawPath(path);
 }
+
+bool RoundedPanel::focusNextPrevChild(bool next) {
+    if (m_tabHandler && m_tabHandler(next))
+        return true;
+    return QWidget::focusNextPrevChild(next);
+}

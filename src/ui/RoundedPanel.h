@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 // A frameless top-level with rounded corners (radius 14) and a soft shadow: the main window,
 // the agenda panel and the add panels are all one of these with their content inside.
 // Without a compositor, translucency would show black corners: the panel is then drawn
@@ -34,8 +36,14 @@ public:
     void setCompositing(bool on);
     bool compositing() const { return m_compositing; }
 
+    // Takes over Tab and Shift+Tab inside the panel, for panels that share one tab order
+    // across several windows; answers whether it moved the focus.
+    using TabHandler = std::function<bool(bool next)>;
+    void setTabHandler(TabHandler handler) { m_tabHandler = std::move(handler); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     int margin() const { return m_compositing ? kShadow : 0; }
@@ -44,4 +52,5 @@ private:
     Theme& m_theme;
     QPointer<QWidget> m_content;
     bool m_compositing = true;
+    TabHandler m_tabHandler;
 };

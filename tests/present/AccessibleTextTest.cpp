@@ -44,6 +44,9 @@ TEST(AccessibleText, PaintedRowsReadTheirPartsAndLeaveOutWhatIsMissing) {
          "Aired Mar 13, 2025, Grab"},
         {"episode without air date", accessible::episodeRowDescription("", "Upcoming"),
          "Upcoming"},
+        {"ticked release", accessible::releaseRowDescription("1080p · 40 seeders", true),
+         QString::fromUtf8("1080p · 40 seeders, Selected")},
+        {"release without detail", accessible::releaseRowDescription("", false), "Not selected"},
         {"empty day", accessible::calendarDayDescription({}), "No episodes"},
         {"day with two events",
          accessible::calendarDayDescription(

@@ -11,13 +11,19 @@
 #include "ActivityView.h"
 #include "FlatButton.h"
 #include "calendar/CalendarView.h"
+#include "RoundedPanel.h"
+#include "addshow/AddShowPresenter.h"
 #include "drawer/EpisodeDrawer.h"
+#include "movies/MoviesView.h"
 #include "series/ShowsView.h"
 #include "settings/SettingsView.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListView>
 #include <QRegularExpression>
 #include <QListWidget>
 #include <QTest>
@@ -103,6 +109,60 @@ std::unique_ptr<QWidget> drawer(Stage& s, bool recent) {
     return window;
 }
 
+// How far into an add flow a factory goes before the check.
+enum class AddStep { form, matches, releases, picked };
+
+// The add panels of one kind, opened and taken to `step`. They are top-level windows of their
+// own, held by a presenter that lives as long as the returned (hidden) holder.
+std::unique_ptr<QWidget> addPanels(Stage& s, AddShowModel::Kind kind, AddStep step) {
+    auto holder = std::make_unique<QWidget>();
+    auto* presenter = new AddShowPresenter(s.fake, s.theme, s.images, holder.get(), kind);
+    presenter->open(nullptr);
+    settle();
+    if (step == AddStep::form)
+        return holder;
+    auto* name = presenter->formPanel()->findChild<QLineEdit*>("addShow.name");
+    QTest::keyClicks(name, kind == AddShowModel::Kind::movie ? "Heat" : "Dark");
+    QTest::keyClick(name, Qt::Key_Return);
+    runEventLoopUntil([&] { return presenter->resultsPanel() && !presenter->model()->isSearching(); });
+    settle();
+    if (step == AddStep::matches)
+        return holder;
+    s.fake.clock.advance(1);
+    presenter->model()->pickMatch(0);
+    runEventLoopUntil([&] { return !presenter->model()->isSearching(); });
+    settle();
+    EXPECT_TRUE(presenter->posterPanel() && presenter->posterPanel()->isVisible());
+    EXPECT_FALSE(presenter->model()->results().isEmpty()); // a list to check, not an empty state
+    if (step == AddStep::picked && !presenter->model()->results().isEmpty())
+        presenter->model()->togglePick(presenter->model()->results().first().id);
+    settle();
+    return holder;
+}
+
+// The Movies tab; Heat's download is flagged and shows the alternates it was offered.
+std::unique_ptr<QWidget> movies(Stage& s, bool flagged) {
+    if (flagged) {
+        DownloadRecord row;
+        row.id = QString(40, 'a');
+        row.showID = s.fake.movieList[0].id;
+        row.showName = QStringLiteral("Heat (1995)");
+        row.episode = QStringLiteral("Movie");
+        row.state = DownloadRecord::State::downloading;
+        row.stuckSince = s.fake.now() - 8 * 86400.0;
+        s.fake.rows = {row};
+        s.fake.movieList[0].status = {ShowStatus::State::downloading, 0.1, {}, {}, {}};
+    }
+    auto view = shown(std::make_unique<MoviesView>(s.fake, s.theme, s.images));
+    if (flagged) {
+        static_cast<MoviesView*>(view.get())->findAlternates(0);
+        runEventLoopUntil([&] { return !s.fake.callsTo("movieReleases").isEmpty(); });
+        settle();
+        EXPECT_FALSE(view->findChildren<QWidget*>("movieRow.alternate").isEmpty());
+    }
+    return view;
+}
+
 const std::vector<ViewFactory>& views() {
     static const std::vector<ViewFactory> table = {
         {"main window",
@@ -156,6 +216,32 @@ const std::vector<ViewFactory>& views() {
              return std::unique_ptr<QWidget>(std::move(panel));
          }},
         {"activity", [](Stage& s) { return shown(std::make_unique<ActivityView>(s.fake, s.theme)); }},
+        {"add series, form",
+         [](Stage& s) { return addPanels(s, AddShowModel::Kind::series, AddStep::form); }},
+        {"add series, matches",
+         [](Stage& s) { return addPanels(s, AddShowModel::Kind::series, AddStep::matches); }},
+        {"add series, releases and poster",
+         [](Stage& s) { return addPanels(s, AddShowModel::Kind::series, AddStep::releases); }},
+        {"add movie, form",
+         [](Stage& s) { return addPanels(s, AddShowModel::Kind::movie, AddStep::form); }},
+        {"add movie, matches",
+         [](Stage& s) { return addPanels(s, AddShowModel::Kind::movie, AddStep::matches); }},
+        {"add movie, one release picked",
+         [](Stage& s) { return addPanels(s, AddShowModel::Kind::movie, AddStep::picked); }},
+        {"movies", [](Stage& s) { return movies(s, false); }},
+        {"movies, flagged row with alternates", [](Stage& s) { return movies(s, true); }},
+        {"movies, resolution popover",
+         [](Stage& s) {
+             auto view = movies(s, false);
+             static_cast<MoviesView*>(view.get())->openQualityPopover(0);
+             settle();
+             return view;
+         }},
+        {"empty movies",
+         [](Stage& s) {
+             s.fake.movieList.clear();
+             return shown(std::make_unique<MoviesView>(s.fake, s.theme, s.images));
+         }},
     };
     return table;
 }
@@ -180,6 +266,20 @@ protected:
         m_fake.events = {event("Dark", "S02E05", 13, CalEvent::EpisodeState::upcoming),
                          event("Dark", "S02E04", 11, CalEvent::EpisodeState::missing),
                          event("Dark", "S02E03", 10, CalEvent::EpisodeState::gotIt)};
+        m_fake.seriesByName["Dark"] = {{dark.tmdbID.value_or(70523), "Dark", "2017", "A missing child.",
+                                        "/dark.jpg"}};
+        m_fake.releasesByName["Dark"] = {fakeRelease("Dark S02E05 1080p WEB", 'e', "1080p", 40),
+                                         fakeRelease("Dark S02E06 720p WEB", 'f', "720p", 12)};
+        m_fake.moviesByTitle["Heat"] = {{949, "Heat", "1995", "A heist.", "/heat.jpg", {}}};
+        m_fake.releasesByName["Heat"] = {fakeRelease("Heat.1995.1080p.BluRay", 'a', "1080p", 40),
+                                         fakeRelease("Heat.1995.720p.Good", 'g', "720p", 12)};
+        for (const char* name : {"Heat", "Alien"}) {
+            Movie movie;
+            movie.id = QUuid::createUuid();
+            movie.name = QString::fromLatin1(name);
+            movie.year = QStringLiteral("1995");
+            m_fake.movieList.append(movie);
+        }
         m_fake.log = {{QUuid::createUuid(), utcDay(2025, 3, 13) + 3600.0, "Checked 2 series",
                        ActivityEntry::Kind::check}};
     }
@@ -196,7 +296,12 @@ TEST_P(AccessibleNamesTest, EveryFocusableControlHasAName) {
         m_theme.setAppearance(appearance);
         const std::unique_ptr<QWidget> view = GetParam().build(stage);
         ASSERT_TRUE(view);
-        const QStringList missing = unnamedControls(*view);
+        QStringList missing = unnamedControls(*view);
+        // Panels and popovers are windows of their own; a window's child windows are its children.
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top != view.get() && !top->parentWidget() && top->isVisible())
+                missing << unnamedControls(*top);
+        }
         EXPECT_TRUE(missing.isEmpty()) << GetParam().name << ":\n  "
                                        << missing.join(QStringLiteral("\n  ")).toStdString();
     }

@@ -140,7 +140,12 @@ TEST_F(AddShowPanels, IndexesThatDidNotAnswerCanBeAskedAgainAndEscapeCloses) {
     EXPECT_EQ(title->text(), "No releases found");
     EXPECT_FALSE(again->isVisible());
 
-    QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Escape); // up from the field
+    // Up from the field: the side panels go first, then the form.
+    QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Escape);
+    ASSERT_TRUE(presenter->isOpen());
+    EXPECT_FALSE(presenter->resultsPanel()->isVisible());
+    EXPECT_FALSE(presenter->posterPanel()->isVisible());
+    QTest::keyClick(inForm<QLineEdit>("addShow.name"), Qt::Key_Escape);
     EXPECT_FALSE(presenter->isOpen());
     EXPECT_TRUE(fake.callsTo("addShow").isEmpty());
 }
@@ -149,11 +154,23 @@ TEST_F(AddShowPanels, FormControlsReachTheModelAndTheCloseSymbolClosesWithNothin
     fake.held = {"searchSeries Dark"};
     open();
     auto* fallback = inForm("addShow.fallbackQuality");
-    EXPECT_FALSE(fallback->isVisible());
-    QTest::mouseClick(inForm<QPushButton>("addShow.moreOptions"), Qt::LeftButton);
-    EXPECT_TRUE(fallback->isVisible());
+    EXPECT_TRUE(fallback->isVisible()); // on the form, not behind "More options"
     QTest::mouseClick(fallback, Qt::LeftButton);
     EXPECT_FALSE(presenter->model()->fallbackAnyQuality());
+    auto* beginNext = inForm("addShow.beginNext");
+    auto* anyQuality = inForm("addShow.anyQuality");
+    EXPECT_FALSE(beginNext->isVisible());
+    EXPECT_FALSE(anyQuality->isVisible());
+    QTest::mouseClick(inForm<QPushButton>("addShow.moreOptions"), Qt::LeftButton);
+    ASSERT_TRUE(beginNext->isVisible() && anyQuality->isVisible());
+    QTest::mouseClick(anyQuality, Qt::LeftButton);
+    EXPECT_TRUE(presenter->model()->anyQuality());
+    // Both switches hold one setting: either one turns it, the other follows.
+    QTest::mouseClick(beginNext, Qt::LeftButton);
+    EXPECT_FALSE(presenter->model()->startWithLatest());
+    EXPECT_FALSE(inForm("addShow.subscribe")->isChecked());
+    QTest::mouseClick(inForm("addShow.subscribe"), Qt::LeftButton);
+    EXPECT_TRUE(beginNext->isChecked());
 
     QTest::mouseClick(inForm("addShow.quality.720p"), Qt::LeftButton);
     EXPECT_EQ(presenter->model()->quality(), Show::Quality::p720);

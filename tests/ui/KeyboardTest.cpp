@@ -4,17 +4,23 @@
 #include "DarkSeries.h"
 #include "ImageLoader.h"
 #include "MainContentView.h"
+#include "RoundedPanel.h"
 #include "SidebarItem.h"
+#include "addshow/AddShowPresenter.h"
 #include "UiHarness.h"
 #include "calendar/CalendarStyle.h"
 #include "calendar/CalendarView.h"
 #include "drawer/EpisodeDrawer.h"
+#include "movies/MovieRowWidget.h"
+#include "movies/MoviesView.h"
 #include "series/Popover.h"
 #include "series/ShowsView.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -273,4 +279,183 @@ TEST_F(WindowKeys, TabWalksTheSidebarThenTheViewThenTheStripAndTheDrawerKeepsIt)
                     QApplication::focusWidget() == drawer)
             << QApplication::focusWidget()->objectName().toStdString();
     }
+}
+
+namespace {
+
+// The add-series flow opened from its button by the keyboard, on an in-memory watchlist.
+class AddPanelKeys : public UiHarness {
+protected:
+    void SetUp() override {
+        m_fake.seriesByName["Dark"] = {{70523, "Dark", "2017", "A missing child.", "/dark.jpg"},
+                                       {1, "Dark Matter", "2015", "A crew wakes.", {}}};
+        m_fake.releasesByName["Dark"] = {fakeRelease("Dark S01E01 1080p WEB", 'a', "1080p", 40),
+                                         fakeRelease("Dark S01E02 1080p WEB", 'b', "1080p", 12)};
+        m_fake.releasesByName["Dark Matter"] = m_fake.releasesByName["Dark"];
+        m_opener.resize(400, 300);
+        m_button = new QPushButton(QStringLiteral("Add Series"), &m_opener);
+        QObject::connect(m_button, &QPushButton::clicked, &m_presenter,
+                         [this] { m_presenter.open(&m_opener); });
+        m_opener.show();
+        QApplication::setActiveWindow(&m_opener);
+        m_button->setFocus(Qt::TabFocusReason);
+        settle();
+    }
+
+    // Keys go where the keyboard is, as they would on a desktop.
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWidget* at = QApplication::focusWidget();
+        ASSERT_TRUE(at);
+        QTest::keyClick(at, k, mods);
+        settle();
+    }
+    // Opens the flow from its button and looks "Dark" up.
+    void openAndLookUp() {
+        key(Qt::Key_Space);
+        ASSERT_TRUE(m_presenter.isOpen());
+        ASSERT_TRUE(runEventLoopUntil([&] { return QApplication::focusWidget() == name(); }));
+        QTest::keyClicks(name(), QStringLiteral("Dark"));
+        key(Qt::Key_Return); // the primary button, "Find series"
+        ASSERT_TRUE(runEventLoopUntil(
+            [&] { return m_presenter.resultsPanel() && !m_presenter.model()->isSearching(); }));
+        m_fake.clock.advance(1); // past the arming delay
+    }
+    // Tab until the keyboard is in `panel`; false after a round without getting there.
+    bool tabInto(RoundedPanel* panel) {
+        for (int i = 0; i < 30; ++i) {
+            if (QApplication::focusWidget() && QApplication::focusWidget()->window() == panel)
+                return true;
+            key(Qt::Key_Tab);
+        }
+        return false;
+    }
+    QLineEdit* name() const {
+        return m_presenter.formPanel()->findChild<QLineEdit*>(QStringLiteral("addShow.name"));
+    }
+    QListView* list() const {
+        return m_presenter.resultsPanel()->findChild<QListView*>(QStringLiteral("addShow.list"));
+    }
+
+    ImageLoader m_images{QUrl("http://127.0.0.1:9"), QString()};
+    AddShowPresenter m_presenter{m_fake, m_theme, m_images};
+    QWidget m_opener;
+    QPushButton* m_button = nullptr;
+};
+
+} // namespace
+
+TEST_F(AddPanelKeys, TabWalksTheFormThenTheResultsThenThePosterAndShiftTabComesBack) {
+    openAndLookUp();
+    ASSERT_TRUE(tabInto(m_presenter.resultsPanel()));
+    key(Qt::Key_Space); // picks the first match: releases and its poster come up
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_presenter.model()->isSearching(); }));
+    ASSERT_TRUE(m_presenter.posterPanel() && m_presenter.posterPanel()->isVisible());
+
+    m_presenter.formPanel()->activateWindow();
+    name()->setFocus(Qt::TabFocusReason);
+    settle();
+    QList<QWidget*> panels; // each panel the Tab key passes, once per visit
+    for (int i = 0; i < 40 && (panels.size() < 2 || QApplication::focusWidget() != name()); ++i) {
+        QWidget* window = QApplication::focusWidget()->window();
+        if (panels.isEmpty() || panels.last() != window)
+            panels << window;
+        key(Qt::Key_Tab);
+    }
+    EXPECT_EQ(panels, (QList<QWidget*>{m_presenter.formPanel(), m_presenter.resultsPanel(),
+                                       m_presenter.posterPanel(), m_presenter.formPanel()}));
+    EXPECT_EQ(QApplication::focusWidget(), name());
+    // Backwards from the form's first stops: the poster, then the end of the results.
+    for (int i = 0; i < 10 && QApplication::focusWidget()->window() == m_presenter.formPanel(); ++i)
+        key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget()->window(), m_presenter.posterPanel());
+    EXPECT_EQ(QApplication::focusWidget()->accessibleName(), "Dark (2017)");
+    key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget()->window(), m_presenter.resultsPanel());
+}
+
+TEST_F(AddPanelKeys, ArrowsAndSpacePickAMatchAndTickReleasesThenEnterCommits) {
+    openAndLookUp();
+    ASSERT_TRUE(tabInto(m_presenter.resultsPanel()));
+    while (QApplication::focusWidget() != list())
+        key(Qt::Key_Tab);
+    key(Qt::Key_Down);
+    key(Qt::Key_Down); // past the last match: stays on it
+    key(Qt::Key_Return);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_presenter.model()->isSearching(); }));
+    ASSERT_TRUE(m_presenter.model()->resolvedShow());
+    EXPECT_EQ(m_presenter.model()->resolvedShow()->name, "Dark Matter");
+
+    // The release list keeps the keyboard: Down, Space ticks the second; Space again unticks.
+    EXPECT_EQ(QApplication::focusWidget(), list());
+    key(Qt::Key_Down);
+    key(Qt::Key_Space);
+    key(Qt::Key_Up);
+    key(Qt::Key_Space);
+    key(Qt::Key_Space);
+    const QSet<QString> picked = m_presenter.model()->picked();
+    ASSERT_EQ(picked.size(), 1);
+    EXPECT_EQ(*picked.begin(), m_fake.releasesByName["Dark"][1].id);
+
+    m_presenter.formPanel()->activateWindow();
+    name()->setFocus(Qt::TabFocusReason);
+    settle();
+    key(Qt::Key_Return); // "Grab & continue from here"
+    EXPECT_FALSE(m_presenter.isOpen());
+    EXPECT_EQ(m_fake.callsTo("addShow"), QStringList{"addShow Dark plan 0 picked 1"});
+    ASSERT_TRUE(m_fake.addedShow && m_fake.addedShow->match);
+    EXPECT_EQ(m_fake.addedShow->match->id, 1); // Dark Matter, the second match
+    EXPECT_TRUE(runEventLoopUntil([&] { return QApplication::focusWidget() == m_button; }));
+}
+
+TEST_F(AddPanelKeys, EscapeClosesTheSidePanelsThenTheFormAndTheKeyboardGoesBackToTheButton) {
+    openAndLookUp();
+    ASSERT_TRUE(tabInto(m_presenter.resultsPanel()));
+    key(Qt::Key_Escape); // from inside the results
+    ASSERT_TRUE(m_presenter.isOpen());
+    EXPECT_FALSE(m_presenter.resultsPanel()->isVisible());
+    EXPECT_TRUE(runEventLoopUntil([&] { return QApplication::focusWidget() == name(); }));
+    // A switch changing the form does not bring the results back; a new lookup does.
+    m_presenter.model()->setShowAdvanced(true);
+    settle();
+    EXPECT_FALSE(m_presenter.resultsPanel()->isVisible());
+    key(Qt::Key_Return);
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_presenter.model()->isSearching(); }));
+    EXPECT_TRUE(m_presenter.resultsPanel()->isVisible());
+
+    key(Qt::Key_Escape);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(m_presenter.isOpen());
+    EXPECT_TRUE(runEventLoopUntil([&] { return QApplication::focusWidget() == m_button; }));
+    EXPECT_TRUE(m_fake.callsTo("addShow").isEmpty());
+}
+
+TEST_F(WindowKeys, MovieRowsTakeArrowsDeleteRemovesAndTheMenuKeyOpensTheMenu) {
+    for (const char* title : {"Heat", "Alien", "Ronin"}) {
+        Movie movie;
+        movie.id = QUuid::createUuid();
+        movie.name = QString::fromLatin1(title);
+        m_fake.movieList.append(movie);
+    }
+    ImageLoader images{QUrl("http://127.0.0.1:9"), QString()};
+    MoviesView view(m_fake, m_theme, images);
+    view.resize(600, 500);
+    view.show();
+    QApplication::setActiveWindow(&view);
+    view.rowWidget(0)->setFocus(Qt::TabFocusReason);
+    settle();
+    const auto key = [](Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), k, mods);
+        settle();
+    };
+    key(Qt::Key_Up); // at the top: stays
+    EXPECT_EQ(QApplication::focusWidget(), view.rowWidget(0));
+    for (Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
+        key(k);
+    ASSERT_EQ(QApplication::focusWidget(), view.rowWidget(1));
+    key(Qt::Key_Delete);
+    EXPECT_EQ(m_fake.callsTo("removeMovie"), QStringList{"removeMovie Alien"});
+
+    QSignalSpy menu(view.rowWidget(1), &MovieRowWidget::menuRequested);
+    key(Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(menu.count(), 1);
 }

@@ -102,6 +102,12 @@ void AddShowFormView::build() {
                                  this);
     m_subscribe->setObjectName(QStringLiteral("addShow.subscribe"));
     layout->addWidget(m_subscribe);
+    seriesGap(10);
+    // On the form itself, so a person sees that another resolution may be grabbed.
+    m_fallback = new VaneSwitch(m_theme, QStringLiteral("Use another resolution if mine isn't found"),
+                                QString(), this);
+    m_fallback->setObjectName(QStringLiteral("addShow.fallbackQuality"));
+    layout->addWidget(m_fallback);
     seriesGap(14);
 
     m_seasonLabel = new QLabel(QStringLiteral("SEASON (blank = all)"), this);
@@ -126,20 +132,26 @@ void AddShowFormView::build() {
     m_advanced = new QWidget(this);
     auto* advanced = new QVBoxLayout(m_advanced);
     advanced->setContentsMargins(0, 8, 0, 0);
-    m_fallback = new VaneSwitch(m_theme, QStringLiteral("Use another resolution if mine isn't found"),
-                                QString(), m_advanced);
-    m_fallback->setObjectName(QStringLiteral("addShow.fallbackQuality"));
-    advanced->addWidget(m_fallback);
-    m_anyQuality = new VaneSwitch(
-        m_theme, QStringLiteral("Ignore the preference above and list every resolution"), QString(),
-        m_advanced);
+    // The subscribe switch's start, under its own words.
+    m_beginNext = new VaneSwitch(m_theme, QStringLiteral("Begin with next episode"),
+                                 QStringLiteral("Subscribe beginning with next aired episode"),
+                                 m_advanced);
+    m_beginNext->setObjectName(QStringLiteral("addShow.beginNext"));
+    advanced->addWidget(m_beginNext);
+    m_anyQuality = movie ? new VaneSwitch(m_theme,
+                                          QStringLiteral("Ignore the preference above and list "
+                                                         "every resolution"),
+                                          QString(), m_advanced)
+                         : new VaneSwitch(m_theme, QStringLiteral("Accept any resolution"),
+                                          QStringLiteral("Ignore the preference above and list "
+                                                         "every resolution"),
+                                          m_advanced);
     m_anyQuality->setObjectName(QStringLiteral("addShow.anyQuality"));
     advanced->addWidget(m_anyQuality);
     // A movie is hunted once, without following anything: no subscribe, season or pull.
     for (QWidget* seriesOnly : std::initializer_list<QWidget*>{
-             m_subscribe, m_seasonLabel, m_season, m_pull, m_fallback})
+             m_subscribe, m_fallback, m_seasonLabel, m_season, m_pull, m_beginNext})
         seriesOnly->setVisible(!movie);
-    m_anyQuality->setVisible(movie);
     layout->addWidget(m_advanced);
     layout->addSpacing(16);
 
@@ -163,6 +175,7 @@ void AddShowFormView::build() {
     connect(m_season, &QLineEdit::returnPressed, &m_model, &AddShowModel::primary);
     connect(m_addAsTyped, &QPushButton::clicked, &m_model, &AddShowModel::addAsTyped);
     connect(m_subscribe, &QAbstractButton::toggled, &m_model, &AddShowModel::setStartWithLatest);
+    connect(m_beginNext, &QAbstractButton::toggled, &m_model, &AddShowModel::setStartWithLatest);
     connect(m_pull, &QAbstractButton::toggled, &m_model, &AddShowModel::setPullEntireSeason);
     connect(m_fallback, &QAbstractButton::toggled, &m_model,
             &AddShowModel::setFallbackAnyQuality);
@@ -202,7 +215,9 @@ void AddShowFormView::refresh() {
     for (int i = 0; i < m_qualities.size(); ++i)
         m_qualities[i]->setChecked(kQualities[i] == m_model.quality());
     {
-        const QSignalBlocker a(m_subscribe), b(m_pull), c(m_fallback), d(m_anyQuality);
+        const QSignalBlocker a(m_subscribe), b(m_pull), c(m_fallback), d(m_anyQuality),
+            e(m_beginNext);
+        m_beginNext->setChecked(m_model.startWithLatest());
         m_anyQuality->setChecked(m_model.anyQuality());
         m_subscribe->setChecked(m_model.startWithLatest());
         m_pull->setChecked(m_model.pullEntireSeason());
@@ -233,7 +248,10 @@ void AddShowFormView::refresh() {
 }
 
 int AddShowFormView::fittingHeight() const {
-    return layout()->totalHeightForWidth(kWidth);
+    // Without a wrapping text on show (the empty movie form) the layout has no
+    // height-for-width and answers -1: its size hint holds then.
+    const int forWidth = layout()->totalHeightForWidth(kWidth);
+    return forWidth >= 0 ? forWidth : layout()->totalSizeHint().height();
 }
 
 void AddShowFormView::mousePressEvent(QMouseEvent* event) {

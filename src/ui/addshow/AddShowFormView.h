@@ -61,6 +61,7 @@ private:
     QPushButton* m_more = nullptr;
     QWidget* m_advanced = nullptr;
     VaneSwitch* m_fallback = nullptr;
+    VaneSwitch* m_beginNext = nullptr;
     VaneSwitch* m_anyQuality = nullptr;
     BusySpinner* m_spinner = nullptr;
     QLabel* m_busy = nullptr;

@@ -63,6 +63,15 @@ RoundedPanel* AddShowPresenter::posterPanel() const {
     return m_poster;
 }
 
+void AddShowPresenter::setKeepClear(KeepClear keepClear) {
+    m_keepClear = std::move(keepClear);
+}
+
+QRectF AddShowPresenter::keepClearRect() const {
+    const std::optional<QRect> icon = m_keepClear ? m_keepClear() : std::nullopt;
+    return icon ? QRectF(*icon) : QRectF();
+}
+
 bool AddShowPresenter::isOpen() const {
     return m_form && m_form->isVisible();
 }
@@ -75,9 +84,15 @@ void AddShowPresenter::open(QWidget* anchor) {
         return;
     }
     m_closing = false;
+    m_sidesDismissed = false;
+    m_returnFocus = QApplication::focusWidget();
     m_model = new AddShowModel(m_watchlist, m_kind);
     connect(m_model, &AddShowModel::closeRequested, this, &AddShowPresenter::close);
-    connect(m_model, &AddShowModel::resultsChanged, this, &AddShowPresenter::refreshResults);
+    connect(m_model, &AddShowModel::resultsChanged, this, [this] {
+        m_sidesDismissed = false; // a new answer brings the side panels back
+        refreshResults();
+        refreshPoster();
+    });
     connect(m_model, &AddShowModel::formChanged, this, &AddShowPresenter::refreshPoster);
 
     m_form = new RoundedPanel(m_theme, Qt::Tool);
@@ -118,12 +133,72 @@ void AddShowPresenter::close() {
     m_results = nullptr;
     m_poster = nullptr;
     m_posterShown.reset();
+    // The keyboard goes back where it was, the "Add Series" or "Add Movie" button.
+    if (QWidget* back = m_returnFocus; back && back->isVisible()) {
+        back->window()->activateWindow();
+        back->setFocus(Qt::OtherFocusReason);
+    }
+    m_returnFocus = nullptr;
     Q_EMIT closed();
 }
 
-void AddShowPresenter::addEscape(QWidget* panel) {
-    // Keys nobody inside the panel wanted come up to it: Escape there closes the flow.
+void AddShowPresenter::addEscape(RoundedPanel* panel) {
+    // Keys nobody inside the panel wanted come up to it: Escape there closes the top panel.
     panel->installEventFilter(this);
+    panel->setTabHandler([this](bool next) { return tab(next); });
+}
+
+void AddShowPresenter::showKeepingFocus(RoundedPanel* panel) {
+    // A panel coming up beside the form does not take the keyboard from where it is.
+    QPointer<QWidget> keep = QApplication::focusWidget();
+    panel->setAttribute(Qt::WA_ShowWithoutActivating);
+    panel->show();
+    if (keep && keep->window() != panel) {
+        keep->window()->activateWindow();
+        keep->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void AddShowPresenter::escape() {
+    const bool sides = (m_results && m_results->isVisible()) || (m_poster && m_poster->isVisible());
+    if (!sides)
+        return close();
+    m_sidesDismissed = true;
+    for (RoundedPanel* panel : {m_poster.data(), m_results.data()}) {
+        if (panel)
+            panel->hide();
+    }
+    m_form->activateWindow();
+    m_formView->nameField()->setFocus(Qt::OtherFocusReason);
+}
+
+namespace {
+// The panel's controls a Tab stops at, in its focus chain's order.
+QList<QWidget*> tabStops(RoundedPanel* panel) {
+    QList<QWidget*> stops;
+    if (!panel || !panel->isVisible())
+        return stops;
+    for (QWidget* w = panel->nextInFocusChain(); w && w != panel; w = w->nextInFocusChain()) {
+        if (w->window() == panel && w->isVisible() && w->isEnabled() &&
+            (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
+            stops << w;
+    }
+    return stops;
+}
+} // namespace
+
+bool AddShowPresenter::tab(bool next) {
+    const QList<QWidget*> stops = tabStops(m_form) + tabStops(m_results) + tabStops(m_poster);
+    if (stops.isEmpty())
+        return false;
+    const qsizetype at = stops.indexOf(QApplication::focusWidget());
+    const qsizetype count = stops.size();
+    const qsizetype to = at < 0 ? 0 : (at + (next ? 1 : count - 1)) % count;
+    QWidget* target = stops[to];
+    if (target->window() != QApplication::activeWindow())
+        target->window()->activateWindow();
+    target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }
 
 QRect AddShowPresenter::visibleArea() const {
@@ -161,13 +236,14 @@ void AddShowPresenter::placeSidePanels() {
         return;
     const QRectF form(m_form->bodyPos(), m_form->bodySize());
     const QRect area = visibleArea();
+    const QRectF icon = keepClearRect();
     if (m_results && m_results->isVisible())
-        m_results->moveBodyTo(AddPanelPlacement::results(form, m_results->bodySize(), area));
+        m_results->moveBodyTo(AddPanelPlacement::results(form, m_results->bodySize(), area, icon));
     const QRectF results = m_results && m_results->isVisible()
                                ? QRectF(m_results->bodyPos(), m_results->bodySize())
                                : QRectF();
     if (m_poster && m_poster->isVisible())
-        m_poster->moveBodyTo(AddPanelPlacement::poster(form, m_poster->bodySize(), area, results));
+        m_poster->moveBodyTo(AddPanelPlacement::poster(form, m_poster->bodySize(), area, results, icon));
 }
 
 void AddShowPresenter::refreshResults() {
@@ -186,7 +262,7 @@ void AddShowPresenter::refreshResults() {
         addEscape(m_results);
     }
     if (!m_results->isVisible()) {
-        m_results->show();
+        showKeepingFocus(m_results);
         placeSidePanels();
     }
 }
@@ -201,7 +277,7 @@ void AddShowPresenter::refreshPoster() {
         m_posterShown.reset();
         return;
     }
-    if (m_posterShown == show->id && m_poster && m_poster->isVisible())
+    if (m_sidesDismissed || (m_posterShown == show->id && m_poster && m_poster->isVisible()))
         return;
     m_posterShown = show->id;
     if (!m_poster) {
@@ -210,6 +286,8 @@ void AddShowPresenter::refreshPoster() {
         m_posterImage = new QLabel;
         m_posterImage->setObjectName(QStringLiteral("addShow.poster"));
         m_posterImage->setAlignment(Qt::AlignCenter);
+        // A Tab stop of its own, so the keyboard can reach the panel and hear whose it is.
+        m_posterImage->setFocusPolicy(Qt::TabFocus);
         m_poster->setContent(m_posterImage);
         m_poster->setBodySize(kPosterSize);
         addEscape(m_poster);
@@ -217,6 +295,7 @@ void AddShowPresenter::refreshPoster() {
     // The placeholder until (or unless) the poster comes.
     m_posterImage->setPixmap(
         m_theme.symbol(QStringLiteral("tv"), Theme::Role::faintText).pixmap(QSize(48, 48)));
+    m_posterImage->setAccessibleName(AddShowModel::matchTitle(*show));
     const int id = show->id;
     if (show->posterPath) {
         m_images.load(show->posterPath, QStringLiteral("w342"), m_posterImage,
@@ -227,7 +306,7 @@ void AddShowPresenter::refreshPoster() {
                               rounded(image, kPosterSize, m_posterImage->devicePixelRatioF()));
                       });
     }
-    m_poster->show();
+    showKeepingFocus(m_poster);
     placeSidePanels();
 }
 
@@ -237,7 +316,7 @@ bool AddShowPresenter::eventFilter(QObject* watched, QEvent* event) {
     const bool ourPanel = watched == m_form || watched == m_results || watched == m_poster;
     if (ourPanel && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        close();
+        escape();
         return true;
     }
     return QObject::eventFilter(watched, event);

@@ -5,7 +5,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 
+#include <functional>
 #include <optional>
 
 class AddShowFormView;
@@ -28,6 +30,10 @@ public:
     AddShowPresenter(const Watchlist& watchlist, Theme& theme, ImageLoader& images,
                      QObject* parent = nullptr, AddShowModel::Kind kind = AddShowModel::Kind::series);
     ~AddShowPresenter() override;
+
+    // Where the tray icon is on screen (nothing without one): the side panels keep off it.
+    using KeepClear = std::function<std::optional<QRect>()>;
+    void setKeepClear(KeepClear keepClear);
 
     // `anchor`: the main window, or null to centre on the screen.
     void open(QWidget* anchor);
@@ -52,8 +58,14 @@ private:
     void placeSidePanels();
     void refreshResults();
     void refreshPoster();
-    void addEscape(QWidget* panel);
+    void addEscape(RoundedPanel* panel);
+    // Escape: the side panels go first, then the whole flow.
+    void escape();
+    void showKeepingFocus(RoundedPanel* panel);
+    // One tab order across the form, the results and the poster, in that order.
+    bool tab(bool next);
     QRect visibleArea() const;
+    QRectF keepClearRect() const;
 
     Watchlist m_watchlist;
     AddShowModel::Kind m_kind;
@@ -67,4 +79,7 @@ private:
     QPointer<QLabel> m_posterImage;
     std::optional<int> m_posterShown; // the TMDB id whose poster is up
     bool m_closing = false;
+    bool m_sidesDismissed = false;         // Escape put the side panels away until a new search
+    QPointer<QWidget> m_returnFocus;       // where the keyboard was when the flow opened
+    KeepClear m_keepClear;
 };

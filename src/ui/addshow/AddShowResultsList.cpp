@@ -1,5 +1,6 @@
 #include "AddShowResultsList.h"
 
+#include "AccessibleText.h"
 #include "AddShowModel.h"
 #include "AddShowStyle.h"
 #include "ImageLoader.h"
@@ -29,7 +30,7 @@ void AddShowResultsList::ticked(const QString& releaseID) {
     for (int row = 0; row < m_rows.size(); ++row) {
         if (m_rows[row].id == releaseID) {
             const QModelIndex at = index(row);
-            Q_EMIT dataChanged(at, at, {TickedRole});
+            Q_EMIT dataChanged(at, at, {TickedRole, Qt::AccessibleDescriptionRole});
             return;
         }
     }
@@ -48,7 +49,11 @@ QVariant AddShowResultsList::data(const QModelIndex& index, int role) const {
         const SearchResult& r = m_rows[index.row()];
         switch (role) {
         case Qt::DisplayRole:
+        case Qt::AccessibleTextRole:
             return r.title;
+        case Qt::AccessibleDescriptionRole:
+            return accessible::releaseRowDescription(AddShowModel::releaseDetail(r),
+                                                     m_model.picked().contains(r.id));
         case KindRole:
             return QStringLiteral("release");
         case DetailRole:
@@ -62,7 +67,10 @@ QVariant AddShowResultsList::data(const QModelIndex& index, int role) const {
     const SeriesResult& m = m_matches[index.row()];
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
         return AddShowModel::matchTitle(m);
+    case Qt::AccessibleDescriptionRole:
+        return m.overview;
     case KindRole:
         return QStringLiteral("match");
     case DetailRole:
@@ -195,5 +203,9 @@ void AddShowResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem
     painter->setPen(QPen(m_theme.color(Theme::Role::separator), 1));
     painter->drawLine(QPoint(text.left(), option.rect.bottom()),
                       QPoint(option.rect.right() - 12, option.rect.bottom()));
+    // The row the arrow keys are on, while the list has the keyboard.
+    if ((option.state & QStyle::State_HasFocus) && option.widget &&
+        option.widget->property(kKeyboardRing).toBool())
+        m_theme.paintFocusRing(*painter, row, 8);
     painter->restore();
 }

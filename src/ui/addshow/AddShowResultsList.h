@@ -13,6 +13,9 @@
 class AddShowModel;
 class ImageLoader;
 
+// The list's property that says the keyboard, not the mouse, put the focus on it.
+inline constexpr char kKeyboardRing[] = "keyboardRing";
+
 // The rows of the results panel: TMDB matches or releases, as the flow's model lists them.
 // A new list resets the rows; a tick changes one row.
 class AddShowResultsList final : public QAbstractListModel {

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -91,6 +92,14 @@ void AddShowResultsView::build() {
     m_list->setStyleSheet(QStringLiteral("QListView{background:transparent;}"));
     connect(m_list, &QListView::clicked, this,
             [this](const QModelIndex& index) { m_rows->activate(index.row()); });
+    // Space and Enter pick the row the arrows are on.
+    m_list->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
+    // A new list keeps the keyboard on a row, so the arrows and Space work at once.
+    connect(m_rows, &QAbstractItemModel::modelReset, this, [this] {
+        if (m_list->hasFocus() && m_rows->rowCount() > 0)
+            m_list->setCurrentIndex(m_rows->index(0));
+    });
     m_body->addWidget(m_list);
 
     auto* empty = new QWidget(m_body);
@@ -155,6 +164,8 @@ void AddShowResultsView::applyTheme() {
 void AddShowResultsView::refresh() {
     const bool releases = m_model.mode() == AddShowModel::ResultsMode::releases;
     m_heading->setText(m_model.resultsHeading());
+    // The list is named by the line above it: "Which series?", "2 releases · 1 selected".
+    m_list->setAccessibleName(m_model.resultsHeading());
     // An empty or failed answer speaks for itself in the middle of the panel.
     m_heading->setVisible(m_model.emptyTitle().isEmpty());
     m_sortRow->setVisible(releases && !m_model.results().isEmpty());
@@ -188,4 +199,33 @@ void AddShowResultsView::refreshPlan() {
     m_plan->setVisible(m_model.showsPlan());
     for (int i = 0; i < kPlans.size(); ++i)
         m_planRows[i]->setChecked(kPlans[i] == m_model.pickPlan());
+}
+
+bool AddShowResultsView::eventFilter(QObject* watched, QEvent* event) {
+    // The ring follows the keyboard: its arrival or a key shows it, a click hides it.
+    const auto ring = [this](bool on) {
+        if (m_list->property(kKeyboardRing).toBool() == on)
+            return;
+        m_list->setProperty(kKeyboardRing, on);
+        m_list->viewport()->update();
+    };
+    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonPress)
+        ring(false);
+    if (watched == m_list && event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
+        ring(why == Qt::TabFocusReason || why == Qt::BacktabFocusReason ||
+             why == Qt::ShortcutFocusReason || why == Qt::OtherFocusReason);
+    }
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        ring(true);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool pick = key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
+                          key->key() == Qt::Key_Enter;
+        if (pick && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (m_list->currentIndex().isValid())
+                m_rows->activate(m_list->currentIndex().row());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

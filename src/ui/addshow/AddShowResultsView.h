@@ -29,6 +29,9 @@ public:
 
     QListView* list() const { return m_list; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void build();
     void applyTheme();

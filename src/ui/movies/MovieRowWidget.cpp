@@ -239,6 +239,21 @@ void MovieRowWidget::contextMenuEvent(QContextMenuEvent* event) {
 void MovieRowWidget::keyPressEvent(QKeyEvent* event) {
     const bool menuKey = event->key() == Qt::Key_Menu ||
                          (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        switch (event->key()) {
+        case Qt::Key_Up:
+            event->accept();
+            return Q_EMIT stepRequested(-1);
+        case Qt::Key_Down:
+            event->accept();
+            return Q_EMIT stepRequested(1);
+        case Qt::Key_Delete: // as the trash button
+            event->accept();
+            return Q_EMIT trashClicked();
+        default:
+            break;
+        }
+    }
     if (!menuKey)
         return QWidget::keyPressEvent(event);
     event->accept();

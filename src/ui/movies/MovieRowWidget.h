@@ -41,6 +41,8 @@ Q_SIGNALS:
     void snoozeClicked();
     void alternateChosen(const SearchResult& release);
     void menuRequested(const QPoint& globalPos);
+    // Up or Down on the focused row: the view moves the focus `delta` rows on.
+    void stepRequested(int delta);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -237,6 +237,13 @@ void MoviesView::wire(MovieRowWidget* widget) {
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(at);
     });
+    connect(widget, &MovieRowWidget::stepRequested, this, [this, widget](int delta) {
+        const int to = rowOf(widget) + delta;
+        if (to < 0 || to >= m_rows.size())
+            return;
+        m_rows[to]->setFocus(delta < 0 ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+        m_scroll->ensureWidgetVisible(m_rows[to]);
+    });
     connect(widget, &MovieRowWidget::findAlternateClicked, this,
             [this, widget] { findAlternates(rowOf(widget)); });
     connect(widget, &MovieRowWidget::removeRequestClicked, this, [this, widget] {
