@@ -13,6 +13,21 @@ class KeyedRowModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
+    // Reads the records again and publishes what changed.
+    virtual void refresh() = 0;
+
+    // While nobody looks (the window hidden), changes of the records only mark the rows stale;
+    // turning live again catches up in one refresh. The follow-up pass changes the history every
+    // two seconds, and hundreds of rows re-read for a hidden list would be the main idle cost.
+    void setLive(bool live) {
+        m_live = live;
+        if (live && m_stale) {
+            m_stale = false;
+            refresh();
+        }
+    }
+    bool isLive() const { return m_live; }
+
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
     }
@@ -26,6 +41,14 @@ public:
     }
 
 protected:
+    // What the records' change signals call.
+    void recordsChanged() {
+        if (m_live)
+            refresh();
+        else
+            m_stale = true;
+    }
+
     void publish(const QList<Row>& next) {
         QSet<QUuid> nextIDs;
         for (const Row& r : next)
@@ -67,6 +90,9 @@ protected:
     QList<Row> m_rows;
 
 private:
+    bool m_live = true;
+    bool m_stale = false;
+
     void update(int i, const Row& next) {
         if (m_rows[i] == next)
             return;

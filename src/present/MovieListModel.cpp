@@ -7,9 +7,9 @@ MovieListModel::MovieListModel(PublishedState& state, QObject* parent)
     , m_state(state) {
     for (const Movie& movie : m_state.movies())
         m_rows.append(rowFor(movie));
-    connect(&m_state, &PublishedState::moviesChanged, this, &MovieListModel::storeChanged);
-    connect(&m_state, &PublishedState::historyChanged, this, &MovieListModel::storeChanged);
-    connect(&m_state, &PublishedState::settingsChanged, this, &MovieListModel::storeChanged);
+    connect(&m_state, &PublishedState::moviesChanged, this, &MovieListModel::recordsChanged);
+    connect(&m_state, &PublishedState::historyChanged, this, &MovieListModel::recordsChanged);
+    connect(&m_state, &PublishedState::settingsChanged, this, &MovieListModel::recordsChanged);
 }
 
 MovieListModel::Row MovieListModel::rowFor(const Movie& movie) const {
@@ -85,21 +85,6 @@ QList<MovieRowText::MenuItem> MovieListModel::menuItems(int row) const {
     if (const Movie* movie = m_state.movie(m_rows.at(row).id))
         return MovieRowText::menuItems(*movie);
     return {};
-}
-
-void MovieListModel::storeChanged() {
-    if (m_live)
-        refresh();
-    else
-        m_stale = true;
-}
-
-void MovieListModel::setLive(bool live) {
-    m_live = live;
-    if (live && m_stale) {
-        m_stale = false;
-        refresh();
-    }
 }
 
 void MovieListModel::refresh() {

@@ -53,16 +53,10 @@ public:
 
     QList<MovieRowText::MenuItem> menuItems(int row) const;
 
-    void refresh();
-    // While the window is hidden, store changes only mark the rows stale.
-    void setLive(bool live);
-    bool isLive() const { return m_live; }
+    void refresh() override;
 
 private:
-    void storeChanged();
     Row rowFor(const Movie& movie) const;
 
     PublishedState& m_state;
-    bool m_live = true;
-    bool m_stale = false;
 };

@@ -8,11 +8,11 @@ ShowListModel::ShowListModel(PublishedState& state, QObject* parent)
     , m_state(state) {
     for (const Show& show : m_state.shows())
         m_rows.append(rowFor(show));
-    connect(&m_state, &PublishedState::showsChanged, this, &ShowListModel::storeChanged);
+    connect(&m_state, &PublishedState::showsChanged, this, &ShowListModel::recordsChanged);
     connect(&m_state, &PublishedState::pendingQualityPicksChanged, this,
-            &ShowListModel::storeChanged);
-    connect(&m_state, &PublishedState::historyChanged, this, &ShowListModel::storeChanged);
-    connect(&m_state, &PublishedState::settingsChanged, this, &ShowListModel::storeChanged);
+            &ShowListModel::recordsChanged);
+    connect(&m_state, &PublishedState::historyChanged, this, &ShowListModel::recordsChanged);
+    connect(&m_state, &PublishedState::settingsChanged, this, &ShowListModel::recordsChanged);
 }
 
 ShowListModel::Row ShowListModel::rowFor(const Show& show) const {
@@ -108,21 +108,6 @@ QList<ShowRowText::MenuItem> ShowListModel::menuItems(int row) const {
             return ShowRowText::menuItems(show, m_state.pendingQualityPicks().contains(id));
     }
     return {};
-}
-
-void ShowListModel::storeChanged() {
-    if (m_live)
-        refresh();
-    else
-        m_stale = true;
-}
-
-void ShowListModel::setLive(bool live) {
-    m_live = live;
-    if (live && m_stale) {
-        m_stale = false;
-        refresh();
-    }
 }
 
 void ShowListModel::refresh() {

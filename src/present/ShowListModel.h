@@ -63,20 +63,10 @@ public:
     QList<ShowRowText::MenuItem> menuItems(int row) const;
 
     // Reads the store again and publishes what changed; also how relative times move on.
-    void refresh();
-
-    // While nobody looks (the window hidden), store changes only mark the rows stale; turning
-    // live again catches up in one refresh. The follow-up pass changes the history every two
-    // seconds, and 300 rows re-read for a hidden list would be the app's main idle cost.
-    void setLive(bool live);
-    bool isLive() const { return m_live; }
+    void refresh() override;
 
 private:
-    void storeChanged();
-
     Row rowFor(const Show& show) const;
 
     PublishedState& m_state;
-    bool m_live = true;
-    bool m_stale = false;
 };

@@ -128,7 +128,7 @@ TEST_F(SeriesKeys, TheMenuKeyAndShiftF10OpenTheRowsContextMenu) {
     menu->close();
     settle();
     ASSERT_FALSE(openMenu());
-    QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint());
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(), QPoint());
     QApplication::sendEvent(m_view->list(), &request); // what the Menu key sends
     ASSERT_TRUE(openMenu());
     openMenu()->actions().first()->trigger();
