@@ -93,6 +93,15 @@ TEST_F(AddShowPanels, FromATypedNameToAStoredSeriesWithTheSidePanelsFollowingThe
     const QPoint posterOffset = poster->pos() - form->pos();
     form->moveBodyTo(QPoint(250, 30));
     EXPECT_EQ(poster->pos() - form->pos(), posterOffset);
+    // Dragging the poster's background takes the form, and with it the poster, along.
+    const QPoint formBefore = form->pos();
+    QTest::mousePress(poster, Qt::LeftButton, {}, QPoint(4, 4));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(QPoint(14, 9)), poster->mapToGlobal(QPointF(14, 9)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(poster, &drag);
+    QTest::mouseRelease(poster, Qt::LeftButton, {}, QPoint(14, 9));
+    EXPECT_EQ(form->pos() - formBefore, QPoint(10, 5));
+    EXPECT_EQ(poster->pos() - form->pos(), posterOffset);
     ASSERT_EQ(rows(), 2);
     clickRow(1); // ticks the second release
     EXPECT_EQ(inResults<QLabel>("addShow.heading")->text(), "2 releases · 1 selected");

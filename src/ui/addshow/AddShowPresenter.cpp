@@ -6,6 +6,7 @@
 #include "AddShowResultsView.h"
 #include "ImageLoader.h"
 #include "RoundedPanel.h"
+#include "WindowDragArea.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -13,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
@@ -140,6 +142,32 @@ void AddShowPresenter::close() {
     }
     m_returnFocus = nullptr;
     Q_EMIT closed();
+}
+
+bool AddShowPresenter::dragsGroup(QEvent* event) {
+    // A side panel's background drags the form, and the side panels travel with it. Presses
+    // that a control inside accepts never come up this far.
+    if (!m_form || !WindowDragArea::hasGlobalCoordinates())
+        return false;
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint at = mouse->globalPosition().toPoint();
+    if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+        m_groupDragFrom = at - m_form->pos();
+        return true;
+    }
+    if (type == QEvent::MouseMove && m_groupDragFrom && (mouse->buttons() & Qt::LeftButton)) {
+        m_form->move(at - *m_groupDragFrom);
+        return true;
+    }
+    if (type == QEvent::MouseButtonRelease && m_groupDragFrom) {
+        m_groupDragFrom.reset();
+        return true;
+    }
+    return false;
 }
 
 void AddShowPresenter::addEscape(RoundedPanel* panel) {
@@ -313,6 +341,8 @@ void AddShowPresenter::refreshPoster() {
 bool AddShowPresenter::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_form && event->type() == QEvent::Move)
         placeSidePanels();
+    if ((watched == m_results || watched == m_poster) && dragsGroup(event))
+        return true;
     const bool ourPanel = watched == m_form || watched == m_results || watched == m_poster;
     if (ourPanel && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

@@ -4,6 +4,7 @@
 #include "api/Watchlist.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QRect>
 
@@ -59,6 +60,8 @@ private:
     void refreshResults();
     void refreshPoster();
     void addEscape(RoundedPanel* panel);
+    // A drag of a side panel's background moves the whole group; true when it took the event.
+    bool dragsGroup(QEvent* event);
     // Escape: the side panels go first, then the whole flow.
     void escape();
     void showKeepingFocus(RoundedPanel* panel);
@@ -75,6 +78,7 @@ private:
     QPointer<RoundedPanel> m_form;
     QPointer<RoundedPanel> m_results;
     QPointer<RoundedPanel> m_poster;
+    std::optional<QPoint> m_groupDragFrom; // where a side panel's drag took hold of the form
     QPointer<AddShowFormView> m_formView;
     QPointer<QLabel> m_posterImage;
     std::optional<int> m_posterShown; // the TMDB id whose poster is up
