@@ -106,6 +106,12 @@ TEST_F(CalendarViewTest, ChevronsMoveAWeekAndTodayComesBack) {
     click(view, "calendar.today");
     EXPECT_EQ(view.weekOffset(), 0);
     EXPECT_EQ(header(view), QString::fromUtf8("Mar 9 – Mar 15"));
+
+    // Midnight passes with the tab open: the next tick of the countdown moves the highlight.
+    m_fake.clock.set(m_fake.clock.now() + 12 * 3600.0);
+    Q_EMIT m_fake.secondsUntilNextCheckChanged();
+    EXPECT_FALSE(day(view, 4)->property("highlighted").toBool());
+    EXPECT_TRUE(day(view, 5)->property("highlighted").toBool()) << "Friday is today";
 }
 
 TEST_F(CalendarViewTest, MonthShowsOnlyThePlaceholder) {

@@ -35,6 +35,11 @@ CalendarView::CalendarView(PublishedState& state, Theme& theme, QWidget* parent)
     m_pages->addWidget(buildMonth());
     layout->addWidget(m_pages, 1);
     connect(&state, &PublishedState::calendarEventsChanged, this, &CalendarView::refresh);
+    // The countdown ticks every second: enough to notice midnight while the tab stays open.
+    connect(&state, &PublishedState::secondsUntilNextCheckChanged, this, [this] {
+        if (isVisible() && activity::localDay(m_state.now()) != m_today)
+            refresh();
+    });
     refresh();
 }
 
