@@ -249,10 +249,10 @@ const std::vector<ViewFactory>& views() {
 class AccessibleNamesTest : public UiHarness, public testing::WithParamInterface<ViewFactory> {
 protected:
     AccessibleNamesTest() {
-        Show& dark = scriptDark(m_fake);
-        dark.downloadedEpisodes = {"S02E01"};
+        scriptDark(m_fake).downloadedEpisodes = {"S02E01"};
         m_fake.rows = darkHistory(QStringLiteral("abcdef"));
-        m_fake.showNamed("Severance");
+        m_fake.showNamed("Severance"); // may move the list: read Dark afresh below
+        const Show& dark = m_fake.showNamed("Dark");
         m_fake.picks.insert(dark.id, {"S02E05", {fakeRelease("Dark.S02E05.720p.WEB", 'd', "720p")}});
         const auto event = [](const char* show, const char* code, int day,
                               CalEvent::EpisodeState state) {
