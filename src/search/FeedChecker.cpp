@@ -212,9 +212,8 @@ FeedChecker::searchShowReleases(QString text, std::optional<Show::Quality> quali
     return searchReleases(showReleasesQuery(std::move(text), quality));
 }
 
-QCoro::Task<FeedChecker::ReleaseSearch>
-FeedChecker::searchShowReleasesReported(QString text, std::optional<Show::Quality> quality) {
-    const auto [hits, tally] = co_await searchAllReported(showReleasesQuery(std::move(text), quality));
+QCoro::Task<FeedChecker::ReleaseSearch> FeedChecker::searchReleasesReported(TorrentQuery query) {
+    const auto [hits, tally] = co_await searchAllReported(std::move(query));
     ReleaseSearch search;
     search.results.reserve(hits.size());
     for (const RawHit& hit : hits)
@@ -224,15 +223,29 @@ FeedChecker::searchShowReleasesReported(QString text, std::optional<Show::Qualit
     co_return search;
 }
 
-QCoro::Task<QList<SearchResult>>
-FeedChecker::searchMovieReleases(QString text, std::optional<Show::Quality> quality) {
+QCoro::Task<FeedChecker::ReleaseSearch>
+FeedChecker::searchShowReleasesReported(QString text, std::optional<Show::Quality> quality) {
+    return searchReleasesReported(showReleasesQuery(std::move(text), quality));
+}
+
+TorrentQuery FeedChecker::movieQuery(QString text, std::optional<Show::Quality> quality) {
     TorrentQuery query;
     query.text = std::move(text);
     query.kind = TorrentQuery::Kind::movie;
     query.quality = quality;
     query.order = TorrentQuery::Order::seeders;
     query.size = 150;
-    return searchReleases(std::move(query));
+    return query;
+}
+
+QCoro::Task<QList<SearchResult>>
+FeedChecker::searchMovieReleases(QString text, std::optional<Show::Quality> quality) {
+    return searchReleases(movieQuery(std::move(text), quality));
+}
+
+QCoro::Task<FeedChecker::ReleaseSearch>
+FeedChecker::searchMovieReleasesReported(QString text, std::optional<Show::Quality> quality) {
+    return searchReleasesReported(movieQuery(std::move(text), quality));
 }
 
 QCoro::Task<QList<SearchResult>> FeedChecker::episodeAlternates(Show show, QString episodeCode) {

@@ -126,6 +126,8 @@ public:
                                                           std::optional<Show::Quality> quality);
     QCoro::Task<QList<SearchResult>> searchMovieReleases(QString text,
                                                          std::optional<Show::Quality> quality);
+    QCoro::Task<ReleaseSearch> searchMovieReleasesReported(QString text,
+                                                           std::optional<Show::Quality> quality);
     // The acceptable releases of one episode of a series, every resolution, best first.
     QCoro::Task<QList<SearchResult>> episodeAlternates(Show show, QString episodeCode);
     // The same, saying whether any index answered: with none, the empty list means nothing.
@@ -138,6 +140,8 @@ public:
     // ---- the decisions, without the network ----
 
     static TorrentQuery showQuery(const Show& show);
+    // A movie title's releases, most seeded first; no quality asks for every resolution.
+    static TorrentQuery movieQuery(QString text, std::optional<Show::Quality> quality);
     // The series' next episode is more than a day away: nothing to look for.
     static bool nothingAiredYet(const Show& show, Timestamp now);
     // What a check of `show` yields from these hits.
@@ -164,6 +168,7 @@ public:
 
 private:
     QCoro::Task<QList<SearchResult>> searchReleases(TorrentQuery query);
+    QCoro::Task<ReleaseSearch> searchReleasesReported(TorrentQuery query);
     static TorrentQuery showReleasesQuery(QString text, std::optional<Show::Quality> quality);
     QCoro::Task<std::pair<ShowCheckResult, IndexTally>> checkShowReported(Show show, int limit);
 

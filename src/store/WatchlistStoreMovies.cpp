@@ -98,12 +98,8 @@ QCoro::Task<> WatchlistStore::huntMovieTask(QUuid id, QString detailBefore) {
     }
     const Movie wanted = *movie;
     const int bufferHours = settings().qualityGraceBufferHours;
-    const TorrentQuery query{wanted.searchAlias.value_or(wanted.name),
-                             TorrentQuery::Kind::movie,
-                             std::nullopt,
-                             TorrentQuery::Order::seeders,
-                             150,
-                             std::nullopt};
+    const TorrentQuery query =
+        FeedChecker::movieQuery(wanted.searchAlias.value_or(wanted.name), std::nullopt);
     const auto [hits, tally] = co_await m_checker->searchAllReported(query);
     if (!self)
         co_return;
@@ -268,17 +264,7 @@ void WatchlistStore::clearMovieStatus(const QUuid& id) {
 
 QCoro::Task<ReleaseFinder::Releases>
 WatchlistStore::movieReleases(QString title, std::optional<Show::Quality> quality) {
-    TorrentQuery query;
-    query.text = std::move(title);
-    query.kind = TorrentQuery::Kind::movie;
-    query.quality = quality;
-    query.order = TorrentQuery::Order::seeders;
-    query.size = 150;
-    const auto [hits, tally] = co_await m_checker->searchAllReported(std::move(query));
-    Releases found;
-    found.results.reserve(hits.size());
-    for (const RawHit& hit : hits)
-        found.results.append(FeedChecker::searchResult(hit));
-    found.indexesUnreachable = tally.noneAnswered();
-    co_return found;
+    const FeedChecker::ReleaseSearch found =
+        co_await m_checker->searchMovieReleasesReported(std::move(title), quality);
+    co_return Releases{found.results, found.noIndexAnswered()};
 }
