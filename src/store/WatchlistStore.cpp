@@ -4,10 +4,13 @@
 
 #include "CalendarKeeper.h"
 #include "DaemonSettings.h"
+#include "DownloadFollower.h"
 #include "HealthWatch.h"
+#include "LibraryFiler.h"
 #include "SettingsKeeper.h"
-#include "WorkingFolder.h"
 #include "SleepUnlessGone.h"
+#include "StallRescuer.h"
+#include "WorkingFolder.h"
 #include "engine/TransmissionClient.h"
 #include "engine/TransmissionEngine.h"
 #include "metadata/TMDBClient.h"
@@ -55,9 +58,24 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     });
     m_workingFolder = std::make_unique<WorkingFolder>(
         *m_transmission, engine, *m_settingsKeeper, *this,
-        [this](const QString& hash) { return isFollowed(hash); });
+        [this](const QString& hash) { return m_follower->isFollowed(hash); });
     connect(m_workingFolder.get(), &WorkingFolder::sizeLabelChanged, this,
             &PublishedState::workingFolderSizeLabelChanged);
+    m_filer = std::make_unique<LibraryFiler>(
+        *this, [this] { return rootFolderPath(); }, notifier);
+    connect(m_filer.get(), &LibraryFiler::sortsWaitingChanged, this,
+            &PublishedState::sortsWaitingChanged);
+    m_rescuer = std::make_unique<StallRescuer>(
+        *this, *m_transmission, *m_checker, notifier,
+        StallRescuer::Switching{
+            [this](const QString& hash) { return m_follower->contains(hash); },
+            [this](const QString& hash, const SearchResult& r) { switchRelease(hash, r); }});
+    m_follower = std::make_unique<DownloadFollower>(
+        *this,
+        DownloadFollower::Parts{*m_transmission, engine, *m_workingFolder, *m_filer, *m_rescuer,
+                                [this] { return rootFolderPath(); }, m_env.pollInterval});
+    connect(m_follower.get(), &DownloadFollower::passFinished, this,
+            &PublishedState::followUpPassFinished);
     connect(m_settingsKeeper, &SettingsKeeper::checkIntervalChanged, this,
             &WatchlistStore::scheduleCountdown);
     // A folder we cannot create only means later saves fail; the store keeps working in memory.
@@ -70,8 +88,8 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     m_workingFolder->tidyLeftoversAtStart(kStartupTidyAttempts);
     scheduleCountdown();
     // Downloads restored from downloads.json are followed again at once.
-    if (!m_activeDownloads.isEmpty())
-        startPollTimer();
+    if (!m_follower->downloads().isEmpty())
+        m_follower->startPolling();
     refreshAirInfo(true); // runs on; no check cycle at start-up
     refreshCalendar(true);
     QMetaObject::invokeMethod(this, &WatchlistStore::reportStartupHealth, Qt::QueuedConnection);
@@ -79,8 +97,7 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
 
 WatchlistStore::~WatchlistStore() {
     // Progress numbers of history rows are saved at a bounded rate; keep the latest.
-    if (m_historyFlushTimer && m_historyFlushTimer->isActive())
-        saveHistory();
+    m_follower->flushHistory();
     // A last chance for files whose last save failed.
     for (int i = 0; m_unsaved != 0 && i <= static_cast<int>(StoredFile::history); ++i) {
         if (m_unsaved & (1u << i))
@@ -112,7 +129,7 @@ void WatchlistStore::loadAll() {
     if (migrated)
         saveSettings();
     if (auto downloads = m_files.loadDownloads(&aside))
-        m_activeDownloads = std::move(*downloads);
+        m_follower->restore(std::move(*downloads));
     note();
     if (auto history = m_files.loadHistory(&aside))
         m_history = std::move(*history);
@@ -132,7 +149,8 @@ void WatchlistStore::repairStaleStatuses() {
         if (status.state != State::found && status.state != State::downloading &&
             status.state != State::error)
             return false;
-        return std::none_of(m_activeDownloads.cbegin(), m_activeDownloads.cend(),
+        const auto& downloads = m_follower->downloads();
+        return std::none_of(downloads.cbegin(), downloads.cend(),
                             [&](const ActiveDownload& d) { return d.showID == id; });
     };
 
@@ -322,7 +340,7 @@ bool WatchlistStore::write(StoredFile file) {
     case StoredFile::settings:
         return m_files.saveSettings(settings());
     case StoredFile::downloads:
-        return m_files.saveDownloads(m_activeDownloads);
+        return m_files.saveDownloads(m_follower->downloads());
     case StoredFile::history:
         return m_files.saveHistory(m_history);
     }
@@ -341,6 +359,35 @@ void WatchlistStore::save(StoredFile file) {
     for (int i = 0; m_unsaved != 0 && i <= static_cast<int>(StoredFile::history); ++i) {
         if ((m_unsaved & bit(i)) && write(static_cast<StoredFile>(i)))
             m_unsaved &= ~bit(i);
+    }
+}
+
+void WatchlistStore::save(Part part) {
+    switch (part) {
+    case Part::shows:
+        return save(StoredFile::shows);
+    case Part::movies:
+        return save(StoredFile::movies);
+    case Part::history:
+        return save(StoredFile::history);
+    case Part::downloads:
+        return save(StoredFile::downloads);
+    }
+}
+
+void WatchlistStore::publish(Part part) {
+    switch (part) {
+    case Part::shows:
+        Q_EMIT showsChanged();
+        break;
+    case Part::movies:
+        Q_EMIT moviesChanged();
+        break;
+    case Part::history:
+        Q_EMIT historyChanged();
+        break;
+    case Part::downloads:
+        break;
     }
 }
 

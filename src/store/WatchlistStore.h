@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ActivityLog.h"
 #include "DataGuard.h"
 #include "Notifier.h"
 #include "StallTracker.h"
 #include "StoreEnvironment.h"
+#include "StoreRecords.h"
 #include "api/Watchlist.h"
 #include "engine/TorrentInfo.h"
 #include "engine/TransmissionEngine.h"
@@ -35,6 +35,9 @@
 #include <memory>
 
 class WorkingFolder;
+class DownloadFollower;
+class LibraryFiler;
+class StallRescuer;
 class CalendarKeeper;
 class DaemonSettings;
 class HealthWatch;
@@ -47,9 +50,11 @@ class TransmissionClient;
 // service clients and the timers. Views see it through the interfaces it implements: they
 // observe what it publishes and call its operations; everything runs on the main thread.
 //
-// The class is split by concern into several source files (WatchlistStore*.cpp).
+// Its collaborators do the work of each concern (following downloads, filing them, rescuing
+// stalls, the working folder, the calendar, health, settings); the store keeps the records,
+// the countdown and the operations, and hands each collaborator the records it needs.
 class WatchlistStore final : public PublishedState,
-                             public ActivityLog,
+                             public StoreRecords,
                              public WatchlistOperations,
                              public Catalogue,
                              public ReleaseFinder {
@@ -84,11 +89,9 @@ public:
     std::optional<QString> daemonVersion() const override;
 
     // --- in-memory tables --------------------------------------------------------------------
-    const QMap<QString, ActiveDownload>& activeDownloads() const override {
-        return m_activeDownloads;
-    }
-    const QMap<QString, StallTracker>& stallTrackers() const { return m_stallTrackers; }
-    const QMap<QString, int>& autoSwitchCounts() const { return m_autoSwitchCounts; }
+    const QMap<QString, ActiveDownload>& activeDownloads() const override;
+    const QMap<QString, StallTracker>& stallTrackers() const;
+    const QMap<QString, int>& autoSwitchCounts() const;
 
     // The store as the views and the command line see it.
     Watchlist watchlist() { return {*this, *this, *this, *this}; }
@@ -100,7 +103,7 @@ public:
     TMDBClient& tmdb() { return *m_tmdb; }
     TransmissionEngine* engine() const { return m_engine; }
     Timestamp now() const override { return m_env.clock->now(); }
-    int sortsWaiting() const override { return static_cast<int>(m_sortRetries.size()); }
+    int sortsWaiting() const override;
 
     // --- lifecycle, timers, settings ---------------------------------------------------------
     // Reads the six files into memory and runs the settings migration.
@@ -161,28 +164,11 @@ public:
     // Hands a chosen episode release (or season pack) to the daemon: logs the find, replaces any
     // other download of the same episode and marks the series found; the start runs on.
     void grab(const FeedMatch& match);
-    // Hands a magnet to the daemon: the info hash it goes by, none when the daemon did not take it.
-    QCoro::Task<std::optional<QString>> addToEngine(QUrl magnet);
-    QCoro::Task<> startDownload(FeedMatch match, QString seriesName);
-    // The movie counterpart; `match.showID` is the movie's id, its episode code is unused.
     QCoro::Task<> startMovieDownload(FeedMatch match);
-    // Forgets a followed torrent and removes it, with its data, from the daemon.
-    void cancelDownload(QString hash, ActiveDownload entry, const QString& reason);
-    void cancelDownloads(const QUuid& showID, const QString& episodeCode, const QString& reason);
-    // Starts the two-second follow-up if it is not running, with one pass at once.
-    void startPollTimer();
     // One follow-up pass over every followed torrent.
     QCoro::Task<> pollDownloads();
-    bool isPolling() const { return m_pollTimer != nullptr; }
-
-    // --- stalled downloads -------------------------------------------------------------------
-    // Re-announces a stalled torrent, later switches to a healthier release, within limits.
-    void checkStall(const TorrentInfo& info, const ActiveDownload& entry);
-    // Keeps the history row's stuck-since time in step with the torrent.
-    void trackStuckSince(const QString& hash, const TorrentInfo& info);
-    // One reminder per stale period of a row.
-    void nudgeIfStale(const QString& hash);
-    // The user postpones the reminder; the third time gives it up for good.
+    bool isPolling() const;
+    // The user postpones a stuck download's reminder; the third time gives it up for good.
     void snoozeStale(const QString& hash);
     // Replaces a running download by another release of the same episode or movie.
     void switchRelease(const QString& hash, const SearchResult& release) override;
@@ -267,34 +253,16 @@ public:
                                          std::optional<Show::Quality> quality) override;
 
 private:
-    Show* findShow(const QUuid& id);
-    Movie* findMovie(const QUuid& id);
-    DownloadRecord* findHistoryRow(const QString& hash);
-    ShowStatus statusNow(ShowStatus::State state, std::optional<QString> episode = {},
-                         std::optional<QString> detail = {}) const;
-    void recordStart(const QString& hash, const FeedMatch& match, ActiveDownload::Kind kind,
-                     const QString& name, const QString& episode);
-    DataGuard dataGuard(DataScope scope) const;
-    // Whether the store follows the torrent `hash`, in any case.
-    bool isFollowed(const QString& hash) const;
-    void removeFromEngine(const QString& hash, DataScope scope = DataScope::workingFolder);
-    void stopPollTimer();
-    void followUp(const QStringList& asked, const QList<TorrentInfo>& torrents);
-    bool rejectIfBadCopy(const TorrentInfo& info, const ActiveDownload& entry);
-    void follow(const TorrentInfo& info, const ActiveDownload& entry);
-    void completeEpisode(const TorrentInfo& info, const ActiveDownload& entry);
-    void completeMovie(const TorrentInfo& info, const ActiveDownload& entry);
-    void notifyCompletion(const QString& title, const QString& body);
-    // Stops following a finished download whose data is filed or given up on.
-    void letGo(const QString& hash);
-    void reportUnusableRoot();
-    void holdForAnotherSort(const QString& hash, const QString& label, const QString& description);
-    // The live numbers of history rows change every pass; they are saved at a bounded rate.
-    void noteHistoryProgress();
+    // --- the records as the collaborators reach them ------------------------------------------
+    Show* findShow(const QUuid& id) override;
+    Movie* findMovie(const QUuid& id) override;
+    DownloadRecord* findHistoryRow(const QString& hash) override;
+    void addHistoryRow(DownloadRecord row) override;
+    void save(Part part) override;
+    void publish(Part part) override;
 
+    void reportUnusableRoot();
     void repairStaleStatuses();
-    QSet<QString>
-    followedEpisodes() const; // "<series id>|<episode code>" of every followed torrent
     bool applyCheckResult(const ShowCheckResult& result, const QSet<QString>& followed);
     QCoro::Task<> refreshAirInfoOf(QList<std::pair<QUuid, int>> series);
     QCoro::Task<> afterAddingShow(QUuid id, bool checkNow);
@@ -307,11 +275,6 @@ private:
     QCoro::Task<> huntMovieTask(QUuid id, QString detailBefore);
     void decideOnMovie(const QUuid& id, const std::optional<FeedChecker::MovieChoice>& choice,
                        std::optional<Timestamp> releaseDate, int bufferHours, bool wasHolding);
-    void reannounce(const TorrentInfo& info, const QString& reason);
-    void switchStalled(const QString& hash, const ActiveDownload& entry, StallTracker& tracker,
-                       bool noSeeds, int limit);
-    QCoro::Task<> releaseSwitch(QString hash, ActiveDownload entry, bool noSeeds);
-    QCoro::Task<> refreshTrackersAndReannounce(QString hash);
     void applyAirInfo(const QUuid& id, const SeriesAirInfo& info,
                       const std::optional<QString>& imdbID, const QList<Episode>& episodes);
     // The six files; a save that fails leaves its file marked until a later write succeeds.
@@ -343,27 +306,19 @@ private:
     // clients do, so no client's last words reach them.
     std::unique_ptr<DaemonSettings> m_daemonSettings;
     QTimer* m_countdownTimer = nullptr;
-    QTimer* m_pollTimer = nullptr;
-    bool m_passRunning = false;                 // a follow-up pass waits for the daemon
-    std::optional<QString> m_lastDaemonSession; // the daemon that answered the last pass
-    QTimer* m_historyFlushTimer = nullptr;      // saves progress numbers of history rows
-    struct SortRetry {
-        Timestamp nextAt;
-        int attempts = 0;
-    };
-    QHash<QString, SortRetry> m_sortRetries; // finished downloads waiting for the library folder
-    QMap<QString, ActiveDownload> m_activeDownloads;
     QList<DownloadRecord> m_history;
     QPointer<TransmissionEngine> m_engine;
     Notifier* m_notifier = nullptr;
-    QMap<QString, StallTracker> m_stallTrackers;
-    QMap<QString, int> m_autoSwitchCounts;
     QSet<QUuid> m_searchingNow; // series whose "Search now" runs
 
     // Reads m_shows and m_files: declared after them, so it goes first.
     std::unique_ptr<CalendarKeeper> m_calendar;
 
     std::unique_ptr<WorkingFolder> m_workingFolder;
+    // The follower uses the filer and the rescuer: declared after them, so it goes first.
+    std::unique_ptr<LibraryFiler> m_filer;
+    std::unique_ptr<StallRescuer> m_rescuer;
+    std::unique_ptr<DownloadFollower> m_follower;
 
     // --- health -----------------------------------------------------------------------------
 public:

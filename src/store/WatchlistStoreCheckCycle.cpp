@@ -3,6 +3,7 @@
 // resolution.
 
 #include "AirSchedule.h"
+#include "DownloadFollower.h"
 #include "HealthWatch.h"
 #include "WatchlistStore.h"
 #include "model/DateText.h"
@@ -25,10 +26,6 @@ bool hasEnded(const Show& show) {
 
 QString localDayText(Timestamp date) {
     return abbreviatedDate(Show::airDayInLocalTime(date).toDateTime().toLocalTime().date());
-}
-
-QString followKey(const QUuid& showID, const QString& episodeCode) {
-    return uuidText(showID) + QLatin1Char('|') + episodeCode;
 }
 
 } // namespace
@@ -100,7 +97,7 @@ void WatchlistStore::applyCheckResults(const QList<ShowCheckResult>& results) {
     }
 
     // Torrents started meanwhile by other paths count as already followed.
-    const QSet<QString> followed = followedEpisodes();
+    const QSet<QString> followed = m_follower->followedEpisodes();
 
     bool found = false;
     for (const ShowCheckResult& result : results) {
@@ -114,20 +111,13 @@ void WatchlistStore::applyCheckResults(const QList<ShowCheckResult>& results) {
     Q_EMIT showsChanged();
 }
 
-QSet<QString> WatchlistStore::followedEpisodes() const {
-    QSet<QString> keys;
-    for (const ActiveDownload& d : std::as_const(m_activeDownloads))
-        keys.insert(followKey(d.showID, d.episodeCode));
-    return keys;
-}
-
 // New grabs go to the grab path; otherwise the latest episode waiting for a resolution goes to
 // the grace. True when something was found (or asked).
 bool WatchlistStore::applyCheckResult(const ShowCheckResult& result,
                                       const QSet<QString>& followed) {
     QList<FeedMatch> fresh;
     for (const FeedMatch& m : result.grabs) {
-        if (!followed.contains(followKey(m.showID, m.episodeCode)))
+        if (!followed.contains(DownloadFollower::episodeKey(m.showID, m.episodeCode)))
             fresh.append(m);
     }
     if (!fresh.isEmpty()) {

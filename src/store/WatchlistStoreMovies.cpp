@@ -1,6 +1,7 @@
 // Hunting movies: search, choose a release, hold off on early copies in another resolution,
 // change the wanted resolution, remove a movie.
 
+#include "DownloadFollower.h"
 #include "WatchlistStore.h"
 #include "model/DateText.h"
 #include "search/TitleGrammar.h"
@@ -57,10 +58,7 @@ void WatchlistStore::sweepMovies() {
     for (const Movie& movie : std::as_const(m_movies)) {
         const bool busy = movie.status.state == ShowStatus::State::found ||
                           movie.status.state == ShowStatus::State::downloading;
-        const bool followed =
-            std::any_of(m_activeDownloads.cbegin(), m_activeDownloads.cend(), [&](const auto& d) {
-                return d.kind == ActiveDownload::Kind::movie && d.showID == movie.id;
-            });
+        const bool followed = m_follower->movieDownload(movie.id).has_value();
         if (movie.isEnabled && movie.monitor && !movie.downloaded && !busy && !followed)
             huntMovie(movie.id);
     }
@@ -93,7 +91,7 @@ QCoro::Task<> WatchlistStore::huntMovieTask(QUuid id, QString detailBefore) {
                                *movie->pendingMagnet,
                                0,
                                QStringLiteral("hand-picked")};
-        co_await startMovieDownload(picked);
+        co_await m_follower->startMovie(picked);
         co_return;
     }
     const Movie wanted = *movie;
@@ -110,8 +108,8 @@ QCoro::Task<> WatchlistStore::huntMovieTask(QUuid id, QString detailBefore) {
             co_return;
         if (detailBefore != kUnreachable && !wasHolding)
             logActivity(unreachableLine(hunted->displayTitle()), ActivityEntry::Kind::error);
-        hunted->status = statusNow(ShowStatus::State::error, std::nullopt,
-                                   wasHolding ? kHolding : kUnreachable);
+        hunted->status =
+            statusNow(ShowStatus::State::error, std::nullopt, wasHolding ? kHolding : kUnreachable);
         saveMovies();
         Q_EMIT moviesChanged();
         co_return;
@@ -178,8 +176,8 @@ void WatchlistStore::decideOnMovie(const QUuid& id,
             QStringLiteral("%1 — no %2 release exists, took %3 instead").arg(title, label, taken),
             ActivityEntry::Kind::check);
     }
-    startMovieDownload(FeedMatch{id, QString(), false, release.title, release.magnetURL,
-                                 release.seeders, release.source});
+    m_follower->startMovie(FeedMatch{id, QString(), false, release.title, release.magnetURL,
+                                     release.seeders, release.source});
 }
 
 void WatchlistStore::setMovieQuality(const QUuid& id, Show::Quality quality) {
@@ -192,11 +190,7 @@ void WatchlistStore::setMovieQuality(const QUuid& id, Show::Quality quality) {
     saveMovies();
     Q_EMIT moviesChanged();
 
-    QString hash;
-    for (auto it = m_activeDownloads.cbegin(); it != m_activeDownloads.cend(); ++it) {
-        if (it->kind == ActiveDownload::Kind::movie && it->showID == id)
-            hash = it.key();
-    }
+    const QString hash = m_follower->movieDownload(id).value_or(QString());
     // Having connected means the history row saw a peer.
     const DownloadRecord* row = hash.isEmpty() ? nullptr : findHistoryRow(hash);
     if (row && row->peers > 0) {
@@ -211,7 +205,7 @@ void WatchlistStore::setMovieQuality(const QUuid& id, Show::Quality quality) {
                         "%1 — resolution set to %2, stalled download discontinued, searching again")
                         .arg(title, label),
                     ActivityEntry::Kind::check);
-        cancelDownload(hash, m_activeDownloads.value(hash), QStringLiteral("Cancelled"));
+        m_follower->cancel(hash, m_follower->downloads().value(hash), QStringLiteral("Cancelled"));
     } else {
         logActivity(QStringLiteral("%1 — resolution set to %2, searching again").arg(title, label),
                     ActivityEntry::Kind::check);
@@ -222,8 +216,9 @@ void WatchlistStore::setMovieQuality(const QUuid& id, Show::Quality quality) {
 void WatchlistStore::switchMovieRelease(const DownloadRecord& row, const SearchResult& release) {
     logActivity(QStringLiteral("Cancelled ") + row.showName + QLatin1Char(' ') + row.episode,
                 ActivityEntry::Kind::check);
-    if (const auto it = m_activeDownloads.constFind(row.id); it != m_activeDownloads.cend())
-        cancelDownload(row.id, *it, QStringLiteral("Cancelled"));
+    if (const auto it = m_follower->downloads().constFind(row.id);
+        it != m_follower->downloads().cend())
+        m_follower->cancel(row.id, *it, QStringLiteral("Cancelled"));
     Movie* movie = findMovie(row.showID);
     if (!movie)
         return;
@@ -234,11 +229,8 @@ void WatchlistStore::switchMovieRelease(const DownloadRecord& row, const SearchR
 }
 
 void WatchlistStore::removeMovie(const QUuid& id) {
-    const auto downloads = m_activeDownloads;
-    for (auto it = downloads.cbegin(); it != downloads.cend(); ++it) {
-        if (it->kind == ActiveDownload::Kind::movie && it->showID == id)
-            cancelDownload(it.key(), it.value(), QStringLiteral("Cancelled — movie removed"));
-    }
+    m_follower->cancelAllOf(id, ActiveDownload::Kind::movie,
+                            QStringLiteral("Cancelled — movie removed"));
     m_movies.removeIf([&](const Movie& m) { return m.id == id; });
     saveMovies();
     Q_EMIT moviesChanged();

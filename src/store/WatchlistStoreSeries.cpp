@@ -1,6 +1,7 @@
 // What the user does with one series: add it, subscribe or not, change its resolution, pull
 // or complete a season, grab hand-picked episodes, remove it.
 
+#include "DownloadFollower.h"
 #include "WatchlistStore.h"
 #include "model/EpisodeCode.h"
 #include "search/Magnet.h"
@@ -126,7 +127,7 @@ QCoro::Task<> WatchlistStore::checkNewSeries(QUuid id) {
     const ShowCheckResult result = co_await m_checker->checkShow(*show, 3);
     if (!self || !findShow(id))
         co_return;
-    if (applyCheckResult(result, followedEpisodes()))
+    if (applyCheckResult(result, m_follower->followedEpisodes()))
         co_return;
     show = findShow(id);
     if (show->status.state == ShowStatus::State::found && show->status.detail == searching)
@@ -192,7 +193,8 @@ void WatchlistStore::setShowQuality(const QUuid& id, std::optional<Show::Quality
 
     // Downloads that have connected keep going; the others are searched again.
     QStringList refound;
-    for (auto it = m_activeDownloads.cbegin(); it != m_activeDownloads.cend(); ++it) {
+    const auto& downloads = m_follower->downloads();
+    for (auto it = downloads.cbegin(); it != downloads.cend(); ++it) {
         if (it->kind != ActiveDownload::Kind::episode || it->showID != id)
             continue;
         const DownloadRecord* row = findHistoryRow(it.key());
@@ -426,11 +428,8 @@ WatchlistStore::grabEpisodes(QUuid id, QStringList codes) {
 // --- removing ----------------------------------------------------------------------------------
 
 void WatchlistStore::removeShow(const QUuid& id) {
-    const auto downloads = m_activeDownloads;
-    for (auto it = downloads.cbegin(); it != downloads.cend(); ++it) {
-        if (it->kind == ActiveDownload::Kind::episode && it->showID == id)
-            cancelDownload(it.key(), it.value(), QStringLiteral("Cancelled — series removed"));
-    }
+    m_follower->cancelAllOf(id, ActiveDownload::Kind::episode,
+                            QStringLiteral("Cancelled — series removed"));
     if (m_pendingQualityPicks.remove(id))
         Q_EMIT pendingQualityPicksChanged();
     m_shows.removeIf([&](const Show& s) { return s.id == id; });

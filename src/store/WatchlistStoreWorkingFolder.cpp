@@ -1,6 +1,7 @@
 // Clearing the working folder: the bookkeeping of every cancelled download is the store's; the
 // torrents and the files are the working folder's.
 
+#include "DownloadFollower.h"
 #include "WatchlistStore.h"
 #include "WorkingFolder.h"
 
@@ -22,25 +23,8 @@ QCoro::Task<bool> WatchlistStore::tidyLeftoverTorrents() {
     return m_workingFolder->tidyLeftovers();
 }
 
-DataGuard WatchlistStore::dataGuard(DataScope scope) const {
-    return m_workingFolder->guard(scope);
-}
-
-bool WatchlistStore::isFollowed(const QString& hash) const {
-    // The daemon answers in lower case; a followed torrent must never be taken for a leftover.
-    for (auto it = m_activeDownloads.cbegin(); it != m_activeDownloads.cend(); ++it) {
-        if (it.key().compare(hash, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
 QCoro::Task<> WatchlistStore::clearWorkingFolder() {
-    const QMap<QString, ActiveDownload> taken = std::exchange(m_activeDownloads, {});
-    for (auto it = taken.cbegin(); it != taken.cend(); ++it)
-        m_stallTrackers.remove(it.key());
-    saveDownloads();
-    stopPollTimer();
+    const QMap<QString, ActiveDownload> taken = m_follower->takeAll();
 
     const QString reason = QStringLiteral("Cancelled — working folder cleared");
     bool historyTouched = false;

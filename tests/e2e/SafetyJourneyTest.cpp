@@ -129,3 +129,24 @@ TEST_F(SafetyJourney, AnEpisodeThatCannotBeFiledWaitsAndIsFiledOnceTheLibraryCan
     EXPECT_EQ(historyRow(hash)->state, DownloadRecord::State::sorted);
     EXPECT_EQ(log().filter(QStringLiteral("Started downloading")).size(), 1);
 }
+
+TEST_F(SafetyJourney, ADownloadRemovedWhileItWaitsForTheLibraryLeavesNothingWaiting) {
+    seedShows({harbourLights()});
+    ASSERT_NO_FATAL_FAILURE(launch());
+    const QString hash = preload(kEpisode);
+    m_indexes.listings = {{Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57}};
+    const QString series = libraryPath(QStringLiteral("Series"));
+    setWritable(series, false);
+    WithoutPermissionOverrides asAnyone;
+    ASSERT_TRUE(asAnyone.effective()) << "cannot drop root's permission overrides here";
+
+    ASSERT_NO_FATAL_FAILURE(checkNow());
+    ASSERT_TRUE(waitFor([&] { return store().sortsWaiting() == 1; }))
+        << log().join('\n').toStdString();
+    store().removeDownload(hash);
+    EXPECT_FALSE(followed(hash));
+    // A count left behind would tell the user forever that a download waits for the library.
+    EXPECT_EQ(store().sortsWaiting(), 0);
+    asAnyone.restore();
+    setWritable(series, true);
+}
