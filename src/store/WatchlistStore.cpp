@@ -6,7 +6,11 @@
 #include "DaemonSettings.h"
 #include "DownloadFollower.h"
 #include "HealthWatch.h"
+#include "HuntCycle.h"
 #include "LibraryFiler.h"
+#include "MovieHunter.h"
+#include "PendingPicks.h"
+#include "SeasonFetcher.h"
 #include "SettingsKeeper.h"
 #include "SleepUnlessGone.h"
 #include "StallRescuer.h"
@@ -33,6 +37,7 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     , m_env(std::move(environment))
     , m_files(m_env.storageFolder, *m_env.clock)
     , m_settingsKeeper(new SettingsKeeper(*this, m_env.defaultLibraryRoot, this))
+    , m_picks(new PendingPicks(this))
     , m_network(new QNetworkAccessManager(this))
     , m_checker(new FeedChecker(FeedChecker::defaultSources(*m_network, m_env.endpoints),
                                 *m_env.clock, this))
@@ -76,6 +81,16 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
                                 [this] { return rootFolderPath(); }, m_env.pollInterval});
     connect(m_follower.get(), &DownloadFollower::passFinished, this,
             &PublishedState::followUpPassFinished);
+    connect(m_picks, &PendingPicks::changed, this, &PublishedState::pendingQualityPicksChanged);
+    const auto tmdbKey = [this] { return effectiveTMDBKey(); };
+    m_hunter = std::make_unique<MovieHunter>(*this, *m_checker, *m_follower);
+    m_seasons = std::make_unique<SeasonFetcher>(
+        *this, SeasonFetcher::Parts{*m_checker, *m_tmdb, *m_follower, *m_picks, tmdbKey});
+    connect(m_seasons.get(), &SeasonFetcher::episodeSearchFinished, this,
+            &PublishedState::episodeSearchFinished);
+    m_cycle = std::make_unique<HuntCycle>(*this, HuntCycle::Parts{*m_checker, *m_tmdb, *m_follower,
+                                                                  *m_hunter, *m_picks, *m_health,
+                                                                  notifier, tmdbKey});
     connect(m_settingsKeeper, &SettingsKeeper::checkIntervalChanged, this,
             &WatchlistStore::scheduleCountdown);
     // A folder we cannot create only means later saves fail; the store keeps working in memory.
@@ -236,7 +251,7 @@ void WatchlistStore::runCheck(bool manual) {
 QCoro::Task<> WatchlistStore::runCycleTask(bool manual) {
     QPointer<WatchlistStore> self(this);
     try {
-        co_await checkCycle(manual);
+        co_await m_cycle->run(manual);
     } catch (const std::exception& e) {
         // Nothing should throw out of a cycle; if something does, the next one still runs.
         qWarning("check cycle failed: %s", e.what());

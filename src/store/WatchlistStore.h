@@ -35,6 +35,10 @@
 #include <memory>
 
 class WorkingFolder;
+class HuntCycle;
+class MovieHunter;
+class PendingPicks;
+class SeasonFetcher;
 class DownloadFollower;
 class LibraryFiler;
 class StallRescuer;
@@ -80,9 +84,7 @@ public:
     const AppSettings& settings() const override;
     bool isChecking() const override { return m_isChecking; }
     int secondsUntilNextCheck() const override { return m_secondsUntilNextCheck; }
-    const QMap<QUuid, EpisodePick>& pendingQualityPicks() const override {
-        return m_pendingQualityPicks;
-    }
+    const QMap<QUuid, EpisodePick>& pendingQualityPicks() const override;
     const QList<DownloadRecord>& history() const override { return m_history; }
     const QList<CalEvent>& calendarEvents() const override;
     const QString& workingFolderSizeLabel() const override;
@@ -146,19 +148,10 @@ public:
     // otherwise those whose information is old or whose expected episode has aired since.
     QCoro::Task<> refreshAirInfo(bool force);
     bool isDueForCheck(const Show& show, Timestamp now, bool manual) const;
-    // Whether a due series has something to hunt yet; logs why not.
-    bool readyToHunt(const Show& show);
     void applyCheckResults(const QList<ShowCheckResult>& results);
-    // An episode found only in other resolutions: wait out the grace, then ask the user.
-    // True when the user has been (or already was) asked.
-    bool holdOrAskForResolution(const QString& code, const QList<SearchResult>& alternates,
-                                const QUuid& showID);
     // The user's answer to a pending resolution choice.
     void pickAlternative(const SearchResult& chosen, const QUuid& showID) override;
     void dismissQualityPick(const QUuid& showID) override;
-
-    // The day from which an episode dated `airDate` may be hunted: its UTC day, minus one.
-    static Timestamp huntOpening(Timestamp airDate);
 
     // --- grabbing and following downloads ----------------------------------------------------
     // Hands a chosen episode release (or season pack) to the daemon: logs the find, replaces any
@@ -186,7 +179,7 @@ public:
     // subscription is checked; a series whose schedule says nothing is due logs why and is
     // left alone. Nothing happens while this series' own search runs.
     void searchNow(const QUuid& id) override;
-    bool isSearchingNow(const QUuid& id) const override { return m_searchingNow.contains(id); }
+    bool isSearchingNow(const QUuid& id) const override;
     // Puts the series' status back to idle, saved.
     void clearStatus(const QUuid& id) override;
 
@@ -204,8 +197,6 @@ public:
     void clearMovieStatus(const QUuid& id) override;
     QCoro::Task<Releases> movieReleases(QString title,
                                         std::optional<Show::Quality> quality) override;
-    // The check cycle's hunt of every monitored movie that still lacks a copy.
-    void sweepMovies();
     // --- calendar ----------------------------------------------------------------------------
     // Rebuilds the calendar from TMDB: the current season of every subscribed series with a TMDB
     // id. Unforced calls within five minutes of the last rebuild do nothing.
@@ -263,20 +254,8 @@ private:
 
     void reportUnusableRoot();
     void repairStaleStatuses();
-    bool applyCheckResult(const ShowCheckResult& result, const QSet<QString>& followed);
-    QCoro::Task<> refreshAirInfoOf(QList<std::pair<QUuid, int>> series);
     QCoro::Task<> afterAddingShow(QUuid id, bool checkNow);
-    QCoro::Task<> checkNewSeries(QUuid id);
-    QCoro::Task<> searchNowTask(QUuid id);
-    // The release a season operation takes for one episode, by the series' resolution rules.
-    QCoro::Task<std::optional<SearchResult>> bestRelease(Show show, QString code);
-    QCoro::Task<> fetchEpisodes(QUuid id, int season, bool onlyMissing);
     QCoro::Task<> refind(QUuid id, QStringList codes);
-    QCoro::Task<> huntMovieTask(QUuid id, QString detailBefore);
-    void decideOnMovie(const QUuid& id, const std::optional<FeedChecker::MovieChoice>& choice,
-                       std::optional<Timestamp> releaseDate, int bufferHours, bool wasHolding);
-    void applyAirInfo(const QUuid& id, const SeriesAirInfo& info,
-                      const std::optional<QString>& imdbID, const QList<Episode>& episodes);
     // The six files; a save that fails leaves its file marked until a later write succeeds.
     enum class StoredFile : quint8 { shows, movies, activity, settings, downloads, history };
     bool write(StoredFile file);
@@ -284,7 +263,6 @@ private:
     void setChecking(bool checking);
     void setSecondsUntilNextCheck(int seconds);
     QCoro::Task<> runCycleTask(bool manual);
-    QCoro::Task<> checkCycle(bool manual);
 
     StoreEnvironment m_env;
     StorageFiles m_files;
@@ -297,7 +275,7 @@ private:
     SettingsKeeper* m_settingsKeeper = nullptr;
     bool m_isChecking = false;
     int m_secondsUntilNextCheck = 0;
-    QMap<QUuid, EpisodePick> m_pendingQualityPicks;
+    PendingPicks* m_picks = nullptr;
     QNetworkAccessManager* m_network = nullptr; // the one HTTP client of the engine
     FeedChecker* m_checker = nullptr;
     TransmissionClient* m_transmission = nullptr;
@@ -309,7 +287,6 @@ private:
     QList<DownloadRecord> m_history;
     QPointer<TransmissionEngine> m_engine;
     Notifier* m_notifier = nullptr;
-    QSet<QUuid> m_searchingNow; // series whose "Search now" runs
 
     // Reads m_shows and m_files: declared after them, so it goes first.
     std::unique_ptr<CalendarKeeper> m_calendar;
@@ -319,6 +296,9 @@ private:
     std::unique_ptr<LibraryFiler> m_filer;
     std::unique_ptr<StallRescuer> m_rescuer;
     std::unique_ptr<DownloadFollower> m_follower;
+    std::unique_ptr<MovieHunter> m_hunter;
+    std::unique_ptr<SeasonFetcher> m_seasons;
+    std::unique_ptr<HuntCycle> m_cycle;
 
     // --- health -----------------------------------------------------------------------------
 public:

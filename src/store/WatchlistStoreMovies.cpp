@@ -1,30 +1,9 @@
-// Hunting movies: search, choose a release, hold off on early copies in another resolution,
-// change the wanted resolution, remove a movie.
+// What the user does with one movie: add it, change its resolution or release, enable it,
+// clear its status, remove it. The hunt itself: MovieHunter.
 
 #include "DownloadFollower.h"
+#include "MovieHunter.h"
 #include "WatchlistStore.h"
-#include "model/DateText.h"
-#include "search/TitleGrammar.h"
-
-#include <QUrlQuery>
-
-namespace {
-
-const QString kHolding = QStringLiteral("release pending — holding for a real copy");
-const QString kUnreachable = QStringLiteral("could not reach the torrent indexes");
-
-QString unreachableLine(const QString& title) {
-    return title + QStringLiteral(" — ") + kUnreachable;
-}
-
-// The title a hand-picked magnet names, else the movie's own.
-QString magnetTitle(const QUrl& magnet, const QString& fallback) {
-    const QString dn =
-        QUrlQuery(magnet.query()).queryItemValue(QStringLiteral("dn"), QUrl::FullyDecoded);
-    return dn.isEmpty() ? fallback : dn;
-}
-
-} // namespace
 
 QUuid WatchlistStore::addMovie(const QString& name, const std::optional<MovieResult>& match,
                                Show::Quality quality, bool monitor, bool anyQuality,
@@ -52,132 +31,6 @@ QUuid WatchlistStore::addMovie(const QString& name, const std::optional<MovieRes
                 ActivityEntry::Kind::check);
     huntMovie(movie.id);
     return movie.id;
-}
-
-void WatchlistStore::sweepMovies() {
-    for (const Movie& movie : std::as_const(m_movies)) {
-        const bool busy = movie.status.state == ShowStatus::State::found ||
-                          movie.status.state == ShowStatus::State::downloading;
-        const bool followed = m_follower->movieDownload(movie.id).has_value();
-        if (movie.isEnabled && movie.monitor && !movie.downloaded && !busy && !followed)
-            huntMovie(movie.id);
-    }
-}
-
-void WatchlistStore::huntMovie(const QUuid& id) {
-    Movie* movie = findMovie(id);
-    if (!movie)
-        return;
-    // A hold or an outage is announced once: remember it across the "searching" status.
-    const QString before = movie->status.detail.value_or(QString());
-    movie->status = statusNow(ShowStatus::State::found, std::nullopt, QStringLiteral("searching"));
-    saveMovies();
-    Q_EMIT moviesChanged();
-    huntMovieTask(id, before);
-}
-
-QCoro::Task<> WatchlistStore::huntMovieTask(QUuid id, QString detailBefore) {
-    const bool wasHolding = detailBefore == kHolding;
-    QPointer<WatchlistStore> self(this);
-    const Movie* movie = findMovie(id);
-    if (!movie)
-        co_return;
-    if (movie->pendingMagnet) {
-        // A release the user picked by hand starts without a search.
-        const FeedMatch picked{id,
-                               QString(),
-                               true,
-                               magnetTitle(*movie->pendingMagnet, movie->displayTitle()),
-                               *movie->pendingMagnet,
-                               0,
-                               QStringLiteral("hand-picked")};
-        co_await m_follower->startMovie(picked);
-        co_return;
-    }
-    const Movie wanted = *movie;
-    const int bufferHours = settings().qualityGraceBufferHours;
-    const TorrentQuery query =
-        FeedChecker::movieQuery(wanted.searchAlias.value_or(wanted.name), std::nullopt);
-    const auto [hits, tally] = co_await m_checker->searchAllReported(query);
-    if (!self)
-        co_return;
-    if (tally.noneAnswered()) {
-        // Not "no release found": nobody could be asked. A hold stays a hold.
-        Movie* hunted = findMovie(id);
-        if (!hunted)
-            co_return;
-        if (detailBefore != kUnreachable && !wasHolding)
-            logActivity(unreachableLine(hunted->displayTitle()), ActivityEntry::Kind::error);
-        hunted->status =
-            statusNow(ShowStatus::State::error, std::nullopt, wasHolding ? kHolding : kUnreachable);
-        saveMovies();
-        Q_EMIT moviesChanged();
-        co_return;
-    }
-    const auto choice =
-        FeedChecker::chooseMovieRelease(hits, wanted.name, wanted.year, wanted.quality,
-                                        wanted.qualityMode(), wanted.rejectedHashes);
-    decideOnMovie(id, choice, wanted.releaseDate, bufferHours, wasHolding);
-}
-
-void WatchlistStore::decideOnMovie(const QUuid& id,
-                                   const std::optional<FeedChecker::MovieChoice>& choice,
-                                   std::optional<Timestamp> releaseDate, int bufferHours,
-                                   bool wasHolding) {
-    Movie* movie = findMovie(id);
-    if (!movie)
-        return;
-    const QString title = movie->displayTitle();
-    const QString label = toRaw(movie->quality);
-
-    if (!choice) {
-        logActivity(title + QStringLiteral(" — no release found yet"), ActivityEntry::Kind::check);
-        if ((movie = findMovie(id))) {
-            movie->status = statusNow(ShowStatus::State::error, std::nullopt,
-                                      QStringLiteral("no release found yet"));
-            saveMovies();
-            Q_EMIT moviesChanged();
-        }
-        return;
-    }
-
-    const SearchResult& release = choice->result;
-    if (choice->atOtherResolution && releaseDate) {
-        // A copy in another resolution this close to the release is often an early fake.
-        const Timestamp holdEnd = *releaseDate + bufferHours * 3600.0;
-        if (now() < holdEnd) {
-            if (!wasHolding) {
-                logActivity(
-                    QStringLiteral(
-                        "%1 — found a copy, but not in %2 — holding off until %3 in case the real "
-                        "release is just late")
-                        .arg(title, label,
-                             abbreviatedDate(holdEnd.toDateTime().toLocalTime().date())),
-                    ActivityEntry::Kind::check);
-            }
-            if ((movie = findMovie(id))) {
-                movie->status = statusNow(ShowStatus::State::error, std::nullopt, kHolding);
-                saveMovies();
-                Q_EMIT moviesChanged();
-            }
-            return;
-        }
-    }
-
-    logActivity(QStringLiteral("Found: %1 via %2 (%3 seeders)")
-                    .arg(title, release.source)
-                    .arg(release.seeders),
-                ActivityEntry::Kind::found);
-    if (choice->atOtherResolution) {
-        const QString taken = release.quality == QStringLiteral("—")
-                                  ? QStringLiteral("an unlabelled resolution")
-                                  : release.quality;
-        logActivity(
-            QStringLiteral("%1 — no %2 release exists, took %3 instead").arg(title, label, taken),
-            ActivityEntry::Kind::check);
-    }
-    m_follower->startMovie(FeedMatch{id, QString(), false, release.title, release.magnetURL,
-                                     release.seeders, release.source});
 }
 
 void WatchlistStore::setMovieQuality(const QUuid& id, Show::Quality quality) {
@@ -252,6 +105,10 @@ void WatchlistStore::clearMovieStatus(const QUuid& id) {
     movie->status = ShowStatus{};
     saveMovies();
     Q_EMIT moviesChanged();
+}
+
+void WatchlistStore::huntMovie(const QUuid& id) {
+    m_hunter->hunt(id);
 }
 
 QCoro::Task<ReleaseFinder::Releases>

@@ -1,7 +1,10 @@
 // What the user does with one series: add it, subscribe or not, change its resolution, pull
 // or complete a season, grab hand-picked episodes, remove it.
 
+#include "HuntCycle.h"
 #include "DownloadFollower.h"
+#include "PendingPicks.h"
+#include "SeasonFetcher.h"
 #include "WatchlistStore.h"
 #include "model/EpisodeCode.h"
 #include "search/Magnet.h"
@@ -17,10 +20,6 @@ std::optional<int> parseSeason(const QString& text) {
     bool ok = false;
     const int n = text.trimmed().toInt(&ok);
     return ok ? std::optional(n) : std::nullopt;
-}
-
-QString episodeCode(int season, int episode) {
-    return EpisodeCode::episode(season, episode).text();
 }
 
 // A picked release's episode code; packs get codes ending in ".PACK".
@@ -102,40 +101,16 @@ QCoro::Task<> WatchlistStore::afterAddingShow(QUuid id, bool checkNow) {
         // (built apart: GCC 12 rejects a braced list inside co_await)
         QList<std::pair<QUuid, int>> one;
         one.append({id, *show->tmdbID});
-        co_await refreshAirInfoOf(one);
+        co_await m_cycle->refreshAirInfoOf(one);
     }
     if (!self)
         co_return;
     // Once the refresh has anchored a new subscription, it is searched at once.
     const Show* show = findShow(id);
     if (checkNow && show && !show->monitorFromLatestPending)
-        co_await checkNewSeries(id);
+        co_await m_cycle->checkNewSeries(id);
     if (self)
         refreshCalendar(true);
-}
-
-QCoro::Task<> WatchlistStore::checkNewSeries(QUuid id) {
-    QPointer<WatchlistStore> self(this);
-    Show* show = findShow(id);
-    if (!show)
-        co_return;
-    const QString searching = QStringLiteral("Searching…");
-    show->status = statusNow(ShowStatus::State::found, std::nullopt, searching);
-    saveShows();
-    Q_EMIT showsChanged();
-
-    const ShowCheckResult result = co_await m_checker->checkShow(*show, 3);
-    if (!self || !findShow(id))
-        co_return;
-    if (applyCheckResult(result, m_follower->followedEpisodes()))
-        co_return;
-    show = findShow(id);
-    if (show->status.state == ShowStatus::State::found && show->status.detail == searching)
-        show->status = ShowStatus{};
-    logActivity(QStringLiteral("No release found yet for ") + show->name,
-                ActivityEntry::Kind::check);
-    saveShows();
-    Q_EMIT showsChanged();
 }
 
 // --- subscription and resolution ---------------------------------------------------------------
@@ -165,8 +140,7 @@ void WatchlistStore::setSubscribed(const QUuid& id, bool on) {
     }
     show->isEnabled = false;
     removeCalendarEvents(id);
-    if (m_pendingQualityPicks.remove(id))
-        Q_EMIT pendingQualityPicksChanged();
+    m_picks->take(id);
     saveShows();
     Q_EMIT showsChanged();
     logActivity(
@@ -188,8 +162,7 @@ void WatchlistStore::setShowQuality(const QUuid& id, std::optional<Show::Quality
     const QString label = quality ? toRaw(*quality) : QStringLiteral("Any");
     saveShows();
     Q_EMIT showsChanged();
-    if (m_pendingQualityPicks.remove(id))
-        Q_EMIT pendingQualityPicksChanged();
+    m_picks->take(id);
 
     // Downloads that have connected keep going; the others are searched again.
     QStringList refound;
@@ -229,200 +202,17 @@ QCoro::Task<> WatchlistStore::refind(QUuid id, QStringList codes) {
 
 // --- seasons and hand-picked episodes ----------------------------------------------------------
 
-QCoro::Task<std::optional<SearchResult>> WatchlistStore::bestRelease(Show show, QString code) {
-    const QList<SearchResult> found = co_await m_checker->episodeAlternates(show, code);
-    QList<SearchResult> wanted;
-    QList<SearchResult> others;
-    for (const SearchResult& r : found) {
-        if (r.seeders < 1)
-            continue;
-        (show.anyQuality || titleMatchesQuality(r.title, show.quality) ? wanted : others).append(r);
-    }
-    // Alternates come best first.
-    if (!wanted.isEmpty())
-        co_return wanted.first();
-    if (show.qualityMode() != Show::QualityMode::strict)
-        co_return FeedChecker::closestQuality(others, show.quality);
-    co_return std::nullopt;
-}
-
 QCoro::Task<> WatchlistStore::pullSeason(QUuid id, int season) {
-    co_await fetchEpisodes(id, season, false);
+    return m_seasons->fetchEpisodes(id, season, false);
 }
 
 QCoro::Task<> WatchlistStore::completeSeason(QUuid id, int season) {
-    co_await fetchEpisodes(id, season, true);
-}
-
-QCoro::Task<> WatchlistStore::fetchEpisodes(QUuid id, int season, bool onlyMissing) {
-    QPointer<WatchlistStore> self(this);
-    const Show* show = findShow(id);
-    if (!show)
-        co_return;
-    const QString name = show->name;
-    const QString seasonText = QStringLiteral("%1 Season %2").arg(name).arg(season);
-    const auto noMatch = [&] {
-        logActivity(onlyMissing
-                        ? QStringLiteral(
-                              "%1 — can't complete Season %2: no TMDB match for the episode list")
-                              .arg(name)
-                              .arg(season)
-                        : seasonText + QStringLiteral(
-                                           " — can't pull it: no TMDB match for the episode list"),
-                    ActivityEntry::Kind::error);
-    };
-    if (!onlyMissing)
-        logActivity(QStringLiteral("Hunting Season %1 of %2…").arg(season).arg(name),
-                    ActivityEntry::Kind::check);
-    if (!show->tmdbID) {
-        noMatch();
-        co_return;
-    }
-    const int tmdbID = *show->tmdbID;
-    const QString key = effectiveTMDBKey();
-    const QList<Episode> episodes = co_await m_tmdb->seasonEpisodes(tmdbID, season, key);
-    if (!self)
-        co_return;
-    if (episodes.isEmpty()) {
-        noMatch();
-        co_return;
-    }
-    show = findShow(id);
-    if (!show)
-        co_return;
-
-    QList<Episode> wanted;
-    bool anyAired = false;
-    for (const auto& e : episodes) {
-        if (!e.airDate || *e.airDate > now())
-            continue;
-        anyAired = true;
-        if (!onlyMissing || !show->hasDownloaded(e.id(), e.airDate))
-            wanted.append(e);
-    }
-    if (!anyAired) {
-        logActivity(seasonText + QStringLiteral(" — no aired episodes listed on TMDB"),
-                    ActivityEntry::Kind::error);
-        co_return;
-    }
-    if (wanted.isEmpty()) {
-        logActivity(seasonText + QStringLiteral(" is already complete — nothing to grab"),
-                    ActivityEntry::Kind::check);
-        co_return;
-    }
-    const int total = static_cast<int>(wanted.size());
-    if (onlyMissing) {
-        logActivity(QStringLiteral("Completing Season %1 of %2 — hunting %3…")
-                        .arg(season)
-                        .arg(name, plural(total, "missing episode")),
-                    ActivityEntry::Kind::check);
-    }
-
-    int found = 0;
-    for (const auto& e : wanted) {
-        show = findShow(id);
-        if (!show)
-            co_return; // removed meanwhile: the rest is dropped
-        const QString code = episodeCode(e.season, e.number);
-        const auto release = co_await bestRelease(*show, code);
-        if (!self || !findShow(id))
-            co_return;
-        if (release) {
-            ++found;
-            grab(FeedMatch{id, code, false, release->title, release->magnetURL, release->seeders,
-                           release->source});
-        }
-    }
-    const QString episodesWord =
-        onlyMissing ? QStringLiteral("missing episodes") : QStringLiteral("episodes");
-    if (found == 0) {
-        logActivity(
-            seasonText +
-                (onlyMissing
-                     ? QStringLiteral(" — no seeded releases found for the missing episodes")
-                     : QStringLiteral(" — no seeded releases found for any episode")),
-            ActivityEntry::Kind::error);
-    } else if (found < total) {
-        logActivity(QStringLiteral("%1 — found %2 of %3 %4; the rest had no seeded release")
-                        .arg(seasonText)
-                        .arg(found)
-                        .arg(total)
-                        .arg(episodesWord),
-                    ActivityEntry::Kind::check);
-    }
+    return m_seasons->fetchEpisodes(id, season, true);
 }
 
 QCoro::Task<QMap<QString, WatchlistStore::EpisodeOutcome>>
 WatchlistStore::grabEpisodes(QUuid id, QStringList codes) {
-    QPointer<WatchlistStore> self(this);
-    QMap<QString, EpisodeOutcome> outcomes;
-    for (const QString& code : codes) {
-        const Show* show = findShow(id);
-        if (!show)
-            break;
-        const QString name = show->name;
-        const QString label = toRaw(show->quality);
-        logActivity(QStringLiteral("Searching for %1 %2…").arg(name, code),
-                    ActivityEntry::Kind::check);
-        const FeedChecker::Alternates alternates =
-            co_await m_checker->episodeAlternatesReported(*show, code);
-        if (!self)
-            co_return outcomes;
-        show = findShow(id);
-        if (!show)
-            break;
-        if (alternates.noIndexAnswered) {
-            logActivity(
-                QStringLiteral("%1 %2 — could not reach the torrent indexes").arg(name, code),
-                ActivityEntry::Kind::error);
-            outcomes.insert(code, EpisodeOutcome::indexesUnreachable);
-            Q_EMIT episodeSearchFinished(id, code, EpisodeOutcome::indexesUnreachable);
-            continue;
-        }
-        const QList<SearchResult>& found = alternates.releases;
-
-        QList<SearchResult> wanted;
-        QList<SearchResult> others;
-        for (const SearchResult& r : found) {
-            if (r.seeders >= 1)
-                (show->anyQuality || titleMatchesQuality(r.title, show->quality) ? wanted : others)
-                    .append(r);
-        }
-        EpisodeOutcome outcome = EpisodeOutcome::notFound;
-        std::optional<SearchResult> take =
-            wanted.isEmpty() ? std::nullopt : std::optional(wanted.first());
-        if (!take && !others.isEmpty()) {
-            if (show->fallbackAnyQuality) {
-                take = FeedChecker::closestQuality(others, show->quality);
-                const QString takenLabel = take->quality == QStringLiteral("—")
-                                               ? QStringLiteral("an unlabelled resolution")
-                                               : take->quality;
-                logActivity(QStringLiteral("%1 %2 — no %3 release exists, took %4 instead")
-                                .arg(name, code, label, takenLabel),
-                            ActivityEntry::Kind::check);
-            } else {
-                logActivity(QStringLiteral("%1 %2 — no %3 release; found %4 at other qualities")
-                                .arg(name, code, label)
-                                .arg(others.size()),
-                            ActivityEntry::Kind::check);
-                m_pendingQualityPicks.insert(id, EpisodePick{code, others});
-                Q_EMIT pendingQualityPicksChanged();
-                outcome = EpisodeOutcome::offered;
-            }
-        }
-        if (take) {
-            grab(FeedMatch{id, code, false, take->title, take->magnetURL, take->seeders,
-                           take->source});
-            outcome = EpisodeOutcome::grabbed;
-        } else if (outcome == EpisodeOutcome::notFound) {
-            logActivity(
-                QStringLiteral("%1 %2 — no seeded release found at any quality").arg(name, code),
-                ActivityEntry::Kind::error);
-        }
-        outcomes.insert(code, outcome);
-        Q_EMIT episodeSearchFinished(id, code, outcome);
-    }
-    co_return outcomes;
+    return m_seasons->grabEpisodes(id, std::move(codes));
 }
 
 // --- removing ----------------------------------------------------------------------------------
@@ -430,8 +220,7 @@ WatchlistStore::grabEpisodes(QUuid id, QStringList codes) {
 void WatchlistStore::removeShow(const QUuid& id) {
     m_follower->cancelAllOf(id, ActiveDownload::Kind::episode,
                             QStringLiteral("Cancelled — series removed"));
-    if (m_pendingQualityPicks.remove(id))
-        Q_EMIT pendingQualityPicksChanged();
+    m_picks->take(id);
     m_shows.removeIf([&](const Show& s) { return s.id == id; });
     removeCalendarEvents(id);
     saveShows();
@@ -439,24 +228,6 @@ void WatchlistStore::removeShow(const QUuid& id) {
 }
 
 // --- from the series list ----------------------------------------------------------------------
-
-void WatchlistStore::searchNow(const QUuid& id) {
-    const Show* show = findShow(id);
-    if (!show || !show->isEnabled || !show->startWithLatest || m_searchingNow.contains(id))
-        return;
-    // Like any manual check: an episode that is not out yet is not hunted early.
-    if (!readyToHunt(*show))
-        return;
-    m_searchingNow.insert(id);
-    searchNowTask(id);
-}
-
-QCoro::Task<> WatchlistStore::searchNowTask(QUuid id) {
-    QPointer<WatchlistStore> self(this);
-    co_await checkNewSeries(id);
-    if (self)
-        m_searchingNow.remove(id);
-}
 
 void WatchlistStore::clearStatus(const QUuid& id) {
     Show* show = findShow(id);
@@ -486,11 +257,8 @@ bool WatchlistStore::grabEpisodeRelease(const QUuid& id, const QString& code,
     if (!show || show->hasDownloaded(code))
         return false;
     // The choice answers an open resolution question about this episode, if there is one.
-    if (const auto pick = m_pendingQualityPicks.constFind(id);
-        pick != m_pendingQualityPicks.cend() && pick->episodeCode == code) {
-        m_pendingQualityPicks.remove(id);
-        Q_EMIT pendingQualityPicksChanged();
-    }
+    if (m_picks->asks(id, code))
+        m_picks->take(id);
     grab(FeedMatch{id, code, true, release.title, release.magnetURL, release.seeders,
                    release.source});
     return true;

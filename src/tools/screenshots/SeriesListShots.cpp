@@ -111,7 +111,9 @@ public:
             r720.quality = QStringLiteral("720p");
             r480.title = QStringLiteral("The.Bear.S02E05.480p.x264");
             r480.quality = QStringLiteral("480p");
-            m_store->holdOrAskForResolution(QStringLiteral("S02E05"), {r720, r480}, shows[2].id);
+            // A check that found the episode only in other resolutions asks which to take.
+            m_store->applyCheckResults({ShowCheckResult{
+                shows[2].id, {}, {EpisodePick{QStringLiteral("S02E05"), {r720, r480}}}}});
         }
     }
 

@@ -1,18 +1,21 @@
-// The periodic hunt: refresh air information, pick the series that are due, ask the feed
-// checker, grab what is new, and wait out or ask about episodes found only in another
-// resolution.
+#include "HuntCycle.h"
 
 #include "AirSchedule.h"
 #include "DownloadFollower.h"
 #include "HealthWatch.h"
-#include "WatchlistStore.h"
+#include "MovieHunter.h"
+#include "PendingPicks.h"
+#include "StoreRecords.h"
+#include "metadata/TMDBClient.h"
 #include "model/DateText.h"
 #include "model/JsonCodec.h"
-#include "search/FeedChecker.h"
 
+#include <QPointer>
 #include <QSet>
 
 #include <limits>
+
+using Part = StoreRecords::Part;
 
 namespace {
 
@@ -30,21 +33,33 @@ QString localDayText(Timestamp date) {
 
 } // namespace
 
-Timestamp WatchlistStore::huntOpening(Timestamp airDate) {
+HuntCycle::HuntCycle(StoreRecords& records, Parts parts, QObject* parent)
+    : QObject(parent)
+    , m_records(records)
+    , m_checker(parts.checker)
+    , m_tmdb(parts.tmdb)
+    , m_follower(parts.follower)
+    , m_movies(parts.movies)
+    , m_picks(parts.picks)
+    , m_health(parts.health)
+    , m_notifier(parts.notifier)
+    , m_tmdbKey(std::move(parts.tmdbKey)) {}
+
+Timestamp HuntCycle::huntOpening(Timestamp airDate) {
     const QDateTime utcDay(airDate.toDateTime().toUTC().date(), QTime(0, 0), Qt::UTC);
     return Timestamp::fromDateTime(utcDay) - 86400.0;
 }
 
-QCoro::Task<> WatchlistStore::checkCycle(bool manual) {
-    QPointer<WatchlistStore> self(this);
+QCoro::Task<> HuntCycle::run(bool manual) {
+    QPointer<HuntCycle> self(this);
     co_await refreshAirInfo(manual);
     if (!self)
         co_return;
-    sweepMovies(); // the hunts run on their own; the cycle does not wait for them
+    m_movies.sweep(); // the hunts run on their own; the cycle does not wait for them
 
-    const Timestamp at = now();
+    const Timestamp at = m_records.now();
     QList<Show> hunted;
-    for (const Show& show : std::as_const(m_shows)) {
+    for (const Show& show : m_records.shows()) {
         if (show.isEnabled && show.startWithLatest && isDueForCheck(show, at, manual) &&
             readyToHunt(show))
             hunted.append(show);
@@ -52,17 +67,17 @@ QCoro::Task<> WatchlistStore::checkCycle(bool manual) {
     if (hunted.isEmpty())
         co_return;
 
-    logActivity(QStringLiteral("Checking %1 series…").arg(hunted.size()),
-                ActivityEntry::Kind::check);
-    const FeedChecker::CheckReport report = co_await m_checker->checkShowsReported(hunted);
+    m_records.logActivity(QStringLiteral("Checking %1 series…").arg(hunted.size()),
+                          ActivityEntry::Kind::check);
+    const FeedChecker::CheckReport report = co_await m_checker.checkShowsReported(hunted);
     if (!self)
         co_return;
-    m_health->noteIndexAnswers(report.indexes);
+    m_health.noteIndexAnswers(report.indexes);
     applyCheckResults(report.results);
 }
 
-bool WatchlistStore::isDueForCheck(const Show& show, Timestamp now, bool manual) const {
-    const double interval = settings().checkIntervalMinutes * 60.0;
+bool HuntCycle::isDueForCheck(const Show& show, Timestamp now, bool manual) const {
+    const double interval = m_records.settings().checkIntervalMinutes * 60.0;
     const double elapsed = manual || !show.lastCheckedAt ? std::numeric_limits<double>::infinity()
                                                          : now - *show.lastCheckedAt;
     if (!show.tmdbID)
@@ -74,30 +89,32 @@ bool WatchlistStore::isDueForCheck(const Show& show, Timestamp now, bool manual)
     return elapsed >= kUndatedRecheck;
 }
 
-bool WatchlistStore::readyToHunt(const Show& show) {
+bool HuntCycle::readyToHunt(const Show& show) {
     if (show.tmdbID && !show.airInfoRefreshedAt) {
-        logActivity(show.name + QStringLiteral(" — schedule not yet known; nothing to hunt yet"),
-                    ActivityEntry::Kind::check);
+        m_records.logActivity(show.name +
+                                  QStringLiteral(" — schedule not yet known; nothing to hunt yet"),
+                              ActivityEntry::Kind::check);
         return false;
     }
-    if (show.nextAirDate && huntOpening(*show.nextAirDate) > now()) {
-        logActivity(show.name + QStringLiteral(" — next episode airs ") +
-                        localDayText(*show.nextAirDate) + QStringLiteral("; nothing to hunt yet"),
-                    ActivityEntry::Kind::check);
+    if (show.nextAirDate && huntOpening(*show.nextAirDate) > m_records.now()) {
+        m_records.logActivity(show.name + QStringLiteral(" — next episode airs ") +
+                                  localDayText(*show.nextAirDate) +
+                                  QStringLiteral("; nothing to hunt yet"),
+                              ActivityEntry::Kind::check);
         return false;
     }
     return true;
 }
 
-void WatchlistStore::applyCheckResults(const QList<ShowCheckResult>& results) {
-    const Timestamp at = now();
+void HuntCycle::applyCheckResults(const QList<ShowCheckResult>& results) {
+    const Timestamp at = m_records.now();
     for (const ShowCheckResult& result : results) {
-        if (Show* show = findShow(result.showID))
+        if (Show* show = m_records.findShow(result.showID))
             show->lastCheckedAt = at;
     }
 
     // Torrents started meanwhile by other paths count as already followed.
-    const QSet<QString> followed = m_follower->followedEpisodes();
+    const QSet<QString> followed = m_follower.followedEpisodes();
 
     bool found = false;
     for (const ShowCheckResult& result : results) {
@@ -105,16 +122,14 @@ void WatchlistStore::applyCheckResults(const QList<ShowCheckResult>& results) {
             found = true;
     }
     // With no index answering, "nothing new" would be a guess; the outage line says why.
-    if (!found && !searchHealth().indexesDown())
-        logActivity(QStringLiteral("No new episodes found"), ActivityEntry::Kind::check);
-    saveShows();
-    Q_EMIT showsChanged();
+    if (!found && !m_health.searchHealth().indexesDown())
+        m_records.logActivity(QStringLiteral("No new episodes found"), ActivityEntry::Kind::check);
+    m_records.edited(Part::shows);
 }
 
 // New grabs go to the grab path; otherwise the latest episode waiting for a resolution goes to
 // the grace. True when something was found (or asked).
-bool WatchlistStore::applyCheckResult(const ShowCheckResult& result,
-                                      const QSet<QString>& followed) {
+bool HuntCycle::applyCheckResult(const ShowCheckResult& result, const QSet<QString>& followed) {
     QList<FeedMatch> fresh;
     for (const FeedMatch& m : result.grabs) {
         if (!followed.contains(DownloadFollower::episodeKey(m.showID, m.episodeCode)))
@@ -122,7 +137,7 @@ bool WatchlistStore::applyCheckResult(const ShowCheckResult& result,
     }
     if (!fresh.isEmpty()) {
         for (const FeedMatch& m : fresh)
-            grab(m);
+            m_follower.grab(m);
         return true;
     }
     if (result.picks.isEmpty())
@@ -139,13 +154,12 @@ bool WatchlistStore::applyCheckResult(const ShowCheckResult& result,
     return holdOrAskForResolution(latest->episodeCode, latest->alternates, result.showID);
 }
 
-bool WatchlistStore::holdOrAskForResolution(const QString& code,
-                                            const QList<SearchResult>& alternates,
-                                            const QUuid& showID) {
-    Show* show = findShow(showID);
+bool HuntCycle::holdOrAskForResolution(const QString& code, const QList<SearchResult>& alternates,
+                                       const QUuid& showID) {
+    Show* show = m_records.findShow(showID);
     if (!show)
         return false;
-    const Timestamp at = now();
+    const Timestamp at = m_records.now();
     const bool newGrace = show->qualityGraceEpisode != code;
     if (newGrace) {
         show->qualityGraceEpisode = code;
@@ -154,43 +168,40 @@ bool WatchlistStore::holdOrAskForResolution(const QString& code,
     const Timestamp firstSeen = show->qualityGraceFirstSeenAt.value_or(at);
     const Timestamp deadline =
         show->nextAirDate && *show->nextAirDate > firstSeen
-            ? *show->nextAirDate + settings().qualityGraceBufferHours * 3600.0
-            : firstSeen + settings().qualityGraceFallbackDays * 86400.0;
+            ? *show->nextAirDate + m_records.settings().qualityGraceBufferHours * 3600.0
+            : firstSeen + m_records.settings().qualityGraceFallbackDays * 86400.0;
     const QString name = show->name;
     const QString label = toRaw(show->quality);
 
     if (at < deadline) {
         if (newGrace) {
-            logActivity(
+            m_records.logActivity(
                 QStringLiteral(
                     "%1 %2: found a copy, but not in %3 — holding off until %4 in case the real "
                     "release is just late")
                     .arg(name, code, label, localDayText(deadline)),
                 ActivityEntry::Kind::check);
-            saveShows();
+            m_records.save(Part::shows);
         }
         return false;
     }
 
-    const auto pending = m_pendingQualityPicks.constFind(showID);
-    const bool alreadyAsked =
-        pending != m_pendingQualityPicks.cend() && pending->episodeCode == code;
+    const bool alreadyAsked = m_picks.asks(showID, code);
     const bool dismissed = show->qualityGraceDismissedEpisode == code;
-    m_pendingQualityPicks.insert(showID, EpisodePick{code, alternates});
-    Q_EMIT pendingQualityPicksChanged();
+    m_picks.offer(showID, EpisodePick{code, alternates});
 
     if (show->status.state == ShowStatus::State::found &&
         show->status.detail == QStringLiteral("Searching…"))
         show->status = ShowStatus{};
     else if (alreadyAsked)
         return true;
-    saveShows();
-    Q_EMIT showsChanged();
+    m_records.edited(Part::shows);
 
     if (!alreadyAsked && !dismissed) {
-        logActivity(QStringLiteral("%1 %2: no %3 release available — choose another resolution")
-                        .arg(name, code, label),
-                    ActivityEntry::Kind::check);
+        m_records.logActivity(
+            QStringLiteral("%1 %2: no %3 release available — choose another resolution")
+                .arg(name, code, label),
+            ActivityEntry::Kind::check);
         if (m_notifier) {
             m_notifier->post(
                 Notice{name + QStringLiteral(" — no ") + label + QStringLiteral(" release"),
@@ -201,35 +212,52 @@ bool WatchlistStore::holdOrAskForResolution(const QString& code,
     return true;
 }
 
-void WatchlistStore::pickAlternative(const SearchResult& chosen, const QUuid& showID) {
-    const auto pending = m_pendingQualityPicks.constFind(showID);
-    if (pending == m_pendingQualityPicks.cend())
-        return;
-    const FeedMatch match{showID,           pending->episodeCode, true,         chosen.title,
-                          chosen.magnetURL, chosen.seeders,       chosen.source};
-    m_pendingQualityPicks.remove(showID);
-    Q_EMIT pendingQualityPicksChanged();
-    grab(match);
+QCoro::Task<> HuntCycle::checkNewSeries(QUuid id) {
+    QPointer<HuntCycle> self(this);
+    Show* show = m_records.findShow(id);
+    if (!show)
+        co_return;
+    const QString searching = QStringLiteral("Searching…");
+    show->status = m_records.statusNow(ShowStatus::State::found, std::nullopt, searching);
+    m_records.edited(Part::shows);
+
+    const ShowCheckResult result = co_await m_checker.checkShow(*show, 3);
+    if (!self || !m_records.findShow(id))
+        co_return;
+    if (applyCheckResult(result, m_follower.followedEpisodes()))
+        co_return;
+    show = m_records.findShow(id);
+    if (show->status.state == ShowStatus::State::found && show->status.detail == searching)
+        show->status = ShowStatus{};
+    m_records.logActivity(QStringLiteral("No release found yet for ") + show->name,
+                          ActivityEntry::Kind::check);
+    m_records.edited(Part::shows);
 }
 
-void WatchlistStore::dismissQualityPick(const QUuid& showID) {
-    const auto pick = m_pendingQualityPicks.take(showID);
-    if (pick.episodeCode.isEmpty())
+void HuntCycle::searchNow(const QUuid& id) {
+    const Show* show = m_records.findShow(id);
+    if (!show || !show->isEnabled || !show->startWithLatest || m_searchingNow.contains(id))
         return;
-    Q_EMIT pendingQualityPicksChanged();
-    if (Show* show = findShow(showID)) {
-        show->qualityGraceDismissedEpisode = pick.episodeCode;
-        saveShows();
-        Q_EMIT showsChanged();
-    }
+    // Like any manual check: an episode that is not out yet is not hunted early.
+    if (!readyToHunt(*show))
+        return;
+    m_searchingNow.insert(id);
+    searchNowTask(id);
+}
+
+QCoro::Task<> HuntCycle::searchNowTask(QUuid id) {
+    QPointer<HuntCycle> self(this);
+    co_await checkNewSeries(id);
+    if (self)
+        m_searchingNow.remove(id);
 }
 
 // --- air information ---------------------------------------------------------------------------
 
-QCoro::Task<> WatchlistStore::refreshAirInfo(bool force) {
-    const Timestamp at = now();
+QCoro::Task<> HuntCycle::refreshAirInfo(bool force) {
+    const Timestamp at = m_records.now();
     QList<std::pair<QUuid, int>> selected;
-    for (const Show& show : std::as_const(m_shows)) {
+    for (const Show& show : m_records.shows()) {
         if (!show.isEnabled || !show.startWithLatest || !show.tmdbID)
             continue;
         const bool stale = !show.airInfoRefreshedAt ||
@@ -242,21 +270,21 @@ QCoro::Task<> WatchlistStore::refreshAirInfo(bool force) {
     co_await refreshAirInfoOf(selected);
 }
 
-QCoro::Task<> WatchlistStore::refreshAirInfoOf(QList<std::pair<QUuid, int>> series) {
-    QPointer<WatchlistStore> self(this);
-    const QString key = effectiveTMDBKey();
+QCoro::Task<> HuntCycle::refreshAirInfoOf(QList<std::pair<QUuid, int>> series) {
+    QPointer<HuntCycle> self(this);
+    const QString key = m_tmdbKey();
     for (const auto& [id, tmdbID] : series) {
-        const auto info = co_await m_tmdb->seriesAirInfo(tmdbID, key);
+        const auto info = co_await m_tmdb.seriesAirInfo(tmdbID, key);
         if (!self)
             co_return;
         if (!info)
             continue; // nothing learnt: the series keeps what it had
-        const auto imdbID = co_await m_tmdb->seriesIMDbID(tmdbID, key);
+        const auto imdbID = co_await m_tmdb.seriesIMDbID(tmdbID, key);
         if (!self)
             co_return;
         QList<Episode> episodes;
         if (info->currentSeason) {
-            episodes = co_await m_tmdb->seasonEpisodes(tmdbID, *info->currentSeason, key);
+            episodes = co_await m_tmdb.seasonEpisodes(tmdbID, *info->currentSeason, key);
             if (!self)
                 co_return;
         }
@@ -264,16 +292,15 @@ QCoro::Task<> WatchlistStore::refreshAirInfoOf(QList<std::pair<QUuid, int>> seri
     }
 }
 
-void WatchlistStore::applyAirInfo(const QUuid& id, const SeriesAirInfo& info,
-                                  const std::optional<QString>& imdbID,
-                                  const QList<Episode>& episodes) {
-    Show* show = findShow(id);
+void HuntCycle::applyAirInfo(const QUuid& id, const SeriesAirInfo& info,
+                             const std::optional<QString>& imdbID, const QList<Episode>& episodes) {
+    Show* show = m_records.findShow(id);
     if (!show)
         return;
-    const AirSchedule schedule = AirSchedule::of(*show, episodes, now());
+    const AirSchedule schedule = AirSchedule::of(*show, episodes, m_records.now());
     show->nextAirDate = schedule.nextAirDate;
     show->tmdbStatus = info.status;
-    show->airInfoRefreshedAt = now();
+    show->airInfoRefreshedAt = m_records.now();
     if (imdbID)
         show->imdbID = imdbID;
     if (!info.originCountries.isEmpty())
@@ -282,6 +309,5 @@ void WatchlistStore::applyAirInfo(const QUuid& id, const SeriesAirInfo& info,
         show->monitorAnchor = schedule.anchor;
         show->monitorFromLatestPending = false;
     }
-    saveShows();
-    Q_EMIT showsChanged();
+    m_records.edited(Part::shows);
 }
