@@ -10,6 +10,7 @@
 #include "LibraryFiler.h"
 #include "MovieHunter.h"
 #include "PendingPicks.h"
+#include "RecordFiles.h"
 #include "SeasonFetcher.h"
 #include "SettingsKeeper.h"
 #include "SleepUnlessGone.h"
@@ -36,6 +37,7 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     : PublishedState(parent)
     , m_env(std::move(environment))
     , m_files(m_env.storageFolder, *m_env.clock)
+    , m_recordFiles(m_files)
     , m_settingsKeeper(new SettingsKeeper(*this, m_env.defaultLibraryRoot, this))
     , m_picks(new PendingPicks(this))
     , m_network(new QNetworkAccessManager(this))
@@ -93,6 +95,19 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
                                                                   notifier, tmdbKey});
     connect(m_settingsKeeper, &SettingsKeeper::checkIntervalChanged, this,
             &WatchlistStore::scheduleCountdown);
+    using File = RecordFiles::File;
+    m_recordFiles.setWriter(File::shows, [this](StorageFiles& f) { return f.saveShows(m_shows); });
+    m_recordFiles.setWriter(File::movies,
+                            [this](StorageFiles& f) { return f.saveMovies(m_movies); });
+    m_recordFiles.setWriter(File::activity,
+                            [this](StorageFiles& f) { return f.saveActivity(m_activity); });
+    m_recordFiles.setWriter(File::settings,
+                            [this](StorageFiles& f) { return f.saveSettings(settings()); });
+    m_recordFiles.setWriter(File::downloads, [this](StorageFiles& f) {
+        return f.saveDownloads(m_follower->downloads());
+    });
+    m_recordFiles.setWriter(File::history,
+                            [this](StorageFiles& f) { return f.saveHistory(m_history); });
     // A folder we cannot create only means later saves fail; the store keeps working in memory.
     m_files.ensureFolder();
     m_files.removeStaleTemporaries();
@@ -113,11 +128,7 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
 WatchlistStore::~WatchlistStore() {
     // Progress numbers of history rows are saved at a bounded rate; keep the latest.
     m_follower->flushHistory();
-    // A last chance for files whose last save failed.
-    for (int i = 0; m_unsaved != 0 && i <= static_cast<int>(StoredFile::history); ++i) {
-        if (m_unsaved & (1u << i))
-            save(static_cast<StoredFile>(i));
-    }
+    m_recordFiles.retryUnsaved();
 }
 
 void WatchlistStore::loadAll() {
@@ -341,52 +352,17 @@ bool WatchlistStore::titleSortsBefore(const QString& a, const QString& b) {
 }
 
 // --- saving ------------------------------------------------------------------------------------
-// Write failures are not fatal: memory stays authoritative, and the next save that works
-// also writes every file whose last save failed.
-
-bool WatchlistStore::write(StoredFile file) {
-    switch (file) {
-    case StoredFile::shows:
-        return m_files.saveShows(m_shows);
-    case StoredFile::movies:
-        return m_files.saveMovies(m_movies);
-    case StoredFile::activity:
-        return m_files.saveActivity(m_activity);
-    case StoredFile::settings:
-        return m_files.saveSettings(settings());
-    case StoredFile::downloads:
-        return m_files.saveDownloads(m_follower->downloads());
-    case StoredFile::history:
-        return m_files.saveHistory(m_history);
-    }
-    return false;
-}
-
-void WatchlistStore::save(StoredFile file) {
-    const auto bit = [](int i) { return static_cast<quint8>(1u << i); };
-    if (!write(file)) {
-        m_unsaved |= bit(static_cast<int>(file));
-        return;
-    }
-    m_unsaved &= ~bit(static_cast<int>(file));
-    // The storage takes writes again: files whose last save failed would otherwise keep
-    // their old content until their next change, or lose the change at a restart.
-    for (int i = 0; m_unsaved != 0 && i <= static_cast<int>(StoredFile::history); ++i) {
-        if ((m_unsaved & bit(i)) && write(static_cast<StoredFile>(i)))
-            m_unsaved &= ~bit(i);
-    }
-}
 
 void WatchlistStore::save(Part part) {
     switch (part) {
     case Part::shows:
-        return save(StoredFile::shows);
+        return saveShows();
     case Part::movies:
-        return save(StoredFile::movies);
+        return saveMovies();
     case Part::history:
-        return save(StoredFile::history);
+        return saveHistory();
     case Part::downloads:
-        return save(StoredFile::downloads);
+        return saveDownloads();
     }
 }
 
@@ -407,20 +383,20 @@ void WatchlistStore::publish(Part part) {
 }
 
 void WatchlistStore::saveShows() {
-    save(StoredFile::shows);
+    m_recordFiles.save(RecordFiles::File::shows);
 }
 void WatchlistStore::saveMovies() {
-    save(StoredFile::movies);
+    m_recordFiles.save(RecordFiles::File::movies);
 }
 void WatchlistStore::saveActivity() {
-    save(StoredFile::activity);
+    m_recordFiles.save(RecordFiles::File::activity);
 }
 void WatchlistStore::saveSettings() {
-    save(StoredFile::settings);
+    m_recordFiles.save(RecordFiles::File::settings);
 }
 void WatchlistStore::saveDownloads() {
-    save(StoredFile::downloads);
+    m_recordFiles.save(RecordFiles::File::downloads);
 }
 void WatchlistStore::saveHistory() {
-    save(StoredFile::history);
+    m_recordFiles.save(RecordFiles::File::history);
 }

@@ -2,6 +2,7 @@
 
 #include "DataGuard.h"
 #include "Notifier.h"
+#include "RecordFiles.h"
 #include "StallTracker.h"
 #include "StoreEnvironment.h"
 #include "StoreRecords.h"
@@ -256,17 +257,13 @@ private:
     void repairStaleStatuses();
     QCoro::Task<> afterAddingShow(QUuid id, bool checkNow);
     QCoro::Task<> refind(QUuid id, QStringList codes);
-    // The six files; a save that fails leaves its file marked until a later write succeeds.
-    enum class StoredFile : quint8 { shows, movies, activity, settings, downloads, history };
-    bool write(StoredFile file);
-    void save(StoredFile file);
     void setChecking(bool checking);
     void setSecondsUntilNextCheck(int seconds);
     QCoro::Task<> runCycleTask(bool manual);
 
     StoreEnvironment m_env;
     StorageFiles m_files;
-    quint8 m_unsaved = 0; // bit per StoredFile whose last save failed
+    RecordFiles m_recordFiles;
 
     // Declaration order follows the engine's own description of its fields.
     QList<Show> m_shows;
