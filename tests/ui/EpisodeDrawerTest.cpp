@@ -1,4 +1,6 @@
 #include "drawer/EpisodeDrawer.h"
+#include "drawer/EpisodeListView.h"
+#include "present/EpisodeListModel.h"
 
 #include "DarkSeries.h"
 #include "EventLoop.h"
@@ -42,6 +44,30 @@ protected:
         });
         return find<T>(name);
     }
+    // The episode's row in the list, once the season lists it.
+    QModelIndex awaitRow(const QString& code) {
+        auto* view = find<EpisodeListView>("episodeDrawer.episodes");
+        if (!view)
+            return {};
+        runEventLoopUntil([&] {
+            return view->isVisibleTo(m_window.get()) && rowOf(view, code) >= 0;
+        });
+        const int row = rowOf(view, code);
+        return row < 0 ? QModelIndex() : view->model()->index(row, 0);
+    }
+    static int rowOf(EpisodeListView* view, const QString& code) {
+        return static_cast<EpisodeListModel*>(view->model())->rowOfEpisode(code);
+    }
+    // A click on the state button of an episode's row, where the delegate draws it.
+    void pressEpisode(const QString& code) {
+        const QModelIndex index = awaitRow(code);
+        ASSERT_TRUE(index.isValid()) << code.toStdString();
+        ASSERT_TRUE(index.data(EpisodeListModel::PressableRole).toBool()) << code.toStdString();
+        auto* view = find<EpisodeListView>("episodeDrawer.episodes");
+        view->scrollTo(index);
+        const QRect button = view->partRect(index, EpisodeListView::Part::state);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, button.center());
+    }
     void click(QAbstractButton* button) {
         ASSERT_NE(button, nullptr);
         ASSERT_TRUE(button->isEnabled()) << button->objectName().toStdString();
@@ -71,21 +97,24 @@ TEST_F(DrawerWidget, ARefusedKeyIsRetriedThenASeriesIsPickedLinkedListedAndAnEpi
 
     click(await("episodeDrawer.candidate.1"));
     m_fake.held = {"grabEpisodes Dark S02E03"}; // the search runs while we look
-    click(await("episodeDrawer.episode.S02E03"));
+    pressEpisode("S02E03");
     ASSERT_TRUE(runEventLoopUntil([&] {
-        auto* b = find("episodeDrawer.episode.S02E03");
-        return b && b->text() == "Grabbing" && !b->isEnabled();
+        const QModelIndex row = awaitRow("S02E03");
+        return row.data(EpisodeListModel::StateTextRole) == "Grabbing" &&
+               !row.data(EpisodeListModel::PressableRole).toBool();
     }));
+    pressEpisode("S02E02"); // another row's button, at its own place in the list
     click(find("episodeDrawer.completeSeason"));
 
     // Another season through its pill, then back to the list.
     click(find("episodeDrawer.season.1"));
-    EXPECT_NE(await<QWidget>("episodeDrawer.row.S01E01"), nullptr);
+    EXPECT_TRUE(awaitRow("S01E01").isValid());
     click(find("episodeDrawer.close"));
     EXPECT_FALSE(m_drawer->isVisible());
     EXPECT_EQ(closed.count(), 1);
     EXPECT_EQ(m_fake.callsTo("linkTMDBMatch"), QStringList{"linkTMDBMatch Dark 70523"});
-    EXPECT_EQ(m_fake.callsTo("grabEpisodes"), QStringList{"grabEpisodes Dark S02E03"});
+    EXPECT_EQ(m_fake.callsTo("grabEpisodes"),
+              QStringList({"grabEpisodes Dark S02E03", "grabEpisodes Dark S02E02"}));
     EXPECT_EQ(m_fake.callsTo("completeSeason"), QStringList{"completeSeason Dark 2"});
 }
 

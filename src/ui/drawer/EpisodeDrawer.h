@@ -8,6 +8,8 @@
 #include <QWidget>
 
 class DrawerButton;
+class EpisodeListModel;
+class EpisodeListView;
 class PillButton;
 class QLabel;
 class QScrollArea;
@@ -55,12 +57,7 @@ private:
     void refreshRecent();
     void closeDrawer();
     QLabel* label(Theme::Role role, qreal scale = 1.0, bool bold = false);
-    QWidget* episodeRow(const EpisodeDrawerModel::EpisodeRow& row);
-    // The offer of other qualities under an episode, or a download's alternates.
-    enum class ReleasePanel { offer, alternates };
-    QWidget* releasePanel(ReleasePanel kind, const QString& heading, const QString& note,
-                          EpisodeDrawerTexts::Tone noteTone,
-                          const QList<EpisodeDrawerModel::ReleaseRow>& rows);
+    void placeOffers(int first, int last);
     QWidget* recentRow(const EpisodeDrawerModel::RecentRow& row);
 
     Theme& m_theme;
@@ -81,18 +78,16 @@ private:
     QHBoxLayout* m_seasonPills = nullptr;
     QScrollArea* m_seasonScroll = nullptr;
     DrawerButton* m_completeButton = nullptr;
-    QVBoxLayout* m_episodeList = nullptr;
-    QScrollArea* m_episodeScroll = nullptr;
+    EpisodeListModel* m_episodes;
+    EpisodeListView* m_episodeView = nullptr;
+    QStackedWidget* m_episodePages = nullptr; // the list, or the note while there are no rows
+    QLabel* m_episodesNote = nullptr;
     QVBoxLayout* m_recentList = nullptr;
 
     // What is on screen, so that a change elsewhere in the store rebuilds nothing here.
     struct Shown {
         QList<int> seasons;
         int selectedSeason = -1;
-        QList<EpisodeDrawerModel::EpisodeRow> episodes;
-        QString episodesNote;
-        std::optional<QString> offer;
-        QList<EpisodeDrawerModel::ReleaseRow> offerRows;
         QList<EpisodeDrawerModel::RecentRow> recent;
         std::optional<QString> switchTarget;
         QString alternatesNote;
