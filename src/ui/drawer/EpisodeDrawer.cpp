@@ -6,6 +6,7 @@
 #include "DrawerButton.h"
 #include "DrawerCards.h"
 #include "EpisodeListView.h"
+#include "RecentPage.h"
 #include "controls/PillButton.h"
 
 #include <QButtonGroup>
@@ -266,11 +267,8 @@ QWidget* EpisodeDrawer::buildReadyPage() {
 }
 
 QWidget* EpisodeDrawer::buildRecentPage() {
-    auto* list = new QWidget;
-    m_recentList = new QVBoxLayout(list);
-    m_recentList->setContentsMargins(kMargin, 6, kMargin, kMargin);
-    m_recentList->setSpacing(6);
-    return drawerScrollArea(list);
+    m_recent = new RecentPage(m_theme, *m_model);
+    return m_recent->area();
 }
 
 void EpisodeDrawer::applyTheme() {
@@ -301,7 +299,7 @@ void EpisodeDrawer::refresh() {
     m_title->setText(m_model->showName());
     setAccessibleName(m_model->showName());
     refreshPhase();
-    refreshRecent();
+    m_recent->refresh(!m_shown.valid);
     m_shown.valid = true;
 }
 
@@ -414,96 +412,4 @@ void EpisodeDrawer::placeOffers(int first, int last) {
                                           [this] { m_model->closeOffer(); }}));
         Q_EMIT m_episodeView->rowDelegate()->sizeHintChanged(index);
     }
-}
-
-void EpisodeDrawer::refreshRecent() {
-    const auto rows = m_model->recentRows();
-    const auto target = m_model->switchTarget();
-    const QString note = m_model->alternatesNote();
-    const auto alternates = m_model->alternateRows();
-    if (m_shown.recent == rows && m_shown.switchTarget == target &&
-        m_shown.alternatesNote == note && m_shown.alternates == alternates && m_shown.valid)
-        return;
-    m_shown.recent = rows;
-    m_shown.switchTarget = target;
-    m_shown.alternatesNote = note;
-    m_shown.alternates = alternates;
-
-    clearDrawerLayout(m_recentList);
-    if (rows.isEmpty()) {
-        auto* empty = new QLabel(EpisodeDrawerModel::recentEmptyText());
-        empty->setObjectName(QStringLiteral("episodeDrawer.recentEmpty"));
-        empty->setWordWrap(true);
-        empty->setAlignment(Qt::AlignCenter);
-        empty->setContentsMargins(40, 60, 40, 0);
-        QPalette p = empty->palette();
-        p.setColor(QPalette::WindowText, m_theme.color(Role::secondaryText));
-        empty->setPalette(p);
-        m_recentList->addWidget(empty);
-    }
-    for (const auto& row : rows) {
-        m_recentList->addWidget(recentRow(row));
-        if (target == row.id) {
-            m_recentList->addWidget(releasePanel(
-                m_theme, {QStringLiteral("episodeDrawer.alternates"), m_model->switchHeading(),
-                          note, m_model->alternatesNoteTone(), EpisodeDrawerModel::switchLabel(),
-                          alternates, [this](int i) { m_model->chooseAlternate(i); },
-                          [this] { m_model->closeAlternates(); }}));
-        }
-    }
-    m_recentList->addStretch(1);
-}
-
-QWidget* EpisodeDrawer::recentRow(const EpisodeDrawerModel::RecentRow& row) {
-    auto* card = new DrawerCard(m_theme, Role::surface);
-    card->setObjectName(QStringLiteral("episodeDrawer.recent.") + row.id);
-    auto* column = new QVBoxLayout(card);
-    column->setContentsMargins(14, 9, 12, 9);
-    column->setSpacing(2);
-
-    auto* top = new QHBoxLayout;
-    top->setSpacing(10);
-    auto* episode = new QLabel(row.episode);
-    QFont bold = episode->font();
-    bold.setWeight(QFont::DemiBold);
-    episode->setFont(bold);
-    QPalette p = episode->palette();
-    p.setColor(QPalette::WindowText, m_theme.color(Role::accent));
-    episode->setPalette(p);
-    top->addWidget(episode);
-    top->addWidget(new ElidedLabel(row.title, m_theme.color(Role::text)), 1);
-    column->addLayout(top);
-
-    card->makeRow(accessible::episodeRowName(row.episode, row.title), row.stateLine);
-    auto* state = new ElidedLabel(row.stateLine, m_theme.color(drawerRole(row.tone)));
-    state->setObjectName(QStringLiteral("episodeDrawer.recent.%1.state").arg(row.id));
-    QFont small = state->font();
-    small.setPointSizeF(small.pointSizeF() * 0.92);
-    state->setFont(small);
-    column->addWidget(state);
-
-    if (row.flagged) {
-        auto* actions = new QHBoxLayout;
-        actions->setContentsMargins(0, 6, 0, 0);
-        actions->setSpacing(6);
-        const auto add = [&](const QString& text, const QString& symbol, const char* name,
-                             auto&& action) {
-            auto* b = new DrawerButton(m_theme, DrawerButton::Look::outlined, text);
-            b->setSymbol(symbol);
-            b->setObjectName(
-                QStringLiteral("episodeDrawer.recent.%1.%2").arg(row.id, QLatin1StringView(name)));
-            connect(b, &QAbstractButton::clicked, m_model, action);
-            actions->addWidget(b);
-        };
-        const QString id = row.id;
-        add(EpisodeDrawerModel::findAlternateLabel(), QStringLiteral("arrow.triangle.2.circlepath"),
-            "alternate", [this, id] { m_model->findAlternates(id); });
-        add(EpisodeDrawerModel::removeRequestLabel(), QStringLiteral("xmark.circle"), "remove",
-            [this, id] { m_model->removeRequest(id); });
-        add(EpisodeDrawerModel::snoozeLabel(), QStringLiteral("moon.zzz"), "snooze",
-            [this, id] { m_model->snoozeWeek(id); });
-        actions->addStretch(1);
-        column->addLayout(actions);
-    }
-    return card;
 }

@@ -10,6 +10,7 @@
 class DrawerButton;
 class EpisodeListModel;
 class EpisodeListView;
+class RecentPage;
 class PillButton;
 class QLabel;
 class QScrollArea;
@@ -54,11 +55,9 @@ private:
     void refreshPhase();
     void refreshSeasons();
     void refreshEpisodes();
-    void refreshRecent();
     void closeDrawer();
     QLabel* label(Theme::Role role, qreal scale = 1.0, bool bold = false);
     void placeOffers(int first, int last);
-    QWidget* recentRow(const EpisodeDrawerModel::RecentRow& row);
 
     Theme& m_theme;
     EpisodeDrawerModel* m_model;
@@ -82,16 +81,12 @@ private:
     EpisodeListView* m_episodeView = nullptr;
     QStackedWidget* m_episodePages = nullptr; // the list, or the note while there are no rows
     QLabel* m_episodesNote = nullptr;
-    QVBoxLayout* m_recentList = nullptr;
+    RecentPage* m_recent = nullptr;
 
     // What is on screen, so that a change elsewhere in the store rebuilds nothing here.
     struct Shown {
         QList<int> seasons;
         int selectedSeason = -1;
-        QList<EpisodeDrawerModel::RecentRow> recent;
-        std::optional<QString> switchTarget;
-        QString alternatesNote;
-        QList<EpisodeDrawerModel::ReleaseRow> alternates;
         QList<SeriesResult> candidates;
         bool valid = false;
     } m_shown;
