@@ -7,6 +7,7 @@
 #include "Theme.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -116,6 +117,41 @@ TEST_F(DrawerWidget, ARefusedKeyIsRetriedThenASeriesIsPickedLinkedListedAndAnEpi
     EXPECT_EQ(m_fake.callsTo("grabEpisodes"),
               QStringList({"grabEpisodes Dark S02E03", "grabEpisodes Dark S02E02"}));
     EXPECT_EQ(m_fake.callsTo("completeSeason"), QStringList{"completeSeason Dark 2"});
+}
+
+TEST_F(DrawerWidget, TheOfferOpensUnderItsEpisodeArrowsStepOverItAndItsButtonGrabs) {
+    m_fake.outcomes = {{"S02E03", WatchlistOperations::EpisodeOutcome::offered}};
+    m_fake.picks.insert(m_dark.id,
+                        {"S02E03", {fakeRelease("Dark.S02E03.720p.WEB-GRP", 'c', "720p", 8)}});
+    start();
+    QApplication::setActiveWindow(m_window.get());
+    m_drawer->openFor(m_dark.id);
+    pressEpisode("S02E03");
+    auto* choose = await("episodeDrawer.offer.0.choose");
+    ASSERT_NE(choose, nullptr);
+    auto* view = find<EpisodeListView>("episodeDrawer.episodes");
+    // The panel sits in its row, under the episode's card and over the next one's.
+    QWidget* panel = view->indexWidget(view->model()->index(3, 0));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isAncestorOf(choose));
+    EXPECT_TRUE(runEventLoopUntil([&] {
+        const QRect card = view->partRect(awaitRow("S02E03"), EpisodeListView::Part::row);
+        const QRect next = view->partRect(awaitRow("S02E04"), EpisodeListView::Part::row);
+        return panel->geometry().top() > card.bottom() && panel->geometry().bottom() < next.top() &&
+               panel->geometry().left() == card.left() && panel->width() == card.width();
+    }));
+
+    view->setFocus();
+    view->setCurrentIndex(awaitRow("S02E03"));
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(view->currentIndex().data(EpisodeListModel::CodeRole), "S02E04");
+    QTest::keyClick(view, Qt::Key_Up);
+    EXPECT_EQ(view->currentIndex().data(EpisodeListModel::CodeRole), "S02E03");
+
+    click(choose);
+    EXPECT_EQ(m_fake.callsTo("grabEpisodeRelease"),
+              QStringList{"grabEpisodeRelease Dark S02E03 Dark.S02E03.720p.WEB-GRP"});
+    EXPECT_TRUE(runEventLoopUntil([&] { return !view->indexWidget(view->model()->index(3, 0)); }));
 }
 
 TEST_F(DrawerWidget, AStuckDownloadIsSwitchedToTheReleaseChosenFromItsAlternates) {
