@@ -1,6 +1,9 @@
 #include "drawer/EpisodeDrawer.h"
-#include "drawer/EpisodeListView.h"
+#include "drawer/DrawerListView.h"
+#include "drawer/EpisodeRowDelegate.h"
+#include "drawer/RecentRowDelegate.h"
 #include "present/EpisodeListModel.h"
+#include "present/RecentListModel.h"
 
 #include "DarkSeries.h"
 #include "EventLoop.h"
@@ -47,7 +50,7 @@ protected:
     }
     // The episode's row in the list, once the season lists it.
     QModelIndex awaitRow(const QString& code) {
-        auto* view = find<EpisodeListView>("episodeDrawer.episodes");
+        auto* view = find<DrawerListView>("episodeDrawer.episodes");
         if (!view)
             return {};
         runEventLoopUntil([&] {
@@ -56,7 +59,7 @@ protected:
         const int row = rowOf(view, code);
         return row < 0 ? QModelIndex() : view->model()->index(row, 0);
     }
-    static int rowOf(EpisodeListView* view, const QString& code) {
+    static int rowOf(DrawerListView* view, const QString& code) {
         return static_cast<EpisodeListModel*>(view->model())->rowOfEpisode(code);
     }
     // A click on the state button of an episode's row, where the delegate draws it.
@@ -64,10 +67,26 @@ protected:
         const QModelIndex index = awaitRow(code);
         ASSERT_TRUE(index.isValid()) << code.toStdString();
         ASSERT_TRUE(index.data(EpisodeListModel::PressableRole).toBool()) << code.toStdString();
-        auto* view = find<EpisodeListView>("episodeDrawer.episodes");
+        auto* view = find<DrawerListView>("episodeDrawer.episodes");
         view->scrollTo(index);
-        const QRect button = view->partRect(index, EpisodeListView::Part::state);
+        const QRect button = view->partRect(index, EpisodeRowDelegate::kState);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, button.center());
+    }
+    // A click on one of the buttons a stuck download's row offers.
+    void pressRecent(char record, int part) {
+        auto* view = find<DrawerListView>("episodeDrawer.recent");
+        ASSERT_NE(view, nullptr);
+        int row = -1;
+        runEventLoopUntil([&] {
+            row = static_cast<RecentListModel*>(view->model())->rowOf(hashOf(record));
+            return view->isVisibleTo(m_window.get()) && row >= 0;
+        });
+        ASSERT_GE(row, 0);
+        const QModelIndex index = view->model()->index(row, 0);
+        const QRect button = view->partRect(index, part);
+        ASSERT_FALSE(button.isEmpty()) << "no such button on " << record;
+        view->scrollTo(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->partRect(index, part).center());
     }
     void click(QAbstractButton* button) {
         ASSERT_NE(button, nullptr);
@@ -129,14 +148,14 @@ TEST_F(DrawerWidget, TheOfferOpensUnderItsEpisodeArrowsStepOverItAndItsButtonGra
     pressEpisode("S02E03");
     auto* choose = await("episodeDrawer.offer.0.choose");
     ASSERT_NE(choose, nullptr);
-    auto* view = find<EpisodeListView>("episodeDrawer.episodes");
+    auto* view = find<DrawerListView>("episodeDrawer.episodes");
     // The panel sits in its row, under the episode's card and over the next one's.
     QWidget* panel = view->indexWidget(view->model()->index(3, 0));
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isAncestorOf(choose));
     EXPECT_TRUE(runEventLoopUntil([&] {
-        const QRect card = view->partRect(awaitRow("S02E03"), EpisodeListView::Part::row);
-        const QRect next = view->partRect(awaitRow("S02E04"), EpisodeListView::Part::row);
+        const QRect card = view->partRect(awaitRow("S02E03"), DrawerRowDelegate::kRow);
+        const QRect next = view->partRect(awaitRow("S02E04"), DrawerRowDelegate::kRow);
         return panel->geometry().top() > card.bottom() && panel->geometry().bottom() < next.top() &&
                panel->geometry().left() == card.left() && panel->width() == card.width();
     }));
@@ -161,7 +180,7 @@ TEST_F(DrawerWidget, AStuckDownloadIsSwitchedToTheReleaseChosenFromItsAlternates
     start();
     m_drawer->openFor(m_dark.id);
     ASSERT_TRUE(find("episodeDrawer.tab.recent")->isChecked()); // what needs the user comes first
-    click(find("episodeDrawer.recent." + hashOf('a') + ".alternate"));
+    pressRecent('a', RecentRowDelegate::kAlternate);
     click(await("episodeDrawer.alternates.0.choose"));
     EXPECT_EQ(m_fake.callsTo("switchRelease"),
               QStringList{"switchRelease " + hashOf('a') + " Dark.S02E04.720p.WEB.h264-NEW"});
@@ -175,16 +194,19 @@ TEST_F(DrawerWidget, AStuckDownloadIsSnoozedOrRemovedFromItsRow) {
     start();
     m_drawer->openFor(m_dark.id);
 
-    click(await("episodeDrawer.recent." + hashOf('a') + ".snooze"));
+    pressRecent('a', RecentRowDelegate::kSnooze);
     EXPECT_EQ(m_fake.callsTo("snoozeStaleFor"),
               QStringList{"snoozeStaleFor " + hashOf('a') + " 7"});
     // Snoozed, the row no longer offers the actions.
     m_fake.rows.first().staleSnoozedUntil = m_fake.now() + 7 * 86400.0;
     Q_EMIT m_fake.historyChanged();
-    ASSERT_TRUE(runEventLoopUntil(
-        [&] { return !find("episodeDrawer.recent." + hashOf('a') + ".snooze"); }));
+    auto* recent = find<DrawerListView>("episodeDrawer.recent");
+    ASSERT_TRUE(runEventLoopUntil([&] {
+        return !recent->model()->index(0, 0).data(RecentListModel::FlaggedRole).toBool();
+    }));
+    EXPECT_TRUE(recent->partRect(recent->model()->index(0, 0), RecentRowDelegate::kSnooze).isEmpty());
 
-    click(find("episodeDrawer.recent." + hashOf('d') + ".remove"));
+    pressRecent('d', RecentRowDelegate::kRemove);
     EXPECT_EQ(m_fake.callsTo("removeDownload"), QStringList{"removeDownload " + hashOf('d')});
 }
 

@@ -5,7 +5,8 @@
 
 #include "DrawerButton.h"
 #include "DrawerCards.h"
-#include "EpisodeListView.h"
+#include "DrawerListView.h"
+#include "EpisodeRowDelegate.h"
 #include "RecentPage.h"
 #include "controls/PillButton.h"
 
@@ -233,12 +234,13 @@ QWidget* EpisodeDrawer::buildReadyPage() {
     bar->addWidget(m_completeButton);
     column->addLayout(bar);
 
-    m_episodeView = new EpisodeListView(m_theme);
+    m_episodeView = new DrawerListView(new EpisodeRowDelegate(m_theme));
     m_episodeView->setObjectName(QStringLiteral("episodeDrawer.episodes"));
     m_episodeView->setAccessibleName(EpisodeDrawerModel::tabLabel(EpisodeDrawerModel::Tab::episodes));
     m_episodeView->setModel(m_episodes);
-    connect(m_episodeView, &EpisodeListView::episodePressed, m_model,
-            &EpisodeDrawerModel::pressEpisode);
+    connect(m_episodeView, &DrawerListView::partPressed, m_model, [this](const QModelIndex& index) {
+        m_model->pressEpisode(index.data(EpisodeListModel::CodeRole).toString());
+    });
     connect(m_episodes, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex&, int first, int last) { placeOffers(first, last); });
     connect(m_episodes, &QAbstractItemModel::dataChanged, this,
@@ -268,7 +270,7 @@ QWidget* EpisodeDrawer::buildReadyPage() {
 
 QWidget* EpisodeDrawer::buildRecentPage() {
     m_recent = new RecentPage(m_theme, *m_model);
-    return m_recent->area();
+    return m_recent->page();
 }
 
 void EpisodeDrawer::applyTheme() {
@@ -397,10 +399,7 @@ void EpisodeDrawer::placeOffers(int first, int last) {
         if (index.data(Model::KindRole).toInt() != int(EpisodeListRow::Kind::offer))
             continue;
         // The offer's buttons are real widgets: one panel, for one row, while it is open.
-        // A replaced panel is only deleted later: out of sight at once.
-        if (QWidget* old = m_episodeView->indexWidget(index))
-            old->hide();
-        m_episodeView->setIndexWidget(
+        m_episodeView->setPanel(
             index, releasePanel(m_theme, {QStringLiteral("episodeDrawer.offer"),
                                           EpisodeDrawerModel::offerHeading(),
                                           QString(),
@@ -410,6 +409,5 @@ void EpisodeDrawer::placeOffers(int first, int last) {
                                           m_episodes->row(row).releases,
                                           [this](int i) { m_model->chooseOffered(i); },
                                           [this] { m_model->closeOffer(); }}));
-        Q_EMIT m_episodeView->rowDelegate()->sizeHintChanged(index);
     }
 }

@@ -9,7 +9,7 @@
 
 class DrawerButton;
 class EpisodeListModel;
-class EpisodeListView;
+class DrawerListView;
 class RecentPage;
 class PillButton;
 class QLabel;
@@ -78,7 +78,7 @@ private:
     QScrollArea* m_seasonScroll = nullptr;
     DrawerButton* m_completeButton = nullptr;
     EpisodeListModel* m_episodes;
-    EpisodeListView* m_episodeView = nullptr;
+    DrawerListView* m_episodeView = nullptr;
     QStackedWidget* m_episodePages = nullptr; // the list, or the note while there are no rows
     QLabel* m_episodesNote = nullptr;
     RecentPage* m_recent = nullptr;

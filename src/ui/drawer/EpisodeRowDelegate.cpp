@@ -4,9 +4,7 @@
 #include "DrawerCards.h"
 #include "present/EpisodeListModel.h"
 
-#include <QAbstractItemView>
 #include <QPainter>
-#include <QPainterPath>
 
 using Role = Theme::Role;
 using Tone = EpisodeDrawerTexts::Tone;
@@ -14,11 +12,7 @@ using Model = EpisodeListModel;
 
 namespace {
 
-constexpr int kMarginX = 20;     // the list's side margins
-constexpr int kTopMargin = 4;    // above the first card
-constexpr int kBottomMargin = 20; // under the last
-constexpr int kGap = 6;          // between cards
-constexpr int kRadius = 10;
+constexpr int kTopMargin = 4; // above the first card
 constexpr int kSpacing = 12; // between the code, the texts and the state
 constexpr int kStateMinWidth = 92;
 constexpr int kTagSymbol = 14;
@@ -89,49 +83,21 @@ bool isOffer(const QModelIndex& index) {
     return index.data(Model::KindRole).toInt() == static_cast<int>(EpisodeListRow::Kind::offer);
 }
 
-// The card's place in the row: the list's margins go to the first and last rows.
-QRect cardIn(const QRect& row, const QModelIndex& index) {
-    const int top = index.row() == 0 ? kTopMargin : 0;
-    const bool last = index.row() == index.model()->rowCount() - 1;
-    return QRect(row.left() + kMarginX, row.top() + top, row.width() - 2 * kMarginX,
-                 row.height() - top - (last ? kBottomMargin : kGap));
-}
-
-int outerHeight(const QModelIndex& index, int card) {
-    const bool last = index.row() == index.model()->rowCount() - 1;
-    return card + (index.row() == 0 ? kTopMargin : 0) + (last ? kBottomMargin : kGap);
-}
-
 } // namespace
 
 EpisodeRowDelegate::EpisodeRowDelegate(Theme& theme, QObject* parent)
-    : QStyledItemDelegate(parent)
-    , m_theme(theme) {}
-
-void EpisodeRowDelegate::setHover(const QPersistentModelIndex& index, Part part) {
-    m_hoverIndex = index;
-    m_hoverPart = part;
-}
+    : DrawerRowDelegate(theme, kTopMargin, parent) {}
 
 QSize EpisodeRowDelegate::sizeHint(const QStyleOptionViewItem& option,
                                    const QModelIndex& index) const {
-    const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
-    const int width = view ? view->viewport()->width() : qMax(option.rect.width(), 600);
-    if (isOffer(index)) {
-        const QWidget* panel = view ? view->indexWidget(index) : nullptr;
-        if (!panel)
-            return {width, outerHeight(index, 0)};
-        const int cardWidth = width - 2 * kMarginX;
-        const int height = panel->hasHeightForWidth() ? panel->heightForWidth(cardWidth)
-                                                      : panel->sizeHint().height();
-        return {width, outerHeight(index, height)};
-    }
+    if (isOffer(index))
+        return rowSize(option, index, panelHeight(option, index));
     const int code = QFontMetrics(codeFont(option.font)).height();
     int texts = QFontMetrics(option.font).height();
     if (!index.data(Model::AirDateRole).toString().isEmpty())
         texts += 1 + QFontMetrics(dateFont(option.font)).height();
     const int state = stateSize(index, option.font).height();
-    return {width, outerHeight(index, 16 + qMax(code, qMax(texts, state)))};
+    return rowSize(option, index, 16 + qMax(code, qMax(texts, state)));
 }
 
 EpisodeRowDelegate::Geometry EpisodeRowDelegate::geometry(const QStyleOptionViewItem& option,
@@ -165,30 +131,30 @@ EpisodeRowDelegate::Geometry EpisodeRowDelegate::geometry(const QStyleOptionView
 }
 
 QRect EpisodeRowDelegate::partRect(const QStyleOptionViewItem& option, const QModelIndex& index,
-                                   Part part) const {
+                                   int part) const {
     const Geometry g = geometry(option, index);
-    switch (part) {
-    case Part::none:
-        return {};
-    case Part::row:
+    if (part == kRow)
         return g.card;
-    case Part::state:
-        return g.state;
-    }
-    return {};
+    return part == kState ? g.state : QRect();
 }
 
-EpisodeRowDelegate::Part EpisodeRowDelegate::partAt(const QStyleOptionViewItem& option,
-                                                    const QModelIndex& index, QPoint pos) const {
-    const Geometry g = geometry(option, index);
-    if (!g.card.contains(pos))
-        return Part::none;
-    return g.state.contains(pos) ? Part::state : Part::row;
+int EpisodeRowDelegate::partCount(const QModelIndex& index) const {
+    return isOffer(index) ? 0 : 1;
 }
 
-void EpisodeRowDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
-                                              const QModelIndex& index) const {
-    editor->setGeometry(cardIn(option.rect, index));
+int EpisodeRowDelegate::defaultPart(const QModelIndex& index) const {
+    return isOffer(index) ? kNone : kState;
+}
+
+bool EpisodeRowDelegate::pressable(const QModelIndex& index, int part) const {
+    return part == kState && index.data(Model::PressableRole).toBool();
+}
+
+QString EpisodeRowDelegate::tooltip(const QModelIndex& index, int part) const {
+    // The state explains itself where it needs to; elsewhere the row's full title.
+    if (part == kState)
+        return index.data(Model::TooltipRole).toString();
+    return part == kRow ? index.data(Model::TitleRole).toString() : QString();
 }
 
 void EpisodeRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -199,14 +165,7 @@ void EpisodeRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
 
-    QPainterPath card;
-    card.addRoundedRect(QRectF(g.card).adjusted(0.5, 0.5, -0.5, -0.5), kRadius, kRadius);
-    painter->fillPath(card, m_theme.color(Role::surface));
-    painter->setPen(QPen(m_theme.color(Role::separator), 1));
-    painter->drawPath(card);
-    const bool focused = option.state & QStyle::State_HasFocus;
-    if (focused)
-        m_theme.paintFocusRing(*painter, QRectF(g.card), kRadius);
+    paintCard(*painter, g.card, option.state & QStyle::State_HasFocus);
 
     // Each text is cut at its own box, a glyph's overhang included.
     const auto line = [&](const QRect& rect, const QFont& font, int role, Role colour) {
@@ -245,7 +204,7 @@ void EpisodeRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         face.text = text;
         face.symbol = buttonSymbol(index);
         face.enabled = index.data(Model::PressableRole).toBool();
-        face.hovered = m_hoverIndex == index && m_hoverPart == Part::state;
+        face.hovered = hovered(index, kState);
         DrawerButton::paint(*painter, g.state, face, m_theme, option.font);
     }
     painter->restore();

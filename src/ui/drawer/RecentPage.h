@@ -5,13 +5,15 @@
 
 #include <QObject>
 
-class QScrollArea;
-class QVBoxLayout;
+class DrawerListView;
+class QLabel;
+class QStackedWidget;
+class QWidget;
+class RecentListModel;
 
-// The drawer's Recent tab: the series' downloads, newest first, each a card with its state
-// line; a download stuck long enough offers to find an alternate, remove it or snooze it, and
-// its alternates open under it. Few rows, each with up to three buttons: real widgets, rebuilt
-// only when what they show changed.
+// The drawer's Recent tab: the series' downloads, newest first, as a list model painted by a
+// delegate; a download stuck long enough offers to find an alternate, remove it or snooze it,
+// and its alternates open under it as a panel of real buttons. Without downloads, a note.
 class RecentPage final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(RecentPage)
@@ -19,22 +21,17 @@ class RecentPage final : public QObject {
 public:
     RecentPage(Theme& theme, EpisodeDrawerModel& model);
 
-    QScrollArea* area() const { return m_area; }
-    // Builds the rows again when they read differently, or always when `force` (a new
-    // opening, another theme).
-    void refresh(bool force);
+    QWidget* page() const;
+    // Shows the note or the list; `restyle` builds the panels again in the theme's colours.
+    void refresh(bool restyle);
 
 private:
-    QWidget* row(const EpisodeDrawerModel::RecentRow& row);
+    void placePanels(int first, int last);
 
     Theme& m_theme;
     EpisodeDrawerModel& m_model;
-    QScrollArea* m_area;
-    QVBoxLayout* m_list;
-    struct Shown {
-        QList<EpisodeDrawerModel::RecentRow> rows;
-        std::optional<QString> switchTarget;
-        QString alternatesNote;
-        QList<EpisodeDrawerModel::ReleaseRow> alternates;
-    } m_shown;
+    RecentListModel* m_rows;
+    DrawerListView* m_view;
+    QLabel* m_empty;
+    QStackedWidget* m_pages;
 };

@@ -1,17 +1,16 @@
-#include "EpisodeListView.h"
-
-#include "present/EpisodeListModel.h"
+#include "DrawerListView.h"
 
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QToolTip>
 
-using Model = EpisodeListModel;
+using Delegate = DrawerRowDelegate;
 
-EpisodeListView::EpisodeListView(Theme& theme, QWidget* parent)
+DrawerListView::DrawerListView(DrawerRowDelegate* delegate, QWidget* parent)
     : QListView(parent)
-    , m_delegate(new EpisodeRowDelegate(theme, this)) {
+    , m_delegate(delegate) {
+    m_delegate->setParent(this);
     setItemDelegate(m_delegate);
     setFrameShape(QFrame::NoFrame);
     setSelectionMode(QAbstractItemView::NoSelection);
@@ -22,33 +21,44 @@ EpisodeListView::EpisodeListView(Theme& theme, QWidget* parent)
     setMouseTracking(true);
     setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
+    // A row's panel is laid on the window's colour, so its labels read in window text, not
+    // in the text colour of a list's base.
+    viewport()->setBackgroundRole(QPalette::Window);
 }
 
-QRect EpisodeListView::partRect(const QModelIndex& index, Part part) const {
+QRect DrawerListView::partRect(const QModelIndex& index, int part) const {
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     option.rect = visualRect(index);
     return m_delegate->partRect(option, index, part);
 }
 
-EpisodeListView::Part EpisodeListView::partAt(const QModelIndex& index, QPoint pos) const {
+int DrawerListView::partAt(const QModelIndex& index, QPoint pos) const {
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     option.rect = visualRect(index);
     return m_delegate->partAt(option, index, pos);
 }
 
-void EpisodeListView::press(const QModelIndex& index) {
-    if (index.isValid() && index.data(Model::PressableRole).toBool())
-        Q_EMIT episodePressed(index.data(Model::CodeRole).toString());
+void DrawerListView::setPanel(const QModelIndex& index, QWidget* panel) {
+    // A replaced panel is only deleted later: out of sight at once.
+    if (QWidget* old = indexWidget(index))
+        old->hide();
+    setIndexWidget(index, panel);
+    Q_EMIT m_delegate->sizeHintChanged(index);
 }
 
-void EpisodeListView::keyPressEvent(QKeyEvent* event) {
+void DrawerListView::press(const QModelIndex& index, int part) {
+    if (index.isValid() && m_delegate->pressable(index, part))
+        Q_EMIT partPressed(index, part);
+}
+
+void DrawerListView::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-        press(currentIndex());
+        press(currentIndex(), m_delegate->defaultPart(currentIndex()));
         return;
     case Qt::Key_Escape:
         event->ignore(); // the drawer closes
@@ -58,7 +68,7 @@ void EpisodeListView::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-QModelIndex EpisodeListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+QModelIndex DrawerListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     if (action != MoveUp && action != MoveDown)
         return QListView::moveCursor(action, modifiers);
     const int step = action == MoveDown ? 1 : -1;
@@ -72,15 +82,15 @@ QModelIndex EpisodeListView::moveCursor(CursorAction action, Qt::KeyboardModifie
     return current;
 }
 
-void EpisodeListView::mousePressEvent(QMouseEvent* event) {
+void DrawerListView::mousePressEvent(QMouseEvent* event) {
     event->accept(); // rows are not selected; a click acts on release
 }
 
-void EpisodeListView::mouseDoubleClickEvent(QMouseEvent* event) {
+void DrawerListView::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void EpisodeListView::mouseReleaseEvent(QMouseEvent* event) {
+void DrawerListView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint pos = event->position().toPoint();
@@ -89,44 +99,38 @@ void EpisodeListView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     // The keyboard carries on from the row the mouse used.
     setCurrentIndex(index);
-    if (partAt(index, pos) == Part::state)
-        press(index);
+    press(index, partAt(index, pos));
 }
 
-void EpisodeListView::mouseMoveEvent(QMouseEvent* event) {
+void DrawerListView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     const QModelIndex index = indexAt(pos);
-    setHover(index, index.isValid() ? partAt(index, pos) : Part::none);
+    setHover(index, index.isValid() ? partAt(index, pos) : Delegate::kNone);
 }
 
-void EpisodeListView::leaveEvent(QEvent* event) {
-    setHover({}, Part::none);
+void DrawerListView::leaveEvent(QEvent* event) {
+    setHover({}, Delegate::kNone);
     QListView::leaveEvent(event);
 }
 
-void EpisodeListView::setHover(const QModelIndex& index, Part part) {
+void DrawerListView::setHover(const QModelIndex& index, int part) {
     const QPersistentModelIndex before = m_delegate->hoverIndex();
     m_delegate->setHover(index, part);
-    const bool pressable = part == Part::state && index.data(Model::PressableRole).toBool();
-    viewport()->setCursor(pressable ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    viewport()->setCursor(m_delegate->pressable(index, part) ? Qt::PointingHandCursor
+                                                             : Qt::ArrowCursor);
     if (before.isValid())
         viewport()->update(visualRect(before));
     if (index.isValid())
         viewport()->update(visualRect(index));
 }
 
-bool EpisodeListView::viewportEvent(QEvent* event) {
+bool DrawerListView::viewportEvent(QEvent* event) {
     if (event->type() != QEvent::ToolTip)
         return QListView::viewportEvent(event);
     auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = indexAt(help->pos());
-    const Part part = index.isValid() ? partAt(index, help->pos()) : Part::none;
-    // The state explains itself where it needs to; elsewhere the row's full title.
-    QString tip;
-    if (part == Part::state)
-        tip = index.data(Model::TooltipRole).toString();
-    else if (part == Part::row)
-        tip = index.data(Model::TitleRole).toString();
+    const int part = index.isValid() ? partAt(index, help->pos()) : Delegate::kNone;
+    const QString tip = index.isValid() ? m_delegate->tooltip(index, part) : QString();
     if (tip.isEmpty()) {
         QToolTip::hideText();
         event->ignore();
