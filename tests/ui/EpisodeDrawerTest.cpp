@@ -180,7 +180,13 @@ TEST_F(DrawerWidget, AStuckDownloadIsSwitchedToTheReleaseChosenFromItsAlternates
     start();
     m_drawer->openFor(m_dark.id);
     ASSERT_TRUE(find("episodeDrawer.tab.recent")->isChecked()); // what needs the user comes first
-    pressRecent('a', RecentRowDelegate::kAlternate);
+    // From the keyboard: Enter on the stuck row asks for its alternates.
+    auto* recent = find<DrawerListView>("episodeDrawer.recent");
+    ASSERT_TRUE(runEventLoopUntil([&] { return recent->isVisibleTo(m_window.get()); }));
+    QApplication::setActiveWindow(m_window.get());
+    recent->setFocus();
+    recent->setCurrentIndex(recent->model()->index(0, 0));
+    QTest::keyClick(recent, Qt::Key_Return);
     click(await("episodeDrawer.alternates.0.choose"));
     EXPECT_EQ(m_fake.callsTo("switchRelease"),
               QStringList{"switchRelease " + hashOf('a') + " Dark.S02E04.720p.WEB.h264-NEW"});

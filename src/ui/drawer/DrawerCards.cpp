@@ -3,7 +3,6 @@
 #include "DrawerButton.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -38,13 +37,6 @@ DrawerCard::DrawerCard(Theme& theme, Role fill, QWidget* parent)
     , m_theme(theme)
     , m_fill(fill) {}
 
-void DrawerCard::makeRow(const QString& name, const QString& description) {
-    setFocusPolicy(Qt::StrongFocus);
-    setAccessibleName(name);
-    setAccessibleDescription(description);
-    setProperty("drawerRow", true);
-}
-
 void DrawerCard::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -53,43 +45,6 @@ void DrawerCard::paintEvent(QPaintEvent*) {
     painter.fillPath(path, m_theme.color(m_fill));
     painter.setPen(QPen(m_theme.color(Role::separator), 1));
     painter.drawPath(path);
-    if (hasFocus())
-        m_theme.paintFocusRing(painter, QRectF(rect()), 10);
-}
-
-void DrawerCard::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-        for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
-            if (button->isVisible() && button->isEnabled()) {
-                button->click();
-                return;
-            }
-        }
-        return;
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        if (QWidget* next = sibling(event->key() == Qt::Key_Down ? 1 : -1))
-            next->setFocus(event->key() == Qt::Key_Down ? Qt::TabFocusReason
-                                                         : Qt::BacktabFocusReason);
-        return;
-    default:
-        QWidget::keyPressEvent(event);
-    }
-}
-
-QWidget* DrawerCard::sibling(int step) const {
-    if (!parentWidget())
-        return nullptr;
-    QList<QWidget*> rows;
-    for (QWidget* w : parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (w->property("drawerRow").toBool() && !w->isHidden())
-            rows.append(w);
-    }
-    const qsizetype at = rows.indexOf(const_cast<DrawerCard*>(this)) + step;
-    return at >= 0 && at < rows.size() ? rows[at] : nullptr;
 }
 
 ElidedLabel::ElidedLabel(const QString& text, QColor color, QWidget* parent)

@@ -14,21 +14,15 @@ class QScrollArea;
 // The theme's colour for what a drawer text means.
 Theme::Role drawerRole(EpisodeDrawerTexts::Tone tone);
 
-// A rounded card on a fill colour: one download, one panel. A row card is a tab stop of its
-// own that reads the whole row; Up and Down move between row cards, Enter and Space press the
-// row's first action.
+// A rounded card on a fill colour: a panel under a row, or one release in it.
 class DrawerCard final : public QWidget {
 public:
     DrawerCard(Theme& theme, Theme::Role fill, QWidget* parent = nullptr);
-    void makeRow(const QString& name, const QString& description);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QWidget* sibling(int step) const;
-
     Theme& m_theme;
     Theme::Role m_fill;
 };

@@ -1,6 +1,5 @@
 #include "EpisodeDrawer.h"
 
-#include "AccessibleText.h"
 #include "present/EpisodeListModel.h"
 
 #include "DrawerButton.h"
@@ -16,9 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
