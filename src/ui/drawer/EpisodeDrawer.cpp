@@ -44,6 +44,8 @@ EpisodeDrawer::EpisodeDrawer(const Watchlist& watchlist, Theme& theme, QWidget* 
         setGeometry(parent->rect());
     }
     hide();
+    m_episodes->setLive(false);
+    m_recent->setLive(false);
 }
 
 EpisodeDrawer::~EpisodeDrawer() = default;
@@ -78,8 +80,17 @@ void EpisodeDrawer::paintEvent(QPaintEvent*) {
 void EpisodeDrawer::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Changes that came while hidden were not followed: look at everything again.
+    m_episodes->setLive(true);
+    m_recent->setLive(true);
     m_shown = Shown{};
     refresh();
+}
+
+void EpisodeDrawer::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Out of sight, the lists only note that they are behind.
+    m_episodes->setLive(false);
+    m_recent->setLive(false);
 }
 
 void EpisodeDrawer::keyPressEvent(QKeyEvent* event) {

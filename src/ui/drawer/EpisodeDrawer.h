@@ -21,8 +21,9 @@ struct Watchlist;
 
 // The episode drawer: opens over the main window's content (its parent, which it covers) for
 // one series, with the tabs "Recent" and "Episodes". Every text and state comes from
-// EpisodeDrawerModel; this class lays them out and forwards presses. Closing hides it and
-// says so, and the window shows its list again.
+// EpisodeDrawerModel; this class lays them out and forwards presses. Both lists are list
+// models painted by delegates, kept up to date only while the drawer is on screen. Closing
+// hides it and says so, and the window shows its list again.
 class EpisodeDrawer final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EpisodeDrawer)
@@ -42,6 +43,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void build();

@@ -57,6 +57,10 @@ QWidget* RecentPage::page() const {
     return m_pages;
 }
 
+void RecentPage::setLive(bool live) {
+    m_rows->setLive(live);
+}
+
 void RecentPage::refresh(bool restyle) {
     m_pages->setCurrentIndex(m_rows->rowCount() == 0 ? 1 : 0);
     if (!restyle)

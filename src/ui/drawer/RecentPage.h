@@ -22,6 +22,7 @@ public:
     RecentPage(Theme& theme, EpisodeDrawerModel& model);
 
     QWidget* page() const;
+    void setLive(bool live);
     // Shows the note or the list; `restyle` builds the panels again in the theme's colours.
     void refresh(bool restyle);
 
