@@ -83,9 +83,8 @@ Qt::ItemFlags EpisodeListModel::flags(const QModelIndex& index) const {
 }
 
 QHash<int, QByteArray> EpisodeListModel::roleNames() const {
-    return {{KindRole, "kind"},           {CodeRole, "code"},
-            {TitleRole, "title"},         {AirDateRole, "airDate"},
-            {StateTextRole, "stateText"}, {StateToneRole, "stateTone"},
-            {PressableRole, "pressable"}, {BusyRole, "busy"},
-            {TooltipRole, "tooltip"}};
+    return {
+        {KindRole, "kind"},           {CodeRole, "code"},           {TitleRole, "title"},
+        {AirDateRole, "airDate"},     {StateTextRole, "stateText"}, {StateToneRole, "stateTone"},
+        {PressableRole, "pressable"}, {BusyRole, "busy"},           {TooltipRole, "tooltip"}};
 }

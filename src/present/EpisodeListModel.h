@@ -19,7 +19,7 @@ struct EpisodeListRow {
     QString tooltip;
     EpisodeDrawerTexts::Tone tone = EpisodeDrawerTexts::Tone::action;
     bool pressable = false;
-    bool busy = false; // a search or a download under way
+    bool busy = false;                              // a search or a download under way
     QList<EpisodeDrawerModel::ReleaseRow> releases; // what the offer lists
     bool operator==(const EpisodeListRow&) const = default;
 };

@@ -7,9 +7,9 @@
 
 #include <type_traits>
 
-// A list model over records with an `id` (any key QSet can hold): publishing the next rows changes only what differs
-// (dataChanged for a row that reads differently, and inserts, removes and moves), never a reset,
-// so a long list repaints one row when one record changes.
+// A list model over records with an `id` (any key QSet can hold): publishing the next rows changes
+// only what differs (dataChanged for a row that reads differently, and inserts, removes and moves),
+// never a reset, so a long list repaints one row when one record changes.
 template <typename Row>
 class KeyedRowModel : public QAbstractListModel {
 public:

@@ -77,8 +77,7 @@ Qt::ItemFlags RecentListModel::flags(const QModelIndex& index) const {
 }
 
 QHash<int, QByteArray> RecentListModel::roleNames() const {
-    return {{KindRole, "kind"},           {RecordIdRole, "recordID"},
-            {EpisodeRole, "episode"},     {TitleRole, "title"},
-            {StateLineRole, "stateLine"}, {StateToneRole, "stateTone"},
+    return {{KindRole, "kind"},      {RecordIdRole, "recordID"},   {EpisodeRole, "episode"},
+            {TitleRole, "title"},    {StateLineRole, "stateLine"}, {StateToneRole, "stateTone"},
             {FlaggedRole, "flagged"}};
 }

@@ -22,9 +22,7 @@ protected:
         return runEventLoopUntil(
             [&] { return drawer.phase() != Phase::loading && !drawer.loadingEpisodes(); });
     }
-    QString read(int row, int role) const {
-        return list.index(row).data(role).toString();
-    }
+    QString read(int row, int role) const { return list.index(row).data(role).toString(); }
     QStringList ids() const {
         QStringList out;
         for (int i = 0; i < list.rowCount(); ++i)
@@ -50,9 +48,8 @@ TEST_F(EpisodeList, EachRowReadsItsCodeTitleDateStateToneAndWhetherItCanBePresse
     ASSERT_TRUE(settled());
     for (const char* code : {"S02E02", "S02E03", "S02E04"})
         drawer.pressEpisode(QString::fromLatin1(code));
-    ASSERT_TRUE(runEventLoopUntil([&] {
-        return list.rowCount() == 8 && read(1, Model::StateTextRole) == "None found";
-    }));
+    ASSERT_TRUE(runEventLoopUntil(
+        [&] { return list.rowCount() == 8 && read(1, Model::StateTextRole) == "None found"; }));
 
     struct Expected {
         const char* id;
@@ -140,8 +137,8 @@ TEST_F(EpisodeList, TheOfferOpensAndClosesUnderItsEpisodeAndAnotherSeasonReplace
     ASSERT_EQ(inserted.count(), 1);
     EXPECT_EQ(inserted.first().at(1).toInt(), 3);
     drawer.closeOffer();
-    EXPECT_EQ(ids(), QStringList({"S02E01", "S02E02", "S02E03", "S02E04", "S02E05", "S02E06",
-                                  "S02E07"}));
+    EXPECT_EQ(ids(),
+              QStringList({"S02E01", "S02E02", "S02E03", "S02E04", "S02E05", "S02E06", "S02E07"}));
     ASSERT_EQ(removed.count(), 1);
     EXPECT_EQ(removed.first().at(1).toInt(), 3);
 

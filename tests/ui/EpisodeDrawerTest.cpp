@@ -1,13 +1,13 @@
 #include "drawer/EpisodeDrawer.h"
+
+#include "DarkSeries.h"
+#include "EventLoop.h"
+#include "Theme.h"
 #include "drawer/DrawerListView.h"
 #include "drawer/EpisodeRowDelegate.h"
 #include "drawer/RecentRowDelegate.h"
 #include "present/EpisodeListModel.h"
 #include "present/RecentListModel.h"
-
-#include "DarkSeries.h"
-#include "EventLoop.h"
-#include "Theme.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -53,9 +53,8 @@ protected:
         auto* view = find<DrawerListView>("episodeDrawer.episodes");
         if (!view)
             return {};
-        runEventLoopUntil([&] {
-            return view->isVisibleTo(m_window.get()) && rowOf(view, code) >= 0;
-        });
+        runEventLoopUntil(
+            [&] { return view->isVisibleTo(m_window.get()) && rowOf(view, code) >= 0; });
         const int row = rowOf(view, code);
         return row < 0 ? QModelIndex() : view->model()->index(row, 0);
     }
@@ -86,7 +85,8 @@ protected:
         const QRect button = view->partRect(index, part);
         ASSERT_FALSE(button.isEmpty()) << "no such button on " << record;
         view->scrollTo(index);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->partRect(index, part).center());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->partRect(index, part).center());
     }
     void click(QAbstractButton* button) {
         ASSERT_NE(button, nullptr);
@@ -207,10 +207,10 @@ TEST_F(DrawerWidget, AStuckDownloadIsSnoozedOrRemovedFromItsRow) {
     m_fake.rows.first().staleSnoozedUntil = m_fake.now() + 7 * 86400.0;
     Q_EMIT m_fake.historyChanged();
     auto* recent = find<DrawerListView>("episodeDrawer.recent");
-    ASSERT_TRUE(runEventLoopUntil([&] {
-        return !recent->model()->index(0, 0).data(RecentListModel::FlaggedRole).toBool();
-    }));
-    EXPECT_TRUE(recent->partRect(recent->model()->index(0, 0), RecentRowDelegate::kSnooze).isEmpty());
+    ASSERT_TRUE(runEventLoopUntil(
+        [&] { return !recent->model()->index(0, 0).data(RecentListModel::FlaggedRole).toBool(); }));
+    EXPECT_TRUE(
+        recent->partRect(recent->model()->index(0, 0), RecentRowDelegate::kSnooze).isEmpty());
 
     pressRecent('d', RecentRowDelegate::kRemove);
     EXPECT_EQ(m_fake.callsTo("removeDownload"), QStringList{"removeDownload " + hashOf('d')});

@@ -1,7 +1,7 @@
 #include "DrawerButton.h"
 
-#include <QFontMetrics>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -102,8 +102,7 @@ void DrawerButton::paint(QPainter& painter, const QRect& rect, const Face& face,
     painter.setFont(f);
     const QFontMetrics metrics(f);
     const int textWidth = metrics.horizontalAdvance(face.text);
-    const int symbolWidth =
-        face.symbol.isEmpty() ? 0 : kSymbol + (face.text.isEmpty() ? 0 : kGap);
+    const int symbolWidth = face.symbol.isEmpty() ? 0 : kSymbol + (face.text.isEmpty() ? 0 : kGap);
     int x = rect.left() + (rect.width() - textWidth - symbolWidth) / 2;
     if (!face.symbol.isEmpty()) {
         // The symbol takes the ink of the text: a tinted copy per paint is cheap at this size.

@@ -54,8 +54,8 @@ QSize DrawerRowDelegate::rowSize(const QStyleOptionViewItem& option, const QMode
                                  int card) const {
     const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
     const int width = view ? view->viewport()->width() : qMax(option.rect.width(), 600);
-    return {width, card + (index.row() == 0 ? m_topMargin : 0) +
-                       (isLast(index) ? kBottomMargin : kGap)};
+    return {width,
+            card + (index.row() == 0 ? m_topMargin : 0) + (isLast(index) ? kBottomMargin : kGap)};
 }
 
 int DrawerRowDelegate::panelHeight(const QStyleOptionViewItem& option,

@@ -1,13 +1,12 @@
 #include "EpisodeDrawer.h"
 
-#include "present/EpisodeListModel.h"
-
 #include "DrawerButton.h"
 #include "DrawerCards.h"
 #include "DrawerListView.h"
 #include "EpisodeRowDelegate.h"
 #include "RecentPage.h"
 #include "controls/PillButton.h"
+#include "present/EpisodeListModel.h"
 
 #include <QButtonGroup>
 #include <QEvent>
@@ -244,7 +243,8 @@ QWidget* EpisodeDrawer::buildReadyPage() {
 
     m_episodeView = new DrawerListView(new EpisodeRowDelegate(m_theme));
     m_episodeView->setObjectName(QStringLiteral("episodeDrawer.episodes"));
-    m_episodeView->setAccessibleName(EpisodeDrawerModel::tabLabel(EpisodeDrawerModel::Tab::episodes));
+    m_episodeView->setAccessibleName(
+        EpisodeDrawerModel::tabLabel(EpisodeDrawerModel::Tab::episodes));
     m_episodeView->setModel(m_episodes);
     connect(m_episodeView, &DrawerListView::partPressed, m_model, [this](const QModelIndex& index) {
         m_model->pressEpisode(index.data(EpisodeListModel::CodeRole).toString());
@@ -408,14 +408,12 @@ void EpisodeDrawer::placeOffers(int first, int last) {
             continue;
         // The offer's buttons are real widgets: one panel, for one row, while it is open.
         m_episodeView->setPanel(
-            index, releasePanel(m_theme, {QStringLiteral("episodeDrawer.offer"),
-                                          EpisodeDrawerModel::offerHeading(),
-                                          QString(),
-                                          Tone::plain,
-                                          EpisodeDrawerTexts::rowLabel(
-                                              EpisodeDrawerTexts::RowState::grab),
-                                          m_episodes->row(row).releases,
-                                          [this](int i) { m_model->chooseOffered(i); },
-                                          [this] { m_model->closeOffer(); }}));
+            index,
+            releasePanel(m_theme, {QStringLiteral("episodeDrawer.offer"),
+                                   EpisodeDrawerModel::offerHeading(), QString(), Tone::plain,
+                                   EpisodeDrawerTexts::rowLabel(EpisodeDrawerTexts::RowState::grab),
+                                   m_episodes->row(row).releases,
+                                   [this](int i) { m_model->chooseOffered(i); },
+                                   [this] { m_model->closeOffer(); }}));
     }
 }

@@ -13,7 +13,7 @@ using Model = EpisodeListModel;
 namespace {
 
 constexpr int kTopMargin = 4; // above the first card
-constexpr int kSpacing = 12; // between the code, the texts and the state
+constexpr int kSpacing = 12;  // between the code, the texts and the state
 constexpr int kStateMinWidth = 92;
 constexpr int kTagSymbol = 14;
 
@@ -174,8 +174,8 @@ void EpisodeRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
         painter->setFont(font);
         painter->setPen(m_theme.color(colour));
         painter->drawText(rect, Qt::AlignVCenter | Qt::AlignLeft,
-                          QFontMetrics(font).elidedText(index.data(role).toString(),
-                                                        Qt::ElideRight, rect.width()));
+                          QFontMetrics(font).elidedText(index.data(role).toString(), Qt::ElideRight,
+                                                        rect.width()));
         painter->restore();
     };
     line(g.code, codeFont(option.font), Model::CodeRole, Role::accent);

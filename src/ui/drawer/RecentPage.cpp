@@ -20,16 +20,15 @@ RecentPage::RecentPage(Theme& theme, EpisodeDrawerModel& model)
     m_view->setObjectName(QStringLiteral("episodeDrawer.recent"));
     m_view->setAccessibleName(EpisodeDrawerModel::tabLabel(EpisodeDrawerModel::Tab::recent));
     m_view->setModel(m_rows);
-    connect(m_view, &DrawerListView::partPressed, this,
-            [this](const QModelIndex& index, int part) {
-                const QString id = index.data(Model::RecordIdRole).toString();
-                if (part == RecentRowDelegate::kAlternate)
-                    m_model.findAlternates(id);
-                else if (part == RecentRowDelegate::kRemove)
-                    m_model.removeRequest(id);
-                else if (part == RecentRowDelegate::kSnooze)
-                    m_model.snoozeWeek(id);
-            });
+    connect(m_view, &DrawerListView::partPressed, this, [this](const QModelIndex& index, int part) {
+        const QString id = index.data(Model::RecordIdRole).toString();
+        if (part == RecentRowDelegate::kAlternate)
+            m_model.findAlternates(id);
+        else if (part == RecentRowDelegate::kRemove)
+            m_model.removeRequest(id);
+        else if (part == RecentRowDelegate::kSnooze)
+            m_model.snoozeWeek(id);
+    });
     connect(m_rows, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex&, int first, int last) { placePanels(first, last); });
     connect(m_rows, &QAbstractItemModel::dataChanged, this,
@@ -78,11 +77,11 @@ void RecentPage::placePanels(int first, int last) {
         if (index.data(Model::KindRole).toInt() != int(RecentListRow::Kind::alternates))
             continue;
         const RecentListRow& row = m_rows->row(at);
-        m_view->setPanel(index, releasePanel(m_theme, {QStringLiteral("episodeDrawer.alternates"),
-                                                       row.title, row.note, row.noteTone,
-                                                       EpisodeDrawerModel::switchLabel(),
-                                                       row.releases,
-                                                       [this](int i) { m_model.chooseAlternate(i); },
-                                                       [this] { m_model.closeAlternates(); }}));
+        m_view->setPanel(
+            index,
+            releasePanel(m_theme, {QStringLiteral("episodeDrawer.alternates"), row.title, row.note,
+                                   row.noteTone, EpisodeDrawerModel::switchLabel(), row.releases,
+                                   [this](int i) { m_model.chooseAlternate(i); },
+                                   [this] { m_model.closeAlternates(); }}));
     }
 }

@@ -40,8 +40,7 @@ QFont stateFont(const QFont& base) {
 }
 
 bool isPanel(const QModelIndex& index) {
-    return index.data(Model::KindRole).toInt() ==
-           static_cast<int>(RecentListRow::Kind::alternates);
+    return index.data(Model::KindRole).toInt() == static_cast<int>(RecentListRow::Kind::alternates);
 }
 
 bool isFlagged(const QModelIndex& index) {
@@ -138,8 +137,8 @@ void RecentRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         painter->setFont(font);
         painter->setPen(m_theme.color(colour));
         painter->drawText(rect, Qt::AlignVCenter | Qt::AlignLeft,
-                          QFontMetrics(font).elidedText(index.data(role).toString(),
-                                                        Qt::ElideRight, rect.width()));
+                          QFontMetrics(font).elidedText(index.data(role).toString(), Qt::ElideRight,
+                                                        rect.width()));
         painter->restore();
     };
     line(g.episode, boldFont(option.font), Model::EpisodeRole, Role::accent);
