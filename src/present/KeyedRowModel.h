@@ -5,12 +5,15 @@
 #include <QSet>
 #include <QUuid>
 
-// A list model over records with an `id`: publishing the next rows changes only what differs
-// (dataChanged for a row that reads differently, and inserts, removes and moves), never a reset,
-// so a long list repaints one row when one record changes.
+#include <type_traits>
+
+// A list model over records with an `id` (any key QSet can hold): publishing the next rows changes
+// only what differs (dataChanged for a row that reads differently, and inserts, removes and moves),
+// never a reset, so a long list repaints one row when one record changes.
 template <typename Row>
 class KeyedRowModel : public QAbstractListModel {
 public:
+    using Key = std::remove_cvref_t<decltype(Row::id)>;
     using QAbstractListModel::QAbstractListModel;
 
     // Reads the records again and publishes what changed.
@@ -32,7 +35,7 @@ public:
         return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
     }
     const Row& row(int at) const { return m_rows.at(at); }
-    int rowOf(const QUuid& id) const {
+    int rowOf(const Key& id) const {
         for (qsizetype i = 0; i < m_rows.size(); ++i) {
             if (m_rows[i].id == id)
                 return static_cast<int>(i);
@@ -50,7 +53,7 @@ protected:
     }
 
     void publish(const QList<Row>& next) {
-        QSet<QUuid> nextIDs;
+        QSet<Key> nextIDs;
         for (const Row& r : next)
             nextIDs.insert(r.id);
         // Gone records first, from the bottom so the indexes above stay valid.

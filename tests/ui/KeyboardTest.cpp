@@ -17,6 +17,7 @@
 #include "series/ShowsView.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
@@ -193,19 +194,19 @@ TEST_F(WindowKeys, DrawerRowsTakeArrowsAndEnterAndEscapeClosesTheDrawer) {
     window.show();
     QApplication::setActiveWindow(&window);
     drawer->openFor(m_fake.showList.first().id);
-    ASSERT_TRUE(runEventLoopUntil([&] {
-        auto* row = window.findChild<QWidget*>(QStringLiteral("episodeDrawer.row.S02E03"));
-        return row && row->isVisible();
-    }));
-    auto* first = window.findChild<QWidget*>(QStringLiteral("episodeDrawer.row.S02E01"));
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->accessibleName(), "S02E01 Beginnings and Endings");
-    first->setFocus();
-    QTest::keyClick(first, Qt::Key_Down);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    ASSERT_TRUE(QApplication::focusWidget());
-    EXPECT_EQ(QApplication::focusWidget()->objectName(), "episodeDrawer.row.S02E03");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    auto* list = window.findChild<QAbstractItemView*>(QStringLiteral("episodeDrawer.episodes"));
+    ASSERT_TRUE(list);
+    ASSERT_TRUE(runEventLoopUntil([&] { return list->isVisible() && list->model()->rowCount() >= 3; }));
+    list->setFocus();
+    const QModelIndex first = list->currentIndex();
+    ASSERT_TRUE(first.isValid());
+    EXPECT_EQ(first.data(Qt::AccessibleTextRole), "S02E01 Beginnings and Endings");
+    EXPECT_EQ(first.data(Qt::AccessibleDescriptionRole), "Aired Feb 20, 2025, Grab");
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    EXPECT_EQ(list->currentIndex().data(Qt::AccessibleTextRole), "S02E03 Ghosts");
+    QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(m_fake.callsTo("grabEpisodes"), QStringList{"grabEpisodes Dark S02E03"});
 
     QSignalSpy closed(drawer, &EpisodeDrawer::closed);

@@ -11,6 +11,8 @@
 #include "Theme.h"
 #include "drawer/EpisodeDrawer.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
@@ -44,6 +46,19 @@ public:
         m_drawer->openFor(show.id);
         model().setTab(EpisodeDrawerModel::Tab::episodes);
         waitFor([&] { return model().phase() == phase && !model().loadingEpisodes(); });
+    }
+
+    void focusEpisode(int row) {
+        auto* list =
+            m_window.findChild<QAbstractItemView*>(QStringLiteral("episodeDrawer.episodes"));
+        QApplication::setActiveWindow(&m_window);
+        list->setFocus(Qt::TabFocusReason);
+        list->setCurrentIndex(list->model()->index(row, 0));
+    }
+
+    void clearFocus() {
+        if (QWidget* focused = QApplication::focusWidget())
+            focused->clearFocus();
     }
 
     void shoot(const QString& name) {
@@ -115,6 +130,9 @@ void everyPhaseAndTab(ShotRig& rig) {
     scene.shoot("ready-offer");
     scene.model().closeOffer();
     scene.shoot("ready");
+    scene.focusEpisode(2); // the keyboard on a painted row: its focus ring
+    scene.shoot("ready-focus");
+    scene.clearFocus();
 
     // Recent, with a flagged download, then its alternates.
     scene.model().setTab(EpisodeDrawerModel::Tab::recent);

@@ -1,7 +1,7 @@
 #include "DrawerButton.h"
 
-#include <QFontMetrics>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -29,52 +29,64 @@ bool DrawerButton::event(QEvent* event) {
 }
 
 QSize DrawerButton::sizeHint() const {
-    QFont f = font();
+    return sizeFor(text(), m_symbol, font());
+}
+
+QSize DrawerButton::sizeFor(const QString& text, const QString& symbol, const QFont& font) {
+    QFont f = font;
     f.setWeight(QFont::DemiBold);
     const QFontMetrics metrics(f);
-    int width = metrics.horizontalAdvance(text()) + 24;
-    if (!m_symbol.isEmpty())
-        width += kSymbol + (text().isEmpty() ? 0 : kGap);
+    int width = metrics.horizontalAdvance(text) + 24;
+    if (!symbol.isEmpty())
+        width += kSymbol + (text.isEmpty() ? 0 : kGap);
     return {width, metrics.height() + 10};
 }
 
 void DrawerButton::paintEvent(QPaintEvent*) {
-    using Role = Theme::Role;
     QPainter painter(this);
+    paint(painter, rect(),
+          {m_look, text(), m_symbol, isEnabled(), underMouse() || isDown(), hasFocus()}, m_theme,
+          font());
+}
+
+void DrawerButton::paint(QPainter& painter, const QRect& rect, const Face& face, Theme& theme,
+                         const QFont& font) {
+    using Role = Theme::Role;
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF body = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const QRectF body = QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5);
     const qreal radius = body.height() / 2;
     QPainterPath path;
     path.addRoundedRect(body, radius, radius);
 
-    const bool enabled = isEnabled();
+    const bool enabled = face.enabled;
+    const bool hovered = face.hovered;
     QColor fill = Qt::transparent;
     QColor outline = Qt::transparent;
-    QColor ink = m_theme.color(Role::text);
-    switch (m_look) {
+    QColor ink = theme.color(Role::text);
+    switch (face.look) {
     case Look::filled:
-        fill = enabled ? m_theme.color(Role::accent) : m_theme.color(Role::separator);
-        if (enabled && (underMouse() || isDown()))
+        fill = enabled ? theme.color(Role::accent) : theme.color(Role::separator);
+        if (enabled && hovered)
             fill = fill.lighter(112);
-        ink = enabled ? m_theme.color(Role::accentText) : m_theme.color(Role::disabledText);
+        ink = enabled ? theme.color(Role::accentText) : theme.color(Role::disabledText);
         break;
     case Look::outlined:
-        fill = underMouse() && enabled ? m_theme.color(Role::surfaceHover)
-                                    : m_theme.color(Role::surface);
-        outline = m_theme.color(Role::separator);
-        ink = enabled ? m_theme.color(Role::text) : m_theme.color(Role::disabledText);
+        fill = hovered && enabled ? theme.color(Role::surfaceHover) : theme.color(Role::surface);
+        outline = theme.color(Role::separator);
+        ink = enabled ? theme.color(Role::text) : theme.color(Role::disabledText);
         break;
     case Look::attention: {
-        const QColor amber = m_theme.color(Role::attention);
+        const QColor amber = theme.color(Role::attention);
         fill = amber;
-        fill.setAlphaF(underMouse() ? 0.22f : 0.12f);
+        fill.setAlphaF(hovered ? 0.22f : 0.12f);
         outline = amber;
-        ink = m_theme.color(Role::attentionText);
+        ink = theme.color(Role::attentionText);
         break;
     }
     case Look::plain:
-        fill = underMouse() && enabled ? m_theme.color(Role::surfaceHover) : QColor(Qt::transparent);
-        ink = enabled ? m_theme.color(Role::secondaryText) : m_theme.color(Role::disabledText);
+        fill = hovered && enabled ? theme.color(Role::surfaceHover) : QColor(Qt::transparent);
+        ink = enabled ? theme.color(Role::secondaryText) : theme.color(Role::disabledText);
         break;
     }
     painter.fillPath(path, fill);
@@ -82,31 +94,32 @@ void DrawerButton::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(outline, 1));
         painter.drawPath(path);
     }
-    if (hasFocus())
-        m_theme.paintFocusRing(painter, QRectF(rect()), radius - 1);
+    if (face.focused)
+        theme.paintFocusRing(painter, QRectF(rect), radius - 1);
 
-    QFont f = font();
+    QFont f = font;
     f.setWeight(QFont::DemiBold);
     painter.setFont(f);
     const QFontMetrics metrics(f);
-    const int textWidth = metrics.horizontalAdvance(text());
-    const int symbolWidth = m_symbol.isEmpty() ? 0 : kSymbol + (text().isEmpty() ? 0 : kGap);
-    int x = (width() - textWidth - symbolWidth) / 2;
-    if (!m_symbol.isEmpty()) {
+    const int textWidth = metrics.horizontalAdvance(face.text);
+    const int symbolWidth = face.symbol.isEmpty() ? 0 : kSymbol + (face.text.isEmpty() ? 0 : kGap);
+    int x = rect.left() + (rect.width() - textWidth - symbolWidth) / 2;
+    if (!face.symbol.isEmpty()) {
         // The symbol takes the ink of the text: a tinted copy per paint is cheap at this size.
         Theme::Role role = Role::text;
-        if (m_look == Look::filled)
+        if (face.look == Look::filled)
             role = enabled ? Role::accentText : Role::disabledText;
-        else if (m_look == Look::attention)
+        else if (face.look == Look::attention)
             role = Role::attentionText;
-        else if (m_look == Look::plain || !enabled)
+        else if (face.look == Look::plain || !enabled)
             role = enabled ? Role::secondaryText : Role::disabledText;
-        m_theme.symbol(m_symbol, role)
-            .paint(&painter, QRect(x, (height() - kSymbol) / 2, kSymbol, kSymbol));
+        theme.symbol(face.symbol, role)
+            .paint(&painter,
+                   QRect(x, rect.top() + (rect.height() - kSymbol) / 2, kSymbol, kSymbol));
         x += symbolWidth;
     }
     painter.setPen(ink);
-    painter.drawText(QRect(x, 0, textWidth + 1, height()), Qt::AlignVCenter | Qt::AlignLeft,
-                     text());
+    painter.drawText(QRect(x, rect.top(), textWidth + 1, rect.height()),
+                     Qt::AlignVCenter | Qt::AlignLeft, face.text);
+    painter.restore();
 }
-

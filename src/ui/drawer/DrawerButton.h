@@ -6,6 +6,8 @@
 
 // The drawer's capsule buttons: a filled one for the main action of a row ("Grab"), outlined
 // ones for the others, a plain one for quiet actions. Painted from the theme, never styled.
+class QPainter;
+
 class DrawerButton final : public QAbstractButton {
     Q_OBJECT
 
@@ -30,6 +32,19 @@ public:
     }
 
     QSize sizeHint() const override;
+
+    // What a button of this look says and where, for a delegate that paints one in a row.
+    struct Face {
+        Look look = Look::outlined;
+        QString text;
+        QString symbol;
+        bool enabled = true;
+        bool hovered = false;
+        bool focused = false;
+    };
+    static QSize sizeFor(const QString& text, const QString& symbol, const QFont& font);
+    static void paint(QPainter& painter, const QRect& rect, const Face& face, Theme& theme,
+                      const QFont& font);
 
 protected:
     bool event(QEvent* event) override;

@@ -1,9 +1,12 @@
 #include "EpisodeDrawer.h"
 
-#include "AccessibleText.h"
-
 #include "DrawerButton.h"
+#include "DrawerCards.h"
+#include "DrawerListView.h"
+#include "EpisodeRowDelegate.h"
+#include "RecentPage.h"
 #include "controls/PillButton.h"
+#include "present/EpisodeListModel.h"
 
 #include <QButtonGroup>
 #include <QEvent>
@@ -11,207 +14,24 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
 using Role = Theme::Role;
-using RowState = EpisodeDrawerTexts::RowState;
 using Tone = EpisodeDrawerTexts::Tone;
 
 namespace {
 
 constexpr int kMargin = 20;
 
-Role roleOf(Tone tone) {
-    switch (tone) {
-    case Tone::plain:
-        return Role::text;
-    case Tone::quiet:
-        return Role::secondaryText;
-    case Tone::faint:
-        return Role::faintText;
-    case Tone::action:
-        return Role::accent;
-    case Tone::done:
-        return Role::success;
-    case Tone::attention:
-        return Role::attentionText;
-    case Tone::failure:
-        return Role::danger;
-    }
-    return Role::text;
-}
-
-// A rounded card on the surface colour: one episode, one download, one panel. A row card is
-// a tab stop of its own that reads the whole row; Up and Down move between row cards, Enter
-// and Space press the row's first action.
-class Card final : public QWidget {
-public:
-    Card(Theme& theme, Role fill, QWidget* parent = nullptr)
-        : QWidget(parent)
-        , m_theme(theme)
-        , m_fill(fill) {}
-
-    void makeRow(const QString& name, const QString& description) {
-        setFocusPolicy(Qt::StrongFocus);
-        setAccessibleName(name);
-        setAccessibleDescription(description);
-        setProperty("drawerRow", true);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
-        painter.fillPath(path, m_theme.color(m_fill));
-        painter.setPen(QPen(m_theme.color(Role::separator), 1));
-        painter.drawPath(path);
-        if (hasFocus())
-            m_theme.paintFocusRing(painter, QRectF(rect()), 10);
-    }
-
-    void keyPressEvent(QKeyEvent* event) override {
-        switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Space:
-            for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
-                if (button->isVisible() && button->isEnabled()) {
-                    button->click();
-                    return;
-                }
-            }
-            return;
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-            if (QWidget* next = sibling(event->key() == Qt::Key_Down ? 1 : -1))
-                next->setFocus(event->key() == Qt::Key_Down ? Qt::TabFocusReason
-                                                             : Qt::BacktabFocusReason);
-            return;
-        default:
-            QWidget::keyPressEvent(event);
-        }
-    }
-
-private:
-    QWidget* sibling(int step) const {
-        if (!parentWidget())
-            return nullptr;
-        QList<QWidget*> rows;
-        for (QWidget* w : parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (w->property("drawerRow").toBool() && !w->isHidden())
-                rows.append(w);
-        }
-        const qsizetype at = rows.indexOf(const_cast<Card*>(this)) + step;
-        return at >= 0 && at < rows.size() ? rows[at] : nullptr;
-    }
-
-private:
-    Theme& m_theme;
-    Role m_fill;
-};
-
-// One line of text cut with an ellipsis when the row is narrower than the text.
-class ElidedLabel final : public QWidget {
-public:
-    ElidedLabel(const QString& text, QColor color, QWidget* parent = nullptr)
-        : QWidget(parent)
-        , m_text(text)
-        , m_color(std::move(color)) {
-        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        setToolTip(text);
-    }
-    QSize sizeHint() const override {
-        return {fontMetrics().horizontalAdvance(m_text), fontMetrics().height()};
-    }
-    QSize minimumSizeHint() const override { return {20, fontMetrics().height()}; }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setPen(m_color);
-        painter.drawText(rect(), Qt::AlignVCenter | Qt::AlignLeft,
-                         fontMetrics().elidedText(m_text, Qt::ElideRight, width()));
-    }
-
-private:
-    QString m_text;
-    QColor m_color;
-};
-
-// A state without an action: a symbol and a word in one colour ("Got it", "Upcoming").
-class Tag final : public QWidget {
-public:
-    Tag(Theme& theme, const QString& symbol, const QString& text, Role role,
-        QWidget* parent = nullptr)
-        : QWidget(parent)
-        , m_theme(theme)
-        , m_symbol(symbol)
-        , m_text(text)
-        , m_role(role) {
-        QFont f = font();
-        f.setWeight(QFont::DemiBold);
-        setFont(f);
-    }
-    QSize sizeHint() const override {
-        const int symbol = m_symbol.isEmpty() ? 0 : 18;
-        return {symbol + fontMetrics().horizontalAdvance(m_text) + 12, fontMetrics().height() + 10};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        int x = 6;
-        if (!m_symbol.isEmpty()) {
-            m_theme.symbol(m_symbol, m_role).paint(&painter, QRect(x, (height() - 14) / 2, 14, 14));
-            x += 18;
-        }
-        painter.setPen(m_theme.color(m_role));
-        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignVCenter | Qt::AlignLeft,
-                         m_text);
-    }
-
-private:
-    Theme& m_theme;
-    QString m_symbol;
-    QString m_text;
-    Role m_role;
-};
-
-void clearLayout(QLayout* layout) {
-    while (QLayoutItem* item = layout->takeAt(0)) {
-        if (QWidget* w = item->widget()) {
-            w->hide(); // gone from the next paint, not only once the deletion runs
-            w->deleteLater();
-        }
-        delete item;
-    }
-}
-
-QScrollArea* scrollArea(QWidget* content) {
-    auto* area = new QScrollArea;
-    area->setWidget(content);
-    area->setWidgetResizable(true);
-    area->setFrameShape(QFrame::NoFrame);
-    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // Not a tab stop of its own: it scrolls to whichever row takes the focus.
-    area->setFocusPolicy(Qt::NoFocus);
-    area->viewport()->setAutoFillBackground(false);
-    content->setAutoFillBackground(false);
-    return area;
-}
-
 } // namespace
 
 EpisodeDrawer::EpisodeDrawer(const Watchlist& watchlist, Theme& theme, QWidget* parent)
     : QWidget(parent)
     , m_theme(theme)
-    , m_model(new EpisodeDrawerModel(watchlist, this)) {
+    , m_model(new EpisodeDrawerModel(watchlist, this))
+    , m_episodes(new EpisodeListModel(*m_model, this)) {
     setObjectName(QStringLiteral("episodeDrawer"));
     setFocusPolicy(Qt::StrongFocus);
     build();
@@ -223,6 +43,8 @@ EpisodeDrawer::EpisodeDrawer(const Watchlist& watchlist, Theme& theme, QWidget* 
         setGeometry(parent->rect());
     }
     hide();
+    m_episodes->setLive(false);
+    m_recent->setLive(false);
 }
 
 EpisodeDrawer::~EpisodeDrawer() = default;
@@ -257,8 +79,17 @@ void EpisodeDrawer::paintEvent(QPaintEvent*) {
 void EpisodeDrawer::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Changes that came while hidden were not followed: look at everything again.
+    m_episodes->setLive(true);
+    m_recent->setLive(true);
     m_shown = Shown{};
     refresh();
+}
+
+void EpisodeDrawer::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Out of sight, the lists only note that they are behind.
+    m_episodes->setLive(false);
+    m_recent->setLive(false);
 }
 
 void EpisodeDrawer::keyPressEvent(QKeyEvent* event) {
@@ -378,7 +209,7 @@ QWidget* EpisodeDrawer::buildPickPage() {
     m_candidates->setSpacing(6);
     column->addLayout(m_candidates);
     column->addStretch(1);
-    return scrollArea(content);
+    return drawerScrollArea(content);
 }
 
 QWidget* EpisodeDrawer::buildReadyPage() {
@@ -394,7 +225,7 @@ QWidget* EpisodeDrawer::buildReadyPage() {
     m_seasonPills = new QHBoxLayout(pills);
     m_seasonPills->setContentsMargins(0, 2, 0, 2);
     m_seasonPills->setSpacing(6);
-    auto* pillScroll = m_seasonScroll = scrollArea(pills);
+    auto* pillScroll = m_seasonScroll = drawerScrollArea(pills);
     pillScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     pillScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     pillScroll->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -410,21 +241,44 @@ QWidget* EpisodeDrawer::buildReadyPage() {
     bar->addWidget(m_completeButton);
     column->addLayout(bar);
 
-    auto* list = new QWidget;
-    m_episodeList = new QVBoxLayout(list);
-    m_episodeList->setContentsMargins(kMargin, 4, kMargin, kMargin);
-    m_episodeList->setSpacing(6);
-    m_episodeScroll = scrollArea(list);
-    column->addWidget(m_episodeScroll, 1);
+    m_episodeView = new DrawerListView(new EpisodeRowDelegate(m_theme));
+    m_episodeView->setObjectName(QStringLiteral("episodeDrawer.episodes"));
+    m_episodeView->setAccessibleName(
+        EpisodeDrawerModel::tabLabel(EpisodeDrawerModel::Tab::episodes));
+    m_episodeView->setModel(m_episodes);
+    connect(m_episodeView, &DrawerListView::partPressed, m_model, [this](const QModelIndex& index) {
+        m_model->pressEpisode(index.data(EpisodeListModel::CodeRole).toString());
+    });
+    connect(m_episodes, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { placeOffers(first, last); });
+    connect(m_episodes, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) {
+                placeOffers(from.row(), to.row());
+            });
+
+    // While there are no rows, a note where they would be: loading, empty or failed.
+    auto* notePage = new QWidget;
+    auto* noteColumn = new QVBoxLayout(notePage);
+    noteColumn->setContentsMargins(kMargin, 4, kMargin, kMargin);
+    m_episodesNote = new QLabel;
+    m_episodesNote->setObjectName(QStringLiteral("episodeDrawer.episodesNote"));
+    m_episodesNote->setAlignment(Qt::AlignCenter);
+    m_episodesNote->setWordWrap(true);
+    m_episodesNote->setContentsMargins(0, 40, 0, 0);
+    m_tinted.append({m_episodesNote, Role::secondaryText});
+    noteColumn->addWidget(m_episodesNote);
+    noteColumn->addStretch(1);
+
+    m_episodePages = new QStackedWidget;
+    m_episodePages->addWidget(m_episodeView);
+    m_episodePages->addWidget(notePage);
+    column->addWidget(m_episodePages, 1);
     return page;
 }
 
 QWidget* EpisodeDrawer::buildRecentPage() {
-    auto* list = new QWidget;
-    m_recentList = new QVBoxLayout(list);
-    m_recentList->setContentsMargins(kMargin, 6, kMargin, kMargin);
-    m_recentList->setSpacing(6);
-    return scrollArea(list);
+    m_recent = new RecentPage(m_theme, *m_model);
+    return m_recent->page();
 }
 
 void EpisodeDrawer::applyTheme() {
@@ -437,6 +291,8 @@ void EpisodeDrawer::applyTheme() {
     }
     m_shown = Shown{}; // the rows paint with the old colours: build them again
     refresh();
+    placeOffers(0, m_episodes->rowCount() - 1);
+    m_episodeView->viewport()->update();
     update();
 }
 
@@ -453,7 +309,7 @@ void EpisodeDrawer::refresh() {
     m_title->setText(m_model->showName());
     setAccessibleName(m_model->showName());
     refreshPhase();
-    refreshRecent();
+    m_recent->refresh(!m_shown.valid);
     m_shown.valid = true;
 }
 
@@ -464,7 +320,7 @@ void EpisodeDrawer::refreshPhase() {
         m_phasePages->setCurrentIndex(1);
         if (m_shown.candidates != m_model->candidates() || !m_shown.valid) {
             m_shown.candidates = m_model->candidates();
-            clearLayout(m_candidates);
+            clearDrawerLayout(m_candidates);
             for (int i = 0; i < m_shown.candidates.size(); ++i) {
                 auto* button =
                     new DrawerButton(m_theme, DrawerButton::Look::outlined,
@@ -487,7 +343,7 @@ void EpisodeDrawer::refreshPhase() {
     }
     m_phasePages->setCurrentIndex(0);
     QString symbol;
-    const Role role = roleOf(m_model->phaseTone());
+    const Role role = drawerRole(m_model->phaseTone());
     switch (phase) {
     case Phase::noKey:
         symbol = QStringLiteral("key");
@@ -518,7 +374,7 @@ void EpisodeDrawer::refreshSeasons() {
         return;
     m_shown.seasons = m_model->seasons();
     m_shown.selectedSeason = m_model->selectedSeason();
-    clearLayout(m_seasonPills);
+    clearDrawerLayout(m_seasonPills);
     PillButton* selected = nullptr;
     for (const int season : std::as_const(m_shown.seasons)) {
         auto* pill = new PillButton(m_theme, EpisodeDrawerModel::seasonLabel(season));
@@ -539,262 +395,25 @@ void EpisodeDrawer::refreshSeasons() {
 }
 
 void EpisodeDrawer::refreshEpisodes() {
-    const QList<EpisodeDrawerModel::EpisodeRow> rows = m_model->episodeRows();
     const QString note = m_model->episodesNote();
-    const auto offer = m_model->offerEpisode();
-    const auto offerRows = m_model->offerRows();
-    if (m_shown.episodes == rows && m_shown.episodesNote == note && m_shown.offer == offer &&
-        m_shown.offerRows == offerRows && m_shown.valid)
-        return;
-    m_shown.episodes = rows;
-    m_shown.episodesNote = note;
-    m_shown.offer = offer;
-    m_shown.offerRows = offerRows;
-
-    const int scrolled = m_episodeScroll->verticalScrollBar()->value();
-    clearLayout(m_episodeList);
-    if (!note.isEmpty()) {
-        auto* l = new QLabel(note);
-        l->setObjectName(QStringLiteral("episodeDrawer.episodesNote"));
-        l->setAlignment(Qt::AlignCenter);
-        l->setWordWrap(true);
-        QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, m_theme.color(Role::secondaryText));
-        l->setPalette(p);
-        l->setContentsMargins(0, 40, 0, 0);
-        m_episodeList->addWidget(l);
-    }
-    for (const auto& row : rows) {
-        m_episodeList->addWidget(episodeRow(row));
-        // The offer opens under the episode it is about.
-        if (offer == row.code) {
-            m_episodeList->addWidget(releasePanel(ReleasePanel::offer,
-                                                  EpisodeDrawerModel::offerHeading(), QString(),
-                                                  Tone::plain, offerRows));
-        }
-    }
-    m_episodeList->addStretch(1);
-    m_episodeScroll->verticalScrollBar()->setValue(scrolled);
+    m_episodesNote->setText(note);
+    m_episodePages->setCurrentIndex(note.isEmpty() ? 0 : 1);
 }
 
-QWidget* EpisodeDrawer::episodeRow(const EpisodeDrawerModel::EpisodeRow& row) {
-    auto* card = new Card(m_theme, Role::surface);
-    card->setObjectName(QStringLiteral("episodeDrawer.row.") + row.code);
-    auto* line = new QHBoxLayout(card);
-    line->setContentsMargins(14, 8, 10, 8);
-    line->setSpacing(12);
-
-    auto* code = new QLabel(row.code);
-    QFont codeFont = code->font();
-    codeFont.setWeight(QFont::DemiBold);
-    codeFont.setStyleHint(QFont::TypeWriter);
-    code->setFont(codeFont);
-    QPalette p = code->palette();
-    p.setColor(QPalette::WindowText, m_theme.color(Role::accent));
-    code->setPalette(p);
-    code->setFixedWidth(code->fontMetrics().horizontalAdvance(QStringLiteral("S00E000")));
-    line->addWidget(code);
-
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(1);
-    auto* name = new ElidedLabel(row.name, m_theme.color(Role::text));
-    texts->addWidget(name);
-    if (!row.dateText.isEmpty()) {
-        auto* date = new ElidedLabel(row.dateText, m_theme.color(Role::secondaryText));
-        QFont small = date->font();
-        small.setPointSizeF(small.pointSizeF() * 0.88);
-        date->setFont(small);
-        texts->addWidget(date);
+void EpisodeDrawer::placeOffers(int first, int last) {
+    using Model = EpisodeListModel;
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = m_episodes->index(row);
+        if (index.data(Model::KindRole).toInt() != int(EpisodeListRow::Kind::offer))
+            continue;
+        // The offer's buttons are real widgets: one panel, for one row, while it is open.
+        m_episodeView->setPanel(
+            index,
+            releasePanel(m_theme, {QStringLiteral("episodeDrawer.offer"),
+                                   EpisodeDrawerModel::offerHeading(), QString(), Tone::plain,
+                                   EpisodeDrawerTexts::rowLabel(EpisodeDrawerTexts::RowState::grab),
+                                   m_episodes->row(row).releases,
+                                   [this](int i) { m_model->chooseOffered(i); },
+                                   [this] { m_model->closeOffer(); }}));
     }
-    line->addLayout(texts, 1);
-
-    QWidget* state = nullptr;
-    switch (row.tone) {
-    case Tone::done:
-        state = new Tag(m_theme, QStringLiteral("checkmark"), row.label, roleOf(row.tone));
-        break;
-    case Tone::faint:
-        state = new Tag(m_theme, QString(), row.label, roleOf(row.tone));
-        break;
-    default: {
-        const auto look = row.tone == Tone::action      ? DrawerButton::Look::filled
-                          : row.tone == Tone::attention ? DrawerButton::Look::attention
-                                                        : DrawerButton::Look::outlined;
-        auto* button = new DrawerButton(m_theme, look, row.label);
-        button->setObjectName(QStringLiteral("episodeDrawer.episode.") + row.code);
-        button->setEnabled(row.pressable);
-        if (row.state == RowState::grabbing)
-            button->setSymbol(QStringLiteral("arrow.triangle.2.circlepath"));
-        const QString code = row.code;
-        connect(button, &QAbstractButton::clicked, m_model,
-                [this, code] { m_model->pressEpisode(code); });
-        state = button;
-        break;
-    }
-    }
-    state->setToolTip(row.tooltip);
-    state->setMinimumWidth(92);
-    card->makeRow(accessible::episodeRowName(row.code, row.name),
-                  accessible::episodeRowDescription(row.dateText, row.label));
-    line->addWidget(state, 0, Qt::AlignVCenter);
-    return card;
-}
-
-QWidget* EpisodeDrawer::releasePanel(ReleasePanel kind, const QString& heading, const QString& note,
-                                     Tone noteTone,
-                                     const QList<EpisodeDrawerModel::ReleaseRow>& rows) {
-    const bool offer = kind == ReleasePanel::offer;
-    const QString namePrefix =
-        offer ? QStringLiteral("episodeDrawer.offer") : QStringLiteral("episodeDrawer.alternates");
-    auto* panel = new Card(m_theme, Role::selection);
-    panel->setObjectName(namePrefix);
-    auto* column = new QVBoxLayout(panel);
-    column->setContentsMargins(14, 10, 10, 12);
-    column->setSpacing(6);
-
-    auto* top = new QHBoxLayout;
-    auto* title = new QLabel(heading);
-    QFont f = title->font();
-    f.setWeight(QFont::DemiBold);
-    title->setFont(f);
-    QPalette p = title->palette();
-    p.setColor(QPalette::WindowText, m_theme.color(Role::text));
-    title->setPalette(p);
-    title->setWordWrap(true);
-    top->addWidget(title, 1);
-    auto* close = new DrawerButton(m_theme, DrawerButton::Look::plain, QString());
-    close->setObjectName(namePrefix + QStringLiteral(".close"));
-    close->setSymbol(QStringLiteral("xmark"));
-    close->setFixedSize(26, 26);
-    connect(close, &QAbstractButton::clicked, m_model,
-            offer ? &EpisodeDrawerModel::closeOffer : &EpisodeDrawerModel::closeAlternates);
-    top->addWidget(close, 0, Qt::AlignTop);
-    column->addLayout(top);
-
-    if (!note.isEmpty()) {
-        auto* l = new QLabel(note);
-        l->setObjectName(namePrefix + QStringLiteral(".note"));
-        l->setWordWrap(true);
-        QPalette np = l->palette();
-        np.setColor(QPalette::WindowText, m_theme.color(roleOf(noteTone)));
-        l->setPalette(np);
-        column->addWidget(l);
-    }
-    for (int i = 0; i < rows.size(); ++i) {
-        auto* item = new Card(m_theme, Role::surface);
-        item->setObjectName(namePrefix + QStringLiteral(".%1").arg(i));
-        auto* itemLine = new QHBoxLayout(item);
-        itemLine->setContentsMargins(12, 6, 8, 6);
-        auto* texts = new QVBoxLayout;
-        texts->setSpacing(1);
-        texts->addWidget(new ElidedLabel(rows.at(i).label, m_theme.color(Role::text)));
-        auto* detail = new ElidedLabel(rows.at(i).detail, m_theme.color(Role::secondaryText));
-        QFont small = detail->font();
-        small.setPointSizeF(small.pointSizeF() * 0.88);
-        detail->setFont(small);
-        texts->addWidget(detail);
-        itemLine->addLayout(texts, 1);
-        auto* pick = new DrawerButton(m_theme, DrawerButton::Look::filled,
-                                      offer ? EpisodeDrawerTexts::rowLabel(RowState::grab)
-                                            : EpisodeDrawerModel::switchLabel());
-        pick->setObjectName(namePrefix + QStringLiteral(".%1.choose").arg(i));
-        connect(pick, &QAbstractButton::clicked, m_model, [this, i, offer] {
-            if (offer)
-                m_model->chooseOffered(i);
-            else
-                m_model->chooseAlternate(i);
-        });
-        itemLine->addWidget(pick, 0, Qt::AlignVCenter);
-        column->addWidget(item);
-    }
-    return panel;
-}
-
-void EpisodeDrawer::refreshRecent() {
-    const auto rows = m_model->recentRows();
-    const auto target = m_model->switchTarget();
-    const QString note = m_model->alternatesNote();
-    const auto alternates = m_model->alternateRows();
-    if (m_shown.recent == rows && m_shown.switchTarget == target &&
-        m_shown.alternatesNote == note && m_shown.alternates == alternates && m_shown.valid)
-        return;
-    m_shown.recent = rows;
-    m_shown.switchTarget = target;
-    m_shown.alternatesNote = note;
-    m_shown.alternates = alternates;
-
-    clearLayout(m_recentList);
-    if (rows.isEmpty()) {
-        auto* empty = new QLabel(EpisodeDrawerModel::recentEmptyText());
-        empty->setObjectName(QStringLiteral("episodeDrawer.recentEmpty"));
-        empty->setWordWrap(true);
-        empty->setAlignment(Qt::AlignCenter);
-        empty->setContentsMargins(40, 60, 40, 0);
-        QPalette p = empty->palette();
-        p.setColor(QPalette::WindowText, m_theme.color(Role::secondaryText));
-        empty->setPalette(p);
-        m_recentList->addWidget(empty);
-    }
-    for (const auto& row : rows) {
-        m_recentList->addWidget(recentRow(row));
-        if (target == row.id) {
-            m_recentList->addWidget(releasePanel(ReleasePanel::alternates, m_model->switchHeading(),
-                                                 note, m_model->alternatesNoteTone(), alternates));
-        }
-    }
-    m_recentList->addStretch(1);
-}
-
-QWidget* EpisodeDrawer::recentRow(const EpisodeDrawerModel::RecentRow& row) {
-    auto* card = new Card(m_theme, Role::surface);
-    card->setObjectName(QStringLiteral("episodeDrawer.recent.") + row.id);
-    auto* column = new QVBoxLayout(card);
-    column->setContentsMargins(14, 9, 12, 9);
-    column->setSpacing(2);
-
-    auto* top = new QHBoxLayout;
-    top->setSpacing(10);
-    auto* episode = new QLabel(row.episode);
-    QFont bold = episode->font();
-    bold.setWeight(QFont::DemiBold);
-    episode->setFont(bold);
-    QPalette p = episode->palette();
-    p.setColor(QPalette::WindowText, m_theme.color(Role::accent));
-    episode->setPalette(p);
-    top->addWidget(episode);
-    top->addWidget(new ElidedLabel(row.title, m_theme.color(Role::text)), 1);
-    column->addLayout(top);
-
-    card->makeRow(accessible::episodeRowName(row.episode, row.title), row.stateLine);
-    auto* state = new ElidedLabel(row.stateLine, m_theme.color(roleOf(row.tone)));
-    state->setObjectName(QStringLiteral("episodeDrawer.recent.%1.state").arg(row.id));
-    QFont small = state->font();
-    small.setPointSizeF(small.pointSizeF() * 0.92);
-    state->setFont(small);
-    column->addWidget(state);
-
-    if (row.flagged) {
-        auto* actions = new QHBoxLayout;
-        actions->setContentsMargins(0, 6, 0, 0);
-        actions->setSpacing(6);
-        const auto add = [&](const QString& text, const QString& symbol, const char* name,
-                             auto&& action) {
-            auto* b = new DrawerButton(m_theme, DrawerButton::Look::outlined, text);
-            b->setSymbol(symbol);
-            b->setObjectName(
-                QStringLiteral("episodeDrawer.recent.%1.%2").arg(row.id, QLatin1StringView(name)));
-            connect(b, &QAbstractButton::clicked, m_model, action);
-            actions->addWidget(b);
-        };
-        const QString id = row.id;
-        add(EpisodeDrawerModel::findAlternateLabel(), QStringLiteral("arrow.triangle.2.circlepath"),
-            "alternate", [this, id] { m_model->findAlternates(id); });
-        add(EpisodeDrawerModel::removeRequestLabel(), QStringLiteral("xmark.circle"), "remove",
-            [this, id] { m_model->removeRequest(id); });
-        add(EpisodeDrawerModel::snoozeLabel(), QStringLiteral("moon.zzz"), "snooze",
-            [this, id] { m_model->snoozeWeek(id); });
-        actions->addStretch(1);
-        column->addLayout(actions);
-    }
-    return card;
 }

@@ -8,6 +8,9 @@
 #include <QWidget>
 
 class DrawerButton;
+class EpisodeListModel;
+class DrawerListView;
+class RecentPage;
 class PillButton;
 class QLabel;
 class QScrollArea;
@@ -18,8 +21,9 @@ struct Watchlist;
 
 // The episode drawer: opens over the main window's content (its parent, which it covers) for
 // one series, with the tabs "Recent" and "Episodes". Every text and state comes from
-// EpisodeDrawerModel; this class lays them out and forwards presses. Closing hides it and
-// says so, and the window shows its list again.
+// EpisodeDrawerModel; this class lays them out and forwards presses. Both lists are list
+// models painted by delegates, kept up to date only while the drawer is on screen. Closing
+// hides it and says so, and the window shows its list again.
 class EpisodeDrawer final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EpisodeDrawer)
@@ -39,6 +43,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void build();
@@ -52,16 +57,9 @@ private:
     void refreshPhase();
     void refreshSeasons();
     void refreshEpisodes();
-    void refreshRecent();
     void closeDrawer();
     QLabel* label(Theme::Role role, qreal scale = 1.0, bool bold = false);
-    QWidget* episodeRow(const EpisodeDrawerModel::EpisodeRow& row);
-    // The offer of other qualities under an episode, or a download's alternates.
-    enum class ReleasePanel { offer, alternates };
-    QWidget* releasePanel(ReleasePanel kind, const QString& heading, const QString& note,
-                          EpisodeDrawerTexts::Tone noteTone,
-                          const QList<EpisodeDrawerModel::ReleaseRow>& rows);
-    QWidget* recentRow(const EpisodeDrawerModel::RecentRow& row);
+    void placeOffers(int first, int last);
 
     Theme& m_theme;
     EpisodeDrawerModel* m_model;
@@ -81,22 +79,16 @@ private:
     QHBoxLayout* m_seasonPills = nullptr;
     QScrollArea* m_seasonScroll = nullptr;
     DrawerButton* m_completeButton = nullptr;
-    QVBoxLayout* m_episodeList = nullptr;
-    QScrollArea* m_episodeScroll = nullptr;
-    QVBoxLayout* m_recentList = nullptr;
+    EpisodeListModel* m_episodes;
+    DrawerListView* m_episodeView = nullptr;
+    QStackedWidget* m_episodePages = nullptr; // the list, or the note while there are no rows
+    QLabel* m_episodesNote = nullptr;
+    RecentPage* m_recent = nullptr;
 
     // What is on screen, so that a change elsewhere in the store rebuilds nothing here.
     struct Shown {
         QList<int> seasons;
         int selectedSeason = -1;
-        QList<EpisodeDrawerModel::EpisodeRow> episodes;
-        QString episodesNote;
-        std::optional<QString> offer;
-        QList<EpisodeDrawerModel::ReleaseRow> offerRows;
-        QList<EpisodeDrawerModel::RecentRow> recent;
-        std::optional<QString> switchTarget;
-        QString alternatesNote;
-        QList<EpisodeDrawerModel::ReleaseRow> alternates;
         QList<SeriesResult> candidates;
         bool valid = false;
     } m_shown;

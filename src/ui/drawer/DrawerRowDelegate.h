@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Theme.h"
+
+#include <QPersistentModelIndex>
+#include <QStyledItemDelegate>
+
+// What the drawer's two lists share: each row a card inside the list's margins, some rows
+// with buttons painted into them (parts, numbered from kFirstAction), and an expanded row
+// that holds a real panel as its index widget, placed where its card would be.
+class DrawerRowDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    static constexpr int kNone = 0;
+    static constexpr int kRow = 1;
+    static constexpr int kFirstAction = 2;
+
+    DrawerRowDelegate(Theme& theme, int topMargin, QObject* parent = nullptr);
+
+    void setHover(const QPersistentModelIndex& index, int part);
+    QPersistentModelIndex hoverIndex() const { return m_hoverIndex; }
+
+    // Where a part is drawn in a row occupying `option.rect`; empty when the row has none.
+    virtual QRect partRect(const QStyleOptionViewItem& option, const QModelIndex& index,
+                           int part) const = 0;
+    virtual int partCount(const QModelIndex& index) const = 0; // actions of the row
+    // What Enter and Space press on the row (kNone: nothing).
+    virtual int defaultPart(const QModelIndex& index) const = 0;
+    virtual bool pressable(const QModelIndex& index, int part) const = 0;
+    virtual QString tooltip(const QModelIndex& index, int part) const = 0;
+
+    int partAt(const QStyleOptionViewItem& option, const QModelIndex& index, QPoint pos) const;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
+
+protected:
+    QRect cardIn(const QRect& row, const QModelIndex& index) const;
+    // A row's whole height around a card of this height; `option` names the view.
+    QSize rowSize(const QStyleOptionViewItem& option, const QModelIndex& index, int card) const;
+    // The height of a row's index widget at the card's width, 0 without one.
+    int panelHeight(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+    void paintCard(QPainter& painter, const QRect& card, bool focused) const;
+    bool hovered(const QModelIndex& index, int part) const {
+        return m_hoverIndex == index && m_hoverPart == part;
+    }
+
+    Theme& m_theme;
+
+private:
+    int m_topMargin;
+    QPersistentModelIndex m_hoverIndex;
+    int m_hoverPart = kNone;
+};
