@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QSvgRenderer>
 #include <QSystemTrayIcon>
 
@@ -178,6 +179,10 @@ void TrayShell::showMainWindow() {
         m_window->setMagnetEnabled(m_magnetSetting);
         m_window->setWindowContent(m_content(m_window, [this] { closeMainWindow(); }));
         connect(m_window, &KeyableWindow::closeRequested, this, &TrayShell::closeMainWindow);
+        // Ctrl+Q from any of our windows: a tray icon cannot be reached from the keyboard.
+        auto* quit = new QShortcut(QKeySequence::Quit, m_window);
+        quit->setContext(Qt::ApplicationShortcut);
+        connect(quit, &QShortcut::activated, this, &TrayShell::quitRequested);
         placeMainWindow(screen);
     } else if (!m_window->isVisible() && m_window->screen() != screen) {
         placeMainWindow(screen); // the icon moved to another screen
