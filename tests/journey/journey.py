@@ -75,7 +75,7 @@ class Desktop:
     def start(self):
         read, write = os.pipe()
         self.spawn(["Xvfb", "-displayfd", str(write), "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
-                   pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                   pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=self.log("xvfb"))
         os.close(write)
         number = b""
         with os.fdopen(read, "rb") as pipe:
@@ -85,21 +85,39 @@ class Desktop:
         self.env["DISPLAY"] = ":" + number.decode()
 
         bus = self.spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1"],
-                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                         stdout=subprocess.PIPE, stderr=self.log("dbus"))
         address = bus.stdout.readline().decode().strip()
         if not address:
             raise JourneyFailed("the session bus did not start")
         self.env["DBUS_SESSION_BUS_ADDRESS"] = address
         # The accessibility bus; the registry daemon is started on it by activation.
         self.spawn(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                   stdout=subprocess.DEVNULL, stderr=self.log("at-spi"))
 
         # A tray at the top right, as on most desktops; no window manager.
-        self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
-                    "--SetDockType", "true", "--SetPartialStrut", "true"],
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        poll("the tray", lambda: subprocess.run(["xdotool", "search", "--classname", "trayer"], env=self.env,
-                                                capture_output=True).stdout.strip())
+        self.tray = None
+        poll("the tray", self.tray_is_up)
+
+    def log(self, name):
+        return open(os.path.join(self.runtime, name + ".log"), "ab")
+
+    def tray_is_up(self):
+        if self.tray is None or self.tray.poll() is not None:
+            if self.tray is not None:
+                print(f"the tray ended (exit code {self.tray.returncode}); starting it again", flush=True)
+            self.tray = self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                                    "--height", "24", "--SetDockType", "true", "--SetPartialStrut", "true"],
+                                   stdout=subprocess.DEVNULL, stderr=self.log("trayer"))
+        found = subprocess.run(["xdotool", "search", "--classname", "trayer"], env=self.env, capture_output=True)
+        return found.returncode == 0 and found.stdout.strip()
+
+    def print_logs(self):
+        for name in sorted(os.listdir(self.runtime)):
+            if name.endswith(".log"):
+                with open(os.path.join(self.runtime, name), "rb") as log:
+                    text = log.read()[-3000:].decode(errors="replace").strip()
+                if text:
+                    print(f"--- {name} ---\n{text}", file=sys.stderr)
 
     def stop(self):
         for process in reversed(self.processes):
@@ -349,7 +367,8 @@ def main():
         for key in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "AT_SPI_BUS_ADDRESS"):
             os.environ.pop(key, None)
 
-        services = desktop.spawn([services_binary], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        services = desktop.spawn([services_binary], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                 stderr=desktop.log("services"))
         ready = json.loads(services.stdout.readline().decode() or "{}")
         if "executable" not in ready:
             raise JourneyFailed("the loopback services did not start")
@@ -357,7 +376,8 @@ def main():
         app_env.update(ready["environment"])
         app_env.update({"QT_QPA_PLATFORM": "xcb", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_ACCESSIBILITY": "1",
                         "LANG": "C.UTF-8", "LC_ALL": "C.UTF-8"})
-        app = desktop.spawn([ready["executable"]], env=app_env, stdout=subprocess.DEVNULL)
+        app = desktop.spawn([ready["executable"]], env=app_env, stdout=desktop.log("lumivane"),
+                            stderr=subprocess.STDOUT)
 
         a11y = Accessible(app.pid)
         poll("the application on the accessibility bus", a11y.application)
@@ -383,6 +403,7 @@ def main():
         print(f"{journey} journey FAILED: {error}", file=sys.stderr)
         if not isinstance(error, JourneyFailed):
             traceback.print_exc()
+        desktop.print_logs()
         if a11y is not None:
             try:
                 print("Accessible tree as last seen:\n" + a11y.dump(), file=sys.stderr)
