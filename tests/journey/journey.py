@@ -328,6 +328,8 @@ def open_episodes_by_keys(a11y, keyboard):
         node = a11y.focused()
         return node is not None and (node.name == "Series Watchlist" or node.name == SERIES)
 
+    # Keys go to the window that has the keyboard: wait until one of ours has it again.
+    poll("a window of ours with the keyboard", lambda: a11y.focused() is not None)
     keyboard.key("ctrl+2")
     keyboard.tab_until("the series list has the keyboard", in_list)
     if not keyboard.focus_is("list item", SERIES):
