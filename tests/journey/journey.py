@@ -190,9 +190,9 @@ class Accessible:
 
     def press(self, role, name):
         print(f"press: {role} {name!r}", flush=True)
-        node = self.wait(role, name, enabled=True)
-        action = node.queryAction()
-        poll(f"pressing {role} {name!r}", lambda: action.doAction(0) or True)
+        # Found afresh on each try: a control can be rebuilt between finding and pressing it.
+        poll(f"pressing {role} {name!r}",
+             lambda: self.wait(role, name, enabled=True).queryAction().doAction(0) or True)
 
     def rows(self, list_name):
         node = self.find("list", list_name)
@@ -343,9 +343,10 @@ def open_episodes_by_keys(a11y, keyboard):
 
 
 def retrying(step):
+    """The step's answer, or None when it gave up or its objects went away meanwhile."""
     try:
         return step()
-    except JourneyFailed:
+    except Exception:
         return None
 
 
