@@ -20,6 +20,9 @@ packages=(
   qt6-qpa-plugins qt6-svg-dev libxcb1-dev fonts-dejavu-core
   # the validators the packaging tests run on the desktop entry and the AppStream file
   desktop-file-utils appstream
+  # the journeys through the real application: a virtual X server, a tray, key events and
+  # the accessibility bus read from Python
+  xvfb trayer xdotool at-spi2-core python3-pyatspi
   # the Debian package: its dependencies (dpkg-shlibdeps), the ELF detection and stripping
   # CPack does, the man page made from --help, and the checker the package test runs
   dpkg-dev file binutils help2man lintian

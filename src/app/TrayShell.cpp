@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QSvgRenderer>
 #include <QSystemTrayIcon>
 
@@ -148,9 +149,12 @@ std::optional<QRect> TrayShell::iconArea() const {
 
 QScreen* TrayShell::iconScreen() const {
     const QPoint at = m_iconRect ? m_iconRect->center() : QCursor::pos();
-    if (QScreen* screen = QGuiApplication::screenAt(at))
-        return screen;
-    return QGuiApplication::primaryScreen();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QList<QRect> geometries;
+    for (const QScreen* screen : screens)
+        geometries.append(screen->geometry());
+    const qsizetype index = screenOfIcon(geometries, at, screens.indexOf(QGuiApplication::primaryScreen()));
+    return index >= 0 && index < screens.size() ? screens[index] : QGuiApplication::primaryScreen();
 }
 
 void TrayShell::placeMainWindow(QScreen* screen) {
@@ -178,9 +182,16 @@ void TrayShell::showMainWindow() {
         m_window->setMagnetEnabled(m_magnetSetting);
         m_window->setWindowContent(m_content(m_window, [this] { closeMainWindow(); }));
         connect(m_window, &KeyableWindow::closeRequested, this, &TrayShell::closeMainWindow);
+        // Ctrl+Q from any of our windows: a tray icon cannot be reached from the keyboard.
+        auto* quit = new QShortcut(QKeySequence::Quit, m_window);
+        quit->setContext(Qt::ApplicationShortcut);
+        connect(quit, &QShortcut::activated, this, &TrayShell::quitRequested);
         placeMainWindow(screen);
-    } else if (!m_window->isVisible() && m_window->screen() != screen) {
-        placeMainWindow(screen); // the icon moved to another screen
+    } else if (m_window->screen() != screen &&
+               (m_presence == Presence::tray || !m_window->isVisible())) {
+        // Under a tray, shown or not, it comes over to the icon's screen; an ordinary window
+        // the user has on show stays where it is.
+        placeMainWindow(screen);
     }
     m_window->present();
 }
@@ -191,18 +202,12 @@ void TrayShell::hideMainWindow() {
 }
 
 void TrayShell::toggleMainWindow() {
-    if (m_window && m_window->isVisible()) {
-        // Visible on another screen than the icon's: it comes over instead of going away.
-        QScreen* screen = iconScreen();
-        if (m_presence == Presence::tray && screen && m_window->screen() != screen) {
-            placeMainWindow(screen);
-            m_window->present();
-            return;
-        }
+    // Visible on another screen than the icon's: it comes over instead of going away.
+    if (m_window && m_window->isVisible() &&
+        (m_presence != Presence::tray || m_window->screen() == iconScreen()))
         hideMainWindow();
-    } else {
+    else
         showMainWindow();
-    }
 }
 
 void TrayShell::closeMainWindow() {

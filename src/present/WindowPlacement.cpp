@@ -116,3 +116,23 @@ QPoint placeAgendaPanelNearIcon(const QRect& screen, const QRect& visible, QSize
     }
     return centred;
 }
+
+qsizetype screenOfIcon(const QList<QRect>& screens, QPoint iconCentre, qsizetype fallback) {
+    qsizetype nearest = fallback;
+    qint64 best = -1;
+    for (qsizetype i = 0; i < screens.size(); ++i) {
+        const QRect& s = screens[i];
+        if (s.contains(iconCentre))
+            return i;
+        // Distance to the screen's nearest point, squared.
+        const qint64 dx = std::max({s.left() - iconCentre.x(), 0, iconCentre.x() - s.right()});
+        const qint64 dy = std::max({s.top() - iconCentre.y(), 0, iconCentre.y() - s.bottom()});
+        const qint64 distance = dx * dx + dy * dy;
+        if (best < 0 || distance < best) {
+            best = distance;
+            nearest = i;
+        }
+    }
+    return nearest;
+}
+

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -34,6 +35,11 @@ TrayEdge trayEdgeOf(const QRect& screen, const QRect& icon);
 MainWindowPlacement placeMainWindowNearIcon(const QRect& screen, const QRect& visible,
                                             QSize window, std::optional<QRect> icon,
                                             bool magnetEnabled);
+
+// Which of `screens` (their geometries) the tray icon is on: the one holding the icon's centre,
+// else the nearest one (an icon reported in a gap between screens or just off an edge), else
+// `fallback` when there are no screens. An index into `screens`.
+qsizetype screenOfIcon(const QList<QRect>& screens, QPoint iconCentre, qsizetype fallback);
 
 // The week-at-a-glance panel: centred under the icon, 6 points clear of either side.
 QPoint placeAgendaPanel(const QRect& visible, QSize panel, double iconCentreX);

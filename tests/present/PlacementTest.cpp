@@ -140,6 +140,29 @@ TEST(PlacementRules, UnderATopTrayTheWindowHangsAsBeforeAndBelowTheIconWithoutAW
     EXPECT_EQ(unknown.topLeft, QPoint(580, 280));
 }
 
+TEST(PlacementRules, TheIconsScreenHoldsItsCentreElseIsTheNearest) {
+    // A 1920 × 1080 screen with a 1440 × 900 one to its right, top-aligned: a gap below the
+    // second one, where no screen is.
+    const QList<QRect> screens{{0, 0, 1920, 1080}, {1920, 0, 1440, 900}};
+    const struct {
+        const char* what;
+        QPoint centre;
+        qsizetype screen;
+    } cases[] = {
+        {"first, top right", {1872, 14}, 0},
+        {"second, top right", {3312, 14}, 1},
+        {"second, its first column", {1920, 450}, 1},
+        {"first, its last column", {1919, 450}, 0},
+        {"below the second: the gap is nearer the second", {3000, 1000}, 1},
+        {"left of everything", {-30, 500}, 0},
+        {"right of everything", {3400, 10}, 1},
+        {"below everything, under the first", {900, 1200}, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(screenOfIcon(screens, c.centre, 0), c.screen) << c.what;
+    EXPECT_EQ(screenOfIcon({}, QPoint(10, 10), 3), 3) << "no screens: the fallback";
+}
+
 INSTANTIATE_TEST_SUITE_P(Desks, Placement, testing::ValuesIn(kDesks),
                          [](const testing::TestParamInfo<Desk>& info) {
                              std::string name = info.param.what;

@@ -11,4 +11,5 @@ void shootMovies(ShotRig& rig);        // the movies tab in every status, the ad
 void shootUpdateDialog(ShotRig& rig);  // the dialog that tells of a newer release
 void shootSettings(ShotRig& rig);      // every settings section, a refusal, the clear confirmation
 void shootCalendar(ShotRig& rig);
+void shootPlacements(ShotRig& rig);   // maps of the windows beside the tray in each corner
 void shootFocusRings(ShotRig& rig);    // the keyboard's ring on a row, a pill and buttons      // the week in every event state, the month, the agenda

@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     shootSettings(rig);
     shootCalendar(rig);
     shootFocusRings(rig);
+    shootPlacements(rig);
     QApplication::setFont(platformFont);
     shootEpisodeDrawer(rig);
     shootAddSeries(rig);

@@ -169,9 +169,10 @@ void AddShowFormView::build() {
     layout->addLayout(footer);
 
     connect(m_close, &QPushButton::clicked, this, &AddShowFormView::closeClicked);
-    connect(m_name, &QLineEdit::textEdited, &m_model, &AddShowModel::setName);
+    // textChanged, not textEdited: assistive tools set the text without typing it.
+    connect(m_name, &QLineEdit::textChanged, &m_model, &AddShowModel::setName);
     connect(m_name, &QLineEdit::returnPressed, &m_model, &AddShowModel::primary);
-    connect(m_season, &QLineEdit::textEdited, &m_model, &AddShowModel::setSeasonText);
+    connect(m_season, &QLineEdit::textChanged, &m_model, &AddShowModel::setSeasonText);
     connect(m_season, &QLineEdit::returnPressed, &m_model, &AddShowModel::primary);
     connect(m_addAsTyped, &QPushButton::clicked, &m_model, &AddShowModel::addAsTyped);
     connect(m_subscribe, &QAbstractButton::toggled, &m_model, &AddShowModel::setStartWithLatest);

@@ -18,9 +18,17 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QStyle>
+#include <QVariantAnimation>
 
 namespace {
 constexpr QSize kPosterSize{180, 270}; // two by three, as TMDB's posters are
+constexpr int kFormResizeMs = 180;
+
+// Short, and none where the style says widgets do not animate (the desktop's reduced motion).
+int formResizeMs(const QWidget& form) {
+    return std::min(kFormResizeMs, form.style()->styleHint(QStyle::SH_Widget_Animation_Duration, nullptr, &form));
+}
 
 QPixmap rounded(const QImage& image, QSize size, qreal dpr) {
     QPixmap out(size * dpr);
@@ -241,8 +249,31 @@ QRect AddShowPresenter::visibleArea() const {
 void AddShowPresenter::fitForm() {
     if (!m_form || !m_formView)
         return;
-    m_form->setBodySize(QSize(AddShowFormView::kWidth, m_formView->fittingHeight()));
-    placeSidePanels();
+    const int target = m_formView->fittingHeight();
+    const auto setHeight = [this](int height) {
+        m_form->setBodySize(QSize(AddShowFormView::kWidth, height));
+        placeSidePanels();
+    };
+    const int duration = formResizeMs(*m_form);
+    if (!m_form->isVisible() || duration <= 0) { // opening: at its size at once
+        if (m_formResize)
+            m_formResize->stop();
+        setHeight(target);
+        return;
+    }
+    if (!m_formResize) {
+        m_formResize = new QVariantAnimation(m_form);
+        m_formResize->setEasingCurve(QEasingCurve::OutCubic);
+        connect(m_formResize, &QVariantAnimation::valueChanged, m_form,
+                [setHeight](const QVariant& height) { setHeight(height.toInt()); });
+    }
+    m_formResize->stop();
+    if (m_form->bodySize().height() == target)
+        return;
+    m_formResize->setDuration(duration);
+    m_formResize->setStartValue(m_form->bodySize().height());
+    m_formResize->setEndValue(target);
+    m_formResize->start();
 }
 
 void AddShowPresenter::placeForm(QWidget* anchor) {

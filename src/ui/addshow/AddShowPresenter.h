@@ -15,6 +15,7 @@ class AddShowFormView;
 class AddShowResultsView;
 class ImageLoader;
 class QLabel;
+class QVariantAnimation;
 class QWidget;
 class RoundedPanel;
 class Theme;
@@ -80,6 +81,7 @@ private:
     QPointer<RoundedPanel> m_poster;
     std::optional<QPoint> m_groupDragFrom; // where a side panel's drag took hold of the form
     QPointer<AddShowFormView> m_formView;
+    QPointer<QVariantAnimation> m_formResize; // the form growing or shrinking between states
     QPointer<QLabel> m_posterImage;
     std::optional<int> m_posterShown; // the TMDB id whose poster is up
     bool m_closing = false;

@@ -3,6 +3,7 @@
 #include "AddShowModel.h"
 #include "AddShowResultsList.h"
 #include "AddShowStyle.h"
+#include "PickList.h"
 #include "PlanChoice.h"
 #include "controls/PillButton.h"
 
@@ -78,7 +79,8 @@ void AddShowResultsView::build() {
     layout->addWidget(m_fallback);
 
     m_body = new QStackedWidget(this);
-    m_list = new QListView(m_body);
+    auto* list = new PickList(m_body);
+    m_list = list;
     m_list->setObjectName(QStringLiteral("addShow.list"));
     m_list->setModel(m_rows);
     m_list->setItemDelegate(new AddShowResultsDelegate(m_theme, m_model.isMovie(), m_list));
@@ -86,12 +88,12 @@ void AddShowResultsView::build() {
     m_list->setMouseTracking(true);
     m_list->setUniformItemSizes(true);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setAttribute(Qt::WA_MacShowFocusRect, false);
     m_list->viewport()->setAutoFillBackground(false);
     m_list->setStyleSheet(QStringLiteral("QListView{background:transparent;}"));
     connect(m_list, &QListView::clicked, this,
             [this](const QModelIndex& index) { m_rows->activate(index.row()); });
+    connect(list, &PickList::picked, m_rows, &AddShowResultsList::activate);
     // Space and Enter pick the row the arrows are on.
     m_list->installEventFilter(this);
     m_list->viewport()->installEventFilter(this);

@@ -1,0 +1,85 @@
+// The outside world of a journey through the real application: TMDB, the torrent indexes and the
+// download daemon's RPC on loopback, and a private home with the application copied into it and
+// endpoints.json pointing it at them. Prints one JSON line (home, executable, environment), then
+// serves until its standard input closes, so the driver that started it ends it by exiting.
+
+#include "DaemonSupport.h"
+#include "FakeServices.h"
+#include "FakeTransmission.h"
+#include "PrivateInstall.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QSocketNotifier>
+
+#include <nlohmann/json.hpp>
+
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+// "Harbour Lights": one match, a season with two aired episodes and one to come, and a
+// release for each aired episode on Torrents-CSV.
+void describeWorld(FakeTmdb& tmdb, FakeIndexes& indexes) {
+    constexpr int kId = 4242;
+    tmdb.matches = {{kId, QStringLiteral("Harbour Lights"), QStringLiteral("2025"), QString()}};
+    const QDate today = QDate::currentDate();
+    FakeTmdb::Series series;
+    series.name = QStringLiteral("Harbour Lights");
+    series.currentSeason = 1;
+    series.lastAired = std::pair{1, 2};
+    series.originCountries = {QStringLiteral("GB")};
+    series.imdbID = QStringLiteral("tt4242424");
+    series.seasons[1] = {{1, today.addDays(-14)}, {2, today.addDays(-7)}, {3, today.addDays(7)}};
+    tmdb.series[kId] = series;
+    indexes.hits = {
+        {QStringLiteral("Harbour.Lights.S01E01.1080p.WEB.h264-GROUP"), QString(40, QLatin1Char('a')), 40},
+        {QStringLiteral("Harbour.Lights.S01E02.1080p.WEB.h264-GROUP"), QString(40, QLatin1Char('b')), 30},
+    };
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    PrivateInstall install;
+    if (!install.isValid()) {
+        std::cerr << install.problem().toStdString() << std::endl;
+        return 1;
+    }
+    FakeTmdb tmdb;
+    FakeIndexes indexes;
+    FakeTransmission daemon;
+    describeWorld(tmdb, indexes);
+
+    ServiceEndpoints endpoints;
+    // Anything not faked (images, the update feed) lands on a port nothing listens on.
+    endpoints.pointEveryServiceAt(QStringLiteral("http://127.0.0.1:%1/").arg(freeLoopbackPort()));
+    indexes.apply(endpoints);
+    endpoints.tmdbAPI = tmdb.apiRoot();
+    endpoints.rpcPort = daemon.port();
+    endpoints.peerPort = freeLoopbackPort();
+    install.writeEndpoints(install.storageFolder(), endpoints);
+
+    const QDir home(install.home());
+    const nlohmann::json ready{
+        {"home", install.home().toStdString()},
+        {"executable", home.filePath(QStringLiteral("bin/lumivane")).toStdString()},
+        {"storage", install.storageFolder().toStdString()},
+        {"environment",
+         {{"HOME", install.home().toStdString()},
+          {"XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toStdString()},
+          {"XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toStdString()},
+          {"XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toStdString()}}}};
+    std::cout << ready.dump() << std::endl;
+
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
+        char buffer[256];
+        if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+            QCoreApplication::quit();
+    });
+    return app.exec();
+}
