@@ -58,8 +58,9 @@ TEST_F(RecentList, EachDownloadReadsItsEpisodeTitleStateAndActionsAndItsAlternat
         EXPECT_EQ(read(i, Qt::AccessibleTextRole), QString::fromUtf8(e.name));
         EXPECT_EQ(read(i, Qt::AccessibleDescriptionRole), QString::fromUtf8(e.description));
         EXPECT_EQ(read(i, Model::RecordIdRole), e.id.left(40));
-        if (!panel)
+        if (!panel) {
             EXPECT_EQ(list.index(i).data(Model::StateToneRole).toInt(), e.tone);
+        }
         EXPECT_EQ(list.index(i).data(Model::FlaggedRole).toBool(), e.flagged);
         EXPECT_EQ(bool(list.flags(list.index(i)) & Qt::ItemIsEnabled), !panel);
     }
