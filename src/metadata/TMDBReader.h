@@ -3,7 +3,12 @@
 // Loose reading of TMDB's answers: every member is looked up by name and its type tested;
 // anything else in the answer is ignored, and a malformed element is skipped on its own.
 
-#include "TMDBClient.h"
+#include "model/Episode.h"
+#include "model/MovieResult.h"
+#include "model/SeriesAirInfo.h"
+#include "model/SeriesResult.h"
+#include "model/SeriesSeasons.h"
+#include "model/Timestamp.h"
 
 #include <QByteArray>
 

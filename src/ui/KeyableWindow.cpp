@@ -17,7 +17,7 @@ Qt::WindowFlags flagsFor(KeyableWindow::Kind kind) {
 KeyableWindow::KeyableWindow(Theme& theme, Kind kind, QWidget* parent)
     : RoundedPanel(theme, flagsFor(kind), parent)
     , m_kind(kind)
-    , m_dragArea(new WindowDragArea(*this)) {
+    , m_dragArea(new WindowDragArea(*this, m_magnet, [this] { return magnetFrame(); })) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Lumivane"));
     setBodySize(kBodySize);

@@ -1,15 +1,18 @@
 #include "WindowDragArea.h"
 
-#include "KeyableWindow.h"
+#include "RoundedPanel.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 #include <QWindow>
 
-WindowDragArea::WindowDragArea(KeyableWindow& window, QWidget* parent)
+WindowDragArea::WindowDragArea(RoundedPanel& window, MagnetDrag& magnet,
+                               std::function<MagnetDrag::Frame()> frame, QWidget* parent)
     : QWidget(parent)
-    , m_window(window) {
+    , m_window(window)
+    , m_magnet(magnet)
+    , m_frame(std::move(frame)) {
     setObjectName(QStringLiteral("windowDragArea"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -34,11 +37,10 @@ void WindowDragArea::mousePressEvent(QMouseEvent* event) {
         return;
     }
     event->accept();
-    MagnetDrag& magnet = m_window.magnet();
-    const bool systemMove =
-        !hasGlobalCoordinates() ||
-        magnet.press(event->globalPosition(), m_window.bodyPos(), m_window.magnetFrame()) ==
-            MagnetDrag::PressResult::systemMove;
+    MagnetDrag& magnet = m_magnet;
+    const bool systemMove = !hasGlobalCoordinates() ||
+                            magnet.press(event->globalPosition(), m_window.bodyPos(), m_frame()) ==
+                                MagnetDrag::PressResult::systemMove;
     m_tracking = !systemMove;
     if (systemMove && m_window.windowHandle())
         m_window.windowHandle()->startSystemMove();
@@ -47,8 +49,7 @@ void WindowDragArea::mousePressEvent(QMouseEvent* event) {
 void WindowDragArea::mouseMoveEvent(QMouseEvent* event) {
     if (!m_tracking || !(event->buttons() & Qt::LeftButton))
         return;
-    if (const auto to = m_window.magnet().drag(event->globalPosition(), m_window.bodyPos(),
-                                               m_window.magnetFrame()))
+    if (const auto to = m_magnet.drag(event->globalPosition(), m_window.bodyPos(), m_frame()))
         m_window.moveBodyTo(to->toPoint());
 }
 
@@ -56,6 +57,6 @@ void WindowDragArea::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !m_tracking)
         return;
     m_tracking = false;
-    if (const auto to = m_window.magnet().release(m_window.bodyPos(), m_window.magnetFrame()))
+    if (const auto to = m_magnet.release(m_window.bodyPos(), m_frame()))
         m_window.moveBodyTo(to->toPoint());
 }

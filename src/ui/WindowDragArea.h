@@ -1,8 +1,12 @@
 #pragma once
 
+#include "MagnetDrag.h"
+
 #include <QWidget>
 
-class KeyableWindow;
+#include <functional>
+
+class RoundedPanel;
 
 // Lies under the main window's content and turns drags of its background into window moves:
 // through the window's magnet when it is on, else through the window system's own move.
@@ -12,7 +16,9 @@ class WindowDragArea final : public QWidget {
     Q_DISABLE_COPY_MOVE(WindowDragArea)
 
 public:
-    explicit WindowDragArea(KeyableWindow& window, QWidget* parent = nullptr);
+    // `frame` is the usable area the magnet holds the window to, read at each drag.
+    WindowDragArea(RoundedPanel& window, MagnetDrag& magnet,
+                   std::function<MagnetDrag::Frame()> frame, QWidget* parent = nullptr);
 
     void setContent(QWidget* content);
     QWidget* content() const { return m_content; }
@@ -26,7 +32,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    KeyableWindow& m_window;
+    RoundedPanel& m_window;
+    MagnetDrag& m_magnet;
+    std::function<MagnetDrag::Frame()> m_frame;
     QWidget* m_content = nullptr;
     bool m_tracking = false;
 };
