@@ -58,13 +58,7 @@ LibraryFiler::Outcome LibraryFiler::fileEpisode(const TorrentInfo& info,
 
     const QString seriesRoot = LibraryLayout(m_libraryRoot()).seriesFolder();
     const auto markRow = [&](DownloadRecord::State state, const QString& detail) {
-        DownloadRecord* row = m_records.findHistoryRow(info.hash);
-        if (!row)
-            return;
-        row->state = state;
-        row->detail = detail;
-        if (state == DownloadRecord::State::sorted)
-            row->progress = 1.0;
+        markHistoryRow(info.hash, state, detail);
     };
 
     std::optional<SortError> failure;
@@ -158,13 +152,7 @@ LibraryFiler::Outcome LibraryFiler::fileMovie(const TorrentInfo& info, const Act
     }
     release();
     const auto markRow = [&](DownloadRecord::State state, const QString& detail) {
-        DownloadRecord* row = m_records.findHistoryRow(info.hash);
-        if (!row)
-            return;
-        row->state = state;
-        row->detail = detail;
-        if (state == DownloadRecord::State::sorted)
-            row->progress = 1.0;
+        markHistoryRow(info.hash, state, detail);
     };
     // Looked up after each log line: nothing is held across a signal.
     if (sorted.ok()) {
@@ -201,6 +189,17 @@ LibraryFiler::Outcome LibraryFiler::fileMovie(const TorrentInfo& info, const Act
     m_records.edited(Part::history);
     m_records.edited(Part::movies);
     return sorted.ok() ? Outcome::filed : Outcome::failed;
+}
+
+void LibraryFiler::markHistoryRow(const QString& hash, DownloadRecord::State state,
+                                  const QString& detail) {
+    DownloadRecord* row = m_records.findHistoryRow(hash);
+    if (!row)
+        return;
+    row->state = state;
+    row->detail = detail;
+    if (state == DownloadRecord::State::sorted)
+        row->progress = 1.0;
 }
 
 void LibraryFiler::forget(const QString& hash) {

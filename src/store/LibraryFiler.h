@@ -3,6 +3,7 @@
 #include "Notifier.h"
 #include "engine/TorrentInfo.h"
 #include "model/ActiveDownload.h"
+#include "model/DownloadRecord.h"
 #include "model/Timestamp.h"
 
 #include <QHash>
@@ -48,6 +49,7 @@ private:
     void hold(const QString& hash, const ActiveDownload& entry, const QString& label,
               const QString& description);
     void notifyCompletion(const QString& title, const QString& body);
+    void markHistoryRow(const QString& hash, DownloadRecord::State state, const QString& detail);
 
     StoreRecords& m_records;
     std::function<QString()> m_libraryRoot;
