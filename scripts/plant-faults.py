@@ -20,6 +20,8 @@ faults = [
  ("seeding limit not sent when the settings keeper says it moved", "src/store/DaemonSettings.cpp", "this, [this] { applySeedRatio(5); });", "this, [] {});", "lumivane_store_tests"),
  ("a new interval is not announced", "src/store/SettingsKeeper.cpp", "    if (intervalMoved)\n        Q_EMIT checkIntervalChanged();", "    if (false && intervalMoved)\n        Q_EMIT checkIntervalChanged();", "lumivane_store_tests"),
  ("a settings change is not saved", "src/store/WatchlistStore.cpp", "        Q_EMIT settingsChanged();\n        saveSettings();", "        Q_EMIT settingsChanged();", "lumivane_store_tests"),
+ ("a downloaded episode does not ask for fresh air information", "src/store/WatchlistStoreCompletion.cpp", "            show->airInfoRefreshedAt = Timestamp::distantPast(); // refresh at the next cycle\n", "", "lumivane_store_tests"),
+ ("a filed episode's history row is not saved", "src/store/WatchlistStoreCompletion.cpp", "    }\n    saveHistory();\n    saveShows();", "    }\n    saveShows();", "lumivane_store_tests"),
 ]
 for name, path, old, new, target in faults:
     src = open(path).read()
