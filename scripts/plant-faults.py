@@ -22,6 +22,8 @@ faults = [
  ("a settings change is not saved", "src/store/WatchlistStore.cpp", "        Q_EMIT settingsChanged();\n        saveSettings();", "        Q_EMIT settingsChanged();", "lumivane_store_tests"),
  ("a downloaded episode does not ask for fresh air information", "src/store/WatchlistStoreCompletion.cpp", "            show->airInfoRefreshedAt = Timestamp::distantPast(); // refresh at the next cycle\n", "", "lumivane_store_tests"),
  ("a filed episode's history row is not saved", "src/store/WatchlistStoreCompletion.cpp", "    }\n    saveHistory();\n    saveShows();", "    }\n    saveShows();", "lumivane_store_tests"),
+ ("the calendar file is never written", "src/store/CalendarKeeper.cpp", "        m_files.saveCalendar(CalendarFeed::render(m_events, m_clock.now()));", "        (void)0;", "lumivane_store_tests"),
+ ("a removed series stays in the calendar file", "src/store/CalendarKeeper.cpp", "e.showID == showID; }) > 0)\n        publish();", "e.showID == showID; }) > 0)\n        Q_EMIT eventsChanged();", "lumivane_store_tests"),
 ]
 for name, path, old, new, target in faults:
     src = open(path).read()
