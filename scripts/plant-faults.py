@@ -17,6 +17,14 @@ faults = [
  ("another series' episode search lands in the open drawer", "src/present/EpisodeDrawerModel.cpp", "    if (showID != m_showID)\n        return;", "    if (false)\n        return;", "lumivane_present_tests"),
  ("a saved download's line loses its colour", "src/present/EpisodeDrawerTexts.cpp", "Tone::done : Tone::quiet", "Tone::quiet : Tone::quiet", "lumivane_present_tests"),
  ("a tap on another application's notice counts", "src/app/FreedesktopNotifier.cpp", "    if (it == m_open.cend() || action != QStringLiteral(\"default\"))\n        return;\n    handleNoticeClick(it.value(), m_openUrl, m_onTap);", "    if (it == m_open.cend() || action != QStringLiteral(\"default\")) {\n        if (m_onTap) m_onTap();\n        return;\n    }\n    handleNoticeClick(it.value(), m_openUrl, m_onTap);", "lumivane_app_tests"),
+ ("seeding limit not sent when the settings keeper says it moved", "src/store/DaemonSettings.cpp", "this, [this] { applySeedRatio(5); });", "this, [] {});", "lumivane_store_tests"),
+ ("a new interval is not announced", "src/store/SettingsKeeper.cpp", "    if (intervalMoved)\n        Q_EMIT checkIntervalChanged();", "    if (false && intervalMoved)\n        Q_EMIT checkIntervalChanged();", "lumivane_store_tests"),
+ ("a settings change is not saved", "src/store/WatchlistStore.cpp", "        Q_EMIT settingsChanged();\n        saveSettings();", "        Q_EMIT settingsChanged();", "lumivane_store_tests"),
+ ("a downloaded episode does not ask for fresh air information", "src/store/WatchlistStoreCompletion.cpp", "            show->airInfoRefreshedAt = Timestamp::distantPast(); // refresh at the next cycle\n", "", "lumivane_store_tests"),
+ ("a filed episode's history row is not saved", "src/store/WatchlistStoreCompletion.cpp", "    }\n    saveHistory();\n    saveShows();", "    }\n    saveShows();", "lumivane_store_tests"),
+ ("the calendar file is never written", "src/store/CalendarKeeper.cpp", "        m_files.saveCalendar(CalendarFeed::render(m_events, m_clock.now()));", "        (void)0;", "lumivane_store_tests"),
+ ("a removed series stays in the calendar file", "src/store/CalendarKeeper.cpp", "e.showID == showID; }) > 0)\n        publish();", "e.showID == showID; }) > 0)\n        Q_EMIT eventsChanged();", "lumivane_store_tests"),
+ ("a hidden list repaints anyway (shared row model)", "src/present/KeyedRowModel.h", "        if (m_live)\n            refresh();", "        if (true)\n            refresh();", "lumivane_present_tests"),
 ]
 for name, path, old, new, target in faults:
     src = open(path).read()

@@ -3,12 +3,12 @@
 #include "DaemonSupport.h"
 #include "EventLoop.h"
 #include "InstanceChannel.h"
+#include "PrivateHome.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -41,20 +41,10 @@ inline std::optional<QByteArray> askServed(const QString& path, const QStringLis
     return answer;
 }
 
-// Runs the real executable in a private home, so it never sees the user's data nor reaches the
-// desktop's notification service (notices are printed with the log instead).
+// Runs the real executable, with the daemon bundled beside it, in a private home.
 class AppHome : public testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        m_home = QFileInfo(m_dir.path()).canonicalFilePath();
-        m_environment.insert("HOME", m_home);
-        m_environment.insert("XDG_DATA_HOME", m_home + "/data");
-        m_environment.insert("XDG_CONFIG_HOME", m_home + "/config");
-        m_environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + m_home + "/no-bus");
-        m_environment.remove("XDG_DOWNLOAD_DIR");
-        ASSERT_TRUE(QDir().mkpath(storageFolder()));
-    }
+    void SetUp() override { ASSERT_TRUE(m_private.isValid()) << m_private.problem().toStdString(); }
 
     void TearDown() override {
         if (m_process.state() != QProcess::NotRunning) {
@@ -65,8 +55,8 @@ protected:
             ::kill(static_cast<pid_t>(pid), SIGKILL);
     }
 
-    QString storageFolder() const { return m_home + "/data/Lumivane"; }
-    QString dataFile(const char* name) const { return storageFolder() + '/' + QString::fromLatin1(name); }
+    QString storageFolder() const { return m_private.storageFolder(); }
+    QString dataFile(const char* name) const { return m_private.dataFile(QString::fromLatin1(name)); }
     QString socketPath() const { return InstanceChannel::socketPath(storageFolder()); }
 
     void writeDataFile(const char* name, const QByteArray& bytes) const {
@@ -78,13 +68,13 @@ protected:
     // endpoints.json moves the services to loopback: the daemon on free ports, TMDB where the
     // test says, every other service on a port nobody listens on; the daemon talks to nobody.
     void moveServicesToLoopback(const QUrl& tmdb = {}) {
-        const QByteArray nobody = "http://127.0.0.1:" + QByteArray::number(freeLoopbackPort()) + '/';
-        QByteArray json = "{\"tmdbAPI\":\"" + (tmdb.isEmpty() ? nobody : tmdb.toString().toUtf8()) + "\",";
-        for (const char* key : {"knabenAPI", "apibayQuery", "eztvPrimary", "eztvFallback", "torrentsCsvSearch",
-                                "nyaaRoot", "ytsHost", "tmdbImages"})
-            json += '"' + QByteArray(key) + "\":\"" + nobody + "\",";
-        json += "\"rpcPort\":" + QByteArray::number(m_rpcPort) + ",\"peerPort\":" + QByteArray::number(m_peerPort) + '}';
-        writeDataFile("endpoints.json", json);
+        ServiceEndpoints endpoints;
+        endpoints.pointEveryServiceAt(QStringLiteral("http://127.0.0.1:%1/").arg(freeLoopbackPort()));
+        if (!tmdb.isEmpty())
+            endpoints.tmdbAPI = tmdb;
+        endpoints.rpcPort = m_rpcPort;
+        endpoints.peerPort = m_peerPort;
+        m_private.writeEndpoints(endpoints);
         writeQuietDaemonSettings(storageFolder() + "/transmission-config");
     }
 
@@ -131,10 +121,10 @@ protected:
         EXPECT_FALSE(QFileInfo::exists(dataFile("lumivane.lock")));
     }
 
-    QTemporaryDir m_dir;
-    QString m_home;
-    QString m_executable = QStringLiteral(LUMIVANE_BINARY);
-    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
+    PrivateHome m_private;
+    QString m_home = m_private.path();
+    QString m_executable = m_private.executable();
+    QProcessEnvironment m_environment = m_private.environment();
     QProcess m_process;
     QString m_out;
     quint16 m_rpcPort = freeLoopbackPort();

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+// A request line may hold 16 KiB and not a byte more.
+constexpr qsizetype kCap = 16 * 1024;
 
 using Kind = CommandRequest::Kind;
 
@@ -172,7 +174,7 @@ const QList<DecodeCase> kRefused{
     {"unknownQuality", R"({"command":"movies add","arguments":{"name":"X","quality":"8K"}})", "\"quality\""},
     {"flagNotABool", R"({"command":"activity","arguments":{"follow":1}})", "\"follow\""},
     {"oversized",
-     R"({"command":"series add","arguments":{"name":")" + QByteArray(CommandRequest::kMaxBytes, 'x') + R"("}})",
+     R"({"command":"series add","arguments":{"name":")" + QByteArray(kCap, 'x') + R"("}})",
      "larger than"},
 };
 
@@ -191,8 +193,8 @@ INSTANTIATE_TEST_SUITE_P(CommandRequest, Refused, testing::ValuesIn(kRefused),
 TEST(CommandRequest, ALineJustUnderTheCapIsStillRead) {
     const QByteArray head = R"({"command":"series add","arguments":{"name":")";
     const QByteArray tail = R"("}})";
-    const QByteArray line = head + QByteArray(CommandRequest::kMaxBytes - head.size() - tail.size(), 'y') + tail;
-    ASSERT_EQ(line.size(), CommandRequest::kMaxBytes);
+    const QByteArray line = head + QByteArray(kCap - head.size() - tail.size(), 'y') + tail;
+    ASSERT_EQ(line.size(), kCap);
     const auto decoded = CommandRequest::decode(line);
     ASSERT_TRUE(std::holds_alternative<CommandRequest>(decoded));
     EXPECT_EQ(std::get<CommandRequest>(decoded).target.size(), line.size() - head.size() - tail.size());

@@ -5,7 +5,7 @@
 #include "EventLoop.h"
 #include "FakeServices.h"
 #include "FakeTransmission.h"
-#include "PrivateInstall.h"
+#include "PrivateHome.h"
 #include "RealisticLibrary.h"
 #include "model/Clock.h"
 #include "model/StorageFiles.h"
@@ -73,7 +73,7 @@ protected:
         endpoints.tmdbAPI = m_tmdb.apiRoot();
         endpoints.rpcPort = m_daemon.port();
         endpoints.peerPort = freeLoopbackPort();
-        m_install.writeEndpoints(storageFolder(), endpoints);
+        m_install.writeEndpoints(endpoints);
     }
 
     QString storageFolder() const { return m_install.storageFolder(); }
@@ -82,7 +82,7 @@ protected:
     // What the daemon reports at the next start: the followed torrents, one of them finished
     // and one gone (both are saved at once by the first pass), and two leftovers to tidy up.
     bool lockIsEmpty() const {
-        return QFileInfo(QDir(m_install.storageFolder()).filePath(QStringLiteral("lumivane.lock")))
+        return QFileInfo(m_install.dataFile(QStringLiteral("lumivane.lock")))
                    .size() == 0;
     }
 
@@ -157,7 +157,7 @@ protected:
         m_strays = strays;
     }
 
-    PrivateInstall m_install;
+    PrivateHome m_install{PrivateHome::Executable::ownCopy};
     FakeTmdb m_tmdb;
     FakeTransmission m_daemon;
     RealisticLibrary m_library;
@@ -188,6 +188,7 @@ TEST_P(CrashSafety, EveryFileSurvivesAKillAtAnyMoment) {
         QProcess process;
         const int delayMs = delay(m_rng);
         for (int attempt = 0;; ++attempt) {
+            process.setStandardOutputFile(QProcess::nullDevice());
             ASSERT_TRUE(m_install.start(process));
             QElapsedTimer clock;
             clock.start();

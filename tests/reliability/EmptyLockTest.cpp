@@ -2,7 +2,7 @@
 
 #include "DaemonSupport.h"
 #include "EventLoop.h"
-#include "PrivateInstall.h"
+#include "PrivateHome.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -27,24 +27,25 @@ class EmptyLock : public testing::TestWithParam<LockAge> {};
 } // namespace
 
 TEST_P(EmptyLock, AnOldOneIsTakenOverAFreshOneIsAStartInProgress) {
-    PrivateInstall install;
+    PrivateHome install(PrivateHome::Executable::ownCopy);
     ASSERT_TRUE(install.isValid()) << install.problem().toStdString();
     ServiceEndpoints endpoints;
     endpoints.pointEveryServiceAt(QStringLiteral("http://127.0.0.1:%1/").arg(freeLoopbackPort()));
     endpoints.rpcPort = freeLoopbackPort();
-    install.writeEndpoints(install.storageFolder(), endpoints);
+    install.writeEndpoints(endpoints);
 
-    QFile lock(QDir(install.storageFolder()).filePath(QStringLiteral("lumivane.lock")));
+    QFile lock(install.dataFile(QStringLiteral("lumivane.lock")));
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-GetParam().seconds),
                                  QFileDevice::FileModificationTime));
     lock.close();
 
     QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
     ASSERT_TRUE(install.start(process));
     if (GetParam().starts) {
         // The first start writes settings.json: it got past the lock.
-        const QString settings = QDir(install.storageFolder()).filePath(QStringLiteral("settings.json"));
+        const QString settings = install.dataFile(QStringLiteral("settings.json"));
         EXPECT_TRUE(runEventLoopUntil([&] { return QFile::exists(settings); }, 10000))
             << process.readAllStandardError().toStdString();
         EXPECT_GT(QFile(lock.fileName()).size(), 0) << "the lock names the new instance";

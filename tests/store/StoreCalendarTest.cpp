@@ -90,11 +90,15 @@ TEST_F(Calendar, SubscribedSeriesTmdbAnswersForInWatchlistOrderAndRemovableAtOnc
     EXPECT_EQ(shown, QStringList({"Severance S02E10 upcoming", "The Daily S30E55 got",
                                   "The Daily S30E56 missing", "Dark S02E01 got",
                                   "Dark S02E02 missing", "Dark S02E03 upcoming"}));
+    // What calendar applications subscribe to follows, a removal included, at once.
+    const auto inFile = [&] { return m_env.readStorageFile(QString::fromLatin1(StorageFiles::kCalendar)).count("BEGIN:VEVENT"); };
+    EXPECT_EQ(inFile(), 6);
 
     QSignalSpy published(m_store.get(), &WatchlistStore::calendarEventsChanged);
     m_store->removeCalendarEvents(severance.id);
     EXPECT_EQ(published.size(), 1);
     EXPECT_EQ(days().size(), 5);
+    EXPECT_EQ(inFile(), 5);
 
     m_tmdb.series.clear(); // TMDB stops answering
     awaitTask(m_store->refreshCalendar(true));

@@ -40,42 +40,15 @@ protected:
 
 } // namespace
 
-TEST_F(StoreDownloads, AnEpisodeTravelsFromGrabToTheLibrary) {
+// The way from the indexes to the library goes through the real daemon in the episode journey;
+// here what the store keeps of a filed episode.
+TEST_F(StoreDownloads, AFiledEpisodeIsSavedAsSortedAndAsksForFreshAirInformation) {
     start();
     const QString h = hash('a');
     grab(match("S01E02", h));
-
-    EXPECT_EQ(m_store->activeDownloads().value(h),
-              (ActiveDownload{ActiveDownload::Kind::episode, m_dark.id, "S01E02", false, "EZTV"}));
-    // Saved at once: a restart now must not lose the download.
-    EXPECT_EQ((stored<QMap<QString, ActiveDownload>>(StorageFiles::kDownloads)),
-              m_store->activeDownloads());
-    EXPECT_EQ(dark().status.state, ShowStatus::State::downloading);
-    ASSERT_TRUE(row(h));
-    EXPECT_EQ(row(h)->title, "Dark.S01E02.1080p.WEB.h264-GRP");
-    EXPECT_EQ(row(h)->episode, "S01E02");
-    EXPECT_EQ(row(h)->state, DownloadRecord::State::downloading);
-    EXPECT_TRUE(m_store->isPolling());
-    EXPECT_EQ(m_daemon.calls("torrent-add").first()["arguments"]["download-dir"],
-              libraryRoot().toStdString());
-
-    // Progress is followed into the status and the history row.
-    auto& t = m_daemon.torrents[h];
-    t.percentDone = 0.4;
-    t.peersConnected = 3;
-    t.rateDownload = 250000;
-    ASSERT_TRUE(pollUntil([&] { return dark().status.progress == 0.4; }));
-    EXPECT_EQ(row(h)->peers, 3);
-    EXPECT_EQ(row(h)->rateBytes, 250000);
-
-    // Filing, log, notice and the daemon letting go: the episode journey, through the real daemon.
     ASSERT_TRUE(finishWith(h, {"Dark.S01E02/Dark.S01E02.1080p.mkv"}, 7000));
     EXPECT_EQ(dark().downloadedEpisodes, QStringList{"S01E02"});
     EXPECT_EQ(dark().airInfoRefreshedAt, Timestamp::distantPast());
-    EXPECT_EQ(row(h)->state, DownloadRecord::State::sorted);
-    ASSERT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(h); }));
-    EXPECT_EQ(m_daemon.removed, (QList<std::pair<QString, bool>>{{h, true}}));
-    EXPECT_FALSE(m_store->isPolling());
     EXPECT_EQ(stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().state,
               DownloadRecord::State::sorted);
 }
@@ -183,7 +156,10 @@ TEST_F(StoreDownloads, FinishedTorrentsAreFiledOrLeftWhereTheyAre) {
             notices << n.body;
         EXPECT_EQ(notices.join('|'), qstr(f["notices"]));
         if (f["leftInDaemon"].get<bool>()) { // the tidy-up removes it later
-            drainEvents();
+            // The daemon's client takes one request at a time and a removal is two (look, then
+            // remove): after two later requests are answered, one would have been seen.
+            for (int i = 0; i < 2; ++i)
+                awaitTask(m_store->addToEngine(magnet(hash('e'), "Probe")));
             EXPECT_TRUE(m_daemon.torrents.contains(h));
         } else {
             EXPECT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(h); }));

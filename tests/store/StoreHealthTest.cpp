@@ -2,12 +2,9 @@
 // TMDB key — and the finished torrent still being moved. (The rules of telling: HealthWatchTest;
 // files set aside at start: the lifecycle tests' stored states.)
 
-#include "DaemonSupport.h"
 #include "StoreHarness.h"
 #include "store/HealthWatch.h"
 
-#include <QHttpServer>
-#include <QHttpServerResponder>
 #include <QSignalSpy>
 
 namespace {
@@ -25,22 +22,13 @@ protected:
 
 // --- indexes -----------------------------------------------------------------------------------
 
-// Every index at a loopback port nobody listens on: each connection is refused.
+// Every index fails with a server error until the test lets them answer again.
 class SilentIndexes : public StoreHealth {
 protected:
-    StoreEnvironment environment() override {
-        StoreEnvironment env = StoreHarness::environment();
-        for (QUrl* url :
-             {&env.endpoints.knabenAPI, &env.endpoints.apibayQuery, &env.endpoints.eztvPrimary,
-              &env.endpoints.eztvFallback, &env.endpoints.torrentsCsvSearch,
-              &env.endpoints.nyaaRoot, &env.endpoints.ytsHost})
-            *url = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_indexPort));
-        env.endpoints.tmdbAPI = QUrl(QStringLiteral("http://127.0.0.1:%1/3").arg(m_indexPort));
-        return env;
+    SilentIndexes() {
+        m_fakeIndexes = true;
+        m_indexes.answering = false;
     }
-
-    quint16 m_indexPort = freeLoopbackPort();
-    QHttpServer m_server;
 };
 
 } // namespace
@@ -61,12 +49,8 @@ TEST_F(SilentIndexes, AnOutageIsToldOnceInsteadOfNoNewEpisodesAndItsEndOnce) {
               QStringList({"Knaben", "The Pirate Bay", "Torrents-CSV", "Nyaa"}));
     EXPECT_EQ(changes.size(), 1);
 
-    // The indexes come back: the port answers every request with an empty Torrents-CSV list,
-    // which Torrents-CSV reads as an answer and the others cannot read.
-    m_server.setMissingHandler([](const QHttpServerRequest&, QHttpServerResponder&& r) {
-        r.write(QByteArray(R"({"torrents":[]})"), "application/json");
-    });
-    ASSERT_EQ(m_server.listen(QHostAddress::LocalHost, m_indexPort), m_indexPort);
+    // The indexes come back: Torrents-CSV answers with an empty list, the others not at all.
+    m_indexes.answering = true;
     runCheck();
     runCheck();
     EXPECT_EQ(

@@ -30,16 +30,6 @@ protected:
 
 } // namespace
 
-TEST_F(Movies, TheWantedResolutionIsTakenAtOnce) {
-    m_indexes.hits = {hit("Heat.1995.720p.BluRay", '7', 90),
-                      hit("Heat.1995.1080p.BluRay", '8', 30)};
-    startWith(m_heat);
-    hunt();
-    EXPECT_EQ(m_store->activeDownloads().keys(), QStringList{hash('8')});
-    EXPECT_EQ(log(), QStringList({"Found: Heat (1995) via Torrents-CSV (30 seeders)",
-                                  "Started downloading Heat (1995)"}));
-}
-
 TEST_F(Movies, AnEarlyCopyInAnotherResolutionIsHeldOnceThenTaken) {
     m_indexes.hits = {hit("Heat.1995.720p.WEB", '7', 90)};
     m_heat.releaseDate = utc(2025, 3, 13); // out today: a 720p copy may be a fake

@@ -3,13 +3,8 @@
 
 #include "settings/SettingsView.h"
 
-#include "FakeTransmission.h"
-#include "TestEnvironment.h"
 #include "UiHarness.h"
 #include "controls/VaneSwitch.h"
-#include "model/RecordCodecs.h"
-#include "model/StorageFiles.h"
-#include "store/WatchlistStore.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -218,43 +213,6 @@ TEST_F(SettingsViewTest, TheUpdatesSectionReachesTheUpdater) {
     m_view.reset();
     m_hooks.updatesConfigured = [] { return false; };
     EXPECT_FALSE(child<QAbstractButton>("autoUpdateSwitch")->isEnabled());
-}
-
-// The same view over the real store: settings.json is written at once, the countdown restarts
-// and the seeding limit reaches the daemon's RPC.
-TEST(SettingsOverTheStore, ChangesAreSavedAtOnceAndTheSeedingLimitReachesTheDaemon) {
-    TestEnvironment env;
-    FakeTransmission daemon;
-    StoreEnvironment storeEnv = env.environment();
-    storeEnv.endpoints.rpcPort = daemon.port();
-    WatchlistStore store(storeEnv, nullptr, nullptr);
-    Theme theme;
-    SettingsView view(store.watchlist(), theme, SettingsHooks{});
-    view.show();
-
-    view.findChild<QAbstractButton*>("interval.1440")->click();
-    EXPECT_EQ(store.secondsUntilNextCheck(), 86400);
-    const auto saved = [&] {
-        return decodeDocument<AppSettings>(
-            env.readStorageFile(QString::fromLatin1(StorageFiles::kSettings)));
-    };
-    ASSERT_TRUE(saved());
-    EXPECT_EQ(saved()->checkIntervalMinutes, 1440);
-
-    auto* ratio = view.findChild<QLineEdit*>("seedRatioField");
-    ratio->setFocus();
-    ratio->selectAll();
-    QTest::keyClicks(ratio, "1.25");
-    QTest::keyClick(ratio, Qt::Key_Return);
-    EXPECT_EQ(saved()->seedRatioLimit, 1.25);
-    const auto limitSent = [&] {
-        for (const auto& call : daemon.calls("session-set"))
-            if (call["arguments"].contains("seedRatioLimit"))
-                return call["arguments"]["seedRatioLimit"] == 1.25 &&
-                       call["arguments"]["seedRatioLimited"] == true;
-        return false;
-    };
-    EXPECT_TRUE(runEventLoopUntil(limitSent));
 }
 
 } // namespace
