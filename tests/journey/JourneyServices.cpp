@@ -6,7 +6,7 @@
 #include "DaemonSupport.h"
 #include "FakeServices.h"
 #include "FakeTransmission.h"
-#include "PrivateInstall.h"
+#include "PrivateHome.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -44,7 +44,7 @@ void describeWorld(FakeTmdb& tmdb, FakeIndexes& indexes) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    PrivateInstall install;
+    PrivateHome install(PrivateHome::Executable::ownCopy);
     if (!install.isValid()) {
         std::cerr << install.problem().toStdString() << std::endl;
         return 1;
@@ -61,15 +61,15 @@ int main(int argc, char* argv[]) {
     endpoints.tmdbAPI = tmdb.apiRoot();
     endpoints.rpcPort = daemon.port();
     endpoints.peerPort = freeLoopbackPort();
-    install.writeEndpoints(install.storageFolder(), endpoints);
+    install.writeEndpoints(endpoints);
 
-    const QDir home(install.home());
+    const QDir home(install.path());
     const nlohmann::json ready{
-        {"home", install.home().toStdString()},
-        {"executable", home.filePath(QStringLiteral("bin/lumivane")).toStdString()},
+        {"home", install.path().toStdString()},
+        {"executable", install.executable().toStdString()},
         {"storage", install.storageFolder().toStdString()},
         {"environment",
-         {{"HOME", install.home().toStdString()},
+         {{"HOME", install.path().toStdString()},
           {"XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toStdString()},
           {"XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toStdString()},
           {"XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toStdString()}}}};

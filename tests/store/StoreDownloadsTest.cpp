@@ -159,7 +159,7 @@ TEST_F(StoreDownloads, FinishedTorrentsAreFiledOrLeftWhereTheyAre) {
             // The daemon's client takes one request at a time and a removal is two (look, then
             // remove): after two later requests are answered, one would have been seen.
             for (int i = 0; i < 2; ++i)
-                awaitTask(m_store->addToEngine(magnet(hash('e'), "Probe")));
+                awaitTask(m_store->transmission().add(magnet(hash('e'), "Probe"), libraryRoot()));
             EXPECT_TRUE(m_daemon.torrents.contains(h));
         } else {
             EXPECT_TRUE(runEventLoopUntil([&] { return !m_daemon.torrents.contains(h); }));
