@@ -100,7 +100,7 @@ private:
     QTimer* m_clockTimer;
     QUuid m_expandedID;
     // Invisible stand-ins for the expanded row's painted controls, for screen readers.
-    QWidget* m_rowControlLayer;
+    QWidget* m_rowControlLayer = nullptr;
     QMap<ShowRowDelegate::Part, QAbstractButton*> m_rowControls;
     QPointer<Popover> m_popover;
     QHash<QString, QPixmap> m_posters; // by poster path, scaled to the thumbnail
