@@ -295,9 +295,13 @@ def accessible_journey(a11y, keyboard):
     expect("Subscribed" in description, f"the row says it is subscribed: {description!r}")
     expect(a11y.find("push button", "Add to your schedule") is None, "the add panels closed")
 
-    # The row's own controls are painted, not accessible objects: its episodes are opened
-    # from the keyboard.
-    open_episodes_by_keys(a11y, keyboard)
+    # A screen reader's user expands the row from the keyboard; its controls then stand in the
+    # tree, and "View episodes" is pressed there.
+    expand_row_by_keys(a11y, keyboard)
+    switch = a11y.wait("check box", "Subscribed — turn off to stop grabbing new episodes")
+    expect(a11y.has(switch, a11y.atspi.STATE_CHECKED), "the row's switch reads as on")
+    a11y.press("push button", "View episodes")
+    see_episodes(a11y)
     a11y.press("push button", "Back to the list")
     poll("the list again", lambda: a11y.find("push button", "Back to the list") is None and row_of(a11y, SERIES))
     keyboard.key("ctrl+q")
@@ -326,11 +330,7 @@ def keyboard_journey(a11y, keyboard):
     keyboard.key("ctrl+q")
 
 
-def open_episodes_by_keys(a11y, keyboard):
-    def on_view_episodes():
-        node = a11y.find("list", "Series Watchlist")
-        return node is not None and node.description == "View episodes"
-
+def expand_row_by_keys(a11y, keyboard):
     def in_list():
         node = a11y.focused()
         return node is not None and (node.name == "Series Watchlist" or node.name == SERIES)
@@ -343,8 +343,20 @@ def open_episodes_by_keys(a11y, keyboard):
         keyboard.key("Home")  # the list had no current row yet
         poll(f"the keyboard on the row of {SERIES}", lambda: keyboard.focus_is("list item", SERIES))
     keyboard.key("Return")  # expands the row
+
+
+def open_episodes_by_keys(a11y, keyboard):
+    def on_view_episodes():
+        node = a11y.find("list", "Series Watchlist")
+        return node is not None and node.description == "View episodes"
+
+    expand_row_by_keys(a11y, keyboard)
     keyboard.tab_until("the keyboard on \"View episodes\"", on_view_episodes, limit=10)
     keyboard.key("Return")
+    see_episodes(a11y)
+
+
+def see_episodes(a11y):
     a11y.wait("push button", "Back to the list")
     # The season's episodes, whatever shape their rows take.
     poll("the first episode in the drawer", lambda: a11y.find_named_like("S01E01"))

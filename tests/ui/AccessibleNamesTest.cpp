@@ -55,13 +55,16 @@ QString describe(const QWidget* w) {
                                          QString::fromLatin1(w->metaObject()->className()));
 }
 
-// Focusable widgets on screen whose accessible name is empty, and list items likewise.
+// Focusable widgets and buttons on screen whose accessible name is empty, and list items
+// likewise.
 QStringList unnamedControls(const QWidget& root) {
     QStringList missing;
     QList<QWidget*> all = root.findChildren<QWidget*>();
     all.prepend(const_cast<QWidget*>(&root));
     for (QWidget* w : std::as_const(all)) {
-        if (!w->isVisible() || !(w->focusPolicy() & Qt::TabFocus))
+        // A button outside the tab chain is still pressed by a screen reader (a row's control).
+        const bool pressable = qobject_cast<QAbstractButton*>(w) != nullptr;
+        if (!w->isVisible() || !((w->focusPolicy() & Qt::TabFocus) || pressable))
             continue;
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
         if (!iface || iface->text(QAccessible::Name).trimmed().isEmpty())
@@ -177,7 +180,7 @@ const std::vector<ViewFactory>& views() {
         {"series list, one row expanded",
          [](Stage& s) {
              auto view = std::make_unique<ShowsView>(s.fake, s.theme, s.images);
-             view->toggleExpanded(s.fake.showList.first().id);
+             view->toggleExpanded(s.fake.showNamed("Dark").id); // the row with the most controls
              return shown(std::move(view));
          }},
         {"series list, resolution popover",
@@ -314,6 +317,9 @@ TEST_F(UiHarness, TheCheckListsANamelessButtonAndANamelessListRow) {
     named->setToolTip(QStringLiteral("Next week")); // a symbol button reads its tooltip
     auto* nameless = new FlatButton(m_theme, QString(), &root);
     nameless->setObjectName(QStringLiteral("nameless"));
+    auto* untabbed = new FlatButton(m_theme, QString(), &root); // pressed by a screen reader
+    untabbed->setObjectName(QStringLiteral("untabbed"));
+    untabbed->setFocusPolicy(Qt::NoFocus);
     auto* list = new QListWidget(&root);
     list->setObjectName(QStringLiteral("rows"));
     list->setAccessibleName(QStringLiteral("Series"));
@@ -321,12 +327,62 @@ TEST_F(UiHarness, TheCheckListsANamelessButtonAndANamelessListRow) {
     list->addItem(QString());
     auto* layout = new QVBoxLayout(&root);
     for (QWidget* w : {static_cast<QWidget*>(named), static_cast<QWidget*>(nameless),
-                       static_cast<QWidget*>(list)})
+                       static_cast<QWidget*>(untabbed), static_cast<QWidget*>(list)})
         layout->addWidget(w);
     root.show();
     settle();
     EXPECT_EQ(unnamedControls(root),
-              QStringList({"nameless (FlatButton)", "rows (QListWidget) item 1"}));
+              QStringList({"nameless (FlatButton)", "untabbed (FlatButton)",
+                           "rows (QListWidget) item 1"}));
+}
+
+namespace {
+
+// The pressable things a screen reader reaches from `iface`, by their accessible names.
+void collectPressable(QAccessibleInterface* iface, QStringList& names, int depth = 0) {
+    if (!iface || depth > 12 || iface->state().invisible)
+        return;
+    if (auto* actions = iface->actionInterface()) {
+        const QStringList kinds = actions->actionNames();
+        if (kinds.contains(QAccessibleActionInterface::pressAction()) ||
+            kinds.contains(QAccessibleActionInterface::toggleAction()))
+            names << iface->text(QAccessible::Name);
+    }
+    for (int i = 0; i < iface->childCount(); ++i)
+        collectPressable(iface->child(i), names, depth + 1);
+}
+
+} // namespace
+
+// The controls painted on a row are in the accessibility tree, where a screen reader walks:
+// not hidden inside an item view, whose only children are its rows.
+TEST_F(AccessibleNamesTest, ARowsOwnControlsAreReachedFromTheView) {
+    Stage stage{m_fake, m_theme, m_images};
+    const struct {
+        const char* view;
+        QStringList names;
+    } cases[] = {
+        {"series list, one row expanded",
+         {"Subscribed — turn off to stop grabbing new episodes",
+          "Change the resolution for this series", "Pick a different resolution for this episode",
+          "Remove Dark from your series", "View episodes"}},
+        {"movies", {"Change the resolution for this movie", "Remove Heat (1995) from Movies"}},
+        {"movies, flagged row with alternates", {"Remove request"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.view);
+        std::unique_ptr<QWidget> view;
+        for (const ViewFactory& factory : views()) {
+            if (QString::fromLatin1(factory.name) == QString::fromLatin1(c.view))
+                view = factory.build(stage);
+        }
+        ASSERT_TRUE(view) << "no view called " << c.view;
+        QStringList names;
+        collectPressable(QAccessible::queryAccessibleInterface(view.get()), names);
+        for (const QString& name : c.names)
+            EXPECT_TRUE(names.contains(name)) << name.toStdString() << " not among:\n  "
+                                              << names.join(QStringLiteral("\n  ")).toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, AccessibleNamesTest, testing::ValuesIn(views()),

@@ -9,6 +9,7 @@
 #include "movies/MovieRowWidget.h"
 #include "movies/MoviesView.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -250,4 +251,44 @@ TEST(AddMoviePanels, FromATypedTitleToAnAddedMovieWithOnePickedRelease) {
     EXPECT_FALSE(presenter.isOpen());
     EXPECT_EQ(fake.callsTo("addMovie"),
               QStringList{"addMovie Heat 949 1080p monitor  Heat.1995.1080p.WEB"});
+}
+
+// Each kind of a row's control, pressed the way a screen reader presses it (its accessible
+// action, released by the event loop), does what a click does.
+TEST_F(MoviesTab, ARowsControlsArePressedAsAScreenReaderDoes) {
+    const QString download(40, 'a');
+    const struct {
+        const char* control;
+        QString call; // the operation reached, or empty when the press opens the popover
+    } presses[] = {
+        {"movieRow.quality", {}},
+        {"movieRow.trash", "removeMovie Heat"},
+        {"movieRow.findAlternate", "movieReleases Heat any"},
+        {"movieRow.snooze", "snoozeStaleFor " + download + " 7"},
+        {"movieRow.removeRequest", "removeDownload " + download},
+    };
+    for (const auto& p : presses) {
+        SCOPED_TRACE(p.control);
+        fake.calls.clear();
+        stickHeat();
+        start();
+        QAbstractButton* control = inRow(0, p.control);
+        ASSERT_TRUE(control && control->isVisible());
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control);
+        ASSERT_TRUE(iface && iface->actionInterface());
+        EXPECT_FALSE(iface->text(QAccessible::Name).isEmpty());
+        const QStringList actions = iface->actionInterface()->actionNames();
+        ASSERT_TRUE(actions.contains(QAccessibleActionInterface::pressAction()))
+            << actions.join(' ').toStdString();
+        iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        runEventLoopUntil([&] { return !fake.calls.isEmpty() || view->openPopover(); });
+        if (p.call.isEmpty()) {
+            EXPECT_TRUE(qobject_cast<MovieQualityPopover*>(view->openPopover()));
+            EXPECT_TRUE(fake.calls.isEmpty());
+        } else {
+            EXPECT_EQ(fake.calls, QStringList{p.call});
+        }
+        if (view->openPopover())
+            view->openPopover()->close();
+    }
 }

@@ -3,6 +3,7 @@
 #include "series/ShowsView.h"
 
 #include "FakeHttpServer.h"
+#include "EventLoop.h"
 #include "Fixtures.h"
 #include "ImageLoader.h"
 #include "ShowListModel.h"
@@ -10,6 +11,7 @@
 #include "series/Popover.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
@@ -188,4 +190,113 @@ TEST_F(ShowsViewTest, ThreeHundredSeriesAskForEachPosterOnceAndOnlyWithAPath) {
         expected << QStringLiteral("/t/p/w92/p%1.png").arg(i);
     asked.sort();
     EXPECT_EQ(asked, expected);
+}
+
+namespace {
+
+// Presses a control the way a screen reader does: through its accessible action.
+void pressAccessibly(QAbstractButton* control) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control);
+    ASSERT_TRUE(iface && iface->actionInterface());
+    const QStringList actions = iface->actionInterface()->actionNames();
+    const QString action = actions.contains(QAccessibleActionInterface::pressAction())
+                               ? QAccessibleActionInterface::pressAction()
+                               : QAccessibleActionInterface::toggleAction();
+    ASSERT_TRUE(actions.contains(action)) << actions.join(' ').toStdString();
+    iface->actionInterface()->doAction(action);
+}
+
+struct AccessiblePress {
+    Part part;
+    const char* name; // what a screen reader reads
+    QAccessible::Role role;
+    const char* call;    // the operation the press reaches, or empty
+    const char* popover; // the popover it opens, or empty
+    bool episodes = false;
+};
+
+} // namespace
+
+// The expanded row's painted controls, pressed through the accessibility layer, do what a
+// click on them does, on their own row. The Bear is expanded: it shows every kind of control.
+TEST_F(ShowsViewTest, TheExpandedRowsControlsArePressedAsAScreenReaderDoes) {
+    const AccessiblePress presses[] = {
+        {Part::subscribeSwitch, "Subscribed — turn off", QAccessible::CheckBox,
+         "setSubscribed The Bear false", nullptr},
+        {Part::qualityPill, "Change the resolution for this series", QAccessible::Button, nullptr,
+         "qualityPopover"},
+        {Part::pickPill, "Pick a different resolution for this episode", QAccessible::Button,
+         nullptr, "releasePickPopover"},
+        {Part::trash, "Remove", QAccessible::Button, "removeShow The Bear", nullptr},
+        {Part::viewEpisodes, "View episodes", QAccessible::Button, nullptr, nullptr, true},
+    };
+    for (const AccessiblePress& p : presses) {
+        SCOPED_TRACE(p.name);
+        m_fake.calls.clear();
+        showList();
+        askForPick();
+        m_view->toggleExpanded(m_fake.showList[2].id);
+        QSignalSpy episodes(m_view.get(), &ShowsView::episodesRequested);
+
+        QAbstractButton* control = m_view->rowControl(p.part);
+        ASSERT_TRUE(control);
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control);
+        EXPECT_TRUE(iface->text(QAccessible::Name).startsWith(QString::fromUtf8(p.name)))
+            << iface->text(QAccessible::Name).toStdString();
+        EXPECT_EQ(iface->role(), p.role);
+        // Where the control is painted, so a screen reader's pointer lands on it.
+        const QRect painted = m_view->controlRect(2, p.part);
+        EXPECT_EQ(QRect(control->mapTo(m_view.get(), QPoint(0, 0)), control->size()),
+                  QRect(m_view->list()->viewport()->mapTo(m_view.get(), painted.topLeft()),
+                        painted.size()));
+
+        pressAccessibly(control);
+        // A press is released by the event loop, as a key press on a button is.
+        runEventLoopUntil([&] {
+            return !m_fake.calls.isEmpty() || episodes.count() > 0 ||
+                   (p.popover && popover(p.popover));
+        });
+        EXPECT_EQ(m_fake.calls, p.call ? QStringList{QString::fromLatin1(p.call)} : QStringList());
+        if (p.popover)
+            EXPECT_TRUE(popover(p.popover));
+        ASSERT_EQ(episodes.count(), p.episodes ? 1 : 0);
+        if (p.episodes)
+            EXPECT_EQ(episodes.first()[0].toUuid(), m_fake.showList[2].id);
+        if (auto* open = m_view->openPopover())
+            open->close();
+    }
+}
+
+// The stand-ins follow the expanded row, there and only there, and keep out of the mouse's way.
+TEST_F(ShowsViewTest, TheRowControlsFollowTheExpandedRowAndLetTheMouseThrough) {
+    showList();
+    EXPECT_FALSE(m_view->rowControl(Part::viewEpisodes)) << "no row is expanded";
+
+    m_view->toggleExpanded(m_fake.showList[1].id);
+    QAbstractButton* view = m_view->rowControl(Part::viewEpisodes);
+    ASSERT_TRUE(view);
+    EXPECT_FALSE(m_view->rowControl(Part::pickPill)) << "Severance waits for no choice";
+    QWidget* viewport = m_view->list()->viewport();
+    EXPECT_EQ(view->mapTo(m_view.get(), QPoint(0, 0)),
+              viewport->mapTo(m_view.get(), m_view->controlRect(1, Part::viewEpisodes).topLeft()));
+    EXPECT_EQ(view->focusPolicy(), Qt::NoFocus) << "the list leads the keyboard through the row";
+
+    // A change of the series reaches the names a screen reader reads.
+    m_fake.showList[1].isEnabled = false;
+    Q_EMIT m_fake.showsChanged();
+    QAbstractButton* toggle = m_view->rowControl(Part::subscribeSwitch);
+    ASSERT_TRUE(toggle);
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_EQ(toggle->accessibleName(),
+              m_view->model().index(1).data(ShowListModel::SubscribeTooltipRole).toString());
+
+    // A click through the window still lands on the list, which acts on the painted control.
+    QSignalSpy episodes(m_view.get(), &ShowsView::episodesRequested);
+    const QPoint at = viewport->mapTo(m_view.get(), m_view->controlRect(1, Part::viewEpisodes).center());
+    QTest::mouseClick(m_view->windowHandle(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(episodes.count(), 1);
+
+    m_view->toggleExpanded(m_fake.showList[1].id);
+    EXPECT_FALSE(m_view->rowControl(Part::viewEpisodes));
+    EXPECT_FALSE(m_view->rowControl(Part::trash));
 }

@@ -8,6 +8,7 @@
 #include "Theme.h"
 #include "api/Watchlist.h"
 
+#include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -36,6 +37,22 @@ const Show* findShow(const PublishedState& state, const QUuid& id) {
     }
     return nullptr;
 }
+
+// A control the delegate paints, as a widget a screen reader can find and press. It draws
+// nothing and lets the mouse through, so the look and the mouse stay with the list.
+class RowControl final : public QAbstractButton {
+public:
+    explicit RowControl(QWidget* parent)
+        : QAbstractButton(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus); // the keyboard moves through the row's parts in the list
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {}
+};
 
 } // namespace
 
@@ -115,6 +132,8 @@ ShowsView::ShowsView(const Watchlist& watchlist, Theme& theme, ImageLoader& imag
     empty->addStretch(3);
     m_pages->addWidget(m_empty);
 
+    makeRowControls();
+
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { setFocusPart(Part::row); });
 
@@ -187,6 +206,7 @@ void ShowsView::restyle() {
 
 void ShowsView::updateEmptyState() {
     m_pages->setCurrentWidget(m_model->rowCount() == 0 ? m_empty : static_cast<QWidget*>(m_list));
+    placeRowControls();
 }
 
 void ShowsView::showEvent(QShowEvent* event) {
@@ -214,6 +234,102 @@ void ShowsView::toggleExpanded(const QUuid& id) {
     m_list->doItemsLayout();
     if (const int row = m_model->rowOf(m_expandedID); row >= 0)
         m_list->scrollTo(m_model->index(row));
+    placeRowControls();
+}
+
+void ShowsView::makeRowControls() {
+    // Over the list, not in it: an item view shows screen readers its rows, not its children.
+    m_rowControlLayer = new QWidget(this);
+    m_rowControlLayer->setObjectName(QStringLiteral("showRowControls"));
+    m_rowControlLayer->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_rowControlLayer->setAttribute(Qt::WA_NoSystemBackground);
+    m_rowControlLayer->hide();
+    const std::pair<Part, QLatin1StringView> parts[] = {
+        {Part::subscribeSwitch, QLatin1StringView("switch")},
+        {Part::qualityPill, QLatin1StringView("quality")},
+        {Part::pickPill, QLatin1StringView("pick")},
+        {Part::trash, QLatin1StringView("trash")},
+        {Part::viewEpisodes, QLatin1StringView("viewEpisodes")},
+    };
+    for (const auto& [part, name] : parts) {
+        auto* control = new RowControl(m_rowControlLayer);
+        control->setObjectName(QStringLiteral("showRow.") + name);
+        // A press does what a click on the painted control does, on the row the mouse would.
+        auto press = [this, part] {
+            const int row = m_expandedID.isNull() ? -1 : m_model->rowOf(m_expandedID);
+            if (row < 0)
+                return;
+            const QModelIndex index = m_model->index(row);
+            if (index != m_list->currentIndex())
+                m_list->setCurrentIndex(index);
+            click(index, part);
+        };
+        if (part == Part::subscribeSwitch) {
+            control->setCheckable(true);
+            connect(control, &QAbstractButton::toggled, this, press);
+        } else {
+            connect(control, &QAbstractButton::clicked, this, press);
+        }
+        m_rowControls.insert(part, control);
+    }
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &ShowsView::placeRowControls);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &ShowsView::placeRowControls);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &ShowsView::placeRowControls);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &ShowsView::placeRowControls);
+    connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &ShowsView::placeRowControls);
+}
+
+void ShowsView::placeRowControls() {
+    const int row = m_expandedID.isNull() ? -1 : m_model->rowOf(m_expandedID);
+    if (row < 0 || m_pages->currentWidget() != m_list) {
+        m_rowControlLayer->hide();
+        return;
+    }
+    QWidget* viewport = m_list->viewport();
+    m_rowControlLayer->setGeometry(
+        QRect(viewport->mapTo(this, QPoint(0, 0)), viewport->size()));
+    const QModelIndex index = m_model->index(row);
+    m_rowControlLayer->setAccessibleName(index.data(ShowListModel::NameRole).toString());
+    for (auto it = m_rowControls.cbegin(); it != m_rowControls.cend(); ++it) {
+        const Part part = it.key();
+        QAbstractButton* control = it.value();
+        const QRect rect = controlRect(row, part);
+        if (rect.isEmpty()) {
+            control->hide();
+            continue;
+        }
+        control->setAccessibleName(part == Part::viewEpisodes ? ShowRowText::kViewEpisodes
+                                                              : tooltipFor(index, part));
+        // What the control shows on screen, where its name says more.
+        switch (part) {
+        case Part::subscribeSwitch: {
+            control->setAccessibleDescription(
+                index.data(ShowListModel::SubscribeLabelRole).toString());
+            const QSignalBlocker quiet(control);
+            control->setChecked(index.data(ShowListModel::SubscribedRole).toBool());
+            break;
+        }
+        case Part::qualityPill:
+            control->setAccessibleDescription(
+                index.data(ShowListModel::QualityLabelRole).toString());
+            break;
+        case Part::pickPill:
+            control->setAccessibleDescription(index.data(ShowListModel::PickLabelRole).toString());
+            break;
+        default:
+            break;
+        }
+        control->setGeometry(rect);
+        control->show();
+    }
+    m_rowControlLayer->raise();
+    m_rowControlLayer->show();
+}
+
+QAbstractButton* ShowsView::rowControl(Part part) const {
+    QAbstractButton* control = m_rowControls.value(part);
+    return control && control->isVisibleTo(const_cast<ShowsView*>(this)) ? control : nullptr;
 }
 
 QRect ShowsView::controlRect(int row, Part part) const {
@@ -455,6 +571,9 @@ bool ShowsView::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::Leave:
         setHover({}, Part::none);
+        return false;
+    case QEvent::Resize:
+        placeRowControls(); // the rows moved with the width
         return false;
     case QEvent::ToolTip: {
         auto* help = static_cast<QHelpEvent*>(event);

@@ -5,12 +5,14 @@
 #include "api/Watchlist.h"
 
 #include <QHash>
+#include <QMap>
 #include <QPointer>
 #include <QSet>
 #include <QUuid>
 #include <QWidget>
 
 class ImageLoader;
+class QAbstractButton;
 class QKeyEvent;
 
 class QLabel;
@@ -49,6 +51,9 @@ public:
     Popover* openPopover() const { return m_popover; }
     // The control of the current row that the keyboard is on.
     ShowRowDelegate::Part focusPart() const { return m_delegate->focusPart(); }
+    // The widget a screen reader finds for a control of the expanded row; null when that row
+    // shows no such control or no row is expanded.
+    QAbstractButton* rowControl(ShowRowDelegate::Part part) const;
     // Back to how the tab first opens: no row expanded, no popover, the top row current.
     void resetView();
 
@@ -77,6 +82,8 @@ private:
     void setFocusPart(ShowRowDelegate::Part part);
     void openContextMenuAt(int row);
     void showPopover(Popover* popover, int row, ShowRowDelegate::Part anchor);
+    void makeRowControls();
+    void placeRowControls();
 
     Watchlist m_watchlist;
     Theme& m_theme;
@@ -92,6 +99,9 @@ private:
     QLabel* m_emptyLine;
     QTimer* m_clockTimer;
     QUuid m_expandedID;
+    // Invisible stand-ins for the expanded row's painted controls, for screen readers.
+    QWidget* m_rowControlLayer = nullptr;
+    QMap<ShowRowDelegate::Part, QAbstractButton*> m_rowControls;
     QPointer<Popover> m_popover;
     QHash<QString, QPixmap> m_posters; // by poster path, scaled to the thumbnail
     QSet<QString> m_asked;             // poster paths already requested
