@@ -219,12 +219,24 @@ TEST_F(StoreLifecycle, TheCountdownTimerTicksOnItsOwn) {
 }
 
 TEST_F(StoreLifecycle, AStoreDestroyedMidCycleLeavesNothingBehind) {
+    m_fakeIndexes = true;
+    m_indexes.delayMs = 100; // the answers are still on their way when the store goes
+    m_indexes.hits = {hit("Dark.S01E02.1080p.WEB.x264", 'a')};
     seedDueSeries();
     start();
     m_store->runCheck(true);
+    // An index has been asked and the cycle waits for its answer: it is really suspended.
+    ASSERT_TRUE(runEventLoopUntil([&] { return m_indexes.searchCount() > 0; }));
     ASSERT_TRUE(m_store->isChecking());
+    ASSERT_FALSE(m_indexes.allAnswered());
+    const QByteArray shows = m_env.readStorageFile(QString::fromLatin1(StorageFiles::kShows));
     m_store.reset();
-    drainEvents(); // the suspended cycle resumes and must notice the store is gone
+    // The answers still on their way must find the store gone: nothing written, nothing told.
+    ASSERT_TRUE(runEventLoopUntil([&] { return m_indexes.allAnswered(); }));
+    drainEvents();
+    EXPECT_EQ(m_env.readStorageFile(QString::fromLatin1(StorageFiles::kShows)), shows);
+    EXPECT_TRUE(m_notifier.notices.isEmpty());
+    EXPECT_TRUE(m_daemon.calls("torrent-add").isEmpty());
 }
 
 // --- settings, paths, keys, ordering -----------------------------------------------------------
