@@ -44,6 +44,8 @@ inline std::optional<QByteArray> askServed(const QString& path, const QStringLis
 // Runs the real executable, with the daemon bundled beside it, in a private home.
 class AppHome : public testing::Test {
 protected:
+    explicit AppHome(PrivateHome::Executable which = PrivateHome::Executable::built) : m_private(which) {}
+
     void SetUp() override { ASSERT_TRUE(m_private.isValid()) << m_private.problem().toStdString(); }
 
     void TearDown() override {

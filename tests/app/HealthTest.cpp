@@ -3,18 +3,22 @@
 // another program, a series list with a hand-edited value, a TMDB key that is refused.
 
 #include "AppHome.h"
-#include "FakeHttpServer.h"
+#include "FakeServices.h"
 
 #include <QTcpServer>
 
-using HeadlessHealth = AppHome;
+namespace {
+
+// A copy of the executable with its resource folder beside it, where the daemon link is what
+// the test makes of it.
+class HeadlessHealth : public AppHome {
+protected:
+    HeadlessHealth() : AppHome(PrivateHome::Executable::ownCopy) {}
+};
+
+} // namespace
 
 TEST_F(HeadlessHealth, AMissingDaemonATakenPortAHandEditedSeriesListAndARefusedKeyAreToldOnce) {
-    // A copy of the executable with its resource folder beside it, where the daemon link is
-    // what the test makes of it.
-    m_executable = m_home + "/bin/lumivane";
-    ASSERT_TRUE(QDir().mkpath(m_home + "/bin"));
-    ASSERT_TRUE(QFile::copy(QStringLiteral(LUMIVANE_BINARY), m_executable));
     const QString daemonLink = m_home + "/share/lumivane/TransmissionEngine/bin/transmission-daemon";
     const auto linkDaemon = [&](const QString& target) {
         QDir().mkpath(QFileInfo(daemonLink).path());
@@ -22,9 +26,9 @@ TEST_F(HeadlessHealth, AMissingDaemonATakenPortAHandEditedSeriesListAndARefusedK
         ASSERT_TRUE(QFile::link(target, daemonLink));
     };
     linkDaemon(m_home + "/nowhere/transmission-daemon");
-    FakeHttpServer tmdb;
-    tmdb.respondWith({401, R"({"status_code":7})"});
-    moveServicesToLoopback(tmdb.url("/3"));
+    FakeTmdb tmdb;
+    tmdb.refusingKey = true;
+    moveServicesToLoopback(tmdb.apiRoot());
     auto squatter = std::make_unique<QTcpServer>();
     ASSERT_TRUE(squatter->listen(QHostAddress::LocalHost, m_rpcPort));
     const QByteArray shows = R"([{"name":"Dark","tmdbID":70523},{"name":"Severance","firstAirYear":2025},)"
@@ -50,7 +54,7 @@ TEST_F(HeadlessHealth, AMissingDaemonATakenPortAHandEditedSeriesListAndARefusedK
     const QString refused = "[error] TMDB refused the API key, so air dates and new titles cannot be looked up. "
                             "Check the TMDB API key in Settings (leave it empty to use the built-in key).";
     ASSERT_TRUE(awaitOutput(refused)) << m_out.toStdString();
-    ASSERT_TRUE(runEventLoopUntil([&] { return tmdb.requests().size() >= 2; }, 10000)) << "both series asked";
+    ASSERT_TRUE(runEventLoopUntil([&] { return tmdb.requestCount() >= 2; }, 10000)) << "both series asked";
 
     // transmission-daemon gets installed: the next try finds it, without a restart, but another
     // program holds its port until it lets go.

@@ -67,20 +67,18 @@ namespace {
 
 class RefusedKey : public StoreHealth {
 protected:
-    StoreEnvironment environment() override {
-        StoreEnvironment env = StoreHarness::environment();
-        env.endpoints.tmdbAPI = m_tmdbServer.url("/3");
-        return env;
+    RefusedKey() {
+        m_fakeTmdb = true;
+        m_tmdb.refusingKey = true;
+        m_tmdb.series[70523] = {.name = "Dark", .status = "Ended"};
+        m_tmdb.series[83867] = {.name = "Andor", .status = "Ended"};
     }
-
-    FakeHttpServer m_tmdbServer;
 };
 
 } // namespace
 
 TEST_F(RefusedKey, IsToldOnceWithWhereToFixItAndWhenItWorksAgain) {
     // Two series TMDB is asked about, refused until the user pastes a key it takes.
-    m_tmdbServer.respondWith({401, R"({"status_code":7,"status_message":"Invalid API key"})"});
     Show dark{.id = QUuid::createUuid(), .name = "Dark", .tmdbID = 70523};
     Show andor{.id = QUuid::createUuid(), .name = "Andor", .tmdbID = 83867};
     seed(StorageFiles::kShows, QList<Show>{dark, andor});
@@ -90,7 +88,7 @@ TEST_F(RefusedKey, IsToldOnceWithWhereToFixItAndWhenItWorksAgain) {
         "TMDB refused the API key, so air dates and new titles cannot be looked up. Check the "
         "TMDB API key in Settings (leave it empty to use the built-in key).";
     awaitTask(m_store->refreshAirInfo(true));
-    EXPECT_GE(m_tmdbServer.requests().size(), 2);
+    EXPECT_GE(m_tmdb.requestCount(), 2);
     EXPECT_EQ(errorLines(), QStringList{refused});
     // An unreachable TMDB says nothing about the key.
     m_store->health().noteTMDBRequest(LookupFailure::unreachable);
@@ -98,7 +96,7 @@ TEST_F(RefusedKey, IsToldOnceWithWhereToFixItAndWhenItWorksAgain) {
     EXPECT_TRUE(m_store->searchHealth().tmdbKeyRefused);
 
     // The user pastes a key TMDB takes.
-    m_tmdbServer.respondWith({200, R"({"id":70523,"name":"Dark","status":"Ended"})"});
+    m_tmdb.refusingKey = false;
     m_store->updateSettings(
         [](AppSettings& s) { s.tmdbAPIKey = "0123456789abcdef0123456789abcdef"; });
     awaitTask(m_store->refreshAirInfo(true));

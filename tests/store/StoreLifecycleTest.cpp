@@ -1,4 +1,3 @@
-#include "FakeHttpServer.h"
 #include "StoreHarness.h"
 
 #include <QDir>
@@ -219,12 +218,24 @@ TEST_F(StoreLifecycle, TheCountdownTimerTicksOnItsOwn) {
 }
 
 TEST_F(StoreLifecycle, AStoreDestroyedMidCycleLeavesNothingBehind) {
+    m_fakeIndexes = true;
+    m_indexes.delayMs = 100; // the answers are still on their way when the store goes
+    m_indexes.hits = {hit("Dark.S01E02.1080p.WEB.x264", 'a')};
     seedDueSeries();
     start();
     m_store->runCheck(true);
+    // An index has been asked and the cycle waits for its answer: it is really suspended.
+    ASSERT_TRUE(runEventLoopUntil([&] { return m_indexes.searchCount() > 0; }));
     ASSERT_TRUE(m_store->isChecking());
+    ASSERT_FALSE(m_indexes.allAnswered());
+    const QByteArray shows = m_env.readStorageFile(QString::fromLatin1(StorageFiles::kShows));
     m_store.reset();
-    drainEvents(); // the suspended cycle resumes and must notice the store is gone
+    // The answers still on their way must find the store gone: nothing written, nothing told.
+    ASSERT_TRUE(runEventLoopUntil([&] { return m_indexes.allAnswered(); }));
+    drainEvents();
+    EXPECT_EQ(m_env.readStorageFile(QString::fromLatin1(StorageFiles::kShows)), shows);
+    EXPECT_TRUE(m_notifier.notices.isEmpty());
+    EXPECT_TRUE(m_daemon.calls("torrent-add").isEmpty());
 }
 
 // --- settings, paths, keys, ordering -----------------------------------------------------------
@@ -333,35 +344,25 @@ TEST(TitleOrdering, IgnoresTheArticleCaseAndCountsNumbers) {
 
 namespace {
 
-// The daemon's RPC as far as the seeding limit needs it: session-get fails `failures` times.
-struct SeedingDaemon {
-    explicit SeedingDaemon(int failures) {
-        server.setHandler([this, failures](const FakeHttpServer::Request& r) mutable {
-            if (J::parse(r.body.toStdString())["method"] == "session-get" && failures-- > 0)
-                return FakeHttpServer::Response{500, "starting", "text/plain", {}, 0};
-            return FakeHttpServer::Response{
-                200, R"({"arguments":{},"result":"success"})", "application/json", {}, 0};
-        });
-    }
-    // The session calls; the start-up's tidy-up of leftover torrents is not counted.
-    QList<J> calls() const {
-        QList<J> out;
-        for (const auto& r : server.requests())
-            if (const J body = J::parse(r.body.toStdString()); body["method"] != "torrent-get")
-                out << body;
-        return out;
-    }
-    FakeHttpServer server;
-};
+// The session calls; the start-up's tidy-up of leftover torrents is not counted.
+QList<J> sessionCalls(const FakeTransmission& daemon) {
+    QList<J> out;
+    for (const J& call : daemon.calls())
+        if (call["method"] != "torrent-get")
+            out << call;
+    return out;
+}
 
 } // namespace
 
 TEST_F(StoreLifecycle, TheSeedingLimitWaitsForTheDaemonThenSendsBothSettingsOrGivesUpQuietly) {
-    SeedingDaemon slow(1), silent(100);
+    FakeTransmission slow, silent;
+    slow.sessionGetFailures = 1;
+    silent.sessionGetFailures = 100;
     StoreEnvironment env = m_env.environment();
-    env.endpoints.rpcPort = slow.server.port();
+    env.endpoints.rpcPort = slow.port();
     WatchlistStore store(env, nullptr, nullptr);
-    env.endpoints.rpcPort = silent.server.port();
+    env.endpoints.rpcPort = silent.port();
     WatchlistStore other(env, nullptr, nullptr);
 
     // A change of the seeding settings sends them itself.
@@ -370,8 +371,8 @@ TEST_F(StoreLifecycle, TheSeedingLimitWaitsForTheDaemonThenSendsBothSettingsOrGi
         s.seedRatioLimit = 1.5;
     });
     other.applySeedRatio(1);
-    ASSERT_TRUE(runEventLoopUntil([&] { return slow.calls().size() == 4; }, 10000));
-    const QList<J> calls = slow.calls();
+    ASSERT_TRUE(runEventLoopUntil([&] { return sessionCalls(slow).size() == 4; }, 10000));
+    const QList<J> calls = sessionCalls(slow);
     EXPECT_EQ(calls[0]["method"], "session-get");
     EXPECT_EQ(calls[1]["method"], "session-get");
     EXPECT_EQ(calls[2]["method"], "session-set");
@@ -380,8 +381,8 @@ TEST_F(StoreLifecycle, TheSeedingLimitWaitsForTheDaemonThenSendsBothSettingsOrGi
     EXPECT_EQ(calls[3]["arguments"]["queue-stalled-enabled"], true);
     EXPECT_EQ(calls[3]["arguments"]["queue-stalled-minutes"], 5);
 
-    ASSERT_TRUE(runEventLoopUntil([&] { return silent.calls().size() == 2; }, 10000));
+    ASSERT_TRUE(runEventLoopUntil([&] { return sessionCalls(silent).size() == 2; }, 10000));
     runEventLoopUntil([] { return false; }, 2000); // long enough for a third try, if one came
-    EXPECT_EQ(silent.calls().size(), 2);
+    EXPECT_EQ(sessionCalls(silent).size(), 2);
     EXPECT_TRUE(other.activity().isEmpty());
 }

@@ -5,6 +5,8 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QMetaEnum>
+#include <QPointer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QUrlQuery>
 
@@ -75,11 +77,17 @@ FakeHttpServer::FakeHttpServer(QObject* parent)
             const Response response = m_handler(r);
             if (response.delayMs <= 0) {
                 respond(responder, response);
+                ++m_answered;
                 return;
             }
             auto pending = std::make_shared<QHttpServerResponder>(std::move(responder));
+            // A client that hung up meanwhile has taken its socket with it: nobody to answer.
             QTimer::singleShot(response.delayMs, this,
-                               [pending, response] { respond(*pending, response); });
+                               [this, pending, response, socket = QPointer<QTcpSocket>(pending->socket())] {
+                                   if (socket && socket->state() == QAbstractSocket::ConnectedState)
+                                       respond(*pending, response);
+                                   ++m_answered;
+                               });
         });
     m_port = m_server->listen(QHostAddress::LocalHost, 0);
     if (m_port == 0)

@@ -65,6 +65,8 @@ public:
 
     const QList<Request>& requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
+    // Requests answered so far, delayed answers included once they are sent.
+    int answeredCount() const { return m_answered; }
 
 private:
     std::unique_ptr<QHttpServer> m_server;
@@ -72,4 +74,5 @@ private:
     Handler m_handler;
     QList<Route> m_routes;
     QList<Request> m_requests;
+    int m_answered = 0;
 };

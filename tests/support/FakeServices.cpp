@@ -60,14 +60,16 @@ FakeTmdb::FakeTmdb() {
                            {"last_episode_to_air", s.lastAired ? episodeJson(s.lastAired->first, s.lastAired->second) : json()}});
     };
     m_server.setHandler([this, answer](const FakeHttpServer::Request& r) {
-        FakeHttpServer::Response response = answer(r);
+        FakeHttpServer::Response response =
+            refusingKey ? FakeHttpServer::Response{401, R"({"status_code":7,"status_message":"Invalid API key"})"}
+                        : answer(r);
         response.delayMs = delayMs;
         return response;
     });
 }
 
 FakeIndexes::FakeIndexes() {
-    m_server.setHandler([this](const FakeHttpServer::Request& r) {
+    const FakeHttpServer::Handler answer = [this](const FakeHttpServer::Request& r) {
         if (!answering)
             return FakeHttpServer::Response{503, "down", "text/plain"};
         if (r.path != QStringLiteral("/service/search"))
@@ -79,6 +81,11 @@ FakeIndexes::FakeIndexes() {
                                 {"leechers", 1}, {"size_bytes", h.sizeBytes}, {"created_unix", 1767225600}, {"id", id++}});
         }
         return jsonAnswer({{"torrents", torrents}});
+    };
+    m_server.setHandler([this, answer](const FakeHttpServer::Request& r) {
+        FakeHttpServer::Response response = answer(r);
+        response.delayMs = delayMs;
+        return response;
     });
 }
 

@@ -42,6 +42,9 @@ public:
     QMap<int, Series> series;
     QList<Match> matches; // the answer to every series search
     int delayMs = 0; // every answer waits this long, like a distant server
+    // While true, every request is refused with HTTP 401, as TMDB answers a bad API key.
+    bool refusingKey = false;
+    int requestCount() const { return static_cast<int>(m_server.requests().size()); }
     // The API root, as ServiceEndpoints::tmdbAPI wants it.
     QUrl apiRoot() const { return m_server.url(QStringLiteral("/3")); }
 
@@ -70,9 +73,12 @@ public:
     bool answering = true;
     // When set, answers a query with these hits instead of `hits`.
     std::function<QList<Hit>(const QString& query)> hitsFor;
+    int delayMs = 0; // every answer waits this long
     // Points every index address at this fake.
     void apply(ServiceEndpoints& endpoints) const;
     int searchCount() const;
+    // Every request received has had its answer sent.
+    bool allAnswered() const { return m_server.answeredCount() == m_server.requests().size(); }
 
 private:
     FakeHttpServer m_server;

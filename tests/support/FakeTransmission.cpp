@@ -54,6 +54,10 @@ FakeHttpServer::Response FakeTransmission::answer(const FakeHttpServer::Request&
     const std::string method = body.value("method", "");
     const json args = body.value("arguments", json::object());
 
+    if (method == "session-get" && sessionGetFailures > 0) {
+        --sessionGetFailures;
+        return {500, "starting", "text/plain"};
+    }
     if (method == "session-get")
         return success({{"rpc-version", 16}, {"version", "3.00 (fake)"}});
     if (method == "session-set" || method == "torrent-reannounce" || method == "torrent-set")

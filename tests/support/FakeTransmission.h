@@ -41,6 +41,8 @@ public:
     void setReachable(bool reachable) { m_reachable = reachable; }
 
     QMap<QString, Torrent> torrents;
+    // So many session-get calls fail with a server error first, as while the daemon starts.
+    int sessionGetFailures = 0;
     // Called for every newly added magnet, to script what it turns into.
     std::function<void(Torrent&)> onAdd;
 
