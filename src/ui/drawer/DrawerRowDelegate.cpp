@@ -68,6 +68,17 @@ int DrawerRowDelegate::panelHeight(const QStyleOptionViewItem& option,
     return panel->hasHeightForWidth() ? panel->heightForWidth(width) : panel->sizeHint().height();
 }
 
+void DrawerRowDelegate::paintLine(QPainter& painter, const QRect& rect, const QFont& font,
+                                  const QString& text, Theme::Role colour) const {
+    painter.save();
+    painter.setClipRect(rect);
+    painter.setFont(font);
+    painter.setPen(m_theme.color(colour));
+    painter.drawText(rect, Qt::AlignVCenter | Qt::AlignLeft,
+                     QFontMetrics(font).elidedText(text, Qt::ElideRight, rect.width()));
+    painter.restore();
+}
+
 void DrawerRowDelegate::paintCard(QPainter& painter, const QRect& card, bool focused) const {
     QPainterPath path;
     path.addRoundedRect(QRectF(card).adjusted(0.5, 0.5, -0.5, -0.5), kRadius, kRadius);

@@ -41,6 +41,9 @@ protected:
     // The height of a row's index widget at the card's width, 0 without one.
     int panelHeight(const QStyleOptionViewItem& option, const QModelIndex& index) const;
     void paintCard(QPainter& painter, const QRect& card, bool focused) const;
+    // One line of text, elided and cut at its own box, a glyph's overhang included.
+    void paintLine(QPainter& painter, const QRect& rect, const QFont& font, const QString& text,
+                   Theme::Role colour) const;
     bool hovered(const QModelIndex& index, int part) const {
         return m_hoverIndex == index && m_hoverPart == part;
     }

@@ -167,16 +167,8 @@ void EpisodeRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
     paintCard(*painter, g.card, option.state & QStyle::State_HasFocus);
 
-    // Each text is cut at its own box, a glyph's overhang included.
     const auto line = [&](const QRect& rect, const QFont& font, int role, Role colour) {
-        painter->save();
-        painter->setClipRect(rect);
-        painter->setFont(font);
-        painter->setPen(m_theme.color(colour));
-        painter->drawText(rect, Qt::AlignVCenter | Qt::AlignLeft,
-                          QFontMetrics(font).elidedText(index.data(role).toString(), Qt::ElideRight,
-                                                        rect.width()));
-        painter->restore();
+        paintLine(*painter, rect, font, index.data(role).toString(), colour);
     };
     line(g.code, codeFont(option.font), Model::CodeRole, Role::accent);
     line(g.name, option.font, Model::TitleRole, Role::text);
