@@ -70,15 +70,15 @@ void ElidedLabel::paintEvent(QPaintEvent*) {
                      fontMetrics().elidedText(m_text, Qt::ElideRight, width()));
 }
 
-QWidget* releasePanel(Theme& theme, const ReleasePanelSpec& spec) {
+QWidget* releasePanel(Theme& theme, const ReleasePanelContent& content) {
     auto* panel = new DrawerCard(theme, Role::selection);
-    panel->setObjectName(spec.namePrefix);
+    panel->setObjectName(content.namePrefix);
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(14, 10, 10, 12);
     column->setSpacing(6);
 
     auto* top = new QHBoxLayout;
-    auto* title = new QLabel(spec.heading);
+    auto* title = new QLabel(content.heading);
     QFont f = title->font();
     f.setWeight(QFont::DemiBold);
     title->setFont(f);
@@ -88,40 +88,40 @@ QWidget* releasePanel(Theme& theme, const ReleasePanelSpec& spec) {
     title->setWordWrap(true);
     top->addWidget(title, 1);
     auto* close = new DrawerButton(theme, DrawerButton::Look::plain, QString());
-    close->setObjectName(spec.namePrefix + QStringLiteral(".close"));
+    close->setObjectName(content.namePrefix + QStringLiteral(".close"));
     close->setSymbol(QStringLiteral("xmark"));
     close->setFixedSize(26, 26);
-    QObject::connect(close, &QAbstractButton::clicked, panel, spec.close);
+    QObject::connect(close, &QAbstractButton::clicked, panel, content.close);
     top->addWidget(close, 0, Qt::AlignTop);
     column->addLayout(top);
 
-    if (!spec.note.isEmpty()) {
-        auto* l = new QLabel(spec.note);
-        l->setObjectName(spec.namePrefix + QStringLiteral(".note"));
+    if (!content.note.isEmpty()) {
+        auto* l = new QLabel(content.note);
+        l->setObjectName(content.namePrefix + QStringLiteral(".note"));
         l->setWordWrap(true);
         QPalette np = l->palette();
-        np.setColor(QPalette::WindowText, theme.color(drawerRole(spec.noteTone)));
+        np.setColor(QPalette::WindowText, theme.color(drawerRole(content.noteTone)));
         l->setPalette(np);
         column->addWidget(l);
     }
-    for (int i = 0; i < spec.rows.size(); ++i) {
+    for (int i = 0; i < content.rows.size(); ++i) {
         auto* item = new DrawerCard(theme, Role::surface);
-        item->setObjectName(spec.namePrefix + QStringLiteral(".%1").arg(i));
+        item->setObjectName(content.namePrefix + QStringLiteral(".%1").arg(i));
         auto* itemLine = new QHBoxLayout(item);
         itemLine->setContentsMargins(12, 6, 8, 6);
         auto* texts = new QVBoxLayout;
         texts->setSpacing(1);
-        texts->addWidget(new ElidedLabel(spec.rows.at(i).label, theme.color(Role::text)));
-        auto* detail = new ElidedLabel(spec.rows.at(i).detail, theme.color(Role::secondaryText));
+        texts->addWidget(new ElidedLabel(content.rows.at(i).label, theme.color(Role::text)));
+        auto* detail = new ElidedLabel(content.rows.at(i).detail, theme.color(Role::secondaryText));
         QFont small = detail->font();
         small.setPointSizeF(small.pointSizeF() * 0.88);
         detail->setFont(small);
         texts->addWidget(detail);
         itemLine->addLayout(texts, 1);
-        auto* pick = new DrawerButton(theme, DrawerButton::Look::filled, spec.chooseLabel);
-        pick->setObjectName(spec.namePrefix + QStringLiteral(".%1.choose").arg(i));
+        auto* pick = new DrawerButton(theme, DrawerButton::Look::filled, content.chooseLabel);
+        pick->setObjectName(content.namePrefix + QStringLiteral(".%1.choose").arg(i));
         QObject::connect(pick, &QAbstractButton::clicked, panel,
-                         [choose = spec.choose, i] { choose(i); });
+                         [choose = content.choose, i] { choose(i); });
         itemLine->addWidget(pick, 0, Qt::AlignVCenter);
         column->addWidget(item);
     }

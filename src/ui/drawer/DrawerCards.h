@@ -44,7 +44,7 @@ private:
 
 // The offer of other qualities under an episode, or a download's alternates: a heading with
 // a close button, an optional note, and one card per release with its button.
-struct ReleasePanelSpec {
+struct ReleasePanelContent {
     QString namePrefix; // "episodeDrawer.offer", "episodeDrawer.alternates"
     QString heading;
     QString note;
@@ -54,7 +54,7 @@ struct ReleasePanelSpec {
     std::function<void(int)> choose;
     std::function<void()> close;
 };
-QWidget* releasePanel(Theme& theme, const ReleasePanelSpec& spec);
+QWidget* releasePanel(Theme& theme, const ReleasePanelContent& content);
 
 QScrollArea* drawerScrollArea(QWidget* content);
 void clearDrawerLayout(QLayout* layout);
