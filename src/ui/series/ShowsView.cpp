@@ -3,6 +3,7 @@
 #include "ImageLoader.h"
 #include "QualityPopover.h"
 #include "ReleasePickPopover.h"
+#include "RowControlLayer.h"
 #include "ShowListModel.h"
 #include "ShowRowText.h"
 #include "Theme.h"
@@ -37,22 +38,6 @@ const Show* findShow(const PublishedState& state, const QUuid& id) {
     }
     return nullptr;
 }
-
-// A control the delegate paints, as a widget a screen reader can find and press. It draws
-// nothing and lets the mouse through, so the look and the mouse stay with the list.
-class RowControl final : public QAbstractButton {
-public:
-    explicit RowControl(QWidget* parent)
-        : QAbstractButton(parent) {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAttribute(Qt::WA_NoSystemBackground);
-        setFocusPolicy(Qt::NoFocus); // the keyboard moves through the row's parts in the list
-        hide();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {}
-};
 
 } // namespace
 
@@ -238,12 +223,8 @@ void ShowsView::toggleExpanded(const QUuid& id) {
 }
 
 void ShowsView::makeRowControls() {
-    // Over the list, not in it: an item view shows screen readers its rows, not its children.
-    m_rowControlLayer = new QWidget(this);
-    m_rowControlLayer->setObjectName(QStringLiteral("showRowControls"));
-    m_rowControlLayer->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_rowControlLayer->setAttribute(Qt::WA_NoSystemBackground);
-    m_rowControlLayer->hide();
+    m_rowControls = new RowControlLayer(this);
+    m_rowControls->setObjectName(QStringLiteral("showRowControls"));
     const std::pair<Part, QLatin1StringView> parts[] = {
         {Part::subscribeSwitch, QLatin1StringView("switch")},
         {Part::qualityPill, QLatin1StringView("quality")},
@@ -252,25 +233,18 @@ void ShowsView::makeRowControls() {
         {Part::viewEpisodes, QLatin1StringView("viewEpisodes")},
     };
     for (const auto& [part, name] : parts) {
-        auto* control = new RowControl(m_rowControlLayer);
-        control->setObjectName(QStringLiteral("showRow.") + name);
         // A press does what a click on the painted control does, on the row the mouse would.
-        auto press = [this, part] {
-            const int row = m_expandedID.isNull() ? -1 : m_model->rowOf(m_expandedID);
-            if (row < 0)
-                return;
-            const QModelIndex index = m_model->index(row);
-            if (index != m_list->currentIndex())
-                m_list->setCurrentIndex(index);
-            click(index, part);
-        };
-        if (part == Part::subscribeSwitch) {
-            control->setCheckable(true);
-            connect(control, &QAbstractButton::toggled, this, press);
-        } else {
-            connect(control, &QAbstractButton::clicked, this, press);
-        }
-        m_rowControls.insert(part, control);
+        m_rowControls->add(static_cast<int>(part), QStringLiteral("showRow.") + name,
+                           part == Part::subscribeSwitch, [this, part = part] {
+                               const int row =
+                                   m_expandedID.isNull() ? -1 : m_model->rowOf(m_expandedID);
+                               if (row < 0)
+                                   return;
+                               const QModelIndex index = m_model->index(row);
+                               if (index != m_list->currentIndex())
+                                   m_list->setCurrentIndex(index);
+                               click(index, part);
+                           });
     }
     connect(m_model, &QAbstractItemModel::dataChanged, this, &ShowsView::placeRowControls);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ShowsView::placeRowControls);
@@ -283,53 +257,36 @@ void ShowsView::makeRowControls() {
 void ShowsView::placeRowControls() {
     const int row = m_expandedID.isNull() ? -1 : m_model->rowOf(m_expandedID);
     if (row < 0 || m_pages->currentWidget() != m_list) {
-        m_rowControlLayer->hide();
+        m_rowControls->hide();
         return;
     }
-    QWidget* viewport = m_list->viewport();
-    m_rowControlLayer->setGeometry(
-        QRect(viewport->mapTo(this, QPoint(0, 0)), viewport->size()));
     const QModelIndex index = m_model->index(row);
-    m_rowControlLayer->setAccessibleName(index.data(ShowListModel::NameRole).toString());
-    for (auto it = m_rowControls.cbegin(); it != m_rowControls.cend(); ++it) {
-        const Part part = it.key();
-        QAbstractButton* control = it.value();
-        const QRect rect = controlRect(row, part);
-        if (rect.isEmpty()) {
-            control->hide();
-            continue;
-        }
-        control->setAccessibleName(part == Part::viewEpisodes ? ShowRowText::kViewEpisodes
-                                                              : tooltipFor(index, part));
-        // What the control shows on screen, where its name says more.
-        switch (part) {
-        case Part::subscribeSwitch: {
-            control->setAccessibleDescription(
-                index.data(ShowListModel::SubscribeLabelRole).toString());
-            const QSignalBlocker quiet(control);
-            control->setChecked(index.data(ShowListModel::SubscribedRole).toBool());
-            break;
-        }
-        case Part::qualityPill:
-            control->setAccessibleDescription(
-                index.data(ShowListModel::QualityLabelRole).toString());
-            break;
-        case Part::pickPill:
-            control->setAccessibleDescription(index.data(ShowListModel::PickLabelRole).toString());
-            break;
-        default:
-            break;
-        }
-        control->setGeometry(rect);
-        control->show();
-    }
-    m_rowControlLayer->raise();
-    m_rowControlLayer->show();
+    const auto shown = [&](Part part, QString description = {},
+                           std::optional<bool> checked = std::nullopt) {
+        return RowControlLayer::Control{controlRect(row, part),
+                                        part == Part::viewEpisodes ? ShowRowText::kViewEpisodes
+                                                                   : tooltipFor(index, part),
+                                        std::move(description), checked};
+    };
+    // Where the name says more than the control shows, the description tells what it shows.
+    const QMap<int, RowControlLayer::Control> controls{
+        {static_cast<int>(Part::subscribeSwitch),
+         shown(Part::subscribeSwitch, index.data(ShowListModel::SubscribeLabelRole).toString(),
+               index.data(ShowListModel::SubscribedRole).toBool())},
+        {static_cast<int>(Part::qualityPill),
+         shown(Part::qualityPill, index.data(ShowListModel::QualityLabelRole).toString())},
+        {static_cast<int>(Part::pickPill),
+         shown(Part::pickPill, index.data(ShowListModel::PickLabelRole).toString())},
+        {static_cast<int>(Part::trash), shown(Part::trash)},
+        {static_cast<int>(Part::viewEpisodes), shown(Part::viewEpisodes)},
+    };
+    QWidget* viewport = m_list->viewport();
+    m_rowControls->place(QRect(viewport->mapTo(this, QPoint(0, 0)), viewport->size()),
+                         index.data(ShowListModel::NameRole).toString(), controls);
 }
 
 QAbstractButton* ShowsView::rowControl(Part part) const {
-    QAbstractButton* control = m_rowControls.value(part);
-    return control && control->isVisibleTo(const_cast<ShowsView*>(this)) ? control : nullptr;
+    return m_rowControls->control(static_cast<int>(part));
 }
 
 QRect ShowsView::controlRect(int row, Part part) const {

@@ -13,6 +13,7 @@
 
 class ImageLoader;
 class QAbstractButton;
+class RowControlLayer;
 class QKeyEvent;
 
 class QLabel;
@@ -100,8 +101,7 @@ private:
     QTimer* m_clockTimer;
     QUuid m_expandedID;
     // Invisible stand-ins for the expanded row's painted controls, for screen readers.
-    QWidget* m_rowControlLayer = nullptr;
-    QMap<ShowRowDelegate::Part, QAbstractButton*> m_rowControls;
+    RowControlLayer* m_rowControls = nullptr;
     QPointer<Popover> m_popover;
     QHash<QString, QPixmap> m_posters; // by poster path, scaled to the thumbnail
     QSet<QString> m_asked;             // poster paths already requested
