@@ -305,7 +305,24 @@ void MainContentView::resizeEvent(QResizeEvent* event) {
         placeAbout();
 }
 
+void MainContentView::hideCovered() {
+    if (!m_sidebar || !m_pages || !m_status)
+        return; // still being built
+    bool covered = false;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isHidden() && child != m_sidebar && child != m_pages && child != m_status &&
+            !child->isWindow() && child->geometry().contains(rect()))
+            covered = true;
+    }
+    for (QWidget* region : {m_sidebar, static_cast<QWidget*>(m_pages), static_cast<QWidget*>(m_status)})
+        region->setVisible(!covered);
+}
+
 bool MainContentView::eventFilter(QObject* watched, QEvent* event) {
+    if ((event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) &&
+        watched->parent() == this && watched != m_sidebar && watched != m_pages &&
+        watched != m_status)
+        hideCovered();
     if (m_about->isVisible()) {
         if (event->type() == QEvent::MouseButtonPress) {
             auto* w = qobject_cast<QWidget*>(watched);

@@ -51,6 +51,9 @@ private:
     QWidget* buildSidebar();
     QWidget* comingPanel(SidebarTab tab);
     void refreshAttention();
+    // While a child covers the whole content (the drawer), what it covers is hidden, so that a
+    // screen reader does not read it as showing.
+    void hideCovered();
     void openHomeFolder();
     void toggleAbout();
     void placeAbout();

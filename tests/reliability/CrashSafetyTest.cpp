@@ -157,6 +157,18 @@ protected:
         m_strays = strays;
     }
 
+    // What the lock names and what the system says of that process, when a start refused.
+    QString holderStatus() const {
+        QFile lock(file("lumivane.lock"));
+        if (!lock.open(QIODevice::ReadOnly))
+            return QStringLiteral("no lock");
+        const QByteArray named = lock.readAll();
+        QFile status(QStringLiteral("/proc/%1/status").arg(QString::fromLatin1(named.split('\n').value(0))));
+        return QStringLiteral("lock: %1\n%2")
+            .arg(QString::fromUtf8(named).replace('\n', ' '),
+                 status.open(QIODevice::ReadOnly) ? QString::fromUtf8(status.read(400)) : QStringLiteral("no such process"));
+    }
+
     PrivateHome m_install{PrivateHome::Executable::ownCopy};
     FakeTmdb m_tmdb;
     FakeTransmission m_daemon;
@@ -179,6 +191,7 @@ TEST_P(CrashSafety, EveryFileSurvivesAKillAtAnyMoment) {
     int strayPeak = 0;
     int emptyLocksLeft = 0;
     QStringList earlierStrays;
+    QStringList killed; // their ids, to tell what a refusing start took for a running one
     for (int kill = 0; kill < kKillsPerRound; ++kill) {
         ASSERT_NO_FATAL_FAILURE(scriptDaemon());
         QMap<QString, ino_t> before;
@@ -204,7 +217,11 @@ TEST_P(CrashSafety, EveryFileSurvivesAKillAtAnyMoment) {
             ++emptyLocksLeft;
             QThread::msleep(1100);
         }
-        ASSERT_EQ(process.state(), QProcess::Running) << "it ended on its own: " << process.readAllStandardError().toStdString();
+        ASSERT_EQ(process.state(), QProcess::Running)
+            << "it ended on its own: " << process.readAllStandardError().toStdString()
+            << "processes killed so far: " << killed.join(' ').toStdString() << "\n"
+            << holderStatus().toStdString();
+        killed << QString::number(process.processId());
         ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
         ASSERT_TRUE(process.waitForFinished(5000));
 

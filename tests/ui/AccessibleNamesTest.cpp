@@ -104,11 +104,26 @@ std::unique_ptr<QWidget> drawer(Stage& s, bool recent) {
     d->openFor(s.fake.showList.first().id);
     runEventLoopUntil([&] { return s.fake.answered >= 2; });
     settle();
-    if (recent) {
-        if (auto* tab = window->findChild<QAbstractButton*>("episodeDrawer.tab.recent"))
-            QTest::mouseClick(tab, Qt::LeftButton);
-        settle();
-    }
+    // A stuck download opens the drawer on Recent: choose the tab either way.
+    const char* tabName = recent ? "episodeDrawer.tab.recent" : "episodeDrawer.tab.episodes";
+    if (auto* tab = window->findChild<QAbstractButton*>(tabName))
+        QTest::mouseClick(tab, Qt::LeftButton);
+    settle();
+    return window;
+}
+
+// The drawer with the releases offered for an episode open under its row.
+std::unique_ptr<QWidget> drawerWithOffer(Stage& s) {
+    const Show& dark = s.fake.showNamed("Dark");
+    s.fake.outcomes = {{"S02E03", WatchlistOperations::EpisodeOutcome::offered}};
+    s.fake.picks.insert(dark.id,
+                        {"S02E03", {fakeRelease("Dark.S02E03.720p.WEB-GRP", 'c', "720p", 8)}});
+    std::unique_ptr<QWidget> window = drawer(s, false);
+    auto* d = window->findChild<EpisodeDrawer*>();
+    d->model().pressEpisode(QStringLiteral("S02E03"));
+    runEventLoopUntil(
+        [&] { return window->findChild<QWidget*>("episodeDrawer.offer.0.choose") != nullptr; });
+    settle();
     return window;
 }
 
@@ -204,6 +219,7 @@ const std::vector<ViewFactory>& views() {
          }},
         {"drawer, episodes", [](Stage& s) { return drawer(s, false); }},
         {"drawer, recent", [](Stage& s) { return drawer(s, true); }},
+        {"drawer, offer open", drawerWithOffer},
         {"settings",
          [](Stage& s) {
              return shown(std::make_unique<SettingsView>(s.fake, s.theme, SettingsHooks{}));
@@ -362,6 +378,9 @@ TEST_F(AccessibleNamesTest, ARowsOwnControlsAreReachedFromTheView) {
         const char* view;
         QStringList names;
     } cases[] = {
+        {"drawer, recent", {"Find an alternate request", "Remove request", "Snooze a week"}},
+        {"drawer, episodes", {"Grab"}},
+        {"drawer, offer open", {"Grab", "Close"}},
         {"series list, one row expanded",
          {"Subscribed — turn off to stop grabbing new episodes",
           "Change the resolution for this series", "Pick a different resolution for this episode",

@@ -150,14 +150,16 @@ TEST_F(DrawerWidget, TheOfferOpensUnderItsEpisodeArrowsStepOverItAndItsButtonGra
     ASSERT_NE(choose, nullptr);
     auto* view = find<DrawerListView>("episodeDrawer.episodes");
     // The panel sits in its row, under the episode's card and over the next one's.
-    QWidget* panel = view->indexWidget(view->model()->index(3, 0));
+    QWidget* panel = view->panel(view->model()->index(3, 0));
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isAncestorOf(choose));
     EXPECT_TRUE(runEventLoopUntil([&] {
         const QRect card = view->partRect(awaitRow("S02E03"), DrawerRowDelegate::kRow);
         const QRect next = view->partRect(awaitRow("S02E04"), DrawerRowDelegate::kRow);
-        return panel->geometry().top() > card.bottom() && panel->geometry().bottom() < next.top() &&
-               panel->geometry().left() == card.left() && panel->width() == card.width();
+        const QRect at(view->viewport()->mapFromGlobal(panel->mapToGlobal(QPoint(0, 0))),
+                       panel->size());
+        return panel->isVisible() && at.top() > card.bottom() && at.bottom() < next.top() &&
+               at.left() == card.left() && at.width() == card.width();
     }));
 
     view->setFocus();
@@ -170,7 +172,7 @@ TEST_F(DrawerWidget, TheOfferOpensUnderItsEpisodeArrowsStepOverItAndItsButtonGra
     click(choose);
     EXPECT_EQ(m_fake.callsTo("grabEpisodeRelease"),
               QStringList{"grabEpisodeRelease Dark S02E03 Dark.S02E03.720p.WEB-GRP"});
-    EXPECT_TRUE(runEventLoopUntil([&] { return !view->indexWidget(view->model()->index(3, 0)); }));
+    EXPECT_TRUE(runEventLoopUntil([&] { return !view->panel(view->model()->index(3, 0)); }));
 }
 
 TEST_F(DrawerWidget, AStuckDownloadIsSwitchedToTheReleaseChosenFromItsAlternates) {

@@ -18,6 +18,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
@@ -275,6 +276,12 @@ TEST_F(WindowKeys, TabWalksTheSidebarThenTheViewThenTheStripAndTheDrawerKeepsIt)
                     QApplication::focusWidget() == drawer)
             << QApplication::focusWidget()->objectName().toStdString();
     }
+    // Nor does a screen reader read what it covers as showing, until it closes.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(shows->list());
+    EXPECT_TRUE(list->state().invisible);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(drawer->isVisible());
+    EXPECT_FALSE(list->state().invisible);
 }
 
 namespace {

@@ -269,6 +269,29 @@ TEST_F(ShowsViewTest, TheExpandedRowsControlsArePressedAsAScreenReaderDoes) {
     }
 }
 
+// A screen reader's action on a row (it selects the row) expands it, as Enter does, and
+// again collapses it.
+TEST_F(ShowsViewTest, AScreenReaderExpandsARowBySelectingIt) {
+    showList();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(m_view->list());
+    ASSERT_TRUE(list);
+    QAccessibleInterface* row = nullptr;
+    for (int i = 0; i < list->childCount() && !row; ++i) {
+        if (list->child(i)->text(QAccessible::Name).startsWith(m_fake.showList[1].name))
+            row = list->child(i);
+    }
+    ASSERT_TRUE(row && row->actionInterface());
+    const QStringList actions = row->actionInterface()->actionNames();
+    ASSERT_TRUE(actions.contains(QAccessibleActionInterface::toggleAction()))
+        << actions.join(' ').toStdString();
+
+    row->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(m_view->expandedShowID(), m_fake.showList[1].id);
+    EXPECT_TRUE(m_view->rowControl(Part::viewEpisodes)) << "its controls stand in the tree";
+    row->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(m_view->expandedShowID().isNull());
+}
+
 // The stand-ins follow the expanded row, there and only there, and keep out of the mouse's way.
 TEST_F(ShowsViewTest, TheRowControlsFollowTheExpandedRowAndLetTheMouseThrough) {
     showList();

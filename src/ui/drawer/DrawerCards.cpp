@@ -90,6 +90,7 @@ QWidget* releasePanel(Theme& theme, const ReleasePanelContent& content) {
     auto* close = new DrawerButton(theme, DrawerButton::Look::plain, QString());
     close->setObjectName(content.namePrefix + QStringLiteral(".close"));
     close->setSymbol(QStringLiteral("xmark"));
+    close->setToolTip(QStringLiteral("Close"));
     close->setFixedSize(26, 26);
     QObject::connect(close, &QAbstractButton::clicked, panel, content.close);
     top->addWidget(close, 0, Qt::AlignTop);
@@ -120,6 +121,8 @@ QWidget* releasePanel(Theme& theme, const ReleasePanelContent& content) {
         itemLine->addLayout(texts, 1);
         auto* pick = new DrawerButton(theme, DrawerButton::Look::filled, content.chooseLabel);
         pick->setObjectName(content.namePrefix + QStringLiteral(".%1.choose").arg(i));
+        // Every row's button reads the same: the release tells them apart.
+        pick->setAccessibleDescription(content.rows.at(i).label);
         QObject::connect(pick, &QAbstractButton::clicked, panel,
                          [choose = content.choose, i] { choose(i); });
         itemLine->addWidget(pick, 0, Qt::AlignVCenter);

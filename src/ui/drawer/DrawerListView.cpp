@@ -5,6 +5,8 @@
 #include <QScrollBar>
 #include <QToolTip>
 
+#include <limits>
+
 using Delegate = DrawerRowDelegate;
 
 DrawerListView::DrawerListView(DrawerRowDelegate* delegate, QWidget* parent)
@@ -41,11 +43,78 @@ int DrawerListView::partAt(const QModelIndex& index, QPoint pos) const {
 }
 
 void DrawerListView::setPanel(const QModelIndex& index, QWidget* panel) {
-    // A replaced panel is only deleted later: out of sight at once.
-    if (QWidget* old = indexWidget(index))
-        old->hide();
-    setIndexWidget(index, panel);
+    for (auto it = m_panels.begin(); it != m_panels.end();) {
+        if (it->first == index || !it->first.isValid() || !it->second) {
+            // A replaced panel is only deleted later: out of sight at once.
+            if (it->second) {
+                it->second->hide();
+                it->second->deleteLater();
+            }
+            it = m_panels.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    m_panels.emplace_back(index, panel);
+    Q_EMIT panelSet(panel);
     Q_EMIT m_delegate->sizeHintChanged(index);
+}
+
+QWidget* DrawerListView::panel(const QModelIndex& index) const {
+    for (const auto& [row, panel] : m_panels) {
+        if (row == index)
+            return panel;
+    }
+    return nullptr;
+}
+
+std::vector<std::pair<QModelIndex, QWidget*>> DrawerListView::panels() const {
+    std::vector<std::pair<QModelIndex, QWidget*>> live;
+    for (const auto& [row, panel] : m_panels) {
+        if (row.isValid() && panel)
+            live.emplace_back(row, panel);
+    }
+    return live;
+}
+
+void DrawerListView::dropPanels(int first, int last) {
+    for (auto it = m_panels.begin(); it != m_panels.end();) {
+        const int row = it->first.isValid() ? it->first.row() : -1;
+        if (row < 0 || (row >= first && row <= last)) {
+            if (it->second) {
+                it->second->hide();
+                it->second->deleteLater();
+            }
+            it = m_panels.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void DrawerListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
+    dropPanels(start, end);
+    QListView::rowsAboutToBeRemoved(parent, start, end);
+}
+
+void DrawerListView::reset() {
+    dropPanels(0, std::numeric_limits<int>::max());
+    QListView::reset();
+}
+
+void DrawerListView::updateGeometries() {
+    QListView::updateGeometries();
+    Q_EMIT placesChanged();
+}
+
+void DrawerListView::scrollContentsBy(int dx, int dy) {
+    QListView::scrollContentsBy(dx, dy);
+    Q_EMIT placesChanged();
+}
+
+void DrawerListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QListView::currentChanged(current, previous);
+    Q_EMIT placesChanged();
 }
 
 void DrawerListView::press(const QModelIndex& index, int part) {

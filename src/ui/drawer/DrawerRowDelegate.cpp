@@ -1,5 +1,7 @@
 #include "DrawerRowDelegate.h"
 
+#include "DrawerListView.h"
+
 #include <QAbstractItemView>
 #include <QPainter>
 #include <QPainterPath>
@@ -38,11 +40,6 @@ int DrawerRowDelegate::partAt(const QStyleOptionViewItem& option, const QModelIn
     return kRow;
 }
 
-void DrawerRowDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
-                                             const QModelIndex& index) const {
-    editor->setGeometry(cardIn(option.rect, index));
-}
-
 QRect DrawerRowDelegate::cardIn(const QRect& row, const QModelIndex& index) const {
     // The list's margins go to the first and last rows.
     const int top = index.row() == 0 ? m_topMargin : 0;
@@ -60,8 +57,8 @@ QSize DrawerRowDelegate::rowSize(const QStyleOptionViewItem& option, const QMode
 
 int DrawerRowDelegate::panelHeight(const QStyleOptionViewItem& option,
                                    const QModelIndex& index) const {
-    const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
-    const QWidget* panel = view ? view->indexWidget(index) : nullptr;
+    const auto* view = qobject_cast<const DrawerListView*>(option.widget);
+    const QWidget* panel = view ? view->panel(index) : nullptr;
     if (!panel)
         return 0;
     const int width = view->viewport()->width() - 2 * kMarginX;

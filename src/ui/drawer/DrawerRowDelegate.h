@@ -7,7 +7,7 @@
 
 // What the drawer's two lists share: each row a card inside the list's margins, some rows
 // with buttons painted into them (parts, numbered from kFirstAction), and an expanded row
-// that holds a real panel as its index widget, placed where its card would be.
+// that stands for a real panel, as tall as the panel and placed where its card would be.
 class DrawerRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -29,16 +29,17 @@ public:
     virtual int defaultPart(const QModelIndex& index) const = 0;
     virtual bool pressable(const QModelIndex& index, int part) const = 0;
     virtual QString tooltip(const QModelIndex& index, int part) const = 0;
+    // What a screen reader calls a pressable part.
+    virtual QString partName(const QModelIndex& index, int part) const = 0;
 
     int partAt(const QStyleOptionViewItem& option, const QModelIndex& index, QPoint pos) const;
-    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
-                              const QModelIndex& index) const override;
+    // Where a row's card, or its panel, lies in a row occupying `row`.
+    QRect cardIn(const QRect& row, const QModelIndex& index) const;
 
 protected:
-    QRect cardIn(const QRect& row, const QModelIndex& index) const;
     // A row's whole height around a card of this height; `option` names the view.
     QSize rowSize(const QStyleOptionViewItem& option, const QModelIndex& index, int card) const;
-    // The height of a row's index widget at the card's width, 0 without one.
+    // The height of a row's panel at the card's width, 0 without one.
     int panelHeight(const QStyleOptionViewItem& option, const QModelIndex& index) const;
     void paintCard(QPainter& painter, const QRect& card, bool focused) const;
     // One line of text, elided and cut at its own box, a glyph's overhang included.

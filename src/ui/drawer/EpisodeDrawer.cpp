@@ -2,6 +2,7 @@
 
 #include "DrawerButton.h"
 #include "DrawerCards.h"
+#include "DrawerList.h"
 #include "DrawerListView.h"
 #include "EpisodeRowDelegate.h"
 #include "RecentPage.h"
@@ -241,7 +242,8 @@ QWidget* EpisodeDrawer::buildReadyPage() {
     bar->addWidget(m_completeButton);
     column->addLayout(bar);
 
-    m_episodeView = new DrawerListView(new EpisodeRowDelegate(m_theme));
+    auto* episodeList = new DrawerList(new EpisodeRowDelegate(m_theme));
+    m_episodeView = episodeList->view();
     m_episodeView->setObjectName(QStringLiteral("episodeDrawer.episodes"));
     m_episodeView->setAccessibleName(
         EpisodeDrawerModel::tabLabel(EpisodeDrawerModel::Tab::episodes));
@@ -270,7 +272,7 @@ QWidget* EpisodeDrawer::buildReadyPage() {
     noteColumn->addStretch(1);
 
     m_episodePages = new QStackedWidget;
-    m_episodePages->addWidget(m_episodeView);
+    m_episodePages->addWidget(episodeList);
     m_episodePages->addWidget(notePage);
     column->addWidget(m_episodePages, 1);
     return page;

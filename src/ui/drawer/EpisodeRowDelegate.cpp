@@ -157,6 +157,10 @@ QString EpisodeRowDelegate::tooltip(const QModelIndex& index, int part) const {
     return part == kRow ? index.data(Model::TitleRole).toString() : QString();
 }
 
+QString EpisodeRowDelegate::partName(const QModelIndex& index, int part) const {
+    return part == kState ? index.data(Model::StateTextRole).toString() : QString();
+}
+
 void EpisodeRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
     if (isOffer(index))

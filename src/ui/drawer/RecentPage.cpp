@@ -1,6 +1,7 @@
 #include "RecentPage.h"
 
 #include "DrawerCards.h"
+#include "DrawerList.h"
 #include "DrawerListView.h"
 #include "RecentRowDelegate.h"
 #include "present/RecentListModel.h"
@@ -16,7 +17,8 @@ RecentPage::RecentPage(Theme& theme, EpisodeDrawerModel& model)
     , m_theme(theme)
     , m_model(model)
     , m_rows(new RecentListModel(model, this)) {
-    m_view = new DrawerListView(new RecentRowDelegate(theme));
+    auto* list = new DrawerList(new RecentRowDelegate(theme));
+    m_view = list->view();
     m_view->setObjectName(QStringLiteral("episodeDrawer.recent"));
     m_view->setAccessibleName(EpisodeDrawerModel::tabLabel(EpisodeDrawerModel::Tab::recent));
     m_view->setModel(m_rows);
@@ -48,7 +50,7 @@ RecentPage::RecentPage(Theme& theme, EpisodeDrawerModel& model)
     column->addStretch(1);
 
     m_pages = new QStackedWidget;
-    m_pages->addWidget(m_view);
+    m_pages->addWidget(list);
     m_pages->addWidget(note);
 }
 

@@ -121,6 +121,11 @@ QString RecentRowDelegate::tooltip(const QModelIndex& index, int part) const {
     return part == kRow ? index.data(Model::TitleRole).toString() : QString();
 }
 
+QString RecentRowDelegate::partName(const QModelIndex&, int part) const {
+    const int action = part - kFirstAction;
+    return action >= 0 && action < actions().size() ? actions().at(action).label : QString();
+}
+
 void RecentRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const {
     if (isPanel(index))

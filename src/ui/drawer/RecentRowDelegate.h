@@ -26,6 +26,7 @@ public:
     int defaultPart(const QModelIndex& index) const override;
     bool pressable(const QModelIndex& index, int part) const override;
     QString tooltip(const QModelIndex& index, int part) const override;
+    QString partName(const QModelIndex& index, int part) const override;
 
 private:
     struct Geometry {

@@ -3,6 +3,7 @@
 #include "ImageLoader.h"
 #include "QualityPopover.h"
 #include "ReleasePickPopover.h"
+#include "PickList.h"
 #include "RowControlLayer.h"
 #include "ShowListModel.h"
 #include "ShowRowText.h"
@@ -70,12 +71,11 @@ ShowsView::ShowsView(const Watchlist& watchlist, Theme& theme, ImageLoader& imag
     m_pages = new QStackedWidget(this);
     layout->addWidget(m_pages, 1);
 
-    m_list = new QListView(m_pages);
+    m_list = new PickList(m_pages);
     m_list->setObjectName(QStringLiteral("showList"));
     m_list->setModel(m_model);
     m_list->setItemDelegate(m_delegate);
     m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setSelectionMode(QAbstractItemView::NoSelection);
     // The list takes the keyboard: arrows between rows, Tab through the current row's controls.
     m_list->setFocusPolicy(Qt::StrongFocus);
     m_list->setAccessibleName(ShowRowText::kTitle);
@@ -121,6 +121,11 @@ ShowsView::ShowsView(const Watchlist& watchlist, Theme& theme, ImageLoader& imag
 
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { setFocusPart(Part::row); });
+    // A screen reader's "select" on a row does what Enter does.
+    connect(m_list, &PickList::picked, this, [this](int row) {
+        m_list->setCurrentIndex(m_model->index(row));
+        toggleExpanded(idAt(row));
+    });
 
     m_delegate->setPosterSource([this](const QModelIndex& index) { return posterFor(index); });
 
@@ -205,6 +210,10 @@ void ShowsView::hideEvent(QHideEvent* event) {
     m_clockTimer->stop();
     m_model->setLive(false);
     QWidget::hideEvent(event);
+}
+
+QListView* ShowsView::list() const {
+    return m_list;
 }
 
 QUuid ShowsView::idAt(int row) const {

@@ -17,6 +17,7 @@ class RowControlLayer;
 class QKeyEvent;
 
 class QLabel;
+class PickList;
 class QListView;
 class QMenu;
 class QPushButton;
@@ -42,7 +43,7 @@ public:
     void toggleExpanded(const QUuid& id);
 
     ShowListModel& model() const { return *m_model; }
-    QListView* list() const { return m_list; }
+    QListView* list() const;
     // Where a control of a row is drawn, in the list viewport's coordinates.
     QRect controlRect(int row, ShowRowDelegate::Part part) const;
     // The row's context menu, ready to show; the caller owns it.
@@ -94,7 +95,7 @@ private:
     QLabel* m_title;
     QList<QPushButton*> m_addButtons;
     QStackedWidget* m_pages;
-    QListView* m_list;
+    PickList* m_list;
     QWidget* m_empty;
     QLabel* m_emptyTitle;
     QLabel* m_emptyLine;
