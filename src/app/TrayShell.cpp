@@ -168,6 +168,7 @@ void TrayShell::placeMainWindow(QScreen* screen) {
         m_window->magnet().magnetEnabled());
     m_window->moveBodyTo(placement.topLeft);
     m_window->magnet().setMagnetized(placement.magnetized);
+    m_placedWithoutIcon = icon ? std::nullopt : std::optional<QPoint>(m_window->bodyPos());
 }
 
 void TrayShell::showMainWindow() {
@@ -191,6 +192,9 @@ void TrayShell::showMainWindow() {
                (m_presence == Presence::tray || !m_window->isVisible())) {
         // Under a tray, shown or not, it comes over to the icon's screen; an ordinary window
         // the user has on show stays where it is.
+        placeMainWindow(screen);
+    } else if (m_placedWithoutIcon == m_window->bodyPos() && iconArea() &&
+               !m_window->isVisible()) {
         placeMainWindow(screen);
     }
     m_window->present();

@@ -90,5 +90,8 @@ private:
     // Where the icon is: the tray's geometry, or the mouse at the last click on it when the
     // tray does not tell (StatusNotifierItem hosts).
     std::optional<QRect> m_iconRect;
+    // Placed before the icon's place was known (opened by a launcher): the icon places it
+    // later, unless the user moved it from there.
+    std::optional<QPoint> m_placedWithoutIcon;
     bool m_magnetSetting = true;
 };

@@ -9,6 +9,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -102,6 +105,36 @@ TEST_F(TrayShellTest, TheMenuTheLeftClickAndShowLinksReachTheirTargetsAndTheWind
     EXPECT_EQ(m_shell->handleLaunch({}), InstanceChannel::kShown);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(quit.count(), 1);
+}
+
+// Opened first by a launcher, before the icon's place is known, the window is placed blind; the
+// icon's first click brings it to the icon, unless the user has moved it since.
+TEST_F(TrayShellTest, AWindowALauncherOpenedGoesToTheIconAtItsFirstClickUnlessMoved) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const bool moved : {false, true}) {
+        SCOPED_TRACE(moved ? "moved by the user" : "left where it was placed");
+        QCursor::setPos(area.topLeft() + QPoint(area.width() / 2, area.height() / 2));
+        start(TrayShell::Presence::tray);
+        ASSERT_EQ(m_shell->handleLaunch({"lumivane://show"}), InstanceChannel::kShown);
+        KeyableWindow* window = m_shell->mainWindow();
+        if (moved)
+            window->moveBodyTo(area.topLeft() + QPoint(30, 200));
+        const QPoint before = window->bodyPos();
+        m_shell->hideMainWindow();
+
+        // Offscreen, the icon reports no geometry: the click's place stands for it.
+        QCursor::setPos(area.topRight() + QPoint(-6, 6));
+        Q_EMIT m_shell->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        ASSERT_TRUE(window->isVisible());
+        if (moved) {
+            EXPECT_EQ(window->bodyPos(), before);
+        } else {
+            EXPECT_LT(area.right() - (window->bodyPos().x() + window->bodySize().width()), 40)
+                << "at the icon's edge of the screen";
+            EXPECT_LT(window->bodyPos().y() - area.top(), 40);
+        }
+        m_shell.reset();
+    }
 }
 
 TEST_F(TrayShellTest, WithoutATrayTheWindowIsOrdinaryAndClosingItQuits) {
