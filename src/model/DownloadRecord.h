@@ -33,6 +33,12 @@ struct DownloadRecord {
 
     bool operator==(const DownloadRecord&) const = default;
 
+    // Ended by a cancel, not a failure: the history stores no flag for it, only a reason that
+    // starts with the word ("Cancelled — removed by you").
+    bool wasCancelled() const {
+        return state == State::error && detail && detail->startsWith(QLatin1String("Cancelled"));
+    }
+
     // Stuck for at least `days` days, not snoozed and not given up: worth telling the user.
     bool isStale(int days, Timestamp now) const {
         if (staleAbandoned || days < 1 || state != State::downloading || !stuckSince)

@@ -398,14 +398,12 @@ QList<EpisodeDrawerModel::RecentRow> EpisodeDrawerModel::recentRows() const {
     const int days = m_watchlist.state.settings().staleNudgeDays;
     // The history is kept newest first; so is the list.
     for (const DownloadRecord& record : m_watchlist.state.historyRows(m_showID)) {
-        const bool cancelled =
-            record.detail.value_or(QString()).startsWith(QStringLiteral("Cancelled"));
         RecentRow row{record.id,
                       record.episode,
                       record.title,
                       recentStateLine(record, now),
                       record.isStale(days, now),
-                      record.state == DownloadRecord::State::error && !cancelled};
+                      record.state == DownloadRecord::State::error && !record.wasCancelled()};
         row.tone = recentTone(record, row.flagged, row.failed);
         rows.append(row);
     }

@@ -125,9 +125,9 @@ QString recentStateLine(const DownloadRecord& row, Timestamp now) {
         return QStringLiteral("Saved");
     case DownloadRecord::State::error: {
         const QString detail = row.detail.value_or(QString());
-        // Cancel reasons are written starting with the word already ("Cancelled — …").
-        if (detail.startsWith(QStringLiteral("Cancelled")))
-            return detail;
+        if (row.wasCancelled())
+            return detail; // the reason says it already
+
         return QStringLiteral("Error: ") + (detail.isEmpty() ? QStringLiteral("failed") : detail);
     }
     case DownloadRecord::State::downloading:

@@ -283,7 +283,7 @@ TEST(RuleTables, EveryRowGivesWhatItExpects) {
         const json& rows = table(rule.file, rule.table);
         EXPECT_FALSE(rows.empty()) << rule.table;
         for (const json& row : rows) {
-            const json expected = row.size() == rule.inputs + 1
+            const json expected = row.size() == static_cast<std::size_t>(rule.inputs) + 1
                                       ? row.back()
                                       : json(row.begin() + rule.inputs, row.end());
             EXPECT_EQ(rule.give(row), expected) << rule.table << ": " << row.dump();
