@@ -11,23 +11,23 @@
 
 class ImageLoader;
 class QAbstractButton;
-class ShowRowActions;
-class ShowRowControls;
-class QKeyEvent;
-
-class QLabel;
 class PickList;
+class QKeyEvent;
+class QLabel;
 class QListView;
 class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QTimer;
 class ShowListModel;
+class ShowRowActions;
+class ShowRowControls;
 class Theme;
 
 // The Series tab: the header with "Add Series", the empty state, and the list of series with
 // one row expanded at a time. Every change goes to the store; the view keeps only which row
-// is expanded, what the mouse is over and the open popover.
+// is expanded and what the mouse is over. The row's menu and popovers, what a key does and the
+// stand-ins a screen reader finds have their own classes.
 class ShowsView final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ShowsView)
@@ -100,7 +100,7 @@ private:
     QUuid m_expandedID;
     // Invisible stand-ins for the expanded row's painted controls, for screen readers.
     ShowRowControls* m_rowControls = nullptr;
-    ShowRowActions* m_actions = nullptr;
+    ShowRowActions* m_actions = nullptr; // the row's menu and popovers
     QHash<QString, QPixmap> m_posters; // by poster path, scaled to the thumbnail
     QSet<QString> m_asked;             // poster paths already requested
 };
