@@ -1,11 +1,9 @@
 #pragma once
 
+#include "AddShowForm.h"
+#include "MatchLookup.h"
+#include "ReleasePicks.h"
 #include "api/Watchlist.h"
-#include "model/Lookup.h"
-#include "model/MovieResult.h"
-#include "model/SearchResult.h"
-#include "model/SeriesResult.h"
-#include "model/Show.h"
 
 #include <QList>
 #include <QObject>
@@ -16,26 +14,24 @@
 #include <optional>
 
 // The state of the add-series and add-movie flows, shared by the form and the results panel:
-// the typed name and options, the TMDB lookup and its matches, the release search and the
-// ticked releases. Only the latest lookup or search may publish (searchToken); a click on a
-// match that came too soon after the matches appeared is ignored. Committing maps the form to
-// the store's addShow or addMovie, which own the rules of what a new record looks like. A
-// movie differs in its texts, its lookup and search, and in taking one picked release at most.
+// it runs the TMDB lookup and the release search over the form, the matches and the release
+// list, and says what the panels show when those combine. Only the latest lookup or search
+// may publish (searchToken). Committing maps the form to the store's addShow or addMovie,
+// which own the rules of what a new record looks like. A movie differs in its texts, its
+// lookup and search, and in taking one picked release at most.
 class AddShowModel final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(AddShowModel)
 
 public:
     enum class Kind { series, movie };
-    enum class SortField { date, quality, seeders, size };
+    using SortField = ReleasePicks::SortField;
     enum class ResultsMode {
         none,     // nothing to show yet: the results panel stays hidden
         shows,    // TMDB matches to confirm
         releases, // releases of the confirmed series
     };
     using PickPlan = WatchlistOperations::PickPlan;
-
-    static constexpr double kPickArmingDelay = 0.35; // seconds
 
     explicit AddShowModel(const Watchlist& watchlist, Kind kind = Kind::series,
                           QObject* parent = nullptr);
@@ -45,49 +41,49 @@ public:
     bool isMovie() const { return m_kind == Kind::movie; }
 
     // ---- the form ----
-    const QString& name() const { return m_name; }
+    const QString& name() const { return m_form.name; }
     void setName(const QString& name);
-    Show::Quality quality() const { return m_quality; }
+    Show::Quality quality() const { return m_form.quality; }
     void setQuality(Show::Quality quality);
-    bool startWithLatest() const { return m_startWithLatest; }
+    bool startWithLatest() const { return m_form.startWithLatest; }
     void setStartWithLatest(bool on);
     // A movie's "keep hunting until a release is found" shares the subscribe switch's place.
-    bool monitor() const { return m_startWithLatest; }
+    bool monitor() const { return m_form.startWithLatest; }
     void setMonitor(bool on) { setStartWithLatest(on); }
-    bool anyQuality() const { return m_anyQuality; }
+    bool anyQuality() const { return m_form.anyQuality; }
     void setAnyQuality(bool on);
-    bool fallbackAnyQuality() const { return m_fallbackAnyQuality; }
+    bool fallbackAnyQuality() const { return m_form.fallbackAnyQuality; }
     void setFallbackAnyQuality(bool on);
-    const QString& seasonText() const { return m_seasonText; }
+    const QString& seasonText() const { return m_form.seasonText; }
     void setSeasonText(const QString& text);
-    bool pullEntireSeason() const { return m_pullEntireSeason; }
+    bool pullEntireSeason() const { return m_form.pullEntireSeason; }
     void setPullEntireSeason(bool on);
-    bool showAdvanced() const { return m_showAdvanced; }
+    bool showAdvanced() const { return m_form.showAdvanced; }
     void setShowAdvanced(bool on);
-    PickPlan pickPlan() const { return m_pickPlan; }
+    PickPlan pickPlan() const { return m_form.pickPlan; }
     void setPickPlan(PickPlan plan);
 
     // ---- lookup and search state ----
     // The confirmed match and the matches offered, as the panels list them (a movie's title and
     // year read as a series' name and first year).
-    const std::optional<SeriesResult>& resolvedShow() const { return m_resolvedShow; }
-    const QList<SeriesResult>& showMatches() const { return m_showMatches; }
-    const std::optional<MovieResult>& resolvedMovie() const { return m_resolvedMovie; }
+    const std::optional<SeriesResult>& resolvedShow() const { return m_lookup.resolvedShow(); }
+    const QList<SeriesResult>& showMatches() const { return m_lookup.matches(); }
+    const std::optional<MovieResult>& resolvedMovie() const { return m_lookup.resolvedMovie(); }
     bool isSearching() const { return m_isSearching; }
-    const QList<SearchResult>& results() const { return m_results; }
-    bool didSearch() const { return m_didSearch; }
-    const QSet<QString>& picked() const { return m_picked; }
-    SortField sort() const { return m_sort; }
-    const std::optional<int>& seasonView() const { return m_seasonView; }
+    const QList<SearchResult>& results() const { return m_releases.results(); }
+    bool didSearch() const { return m_releases.didSearch(); }
+    const QSet<QString>& picked() const { return m_releases.picked(); }
+    SortField sort() const { return m_releases.sort(); }
+    const std::optional<int>& seasonView() const { return m_releases.seasonView(); }
     ResultsMode mode() const { return m_mode; }
-    bool fellBack() const { return m_fellBack; }
-    const std::optional<QString>& resolvedAlias() const { return m_resolvedAlias; }
+    bool fellBack() const { return m_releases.fellBack(); }
+    const std::optional<QString>& resolvedAlias() const { return m_releases.alias(); }
     const QUuid& searchToken() const { return m_searchToken; }
-    std::optional<Timestamp> matchesShownAt() const { return m_matchesShownAt; }
+    std::optional<Timestamp> matchesShownAt() const { return m_lookup.shownAt(); }
     // Why the last lookup gave nothing, when it failed rather than answered.
-    LookupFailure lookupFailure() const { return m_lookupFailure; }
+    LookupFailure lookupFailure() const { return m_lookup.failure(); }
     // The last release search reached no index.
-    bool indexesUnreachable() const { return m_indexesUnreachable; }
+    bool indexesUnreachable() const { return m_releases.indexesUnreachable(); }
 
     // ---- actions ----
     // Looks the typed name up on TMDB ("Find series").
@@ -110,7 +106,7 @@ public:
 
     // ---- what the panels show ----
     QString primaryLabel() const;
-    bool canCommit() const;
+    bool canCommit() const { return m_form.canCommit(isMovie()); }
     bool offersAddAsTyped() const;
     // The line under the name: no match, or why the lookup failed; empty otherwise.
     QString formNotice() const;
@@ -118,7 +114,8 @@ public:
     QString busyText() const;
     // The results panel's heading: "Which series?" over matches, the counts over releases.
     QString resultsHeading() const;
-    QString headerCounts() const; // "12 releases · 2 selected"; a movie's "12 releases · 1 selected"
+    QString
+    headerCounts() const; // "12 releases · 2 selected"; a movie's "12 releases · 1 selected"
     QString fallbackNotice() const;
     // The empty or failed state of the results panel: a title and a note; empty when there
     // are rows to show.
@@ -127,29 +124,15 @@ public:
     // The button under a failed release search; empty when there is nothing to retry.
     QString retryLabel() const;
     // The releases listed: season filter, then sort order.
-    QList<SearchResult> listedResults() const;
+    QList<SearchResult> listedResults() const { return m_releases.listed(); }
     // Seasons the results carry, ascending, for the season filter.
-    QList<int> seasonsOffered() const;
-    bool showsPlan() const { return m_kind == Kind::series && !m_picked.isEmpty(); }
+    QList<int> seasonsOffered() const { return m_releases.seasonsOffered(); }
+    bool showsPlan() const { return m_kind == Kind::series && !picked().isEmpty(); }
     QString qualityNote() const;
     QString pullTitle() const;
     QString pullNote() const;
-
     // The sort choices in the order the panel offers them.
-    QList<SortField> sortFields() const;
-    static QList<SearchResult> sorted(QList<SearchResult> results, SortField sort);
-    static QString sortLabel(SortField sort);
-    static QString seasonLabel(std::optional<int> season);
-    static QString planTitle(PickPlan plan);
-    static QString planDescription(PickPlan plan);
-    static QString planCommitLabel(PickPlan plan);
-    // One release row's second line: quality, size, seeders, date and index.
-    static QString releaseDetail(const SearchResult& result);
-    // "The Expanse (2015)"
-    static QString matchTitle(const SeriesResult& match);
-    // Letters and digits only, lower-cased: how the typed name and the official title compare.
-    static QString comparable(const QString& text);
-    static std::optional<int> parsedSeason(const QString& text);
+    QList<SortField> sortFields() const { return m_releases.sortFields(); }
 
 Q_SIGNALS:
     // A form field, the busy state, the notice or the primary label changed.
@@ -161,45 +144,23 @@ Q_SIGNALS:
     void closeRequested();
 
 private:
+    template <typename T>
+    void setField(T AddShowForm::*field, const T& value);
     QCoro::Task<> runLookup(QString typed, QUuid token);
     QCoro::Task<ReleaseFinder::Releases> askReleases(QString name,
                                                      std::optional<Show::Quality> quality);
-    QString noun() const; // "series" or "movie"
     QCoro::Task<> runReleaseSearch(QString official, QString typed,
                                    std::optional<Show::Quality> quality, QUuid token);
     void resetLookup();
     QUuid beginSearch();
-    WatchlistOperations::NewShow newShow() const;
 
     Watchlist m_watchlist;
     Kind m_kind;
-    QString m_name;
-    Show::Quality m_quality;
-    bool m_startWithLatest = true;
-    bool m_anyQuality = false;
-    bool m_fallbackAnyQuality = true;
-    QString m_seasonText;
-    bool m_pullEntireSeason = false;
-    bool m_showAdvanced = false;
-    PickPlan m_pickPlan = PickPlan::continueForward;
-
-    std::optional<SeriesResult> m_resolvedShow;
-    QList<SeriesResult> m_showMatches;
-    QList<MovieResult> m_movieMatches; // a movie lookup's answer, in the order of m_showMatches
-    std::optional<MovieResult> m_resolvedMovie;
-    bool m_lookedUp = false; // a lookup has answered for the current name
-    LookupFailure m_lookupFailure = LookupFailure::none;
+    AddShowForm m_form;
+    MatchLookup m_lookup;
+    ReleasePicks m_releases;
     bool m_isSearching = false;
-    QList<SearchResult> m_results;
-    bool m_didSearch = false;
-    bool m_indexesUnreachable = false;
-    QSet<QString> m_picked;
-    SortField m_sort = SortField::date;
-    std::optional<int> m_seasonView;
     ResultsMode m_mode = ResultsMode::none;
-    bool m_fellBack = false;
-    std::optional<QString> m_resolvedAlias;
     QUuid m_searchToken;
-    std::optional<Timestamp> m_matchesShownAt;
     bool m_closed = false;
 };

@@ -1,6 +1,7 @@
 // The add-series flow's model in its movie form: what differs from a series.
 
 #include "AddShowModel.h"
+#include "AddShowText.h"
 
 #include "EventLoop.h"
 #include "FakeWatchlist.h"
@@ -68,7 +69,7 @@ TEST_F(AddMovie, FindsAMovieThenAddsItWithTheOnePickedRelease) {
     ASSERT_TRUE(settled());
     EXPECT_EQ(model.resultsHeading(), "Which movie?");
     ASSERT_EQ(model.showMatches().size(), 2);
-    EXPECT_EQ(AddShowModel::matchTitle(model.showMatches()[1]), "Heat (1986)");
+    EXPECT_EQ(AddShowText::matchTitle(model.showMatches()[1]), "Heat (1986)");
     EXPECT_EQ(model.primaryLabel(), "Find movie");
 
     fake.clock.advance(1);

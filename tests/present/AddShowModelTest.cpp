@@ -1,4 +1,5 @@
 #include "AddShowModel.h"
+#include "AddShowText.h"
 
 #include "EventLoop.h"
 #include "FakeWatchlist.h"
@@ -11,7 +12,6 @@
 namespace {
 
 using PickPlan = AddShowModel::PickPlan;
-using SortField = AddShowModel::SortField;
 using json = nlohmann::json;
 
 std::vector<json> rowsOf(const char* name) {
@@ -66,28 +66,6 @@ protected:
     AddShowModel model{fake};
 };
 
-TEST(AddShowReleases, SortWithStableTies) {
-    QList<SearchResult> arrived;
-    const json table = fixtureJson("present/add-series.json")["releaseOrder"];
-    for (const json& a : table["arrived"]) {
-        SearchResult& r = arrived.emplaceBack();
-        r.id = r.title = qstr(a[0]);
-        if (!a[1].is_null())
-            r.date = Timestamp::fromUnixSeconds(a[1].get<double>());
-        r.quality = qstr(a[2]);
-        r.seeders = a[3];
-        r.sizeBytes = a[4];
-    }
-    for (const json& order : table["rows"]) {
-        const auto field =
-            SortField(QStringList{"date", "quality", "seeders", "size"}.indexOf(qstr(order[0])));
-        QString ids;
-        for (const SearchResult& r : AddShowModel::sorted(arrived, field))
-            ids += r.id;
-        EXPECT_EQ(ids, qstr(order[1])) << order[0];
-    }
-}
-
 TEST_F(AddShow, SeasonFilterAndHeaderCounts) {
     fake.releasesByName["Dark"] = {inSeason(fakeRelease("Dark S03E01 1080p WEB", 'a'), 3),
                                    inSeason(fakeRelease("Dark S03 1080p", 'b'), 3),
@@ -110,8 +88,8 @@ TEST_F(AddShow, SeasonFilterAndHeaderCounts) {
     tick(1);
     tick(1); // untick again
     EXPECT_EQ(model.picked().size(), 1);
-    EXPECT_EQ(AddShowModel::seasonLabel(3), "Season 3");
-    EXPECT_EQ(AddShowModel::seasonLabel(std::nullopt), "All seasons");
+    EXPECT_EQ(AddShowText::seasonLabel(3), "Season 3");
+    EXPECT_EQ(AddShowText::seasonLabel(std::nullopt), "All seasons");
     EXPECT_EQ(fake.callsTo("seriesReleases"), QStringList{"seriesReleases Dark 1080p"});
 }
 
@@ -260,8 +238,8 @@ TEST_F(AddShow, ASeasonPullFollowsTheSwitch) {
                                    "automatically. Off = ask me first.");
     EXPECT_EQ(model.pullTitle(), "Pull all of Season 2");
     EXPECT_EQ(model.pullNote(), "Grabs all of Season 2 — every aired episode, one by one.");
-    EXPECT_EQ(AddShowModel::planTitle(PickPlan::thisThenLatest), "This, then newest");
-    EXPECT_EQ(AddShowModel::planDescription(PickPlan::onlyThis),
+    EXPECT_EQ(AddShowText::planTitle(PickPlan::thisThenLatest), "This, then newest");
+    EXPECT_EQ(AddShowText::planDescription(PickPlan::onlyThis),
               "Only what you picked — nothing ongoing");
     ASSERT_FALSE(model.commit().isNull());
     ASSERT_TRUE(fake.addedShow);

@@ -4,6 +4,7 @@
 #include "AddShowFormView.h"
 #include "AddShowModel.h"
 #include "AddShowResultsView.h"
+#include "AddShowText.h"
 #include "ImageLoader.h"
 #include "RoundedPanel.h"
 #include "WindowDragArea.h"
@@ -354,7 +355,7 @@ void AddShowPresenter::refreshPoster() {
     // The placeholder until (or unless) the poster comes.
     m_posterImage->setPixmap(
         m_theme.symbol(QStringLiteral("tv"), Theme::Role::faintText).pixmap(QSize(48, 48)));
-    m_posterImage->setAccessibleName(AddShowModel::matchTitle(*show));
+    m_posterImage->setAccessibleName(AddShowText::matchTitle(*show));
     const int id = show->id;
     if (show->posterPath) {
         m_images.load(show->posterPath, QStringLiteral("w342"), m_posterImage,

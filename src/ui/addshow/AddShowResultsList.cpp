@@ -3,6 +3,7 @@
 #include "AccessibleText.h"
 #include "AddShowModel.h"
 #include "AddShowStyle.h"
+#include "AddShowText.h"
 #include "ImageLoader.h"
 
 #include <QPainter>
@@ -52,12 +53,12 @@ QVariant AddShowResultsList::data(const QModelIndex& index, int role) const {
         case Qt::AccessibleTextRole:
             return r.title;
         case Qt::AccessibleDescriptionRole:
-            return accessible::releaseRowDescription(AddShowModel::releaseDetail(r),
+            return accessible::releaseRowDescription(AddShowText::releaseDetail(r),
                                                      m_model.picked().contains(r.id));
         case KindRole:
             return QStringLiteral("release");
         case DetailRole:
-            return AddShowModel::releaseDetail(r);
+            return AddShowText::releaseDetail(r);
         case TickedRole:
             return m_model.picked().contains(r.id);
         default:
@@ -68,7 +69,7 @@ QVariant AddShowResultsList::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return AddShowModel::matchTitle(m);
+        return AddShowText::matchTitle(m);
     case Qt::AccessibleDescriptionRole:
         return m.overview;
     case KindRole:

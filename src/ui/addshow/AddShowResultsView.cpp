@@ -3,6 +3,7 @@
 #include "AddShowModel.h"
 #include "AddShowResultsList.h"
 #include "AddShowStyle.h"
+#include "AddShowText.h"
 #include "PickList.h"
 #include "PlanChoice.h"
 #include "controls/PillButton.h"
@@ -64,8 +65,8 @@ void AddShowResultsView::build() {
     sorts->addWidget(m_sortLabel);
     sorts->addSpacing(4);
     for (const SortField field : m_model.sortFields()) {
-        auto* pill = new PillButton(m_theme, AddShowModel::sortLabel(field), m_sortRow);
-        pill->setObjectName(QStringLiteral("addShow.sort.") + AddShowModel::sortLabel(field));
+        auto* pill = new PillButton(m_theme, AddShowText::sortLabel(field), m_sortRow);
+        pill->setObjectName(QStringLiteral("addShow.sort.") + AddShowText::sortLabel(field));
         connect(pill, &QAbstractButton::clicked, this, [this, field] { m_model.setSort(field); });
         sorts->addWidget(pill);
         m_sorts.append(pill);
@@ -132,8 +133,8 @@ void AddShowResultsView::build() {
     m_planLabel = new QLabel(QStringLiteral("GOING FORWARD"), m_plan);
     plan->addWidget(m_planLabel);
     for (int i = 0; i < kPlans.size(); ++i) {
-        auto* row = new PlanChoice(m_theme, AddShowModel::planTitle(kPlans[i]),
-                                   AddShowModel::planDescription(kPlans[i]), m_plan);
+        auto* row = new PlanChoice(m_theme, AddShowText::planTitle(kPlans[i]),
+                                   AddShowText::planDescription(kPlans[i]), m_plan);
         row->setObjectName(QStringLiteral("addShow.plan.") + kPlanNames[i]);
         const PickPlan p = kPlans[i];
         connect(row, &QAbstractButton::clicked, this, [this, p] { m_model.setPickPlan(p); });
@@ -176,9 +177,9 @@ void AddShowResultsView::refresh() {
 
     const QList<int> seasons = m_model.seasonsOffered();
     m_season->clear();
-    m_season->addItem(AddShowModel::seasonLabel(std::nullopt));
+    m_season->addItem(AddShowText::seasonLabel(std::nullopt));
     for (const int s : seasons)
-        m_season->addItem(AddShowModel::seasonLabel(s), s);
+        m_season->addItem(AddShowText::seasonLabel(s), s);
     if (m_model.seasonView())
         m_season->setCurrentIndex(m_season->findData(*m_model.seasonView()));
     m_season->setVisible(releases && !seasons.isEmpty());

@@ -14,6 +14,8 @@ DrawerListView::DrawerListView(DrawerRowDelegate* delegate, QWidget* parent)
     , m_delegate(delegate) {
     m_delegate->setParent(this);
     setItemDelegate(m_delegate);
+    m_delegate->setPanelSource(
+        [this](const QModelIndex& index) -> const QWidget* { return panel(index); });
     setFrameShape(QFrame::NoFrame);
     setSelectionMode(QAbstractItemView::NoSelection);
     setFocusPolicy(Qt::StrongFocus);

@@ -1,7 +1,5 @@
 #include "DrawerRowDelegate.h"
 
-#include "DrawerListView.h"
-
 #include <QAbstractItemView>
 #include <QPainter>
 #include <QPainterPath>
@@ -57,8 +55,8 @@ QSize DrawerRowDelegate::rowSize(const QStyleOptionViewItem& option, const QMode
 
 int DrawerRowDelegate::panelHeight(const QStyleOptionViewItem& option,
                                    const QModelIndex& index) const {
-    const auto* view = qobject_cast<const DrawerListView*>(option.widget);
-    const QWidget* panel = view ? view->panel(index) : nullptr;
+    const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+    const QWidget* panel = view && m_panels ? m_panels(index) : nullptr;
     if (!panel)
         return 0;
     const int width = view->viewport()->width() - 2 * kMarginX;

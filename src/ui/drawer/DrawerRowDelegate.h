@@ -5,6 +5,8 @@
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 
+#include <functional>
+
 // What the drawer's two lists share: each row a card inside the list's margins, some rows
 // with buttons painted into them (parts, numbered from kFirstAction), and an expanded row
 // that stands for a real panel, as tall as the panel and placed where its card would be.
@@ -32,6 +34,11 @@ public:
     // What a screen reader calls a pressable part.
     virtual QString partName(const QModelIndex& index, int part) const = 0;
 
+    // Where the list keeps a row's panel; the list sets it, so this need not know the list.
+    void setPanelSource(std::function<const QWidget*(const QModelIndex&)> source) {
+        m_panels = std::move(source);
+    }
+
     int partAt(const QStyleOptionViewItem& option, const QModelIndex& index, QPoint pos) const;
     // Where a row's card, or its panel, lies in a row occupying `row`.
     QRect cardIn(const QRect& row, const QModelIndex& index) const;
@@ -55,4 +62,5 @@ private:
     int m_topMargin;
     QPersistentModelIndex m_hoverIndex;
     int m_hoverPart = kNone;
+    std::function<const QWidget*(const QModelIndex&)> m_panels;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ShowRowPart.h"
 #include "Theme.h"
 
 #include <QPersistentModelIndex>
@@ -17,16 +18,7 @@ class ShowRowDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    enum class Part {
-        none,
-        row,
-        subscribeSwitch,
-        qualityPill,
-        pickPill,
-        trash,
-        stale,
-        viewEpisodes
-    };
+    using Part = ShowRowPart;
 
     static constexpr int kRowHeight = 76;       // a collapsed row, with its margins
     static constexpr int kExpansionHeight = 54; // what an expanded row adds

@@ -1,11 +1,11 @@
 #include "ShowsView.h"
 
 #include "ImageLoader.h"
-#include "QualityPopover.h"
-#include "ReleasePickPopover.h"
 #include "PickList.h"
-#include "RowControlLayer.h"
 #include "ShowListModel.h"
+#include "ShowRowActions.h"
+#include "ShowRowControls.h"
+#include "ShowRowKeys.h"
 #include "ShowRowText.h"
 #include "Theme.h"
 #include "api/Watchlist.h"
@@ -31,14 +31,6 @@ using Part = ShowRowDelegate::Part;
 
 // Relative times in status lines move on by the minute.
 constexpr int kClockRefreshMs = 30 * 1000;
-
-const Show* findShow(const PublishedState& state, const QUuid& id) {
-    for (const Show& show : state.shows()) {
-        if (show.id == id)
-            return &show;
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -117,6 +109,11 @@ ShowsView::ShowsView(const Watchlist& watchlist, Theme& theme, ImageLoader& imag
     empty->addStretch(3);
     m_pages->addWidget(m_empty);
 
+    m_actions =
+        new ShowRowActions(m_watchlist, m_theme, *m_model, this, [this](int row, Part part) {
+            m_list->scrollTo(m_model->index(row));
+            return globalRect(row, part);
+        });
     makeRowControls();
 
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -232,29 +229,16 @@ void ShowsView::toggleExpanded(const QUuid& id) {
 }
 
 void ShowsView::makeRowControls() {
-    m_rowControls = new RowControlLayer(this);
-    m_rowControls->setObjectName(QStringLiteral("showRowControls"));
-    const std::pair<Part, QLatin1StringView> parts[] = {
-        {Part::subscribeSwitch, QLatin1StringView("switch")},
-        {Part::qualityPill, QLatin1StringView("quality")},
-        {Part::pickPill, QLatin1StringView("pick")},
-        {Part::trash, QLatin1StringView("trash")},
-        {Part::viewEpisodes, QLatin1StringView("viewEpisodes")},
-    };
-    for (const auto& [part, name] : parts) {
-        // A press does what a click on the painted control does, on the row the mouse would.
-        m_rowControls->add(static_cast<int>(part), QStringLiteral("showRow.") + name,
-                           part == Part::subscribeSwitch, [this, part = part] {
-                               const int row =
-                                   m_expandedID.isNull() ? -1 : m_model->rowOf(m_expandedID);
-                               if (row < 0)
-                                   return;
-                               const QModelIndex index = m_model->index(row);
-                               if (index != m_list->currentIndex())
-                                   m_list->setCurrentIndex(index);
-                               click(index, part);
-                           });
-    }
+    m_rowControls = new ShowRowControls(this, [this](Part part) {
+        // On the row the mouse would act on.
+        const int row = m_expandedID.isNull() ? -1 : m_model->rowOf(m_expandedID);
+        if (row < 0)
+            return;
+        const QModelIndex index = m_model->index(row);
+        if (index != m_list->currentIndex())
+            m_list->setCurrentIndex(index);
+        click(index, part);
+    });
     connect(m_model, &QAbstractItemModel::dataChanged, this, &ShowsView::placeRowControls);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ShowsView::placeRowControls);
     connect(m_model, &QAbstractItemModel::layoutChanged, this, &ShowsView::placeRowControls);
@@ -262,42 +246,19 @@ void ShowsView::makeRowControls() {
     connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &ShowsView::placeRowControls);
 }
-
 void ShowsView::placeRowControls() {
     const int row = m_expandedID.isNull() ? -1 : m_model->rowOf(m_expandedID);
     if (row < 0 || m_pages->currentWidget() != m_list) {
         m_rowControls->hide();
         return;
     }
-    const QModelIndex index = m_model->index(row);
-    const auto shown = [&](Part part, QString description = {},
-                           std::optional<bool> checked = std::nullopt) {
-        return RowControlLayer::Control{controlRect(row, part),
-                                        part == Part::viewEpisodes ? ShowRowText::kViewEpisodes
-                                                                   : tooltipFor(index, part),
-                                        std::move(description), checked};
-    };
-    // Where the name says more than the control shows, the description tells what it shows.
-    const QMap<int, RowControlLayer::Control> controls{
-        {static_cast<int>(Part::subscribeSwitch),
-         shown(Part::subscribeSwitch, index.data(ShowListModel::SubscribeLabelRole).toString(),
-               index.data(ShowListModel::SubscribedRole).toBool())},
-        {static_cast<int>(Part::qualityPill),
-         shown(Part::qualityPill, index.data(ShowListModel::QualityLabelRole).toString())},
-        {static_cast<int>(Part::pickPill),
-         shown(Part::pickPill, index.data(ShowListModel::PickLabelRole).toString())},
-        {static_cast<int>(Part::trash), shown(Part::trash)},
-        {static_cast<int>(Part::viewEpisodes), shown(Part::viewEpisodes)},
-    };
     QWidget* viewport = m_list->viewport();
     m_rowControls->place(QRect(viewport->mapTo(this, QPoint(0, 0)), viewport->size()),
-                         index.data(ShowListModel::NameRole).toString(), controls);
+                         m_model->index(row), [&](Part part) { return controlRect(row, part); });
 }
-
 QAbstractButton* ShowsView::rowControl(Part part) const {
-    return m_rowControls->control(static_cast<int>(part));
+    return m_rowControls->control(part);
 }
-
 QRect ShowsView::controlRect(int row, Part part) const {
     const QModelIndex index = m_model->index(row);
     QStyleOptionViewItem option;
@@ -355,26 +316,6 @@ void ShowsView::setHover(const QModelIndex& index, Part part) {
         m_list->viewport()->update(m_list->visualRect(index));
 }
 
-QString ShowsView::tooltipFor(const QModelIndex& index, Part part) const {
-    switch (part) {
-    case Part::subscribeSwitch:
-        return index.data(ShowListModel::SubscribeTooltipRole).toString();
-    case Part::qualityPill:
-        return ShowRowText::kQualityTooltip;
-    case Part::pickPill:
-        return ShowRowText::kPickTooltip;
-    case Part::trash:
-        return index.data(ShowListModel::TrashTooltipRole).toString();
-    case Part::stale:
-        return ShowRowText::kStaleTooltip;
-    case Part::none:
-    case Part::row:
-    case Part::viewEpisodes:
-        return {};
-    }
-    return {};
-}
-
 void ShowsView::click(const QModelIndex& index, Part part) {
     const int row = index.row();
     const QUuid id = idAt(row);
@@ -420,12 +361,10 @@ void ShowsView::setFocusPart(Part part) {
     if (current.isValid())
         m_list->viewport()->update(m_list->visualRect(current));
     // A screen reader hears which control of the row the keyboard is on.
-    QString name;
-    if (current.isValid() && part != Part::row)
-        name = part == Part::viewEpisodes ? ShowRowText::kViewEpisodes : tooltipFor(current, part);
-    m_list->setAccessibleDescription(name);
+    m_list->setAccessibleDescription(current.isValid() && part != Part::row
+                                         ? ShowRowParts::spokenName(current, part)
+                                         : QString());
 }
-
 void ShowsView::openContextMenuAt(int row) {
     QMenu* menu = contextMenu(row, this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -442,53 +381,31 @@ bool ShowsView::keyOnList(QKeyEvent* key) {
         m_list->setCurrentIndex(current);
     }
     const int row = current.row();
-    const Part part = m_delegate->focusPart();
-    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-    switch (key->key()) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: {
-        if (mods & ~Qt::ShiftModifier)
-            return false;
-        const bool back = key->key() == Qt::Key_Backtab || (mods & Qt::ShiftModifier);
-        const QList<Part> parts = focusableParts(row);
-        const qsizetype at = std::max<qsizetype>(0, parts.indexOf(part)) + (back ? -1 : 1);
-        if (at < 0 || at >= parts.size()) {
-            setFocusPart(Part::row);
-            return false; // on to the next control outside the list
-        }
-        setFocusPart(parts[at]);
+    using Kind = ShowRowKeys::Step::Kind;
+    const ShowRowKeys::Step step = ShowRowKeys::forKey(
+        key->key(), key->modifiers(), m_delegate->focusPart(), focusableParts(row));
+    switch (step.kind) {
+    case Kind::pass:
+        return false;
+    case Kind::focus:
+        setFocusPart(step.part);
         return true;
-    }
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        click(current, part);
-        if (!focusableParts(row).contains(m_delegate->focusPart()))
+    case Kind::leave:
+        setFocusPart(step.part);
+        return false; // on to the next control outside the list
+    case Kind::press:
+        click(current, step.part);
+        if (step.refocus && !focusableParts(row).contains(m_delegate->focusPart()))
             setFocusPart(Part::row); // "View episodes" went with the expansion
         return true;
-    case Qt::Key_Space:
-        click(current, part == Part::row ? Part::subscribeSwitch : part);
-        return true;
-    case Qt::Key_Delete:
-        if (mods != Qt::NoModifier)
-            return false;
-        click(current, Part::trash);
-        return true;
-    case Qt::Key_Menu:
+    case Kind::menu:
         openContextMenuAt(row);
         return true;
-    case Qt::Key_F10:
-        if (mods != Qt::ShiftModifier)
-            return false;
-        openContextMenuAt(row);
-        return true;
-    default:
-        return false;
     }
+    return false;
 }
-
 void ShowsView::resetView() {
-    if (m_popover)
-        m_popover->close();
+    m_actions->closePopover();
     if (!m_expandedID.isNull())
         toggleExpanded(m_expandedID);
     if (m_model->rowCount() > 0)
@@ -545,7 +462,7 @@ bool ShowsView::eventFilter(QObject* watched, QEvent* event) {
         auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex index = m_list->indexAt(help->pos());
         const Part part = index.isValid() ? partAt(index, help->pos()) : Part::none;
-        const QString tip = index.isValid() ? tooltipFor(index, part) : QString();
+        const QString tip = index.isValid() ? ShowRowParts::tooltip(index, part) : QString();
         if (tip.isEmpty()) {
             QToolTip::hideText();
             event->ignore();
@@ -571,81 +488,17 @@ bool ShowsView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QMenu* ShowsView::contextMenu(int row, QWidget* parent) {
-    using A = ShowRowText::MenuAction;
-    auto* menu = new QMenu(parent);
-    menu->setObjectName(QStringLiteral("showContextMenu"));
-    menu->setPalette(m_theme.palette());
-    const QUuid id = idAt(row);
-    for (const ShowRowText::MenuItem& item : m_model->menuItems(row)) {
-        if (item.action == A::separator) {
-            menu->addSeparator();
-            continue;
-        }
-        QAction* action = menu->addAction(item.label);
-        // The series is found again by id: the list may have changed while the menu was open.
-        connect(action, &QAction::triggered, this, [this, id, action = item.action] {
-            const Show* show = findShow(m_watchlist.state, id);
-            if (!show)
-                return;
-            switch (action) {
-            case A::toggleSubscription:
-                m_watchlist.operations.setSubscribed(id, !ShowRowText::isSubscribed(*show));
-                break;
-            case A::choosePick:
-                if (const int r = m_model->rowOf(id); r >= 0)
-                    openReleasePicker(r);
-                break;
-            case A::dismissPick:
-                m_watchlist.operations.dismissQualityPick(id);
-                break;
-            case A::searchNow:
-                m_watchlist.operations.searchNow(id);
-                break;
-            case A::clearStatus:
-                m_watchlist.operations.clearStatus(id);
-                break;
-            case A::remove:
-                m_watchlist.operations.removeShow(id);
-                break;
-            case A::separator:
-                break;
-            }
-        });
-    }
-    return menu;
-}
-
-void ShowsView::showPopover(Popover* popover, int row, Part anchor) {
-    if (m_popover)
-        m_popover->close();
-    m_popover = popover;
-    m_list->scrollTo(m_model->index(row));
-    popover->popUpBelow(globalRect(row, anchor));
+    return m_actions->contextMenu(row, parent);
 }
 
 void ShowsView::openQualityPopover(int row) {
-    const QUuid id = idAt(row);
-    const Show* show = findShow(m_watchlist.state, id);
-    if (!show)
-        return;
-    auto* popover = new QualityPopover(m_theme, show->quality, this);
-    connect(popover, &QualityPopover::chosen, this, [this, id](Show::Quality quality) {
-        m_watchlist.operations.setShowQuality(id, quality);
-    });
-    showPopover(popover, row, Part::qualityPill);
+    m_actions->openQualityPopover(row);
 }
 
 void ShowsView::openReleasePicker(int row) {
-    const QUuid id = idAt(row);
-    const Show* show = findShow(m_watchlist.state, id);
-    const auto pick = m_watchlist.state.pendingQualityPicks().constFind(id);
-    if (!show || pick == m_watchlist.state.pendingQualityPicks().cend())
-        return;
-    auto* popover = new ReleasePickPopover(m_theme, *show, *pick, this);
-    connect(popover, &ReleasePickPopover::picked, this, [this, id](const SearchResult& release) {
-        m_watchlist.operations.pickAlternative(release, id);
-    });
-    connect(popover, &ReleasePickPopover::dismissed, this,
-            [this, id] { m_watchlist.operations.dismissQualityPick(id); });
-    showPopover(popover, row, Part::pickPill);
+    m_actions->openReleasePicker(row);
+}
+
+Popover* ShowsView::openPopover() const {
+    return m_actions->openPopover();
 }

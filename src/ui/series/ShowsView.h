@@ -5,30 +5,29 @@
 #include "api/Watchlist.h"
 
 #include <QHash>
-#include <QMap>
-#include <QPointer>
 #include <QSet>
 #include <QUuid>
 #include <QWidget>
 
 class ImageLoader;
 class QAbstractButton;
-class RowControlLayer;
-class QKeyEvent;
-
-class QLabel;
 class PickList;
+class QKeyEvent;
+class QLabel;
 class QListView;
 class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QTimer;
 class ShowListModel;
+class ShowRowActions;
+class ShowRowControls;
 class Theme;
 
 // The Series tab: the header with "Add Series", the empty state, and the list of series with
 // one row expanded at a time. Every change goes to the store; the view keeps only which row
-// is expanded, what the mouse is over and the open popover.
+// is expanded and what the mouse is over. The row's menu and popovers, what a key does and the
+// stand-ins a screen reader finds have their own classes.
 class ShowsView final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ShowsView)
@@ -50,7 +49,7 @@ public:
     QMenu* contextMenu(int row, QWidget* parent);
     void openQualityPopover(int row);
     void openReleasePicker(int row);
-    Popover* openPopover() const { return m_popover; }
+    Popover* openPopover() const;
     // The control of the current row that the keyboard is on.
     ShowRowDelegate::Part focusPart() const { return m_delegate->focusPart(); }
     // The widget a screen reader finds for a control of the expanded row; null when that row
@@ -75,7 +74,6 @@ private:
     void click(const QModelIndex& index, ShowRowDelegate::Part part);
     void setHover(const QModelIndex& index, ShowRowDelegate::Part part);
     ShowRowDelegate::Part partAt(const QModelIndex& index, QPoint pos) const;
-    QString tooltipFor(const QModelIndex& index, ShowRowDelegate::Part part) const;
     QPixmap posterFor(const QModelIndex& index);
     QRect globalRect(int row, ShowRowDelegate::Part part) const;
     QUuid idAt(int row) const;
@@ -83,7 +81,6 @@ private:
     QList<ShowRowDelegate::Part> focusableParts(int row) const;
     void setFocusPart(ShowRowDelegate::Part part);
     void openContextMenuAt(int row);
-    void showPopover(Popover* popover, int row, ShowRowDelegate::Part anchor);
     void makeRowControls();
     void placeRowControls();
 
@@ -102,8 +99,8 @@ private:
     QTimer* m_clockTimer;
     QUuid m_expandedID;
     // Invisible stand-ins for the expanded row's painted controls, for screen readers.
-    RowControlLayer* m_rowControls = nullptr;
-    QPointer<Popover> m_popover;
+    ShowRowControls* m_rowControls = nullptr;
+    ShowRowActions* m_actions = nullptr; // the row's menu and popovers
     QHash<QString, QPixmap> m_posters; // by poster path, scaled to the thumbnail
     QSet<QString> m_asked;             // poster paths already requested
 };
