@@ -5,7 +5,6 @@
 #include <QScrollBar>
 #include <QToolTip>
 
-#include <limits>
 
 using Delegate = DrawerRowDelegate;
 
@@ -45,18 +44,7 @@ int DrawerListView::partAt(const QModelIndex& index, QPoint pos) const {
 }
 
 void DrawerListView::setPanel(const QModelIndex& index, QWidget* panel) {
-    for (auto it = m_panels.begin(); it != m_panels.end();) {
-        if (it->first == index || !it->first.isValid() || !it->second) {
-            // A replaced panel is only deleted later: out of sight at once.
-            if (it->second) {
-                it->second->hide();
-                it->second->deleteLater();
-            }
-            it = m_panels.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    dropPanels([&index](const QPersistentModelIndex& row) { return row == index; });
     m_panels.emplace_back(index, panel);
     Q_EMIT panelSet(panel);
     Q_EMIT m_delegate->sizeHintChanged(index);
@@ -79,28 +67,30 @@ std::vector<std::pair<QModelIndex, QWidget*>> DrawerListView::panels() const {
     return live;
 }
 
-void DrawerListView::dropPanels(int first, int last) {
-    for (auto it = m_panels.begin(); it != m_panels.end();) {
-        const int row = it->first.isValid() ? it->first.row() : -1;
-        if (row < 0 || (row >= first && row <= last)) {
-            if (it->second) {
-                it->second->hide();
-                it->second->deleteLater();
-            }
-            it = m_panels.erase(it);
-        } else {
-            ++it;
+void DrawerListView::dropPanels(const std::function<bool(const QPersistentModelIndex&)>& which) {
+    // Panels of rows gone are dropped on the way. A dropped panel is only deleted later: out of
+    // sight at once.
+    std::erase_if(m_panels, [&which](const auto& entry) {
+        const auto& [row, panel] = entry;
+        if (row.isValid() && panel && !which(row))
+            return false;
+        if (panel) {
+            panel->hide();
+            panel->deleteLater();
         }
-    }
+        return true;
+    });
 }
 
 void DrawerListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) {
-    dropPanels(start, end);
+    dropPanels([start, end](const QPersistentModelIndex& row) {
+        return row.row() >= start && row.row() <= end;
+    });
     QListView::rowsAboutToBeRemoved(parent, start, end);
 }
 
 void DrawerListView::reset() {
-    dropPanels(0, std::numeric_limits<int>::max());
+    dropPanels([](const QPersistentModelIndex&) { return true; });
     QListView::reset();
 }
 

@@ -6,6 +6,7 @@
 #include <QPersistentModelIndex>
 #include <QPointer>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -55,7 +56,7 @@ protected:
 private:
     int partAt(const QModelIndex& index, QPoint pos) const;
     void setHover(const QModelIndex& index, int part);
-    void dropPanels(int first, int last);
+    void dropPanels(const std::function<bool(const QPersistentModelIndex&)>& which);
 
     DrawerRowDelegate* m_delegate;
     std::vector<std::pair<QPersistentModelIndex, QPointer<QWidget>>> m_panels;
