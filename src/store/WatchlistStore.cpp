@@ -8,10 +8,12 @@
 #include "HealthWatch.h"
 #include "HuntCycle.h"
 #include "LibraryFiler.h"
+#include "MovieDesk.h"
 #include "MovieHunter.h"
 #include "PendingPicks.h"
 #include "RecordFiles.h"
 #include "SeasonFetcher.h"
+#include "SeriesDesk.h"
 #include "SettingsKeeper.h"
 #include "SleepUnlessGone.h"
 #include "StallRescuer.h"
@@ -93,6 +95,11 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     m_cycle = std::make_unique<HuntCycle>(*this, HuntCycle::Parts{*m_checker, *m_tmdb, *m_follower,
                                                                   *m_hunter, *m_picks, *m_health,
                                                                   notifier, tmdbKey});
+    m_seriesDesk =
+        std::make_unique<SeriesDesk>(*this, SeriesDesk::Parts{m_shows, *m_follower, *m_picks,
+                                                              *m_seasons, *m_cycle, *m_calendar});
+    m_movieDesk =
+        std::make_unique<MovieDesk>(*this, MovieDesk::Parts{m_movies, *m_follower, *m_hunter});
     connect(m_settingsKeeper, &SettingsKeeper::checkIntervalChanged, this,
             &WatchlistStore::scheduleCountdown);
     using File = RecordFiles::File;

@@ -40,6 +40,8 @@ class HuntCycle;
 class MovieHunter;
 class PendingPicks;
 class SeasonFetcher;
+class SeriesDesk;
+class MovieDesk;
 class DownloadFollower;
 class LibraryFiler;
 class StallRescuer;
@@ -255,8 +257,6 @@ private:
 
     void reportUnusableRoot();
     void repairStaleStatuses();
-    QCoro::Task<> afterAddingShow(QUuid id, bool checkNow);
-    QCoro::Task<> refind(QUuid id, QStringList codes);
     void setChecking(bool checking);
     void setSecondsUntilNextCheck(int seconds);
     QCoro::Task<> runCycleTask(bool manual);
@@ -296,6 +296,9 @@ private:
     std::unique_ptr<MovieHunter> m_hunter;
     std::unique_ptr<SeasonFetcher> m_seasons;
     std::unique_ptr<HuntCycle> m_cycle;
+    // The desks use the collaborators above: declared after them, so they go first.
+    std::unique_ptr<SeriesDesk> m_seriesDesk;
+    std::unique_ptr<MovieDesk> m_movieDesk;
 
     // --- health -----------------------------------------------------------------------------
 public:
