@@ -4,6 +4,7 @@
 
 #include "CalendarKeeper.h"
 #include "DaemonSettings.h"
+#include "DownloadDesk.h"
 #include "DownloadFollower.h"
 #include "HealthWatch.h"
 #include "HuntCycle.h"
@@ -100,6 +101,8 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
                                                               *m_seasons, *m_cycle, *m_calendar});
     m_movieDesk =
         std::make_unique<MovieDesk>(*this, MovieDesk::Parts{m_movies, *m_follower, *m_hunter});
+    m_downloadDesk = std::make_unique<DownloadDesk>(
+        *this, DownloadDesk::Parts{*m_follower, *m_checker, *m_hunter, *m_workingFolder});
     connect(m_settingsKeeper, &SettingsKeeper::checkIntervalChanged, this,
             &WatchlistStore::scheduleCountdown);
     using File = RecordFiles::File;

@@ -42,6 +42,7 @@ class PendingPicks;
 class SeasonFetcher;
 class SeriesDesk;
 class MovieDesk;
+class DownloadDesk;
 class DownloadFollower;
 class LibraryFiler;
 class StallRescuer;
@@ -299,6 +300,7 @@ private:
     // The desks use the collaborators above: declared after them, so they go first.
     std::unique_ptr<SeriesDesk> m_seriesDesk;
     std::unique_ptr<MovieDesk> m_movieDesk;
+    std::unique_ptr<DownloadDesk> m_downloadDesk;
 
     // --- health -----------------------------------------------------------------------------
 public:
