@@ -3,6 +3,7 @@
 #include "WatchlistStore.h"
 
 #include "CalendarKeeper.h"
+#include "CheckCountdown.h"
 #include "DaemonSettings.h"
 #include "DownloadDesk.h"
 #include "DownloadFollower.h"
@@ -30,10 +31,6 @@
 #include <QDir>
 #include <QNetworkAccessManager>
 #include <QRegularExpression>
-
-#include <chrono>
-
-using namespace std::chrono_literals;
 
 WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine* engine,
                                Notifier* notifier, QObject* parent)
@@ -96,6 +93,14 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     m_cycle = std::make_unique<HuntCycle>(*this, HuntCycle::Parts{*m_checker, *m_tmdb, *m_follower,
                                                                   *m_hunter, *m_picks, *m_health,
                                                                   notifier, tmdbKey});
+    m_countdown = std::make_unique<CheckCountdown>(
+        [this] { return settings().checkIntervalMinutes; }, *m_cycle, *m_calendar);
+    connect(m_countdown.get(), &CheckCountdown::isCheckingChanged, this,
+            &PublishedState::isCheckingChanged);
+    connect(m_countdown.get(), &CheckCountdown::secondsLeftChanged, this,
+            &PublishedState::secondsUntilNextCheckChanged);
+    connect(m_countdown.get(), &CheckCountdown::cycleFinished, this,
+            &PublishedState::checkCycleFinished);
     m_seriesDesk =
         std::make_unique<SeriesDesk>(*this, SeriesDesk::Parts{m_shows, *m_follower, *m_picks,
                                                               *m_seasons, *m_cycle, *m_calendar});
@@ -245,61 +250,23 @@ const AppSettings& WatchlistStore::settings() const {
 // --- countdown and check cycle -----------------------------------------------------------------
 
 void WatchlistStore::scheduleCountdown() {
-    setSecondsUntilNextCheck(settings().checkIntervalMinutes * 60);
-    // Replace the timer rather than restart it, so a tick already queued for the old one
-    // cannot land on the new count.
-    delete m_countdownTimer;
-    m_countdownTimer = new QTimer(this);
-    m_countdownTimer->setInterval(1s);
-    connect(m_countdownTimer, &QTimer::timeout, this, &WatchlistStore::tickCountdown);
-    m_countdownTimer->start();
+    m_countdown->schedule();
 }
 
 void WatchlistStore::tickCountdown() {
-    if (m_secondsUntilNextCheck >= 1)
-        setSecondsUntilNextCheck(m_secondsUntilNextCheck - 1);
-    else
-        runCheck(false);
+    m_countdown->tick();
 }
 
 void WatchlistStore::runCheck(bool manual) {
-    if (m_isChecking)
-        return;
-    setChecking(true);
-    runCycleTask(manual); // runs on; the task clears isChecking when the cycle ends
+    m_countdown->runCheck(manual);
 }
 
-QCoro::Task<> WatchlistStore::runCycleTask(bool manual) {
-    QPointer<WatchlistStore> self(this);
-    try {
-        co_await m_cycle->run(manual);
-    } catch (const std::exception& e) {
-        // Nothing should throw out of a cycle; if something does, the next one still runs.
-        qWarning("check cycle failed: %s", e.what());
-    }
-    if (!self)
-        co_return;
-    setChecking(false);
-    setSecondsUntilNextCheck(settings().checkIntervalMinutes * 60);
-    Q_EMIT checkCycleFinished();
-    // A long-running instance (the service above all, whose calendar.ics others read) would
-    // otherwise show the calendar of its start: aired episodes stay "upcoming", new ones never
-    // appear. The rebuild waits its five minutes like any unforced one.
-    refreshCalendar(false);
+bool WatchlistStore::isChecking() const {
+    return m_countdown->isChecking();
 }
 
-void WatchlistStore::setChecking(bool checking) {
-    if (m_isChecking == checking)
-        return;
-    m_isChecking = checking;
-    Q_EMIT isCheckingChanged();
-}
-
-void WatchlistStore::setSecondsUntilNextCheck(int seconds) {
-    if (m_secondsUntilNextCheck == seconds)
-        return;
-    m_secondsUntilNextCheck = seconds;
-    Q_EMIT secondsUntilNextCheckChanged();
+int WatchlistStore::secondsUntilNextCheck() const {
+    return m_countdown->secondsLeft();
 }
 
 // --- calendar ----------------------------------------------------------------------------------

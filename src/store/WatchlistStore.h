@@ -37,6 +37,7 @@
 
 class WorkingFolder;
 class HuntCycle;
+class CheckCountdown;
 class MovieHunter;
 class PendingPicks;
 class SeasonFetcher;
@@ -86,8 +87,8 @@ public:
     const QList<Movie>& movies() const override { return m_movies; }
     const QList<ActivityEntry>& activity() const override { return m_activity; }
     const AppSettings& settings() const override;
-    bool isChecking() const override { return m_isChecking; }
-    int secondsUntilNextCheck() const override { return m_secondsUntilNextCheck; }
+    bool isChecking() const override;
+    int secondsUntilNextCheck() const override;
     const QMap<QUuid, EpisodePick>& pendingQualityPicks() const override;
     const QList<DownloadRecord>& history() const override { return m_history; }
     const QList<CalEvent>& calendarEvents() const override;
@@ -258,9 +259,6 @@ private:
 
     void reportUnusableRoot();
     void repairStaleStatuses();
-    void setChecking(bool checking);
-    void setSecondsUntilNextCheck(int seconds);
-    QCoro::Task<> runCycleTask(bool manual);
 
     StoreEnvironment m_env;
     StorageFiles m_files;
@@ -271,8 +269,6 @@ private:
     QList<Movie> m_movies;
     QList<ActivityEntry> m_activity;
     SettingsKeeper* m_settingsKeeper = nullptr;
-    bool m_isChecking = false;
-    int m_secondsUntilNextCheck = 0;
     PendingPicks* m_picks = nullptr;
     QNetworkAccessManager* m_network = nullptr; // the one HTTP client of the engine
     FeedChecker* m_checker = nullptr;
@@ -281,7 +277,6 @@ private:
     // Collaborators that talk to the clients are members, not children: they go before the
     // clients do, so no client's last words reach them.
     std::unique_ptr<DaemonSettings> m_daemonSettings;
-    QTimer* m_countdownTimer = nullptr;
     QList<DownloadRecord> m_history;
     QPointer<TransmissionEngine> m_engine;
     Notifier* m_notifier = nullptr;
@@ -297,6 +292,7 @@ private:
     std::unique_ptr<MovieHunter> m_hunter;
     std::unique_ptr<SeasonFetcher> m_seasons;
     std::unique_ptr<HuntCycle> m_cycle;
+    std::unique_ptr<CheckCountdown> m_countdown;
     // The desks use the collaborators above: declared after them, so they go first.
     std::unique_ptr<SeriesDesk> m_seriesDesk;
     std::unique_ptr<MovieDesk> m_movieDesk;
