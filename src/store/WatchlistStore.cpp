@@ -14,6 +14,7 @@
 #include "MovieHunter.h"
 #include "PendingPicks.h"
 #include "RecordFiles.h"
+#include "RecordLoader.h"
 #include "SeasonFetcher.h"
 #include "SeriesDesk.h"
 #include "SettingsKeeper.h"
@@ -147,34 +148,18 @@ WatchlistStore::~WatchlistStore() {
 }
 
 void WatchlistStore::loadAll() {
-    std::optional<StorageFiles::SetAside> aside;
-    const auto note = [&] {
-        if (aside)
-            m_setAsideAtLoad.append(*aside);
+    const auto takeSettings = [this](AppSettings settings) {
+        const bool migrated = settings.migrateSeeding();
+        m_settingsKeeper->load(std::move(settings));
+        if (migrated)
+            saveSettings();
     };
-    if (auto shows = m_files.loadShows(&aside))
-        m_shows = std::move(*shows);
-    note();
-    if (auto movies = m_files.loadMovies(&aside))
-        m_movies = std::move(*movies);
-    note();
-    if (auto activity = m_files.loadActivity(&aside))
-        m_activity = std::move(*activity);
-    note();
-    AppSettings settings;
-    if (auto stored = m_files.loadSettings(&aside))
-        settings = std::move(*stored);
-    note();
-    const bool migrated = settings.migrateSeeding();
-    m_settingsKeeper->load(std::move(settings));
-    if (migrated)
-        saveSettings();
-    if (auto downloads = m_files.loadDownloads(&aside))
-        m_follower->restore(std::move(*downloads));
-    note();
-    if (auto history = m_files.loadHistory(&aside))
-        m_history = std::move(*history);
-    note();
+    const auto takeDownloads = [this](QMap<QString, ActiveDownload> downloads) {
+        m_follower->restore(std::move(downloads));
+    };
+    RecordLoader loader(m_files, RecordLoader::Records{m_shows, m_movies, m_activity, m_history,
+                                                       takeSettings, takeDownloads});
+    m_setAsideAtLoad.append(loader.load());
 
     Q_EMIT showsChanged();
     Q_EMIT moviesChanged();
@@ -184,35 +169,10 @@ void WatchlistStore::loadAll() {
 }
 
 void WatchlistStore::repairStaleStatuses() {
-    // A crash can leave a status claiming a download that nobody follows any more.
-    const auto needsRepair = [this](const QUuid& id, const ShowStatus& status) {
-        using State = ShowStatus::State;
-        if (status.state != State::found && status.state != State::downloading &&
-            status.state != State::error)
-            return false;
-        const auto& downloads = m_follower->downloads();
-        return std::none_of(downloads.cbegin(), downloads.cend(),
-                            [&](const ActiveDownload& d) { return d.showID == id; });
-    };
-
-    const auto repair = [&](auto& records) {
-        bool repaired = false;
-        for (auto& record : records) {
-            if (needsRepair(record.id, record.status)) {
-                record.status = ShowStatus{};
-                repaired = true;
-            }
-        }
-        return repaired;
-    };
-    if (repair(m_shows)) {
-        saveShows();
-        Q_EMIT showsChanged();
-    }
-    if (repair(m_movies)) {
-        saveMovies();
-        Q_EMIT moviesChanged();
-    }
+    if (RecordLoader::resetUnfollowed(m_shows, m_follower->downloads()))
+        edited(Part::shows);
+    if (RecordLoader::resetUnfollowed(m_movies, m_follower->downloads()))
+        edited(Part::movies);
 }
 
 // --- activity log ------------------------------------------------------------------------------

@@ -59,9 +59,10 @@ class TransmissionClient;
 // service clients and the timers. Views see it through the interfaces it implements: they
 // observe what it publishes and call its operations; everything runs on the main thread.
 //
-// Its collaborators do the work of each concern (following downloads, filing them, rescuing
-// stalls, the working folder, the calendar, health, settings); the store keeps the records,
-// the countdown and the operations, and hands each collaborator the records it needs.
+// Its collaborators do the work of each concern (the series, movie and download operations,
+// following downloads, filing them, rescuing stalls, the working folder, the countdown, the
+// calendar, health, settings); the store keeps the records and the operations that delegate,
+// and hands each collaborator the records it needs.
 class WatchlistStore final : public PublishedState,
                              public StoreRecords,
                              public WatchlistOperations,
