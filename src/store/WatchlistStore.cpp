@@ -3,15 +3,20 @@
 #include "WatchlistStore.h"
 
 #include "CalendarKeeper.h"
+#include "CheckCountdown.h"
 #include "DaemonSettings.h"
+#include "DownloadDesk.h"
 #include "DownloadFollower.h"
 #include "HealthWatch.h"
 #include "HuntCycle.h"
 #include "LibraryFiler.h"
+#include "MovieDesk.h"
 #include "MovieHunter.h"
 #include "PendingPicks.h"
 #include "RecordFiles.h"
+#include "RecordLoader.h"
 #include "SeasonFetcher.h"
+#include "SeriesDesk.h"
 #include "SettingsKeeper.h"
 #include "SleepUnlessGone.h"
 #include "StallRescuer.h"
@@ -27,10 +32,6 @@
 #include <QDir>
 #include <QNetworkAccessManager>
 #include <QRegularExpression>
-
-#include <chrono>
-
-using namespace std::chrono_literals;
 
 WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine* engine,
                                Notifier* notifier, QObject* parent)
@@ -93,6 +94,21 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     m_cycle = std::make_unique<HuntCycle>(*this, HuntCycle::Parts{*m_checker, *m_tmdb, *m_follower,
                                                                   *m_hunter, *m_picks, *m_health,
                                                                   notifier, tmdbKey});
+    m_countdown = std::make_unique<CheckCountdown>(
+        [this] { return settings().checkIntervalMinutes; }, *m_cycle, *m_calendar);
+    connect(m_countdown.get(), &CheckCountdown::isCheckingChanged, this,
+            &PublishedState::isCheckingChanged);
+    connect(m_countdown.get(), &CheckCountdown::secondsLeftChanged, this,
+            &PublishedState::secondsUntilNextCheckChanged);
+    connect(m_countdown.get(), &CheckCountdown::cycleFinished, this,
+            &PublishedState::checkCycleFinished);
+    m_seriesDesk =
+        std::make_unique<SeriesDesk>(*this, SeriesDesk::Parts{m_shows, *m_follower, *m_picks,
+                                                              *m_seasons, *m_cycle, *m_calendar});
+    m_movieDesk =
+        std::make_unique<MovieDesk>(*this, MovieDesk::Parts{m_movies, *m_follower, *m_hunter});
+    m_downloadDesk = std::make_unique<DownloadDesk>(
+        *this, DownloadDesk::Parts{*m_follower, *m_checker, *m_hunter, *m_workingFolder});
     connect(m_settingsKeeper, &SettingsKeeper::checkIntervalChanged, this,
             &WatchlistStore::scheduleCountdown);
     using File = RecordFiles::File;
@@ -132,34 +148,18 @@ WatchlistStore::~WatchlistStore() {
 }
 
 void WatchlistStore::loadAll() {
-    std::optional<StorageFiles::SetAside> aside;
-    const auto note = [&] {
-        if (aside)
-            m_setAsideAtLoad.append(*aside);
+    const auto takeSettings = [this](AppSettings settings) {
+        const bool migrated = settings.migrateSeeding();
+        m_settingsKeeper->load(std::move(settings));
+        if (migrated)
+            saveSettings();
     };
-    if (auto shows = m_files.loadShows(&aside))
-        m_shows = std::move(*shows);
-    note();
-    if (auto movies = m_files.loadMovies(&aside))
-        m_movies = std::move(*movies);
-    note();
-    if (auto activity = m_files.loadActivity(&aside))
-        m_activity = std::move(*activity);
-    note();
-    AppSettings settings;
-    if (auto stored = m_files.loadSettings(&aside))
-        settings = std::move(*stored);
-    note();
-    const bool migrated = settings.migrateSeeding();
-    m_settingsKeeper->load(std::move(settings));
-    if (migrated)
-        saveSettings();
-    if (auto downloads = m_files.loadDownloads(&aside))
-        m_follower->restore(std::move(*downloads));
-    note();
-    if (auto history = m_files.loadHistory(&aside))
-        m_history = std::move(*history);
-    note();
+    const auto takeDownloads = [this](QMap<QString, ActiveDownload> downloads) {
+        m_follower->restore(std::move(downloads));
+    };
+    RecordLoader loader(m_files, RecordLoader::Records{m_shows, m_movies, m_activity, m_history,
+                                                       takeSettings, takeDownloads});
+    m_setAsideAtLoad.append(loader.load());
 
     Q_EMIT showsChanged();
     Q_EMIT moviesChanged();
@@ -169,35 +169,10 @@ void WatchlistStore::loadAll() {
 }
 
 void WatchlistStore::repairStaleStatuses() {
-    // A crash can leave a status claiming a download that nobody follows any more.
-    const auto needsRepair = [this](const QUuid& id, const ShowStatus& status) {
-        using State = ShowStatus::State;
-        if (status.state != State::found && status.state != State::downloading &&
-            status.state != State::error)
-            return false;
-        const auto& downloads = m_follower->downloads();
-        return std::none_of(downloads.cbegin(), downloads.cend(),
-                            [&](const ActiveDownload& d) { return d.showID == id; });
-    };
-
-    const auto repair = [&](auto& records) {
-        bool repaired = false;
-        for (auto& record : records) {
-            if (needsRepair(record.id, record.status)) {
-                record.status = ShowStatus{};
-                repaired = true;
-            }
-        }
-        return repaired;
-    };
-    if (repair(m_shows)) {
-        saveShows();
-        Q_EMIT showsChanged();
-    }
-    if (repair(m_movies)) {
-        saveMovies();
-        Q_EMIT moviesChanged();
-    }
+    if (RecordLoader::resetUnfollowed(m_shows, m_follower->downloads()))
+        edited(Part::shows);
+    if (RecordLoader::resetUnfollowed(m_movies, m_follower->downloads()))
+        edited(Part::movies);
 }
 
 // --- activity log ------------------------------------------------------------------------------
@@ -235,61 +210,23 @@ const AppSettings& WatchlistStore::settings() const {
 // --- countdown and check cycle -----------------------------------------------------------------
 
 void WatchlistStore::scheduleCountdown() {
-    setSecondsUntilNextCheck(settings().checkIntervalMinutes * 60);
-    // Replace the timer rather than restart it, so a tick already queued for the old one
-    // cannot land on the new count.
-    delete m_countdownTimer;
-    m_countdownTimer = new QTimer(this);
-    m_countdownTimer->setInterval(1s);
-    connect(m_countdownTimer, &QTimer::timeout, this, &WatchlistStore::tickCountdown);
-    m_countdownTimer->start();
+    m_countdown->schedule();
 }
 
 void WatchlistStore::tickCountdown() {
-    if (m_secondsUntilNextCheck >= 1)
-        setSecondsUntilNextCheck(m_secondsUntilNextCheck - 1);
-    else
-        runCheck(false);
+    m_countdown->tick();
 }
 
 void WatchlistStore::runCheck(bool manual) {
-    if (m_isChecking)
-        return;
-    setChecking(true);
-    runCycleTask(manual); // runs on; the task clears isChecking when the cycle ends
+    m_countdown->runCheck(manual);
 }
 
-QCoro::Task<> WatchlistStore::runCycleTask(bool manual) {
-    QPointer<WatchlistStore> self(this);
-    try {
-        co_await m_cycle->run(manual);
-    } catch (const std::exception& e) {
-        // Nothing should throw out of a cycle; if something does, the next one still runs.
-        qWarning("check cycle failed: %s", e.what());
-    }
-    if (!self)
-        co_return;
-    setChecking(false);
-    setSecondsUntilNextCheck(settings().checkIntervalMinutes * 60);
-    Q_EMIT checkCycleFinished();
-    // A long-running instance (the service above all, whose calendar.ics others read) would
-    // otherwise show the calendar of its start: aired episodes stay "upcoming", new ones never
-    // appear. The rebuild waits its five minutes like any unforced one.
-    refreshCalendar(false);
+bool WatchlistStore::isChecking() const {
+    return m_countdown->isChecking();
 }
 
-void WatchlistStore::setChecking(bool checking) {
-    if (m_isChecking == checking)
-        return;
-    m_isChecking = checking;
-    Q_EMIT isCheckingChanged();
-}
-
-void WatchlistStore::setSecondsUntilNextCheck(int seconds) {
-    if (m_secondsUntilNextCheck == seconds)
-        return;
-    m_secondsUntilNextCheck = seconds;
-    Q_EMIT secondsUntilNextCheckChanged();
+int WatchlistStore::secondsUntilNextCheck() const {
+    return m_countdown->secondsLeft();
 }
 
 // --- calendar ----------------------------------------------------------------------------------

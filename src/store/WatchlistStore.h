@@ -37,9 +37,13 @@
 
 class WorkingFolder;
 class HuntCycle;
+class CheckCountdown;
 class MovieHunter;
 class PendingPicks;
 class SeasonFetcher;
+class SeriesDesk;
+class MovieDesk;
+class DownloadDesk;
 class DownloadFollower;
 class LibraryFiler;
 class StallRescuer;
@@ -55,9 +59,10 @@ class TransmissionClient;
 // service clients and the timers. Views see it through the interfaces it implements: they
 // observe what it publishes and call its operations; everything runs on the main thread.
 //
-// Its collaborators do the work of each concern (following downloads, filing them, rescuing
-// stalls, the working folder, the calendar, health, settings); the store keeps the records,
-// the countdown and the operations, and hands each collaborator the records it needs.
+// Its collaborators do the work of each concern (the series, movie and download operations,
+// following downloads, filing them, rescuing stalls, the working folder, the countdown, the
+// calendar, health, settings); the store keeps the records and the operations that delegate,
+// and hands each collaborator the records it needs.
 class WatchlistStore final : public PublishedState,
                              public StoreRecords,
                              public WatchlistOperations,
@@ -83,8 +88,8 @@ public:
     const QList<Movie>& movies() const override { return m_movies; }
     const QList<ActivityEntry>& activity() const override { return m_activity; }
     const AppSettings& settings() const override;
-    bool isChecking() const override { return m_isChecking; }
-    int secondsUntilNextCheck() const override { return m_secondsUntilNextCheck; }
+    bool isChecking() const override;
+    int secondsUntilNextCheck() const override;
     const QMap<QUuid, EpisodePick>& pendingQualityPicks() const override;
     const QList<DownloadRecord>& history() const override { return m_history; }
     const QList<CalEvent>& calendarEvents() const override;
@@ -255,11 +260,6 @@ private:
 
     void reportUnusableRoot();
     void repairStaleStatuses();
-    QCoro::Task<> afterAddingShow(QUuid id, bool checkNow);
-    QCoro::Task<> refind(QUuid id, QStringList codes);
-    void setChecking(bool checking);
-    void setSecondsUntilNextCheck(int seconds);
-    QCoro::Task<> runCycleTask(bool manual);
 
     StoreEnvironment m_env;
     StorageFiles m_files;
@@ -270,8 +270,6 @@ private:
     QList<Movie> m_movies;
     QList<ActivityEntry> m_activity;
     SettingsKeeper* m_settingsKeeper = nullptr;
-    bool m_isChecking = false;
-    int m_secondsUntilNextCheck = 0;
     PendingPicks* m_picks = nullptr;
     QNetworkAccessManager* m_network = nullptr; // the one HTTP client of the engine
     FeedChecker* m_checker = nullptr;
@@ -280,7 +278,6 @@ private:
     // Collaborators that talk to the clients are members, not children: they go before the
     // clients do, so no client's last words reach them.
     std::unique_ptr<DaemonSettings> m_daemonSettings;
-    QTimer* m_countdownTimer = nullptr;
     QList<DownloadRecord> m_history;
     QPointer<TransmissionEngine> m_engine;
     Notifier* m_notifier = nullptr;
@@ -296,6 +293,11 @@ private:
     std::unique_ptr<MovieHunter> m_hunter;
     std::unique_ptr<SeasonFetcher> m_seasons;
     std::unique_ptr<HuntCycle> m_cycle;
+    std::unique_ptr<CheckCountdown> m_countdown;
+    // The desks use the collaborators above: declared after them, so they go first.
+    std::unique_ptr<SeriesDesk> m_seriesDesk;
+    std::unique_ptr<MovieDesk> m_movieDesk;
+    std::unique_ptr<DownloadDesk> m_downloadDesk;
 
     // --- health -----------------------------------------------------------------------------
 public:

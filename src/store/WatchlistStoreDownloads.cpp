@@ -1,12 +1,11 @@
 // The store's face of its downloads: the operations the views call and the records its
 // collaborators reach. Following: DownloadFollower; filing: LibraryFiler; stalls: StallRescuer.
 
+#include "DownloadDesk.h"
 #include "DownloadFollower.h"
 #include "LibraryFiler.h"
 #include "StallRescuer.h"
 #include "WatchlistStore.h"
-#include "search/FeedChecker.h"
-#include "search/Magnet.h"
 
 // --- the records -------------------------------------------------------------------------------
 
@@ -83,51 +82,9 @@ void WatchlistStore::snoozeStaleFor(const QString& hash, int days) {
 }
 
 void WatchlistStore::switchRelease(const QString& hash, const SearchResult& release) {
-    const auto tracked = m_follower->downloads().constFind(hash);
-    if (tracked == m_follower->downloads().cend())
-        return;
-    const ActiveDownload entry = *tracked;
-    const DownloadRecord* row = findHistoryRow(hash);
-    const QString episode = row ? row->episode : entry.episodeCode;
-    logActivity(QStringLiteral("Cancelled ") +
-                    (row ? row->showName + QLatin1Char(' ') + row->episode : hash),
-                ActivityEntry::Kind::check);
-    m_follower->cancel(hash, entry, QStringLiteral("Cancelled"));
-
-    if (entry.kind == ActiveDownload::Kind::movie) {
-        Movie* movie = findMovie(entry.showID);
-        if (!movie)
-            return;
-        // The hunt starts a pending magnet at once, as a hand-picked release.
-        movie->pendingMagnet = release.magnetURL;
-        edited(Part::movies);
-        huntMovie(entry.showID);
-        return;
-    }
-    m_follower->grab(FeedMatch{entry.showID, release.episodeCode.value_or(episode), true,
-                               release.title, release.magnetURL, release.seeders, release.source});
+    m_downloadDesk->switchRelease(hash, release);
 }
 
 QCoro::Task<ReleaseFinder::Releases> WatchlistStore::otherReleases(QString hash) {
-    QPointer<WatchlistStore> self(this);
-    const DownloadRecord* row = findHistoryRow(hash);
-    const Show* show = row ? findShow(row->showID) : nullptr;
-    if (!show)
-        co_return Releases{};
-    const QUuid id = show->id;
-    const FeedChecker::Alternates found =
-        co_await m_checker->episodeAlternatesReported(*show, row->episode);
-    if (!self)
-        co_return Releases{};
-    show = findShow(id);
-    if (!show)
-        co_return Releases{};
-    Releases out;
-    out.indexesUnreachable = found.noIndexAnswered;
-    for (const SearchResult& r : found.releases) {
-        const QString h = infoHash(r.magnetURL).value_or(QString());
-        if (h != hash && !show->rejectedHashes.contains(h))
-            out.results.append(r);
-    }
-    co_return out;
+    return m_downloadDesk->otherReleases(std::move(hash));
 }

@@ -27,21 +27,3 @@ bool WatchlistStore::isSearchingNow(const QUuid& id) const {
 const QMap<QUuid, EpisodePick>& WatchlistStore::pendingQualityPicks() const {
     return m_picks->all();
 }
-
-void WatchlistStore::pickAlternative(const SearchResult& chosen, const QUuid& showID) {
-    const std::optional<EpisodePick> pending = m_picks->take(showID);
-    if (!pending)
-        return;
-    grab(FeedMatch{showID, pending->episodeCode, true, chosen.title, chosen.magnetURL,
-                   chosen.seeders, chosen.source});
-}
-
-void WatchlistStore::dismissQualityPick(const QUuid& showID) {
-    const std::optional<EpisodePick> pick = m_picks->take(showID);
-    if (!pick)
-        return;
-    if (Show* show = findShow(showID)) {
-        show->qualityGraceDismissedEpisode = pick->episodeCode;
-        edited(Part::shows);
-    }
-}
