@@ -4,8 +4,8 @@
 
 #include <csignal>
 
-using Index = IndexFarm::Index;
-using Kind = IndexFarm::Kind;
+using Index = FakeIndexes::Index;
+using Kind = FakeIndexes::Kind;
 using namespace std::chrono_literals;
 
 namespace {
@@ -15,7 +15,7 @@ protected:
     // The episode is half downloaded and followed, its progress seen by the store.
     void startHalfDownloadedEpisode() {
         hash = preload(kEpisode, true);
-        m_indexes.listings = {{Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57}};
+        m_indexes.hits = {FakeIndexes::on(Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57)};
         ASSERT_NO_FATAL_FAILURE(checkNow());
         ASSERT_TRUE(waitFor([&] {
             const auto row = historyRow(hash);

@@ -9,8 +9,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-using Index = IndexFarm::Index;
-using Kind = IndexFarm::Kind;
+using Index = FakeIndexes::Index;
+using Kind = FakeIndexes::Kind;
 
 namespace {
 
@@ -87,7 +87,7 @@ TEST_F(SafetyJourney, AnEpisodeThatCannotBeFiledWaitsAndIsFiledOnceTheLibraryCan
     seedShows({harbourLights()});
     ASSERT_NO_FATAL_FAILURE(launch());
     const QString hash = preload(kEpisode);
-    m_indexes.listings = {{Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57}};
+    m_indexes.hits = {FakeIndexes::on(Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57)};
 
     const QString series = libraryPath(QStringLiteral("Series"));
     setWritable(series, false);
@@ -134,7 +134,7 @@ TEST_F(SafetyJourney, ADownloadRemovedWhileItWaitsForTheLibraryLeavesNothingWait
     seedShows({harbourLights()});
     ASSERT_NO_FATAL_FAILURE(launch());
     const QString hash = preload(kEpisode);
-    m_indexes.listings = {{Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57}};
+    m_indexes.hits = {FakeIndexes::on(Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57)};
     const QString series = libraryPath(QStringLiteral("Series"));
     setWritable(series, false);
     WithoutPermissionOverrides asAnyone;
