@@ -11,8 +11,6 @@
 #include "calendar/CalendarStyle.h"
 #include "calendar/CalendarView.h"
 #include "drawer/EpisodeDrawer.h"
-#include "movies/MovieRowWidget.h"
-#include "movies/MoviesView.h"
 #include "series/Popover.h"
 #include "series/ShowsView.h"
 
@@ -430,31 +428,4 @@ TEST_F(AddPanelKeys, EscapeClosesTheSidePanelsThenTheFormAndTheKeyboardGoesBackT
     EXPECT_FALSE(m_presenter.isOpen());
     EXPECT_TRUE(runEventLoopUntil([&] { return QApplication::focusWidget() == m_button; }));
     EXPECT_TRUE(m_fake.callsTo("addShow").isEmpty());
-}
-
-TEST_F(WindowKeys, MovieRowsTakeArrowsAndDeleteRemoves) {
-    for (const char* title : {"Heat", "Alien", "Ronin"}) {
-        Movie movie;
-        movie.id = QUuid::createUuid();
-        movie.name = QString::fromLatin1(title);
-        m_fake.movieList.append(movie);
-    }
-    ImageLoader images{QUrl("http://127.0.0.1:9"), QString()};
-    MoviesView view(m_fake, m_theme, images);
-    view.resize(600, 500);
-    view.show();
-    QApplication::setActiveWindow(&view);
-    view.rowWidget(0)->setFocus(Qt::TabFocusReason);
-    settle();
-    const auto key = [](Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), k, mods);
-        settle();
-    };
-    key(Qt::Key_Up); // at the top: stays
-    EXPECT_EQ(QApplication::focusWidget(), view.rowWidget(0));
-    for (Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
-        key(k);
-    ASSERT_EQ(QApplication::focusWidget(), view.rowWidget(1));
-    key(Qt::Key_Delete);
-    EXPECT_EQ(m_fake.callsTo("removeMovie"), QStringList{"removeMovie Alien"});
 }
