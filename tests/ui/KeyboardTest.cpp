@@ -15,7 +15,6 @@
 #include "series/ShowsView.h"
 
 #include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
@@ -182,31 +181,6 @@ TEST_F(WindowKeys, CtrlDigitsPickTabsEscapeClosesAboutThenTheWindowSpaceChecks) 
     view.hide();
     EXPECT_EQ(hidden.count(), 1);
     EXPECT_EQ(view.selectedTab(), SidebarTab::shows);
-}
-
-TEST_F(WindowKeys, DrawerRowsTakeArrowsAndEnterAndEscapeClosesTheDrawer) {
-    scriptDark(m_fake);
-    QWidget window;
-    window.resize(760, 520);
-    auto* drawer = new EpisodeDrawer(m_fake, m_theme, &window);
-    window.show();
-    QApplication::setActiveWindow(&window);
-    drawer->openFor(m_fake.showList.first().id);
-    auto* list = window.findChild<QAbstractItemView*>(QStringLiteral("episodeDrawer.episodes"));
-    ASSERT_TRUE(list);
-    ASSERT_TRUE(runEventLoopUntil([&] { return list->isVisible() && list->model()->rowCount() >= 3; }));
-    list->setFocus();
-    ASSERT_TRUE(list->currentIndex().isValid());
-    QTest::keyClick(list, Qt::Key_Down);
-    QTest::keyClick(list, Qt::Key_Down);
-    EXPECT_EQ(QApplication::focusWidget(), list);
-    QTest::keyClick(list, Qt::Key_Return); // on the third row
-    EXPECT_EQ(m_fake.callsTo("grabEpisodes"), QStringList{"grabEpisodes Dark S02E03"});
-
-    QSignalSpy closed(drawer, &EpisodeDrawer::closed);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    EXPECT_EQ(closed.count(), 1);
-    EXPECT_FALSE(drawer->isVisible());
 }
 
 TEST_F(WindowKeys, CalendarDaysReadTheirEventsAndArrowsMoveADay) {
