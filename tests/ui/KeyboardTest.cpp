@@ -8,8 +8,6 @@
 #include "SidebarItem.h"
 #include "addshow/AddShowPresenter.h"
 #include "UiHarness.h"
-#include "calendar/CalendarStyle.h"
-#include "calendar/CalendarView.h"
 #include "drawer/EpisodeDrawer.h"
 #include "series/Popover.h"
 #include "series/ShowsView.h"
@@ -181,36 +179,6 @@ TEST_F(WindowKeys, CtrlDigitsPickTabsEscapeClosesAboutThenTheWindowSpaceChecks) 
     view.hide();
     EXPECT_EQ(hidden.count(), 1);
     EXPECT_EQ(view.selectedTab(), SidebarTab::shows);
-}
-
-TEST_F(WindowKeys, CalendarDaysReadTheirEventsAndArrowsMoveADay) {
-    m_fake.clock.set(utcDay(2025, 3, 13) + 12 * 3600.0);
-    CalEvent dark;
-    dark.showName = "Dark";
-    dark.code = "S01E01";
-    dark.date = Timestamp::fromDateTime(QDateTime(QDate(2025, 3, 13), QTime(0, 0)));
-    dark.state = CalEvent::EpisodeState::missing;
-    m_fake.events = {dark};
-    CalendarView view(m_fake, m_theme);
-    view.resize(760, 420);
-    view.show();
-    QApplication::setActiveWindow(&view);
-    settle();
-    QList<DayBubble*> days = view.findChildren<DayBubble*>();
-    ASSERT_EQ(days.size(), 7);
-    DayBubble* today = nullptr;
-    for (DayBubble* day : days) {
-        if (day->isHighlighted())
-            today = day;
-    }
-    ASSERT_TRUE(today);
-    EXPECT_EQ(today->accessibleDescription(), QString::fromUtf8("Dark — S01E01 Missing"));
-    today->setFocus();
-    QTest::keyClick(today, Qt::Key_Right);
-    ASSERT_TRUE(QApplication::focusWidget());
-    EXPECT_EQ(QApplication::focusWidget()->accessibleDescription(), "No episodes");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-    EXPECT_EQ(QApplication::focusWidget(), today);
 }
 
 TEST_F(WindowKeys, TabWalksTheSidebarThenTheViewThenTheStripAndTheDrawerKeepsIt) {
