@@ -167,8 +167,8 @@ FakeHttpServer::Response FakeIndexes::answer(const FakeHttpServer::Request& r) c
         return {503, "down", "text/plain"};
     static const json formats = fixtureJson(QStringLiteral("indexes/answer-formats.json"));
     const auto q = [&](const char* name) { return r.queryValue(QString::fromLatin1(name)); };
-    // Which index was asked, with what, and which of its listings it answers with beyond a title
-    // holding every word of the query. EZTV finds a series by its IMDb id alone.
+    // Which index was asked, with what, and which of its hits it answers with beyond (for allSix)
+    // a title holding every word of the query. EZTV finds a series by its IMDb id alone.
     struct Route {
         const char* name;
         Index index;
