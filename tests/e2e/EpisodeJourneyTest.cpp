@@ -3,8 +3,8 @@
 
 #include "Journey.h"
 
-using Index = IndexFarm::Index;
-using Kind = IndexFarm::Kind;
+using Index = FakeIndexes::Index;
+using Kind = FakeIndexes::Kind;
 
 namespace {
 
@@ -22,12 +22,12 @@ TEST_F(EpisodeJourney, ANewEpisodeGoesFromTheIndexesIntoItsSeasonFolder) {
     seedShows({harbourLights()});
     ASSERT_NO_FATAL_FAILURE(launch());
     const QString hash = preload(kEpisode);
-    m_indexes.listings = {
-        {Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57},
-        {Index::eztv, Kind::tv, QStringLiteral("Harbour Lights S01E03 720p WEB H264-NTb"),
-         unservedHash(1), 88, 900'000'000, QStringLiteral("tt31415926")},
-        {Index::apibay, Kind::tv, QStringLiteral("Harbour.Lights.S01E02.1080p.WEB.h264-NTb"),
-         unservedHash(2), 140},
+    m_indexes.hits = {
+        FakeIndexes::on(Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57),
+        FakeIndexes::on(Index::eztv, Kind::tv, QStringLiteral("Harbour Lights S01E03 720p WEB H264-NTb"),
+         unservedHash(1), 88, 900'000'000, QStringLiteral("tt31415926")),
+        FakeIndexes::on(Index::apibay, Kind::tv, QStringLiteral("Harbour.Lights.S01E02.1080p.WEB.h264-NTb"),
+         unservedHash(2), 140),
     };
 
     ASSERT_NO_FATAL_FAILURE(checkNow());
@@ -95,11 +95,11 @@ TEST_F(EpisodeJourney, ABadCopyIsThrownBackWhileDownloadingAndTheNextCheckTakesA
     ASSERT_NO_FATAL_FAILURE(launch());
     const QString bad = preload(archive, true);
     const QString good = unservedHash(3);
-    m_indexes.listings = {
-        {Index::torrentsCsv, Kind::tv, archive.name, bad, 140},
-        {Index::eztv, Kind::tv,
+    m_indexes.hits = {
+        FakeIndexes::on(Index::torrentsCsv, Kind::tv, archive.name, bad, 140),
+        FakeIndexes::on(Index::eztv, Kind::tv,
          QStringLiteral("Harbour Lights S01E03 1080p WEB H264-SuccessfulCrab"), good, 45,
-         1'400'000'000, QStringLiteral("tt31415926")},
+         1'400'000'000, QStringLiteral("tt31415926")),
     };
 
     ASSERT_NO_FATAL_FAILURE(checkNow());
@@ -169,10 +169,10 @@ TEST_F(EpisodeJourney, ASeasonPackIsFiledWholeWithoutTrackingItsEpisodes) {
          {QStringLiteral("Tidewater.S01.1080p.WEB.h264-GRACE.nfo"), 1024}}};
     ASSERT_NO_FATAL_FAILURE(launch());
     const QString hash = preload(pack);
-    m_indexes.listings = {
-        {Index::knaben, Kind::tv, pack.name, hash, 210, 4'800'000'000},
-        {Index::torrentsCsv, Kind::tv, QStringLiteral("Tidewater.S01E02.1080p.WEB.h264-GRACE"),
-         unservedHash(4), 35},
+    m_indexes.hits = {
+        FakeIndexes::on(Index::knaben, Kind::tv, pack.name, hash, 210, 4'800'000'000),
+        FakeIndexes::on(Index::torrentsCsv, Kind::tv, QStringLiteral("Tidewater.S01E02.1080p.WEB.h264-GRACE"),
+         unservedHash(4), 35),
     };
 
     // The add-series flow: search, tick the pack, add the series for that pack only.

@@ -94,6 +94,7 @@ void Journey::startDaemon() {
 
 void Journey::startStore(std::chrono::milliseconds pollInterval) {
     StoreEnvironment env = m_env.environment();
+    m_indexes.allSix = true;
     m_indexes.apply(env.endpoints);
     env.endpoints.tmdbAPI = m_tmdb.apiRoot();
     env.endpoints.rpcPort = m_endpoints.rpcPort;

@@ -7,7 +7,6 @@
 #include "DaemonSupport.h"
 #include "EventLoop.h"
 #include "FakeServices.h"
-#include "IndexFarm.h"
 #include "TestEnvironment.h"
 #include "engine/TransmissionEngine.h"
 #include "store/WatchlistStore.h"
@@ -103,7 +102,7 @@ protected:
 
     TestEnvironment m_env;
     FakeTmdb m_tmdb;
-    IndexFarm m_indexes;
+    FakeIndexes m_indexes;
     NoticeLog m_notices;
     QNetworkAccessManager m_nam;
     ServiceEndpoints m_endpoints;

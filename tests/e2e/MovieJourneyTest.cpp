@@ -2,8 +2,8 @@
 
 #include "Journey.h"
 
-using Index = IndexFarm::Index;
-using Kind = IndexFarm::Kind;
+using Index = FakeIndexes::Index;
+using Kind = FakeIndexes::Kind;
 
 namespace {
 
@@ -18,14 +18,14 @@ TEST_F(MovieJourney, AMovieIsHuntedDownloadedAndFiledOnce) {
          {QStringLiteral("www.YTS.MX.jpg"), 8 * 1024}}};
     ASSERT_NO_FATAL_FAILURE(launch());
     const QString hash = preload(release);
-    m_indexes.listings = {
-        {Index::yts, Kind::movie, QStringLiteral("Night Harbor (2024)"), hash, 310, 1'900'000'000,
-         QStringLiteral("tt16180339")},
-        {Index::apibay, Kind::movie, QStringLiteral("Night.Harbor.2024.720p.WEBRip.x264-GalaxyRG"),
-         unservedHash(1), 150, 900'000'000},
+    m_indexes.hits = {
+        FakeIndexes::on(Index::yts, Kind::movie, QStringLiteral("Night Harbor (2024)"), hash, 310, 1'900'000'000,
+         QStringLiteral("tt16180339")),
+        FakeIndexes::on(Index::apibay, Kind::movie, QStringLiteral("Night.Harbor.2024.720p.WEBRip.x264-GalaxyRG"),
+         unservedHash(1), 150, 900'000'000),
         // More seeders than anything else, and a camera copy: never taken.
-        {Index::torrentsCsv, Kind::movie, QStringLiteral("Night Harbor 2024 1080p HDCAM x264"),
-         unservedHash(2), 600},
+        FakeIndexes::on(Index::torrentsCsv, Kind::movie, QStringLiteral("Night Harbor 2024 1080p HDCAM x264"),
+         unservedHash(2), 600),
     };
 
     const MovieResult match{9090, QStringLiteral("Night Harbor"),        QStringLiteral("2024"), {},

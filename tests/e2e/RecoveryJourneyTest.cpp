@@ -1,11 +1,11 @@
-// Downloads in flight survive a daemon killed from outside and a restart of Lumivane.
+// Downloads in flight survive a daemon killed from outside.
 
 #include "Journey.h"
 
 #include <csignal>
 
-using Index = IndexFarm::Index;
-using Kind = IndexFarm::Kind;
+using Index = FakeIndexes::Index;
+using Kind = FakeIndexes::Kind;
 using namespace std::chrono_literals;
 
 namespace {
@@ -15,18 +15,12 @@ protected:
     // The episode is half downloaded and followed, its progress seen by the store.
     void startHalfDownloadedEpisode() {
         hash = preload(kEpisode, true);
-        m_indexes.listings = {{Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57}};
+        m_indexes.hits = {FakeIndexes::on(Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57)};
         ASSERT_NO_FATAL_FAILURE(checkNow());
         ASSERT_TRUE(waitFor([&] {
             const auto row = historyRow(hash);
             return followed(hash) && row && row->progress > 0.0;
         }));
-    }
-
-    // The daemon's own idea of how far the torrent has got.
-    double daemonProgress() {
-        const auto torrent = daemonTorrent(hash);
-        return torrent ? (*torrent)["percentDone"].get<double>() : -1.0;
     }
 
     QString filed() const {
@@ -84,51 +78,4 @@ TEST_F(RecoveryJourney, ADaemonKilledMidDownloadIsRestartedAndTheDownloadCarries
     EXPECT_EQ(historyRow(hash)->state, DownloadRecord::State::sorted);
     EXPECT_TRUE(QFileInfo::exists(filed()));
     EXPECT_EQ(show(m_harbourLightsID).downloadedEpisodes.first(), QStringLiteral("S01E03"));
-}
-
-TEST_F(RecoveryJourney, AfterARestartDownloadsAreFollowedAtOnceAndStaleStatusesRepaired) {
-    Show tidewater;
-    tidewater.id = QUuid::createUuid();
-    tidewater.name = QStringLiteral("Tidewater");
-    tidewater.isEnabled = tidewater.startWithLatest = false;
-    seedShows({harbourLights(), tidewater});
-    ASSERT_NO_FATAL_FAILURE(launch());
-    ASSERT_NO_FATAL_FAILURE(startHalfDownloadedEpisode());
-    quit();
-
-    // A crash had left the other series claiming a download nobody follows.
-    QList<Show> shows = storedShows();
-    ASSERT_EQ(shows.size(), 2);
-    shows[1].status = ShowStatus{ShowStatus::State::downloading, 0.3, QStringLiteral("S01E05"),
-                                 std::nullopt, m_env.clock().now()};
-    seedShows(shows);
-
-    // The daemon comes back with its torrents; then the store starts, with a follow-up timer
-    // so slow that only the start-up pass can follow anything.
-    ASSERT_NO_FATAL_FAILURE(startDaemon());
-    // ... once it has checked the half that is there, or the start-up pass would see 0 %.
-    ASSERT_TRUE(retryUntil([&] { return daemonProgress() > 0.0; }));
-    ASSERT_NO_FATAL_FAILURE(startStore(1h));
-    EXPECT_TRUE(followed(hash));
-    EXPECT_TRUE(store().isPolling());
-    EXPECT_EQ(show(tidewater.id).status, ShowStatus{});
-    EXPECT_EQ(storedShows()[1].status, ShowStatus{});
-    EXPECT_EQ(show(m_harbourLightsID).status.state, ShowStatus::State::downloading);
-
-    ASSERT_TRUE(waitFor([&] { return m_passes >= 1; }));
-    const double progress = daemonProgress();
-    EXPECT_GT(progress, 0.0);
-    EXPECT_LT(progress, 1.0);
-    EXPECT_EQ(show(m_harbourLightsID).status.progress, progress);
-    EXPECT_EQ(historyRow(hash)->progress, progress);
-
-    finishDownload(kEpisode, hash);
-    ASSERT_TRUE(retryUntil([&] {
-        awaitTask(store().pollDownloads(), kWatchdogMs);
-        return !followed(hash);
-    }));
-    // One story across both runs: nothing lost, nothing tidied away, nothing cancelled.
-    EXPECT_EQ(log(), wholeStory());
-    EXPECT_EQ(historyRow(hash)->state, DownloadRecord::State::sorted);
-    EXPECT_TRUE(QFileInfo::exists(filed()));
 }

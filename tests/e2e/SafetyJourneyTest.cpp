@@ -9,12 +9,10 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-using Index = IndexFarm::Index;
-using Kind = IndexFarm::Kind;
+using Index = FakeIndexes::Index;
+using Kind = FakeIndexes::Kind;
 
 namespace {
-
-class SafetyJourney : public Journey {};
 
 const ReleaseFiles kEpisode{
     QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-NTb"),
@@ -55,6 +53,22 @@ void setWritable(const QString& folder, bool writable) {
     QFile::setPermissions(folder, mode);
 }
 
+class SafetyJourney : public Journey {
+protected:
+    // The next check grabs an episode whose series folder cannot be written.
+    void grabWithALockedLibrary() {
+        seedShows({harbourLights()});
+        ASSERT_NO_FATAL_FAILURE(launch());
+        hash = preload(kEpisode);
+        m_indexes.hits = {FakeIndexes::on(Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57)};
+        series = libraryPath(QStringLiteral("Series"));
+        setWritable(series, false);
+    }
+
+    QString hash;
+    QString series;
+};
+
 } // namespace
 
 TEST_F(SafetyJourney, ALeftoverKeepsItsFilesUnlessTheyLieInTheWorkingFolder) {
@@ -84,13 +98,7 @@ TEST_F(SafetyJourney, ALeftoverKeepsItsFilesUnlessTheyLieInTheWorkingFolder) {
 }
 
 TEST_F(SafetyJourney, AnEpisodeThatCannotBeFiledWaitsAndIsFiledOnceTheLibraryCanBeWritten) {
-    seedShows({harbourLights()});
-    ASSERT_NO_FATAL_FAILURE(launch());
-    const QString hash = preload(kEpisode);
-    m_indexes.listings = {{Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57}};
-
-    const QString series = libraryPath(QStringLiteral("Series"));
-    setWritable(series, false);
+    ASSERT_NO_FATAL_FAILURE(grabWithALockedLibrary());
     WithoutPermissionOverrides asAnyone;
     ASSERT_TRUE(asAnyone.effective()) << "cannot drop root's permission overrides here";
     const auto failedLines = [&] {
@@ -131,12 +139,7 @@ TEST_F(SafetyJourney, AnEpisodeThatCannotBeFiledWaitsAndIsFiledOnceTheLibraryCan
 }
 
 TEST_F(SafetyJourney, ADownloadRemovedWhileItWaitsForTheLibraryLeavesNothingWaiting) {
-    seedShows({harbourLights()});
-    ASSERT_NO_FATAL_FAILURE(launch());
-    const QString hash = preload(kEpisode);
-    m_indexes.listings = {{Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57}};
-    const QString series = libraryPath(QStringLiteral("Series"));
-    setWritable(series, false);
+    ASSERT_NO_FATAL_FAILURE(grabWithALockedLibrary());
     WithoutPermissionOverrides asAnyone;
     ASSERT_TRUE(asAnyone.effective()) << "cannot drop root's permission overrides here";
 

@@ -4,8 +4,8 @@
 #include "Journey.h"
 #include "model/JsonCodec.h"
 
-using Index = IndexFarm::Index;
-using Kind = IndexFarm::Kind;
+using Index = FakeIndexes::Index;
+using Kind = FakeIndexes::Kind;
 
 namespace {
 
@@ -18,18 +18,18 @@ TEST_F(StallJourney, AStalledMagnetIsReannouncedThenSwitchedToAnotherIndexsRelea
     ASSERT_NO_FATAL_FAILURE(launch());
     const QString stalled = unservedHash(10);
     const QString healthier = unservedHash(11);
-    m_indexes.listings = {
-        {Index::torrentsCsv, Kind::tv, QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-GLHF"),
-         stalled, 80},
-        {Index::eztv, Kind::tv,
+    m_indexes.hits = {
+        FakeIndexes::on(Index::torrentsCsv, Kind::tv, QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-GLHF"),
+         stalled, 80),
+        FakeIndexes::on(Index::eztv, Kind::tv,
          QStringLiteral("Harbour Lights S01E03 1080p WEB H264-SuccessfulCrab"), healthier, 25,
-         1'400'000'000, QStringLiteral("tt31415926")},
+         1'400'000'000, QStringLiteral("tt31415926")),
         // More seeders, but from the index whose release stalled: passed over.
-        {Index::torrentsCsv, Kind::tv, QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-ETHEL"),
-         unservedHash(13), 70},
+        FakeIndexes::on(Index::torrentsCsv, Kind::tv, QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-ETHEL"),
+         unservedHash(13), 70),
         // More seeders, but not the wanted resolution: passed over as well.
-        {Index::apibay, Kind::tv, QStringLiteral("Harbour.Lights.S01E03.720p.WEB.h264-GLHF"),
-         unservedHash(12), 60, 800'000'000},
+        FakeIndexes::on(Index::apibay, Kind::tv, QStringLiteral("Harbour.Lights.S01E03.720p.WEB.h264-GLHF"),
+         unservedHash(12), 60, 800'000'000),
     };
 
     ASSERT_NO_FATAL_FAILURE(checkNow());

@@ -88,6 +88,8 @@ TEST_F(MovieListModelTest, AThreeHundredMovieListRepaintsOnlyTheChangedRow) {
     Q_EMIT m_fake.moviesChanged();
     EXPECT_TRUE(changedRows().isEmpty());
     EXPECT_EQ(m_removed->size(), 1);
+    EXPECT_TRUE(m_inserted->isEmpty()) << "a moved row is moved, not listed twice";
+    EXPECT_EQ(m_model->rowCount(), 299);
     EXPECT_EQ(m_model->rowOf(m_fake.movieList[0].id), 0);
     EXPECT_EQ(text(0, MovieListModel::TitleRole), "Movie 201 (1995)");
     EXPECT_TRUE(m_reset->isEmpty());

@@ -10,6 +10,7 @@
 #include "calendar/CalendarStyle.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QTest>
 
@@ -80,6 +81,16 @@ TEST_F(CalendarViewTest, EventsSitOnTheirDayAndTodayIsHighlighted) {
     const auto chips = day(view, 2)->findChildren<EventChip*>();
     ASSERT_EQ(chips.size(), 1);
     EXPECT_EQ(chips[0]->state(), State::missing);
+
+    // From the keyboard: a day reads its events, arrows move a day.
+    QApplication::setActiveWindow(&view);
+    EXPECT_EQ(day(view, 2)->accessibleDescription(), QString::fromUtf8("Severance — S02E07 Missing"));
+    day(view, 4)->setFocus();
+    QTest::keyClick(day(view, 4), Qt::Key_Right);
+    EXPECT_EQ(QApplication::focusWidget(), day(view, 5));
+    EXPECT_EQ(day(view, 5)->accessibleDescription(), "No episodes");
+    QTest::keyClick(day(view, 5), Qt::Key_Left);
+    EXPECT_EQ(QApplication::focusWidget(), day(view, 4));
 
     // A rebuild published by the store shows at once.
     m_fake.events.append(event("Shogun", "S01E05", QDate(2025, 3, 10), State::missing));

@@ -173,6 +173,10 @@ TEST_F(DrawerWidget, TheOfferOpensUnderItsEpisodeArrowsStepOverItAndItsButtonGra
     EXPECT_EQ(m_fake.callsTo("grabEpisodeRelease"),
               QStringList{"grabEpisodeRelease Dark S02E03 Dark.S02E03.720p.WEB-GRP"});
     EXPECT_TRUE(runEventLoopUntil([&] { return !view->panel(view->model()->index(3, 0)); }));
+
+    // Escape on the list is the drawer's: it closes.
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_FALSE(m_drawer->isVisible());
 }
 
 TEST_F(DrawerWidget, AStuckDownloadIsSwitchedToTheReleaseChosenFromItsAlternates) {

@@ -207,6 +207,20 @@ TEST_F(MoviesTab, RowsAndTheirControlsAreReachedByTab) {
     QTest::keyClick(view->rowWidget(1), Qt::Key_Menu);
     QTest::keyClick(view->rowWidget(1), Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_EQ(menu.count(), 2);
+
+    // Arrows step between rows, stopping at either end; Delete is the trash.
+    view->rowWidget(0)->setFocus();
+    const auto key = [](Qt::Key k) {
+        QTest::keyClick(QApplication::focusWidget(), k);
+        QCoreApplication::processEvents();
+    };
+    key(Qt::Key_Up);
+    EXPECT_EQ(QApplication::focusWidget(), view->rowWidget(0));
+    for (Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
+        key(k);
+    ASSERT_EQ(QApplication::focusWidget(), view->rowWidget(1));
+    key(Qt::Key_Delete);
+    EXPECT_EQ(fake.callsTo("removeMovie"), QStringList{"removeMovie Alien"});
 }
 
 TEST(AddMoviePanels, FromATypedTitleToAnAddedMovieWithOnePickedRelease) {
