@@ -20,6 +20,7 @@
 #include "SettingsKeeper.h"
 #include "SleepUnlessGone.h"
 #include "StallRescuer.h"
+#include "StoreCatalogue.h"
 #include "WorkingFolder.h"
 #include "engine/TransmissionClient.h"
 #include "engine/TransmissionEngine.h"
@@ -109,6 +110,8 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
         std::make_unique<MovieDesk>(*this, MovieDesk::Parts{m_movies, *m_follower, *m_hunter});
     m_downloadDesk = std::make_unique<DownloadDesk>(
         *this, DownloadDesk::Parts{*m_follower, *m_checker, *m_hunter, *m_workingFolder});
+    m_catalogue = std::make_unique<StoreCatalogue>(StoreCatalogue::Parts{
+        *m_tmdb, *m_checker, *m_downloadDesk, [this] { return effectiveTMDBKey(); }});
     connect(m_settingsKeeper, &SettingsKeeper::checkIntervalChanged, this,
             &WatchlistStore::scheduleCountdown);
     using File = RecordFiles::File;
@@ -266,6 +269,14 @@ void WatchlistStore::ensureLibraryFolders() const {
     const LibraryLayout layout(rootFolderPath());
     QDir().mkpath(layout.seriesFolder());
     QDir().mkpath(layout.moviesFolder());
+}
+
+Watchlist WatchlistStore::watchlist() {
+    return {*this, *this, *m_catalogue, *m_catalogue};
+}
+
+std::optional<QString> WatchlistStore::daemonVersion() const {
+    return m_engine ? m_engine->daemonVersion() : std::nullopt;
 }
 
 QString WatchlistStore::effectiveTMDBKey() const {

@@ -44,6 +44,7 @@ class SeasonFetcher;
 class SeriesDesk;
 class MovieDesk;
 class DownloadDesk;
+class StoreCatalogue;
 class DownloadFollower;
 class LibraryFiler;
 class StallRescuer;
@@ -65,9 +66,7 @@ class TransmissionClient;
 // and hands each collaborator the records it needs.
 class WatchlistStore final : public PublishedState,
                              public StoreRecords,
-                             public WatchlistOperations,
-                             public Catalogue,
-                             public ReleaseFinder {
+                             public WatchlistOperations {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(WatchlistStore)
 
@@ -102,7 +101,7 @@ public:
     const QMap<QString, int>& autoSwitchCounts() const;
 
     // The store as the views and the command line see it.
-    Watchlist watchlist() { return {*this, *this, *this, *this}; }
+    Watchlist watchlist();
     operator Watchlist() { return watchlist(); } // NOLINT: a store is a whole Watchlist
 
     const StoreEnvironment& environment() const { return m_env; }
@@ -201,8 +200,6 @@ public:
     void removeMovie(const QUuid& id) override;
     void setMovieEnabled(const QUuid& id, bool on) override;
     void clearMovieStatus(const QUuid& id) override;
-    QCoro::Task<Releases> movieReleases(QString title,
-                                        std::optional<Show::Quality> quality) override;
     // --- calendar ----------------------------------------------------------------------------
     // Rebuilds the calendar from TMDB: the current season of every subscribed series with a TMDB
     // id. Unforced calls within five minutes of the last rebuild do nothing.
@@ -221,7 +218,6 @@ public:
                             const SearchResult& release) override;
     // The user gives up on a download: it is cancelled and its data removed from the daemon.
     void removeDownload(const QString& hash) override;
-    QCoro::Task<Releases> otherReleases(QString hash) override;
     // snoozeStale for a given number of days ("Snooze a week"), with the same third-time rule.
     void snoozeStaleFor(const QString& hash, int days) override;
 
@@ -239,15 +235,6 @@ public:
     // Removes, with their data, the torrents the daemon holds that the store does not follow.
     // False when the daemon did not answer.
     QCoro::Task<bool> tidyLeftoverTorrents();
-
-    // --- the views' catalogue and release finder ---------------------------------------------
-    bool hasKey() const override { return !effectiveTMDBKey().isEmpty(); }
-    QCoro::Task<Lookup<QList<SeriesResult>>> searchSeries(QString name) override;
-    QCoro::Task<Lookup<std::optional<SeriesSeasons>>> seriesSeasons(int tmdbID) override;
-    QCoro::Task<Lookup<QList<Episode>>> seasonEpisodes(int tmdbID, int season) override;
-    QCoro::Task<Lookup<QList<MovieResult>>> searchMovies(QString title) override;
-    QCoro::Task<Releases> seriesReleases(QString name,
-                                         std::optional<Show::Quality> quality) override;
 
 private:
     // --- the records as the collaborators reach them ------------------------------------------
@@ -298,6 +285,7 @@ private:
     std::unique_ptr<SeriesDesk> m_seriesDesk;
     std::unique_ptr<MovieDesk> m_movieDesk;
     std::unique_ptr<DownloadDesk> m_downloadDesk;
+    std::unique_ptr<StoreCatalogue> m_catalogue;
 
     // --- health -----------------------------------------------------------------------------
 public:

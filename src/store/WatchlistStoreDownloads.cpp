@@ -84,7 +84,3 @@ void WatchlistStore::snoozeStaleFor(const QString& hash, int days) {
 void WatchlistStore::switchRelease(const QString& hash, const SearchResult& release) {
     m_downloadDesk->switchRelease(hash, release);
 }
-
-QCoro::Task<ReleaseFinder::Releases> WatchlistStore::otherReleases(QString hash) {
-    return m_downloadDesk->otherReleases(std::move(hash));
-}

@@ -34,10 +34,3 @@ void WatchlistStore::clearMovieStatus(const QUuid& id) {
 void WatchlistStore::huntMovie(const QUuid& id) {
     m_hunter->hunt(id);
 }
-
-QCoro::Task<ReleaseFinder::Releases>
-WatchlistStore::movieReleases(QString title, std::optional<Show::Quality> quality) {
-    const FeedChecker::ReleaseSearch found =
-        co_await m_checker->searchMovieReleasesReported(std::move(title), quality);
-    co_return Releases{found.results, found.noIndexAnswered()};
-}

@@ -72,7 +72,7 @@ TEST_F(MovieJourney, AMovieIsHuntedDownloadedAndFiledOnce) {
     EXPECT_EQ(movie(id).status.state, ShowStatus::State::sorted);
     // The hunts run on after the cycle, through the one feed checker: once a later search has
     // been answered, a hunt the cycle had started would have searched and said so.
-    awaitTask(store().movieReleases(QStringLiteral("Night Harbor"), std::nullopt));
+    awaitTask(store().watchlist().releases.movieReleases(QStringLiteral("Night Harbor"), std::nullopt));
     EXPECT_EQ(log().size(), lines);
     EXPECT_TRUE(store().activeDownloads().isEmpty());
 }

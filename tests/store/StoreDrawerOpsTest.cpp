@@ -109,21 +109,21 @@ TEST_F(DrawerOps,
     show.rejectedHashes = {hash('e')};
     startWith(show, {stuckRow()});
     // They answered with nothing: there really are none.
-    const auto none = awaitTask(m_store->otherReleases(hash('d')));
+    const auto none = awaitTask(m_store->watchlist().releases.otherReleases(hash('d')));
     EXPECT_TRUE(none.results.isEmpty());
     EXPECT_FALSE(none.indexesUnreachable);
 
     m_indexes.hits = {
         hit("Dark.S01E02.1080p.WEB-GRP", 'd', 3), hit("Dark.S01E02.1080p.WEB-OTHER", 'e', 30),
         hit("Dark.S01E02.720p.WEB-GRP", 'f', 12), hit("Dark.S01E03.1080p.WEB-GRP", '9', 40)};
-    const auto found = awaitTask(m_store->otherReleases(hash('d')));
+    const auto found = awaitTask(m_store->watchlist().releases.otherReleases(hash('d')));
     EXPECT_FALSE(found.indexesUnreachable);
     ASSERT_EQ(found.results.size(), 1);
     EXPECT_EQ(infoHash(found.results.first().magnetURL), hash('f'));
 
     m_fakeIndexes = false; // every index request goes to a port nobody listens on
     startWith(show, {stuckRow()});
-    const auto unreached = awaitTask(m_store->otherReleases(hash('d')));
+    const auto unreached = awaitTask(m_store->watchlist().releases.otherReleases(hash('d')));
     EXPECT_TRUE(unreached.results.isEmpty());
     EXPECT_TRUE(unreached.indexesUnreachable);
 }

@@ -134,7 +134,7 @@ TEST_F(Movies, ADisabledMovieSitsOutTheCycleUntilEnabledAndEachChangeIsSaved) {
 TEST_F(Movies, AReleaseSearchByTitleListsMovieReleasesAndSaysWhenNoIndexAnswered) {
     m_indexes.hits = {hit("Heat.1995.1080p.BluRay", '8', 30)};
     startWith(m_heat);
-    const auto found = awaitTask(m_store->movieReleases("Heat", Show::Quality::p1080));
+    const auto found = awaitTask(m_store->watchlist().releases.movieReleases("Heat", Show::Quality::p1080));
     ASSERT_EQ(found.results.size(), 1);
     EXPECT_EQ(found.results.first().title, "Heat.1995.1080p.BluRay");
     EXPECT_FALSE(found.indexesUnreachable);
@@ -142,7 +142,7 @@ TEST_F(Movies, AReleaseSearchByTitleListsMovieReleasesAndSaysWhenNoIndexAnswered
     wipe();
     m_fakeIndexes = false; // closed loopback ports
     startWith(m_heat);
-    const auto unreached = awaitTask(m_store->movieReleases("Heat", std::nullopt));
+    const auto unreached = awaitTask(m_store->watchlist().releases.movieReleases("Heat", std::nullopt));
     EXPECT_TRUE(unreached.results.isEmpty());
     EXPECT_TRUE(unreached.indexesUnreachable);
 }

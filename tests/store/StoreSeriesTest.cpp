@@ -185,7 +185,7 @@ TEST_F(Series, APickedCompleteSeriesGetsAPackCodeAndNoSearchFollows) {
     EXPECT_EQ(m_store->activeDownloads().first().episodeCode, "SERIES-abcdef01.PACK");
     // Picks without a subscription: no search follows. Searches go through the feed checker
     // one at a time, so once a later one is answered, an earlier one would have been counted.
-    awaitTask(m_store->seriesReleases("Probe", std::nullopt));
+    awaitTask(m_store->watchlist().releases.seriesReleases("Probe", std::nullopt));
     EXPECT_EQ(m_indexes.searchCount(), 1);
 }
 
@@ -274,7 +274,7 @@ TEST_F(Series, SearchNowLeavesAloneWhatIsNotFollowedOrNotDue) {
         m_store->searchNow(QUuid::createUuid()); // no such series
         // Searches go through the feed checker one at a time: once a later one is answered,
         // one started above would have been counted.
-        awaitTask(m_store->seriesReleases("Probe", std::nullopt));
+        awaitTask(m_store->watchlist().releases.seriesReleases("Probe", std::nullopt));
         EXPECT_EQ(m_indexes.searchCount(), searchesBefore + 1);
     }
 }
