@@ -57,12 +57,13 @@ class QNetworkAccessManager;
 class TransmissionClient;
 
 // The single engine object: owns the watchlist and every piece of persistent state, the
-// service clients and the timers. Views see it through the interfaces it implements: they
-// observe what it publishes and call its operations; everything runs on the main thread.
+// service clients and the timers. Views see it through the interfaces it implements and the
+// catalogue it hands out with them: they observe what it publishes, call its operations and
+// ask TMDB and the indexes; everything runs on the main thread.
 //
 // Its collaborators do the work of each concern (the series, movie and download operations,
 // following downloads, filing them, rescuing stalls, the working folder, the countdown, the
-// calendar, health, settings); the store keeps the records and the operations that delegate,
+// calendar, health, settings, the catalogue); the store keeps the records and the operations that delegate,
 // and hands each collaborator the records it needs.
 class WatchlistStore final : public PublishedState,
                              public StoreRecords,
