@@ -1,8 +1,10 @@
 #include "InstanceLock.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
 InstanceLock::InstanceLock(const QString& storageFolder)
     : m_path(QDir(storageFolder).filePath(QStringLiteral("lumivane.lock")))
@@ -31,16 +33,31 @@ bool takeOver(QLockFile& lock, const QString& path, qint64* holder) {
 } // namespace
 
 bool InstanceLock::tryLock() {
-    if (!takeOver(m_lock, m_path, &m_holder))
-        return false;
     // Qt guards the removal of a stale lock with "<lock>.rmlock"; a kill in that moment leaves
-    // it behind. Nobody else can be removing ours now, so a leftover is taken and dropped.
+    // it behind, and one left empty makes Qt refuse to take over a dead holder's lock for half
+    // a minute. An empty guard is only a removal in progress for a moment: past a second it is
+    // dropped and the lock tried again.
     const QString guardPath = m_path + QStringLiteral(".rmlock");
-    if (QFileInfo::exists(guardPath)) {
+    const auto dropGuard = [&guardPath] {
         QLockFile guard(guardPath);
         guard.setStaleLockTime(0);
         if (takeOver(guard, guardPath, nullptr))
             guard.unlock();
+    };
+    if (!takeOver(m_lock, m_path, &m_holder)) {
+        if (!QFileInfo::exists(guardPath))
+            return false;
+        QElapsedTimer waited;
+        waited.start();
+        while (QFileInfo(guardPath).lastModified().msecsTo(QDateTime::currentDateTime()) <= 1000 &&
+               waited.elapsed() < 1100)
+            QThread::msleep(50);
+        dropGuard();
+        if (!takeOver(m_lock, m_path, &m_holder))
+            return false;
     }
+    // Nobody else can be removing ours now, so a leftover guard is taken and dropped.
+    if (QFileInfo::exists(guardPath))
+        dropGuard();
     return true;
 }

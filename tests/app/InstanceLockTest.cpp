@@ -22,6 +22,21 @@ void writeFile(const QString& path, const QByteArray& bytes, int ageSeconds) {
 
 } // namespace
 
+// A kill while Qt removes a dead holder's lock leaves that lock and an empty guard: the next start
+// right after must not be refused as if the dead holder still ran.
+TEST(InstanceLock, ADeadHoldersLockWithAFreshEmptyGuardIsTakenOver) {
+    QTemporaryDir dir;
+    const QString lockPath = QDir(dir.path()).filePath("lumivane.lock");
+    writeFile(lockPath, "99999999\nlumivane\n" + QSysInfo::machineHostName().toUtf8() + "\n", 5);
+    writeFile(lockPath + ".rmlock", {}, 0);
+
+    InstanceLock lock(dir.path());
+    ASSERT_TRUE(lock.tryLock());
+    EXPECT_FALSE(QFile::exists(lockPath + ".rmlock"));
+    QLockFile other(lockPath);
+    EXPECT_FALSE(other.tryLock(0)) << "the lock is held now";
+}
+
 TEST(InstanceLock, QtsRemovalGuardLeftByAKillGoesUnlessItsHolderLives) {
     struct Case {
         const char* left;
