@@ -132,12 +132,9 @@ MainContentView::MainContentView(const Watchlist& watchlist, Theme& theme, QWidg
 bool MainContentView::focusNextPrevChild(bool next) {
     // The regions in the order the eye reads them; a covering child (the drawer) alone.
     QList<QWidget*> regions;
-    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (child->isVisible() && child != m_sidebar && child != m_pages && child != m_status &&
-            child->geometry().contains(rect()) && !child->isWindow())
-            regions = {child};
-    }
-    if (regions.isEmpty())
+    if (QWidget* covering = coveringChild())
+        regions = {covering};
+    else
         regions = {m_sidebar, m_pages, m_status};
     // Within a region, the order the widgets joined the window, as Qt's own chain keeps it.
     QList<QWidget*> order;
@@ -308,14 +305,18 @@ void MainContentView::resizeEvent(QResizeEvent* event) {
 void MainContentView::hideCovered() {
     if (!m_sidebar || !m_pages || !m_status)
         return; // still being built
-    bool covered = false;
+    const bool covered = coveringChild() != nullptr;
+    for (QWidget* region : {m_sidebar, static_cast<QWidget*>(m_pages), static_cast<QWidget*>(m_status)})
+        region->setVisible(!covered);
+}
+
+QWidget* MainContentView::coveringChild() const {
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (!child->isHidden() && child != m_sidebar && child != m_pages && child != m_status &&
             !child->isWindow() && child->geometry().contains(rect()))
-            covered = true;
+            return child;
     }
-    for (QWidget* region : {m_sidebar, static_cast<QWidget*>(m_pages), static_cast<QWidget*>(m_status)})
-        region->setVisible(!covered);
+    return nullptr;
 }
 
 bool MainContentView::eventFilter(QObject* watched, QEvent* event) {

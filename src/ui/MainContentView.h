@@ -54,6 +54,8 @@ private:
     // While a child covers the whole content (the drawer), what it covers is hidden, so that a
     // screen reader does not read it as showing.
     void hideCovered();
+    // An open child over the whole content (the drawer), if any.
+    QWidget* coveringChild() const;
     void openHomeFolder();
     void toggleAbout();
     void placeAbout();
