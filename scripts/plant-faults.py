@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Plants known faults into the code one at a time, builds the test binary that should notice,
 runs it, restores the file, and prints one table row per fault: the suite must fail on every
-one. Run from the repository root after a normal build (`make build`)."""
+one. Run from the repository root after a normal build (`make build`). Arguments, if any, name the
+test binaries whose faults to plant (e.g. lumivane_ui_tests); without them, every fault."""
 import subprocess, sys
 faults = [
  ("stall re-announce 600 s -> 900 s", "src/store/StallRescuer.cpp", "constexpr double kReannounceOtherwise = 600;", "constexpr double kReannounceOtherwise = 900;", "lumivane_store_tests"),
@@ -24,7 +25,10 @@ faults = [
  ("a hidden list repaints anyway (shared row model)", "src/present/KeyedRowModel.h", "        if (m_live)\n            refresh();", "        if (true)\n            refresh();", "lumivane_present_tests"),
  ("a download removed while it waits for the library stays counted", "src/store/DownloadFollower.cpp", "    m_records.save(Part::downloads);\n    m_filer.forget(hash);\n", "    m_records.save(Part::downloads);\n", "lumivane_e2e_tests"),
 ]
+only = set(sys.argv[1:])
 for name, path, old, new, target in faults:
+    if only and target not in only:
+        continue
     src = open(path).read()
     if old not in src:
         print(f"| {name} | PATTERN NOT FOUND |", flush=True); continue
