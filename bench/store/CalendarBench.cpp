@@ -6,6 +6,7 @@
 #include "AwaitTask.h"
 #include "FakeServices.h"
 #include "model/RecordCodecs.h"
+#include "store/CalendarKeeper.h"
 #include "store/WatchlistStore.h"
 
 #include <QCoreApplication>
@@ -97,7 +98,7 @@ void BM_refreshCalendar(benchmark::State& state) {
         state.SkipWithError("the start-up did not settle");
 
     for (auto _ : state)
-        awaitTask(store.refreshCalendar(true), 60000);
+        awaitTask(store.calendar().refresh(true), 60000);
 
     const auto& events = store.calendarEvents();
     if (events.size() != kSeries * kEpisodes ||

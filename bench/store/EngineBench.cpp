@@ -6,6 +6,7 @@
 #include "FakeServices.h"
 #include "FakeTransmission.h"
 #include "model/RecordCodecs.h"
+#include "store/DownloadFollower.h"
 #include "store/WatchlistStore.h"
 
 #include <QCoreApplication>
@@ -114,7 +115,7 @@ void BM_followUpPass(benchmark::State& state) {
     runEventLoopUntil([&] { return store.shows().first().status.progress == 0.5; });
 
     for (auto _ : state)
-        awaitTask(store.pollDownloads());
+        awaitTask(store.follower().poll());
     if (store.activeDownloads().size() != 50 || store.shows().first().status.progress != 0.5)
         state.SkipWithError(
             QStringLiteral("the pass did not follow the torrents: %1 followed, progress %2")

@@ -2,6 +2,7 @@
 
 #include "DateText.h"
 
+#include <QCollator>
 #include <QRegularExpression>
 #include <QTimeZone>
 
@@ -134,4 +135,18 @@ std::optional<QString> Show::watchStatusText(Timestamp now) const {
     }
     const QDate localDay = airDayInLocalTime(*nextAirDate).toDateTime().toLocalTime().date();
     return QStringLiteral("Next episode airs ") + abbreviatedDate(localDay);
+}
+
+bool titleSortsBefore(const QString& a, const QString& b) {
+    static const QRegularExpression article(QStringLiteral(R"(^the\s+)"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::UseUnicodePropertiesOption);
+    static const QCollator collator = [] {
+        QCollator c;
+        c.setNumericMode(true);
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    const auto key = [](const QString& name) { return name.trimmed().remove(article); };
+    return collator.compare(key(a), key(b)) < 0;
 }

@@ -72,6 +72,9 @@ struct Show {
 
 Show::QualityMode qualityModeOf(bool anyQuality, bool fallbackAnyQuality);
 
+// Series names in reading order: a leading "The" ignored, case ignored, numbers by value.
+bool titleSortsBefore(const QString& a, const QString& b);
+
 template <>
 struct EnumRaw<Show::Quality> {
     static constexpr std::array cases{

@@ -215,3 +215,7 @@ void StallRescuer::snooze(const QString& hash, int days) {
     }
     m_records.edited(Part::history);
 }
+
+void StallRescuer::snoozeStale(const QString& hash) {
+    snooze(hash, m_records.settings().staleNudgeDays);
+}

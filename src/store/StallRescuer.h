@@ -42,6 +42,8 @@ public:
     void nudgeIfStale(const QString& hash);
     // The user postpones the reminder by `days`; the third time gives it up for good.
     void snooze(const QString& hash, int days);
+    // The same for the user's own reminder period.
+    void snoozeStale(const QString& hash);
     // The torrent is no longer followed.
     void forget(const QString& hash) { m_trackers.remove(hash); }
 

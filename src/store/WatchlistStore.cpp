@@ -29,10 +29,8 @@
 #include "model/LibraryLayout.h"
 #include "search/FeedChecker.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QNetworkAccessManager>
-#include <QRegularExpression>
 
 WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine* engine,
                                Notifier* notifier, QObject* parent)
@@ -62,7 +60,7 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
             &PublishedState::calendarEventsChanged);
     connect(m_settingsKeeper, &SettingsKeeper::changed, this, [this] {
         Q_EMIT settingsChanged();
-        saveSettings();
+        m_recordFiles.save(RecordFiles::File::settings);
         ensureLibraryFolders();
     });
     m_workingFolder = std::make_unique<WorkingFolder>(
@@ -112,8 +110,8 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
         *this, DownloadDesk::Parts{*m_follower, *m_checker, *m_hunter, *m_workingFolder});
     m_catalogue = std::make_unique<StoreCatalogue>(StoreCatalogue::Parts{
         *m_tmdb, *m_checker, *m_downloadDesk, [this] { return effectiveTMDBKey(); }});
-    connect(m_settingsKeeper, &SettingsKeeper::checkIntervalChanged, this,
-            &WatchlistStore::scheduleCountdown);
+    connect(m_settingsKeeper, &SettingsKeeper::checkIntervalChanged, m_countdown.get(),
+            &CheckCountdown::schedule);
     using File = RecordFiles::File;
     m_recordFiles.setWriter(File::shows, [this](StorageFiles& f) { return f.saveShows(m_shows); });
     m_recordFiles.setWriter(File::movies,
@@ -135,12 +133,12 @@ WatchlistStore::WatchlistStore(StoreEnvironment environment, TransmissionEngine*
     repairStaleStatuses();
     // The daemon may still be starting: the tidy-up tries a few times before it gives up.
     m_workingFolder->tidyLeftoversAtStart(kStartupTidyAttempts);
-    scheduleCountdown();
+    m_countdown->schedule();
     // Downloads restored from downloads.json are followed again at once.
     if (!m_follower->downloads().isEmpty())
         m_follower->startPolling();
-    refreshAirInfo(true); // runs on; no check cycle at start-up
-    refreshCalendar(true);
+    m_cycle->refreshAirInfo(true); // runs on; no check cycle at start-up
+    m_calendar->refresh(true);
     QMetaObject::invokeMethod(this, &WatchlistStore::reportStartupHealth, Qt::QueuedConnection);
 }
 
@@ -155,7 +153,7 @@ void WatchlistStore::loadAll() {
         const bool migrated = settings.migrateSeeding();
         m_settingsKeeper->load(std::move(settings));
         if (migrated)
-            saveSettings();
+            m_recordFiles.save(RecordFiles::File::settings);
     };
     const auto takeDownloads = [this](QMap<QString, ActiveDownload> downloads) {
         m_follower->restore(std::move(downloads));
@@ -185,14 +183,14 @@ void WatchlistStore::logActivity(const QString& message, ActivityEntry::Kind kin
     m_activity.prepend(entry);
     if (m_activity.size() > kMaxActivityEntries)
         m_activity.resize(kMaxActivityEntries);
-    saveActivity();
+    m_recordFiles.save(RecordFiles::File::activity);
     Q_EMIT activityChanged();
     Q_EMIT activityLogged(entry);
 }
 
 void WatchlistStore::clearActivity() {
     m_activity.clear();
-    saveActivity();
+    m_recordFiles.save(RecordFiles::File::activity);
     Q_EMIT activityChanged();
 }
 
@@ -212,14 +210,6 @@ const AppSettings& WatchlistStore::settings() const {
 
 // --- countdown and check cycle -----------------------------------------------------------------
 
-void WatchlistStore::scheduleCountdown() {
-    m_countdown->schedule();
-}
-
-void WatchlistStore::tickCountdown() {
-    m_countdown->tick();
-}
-
 void WatchlistStore::runCheck(bool manual) {
     m_countdown->runCheck(manual);
 }
@@ -232,22 +222,8 @@ int WatchlistStore::secondsUntilNextCheck() const {
     return m_countdown->secondsLeft();
 }
 
-// --- calendar ----------------------------------------------------------------------------------
-
-QCoro::Task<> WatchlistStore::refreshCalendar(bool force) {
-    return m_calendar->refresh(force);
-}
-
-void WatchlistStore::removeCalendarEvents(const QUuid& showID) {
-    m_calendar->removeSeries(showID);
-}
-
 const QList<CalEvent>& WatchlistStore::calendarEvents() const {
     return m_calendar->events();
-}
-
-std::optional<Timestamp> WatchlistStore::lastCalendarRefresh() const {
-    return m_calendar->lastRefresh();
 }
 
 // --- paths, keys, ordering ---------------------------------------------------------------------
@@ -285,32 +261,19 @@ QString WatchlistStore::effectiveTMDBKey() const {
     return QString::fromLatin1(kBuiltInTMDBKey);
 }
 
-bool WatchlistStore::titleSortsBefore(const QString& a, const QString& b) {
-    static const QRegularExpression article(QStringLiteral(R"(^the\s+)"),
-                                            QRegularExpression::CaseInsensitiveOption |
-                                                QRegularExpression::UseUnicodePropertiesOption);
-    static const QCollator collator = [] {
-        QCollator c;
-        c.setNumericMode(true);
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    const auto key = [](const QString& name) { return name.trimmed().remove(article); };
-    return collator.compare(key(a), key(b)) < 0;
-}
-
 // --- saving ------------------------------------------------------------------------------------
 
 void WatchlistStore::save(Part part) {
+    using File = RecordFiles::File;
     switch (part) {
     case Part::shows:
-        return saveShows();
+        return m_recordFiles.save(File::shows);
     case Part::movies:
-        return saveMovies();
+        return m_recordFiles.save(File::movies);
     case Part::history:
-        return saveHistory();
+        return m_recordFiles.save(File::history);
     case Part::downloads:
-        return saveDownloads();
+        return m_recordFiles.save(File::downloads);
     }
 }
 
@@ -328,23 +291,4 @@ void WatchlistStore::publish(Part part) {
     case Part::downloads:
         break;
     }
-}
-
-void WatchlistStore::saveShows() {
-    m_recordFiles.save(RecordFiles::File::shows);
-}
-void WatchlistStore::saveMovies() {
-    m_recordFiles.save(RecordFiles::File::movies);
-}
-void WatchlistStore::saveActivity() {
-    m_recordFiles.save(RecordFiles::File::activity);
-}
-void WatchlistStore::saveSettings() {
-    m_recordFiles.save(RecordFiles::File::settings);
-}
-void WatchlistStore::saveDownloads() {
-    m_recordFiles.save(RecordFiles::File::downloads);
-}
-void WatchlistStore::saveHistory() {
-    m_recordFiles.save(RecordFiles::File::history);
 }

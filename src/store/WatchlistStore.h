@@ -63,8 +63,8 @@ class TransmissionClient;
 //
 // Its collaborators do the work of each concern (the series, movie and download operations,
 // following downloads, filing them, rescuing stalls, the working folder, the countdown, the
-// calendar, health, settings, the catalogue); the store keeps the records and the operations that delegate,
-// and hands each collaborator the records it needs.
+// calendar, health, settings, the catalogue); the store keeps the records and the operations that
+// delegate, and hands each collaborator the records it needs.
 class WatchlistStore final : public PublishedState,
                              public StoreRecords,
                              public WatchlistOperations {
@@ -98,8 +98,6 @@ public:
 
     // --- in-memory tables --------------------------------------------------------------------
     const QMap<QString, ActiveDownload>& activeDownloads() const override;
-    const QMap<QString, StallTracker>& stallTrackers() const;
-    const QMap<QString, int>& autoSwitchCounts() const;
 
     // The store as the views and the command line see it.
     Watchlist watchlist();
@@ -129,10 +127,6 @@ public:
     // (a daemon still starting). A change of the seeding settings calls it with 5 retries.
     void applySeedRatio(int retries);
 
-    // (Re)arms the one-second countdown from the check interval.
-    void scheduleCountdown();
-    // One second of the countdown; at zero it starts a check cycle.
-    void tickCountdown();
     // Starts a check cycle unless one runs. A manual check leaves the countdown alone.
     void runCheck(bool manual) override;
 
@@ -140,35 +134,13 @@ public:
     QString rootFolderPath() const { return rootFolderURL().toLocalFile(); }
     void ensureLibraryFolders() const;
     QString effectiveTMDBKey() const;
-    static bool titleSortsBefore(const QString& a, const QString& b);
-
-    void saveShows();
-    void saveMovies();
-    void saveActivity();
-    void saveSettings();
-    void saveDownloads();
-    void saveHistory();
 
     // --- the check cycle ---------------------------------------------------------------------
-    // Refreshes the series' air information from TMDB: with `force` every subscribed series,
-    // otherwise those whose information is old or whose expected episode has aired since.
-    QCoro::Task<> refreshAirInfo(bool force);
-    bool isDueForCheck(const Show& show, Timestamp now, bool manual) const;
-    void applyCheckResults(const QList<ShowCheckResult>& results);
     // The user's answer to a pending resolution choice.
     void pickAlternative(const SearchResult& chosen, const QUuid& showID) override;
     void dismissQualityPick(const QUuid& showID) override;
 
-    // --- grabbing and following downloads ----------------------------------------------------
-    // Hands a chosen episode release (or season pack) to the daemon: logs the find, replaces any
-    // other download of the same episode and marks the series found; the start runs on.
-    void grab(const FeedMatch& match);
-    QCoro::Task<> startMovieDownload(FeedMatch match);
-    // One follow-up pass over every followed torrent.
-    QCoro::Task<> pollDownloads();
-    bool isPolling() const;
-    // The user postpones a stuck download's reminder; the third time gives it up for good.
-    void snoozeStale(const QString& hash);
+    // --- downloads ----------------------------------------------------------------------------
     // Replaces a running download by another release of the same episode or movie.
     void switchRelease(const QString& hash, const SearchResult& release) override;
 
@@ -201,14 +173,6 @@ public:
     void removeMovie(const QUuid& id) override;
     void setMovieEnabled(const QUuid& id, bool on) override;
     void clearMovieStatus(const QUuid& id) override;
-    // --- calendar ----------------------------------------------------------------------------
-    // Rebuilds the calendar from TMDB: the current season of every subscribed series with a TMDB
-    // id. Unforced calls within five minutes of the last rebuild do nothing.
-    QCoro::Task<> refreshCalendar(bool force);
-    // Takes a series off the calendar at once (removed or unsubscribed).
-    void removeCalendarEvents(const QUuid& showID);
-    std::optional<Timestamp> lastCalendarRefresh() const;
-
     // --- episode drawer ------------------------------------------------------------------------
     // Records a TMDB match on a series (its id and poster), so its episode list opens at once
     // next time. False when the series is gone.
@@ -225,17 +189,20 @@ public:
     // --- working folder ----------------------------------------------------------------------
     static constexpr int kStartupTidyAttempts = 5;
 
-    // The daemon's staging folder "Incomplete" below the library root; never the library itself.
-    QString workingFolderPath() const;
     // Measures the working folder off the main thread and publishes the size label.
     QCoro::Task<> refreshWorkingFolderSize() override;
     // Cancels every followed download, removes the torrents with their data from the daemon and
     // empties the working folder. The bookkeeping is done when this returns; the task goes on
     // with the daemon and the files.
     QCoro::Task<> clearWorkingFolder() override;
-    // Removes, with their data, the torrents the daemon holds that the store does not follow.
-    // False when the daemon did not answer.
-    QCoro::Task<bool> tidyLeftoverTorrents();
+
+    // --- the collaborators, for the tools and tests that drive one of them directly ----------
+    DownloadFollower& follower() { return *m_follower; }
+    StallRescuer& rescuer() { return *m_rescuer; }
+    HuntCycle& cycle() { return *m_cycle; }
+    WorkingFolder& workingFolder() { return *m_workingFolder; }
+    CalendarKeeper& calendar() { return *m_calendar; }
+    CheckCountdown& countdown() { return *m_countdown; }
 
 private:
     // --- the records as the collaborators reach them ------------------------------------------

@@ -2,6 +2,7 @@
 // thrown back, and a season pack filed whole.
 
 #include "Journey.h"
+#include "store/DownloadFollower.h"
 
 using Index = FakeIndexes::Index;
 using Kind = FakeIndexes::Kind;
@@ -24,10 +25,12 @@ TEST_F(EpisodeJourney, ANewEpisodeGoesFromTheIndexesIntoItsSeasonFolder) {
     const QString hash = preload(kEpisode);
     m_indexes.hits = {
         FakeIndexes::on(Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57),
-        FakeIndexes::on(Index::eztv, Kind::tv, QStringLiteral("Harbour Lights S01E03 720p WEB H264-NTb"),
-         unservedHash(1), 88, 900'000'000, QStringLiteral("tt31415926")),
-        FakeIndexes::on(Index::apibay, Kind::tv, QStringLiteral("Harbour.Lights.S01E02.1080p.WEB.h264-NTb"),
-         unservedHash(2), 140),
+        FakeIndexes::on(Index::eztv, Kind::tv,
+                        QStringLiteral("Harbour Lights S01E03 720p WEB H264-NTb"), unservedHash(1),
+                        88, 900'000'000, QStringLiteral("tt31415926")),
+        FakeIndexes::on(Index::apibay, Kind::tv,
+                        QStringLiteral("Harbour.Lights.S01E02.1080p.WEB.h264-NTb"), unservedHash(2),
+                        140),
     };
 
     ASSERT_NO_FATAL_FAILURE(checkNow());
@@ -74,7 +77,7 @@ TEST_F(EpisodeJourney, ANewEpisodeGoesFromTheIndexesIntoItsSeasonFolder) {
 
     // Nothing is followed any more; the daemon lets the torrent go and deletes what was left.
     EXPECT_TRUE(store().activeDownloads().isEmpty());
-    EXPECT_FALSE(store().isPolling());
+    EXPECT_FALSE(store().follower().isPolling());
     EXPECT_TRUE(retryUntil([&] {
         const auto held = daemonHashes();
         return held && !held->contains(hash);
@@ -98,8 +101,8 @@ TEST_F(EpisodeJourney, ABadCopyIsThrownBackWhileDownloadingAndTheNextCheckTakesA
     m_indexes.hits = {
         FakeIndexes::on(Index::torrentsCsv, Kind::tv, archive.name, bad, 140),
         FakeIndexes::on(Index::eztv, Kind::tv,
-         QStringLiteral("Harbour Lights S01E03 1080p WEB H264-SuccessfulCrab"), good, 45,
-         1'400'000'000, QStringLiteral("tt31415926")),
+                        QStringLiteral("Harbour Lights S01E03 1080p WEB H264-SuccessfulCrab"), good,
+                        45, 1'400'000'000, QStringLiteral("tt31415926")),
     };
 
     ASSERT_NO_FATAL_FAILURE(checkNow());
@@ -171,8 +174,9 @@ TEST_F(EpisodeJourney, ASeasonPackIsFiledWholeWithoutTrackingItsEpisodes) {
     const QString hash = preload(pack);
     m_indexes.hits = {
         FakeIndexes::on(Index::knaben, Kind::tv, pack.name, hash, 210, 4'800'000'000),
-        FakeIndexes::on(Index::torrentsCsv, Kind::tv, QStringLiteral("Tidewater.S01E02.1080p.WEB.h264-GRACE"),
-         unservedHash(4), 35),
+        FakeIndexes::on(Index::torrentsCsv, Kind::tv,
+                        QStringLiteral("Tidewater.S01E02.1080p.WEB.h264-GRACE"), unservedHash(4),
+                        35),
     };
 
     // The add-series flow: search, tick the pack, add the series for that pack only.

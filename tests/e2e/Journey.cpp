@@ -1,6 +1,7 @@
 #include "Journey.h"
 
 #include "model/RecordCodecs.h"
+#include "store/WorkingFolder.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -59,10 +60,14 @@ void Journey::SetUp() {
 
     // The magnets the indexes hand out name public trackers: bound to loopback, the daemon
     // cannot reach them, and it looks for peers nowhere else.
-    writeQuietDaemonSettings(QDir(m_env.storageFolder()).filePath(QStringLiteral("transmission-config")));
+    writeQuietDaemonSettings(
+        QDir(m_env.storageFolder()).filePath(QStringLiteral("transmission-config")));
 
-    FakeTmdb::Series series{.name = "Harbour Lights", .currentSeason = 1, .lastAired = {{1, 3}},
-                            .originCountries = {"GB"}, .imdbID = "tt31415926"};
+    FakeTmdb::Series series{.name = "Harbour Lights",
+                            .currentSeason = 1,
+                            .lastAired = {{1, 3}},
+                            .originCountries = {"GB"},
+                            .imdbID = "tt31415926"};
     for (const auto& [n, day] : {std::pair{1, QDate(2025, 12, 11)},
                                  {2, QDate(2025, 12, 18)},
                                  {3, QDate(2025, 12, 25)},
@@ -108,7 +113,7 @@ void Journey::startStore(std::chrono::milliseconds pollInterval) {
     // The start-up tidy-up removes, with their data, the torrents the store does not follow.
     // A second tidy-up waits its turn behind it: once ours is over, anything the test hands
     // the daemon stays there.
-    ASSERT_TRUE(awaitTask(m_store->tidyLeftoverTorrents(), kWatchdogMs));
+    ASSERT_TRUE(awaitTask(m_store->workingFolder().tidyLeftovers(), kWatchdogMs));
 }
 
 void Journey::quit() {
@@ -132,8 +137,9 @@ bool Journey::daemonAnswers() {
 QString Journey::preload(const ReleaseFiles& release, bool partial, QString downloadDir) {
     // As the daemon keeps them: a download in progress in the working folder, a finished one in
     // the download folder.
-    const QString dataDir =
-        !downloadDir.isEmpty() ? downloadDir : partial ? workingFolder() : downloadFolder();
+    const QString dataDir = !downloadDir.isEmpty() ? downloadDir
+                            : partial              ? workingFolder()
+                                                   : downloadFolder();
     if (downloadDir.isEmpty())
         downloadDir = downloadFolder();
     const QString folder = QDir(dataDir).filePath(release.name);
@@ -149,11 +155,11 @@ QString Journey::preload(const ReleaseFiles& release, bool partial, QString down
         writeBytes(QDir(folder).filePath(file), QByteArray(size - size / 2, '\x5a'), size / 2);
     }
 
-    const auto added = rawRPC(m_nam, m_endpoints.rpcPort,
-                              {{"method", "torrent-add"},
-                               {"arguments",
-                                {{"filename", torrent.toStdString()},
-                                 {"download-dir", downloadDir.toStdString()}}}});
+    const auto added = rawRPC(
+        m_nam, m_endpoints.rpcPort,
+        {{"method", "torrent-add"},
+         {"arguments",
+          {{"filename", torrent.toStdString()}, {"download-dir", downloadDir.toStdString()}}}});
     EXPECT_TRUE(added && added->contains("torrent-added"))
         << "the daemon refused " << hash.toStdString();
     const bool checked = retryUntil(
@@ -239,7 +245,8 @@ std::optional<DownloadRecord> Journey::historyRow(const QString& hash) const {
 
 template <typename T>
 static const T& byId(const QList<T>& list, const QUuid& id) {
-    const auto it = std::find_if(list.cbegin(), list.cend(), [&](const T& item) { return item.id == id; });
+    const auto it =
+        std::find_if(list.cbegin(), list.cend(), [&](const T& item) { return item.id == id; });
     return it != list.cend() ? *it : throw std::runtime_error("no such series or movie");
 }
 
@@ -283,6 +290,10 @@ void Journey::seedShows(const QList<Show>& shows) const {
 // --- the world ---------------------------------------------------------------------------------
 
 Show Journey::harbourLights() const {
-    return Show{.id = m_harbourLightsID, .name = "Harbour Lights", .downloadedEpisodes = {"S01E02", "S01E01"},
-                .tmdbID = kHarbourLightsTMDB, .firstAirYear = "2025", .monitorAnchor = "S01E01"};
+    return Show{.id = m_harbourLightsID,
+                .name = "Harbour Lights",
+                .downloadedEpisodes = {"S01E02", "S01E01"},
+                .tmdbID = kHarbourLightsTMDB,
+                .firstAirYear = "2025",
+                .monitorAnchor = "S01E01"};
 }

@@ -1,6 +1,7 @@
 // Downloads in flight survive a daemon killed from outside.
 
 #include "Journey.h"
+#include "store/DownloadFollower.h"
 
 #include <csignal>
 
@@ -55,7 +56,7 @@ TEST_F(RecoveryJourney, ADaemonKilledMidDownloadIsRestartedAndTheDownloadCarries
     ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
     ASSERT_TRUE(waitFor([&] { return !engine().isRunning(); }));
     // A pass that finds nobody answering changes nothing.
-    awaitTask(store().pollDownloads(), kWatchdogMs);
+    awaitTask(store().follower().poll(), kWatchdogMs);
     EXPECT_TRUE(followed(hash));
     EXPECT_EQ(historyRow(hash)->state, DownloadRecord::State::downloading);
 

@@ -3,6 +3,7 @@
 
 #include "Journey.h"
 #include "model/JsonCodec.h"
+#include "store/StallRescuer.h"
 
 using Index = FakeIndexes::Index;
 using Kind = FakeIndexes::Kind;
@@ -19,23 +20,25 @@ TEST_F(StallJourney, AStalledMagnetIsReannouncedThenSwitchedToAnotherIndexsRelea
     const QString stalled = unservedHash(10);
     const QString healthier = unservedHash(11);
     m_indexes.hits = {
-        FakeIndexes::on(Index::torrentsCsv, Kind::tv, QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-GLHF"),
-         stalled, 80),
+        FakeIndexes::on(Index::torrentsCsv, Kind::tv,
+                        QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-GLHF"), stalled, 80),
         FakeIndexes::on(Index::eztv, Kind::tv,
-         QStringLiteral("Harbour Lights S01E03 1080p WEB H264-SuccessfulCrab"), healthier, 25,
-         1'400'000'000, QStringLiteral("tt31415926")),
+                        QStringLiteral("Harbour Lights S01E03 1080p WEB H264-SuccessfulCrab"),
+                        healthier, 25, 1'400'000'000, QStringLiteral("tt31415926")),
         // More seeders, but from the index whose release stalled: passed over.
-        FakeIndexes::on(Index::torrentsCsv, Kind::tv, QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-ETHEL"),
-         unservedHash(13), 70),
+        FakeIndexes::on(Index::torrentsCsv, Kind::tv,
+                        QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-ETHEL"),
+                        unservedHash(13), 70),
         // More seeders, but not the wanted resolution: passed over as well.
-        FakeIndexes::on(Index::apibay, Kind::tv, QStringLiteral("Harbour.Lights.S01E03.720p.WEB.h264-GLHF"),
-         unservedHash(12), 60, 800'000'000),
+        FakeIndexes::on(Index::apibay, Kind::tv,
+                        QStringLiteral("Harbour.Lights.S01E03.720p.WEB.h264-GLHF"),
+                        unservedHash(12), 60, 800'000'000),
     };
 
     ASSERT_NO_FATAL_FAILURE(checkNow());
     // The magnet never gets past its metadata: downloading, no peers, nothing arriving.
-    ASSERT_TRUE(waitFor([&] { return store().stallTrackers().contains(stalled); }));
-    const Timestamp stallBegan = store().stallTrackers().value(stalled).stalledSince;
+    ASSERT_TRUE(waitFor([&] { return store().rescuer().trackers().contains(stalled); }));
+    const Timestamp stallBegan = store().rescuer().trackers().value(stalled).stalledSince;
     EXPECT_EQ(stallBegan, m_env.clock().now());
     EXPECT_EQ(historyRow(stalled)->stuckSince, stallBegan);
     const QString reannounced =
@@ -44,7 +47,7 @@ TEST_F(StallJourney, AStalledMagnetIsReannouncedThenSwitchedToAnotherIndexsRelea
 
     m_env.clock().advance(600);
     ASSERT_TRUE(waitFor([&] { return log().contains(reannounced); }));
-    EXPECT_TRUE(store().stallTrackers().value(stalled).reannounced);
+    EXPECT_TRUE(store().rescuer().trackers().value(stalled).reannounced);
     EXPECT_TRUE(followed(stalled));
 
     m_env.clock().advance(1200);
@@ -68,7 +71,7 @@ TEST_F(StallJourney, AStalledMagnetIsReannouncedThenSwitchedToAnotherIndexsRelea
         (QMap<QString, ActiveDownload>{
             {healthier, ActiveDownload{ActiveDownload::Kind::episode, m_harbourLightsID,
                                        QStringLiteral("S01E03"), true, QStringLiteral("EZTV")}}}));
-    EXPECT_EQ(store().autoSwitchCounts(),
+    EXPECT_EQ(store().rescuer().switchCounts(),
               (QMap<QString, int>{{uuidText(m_harbourLightsID) + QStringLiteral("|S01E03"), 1}}));
     EXPECT_EQ(show(m_harbourLightsID).rejectedHashes, QStringList{stalled});
     EXPECT_EQ(show(m_harbourLightsID).status.state, ShowStatus::State::downloading);

@@ -1,5 +1,6 @@
 #include "ScopedTimeZone.h"
 #include "StoreHarness.h"
+#include "store/CalendarKeeper.h"
 
 #include <QSignalSpy>
 
@@ -62,7 +63,7 @@ TEST_F(Calendar, LocalAirDaysAndStatesTurningAtTheUtcMidnight) {
         m_env.clock().set(utc(2025, 3, 13, 12));
         startWith(m_dark);
         m_env.clock().set(utc(2025, 3, 19, 23));
-        awaitTask(m_store->refreshCalendar(true));
+        awaitTask(m_store->calendar().refresh(true));
         EXPECT_EQ(days(), (QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>>{
                               {"Dark S02E01", utc(2025, 3, 6) - early * 3600.0, gotIt},
                               {"Dark S02E02", utc(2025, 3, 13) - late * 3600.0, missing},
@@ -70,7 +71,7 @@ TEST_F(Calendar, LocalAirDaysAndStatesTurningAtTheUtcMidnight) {
         EXPECT_EQ(m_store->calendarEvents().first().showID, m_dark.id);
 
         m_env.clock().set(utc(2025, 3, 20));
-        awaitTask(m_store->refreshCalendar(true));
+        awaitTask(m_store->calendar().refresh(true));
         EXPECT_EQ(std::get<2>(days().value(2)), missing);
     }
 }
@@ -83,7 +84,7 @@ TEST_F(Calendar, SubscribedSeriesTmdbAnswersForInWatchlistOrderAndRemovableAtOnc
          QList<Show>{severance, series("Gone From TMDB", 404), series("Unaired", 200),
                      series("No Id", std::nullopt), series("Paused", 300, false), daily, m_dark});
     start();
-    awaitTask(m_store->refreshCalendar(true));
+    awaitTask(m_store->calendar().refresh(true));
     QStringList shown;
     for (const auto& [name, date, state] : days())
         shown << name + (state == gotIt ? " got" : state == upcoming ? " upcoming" : " missing");
@@ -91,17 +92,20 @@ TEST_F(Calendar, SubscribedSeriesTmdbAnswersForInWatchlistOrderAndRemovableAtOnc
                                   "The Daily S30E56 missing", "Dark S02E01 got",
                                   "Dark S02E02 missing", "Dark S02E03 upcoming"}));
     // What calendar applications subscribe to follows, a removal included, at once.
-    const auto inFile = [&] { return m_env.readStorageFile(QString::fromLatin1(StorageFiles::kCalendar)).count("BEGIN:VEVENT"); };
+    const auto inFile = [&] {
+        return m_env.readStorageFile(QString::fromLatin1(StorageFiles::kCalendar))
+            .count("BEGIN:VEVENT");
+    };
     EXPECT_EQ(inFile(), 6);
 
     QSignalSpy published(m_store.get(), &WatchlistStore::calendarEventsChanged);
-    m_store->removeCalendarEvents(severance.id);
+    m_store->calendar().removeSeries(severance.id);
     EXPECT_EQ(published.size(), 1);
     EXPECT_EQ(days().size(), 5);
     EXPECT_EQ(inFile(), 5);
 
     m_tmdb.series.clear(); // TMDB stops answering
-    awaitTask(m_store->refreshCalendar(true));
+    awaitTask(m_store->calendar().refresh(true));
     EXPECT_TRUE(m_store->calendarEvents().isEmpty());
 }
 
@@ -118,9 +122,9 @@ TEST_F(Calendar, UnforcedRebuildsWaitFiveMinutesAfterTheStartUpOne) {
         ASSERT_TRUE(runEventLoopUntil([&] { return days().size() == 3; }));
         m_tmdb.series[70523].seasons[2].append({5, QDate(2025, 3, 27)});
         m_env.clock().advance(after);
-        awaitTask(m_store->refreshCalendar(force));
+        awaitTask(m_store->calendar().refresh(force));
         EXPECT_EQ(days().size(), rebuilt ? 4 : 3);
-        EXPECT_EQ(m_store->lastCalendarRefresh(), rebuilt ? startedAt + after : startedAt);
+        EXPECT_EQ(m_store->calendar().lastRefresh(), rebuilt ? startedAt + after : startedAt);
     }
 }
 

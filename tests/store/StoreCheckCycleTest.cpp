@@ -1,6 +1,8 @@
 #include "ScopedTimeZone.h"
 #include "StoreHarness.h"
 #include "store/AirSchedule.h"
+#include "store/DownloadFollower.h"
+#include "store/HuntCycle.h"
 
 namespace {
 
@@ -44,7 +46,7 @@ TEST_F(CheckCycle, DueForCheckFollowsTheIntervalAndTheHuntOpeningInEveryZone) {
             show.lastCheckedAt = now - c[2].get<double>();
         for (const char* tz : {"UTC", "America/Los_Angeles", "Pacific/Auckland"}) {
             const ScopedTimeZone zone(tz);
-            EXPECT_EQ(m_store->isDueForCheck(show, now, c[3]), c[5].get<bool>())
+            EXPECT_EQ(m_store->cycle().isDueForCheck(show, now, c[3]), c[5].get<bool>())
                 << c[0] << ' ' << tz;
         }
     }
@@ -86,12 +88,12 @@ TEST_F(CheckCycle, AnEpisodeAlreadyBeingFetchedIsNothingNew) {
     startWith(m_dark);
     const FeedMatch again{
         m_dark.id, "S01E02", false, "Dark.S01E02.1080p", magnet(hash('b'), "Dark"), 5, "EZTV"};
-    m_store->applyCheckResults({ShowCheckResult{m_dark.id, {again}, {}}});
+    m_store->cycle().applyCheckResults({ShowCheckResult{m_dark.id, {again}, {}}});
     EXPECT_EQ(log(), QStringList{"No new episodes found"});
     EXPECT_EQ(dark().lastCheckedAt, utc(2025, 3, 13, 12));
     // The daemon's client takes one request at a time: once a later pass is answered, an add
     // started by the result would have reached the daemon.
-    awaitTask(m_store->pollDownloads());
+    awaitTask(m_store->follower().poll());
     EXPECT_TRUE(m_daemon.calls("torrent-add").isEmpty());
 }
 
@@ -111,7 +113,7 @@ TEST_F(CheckCycle, EpisodesOnlyInAnotherResolutionWaitOutTheirGraceThenAskOnce) 
             SCOPED_TRACE(step["at"].get<std::string>());
             m_env.clock().set(*utcOf(step["at"]));
             const qsizetype before = log().size();
-            m_store->applyCheckResults({onlyIn720p(strings(step["offered"]))});
+            m_store->cycle().applyCheckResults({onlyIn720p(strings(step["offered"]))});
             if (step.contains("newLines")) {
                 EXPECT_EQ(log().mid(before), strings(step["newLines"]));
             }
@@ -143,7 +145,7 @@ TEST_F(CheckCycle, ADismissedChoiceComesBackSilentlyAfterARestartAndAPickIsGrabb
     startWith(show);
     ShowCheckResult result = onlyIn720p({"S01E02"});
     result.picks[0].alternates[0].magnetURL = magnet(hash('d'), "Dark");
-    m_store->applyCheckResults({result});
+    m_store->cycle().applyCheckResults({result});
     ASSERT_EQ(m_notifier.notices.size(), 1);
 
     m_store->dismissQualityPick(m_dark.id);
@@ -152,7 +154,7 @@ TEST_F(CheckCycle, ADismissedChoiceComesBackSilentlyAfterARestartAndAPickIsGrabb
 
     start();
     const int lines = static_cast<int>(log().size());
-    m_store->applyCheckResults({result});
+    m_store->cycle().applyCheckResults({result});
     EXPECT_EQ(m_store->pendingQualityPicks().value(m_dark.id).episodeCode, "S01E02");
     EXPECT_EQ(log().size(), lines);
     EXPECT_EQ(m_notifier.notices.size(), 1);

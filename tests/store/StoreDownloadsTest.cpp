@@ -1,5 +1,6 @@
 #include "StoreHarness.h"
 #include "search/Magnet.h"
+#include "store/DownloadFollower.h"
 #include "store/TrackerHint.h"
 
 namespace {
@@ -19,7 +20,7 @@ protected:
     // Grabs and waits until the store follows the torrent.
     void grab(const FeedMatch& m) {
         ASSERT_TRUE(startUpTidyAsked());
-        m_store->grab(m);
+        m_store->follower().grab(m);
         ASSERT_TRUE(following(infoHash(m.magnetURL).value_or(QString())));
     }
 
@@ -96,7 +97,7 @@ TEST_F(StoreDownloads, TheHistoryKeepsItsNewest500Rows) {
 TEST_F(StoreDownloads, AnUnreachableDaemonRecordsNothing) {
     start();
     m_daemon.setReachable(false);
-    m_store->grab(match("S01E02", hash('a')));
+    m_store->follower().grab(match("S01E02", hash('a')));
     ASSERT_TRUE(
         runEventLoopUntil([&] { return dark().status.state == ShowStatus::State::error; }, 15000));
     EXPECT_EQ(dark().status.detail, "engine unreachable");
@@ -175,7 +176,7 @@ TEST_F(StoreDownloads, ATorrentGoneFromTheDaemonIsForgotten) {
     ASSERT_TRUE(pollUntil([&] { return m_store->activeDownloads().isEmpty(); }));
     EXPECT_EQ(row(h)->detail, "No longer tracked by the engine");
     EXPECT_EQ(dark().status, ShowStatus{});
-    EXPECT_FALSE(m_store->isPolling());
+    EXPECT_FALSE(m_store->follower().isPolling());
 }
 
 TEST_F(StoreDownloads, ADaemonThatHasNotLoadedItsTorrentsYetLosesNoDownload) {
@@ -210,7 +211,7 @@ TEST_F(StoreDownloads, RestoredDownloadsAreFollowedAtOnceAndOrphansCancelled) {
     m_daemon.torrents[hash('5')] = {.hash = hash('5'), .name = "Gone.S01E01"};
 
     start();
-    EXPECT_TRUE(m_store->isPolling());
+    EXPECT_TRUE(m_store->follower().isPolling());
     ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().size() == 1; }));
     EXPECT_EQ(row(hash('5'))->detail, "Cancelled — series no longer in watchlist");
     EXPECT_EQ(dark().status.progress, 0.5);
@@ -263,7 +264,8 @@ TEST_F(StoreDownloads, LiveNumbersAreSavedAtABoundedRateAndNotLostAtTheEnd) {
     ASSERT_TRUE(pollUntil([&] { return row(h)->progress == 0.25; }));
     // A pass before the peers came may have marked the row stuck and this one cleared it, which
     // saves the row: the rate is judged from here on.
-    const double savedBefore = stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().progress;
+    const double savedBefore =
+        stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().progress;
     m_daemon.torrents[h].percentDone = 0.5;
     ASSERT_TRUE(pollUntil([&] { return row(h)->progress == 0.5; }));
     // Not written on every pass…

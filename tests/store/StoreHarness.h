@@ -7,6 +7,7 @@
 #include "Fixtures.h"
 #include "TestEnvironment.h"
 #include "model/RecordCodecs.h"
+#include "store/DownloadFollower.h"
 #include "store/WatchlistStore.h"
 
 #include <QDeadlineTimer>
@@ -125,7 +126,7 @@ protected:
     bool pollUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
         QDeadlineTimer deadline(timeoutMs);
         while (!done() && !deadline.hasExpired()) {
-            awaitTask(m_store->pollDownloads());
+            awaitTask(m_store->follower().poll());
             runEventLoopUntil(done, 50);
         }
         return done();

@@ -3,7 +3,9 @@
 // files set aside at start: the lifecycle tests' stored states.)
 
 #include "StoreHarness.h"
+#include "store/DownloadFollower.h"
 #include "store/HealthWatch.h"
+#include "store/HuntCycle.h"
 
 #include <QSignalSpy>
 
@@ -87,7 +89,7 @@ TEST_F(RefusedKey, IsToldOnceWithWhereToFixItAndWhenItWorksAgain) {
     const QString refused =
         "TMDB refused the API key, so air dates and new titles cannot be looked up. Check the "
         "TMDB API key in Settings (leave it empty to use the built-in key).";
-    awaitTask(m_store->refreshAirInfo(true));
+    awaitTask(m_store->cycle().refreshAirInfo(true));
     EXPECT_GE(m_tmdb.requestCount(), 2);
     EXPECT_EQ(errorLines(), QStringList{refused});
     // An unreachable TMDB says nothing about the key.
@@ -99,8 +101,8 @@ TEST_F(RefusedKey, IsToldOnceWithWhereToFixItAndWhenItWorksAgain) {
     m_tmdb.refusingKey = false;
     m_store->updateSettings(
         [](AppSettings& s) { s.tmdbAPIKey = "0123456789abcdef0123456789abcdef"; });
-    awaitTask(m_store->refreshAirInfo(true));
-    awaitTask(m_store->refreshAirInfo(true));
+    awaitTask(m_store->cycle().refreshAirInfo(true));
+    awaitTask(m_store->cycle().refreshAirInfo(true));
     EXPECT_FALSE(m_store->searchHealth().tmdbKeyRefused);
     EXPECT_EQ(log().count(refused), 1);
     EXPECT_EQ(log().count("TMDB accepts the API key again."), 1);
@@ -129,8 +131,8 @@ TEST_F(StoreHealth, AFinishedTorrentNotYetMovedIsWaitedForInsteadOfFailingTheSor
         writeDownloadedFile(staged ? "Incomplete/" + file : file, 7000);
 
         start(); // follows the restored download at once
-        awaitTask(m_store->pollDownloads());
-        awaitTask(m_store->pollDownloads());
+        awaitTask(m_store->follower().poll());
+        awaitTask(m_store->follower().poll());
         EXPECT_TRUE(m_store->activeDownloads().contains(h)) << log().join('\n').toStdString();
         EXPECT_TRUE(errorLines().isEmpty()) << errorLines().join('\n').toStdString();
 

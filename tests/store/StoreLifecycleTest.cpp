@@ -1,4 +1,5 @@
 #include "StoreHarness.h"
+#include "store/CheckCountdown.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +20,7 @@ protected:
 
     void tick(int times) {
         for (int i = 0; i < times; ++i)
-            m_store->tickCountdown();
+            m_store->countdown().tick();
     }
 
     // What the store holds of one of its files, as that file would hold it.
@@ -329,15 +330,14 @@ TEST_F(StoreLifecycle, ARootThatCannotBeMadeIsRefusedAndTheOldOneStays) {
     EXPECT_EQ(saved->checkIntervalMinutes, 30);
     ASSERT_FALSE(store.activity().isEmpty());
     EXPECT_EQ(store.activity().first().kind, ActivityEntry::Kind::error);
-    EXPECT_EQ(store.activity().first().message,
-              "Kept the library folder at " + libraryRoot() + ": " + refused +
-                  " cannot be used — " + blocker + " is a file, not a folder");
+    EXPECT_EQ(store.activity().first().message, "Kept the library folder at " + libraryRoot() +
+                                                    ": " + refused + " cannot be used — " +
+                                                    blocker + " is a file, not a folder");
 }
 
 TEST(TitleOrdering, IgnoresTheArticleCaseAndCountsNumbers) {
     for (const J& row : fixtureJson("store/title-order.json"))
-        EXPECT_EQ(WatchlistStore::titleSortsBefore(qstr(row[0]), qstr(row[1])), row[2].get<bool>())
-            << row.dump();
+        EXPECT_EQ(titleSortsBefore(qstr(row[0]), qstr(row[1])), row[2].get<bool>()) << row.dump();
 }
 
 // --- the daemon: seeding limit ---------------------------------------------------------------

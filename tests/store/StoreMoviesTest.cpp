@@ -1,4 +1,5 @@
 #include "StoreHarness.h"
+#include "store/DownloadFollower.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ TEST_F(Movies, ChangingTheResolutionSparesALiveDownloadOnly) {
         const bool downloading = c["downloading"], hunted = c["hunted"];
         const int peers = c["peers"];
         if (downloading) {
-            m_store->startMovieDownload(FeedMatch{
+            m_store->follower().startMovie(FeedMatch{
                 m_heat.id, {}, false, "Heat.1995.720p", magnet(torrent, "Heat"), 5, "YTS"});
             ASSERT_TRUE(following(torrent));
             m_daemon.torrents[torrent].peersConnected = peers;
@@ -134,7 +135,8 @@ TEST_F(Movies, ADisabledMovieSitsOutTheCycleUntilEnabledAndEachChangeIsSaved) {
 TEST_F(Movies, AReleaseSearchByTitleListsMovieReleasesAndSaysWhenNoIndexAnswered) {
     m_indexes.hits = {hit("Heat.1995.1080p.BluRay", '8', 30)};
     startWith(m_heat);
-    const auto found = awaitTask(m_store->watchlist().releases.movieReleases("Heat", Show::Quality::p1080));
+    const auto found =
+        awaitTask(m_store->watchlist().releases.movieReleases("Heat", Show::Quality::p1080));
     ASSERT_EQ(found.results.size(), 1);
     EXPECT_EQ(found.results.first().title, "Heat.1995.1080p.BluRay");
     EXPECT_FALSE(found.indexesUnreachable);
@@ -142,7 +144,8 @@ TEST_F(Movies, AReleaseSearchByTitleListsMovieReleasesAndSaysWhenNoIndexAnswered
     wipe();
     m_fakeIndexes = false; // closed loopback ports
     startWith(m_heat);
-    const auto unreached = awaitTask(m_store->watchlist().releases.movieReleases("Heat", std::nullopt));
+    const auto unreached =
+        awaitTask(m_store->watchlist().releases.movieReleases("Heat", std::nullopt));
     EXPECT_TRUE(unreached.results.isEmpty());
     EXPECT_TRUE(unreached.indexesUnreachable);
 }

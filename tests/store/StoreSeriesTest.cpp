@@ -1,4 +1,5 @@
 #include "StoreHarness.h"
+#include "store/DownloadFollower.h"
 
 #include <QSignalSpy>
 
@@ -125,8 +126,8 @@ TEST_F(Series, SubscribingAnchorsOnTheLatestEpisodeOnlyWithoutHistory) {
 
 TEST_F(Series, ANewResolutionRefindsOnlyTheDownloadThatNeverConnected) {
     startWith(m_dark);
-    m_store->grab(match("S01E01", '1'));
-    m_store->grab(match("S01E02", '2'));
+    m_store->follower().grab(match("S01E01", '1'));
+    m_store->follower().grab(match("S01E02", '2'));
     ASSERT_TRUE(runEventLoopUntil([&] { return m_store->activeDownloads().size() == 2; }));
     m_daemon.torrents[hash('1')].peersConnected = 4;
     m_daemon.torrents[hash('1')].percentDone = 0.4;

@@ -1,4 +1,6 @@
 #include "StoreHarness.h"
+#include "store/DownloadFollower.h"
+#include "store/StallRescuer.h"
 
 namespace {
 
@@ -24,14 +26,15 @@ protected:
         m_noSeeds = noSeeds;
         startWith(m_dark);
         const QString title = "Dark." + code + ".1080p.WEB-GRP";
-        m_store->grab(FeedMatch{m_dark.id, code, false, title, magnet(h, title), 5, "EZTV"});
+        m_store->follower().grab(
+            FeedMatch{m_dark.id, code, false, title, magnet(h, title), 5, "EZTV"});
         ASSERT_TRUE(following(h));
     }
 
     // One follow-up pass `seconds` after the previous one.
     void passAfter(double seconds) {
         m_env.clock().advance(seconds);
-        awaitTask(m_store->pollDownloads());
+        awaitTask(m_store->follower().poll());
         drainEvents();
     }
 
@@ -79,16 +82,16 @@ TEST_F(Stalls, StallsAreReannouncedThenSwitchedOnTheirOwnTimings) {
                 EXPECT_TRUE(runEventLoopUntil([&] { return followed() == only; }));
             }
             reached("lastLine", [&] { return log().last().toStdString(); });
-            reached("stalled", [&] { return m_store->stallTrackers().contains(h); });
+            reached("stalled", [&] { return m_store->rescuer().trackers().contains(h); });
             reached("exhausted", [&] { // of the torrent followed by then
-                return m_store->stallTrackers().value(followed().value(0)).exhausted;
+                return m_store->rescuer().trackers().value(followed().value(0)).exhausted;
             });
             for (const auto& line : s.value("lines", nlohmann::json::array()))
                 EXPECT_TRUE(log().contains(qstr(line))) << line;
         }
         const QString key = uuidText(m_dark.id) + "|" + qstr(row["code"]);
         if (row.contains("switches")) {
-            EXPECT_EQ(m_store->autoSwitchCounts().value(key), row["switches"].get<int>());
+            EXPECT_EQ(m_store->rescuer().switchCounts().value(key), row["switches"].get<int>());
         }
         EXPECT_EQ(m_store->shows().first().rejectedHashes.contains(h),
                   row.value("rejected", false));
@@ -135,7 +138,7 @@ TEST_F(Stalls, FlaggedRowsAreSnoozedAWeekAndTheThirdSnoozeAbandonsTheReminder) {
     EXPECT_EQ(m_store->flaggedMovieCount(), 0);
 
     const Timestamp at = m_env.clock().now();
-    m_store->snoozeStale(hash('f'));
+    m_store->rescuer().snoozeStale(hash('f'));
     EXPECT_EQ(m_store->history().first().staleSnoozedUntil, at + 7 * 86400.0);
     EXPECT_EQ(m_store->flaggedSeriesCount(), 0);
     EXPECT_FALSE(m_store->hasFlaggedDownload(m_dark.id));
@@ -143,7 +146,7 @@ TEST_F(Stalls, FlaggedRowsAreSnoozedAWeekAndTheThirdSnoozeAbandonsTheReminder) {
     m_store->snoozeStaleFor(hash('f'), 3);
     EXPECT_EQ(m_store->history().first().staleSnoozedUntil, at + 3 * 86400.0);
     EXPECT_FALSE(m_store->history().first().staleAbandoned);
-    m_store->snoozeStale(hash('f'));
+    m_store->rescuer().snoozeStale(hash('f'));
     EXPECT_TRUE(m_store->history().first().staleAbandoned);
     EXPECT_EQ(m_store->history().first().snoozeCount, 3);
     EXPECT_TRUE(stored<QList<DownloadRecord>>(StorageFiles::kHistory)->first().staleAbandoned);

@@ -1,4 +1,6 @@
 #include "StoreHarness.h"
+#include "store/DownloadFollower.h"
+#include "store/WorkingFolder.h"
 
 namespace {
 
@@ -72,7 +74,7 @@ TEST_F(StoreWorkingFolder, ClearingCancelsEverythingAndEmptiesOnlyTheStagingFold
     QCoro::Task<> clearing = m_store->clearWorkingFolder();
     // The bookkeeping is done at once; the daemon and the files follow.
     EXPECT_TRUE(m_store->activeDownloads().isEmpty());
-    EXPECT_FALSE(m_store->isPolling());
+    EXPECT_FALSE(m_store->follower().isPolling());
     EXPECT_EQ((stored<QMap<QString, ActiveDownload>>(StorageFiles::kDownloads)->size()), 0);
     EXPECT_TRUE(m_store->inProgressDownloads().isEmpty());
     const auto rows = stored<QList<DownloadRecord>>(StorageFiles::kHistory).value();
@@ -115,7 +117,7 @@ TEST_F(StoreWorkingFolder, TidyingRemovesWhatNobodyFollowsWithItsDataAndCountsIt
             removed.append({h, true});
         }
         start(); // tidies up by itself; a second tidy-up waits for it and finds nothing more
-        EXPECT_TRUE(awaitTask(m_store->tidyLeftoverTorrents()));
+        EXPECT_TRUE(awaitTask(m_store->workingFolder().tidyLeftovers()));
         EXPECT_EQ(log(), line ? QStringList{line} : QStringList());
         EXPECT_EQ(m_daemon.torrents.keys(), QStringList{hash('f')});
         EXPECT_EQ(m_daemon.removed, removed);
@@ -127,7 +129,7 @@ TEST_F(StoreWorkingFolder, TheStartUpTidyUpWaitsForADaemonThatIsStillComingUp) {
     m_daemon.setReachable(false);
     start();
     // This call waits for the start-up attempt, which has failed by then, and fails too.
-    EXPECT_FALSE(awaitTask(m_store->tidyLeftoverTorrents()));
+    EXPECT_FALSE(awaitTask(m_store->workingFolder().tidyLeftovers()));
     m_daemon.setReachable(true);
     ASSERT_TRUE(runEventLoopUntil([&] { return !log().isEmpty(); }, 10000));
     EXPECT_EQ(log(), QStringList{"Tidied up 1 leftover torrent in the engine"});

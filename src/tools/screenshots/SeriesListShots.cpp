@@ -12,6 +12,7 @@
 #include "model/StorageFiles.h"
 #include "series/Popover.h"
 #include "series/ShowsView.h"
+#include "store/HuntCycle.h"
 #include "store/WatchlistStore.h"
 
 #include <QCoreApplication>
@@ -112,7 +113,7 @@ public:
             r480.title = QStringLiteral("The.Bear.S02E05.480p.x264");
             r480.quality = QStringLiteral("480p");
             // A check that found the episode only in other resolutions asks which to take.
-            m_store->applyCheckResults({ShowCheckResult{
+            m_store->cycle().applyCheckResults({ShowCheckResult{
                 shows[2].id, {}, {EpisodePick{QStringLiteral("S02E05"), {r720, r480}}}}});
         }
     }

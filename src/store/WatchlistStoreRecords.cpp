@@ -1,10 +1,7 @@
-// The store's face of its downloads: the operations the views call and the records its
-// collaborators reach. Following: DownloadFollower; filing: LibraryFiler; stalls: StallRescuer.
+// The records as the store's collaborators reach them, and the tables they keep for it.
 
-#include "DownloadDesk.h"
 #include "DownloadFollower.h"
 #include "LibraryFiler.h"
-#include "StallRescuer.h"
 #include "WatchlistStore.h"
 
 // --- the records -------------------------------------------------------------------------------
@@ -39,48 +36,6 @@ const QMap<QString, ActiveDownload>& WatchlistStore::activeDownloads() const {
     return m_follower->downloads();
 }
 
-const QMap<QString, StallTracker>& WatchlistStore::stallTrackers() const {
-    return m_rescuer->trackers();
-}
-
-const QMap<QString, int>& WatchlistStore::autoSwitchCounts() const {
-    return m_rescuer->switchCounts();
-}
-
 int WatchlistStore::sortsWaiting() const {
     return m_filer->sortsWaiting();
-}
-
-// --- operations --------------------------------------------------------------------------------
-
-void WatchlistStore::grab(const FeedMatch& match) {
-    m_follower->grab(match);
-}
-
-QCoro::Task<> WatchlistStore::startMovieDownload(FeedMatch match) {
-    return m_follower->startMovie(std::move(match));
-}
-
-QCoro::Task<> WatchlistStore::pollDownloads() {
-    return m_follower->poll();
-}
-
-bool WatchlistStore::isPolling() const {
-    return m_follower->isPolling();
-}
-
-void WatchlistStore::removeDownload(const QString& hash) {
-    m_follower->removeDownload(hash);
-}
-
-void WatchlistStore::snoozeStale(const QString& hash) {
-    snoozeStaleFor(hash, std::max(settings().staleNudgeDays, 1));
-}
-
-void WatchlistStore::snoozeStaleFor(const QString& hash, int days) {
-    m_rescuer->snooze(hash, days);
-}
-
-void WatchlistStore::switchRelease(const QString& hash, const SearchResult& release) {
-    m_downloadDesk->switchRelease(hash, release);
 }
