@@ -2,17 +2,17 @@
 // check lists each focusable widget and each list item without an accessible name. New views
 // join by adding a factory to the table.
 
+#include "ActivityView.h"
 #include "AgendaPanel.h"
 #include "DarkSeries.h"
 #include "FakeHttpServer.h"
+#include "FlatButton.h"
 #include "ImageLoader.h"
 #include "MainContentView.h"
-#include "UiHarness.h"
-#include "ActivityView.h"
-#include "FlatButton.h"
-#include "calendar/CalendarView.h"
 #include "RoundedPanel.h"
+#include "UiHarness.h"
 #include "addshow/AddShowPresenter.h"
+#include "calendar/CalendarView.h"
 #include "drawer/EpisodeDrawer.h"
 #include "movies/MoviesView.h"
 #include "series/ShowsView.h"
@@ -24,8 +24,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
-#include <QRegularExpression>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -83,11 +83,6 @@ QStringList unnamedControls(const QWidget& root) {
     return missing;
 }
 
-void settle() {
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
-}
-
 std::unique_ptr<QWidget> shown(std::unique_ptr<QWidget> w, QSize size = {760, 520}) {
     w->resize(size);
     w->show();
@@ -142,7 +137,8 @@ std::unique_ptr<QWidget> addPanels(Stage& s, AddShowModel::Kind kind, AddStep st
     auto* name = presenter->formPanel()->findChild<QLineEdit*>("addShow.name");
     QTest::keyClicks(name, kind == AddShowModel::Kind::movie ? "Heat" : "Dark");
     QTest::keyClick(name, Qt::Key_Return);
-    runEventLoopUntil([&] { return presenter->resultsPanel() && !presenter->model()->isSearching(); });
+    runEventLoopUntil(
+        [&] { return presenter->resultsPanel() && !presenter->model()->isSearching(); });
     settle();
     if (step == AddStep::matches)
         return holder;
@@ -160,17 +156,8 @@ std::unique_ptr<QWidget> addPanels(Stage& s, AddShowModel::Kind kind, AddStep st
 
 // The Movies tab; Heat's download is flagged and shows the alternates it was offered.
 std::unique_ptr<QWidget> movies(Stage& s, bool flagged) {
-    if (flagged) {
-        DownloadRecord row;
-        row.id = QString(40, 'a');
-        row.showID = s.fake.movieList[0].id;
-        row.showName = QStringLiteral("Heat (1995)");
-        row.episode = QStringLiteral("Movie");
-        row.state = DownloadRecord::State::downloading;
-        row.stuckSince = s.fake.now() - 8 * 86400.0;
-        s.fake.rows = {row};
-        s.fake.movieList[0].status = {ShowStatus::State::downloading, 0.1, {}, {}, {}};
-    }
+    if (flagged)
+        stickFirstMovie(s.fake);
     auto view = shown(std::make_unique<MoviesView>(s.fake, s.theme, s.images));
     if (flagged) {
         static_cast<MoviesView*>(view.get())->findAlternates(0);
@@ -234,7 +221,8 @@ const std::vector<ViewFactory>& views() {
              settle();
              return std::unique_ptr<QWidget>(std::move(panel));
          }},
-        {"activity", [](Stage& s) { return shown(std::make_unique<ActivityView>(s.fake, s.theme)); }},
+        {"activity",
+         [](Stage& s) { return shown(std::make_unique<ActivityView>(s.fake, s.theme)); }},
         {"add series, form",
          [](Stage& s) { return addPanels(s, AddShowModel::Kind::series, AddStep::form); }},
         {"add series, matches",
@@ -272,39 +260,27 @@ protected:
         m_fake.rows = darkHistory(QStringLiteral("abcdef"));
         m_fake.showNamed("Severance"); // may move the list: read Dark afresh below
         const Show& dark = m_fake.showNamed("Dark");
-        m_fake.picks.insert(dark.id, {"S02E05", {fakeRelease("Dark.S02E05.720p.WEB", 'd', "720p")}});
+        m_fake.picks.insert(dark.id,
+                            {"S02E05", {fakeRelease("Dark.S02E05.720p.WEB", 'd', "720p")}});
         const auto event = [](const char* show, const char* code, int day,
                               CalEvent::EpisodeState state) {
-            CalEvent e;
-            e.showName = show;
-            e.code = code;
-            e.date = utcDay(2025, 3, day);
-            e.state = state;
-            return e;
+            return CalEvent{
+                .showName = show, .code = code, .date = utcDay(2025, 3, day), .state = state};
         };
         m_fake.events = {event("Dark", "S02E05", 13, CalEvent::EpisodeState::upcoming),
                          event("Dark", "S02E04", 11, CalEvent::EpisodeState::missing),
                          event("Dark", "S02E03", 10, CalEvent::EpisodeState::gotIt)};
-        m_fake.seriesByName["Dark"] = {{dark.tmdbID.value_or(70523), "Dark", "2017", "A missing child.",
-                                        "/dark.jpg"}};
+        m_fake.seriesByName["Dark"] = {
+            {dark.tmdbID.value_or(70523), "Dark", "2017", "A missing child.", "/dark.jpg"}};
         m_fake.releasesByName["Dark"] = {fakeRelease("Dark S02E05 1080p WEB", 'e', "1080p", 40),
                                          fakeRelease("Dark S02E06 720p WEB", 'f', "720p", 12)};
         m_fake.moviesByTitle["Heat"] = {{949, "Heat", "1995", "A heist.", "/heat.jpg", {}}};
         m_fake.releasesByName["Heat"] = {fakeRelease("Heat.1995.1080p.BluRay", 'a', "1080p", 40),
                                          fakeRelease("Heat.1995.720p.Good", 'g', "720p", 12)};
-        for (const char* name : {"Heat", "Alien"}) {
-            Movie movie;
-            movie.id = QUuid::createUuid();
-            movie.name = QString::fromLatin1(name);
-            movie.year = QStringLiteral("1995");
-            m_fake.movieList.append(movie);
-        }
+        addMovies(m_fake, {"Heat", "Alien"});
         m_fake.log = {{QUuid::createUuid(), utcDay(2025, 3, 13) + 3600.0, "Checked 2 series",
                        ActivityEntry::Kind::check}};
     }
-
-    QUrl m_imageHost{"http://127.0.0.1:9"};
-    ImageLoader m_images{m_imageHost, QString()};
 };
 
 } // namespace
@@ -321,8 +297,8 @@ TEST_P(AccessibleNamesTest, EveryFocusableControlHasAName) {
             if (top != view.get() && !top->parentWidget() && top->isVisible())
                 missing << unnamedControls(*top);
         }
-        EXPECT_TRUE(missing.isEmpty()) << GetParam().name << ":\n  "
-                                       << missing.join(QStringLiteral("\n  ")).toStdString();
+        EXPECT_TRUE(missing.isEmpty())
+            << GetParam().name << ":\n  " << missing.join(QStringLiteral("\n  ")).toStdString();
     }
 }
 
@@ -347,9 +323,8 @@ TEST_F(UiHarness, TheCheckListsANamelessButtonAndANamelessListRow) {
         layout->addWidget(w);
     root.show();
     settle();
-    EXPECT_EQ(unnamedControls(root),
-              QStringList({"nameless (FlatButton)", "untabbed (FlatButton)",
-                           "rows (QListWidget) item 1"}));
+    EXPECT_EQ(unnamedControls(root), QStringList({"nameless (FlatButton)", "untabbed (FlatButton)",
+                                                  "rows (QListWidget) item 1"}));
 }
 
 namespace {

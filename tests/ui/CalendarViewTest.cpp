@@ -84,7 +84,8 @@ TEST_F(CalendarViewTest, EventsSitOnTheirDayAndTodayIsHighlighted) {
 
     // From the keyboard: a day reads its events, arrows move a day.
     QApplication::setActiveWindow(&view);
-    EXPECT_EQ(day(view, 2)->accessibleDescription(), QString::fromUtf8("Severance — S02E07 Missing"));
+    EXPECT_EQ(day(view, 2)->accessibleDescription(),
+              QString::fromUtf8("Severance — S02E07 Missing"));
     day(view, 4)->setFocus();
     QTest::keyClick(day(view, 4), Qt::Key_Right);
     EXPECT_EQ(QApplication::focusWidget(), day(view, 5));

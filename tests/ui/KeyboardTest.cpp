@@ -2,34 +2,27 @@
 // operation it reaches or the state it leaves.
 
 #include "DarkSeries.h"
-#include "ImageLoader.h"
 #include "MainContentView.h"
 #include "RoundedPanel.h"
 #include "SidebarItem.h"
-#include "addshow/AddShowPresenter.h"
 #include "UiHarness.h"
+#include "addshow/AddShowPresenter.h"
 #include "drawer/EpisodeDrawer.h"
 #include "series/Popover.h"
 #include "series/ShowsView.h"
 
 #include <QAbstractButton>
-#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
-#include <QPushButton>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
 namespace {
 
 using Part = ShowRowDelegate::Part;
-
-void settle() {
-    for (int i = 0; i < 10; ++i)
-        QCoreApplication::processEvents();
-}
 
 class SeriesKeys : public UiHarness {
 protected:
@@ -56,7 +49,6 @@ protected:
         return nullptr;
     }
 
-    ImageLoader m_images{QUrl("http://127.0.0.1:9"), QString()};
     std::unique_ptr<ShowsView> m_view;
 };
 
@@ -76,8 +68,7 @@ TEST_F(SeriesKeys, ArrowsMoveEnterExpandsSpaceSubscribesDeleteRemoves) {
 
     key(Qt::Key_Space);
     key(Qt::Key_Delete);
-    EXPECT_EQ(m_fake.calls,
-              QStringList({"setSubscribed Severance false", "removeShow Severance"}));
+    EXPECT_EQ(m_fake.calls, QStringList({"setSubscribed Severance false", "removeShow Severance"}));
 }
 
 TEST_F(SeriesKeys, TabWalksTheRowsControlsThenLeavesTheList) {
@@ -180,9 +171,8 @@ TEST_F(WindowKeys, CtrlDigitsPickTabsAndEscapeClosesAboutThenTheWindow) {
 
 TEST_F(WindowKeys, TabWalksTheSidebarThenTheViewThenTheStripAndTheDrawerKeepsIt) {
     m_fake.showNamed("Dark");
-    ImageLoader images(QUrl("http://127.0.0.1:9"), QString());
     MainContentView view(m_fake, m_theme);
-    auto* shows = new ShowsView(m_fake, m_theme, images);
+    auto* shows = new ShowsView(m_fake, m_theme, m_images);
     view.setTabView(SidebarTab::shows, shows); // built after the strip, as the shell does
     auto* drawer = new EpisodeDrawer(m_fake, m_theme, &view);
     view.resize(760, 520);
@@ -276,7 +266,6 @@ protected:
         return m_presenter.resultsPanel()->findChild<QListView*>(QStringLiteral("addShow.list"));
     }
 
-    ImageLoader m_images{QUrl("http://127.0.0.1:9"), QString()};
     AddShowPresenter m_presenter{m_fake, m_theme, m_images};
     QWidget m_opener;
     QPushButton* m_button = nullptr;

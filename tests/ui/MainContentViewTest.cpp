@@ -1,9 +1,9 @@
 #include "MainContentView.h"
 
 #include "DarkSeries.h"
+#include "LiveRegion.h"
 #include "SidebarItem.h"
 #include "StatusStrip.h"
-#include "LiveRegion.h"
 #include "UiHarness.h"
 
 #include <QAbstractButton>
@@ -138,7 +138,8 @@ TEST_F(MainContentViewTest, TheStripKeepsTheCountdownBesideAProblemAndAnnouncesW
 
     m_fake.search.tmdbKeyRefused = true;
     Q_EMIT m_fake.searchHealthChanged();
-    EXPECT_EQ(find<QLabel>(strip, "statusText")->text(), "TMDB refused the API key — check Settings");
+    EXPECT_EQ(find<QLabel>(strip, "statusText")->text(),
+              "TMDB refused the API key — check Settings");
     auto* countdown = find<QLabel>(strip, "statusCountdown");
     EXPECT_TRUE(countdown->isVisible());
     EXPECT_EQ(countdown->text(), "next check in 4m 12s");
@@ -149,11 +150,11 @@ TEST_F(MainContentViewTest, TheStripKeepsTheCountdownBesideAProblemAndAnnouncesW
     m_fake.checking = true;
     Q_EMIT m_fake.isCheckingChanged();
     EXPECT_FALSE(countdown->isVisible());
-    m_fake.log.prepend({QUuid::createUuid(), m_fake.now(), "Found Dark S02E05",
-                        ActivityEntry::Kind::found});
+    m_fake.log.prepend(
+        {QUuid::createUuid(), m_fake.now(), "Found Dark S02E05", ActivityEntry::Kind::found});
     Q_EMIT m_fake.activityLogged(m_fake.log.first());
-    m_fake.log.prepend({QUuid::createUuid(), m_fake.now(), "Checking 3 series",
-                        ActivityEntry::Kind::check});
+    m_fake.log.prepend(
+        {QUuid::createUuid(), m_fake.now(), "Checking 3 series", ActivityEntry::Kind::check});
     Q_EMIT m_fake.activityLogged(m_fake.log.first());
     m_fake.checking = false;
     Q_EMIT m_fake.isCheckingChanged();
@@ -164,10 +165,10 @@ TEST_F(MainContentViewTest, TheStripKeepsTheCountdownBesideAProblemAndAnnouncesW
     m_fake.checking = false;
     Q_EMIT m_fake.isCheckingChanged();
 
-    EXPECT_EQ(spoken, QStringList({"TMDB refused the API key — check Settings", "Checking now…",
-                                   "Found Dark S02E05", "Check finished",
-                                   "Listening for new episodes", "Checking now…",
-                                   "Check finished"}));
+    EXPECT_EQ(spoken,
+              QStringList({"TMDB refused the API key — check Settings", "Checking now…",
+                           "Found Dark S02E05", "Check finished", "Listening for new episodes",
+                           "Checking now…", "Check finished"}));
     // A reader finds the last one as the name of a status bar.
     QAccessibleInterface* live = QAccessible::queryAccessibleInterface(strip.announcer());
     ASSERT_TRUE(live);

@@ -3,15 +3,11 @@
 #include "series/ShowsView.h"
 
 #include "FakeHttpServer.h"
-#include "EventLoop.h"
 #include "Fixtures.h"
-#include "ImageLoader.h"
 #include "ShowListModel.h"
 #include "UiHarness.h"
 #include "series/Popover.h"
 
-#include <QAbstractButton>
-#include <QAccessible>
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
@@ -30,9 +26,9 @@ protected:
             m_fake.showNamed(name);
     }
 
-    void showList() {
-        m_images = std::make_unique<ImageLoader>(m_imageHost, QString());
-        m_view = std::make_unique<ShowsView>(m_fake, m_theme, *m_images);
+    void showList() { showList(m_images); }
+    void showList(ImageLoader& images) {
+        m_view = std::make_unique<ShowsView>(m_fake, m_theme, images);
         m_view->resize(760, 560);
         m_view->show();
         QCoreApplication::processEvents();
@@ -63,8 +59,6 @@ protected:
         return found && found->isVisible() ? found : nullptr;
     }
 
-    QUrl m_imageHost{"http://127.0.0.1:9"};
-    std::unique_ptr<ImageLoader> m_images;
     std::unique_ptr<ShowsView> m_view;
 };
 
@@ -167,8 +161,8 @@ TEST_F(ShowsViewTest, ThreeHundredSeriesAskForEachPosterOnceAndOnlyWithAPath) {
             show.posterPath = QStringLiteral("/p%1.png").arg(i % 10);
         m_fake.showList.append(show);
     }
-    m_imageHost = host.baseUrl();
-    showList();
+    ImageLoader images(host.baseUrl(), QString());
+    showList(images);
 
     // Down the whole list and back up, painting each page.
     QScrollBar* bar = m_view->list()->verticalScrollBar();
@@ -181,7 +175,7 @@ TEST_F(ShowsViewTest, ThreeHundredSeriesAskForEachPosterOnceAndOnlyWithAPath) {
         }
     }
     // Each paint asks at once: the count is final here, with nothing in flight to wait for.
-    EXPECT_EQ(m_images->requestsStarted(), 10);
+    EXPECT_EQ(images.requestsStarted(), 10);
     ASSERT_TRUE(runEventLoopUntil([&] { return host.requests().size() >= 10; }));
     QStringList asked, expected;
     for (const FakeHttpServer::Request& r : host.requests())
@@ -193,18 +187,6 @@ TEST_F(ShowsViewTest, ThreeHundredSeriesAskForEachPosterOnceAndOnlyWithAPath) {
 }
 
 namespace {
-
-// Presses a control the way a screen reader does: through its accessible action.
-void pressAccessibly(QAbstractButton* control) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control);
-    ASSERT_TRUE(iface && iface->actionInterface());
-    const QStringList actions = iface->actionInterface()->actionNames();
-    const QString action = actions.contains(QAccessibleActionInterface::pressAction())
-                               ? QAccessibleActionInterface::pressAction()
-                               : QAccessibleActionInterface::toggleAction();
-    ASSERT_TRUE(actions.contains(action)) << actions.join(' ').toStdString();
-    iface->actionInterface()->doAction(action);
-}
 
 struct AccessiblePress {
     Part part;
@@ -257,13 +239,11 @@ TEST_F(ShowsViewTest, TheExpandedRowsControlsArePressedAsAScreenReaderDoes) {
                    (p.popover && popover(p.popover));
         });
         EXPECT_EQ(m_fake.calls, p.call ? QStringList{QString::fromLatin1(p.call)} : QStringList());
-        if (p.popover) {
+        if (p.popover)
             EXPECT_TRUE(popover(p.popover));
-        }
         ASSERT_EQ(episodes.count(), p.episodes ? 1 : 0);
-        if (p.episodes) {
+        if (p.episodes)
             EXPECT_EQ(episodes.first()[0].toUuid(), m_fake.showList[2].id);
-        }
         if (auto* open = m_view->openPopover())
             open->close();
     }
@@ -317,7 +297,8 @@ TEST_F(ShowsViewTest, TheRowControlsFollowTheExpandedRowAndLetTheMouseThrough) {
 
     // A click through the window still lands on the list, which acts on the painted control.
     QSignalSpy episodes(m_view.get(), &ShowsView::episodesRequested);
-    const QPoint at = viewport->mapTo(m_view.get(), m_view->controlRect(1, Part::viewEpisodes).center());
+    const QPoint at =
+        viewport->mapTo(m_view.get(), m_view->controlRect(1, Part::viewEpisodes).center());
     QTest::mouseClick(m_view->windowHandle(), Qt::LeftButton, {}, at);
     EXPECT_EQ(episodes.count(), 1);
 
