@@ -8,6 +8,7 @@
 #include "UiHarness.h"
 #include "series/Popover.h"
 
+#include <QApplication>
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
@@ -305,4 +306,111 @@ TEST_F(ShowsViewTest, TheRowControlsFollowTheExpandedRowAndLetTheMouseThrough) {
     m_view->toggleExpanded(m_fake.showList[1].id);
     EXPECT_FALSE(m_view->rowControl(Part::viewEpisodes));
     EXPECT_FALSE(m_view->rowControl(Part::trash));
+}
+
+namespace {
+
+// The list with the keyboard in it.
+class SeriesKeys : public ShowsViewTest {
+protected:
+    void SetUp() override {
+        ShowsViewTest::SetUp();
+        showList();
+        QApplication::setActiveWindow(m_view.get());
+        m_view->list()->setFocus(Qt::TabFocusReason);
+        settle();
+    }
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(m_view->list(), k, mods);
+        settle();
+    }
+    int current() const { return m_view->list()->currentIndex().row(); }
+    QMenu* openMenu() const {
+        for (QMenu* menu : m_view->findChildren<QMenu*>(QStringLiteral("showContextMenu"))) {
+            if (menu->isVisible())
+                return menu;
+        }
+        return nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(SeriesKeys, ArrowsMoveEnterExpandsSpaceSubscribesDeleteRemoves) {
+    EXPECT_TRUE(m_view->list()->hasFocus());
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    key(Qt::Key_Up);
+    ASSERT_EQ(current(), 1);
+
+    key(Qt::Key_Return);
+    EXPECT_EQ(m_view->expandedShowID(), m_fake.showList[1].id);
+    key(Qt::Key_Enter);
+    EXPECT_TRUE(m_view->expandedShowID().isNull());
+
+    key(Qt::Key_Space);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(m_fake.calls, QStringList({"setSubscribed Severance false", "removeShow Severance"}));
+}
+
+TEST_F(SeriesKeys, TabWalksTheRowsControlsThenLeavesTheList) {
+    key(Qt::Key_Return); // Dark expanded: "View episodes" joins the controls
+    QSignalSpy episodes(m_view.get(), &ShowsView::episodesRequested);
+    const QList<Part> walk = {Part::subscribeSwitch, Part::qualityPill, Part::trash,
+                              Part::viewEpisodes};
+    for (Part expected : walk) {
+        key(Qt::Key_Tab);
+        EXPECT_EQ(m_view->focusPart(), expected);
+    }
+    key(Qt::Key_Return);
+    EXPECT_EQ(episodes.count(), 1);
+    key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(m_view->focusPart(), Part::trash);
+    EXPECT_EQ(m_view->list()->accessibleDescription(), "Remove Dark from your series");
+    key(Qt::Key_Return);
+    key(Qt::Key_Tab, Qt::ShiftModifier);
+    key(Qt::Key_Space); // on the pill: opens it rather than toggling the switch
+    ASSERT_TRUE(m_view->openPopover());
+    EXPECT_EQ(m_view->openPopover()->objectName(), "qualityPopover");
+    QTest::keyClick(m_view->openPopover(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(m_view->openPopover() && m_view->openPopover()->isVisible());
+
+    // A new row starts on its card; past its last control the focus leaves the list.
+    key(Qt::Key_Down);
+    EXPECT_EQ(m_view->focusPart(), Part::row);
+    for (int i = 0; i < 3; ++i)
+        key(Qt::Key_Tab);
+    EXPECT_EQ(m_view->focusPart(), Part::trash);
+    EXPECT_TRUE(m_view->list()->hasFocus());
+    key(Qt::Key_Tab);
+    EXPECT_FALSE(m_view->list()->hasFocus());
+    EXPECT_EQ(m_view->focusPart(), Part::row);
+    EXPECT_EQ(m_fake.calls, QStringList({"removeShow Dark"}));
+}
+
+TEST_F(SeriesKeys, TheMenuKeyAndShiftF10OpenTheRowsContextMenu) {
+    key(Qt::Key_Down);
+    key(Qt::Key_F10, Qt::ShiftModifier);
+    QMenu* menu = openMenu();
+    ASSERT_TRUE(menu);
+    menu->close();
+    settle();
+    ASSERT_FALSE(openMenu());
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QApplication::sendEvent(m_view->list(), &request); // what the Menu key sends
+    ASSERT_TRUE(openMenu());
+    openMenu()->actions().first()->trigger();
+    EXPECT_EQ(m_fake.calls, QStringList({"setSubscribed Severance false"}));
+}
+
+TEST_F(SeriesKeys, ResettingCollapsesClosesThePopoverAndReturnsToTheTop) {
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    m_view->openQualityPopover(1);
+    m_view->resetView();
+    settle();
+    EXPECT_TRUE(m_view->expandedShowID().isNull());
+    EXPECT_FALSE(m_view->openPopover());
+    EXPECT_EQ(current(), 0);
 }
