@@ -83,11 +83,10 @@ QStringList unnamedControls(const QWidget& root) {
     return missing;
 }
 
-std::unique_ptr<QWidget> shown(std::unique_ptr<QWidget> w, QSize size = {760, 520}) {
-    w->resize(size);
+void shown(QWidget* w) {
+    w->resize(760, 520);
     w->show();
     settle();
-    return w;
 }
 
 // A drawer on a window-sized parent, opened on Dark, with its episodes or history listed.
@@ -154,65 +153,74 @@ std::unique_ptr<QWidget> addPanels(Stage& s, AddShowModel::Kind kind, AddStep st
     return holder;
 }
 
-// The Movies tab; Heat's download is flagged and shows the alternates it was offered.
-std::unique_ptr<QWidget> movies(Stage& s, bool flagged) {
-    if (flagged)
-        stickFirstMovie(s.fake);
-    auto view = shown(std::make_unique<MoviesView>(s.fake, s.theme, s.images));
-    if (flagged) {
-        static_cast<MoviesView*>(view.get())->findAlternates(0);
-        runEventLoopUntil([&] { return !s.fake.callsTo("movieReleases").isEmpty(); });
+// A view of the stage shown; `then` acts on it once it is on screen.
+template <typename View>
+std::unique_ptr<QWidget> shown(Stage& s, const std::function<void(View&)>& then = {}) {
+    std::unique_ptr<View> view;
+    if constexpr (std::is_constructible_v<View, FakeWatchlist&, Theme&, ImageLoader&>)
+        view = std::make_unique<View>(s.fake, s.theme, s.images);
+    else
+        view = std::make_unique<View>(s.fake, s.theme);
+    shown(view.get());
+    if (then) {
+        then(*view);
         settle();
-        EXPECT_FALSE(view->findChildren<QWidget*>("movieRow.alternate").isEmpty());
     }
     return view;
 }
 
+// The Movies tab; Heat's download is flagged and shows the alternates it was offered.
+std::unique_ptr<QWidget> movies(Stage& s, bool flagged) {
+    if (flagged)
+        stickFirstMovie(s.fake);
+    return shown<MoviesView>(s, [&](MoviesView& view) {
+        if (!flagged)
+            return;
+        view.findAlternates(0);
+        runEventLoopUntil([&] { return !s.fake.callsTo("movieReleases").isEmpty(); });
+        settle();
+        EXPECT_FALSE(view.findChildren<QWidget*>("movieRow.alternate").isEmpty());
+    });
+}
+
 const std::vector<ViewFactory>& views() {
+    using Kind = AddShowModel::Kind;
     static const std::vector<ViewFactory> table = {
-        {"main window",
-         [](Stage& s) { return shown(std::make_unique<MainContentView>(s.fake, s.theme)); }},
+        {"main window", [](Stage& s) { return shown<MainContentView>(s); }},
         {"main window with About open",
          [](Stage& s) {
-             auto w = shown(std::make_unique<MainContentView>(s.fake, s.theme));
-             QTest::mouseClick(w->findChild<QAbstractButton*>("aboutButton"), Qt::LeftButton);
-             settle();
-             return w;
+             return shown<MainContentView>(s, [](MainContentView& w) {
+                 QTest::mouseClick(w.findChild<QAbstractButton*>("aboutButton"), Qt::LeftButton);
+             });
          }},
-        {"series list, one row expanded",
+        {"series list, one row expanded", // the row with the most controls
          [](Stage& s) {
-             auto view = std::make_unique<ShowsView>(s.fake, s.theme, s.images);
-             view->toggleExpanded(s.fake.showNamed("Dark").id); // the row with the most controls
-             return shown(std::move(view));
+             return shown<ShowsView>(
+                 s, [&](ShowsView& v) { v.toggleExpanded(s.fake.showNamed("Dark").id); });
          }},
         {"series list, resolution popover",
          [](Stage& s) {
-             auto view = shown(std::make_unique<ShowsView>(s.fake, s.theme, s.images));
-             static_cast<ShowsView*>(view.get())->openQualityPopover(0);
-             settle();
-             return view;
+             return shown<ShowsView>(s, [](ShowsView& v) { v.openQualityPopover(0); });
          }},
         {"series list, release picker",
          [](Stage& s) {
-             auto view = shown(std::make_unique<ShowsView>(s.fake, s.theme, s.images));
-             static_cast<ShowsView*>(view.get())->openReleasePicker(0);
-             settle();
-             return view;
+             return shown<ShowsView>(s, [](ShowsView& v) { v.openReleasePicker(0); });
          }},
         {"empty series list",
          [](Stage& s) {
              s.fake.showList.clear();
-             return shown(std::make_unique<ShowsView>(s.fake, s.theme, s.images));
+             return shown<ShowsView>(s);
          }},
         {"drawer, episodes", [](Stage& s) { return drawer(s, false); }},
         {"drawer, recent", [](Stage& s) { return drawer(s, true); }},
         {"drawer, offer open", drawerWithOffer},
         {"settings",
          [](Stage& s) {
-             return shown(std::make_unique<SettingsView>(s.fake, s.theme, SettingsHooks{}));
+             auto view = std::make_unique<SettingsView>(s.fake, s.theme, SettingsHooks{});
+             shown(view.get());
+             return view;
          }},
-        {"calendar",
-         [](Stage& s) { return shown(std::make_unique<CalendarView>(s.fake, s.theme)); }},
+        {"calendar", [](Stage& s) { return shown<CalendarView>(s); }},
         {"agenda panel",
          [](Stage& s) {
              auto panel = std::make_unique<AgendaPanel>(s.theme, s.fake);
@@ -221,20 +229,17 @@ const std::vector<ViewFactory>& views() {
              settle();
              return std::unique_ptr<QWidget>(std::move(panel));
          }},
-        {"activity",
-         [](Stage& s) { return shown(std::make_unique<ActivityView>(s.fake, s.theme)); }},
-        {"add series, form",
-         [](Stage& s) { return addPanels(s, AddShowModel::Kind::series, AddStep::form); }},
+        {"activity", [](Stage& s) { return shown<ActivityView>(s); }},
+        {"add series, form", [](Stage& s) { return addPanels(s, Kind::series, AddStep::form); }},
         {"add series, matches",
-         [](Stage& s) { return addPanels(s, AddShowModel::Kind::series, AddStep::matches); }},
+         [](Stage& s) { return addPanels(s, Kind::series, AddStep::matches); }},
         {"add series, releases and poster",
-         [](Stage& s) { return addPanels(s, AddShowModel::Kind::series, AddStep::releases); }},
-        {"add movie, form",
-         [](Stage& s) { return addPanels(s, AddShowModel::Kind::movie, AddStep::form); }},
+         [](Stage& s) { return addPanels(s, Kind::series, AddStep::releases); }},
+        {"add movie, form", [](Stage& s) { return addPanels(s, Kind::movie, AddStep::form); }},
         {"add movie, matches",
-         [](Stage& s) { return addPanels(s, AddShowModel::Kind::movie, AddStep::matches); }},
+         [](Stage& s) { return addPanels(s, Kind::movie, AddStep::matches); }},
         {"add movie, one release picked",
-         [](Stage& s) { return addPanels(s, AddShowModel::Kind::movie, AddStep::picked); }},
+         [](Stage& s) { return addPanels(s, Kind::movie, AddStep::picked); }},
         {"movies", [](Stage& s) { return movies(s, false); }},
         {"movies, flagged row with alternates", [](Stage& s) { return movies(s, true); }},
         {"movies, resolution popover",
@@ -247,7 +252,7 @@ const std::vector<ViewFactory>& views() {
         {"empty movies",
          [](Stage& s) {
              s.fake.movieList.clear();
-             return shown(std::make_unique<MoviesView>(s.fake, s.theme, s.images));
+             return shown<MoviesView>(s);
          }},
     };
     return table;

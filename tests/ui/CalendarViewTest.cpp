@@ -18,13 +18,12 @@ namespace {
 
 using State = CalEvent::EpisodeState;
 
+// On the day's local midnight, as the store dates them.
 CalEvent event(const char* show, const char* code, QDate day, State state) {
-    CalEvent e;
-    e.showName = show;
-    e.code = code;
-    e.date = Timestamp::fromDateTime(QDateTime(day, QTime(0, 0))); // local midnight, as the store
-    e.state = state;
-    return e;
+    return {.showName = show,
+            .code = code,
+            .date = Timestamp::fromDateTime(QDateTime(day, QTime(0, 0))),
+            .state = state};
 }
 
 // The tooltips of the events drawn inside `day`, in order.

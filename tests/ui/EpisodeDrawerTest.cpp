@@ -1,8 +1,7 @@
 #include "drawer/EpisodeDrawer.h"
 
 #include "DarkSeries.h"
-#include "EventLoop.h"
-#include "Theme.h"
+#include "UiHarness.h"
 #include "drawer/DrawerListView.h"
 #include "drawer/EpisodeRowDelegate.h"
 #include "drawer/RecentRowDelegate.h"
@@ -15,12 +14,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 // The drawer over a window-sized parent, on an in-memory watchlist.
-class DrawerWidget : public testing::Test {
+class DrawerWidget : public UiHarness {
 protected:
     void start() {
         m_window = std::make_unique<QWidget>();
@@ -82,8 +79,7 @@ protected:
         });
         ASSERT_GE(row, 0);
         const QModelIndex index = view->model()->index(row, 0);
-        const QRect button = view->partRect(index, part);
-        ASSERT_FALSE(button.isEmpty()) << "no such button on " << record;
+        ASSERT_FALSE(view->partRect(index, part).isEmpty()) << "no such button on " << record;
         view->scrollTo(index);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                           view->partRect(index, part).center());
@@ -94,9 +90,7 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
-    FakeWatchlist m_fake;
     Show& m_dark = scriptDark(m_fake);
-    Theme m_theme{AppTheme::light};
     std::unique_ptr<QWidget> m_window;
     EpisodeDrawer* m_drawer = nullptr;
 };
