@@ -227,37 +227,3 @@ TEST_F(MoviesTab, TheAddPanelsGoFromATypedTitleToAnAddedMovieWithOnePickedReleas
     EXPECT_EQ(m_fake.callsTo("addMovie"),
               QStringList{"addMovie Heat 949 1080p monitor  Heat.1995.1080p.WEB"});
 }
-
-// Each kind of a row's control, pressed the way a screen reader presses it (its accessible
-// action, released by the event loop), does what a click does.
-TEST_F(MoviesTab, ARowsControlsArePressedAsAScreenReaderDoes) {
-    const QString download(40, 'a');
-    const struct {
-        const char* control;
-        QString call; // the operation reached, or empty when the press opens the popover
-    } presses[] = {
-        {"movieRow.quality", {}},
-        {"movieRow.trash", "removeMovie Heat"},
-        {"movieRow.findAlternate", "movieReleases Heat any"},
-        {"movieRow.snooze", "snoozeStaleFor " + download + " 7"},
-        {"movieRow.removeRequest", "removeDownload " + download},
-    };
-    for (const auto& p : presses) {
-        SCOPED_TRACE(p.control);
-        m_fake.calls.clear();
-        stickFirstMovie(m_fake);
-        start();
-        QAbstractButton* control = inRow(0, p.control);
-        ASSERT_TRUE(control && control->isVisible());
-        pressAccessibly(control);
-        runEventLoopUntil([&] { return !m_fake.calls.isEmpty() || view->openPopover(); });
-        if (p.call.isEmpty()) {
-            EXPECT_TRUE(qobject_cast<MovieQualityPopover*>(view->openPopover()));
-            EXPECT_TRUE(m_fake.calls.isEmpty());
-        } else {
-            EXPECT_EQ(m_fake.calls, QStringList{p.call});
-        }
-        if (view->openPopover())
-            view->openPopover()->close();
-    }
-}
