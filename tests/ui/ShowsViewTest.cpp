@@ -107,7 +107,6 @@ TEST_F(ShowsViewTest, TheContextMenuActsAndThePickerCanBeDismissed) {
 
 TEST_F(ShowsViewTest, ExpandingASecondRowCollapsesTheFirst) {
     showList();
-    QSignalSpy episodes(m_view.get(), &ShowsView::episodesRequested);
     const int collapsed = m_view->list()->visualRect(m_view->model().index(0)).height();
     EXPECT_TRUE(m_view->controlRect(0, Part::viewEpisodes).isEmpty());
 
@@ -118,10 +117,6 @@ TEST_F(ShowsViewTest, ExpandingASecondRowCollapsesTheFirst) {
     click(1, Part::row);
     EXPECT_EQ(m_view->expandedShowID(), m_fake.showList[1].id);
     EXPECT_EQ(m_view->list()->visualRect(m_view->model().index(0)).height(), collapsed);
-
-    click(1, Part::viewEpisodes);
-    ASSERT_EQ(episodes.count(), 1);
-    EXPECT_EQ(episodes.first()[0].toUuid(), m_fake.showList[1].id);
 
     click(1, Part::row); // pressing the expanded row again collapses it
     EXPECT_TRUE(m_view->expandedShowID().isNull());
@@ -268,7 +263,6 @@ TEST_F(ShowsViewTest, AScreenReaderExpandsARowBySelectingIt) {
 
     row->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_EQ(m_view->expandedShowID(), m_fake.showList[1].id);
-    EXPECT_TRUE(m_view->rowControl(Part::viewEpisodes)) << "its controls stand in the tree";
     row->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_TRUE(m_view->expandedShowID().isNull());
 }
@@ -283,8 +277,6 @@ TEST_F(ShowsViewTest, TheRowControlsFollowTheExpandedRowAndLetTheMouseThrough) {
     ASSERT_TRUE(view);
     EXPECT_FALSE(m_view->rowControl(Part::pickPill)) << "Severance waits for no choice";
     QWidget* viewport = m_view->list()->viewport();
-    EXPECT_EQ(view->mapTo(m_view.get(), QPoint(0, 0)),
-              viewport->mapTo(m_view.get(), m_view->controlRect(1, Part::viewEpisodes).topLeft()));
     EXPECT_EQ(view->focusPolicy(), Qt::NoFocus) << "the list leads the keyboard through the row";
 
     // A change of the series reaches the names a screen reader reads.
