@@ -63,6 +63,30 @@ protected:
     std::unique_ptr<ShowsView> m_view;
 };
 
+// The list with the keyboard in it.
+class SeriesKeys : public ShowsViewTest {
+protected:
+    void SetUp() override {
+        ShowsViewTest::SetUp();
+        showList();
+        QApplication::setActiveWindow(m_view.get());
+        m_view->list()->setFocus(Qt::TabFocusReason);
+        settle();
+    }
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(m_view->list(), k, mods);
+        settle();
+    }
+    int current() const { return m_view->list()->currentIndex().row(); }
+    QMenu* openMenu() const {
+        for (QMenu* menu : m_view->findChildren<QMenu*>(QStringLiteral("showContextMenu"))) {
+            if (menu->isVisible())
+                return menu;
+        }
+        return nullptr;
+    }
+};
+
 } // namespace
 
 TEST_F(ShowsViewTest, TheSwitchThePopoversAndTheReleasePickerActOnTheirOwnRow) {
@@ -182,22 +206,17 @@ TEST_F(ShowsViewTest, ThreeHundredSeriesAskForEachPosterOnceAndOnlyWithAPath) {
     EXPECT_EQ(asked, expected);
 }
 
-namespace {
-
-struct AccessiblePress {
-    Part part;
-    const char* name; // what a screen reader reads
-    QAccessible::Role role;
-    const char* call;    // the operation the press reaches, or empty
-    const char* popover; // the popover it opens, or empty
-    bool episodes = false;
-};
-
-} // namespace
-
 // The expanded row's painted controls, pressed through the accessibility layer, do what a
 // click on them does, on their own row. The Bear is expanded: it shows every kind of control.
 TEST_F(ShowsViewTest, TheExpandedRowsControlsArePressedAsAScreenReaderDoes) {
+    struct AccessiblePress {
+        Part part;
+        const char* name; // what a screen reader reads
+        QAccessible::Role role;
+        const char* call;    // the operation the press reaches, or empty
+        const char* popover; // the popover it opens, or empty
+        bool episodes = false;
+    };
     const AccessiblePress presses[] = {
         {Part::subscribeSwitch, "Subscribed — turn off", QAccessible::CheckBox,
          "setSubscribed The Bear false", nullptr},
@@ -299,34 +318,6 @@ TEST_F(ShowsViewTest, TheRowControlsFollowTheExpandedRowAndLetTheMouseThrough) {
     EXPECT_FALSE(m_view->rowControl(Part::viewEpisodes));
     EXPECT_FALSE(m_view->rowControl(Part::trash));
 }
-
-namespace {
-
-// The list with the keyboard in it.
-class SeriesKeys : public ShowsViewTest {
-protected:
-    void SetUp() override {
-        ShowsViewTest::SetUp();
-        showList();
-        QApplication::setActiveWindow(m_view.get());
-        m_view->list()->setFocus(Qt::TabFocusReason);
-        settle();
-    }
-    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyClick(m_view->list(), k, mods);
-        settle();
-    }
-    int current() const { return m_view->list()->currentIndex().row(); }
-    QMenu* openMenu() const {
-        for (QMenu* menu : m_view->findChildren<QMenu*>(QStringLiteral("showContextMenu"))) {
-            if (menu->isVisible())
-                return menu;
-        }
-        return nullptr;
-    }
-};
-
-} // namespace
 
 TEST_F(SeriesKeys, ArrowsMoveEnterExpandsSpaceSubscribesDeleteRemoves) {
     EXPECT_TRUE(m_view->list()->hasFocus());
