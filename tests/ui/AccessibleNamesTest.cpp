@@ -5,7 +5,6 @@
 #include "ActivityView.h"
 #include "AgendaPanel.h"
 #include "DarkSeries.h"
-#include "FakeHttpServer.h"
 #include "FlatButton.h"
 #include "ImageLoader.h"
 #include "MainContentView.h"

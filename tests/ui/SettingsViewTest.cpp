@@ -4,9 +4,7 @@
 #include "settings/SettingsView.h"
 
 #include "UiHarness.h"
-#include "controls/VaneSwitch.h"
 
-#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
