@@ -209,29 +209,27 @@ protected:
         settle();
     }
 
-    // Keys go where the keyboard is, as they would on a desktop.
-    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QWidget* at = QApplication::focusWidget();
-        ASSERT_TRUE(at);
-        QTest::keyClick(at, k, mods);
-        settle();
-    }
     // Opens the flow from its button and looks "Dark" up.
     void openAndLookUp() {
-        key(Qt::Key_Space);
+        pressKeys({Qt::Key_Space});
         ASSERT_TRUE(presenter.isOpen());
         ASSERT_TRUE(runEventLoopUntil([&] { return QApplication::focusWidget() == name(); }));
         QTest::keyClicks(name(), QStringLiteral("Dark"));
-        key(Qt::Key_Return); // the primary button, "Find series"
+        pressKeys({Qt::Key_Return}); // the primary button, "Find series"
         ASSERT_TRUE(runEventLoopUntil([&] { return presenter.resultsPanel() && !searching(); }));
         m_fake.clock.advance(1); // past the arming delay
+    }
+    void focusName() {
+        presenter.formPanel()->activateWindow();
+        name()->setFocus(Qt::TabFocusReason);
+        settle();
     }
     // Tab until the keyboard is in `panel`; false after a round without getting there.
     bool tabInto(RoundedPanel* panel) {
         for (int i = 0; i < 30; ++i) {
             if (QApplication::focusWidget() && QApplication::focusWidget()->window() == panel)
                 return true;
-            key(Qt::Key_Tab);
+            pressKeys({Qt::Key_Tab});
         }
         return false;
     }
@@ -242,29 +240,27 @@ protected:
 TEST_F(AddPanelKeys, TabWalksTheFormThenTheResultsThenThePosterAndShiftTabComesBack) {
     openAndLookUp();
     ASSERT_TRUE(tabInto(presenter.resultsPanel()));
-    key(Qt::Key_Space); // picks the first match: releases and its poster come up
+    pressKeys({Qt::Key_Space}); // picks the first match: releases and its poster come up
     ASSERT_TRUE(runEventLoopUntil([&] { return !searching(); }));
     ASSERT_TRUE(presenter.posterPanel() && presenter.posterPanel()->isVisible());
 
-    presenter.formPanel()->activateWindow();
-    name()->setFocus(Qt::TabFocusReason);
-    settle();
+    focusName();
     QList<QWidget*> panels; // each panel the Tab key passes, once per visit
     for (int i = 0; i < 40 && (panels.size() < 2 || QApplication::focusWidget() != name()); ++i) {
         QWidget* window = QApplication::focusWidget()->window();
         if (panels.isEmpty() || panels.last() != window)
             panels << window;
-        key(Qt::Key_Tab);
+        pressKeys({Qt::Key_Tab});
     }
     EXPECT_EQ(panels, (QList<QWidget*>{presenter.formPanel(), presenter.resultsPanel(),
                                        presenter.posterPanel(), presenter.formPanel()}));
     EXPECT_EQ(QApplication::focusWidget(), name());
     // Backwards from the form's first stops: the poster, then the end of the results.
     for (int i = 0; i < 10 && QApplication::focusWidget()->window() == presenter.formPanel(); ++i)
-        key(Qt::Key_Tab, Qt::ShiftModifier);
+        pressKeys({Qt::Key_Tab}, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget()->window(), presenter.posterPanel());
     EXPECT_EQ(QApplication::focusWidget()->accessibleName(), "Dark (2017)");
-    key(Qt::Key_Tab, Qt::ShiftModifier);
+    pressKeys({Qt::Key_Tab}, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget()->window(), presenter.resultsPanel());
 }
 
@@ -272,29 +268,21 @@ TEST_F(AddPanelKeys, ArrowsAndSpacePickAMatchAndTickReleasesThenEnterCommits) {
     openAndLookUp();
     ASSERT_TRUE(tabInto(presenter.resultsPanel()));
     while (QApplication::focusWidget() != list())
-        key(Qt::Key_Tab);
-    key(Qt::Key_Down);
-    key(Qt::Key_Down); // past the last match: stays on it
-    key(Qt::Key_Return);
+        pressKeys({Qt::Key_Tab});
+    pressKeys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}); // the second Down stays on the last
     ASSERT_TRUE(runEventLoopUntil([&] { return !searching(); }));
     ASSERT_TRUE(presenter.model()->resolvedShow());
     EXPECT_EQ(presenter.model()->resolvedShow()->name, "Dark Matter");
 
     // The release list keeps the keyboard: Down, Space ticks the second; Space again unticks.
     EXPECT_EQ(QApplication::focusWidget(), list());
-    key(Qt::Key_Down);
-    key(Qt::Key_Space);
-    key(Qt::Key_Up);
-    key(Qt::Key_Space);
-    key(Qt::Key_Space);
+    pressKeys({Qt::Key_Down, Qt::Key_Space, Qt::Key_Up, Qt::Key_Space, Qt::Key_Space});
     const QSet<QString> picked = presenter.model()->picked();
     ASSERT_EQ(picked.size(), 1);
     EXPECT_EQ(*picked.begin(), m_fake.releasesByName["Dark"][1].id);
 
-    presenter.formPanel()->activateWindow();
-    name()->setFocus(Qt::TabFocusReason);
-    settle();
-    key(Qt::Key_Return); // "Grab & continue from here"
+    focusName();
+    pressKeys({Qt::Key_Return}); // "Grab & continue from here"
     EXPECT_FALSE(presenter.isOpen());
     EXPECT_EQ(m_fake.callsTo("addShow"), QStringList{"addShow Dark plan 0 picked 1"});
     ASSERT_TRUE(m_fake.addedShow && m_fake.addedShow->match);
@@ -305,7 +293,7 @@ TEST_F(AddPanelKeys, ArrowsAndSpacePickAMatchAndTickReleasesThenEnterCommits) {
 TEST_F(AddPanelKeys, EscapeClosesTheSidePanelsThenTheFormAndTheKeyboardGoesBackToTheButton) {
     openAndLookUp();
     ASSERT_TRUE(tabInto(presenter.resultsPanel()));
-    key(Qt::Key_Escape); // from inside the results
+    pressKeys({Qt::Key_Escape}); // from inside the results
     ASSERT_TRUE(presenter.isOpen());
     EXPECT_FALSE(presenter.resultsPanel()->isVisible());
     EXPECT_TRUE(runEventLoopUntil([&] { return QApplication::focusWidget() == name(); }));
@@ -313,12 +301,11 @@ TEST_F(AddPanelKeys, EscapeClosesTheSidePanelsThenTheFormAndTheKeyboardGoesBackT
     presenter.model()->setShowAdvanced(true);
     settle();
     EXPECT_FALSE(presenter.resultsPanel()->isVisible());
-    key(Qt::Key_Return);
+    pressKeys({Qt::Key_Return});
     ASSERT_TRUE(runEventLoopUntil([&] { return !searching(); }));
     EXPECT_TRUE(presenter.resultsPanel()->isVisible());
 
-    key(Qt::Key_Escape);
-    key(Qt::Key_Escape);
+    pressKeys({Qt::Key_Escape, Qt::Key_Escape});
     EXPECT_FALSE(presenter.isOpen());
     EXPECT_TRUE(runEventLoopUntil([&] { return QApplication::focusWidget() == m_button; }));
     EXPECT_TRUE(m_fake.callsTo("addShow").isEmpty());

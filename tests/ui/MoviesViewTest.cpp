@@ -173,16 +173,11 @@ TEST_F(MoviesTab, RowsAndTheirControlsAreReachedByTab) {
 
     // Arrows step between rows, stopping at either end; Delete is the trash.
     view->rowWidget(0)->setFocus();
-    const auto key = [](Qt::Key k) {
-        QTest::keyClick(QApplication::focusWidget(), k);
-        QCoreApplication::processEvents();
-    };
-    key(Qt::Key_Up);
+    pressKeys({Qt::Key_Up});
     EXPECT_EQ(QApplication::focusWidget(), view->rowWidget(0));
-    for (Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
-        key(k);
+    pressKeys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up});
     ASSERT_EQ(QApplication::focusWidget(), view->rowWidget(1));
-    key(Qt::Key_Delete);
+    pressKeys({Qt::Key_Delete});
     EXPECT_EQ(m_fake.callsTo("removeMovie"), QStringList{"removeMovie Alien"});
 }
 

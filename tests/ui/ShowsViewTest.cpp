@@ -321,9 +321,7 @@ TEST_F(ShowsViewTest, TheRowControlsFollowTheExpandedRowAndLetTheMouseThrough) {
 
 TEST_F(SeriesKeys, ArrowsMoveEnterExpandsSpaceSubscribesDeleteRemoves) {
     EXPECT_TRUE(m_view->list()->hasFocus());
-    key(Qt::Key_Down);
-    key(Qt::Key_Down);
-    key(Qt::Key_Up);
+    pressKeys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Up});
     ASSERT_EQ(current(), 1);
 
     key(Qt::Key_Return);
@@ -331,8 +329,7 @@ TEST_F(SeriesKeys, ArrowsMoveEnterExpandsSpaceSubscribesDeleteRemoves) {
     key(Qt::Key_Enter);
     EXPECT_TRUE(m_view->expandedShowID().isNull());
 
-    key(Qt::Key_Space);
-    key(Qt::Key_Delete);
+    pressKeys({Qt::Key_Space, Qt::Key_Delete});
     EXPECT_EQ(m_fake.calls, QStringList({"setSubscribed Severance false", "removeShow Severance"}));
 }
 
@@ -388,8 +385,7 @@ TEST_F(SeriesKeys, TheMenuKeyAndShiftF10OpenTheRowsContextMenu) {
 }
 
 TEST_F(SeriesKeys, ResettingCollapsesClosesThePopoverAndReturnsToTheTop) {
-    key(Qt::Key_Down);
-    key(Qt::Key_Return);
+    pressKeys({Qt::Key_Down, Qt::Key_Return});
     m_view->openQualityPopover(1);
     m_view->resetView();
     settle();

@@ -7,7 +7,8 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
-#include <QCoreApplication>
+#include <QApplication>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -16,6 +17,17 @@
 inline void settle() {
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents();
+}
+
+// Keys pressed where the keyboard is, as they would be on a desktop.
+inline void pressKeys(std::initializer_list<Qt::Key> keys,
+                      Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    for (Qt::Key k : keys) {
+        QWidget* at = QApplication::focusWidget();
+        ASSERT_TRUE(at);
+        QTest::keyClick(at, k, mods);
+        settle();
+    }
 }
 
 // Presses a control the way a screen reader does: through its accessible action.
