@@ -73,10 +73,6 @@ protected:
         m_view->list()->setFocus(Qt::TabFocusReason);
         settle();
     }
-    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyClick(m_view->list(), k, mods);
-        settle();
-    }
     int current() const { return m_view->list()->currentIndex().row(); }
     QMenu* openMenu() const {
         for (QMenu* menu : m_view->findChildren<QMenu*>(QStringLiteral("showContextMenu"))) {
@@ -324,9 +320,9 @@ TEST_F(SeriesKeys, ArrowsMoveEnterExpandsSpaceSubscribesDeleteRemoves) {
     pressKeys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Up});
     ASSERT_EQ(current(), 1);
 
-    key(Qt::Key_Return);
+    pressKeys({Qt::Key_Return});
     EXPECT_EQ(m_view->expandedShowID(), m_fake.showList[1].id);
-    key(Qt::Key_Enter);
+    pressKeys({Qt::Key_Enter});
     EXPECT_TRUE(m_view->expandedShowID().isNull());
 
     pressKeys({Qt::Key_Space, Qt::Key_Delete});
@@ -334,22 +330,22 @@ TEST_F(SeriesKeys, ArrowsMoveEnterExpandsSpaceSubscribesDeleteRemoves) {
 }
 
 TEST_F(SeriesKeys, TabWalksTheRowsControlsThenLeavesTheList) {
-    key(Qt::Key_Return); // Dark expanded: "View episodes" joins the controls
+    pressKeys({Qt::Key_Return}); // Dark expanded: "View episodes" joins the controls
     QSignalSpy episodes(m_view.get(), &ShowsView::episodesRequested);
     const QList<Part> walk = {Part::subscribeSwitch, Part::qualityPill, Part::trash,
                               Part::viewEpisodes};
     for (Part expected : walk) {
-        key(Qt::Key_Tab);
+        pressKeys({Qt::Key_Tab});
         EXPECT_EQ(m_view->focusPart(), expected);
     }
-    key(Qt::Key_Return);
+    pressKeys({Qt::Key_Return});
     EXPECT_EQ(episodes.count(), 1);
-    key(Qt::Key_Tab, Qt::ShiftModifier);
+    pressKeys({Qt::Key_Tab}, Qt::ShiftModifier);
     EXPECT_EQ(m_view->focusPart(), Part::trash);
     EXPECT_EQ(m_view->list()->accessibleDescription(), "Remove Dark from your series");
-    key(Qt::Key_Return);
-    key(Qt::Key_Tab, Qt::ShiftModifier);
-    key(Qt::Key_Space); // on the pill: opens it rather than toggling the switch
+    pressKeys({Qt::Key_Return});
+    pressKeys({Qt::Key_Tab}, Qt::ShiftModifier);
+    pressKeys({Qt::Key_Space}); // on the pill: opens it rather than toggling the switch
     ASSERT_TRUE(m_view->openPopover());
     EXPECT_EQ(m_view->openPopover()->objectName(), "qualityPopover");
     QTest::keyClick(m_view->openPopover(), Qt::Key_Escape);
@@ -357,21 +353,20 @@ TEST_F(SeriesKeys, TabWalksTheRowsControlsThenLeavesTheList) {
     EXPECT_FALSE(m_view->openPopover() && m_view->openPopover()->isVisible());
 
     // A new row starts on its card; past its last control the focus leaves the list.
-    key(Qt::Key_Down);
+    pressKeys({Qt::Key_Down});
     EXPECT_EQ(m_view->focusPart(), Part::row);
-    for (int i = 0; i < 3; ++i)
-        key(Qt::Key_Tab);
+    pressKeys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab});
     EXPECT_EQ(m_view->focusPart(), Part::trash);
     EXPECT_TRUE(m_view->list()->hasFocus());
-    key(Qt::Key_Tab);
+    pressKeys({Qt::Key_Tab});
     EXPECT_FALSE(m_view->list()->hasFocus());
     EXPECT_EQ(m_view->focusPart(), Part::row);
     EXPECT_EQ(m_fake.calls, QStringList({"removeShow Dark"}));
 }
 
 TEST_F(SeriesKeys, TheMenuKeyAndShiftF10OpenTheRowsContextMenu) {
-    key(Qt::Key_Down);
-    key(Qt::Key_F10, Qt::ShiftModifier);
+    pressKeys({Qt::Key_Down});
+    pressKeys({Qt::Key_F10}, Qt::ShiftModifier);
     QMenu* menu = openMenu();
     ASSERT_TRUE(menu);
     menu->close();
