@@ -2,17 +2,16 @@
 // check lists each focusable widget and each list item without an accessible name. New views
 // join by adding a factory to the table.
 
+#include "ActivityView.h"
 #include "AgendaPanel.h"
 #include "DarkSeries.h"
-#include "FakeHttpServer.h"
+#include "FlatButton.h"
 #include "ImageLoader.h"
 #include "MainContentView.h"
-#include "UiHarness.h"
-#include "ActivityView.h"
-#include "FlatButton.h"
-#include "calendar/CalendarView.h"
 #include "RoundedPanel.h"
+#include "UiHarness.h"
 #include "addshow/AddShowPresenter.h"
+#include "calendar/CalendarView.h"
 #include "drawer/EpisodeDrawer.h"
 #include "movies/MoviesView.h"
 #include "series/ShowsView.h"
@@ -24,8 +23,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
-#include <QRegularExpression>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -44,9 +43,26 @@ struct Stage {
 struct ViewFactory {
     const char* name;
     std::function<std::unique_ptr<QWidget>(Stage&)> build;
+    // Controls painted on a row, which a screen reader must reach in the accessibility tree
+    // rather than find hidden inside an item view, whose only children are its rows.
+    QStringList pressable = {};
 };
 void PrintTo(const ViewFactory& factory, std::ostream* out) {
     *out << factory.name;
+}
+
+// The pressable things a screen reader reaches from `iface`, by their accessible names.
+void collectPressable(QAccessibleInterface* iface, QStringList& names, int depth = 0) {
+    if (!iface || depth > 12 || iface->state().invisible)
+        return;
+    if (auto* actions = iface->actionInterface()) {
+        const QStringList kinds = actions->actionNames();
+        if (kinds.contains(QAccessibleActionInterface::pressAction()) ||
+            kinds.contains(QAccessibleActionInterface::toggleAction()))
+            names << iface->text(QAccessible::Name);
+    }
+    for (int i = 0; i < iface->childCount(); ++i)
+        collectPressable(iface->child(i), names, depth + 1);
 }
 
 QString describe(const QWidget* w) {
@@ -83,16 +99,10 @@ QStringList unnamedControls(const QWidget& root) {
     return missing;
 }
 
-void settle() {
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
-}
-
-std::unique_ptr<QWidget> shown(std::unique_ptr<QWidget> w, QSize size = {760, 520}) {
-    w->resize(size);
+void shown(QWidget* w) {
+    w->resize(760, 520);
     w->show();
     settle();
-    return w;
 }
 
 // A drawer on a window-sized parent, opened on Dark, with its episodes or history listed.
@@ -142,7 +152,8 @@ std::unique_ptr<QWidget> addPanels(Stage& s, AddShowModel::Kind kind, AddStep st
     auto* name = presenter->formPanel()->findChild<QLineEdit*>("addShow.name");
     QTest::keyClicks(name, kind == AddShowModel::Kind::movie ? "Heat" : "Dark");
     QTest::keyClick(name, Qt::Key_Return);
-    runEventLoopUntil([&] { return presenter->resultsPanel() && !presenter->model()->isSearching(); });
+    runEventLoopUntil(
+        [&] { return presenter->resultsPanel() && !presenter->model()->isSearching(); });
     settle();
     if (step == AddStep::matches)
         return holder;
@@ -158,74 +169,79 @@ std::unique_ptr<QWidget> addPanels(Stage& s, AddShowModel::Kind kind, AddStep st
     return holder;
 }
 
-// The Movies tab; Heat's download is flagged and shows the alternates it was offered.
-std::unique_ptr<QWidget> movies(Stage& s, bool flagged) {
-    if (flagged) {
-        DownloadRecord row;
-        row.id = QString(40, 'a');
-        row.showID = s.fake.movieList[0].id;
-        row.showName = QStringLiteral("Heat (1995)");
-        row.episode = QStringLiteral("Movie");
-        row.state = DownloadRecord::State::downloading;
-        row.stuckSince = s.fake.now() - 8 * 86400.0;
-        s.fake.rows = {row};
-        s.fake.movieList[0].status = {ShowStatus::State::downloading, 0.1, {}, {}, {}};
-    }
-    auto view = shown(std::make_unique<MoviesView>(s.fake, s.theme, s.images));
-    if (flagged) {
-        static_cast<MoviesView*>(view.get())->findAlternates(0);
-        runEventLoopUntil([&] { return !s.fake.callsTo("movieReleases").isEmpty(); });
+// A view of the stage shown; `then` acts on it once it is on screen.
+template <typename View>
+std::unique_ptr<QWidget> shown(Stage& s, const std::function<void(View&)>& then = {}) {
+    std::unique_ptr<View> view;
+    if constexpr (std::is_constructible_v<View, FakeWatchlist&, Theme&, ImageLoader&>)
+        view = std::make_unique<View>(s.fake, s.theme, s.images);
+    else
+        view = std::make_unique<View>(s.fake, s.theme);
+    shown(view.get());
+    if (then) {
+        then(*view);
         settle();
-        EXPECT_FALSE(view->findChildren<QWidget*>("movieRow.alternate").isEmpty());
     }
     return view;
 }
 
+// The Movies tab; Heat's download is flagged and shows the alternates it was offered.
+std::unique_ptr<QWidget> movies(Stage& s, bool flagged) {
+    if (flagged)
+        stickFirstMovie(s.fake);
+    return shown<MoviesView>(s, [&](MoviesView& view) {
+        if (!flagged)
+            return;
+        view.findAlternates(0);
+        runEventLoopUntil([&] { return !s.fake.callsTo("movieReleases").isEmpty(); });
+        settle();
+        EXPECT_FALSE(view.findChildren<QWidget*>("movieRow.alternate").isEmpty());
+    });
+}
+
 const std::vector<ViewFactory>& views() {
+    using Kind = AddShowModel::Kind;
     static const std::vector<ViewFactory> table = {
-        {"main window",
-         [](Stage& s) { return shown(std::make_unique<MainContentView>(s.fake, s.theme)); }},
+        {"main window", [](Stage& s) { return shown<MainContentView>(s); }},
         {"main window with About open",
          [](Stage& s) {
-             auto w = shown(std::make_unique<MainContentView>(s.fake, s.theme));
-             QTest::mouseClick(w->findChild<QAbstractButton*>("aboutButton"), Qt::LeftButton);
-             settle();
-             return w;
+             return shown<MainContentView>(s, [](MainContentView& w) {
+                 QTest::mouseClick(w.findChild<QAbstractButton*>("aboutButton"), Qt::LeftButton);
+             });
          }},
-        {"series list, one row expanded",
+        {"series list, one row expanded", // the row with the most controls
          [](Stage& s) {
-             auto view = std::make_unique<ShowsView>(s.fake, s.theme, s.images);
-             view->toggleExpanded(s.fake.showNamed("Dark").id); // the row with the most controls
-             return shown(std::move(view));
-         }},
+             return shown<ShowsView>(
+                 s, [&](ShowsView& v) { v.toggleExpanded(s.fake.showNamed("Dark").id); });
+         },
+         {"Subscribed — turn off to stop grabbing new episodes",
+          "Change the resolution for this series", "Pick a different resolution for this episode",
+          "Remove Dark from your series", "View episodes"}},
         {"series list, resolution popover",
          [](Stage& s) {
-             auto view = shown(std::make_unique<ShowsView>(s.fake, s.theme, s.images));
-             static_cast<ShowsView*>(view.get())->openQualityPopover(0);
-             settle();
-             return view;
+             return shown<ShowsView>(s, [](ShowsView& v) { v.openQualityPopover(0); });
          }},
         {"series list, release picker",
          [](Stage& s) {
-             auto view = shown(std::make_unique<ShowsView>(s.fake, s.theme, s.images));
-             static_cast<ShowsView*>(view.get())->openReleasePicker(0);
-             settle();
-             return view;
+             return shown<ShowsView>(s, [](ShowsView& v) { v.openReleasePicker(0); });
          }},
         {"empty series list",
          [](Stage& s) {
              s.fake.showList.clear();
-             return shown(std::make_unique<ShowsView>(s.fake, s.theme, s.images));
+             return shown<ShowsView>(s);
          }},
-        {"drawer, episodes", [](Stage& s) { return drawer(s, false); }},
-        {"drawer, recent", [](Stage& s) { return drawer(s, true); }},
-        {"drawer, offer open", drawerWithOffer},
+        {"drawer, episodes", [](Stage& s) { return drawer(s, false); }, {"Grab"}},
+        {"drawer, recent",
+         [](Stage& s) { return drawer(s, true); },
+         {"Find an alternate request", "Remove request", "Snooze a week"}},
+        {"drawer, offer open", drawerWithOffer, {"Grab", "Close"}},
         {"settings",
          [](Stage& s) {
-             return shown(std::make_unique<SettingsView>(s.fake, s.theme, SettingsHooks{}));
+             auto view = std::make_unique<SettingsView>(s.fake, s.theme, SettingsHooks{});
+             shown(view.get());
+             return view;
          }},
-        {"calendar",
-         [](Stage& s) { return shown(std::make_unique<CalendarView>(s.fake, s.theme)); }},
+        {"calendar", [](Stage& s) { return shown<CalendarView>(s); }},
         {"agenda panel",
          [](Stage& s) {
              auto panel = std::make_unique<AgendaPanel>(s.theme, s.fake);
@@ -234,21 +250,23 @@ const std::vector<ViewFactory>& views() {
              settle();
              return std::unique_ptr<QWidget>(std::move(panel));
          }},
-        {"activity", [](Stage& s) { return shown(std::make_unique<ActivityView>(s.fake, s.theme)); }},
-        {"add series, form",
-         [](Stage& s) { return addPanels(s, AddShowModel::Kind::series, AddStep::form); }},
+        {"activity", [](Stage& s) { return shown<ActivityView>(s); }},
+        {"add series, form", [](Stage& s) { return addPanels(s, Kind::series, AddStep::form); }},
         {"add series, matches",
-         [](Stage& s) { return addPanels(s, AddShowModel::Kind::series, AddStep::matches); }},
+         [](Stage& s) { return addPanels(s, Kind::series, AddStep::matches); }},
         {"add series, releases and poster",
-         [](Stage& s) { return addPanels(s, AddShowModel::Kind::series, AddStep::releases); }},
-        {"add movie, form",
-         [](Stage& s) { return addPanels(s, AddShowModel::Kind::movie, AddStep::form); }},
+         [](Stage& s) { return addPanels(s, Kind::series, AddStep::releases); }},
+        {"add movie, form", [](Stage& s) { return addPanels(s, Kind::movie, AddStep::form); }},
         {"add movie, matches",
-         [](Stage& s) { return addPanels(s, AddShowModel::Kind::movie, AddStep::matches); }},
+         [](Stage& s) { return addPanels(s, Kind::movie, AddStep::matches); }},
         {"add movie, one release picked",
-         [](Stage& s) { return addPanels(s, AddShowModel::Kind::movie, AddStep::picked); }},
-        {"movies", [](Stage& s) { return movies(s, false); }},
-        {"movies, flagged row with alternates", [](Stage& s) { return movies(s, true); }},
+         [](Stage& s) { return addPanels(s, Kind::movie, AddStep::picked); }},
+        {"movies",
+         [](Stage& s) { return movies(s, false); },
+         {"Change the resolution for this movie", "Remove Heat (1995) from Movies"}},
+        {"movies, flagged row with alternates",
+         [](Stage& s) { return movies(s, true); },
+         {"Remove request"}},
         {"movies, resolution popover",
          [](Stage& s) {
              auto view = movies(s, false);
@@ -259,7 +277,7 @@ const std::vector<ViewFactory>& views() {
         {"empty movies",
          [](Stage& s) {
              s.fake.movieList.clear();
-             return shown(std::make_unique<MoviesView>(s.fake, s.theme, s.images));
+             return shown<MoviesView>(s);
          }},
     };
     return table;
@@ -272,44 +290,32 @@ protected:
         m_fake.rows = darkHistory(QStringLiteral("abcdef"));
         m_fake.showNamed("Severance"); // may move the list: read Dark afresh below
         const Show& dark = m_fake.showNamed("Dark");
-        m_fake.picks.insert(dark.id, {"S02E05", {fakeRelease("Dark.S02E05.720p.WEB", 'd', "720p")}});
+        m_fake.picks.insert(dark.id,
+                            {"S02E05", {fakeRelease("Dark.S02E05.720p.WEB", 'd', "720p")}});
         const auto event = [](const char* show, const char* code, int day,
                               CalEvent::EpisodeState state) {
-            CalEvent e;
-            e.showName = show;
-            e.code = code;
-            e.date = utcDay(2025, 3, day);
-            e.state = state;
-            return e;
+            return CalEvent{
+                .showName = show, .code = code, .date = utcDay(2025, 3, day), .state = state};
         };
         m_fake.events = {event("Dark", "S02E05", 13, CalEvent::EpisodeState::upcoming),
                          event("Dark", "S02E04", 11, CalEvent::EpisodeState::missing),
                          event("Dark", "S02E03", 10, CalEvent::EpisodeState::gotIt)};
-        m_fake.seriesByName["Dark"] = {{dark.tmdbID.value_or(70523), "Dark", "2017", "A missing child.",
-                                        "/dark.jpg"}};
+        m_fake.seriesByName["Dark"] = {
+            {dark.tmdbID.value_or(70523), "Dark", "2017", "A missing child.", "/dark.jpg"}};
         m_fake.releasesByName["Dark"] = {fakeRelease("Dark S02E05 1080p WEB", 'e', "1080p", 40),
                                          fakeRelease("Dark S02E06 720p WEB", 'f', "720p", 12)};
         m_fake.moviesByTitle["Heat"] = {{949, "Heat", "1995", "A heist.", "/heat.jpg", {}}};
         m_fake.releasesByName["Heat"] = {fakeRelease("Heat.1995.1080p.BluRay", 'a', "1080p", 40),
                                          fakeRelease("Heat.1995.720p.Good", 'g', "720p", 12)};
-        for (const char* name : {"Heat", "Alien"}) {
-            Movie movie;
-            movie.id = QUuid::createUuid();
-            movie.name = QString::fromLatin1(name);
-            movie.year = QStringLiteral("1995");
-            m_fake.movieList.append(movie);
-        }
+        addMovies(m_fake, {"Heat", "Alien"});
         m_fake.log = {{QUuid::createUuid(), utcDay(2025, 3, 13) + 3600.0, "Checked 2 series",
                        ActivityEntry::Kind::check}};
     }
-
-    QUrl m_imageHost{"http://127.0.0.1:9"};
-    ImageLoader m_images{m_imageHost, QString()};
 };
 
 } // namespace
 
-TEST_P(AccessibleNamesTest, EveryFocusableControlHasAName) {
+TEST_P(AccessibleNamesTest, EveryControlIsNamedAndARowsControlsAreReachedFromTheView) {
     Stage stage{m_fake, m_theme, m_images};
     for (AppTheme appearance : {AppTheme::light, AppTheme::dark}) {
         m_theme.setAppearance(appearance);
@@ -321,8 +327,14 @@ TEST_P(AccessibleNamesTest, EveryFocusableControlHasAName) {
             if (top != view.get() && !top->parentWidget() && top->isVisible())
                 missing << unnamedControls(*top);
         }
-        EXPECT_TRUE(missing.isEmpty()) << GetParam().name << ":\n  "
-                                       << missing.join(QStringLiteral("\n  ")).toStdString();
+        EXPECT_TRUE(missing.isEmpty())
+            << GetParam().name << ":\n  " << missing.join(QStringLiteral("\n  ")).toStdString();
+        QStringList reached;
+        collectPressable(QAccessible::queryAccessibleInterface(view.get()), reached);
+        for (const QString& name : GetParam().pressable)
+            EXPECT_TRUE(reached.contains(name))
+                << name.toStdString() << " not among:\n  "
+                << reached.join(QStringLiteral("\n  ")).toStdString();
     }
 }
 
@@ -347,61 +359,8 @@ TEST_F(UiHarness, TheCheckListsANamelessButtonAndANamelessListRow) {
         layout->addWidget(w);
     root.show();
     settle();
-    EXPECT_EQ(unnamedControls(root),
-              QStringList({"nameless (FlatButton)", "untabbed (FlatButton)",
-                           "rows (QListWidget) item 1"}));
-}
-
-namespace {
-
-// The pressable things a screen reader reaches from `iface`, by their accessible names.
-void collectPressable(QAccessibleInterface* iface, QStringList& names, int depth = 0) {
-    if (!iface || depth > 12 || iface->state().invisible)
-        return;
-    if (auto* actions = iface->actionInterface()) {
-        const QStringList kinds = actions->actionNames();
-        if (kinds.contains(QAccessibleActionInterface::pressAction()) ||
-            kinds.contains(QAccessibleActionInterface::toggleAction()))
-            names << iface->text(QAccessible::Name);
-    }
-    for (int i = 0; i < iface->childCount(); ++i)
-        collectPressable(iface->child(i), names, depth + 1);
-}
-
-} // namespace
-
-// The controls painted on a row are in the accessibility tree, where a screen reader walks:
-// not hidden inside an item view, whose only children are its rows.
-TEST_F(AccessibleNamesTest, ARowsOwnControlsAreReachedFromTheView) {
-    Stage stage{m_fake, m_theme, m_images};
-    const struct {
-        const char* view;
-        QStringList names;
-    } cases[] = {
-        {"drawer, recent", {"Find an alternate request", "Remove request", "Snooze a week"}},
-        {"drawer, episodes", {"Grab"}},
-        {"drawer, offer open", {"Grab", "Close"}},
-        {"series list, one row expanded",
-         {"Subscribed — turn off to stop grabbing new episodes",
-          "Change the resolution for this series", "Pick a different resolution for this episode",
-          "Remove Dark from your series", "View episodes"}},
-        {"movies", {"Change the resolution for this movie", "Remove Heat (1995) from Movies"}},
-        {"movies, flagged row with alternates", {"Remove request"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.view);
-        std::unique_ptr<QWidget> view;
-        for (const ViewFactory& factory : views()) {
-            if (QString::fromLatin1(factory.name) == QString::fromLatin1(c.view))
-                view = factory.build(stage);
-        }
-        ASSERT_TRUE(view) << "no view called " << c.view;
-        QStringList names;
-        collectPressable(QAccessible::queryAccessibleInterface(view.get()), names);
-        for (const QString& name : c.names)
-            EXPECT_TRUE(names.contains(name)) << name.toStdString() << " not among:\n  "
-                                              << names.join(QStringLiteral("\n  ")).toStdString();
-    }
+    EXPECT_EQ(unnamedControls(root), QStringList({"nameless (FlatButton)", "untabbed (FlatButton)",
+                                                  "rows (QListWidget) item 1"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Views, AccessibleNamesTest, testing::ValuesIn(views()),

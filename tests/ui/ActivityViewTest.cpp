@@ -9,9 +9,8 @@
 
 class ActivityViewTest : public UiHarness {
 protected:
-    void logLine(const char* message) {
-        m_fake.log.prepend(
-            {QUuid::createUuid(), m_fake.now(), message, ActivityEntry::Kind::check});
+    void logLine(const char* message, ActivityEntry::Kind kind = ActivityEntry::Kind::check) {
+        m_fake.log.prepend({QUuid::createUuid(), m_fake.now(), message, kind});
         Q_EMIT m_fake.activityLogged(m_fake.log.first());
     }
 };
@@ -40,12 +39,10 @@ TEST_F(ActivityViewTest, ClearAsksToEmptyTheLogAndTheEmptyStateFollowsIt) {
 
 TEST_F(ActivityViewTest, ALongMessageWrapsWholeAndReadsWithItsTimeAndKind) {
     logLine("Checked 1 series");
-    m_fake.log.prepend({QUuid::createUuid(), m_fake.now(),
-                        "Could not reach the torrent indexes: knaben, apibay, yts, eztv, "
-                        "torrents-csv and nyaa did not answer within fifteen seconds, so the "
-                        "check of Severance will be tried again at the next occasion",
-                        ActivityEntry::Kind::error});
-    Q_EMIT m_fake.activityLogged(m_fake.log.first());
+    logLine("Could not reach the torrent indexes: knaben, apibay, yts, eztv, torrents-csv and nyaa "
+            "did not answer within fifteen seconds, so the check of Severance will be tried again "
+            "at the next occasion",
+            ActivityEntry::Kind::error);
     ActivityView view(m_fake, m_theme);
     view.resize(576, 480);
     view.show();

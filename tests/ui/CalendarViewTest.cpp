@@ -18,13 +18,12 @@ namespace {
 
 using State = CalEvent::EpisodeState;
 
+// On the day's local midnight, as the store dates them.
 CalEvent event(const char* show, const char* code, QDate day, State state) {
-    CalEvent e;
-    e.showName = show;
-    e.code = code;
-    e.date = Timestamp::fromDateTime(QDateTime(day, QTime(0, 0))); // local midnight, as the store
-    e.state = state;
-    return e;
+    return {.showName = show,
+            .code = code,
+            .date = Timestamp::fromDateTime(QDateTime(day, QTime(0, 0))),
+            .state = state};
 }
 
 // The tooltips of the events drawn inside `day`, in order.
@@ -84,7 +83,8 @@ TEST_F(CalendarViewTest, EventsSitOnTheirDayAndTodayIsHighlighted) {
 
     // From the keyboard: a day reads its events, arrows move a day.
     QApplication::setActiveWindow(&view);
-    EXPECT_EQ(day(view, 2)->accessibleDescription(), QString::fromUtf8("Severance — S02E07 Missing"));
+    EXPECT_EQ(day(view, 2)->accessibleDescription(),
+              QString::fromUtf8("Severance — S02E07 Missing"));
     day(view, 4)->setFocus();
     QTest::keyClick(day(view, 4), Qt::Key_Right);
     EXPECT_EQ(QApplication::focusWidget(), day(view, 5));

@@ -40,8 +40,9 @@ const Ground selectedItem{"selection on sidebar", [](const Theme& t) {
 const Ground checkNow{"accent tint on window",
                       [](const Theme& t) { return tint(t, Role::accent, 0.13f, Role::window); }};
 // The drawer's attention button and the series row's pick pill, hovered.
-const Ground amberTint{"amber tint on surface",
-                       [](const Theme& t) { return tint(t, Role::attention, 0.30f, Role::surface); }};
+const Ground amberTint{"amber tint on surface", [](const Theme& t) {
+                           return tint(t, Role::attention, 0.30f, Role::surface);
+                       }};
 const Ground accentFill{"accent", [](const Theme& t) { return t.color(Role::accent); }};
 
 struct Pair {
@@ -80,9 +81,8 @@ TEST(Contrast, EveryTextColourReadsOnItsBackgroundsInBothAppearances) {
             for (const Ground& ground : pair.grounds) {
                 const double ratio =
                     Theme::contrastRatio(theme.color(pair.text), ground.colour(theme));
-                EXPECT_GE(ratio, pair.minimum)
-                    << (theme.isDark() ? "dark " : "light ") << nameOf(pair.text) << " on "
-                    << ground.name;
+                EXPECT_GE(ratio, pair.minimum) << (theme.isDark() ? "dark " : "light ")
+                                               << nameOf(pair.text) << " on " << ground.name;
             }
         }
     }

@@ -1,8 +1,7 @@
 #include "drawer/EpisodeDrawer.h"
 
 #include "DarkSeries.h"
-#include "EventLoop.h"
-#include "Theme.h"
+#include "UiHarness.h"
 #include "drawer/DrawerListView.h"
 #include "drawer/EpisodeRowDelegate.h"
 #include "drawer/RecentRowDelegate.h"
@@ -15,12 +14,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 // The drawer over a window-sized parent, on an in-memory watchlist.
-class DrawerWidget : public testing::Test {
+class DrawerWidget : public UiHarness {
 protected:
     void start() {
         m_window = std::make_unique<QWidget>();
@@ -61,15 +58,19 @@ protected:
     static int rowOf(DrawerListView* view, const QString& code) {
         return static_cast<EpisodeListModel*>(view->model())->rowOfEpisode(code);
     }
-    // A click on the state button of an episode's row, where the delegate draws it.
+    // A click on a button of a row, where the delegate draws it.
+    static void pressPart(DrawerListView* view, const QModelIndex& index, int part) {
+        view->scrollTo(index);
+        const QRect button = view->partRect(index, part);
+        ASSERT_FALSE(button.isEmpty()) << "no such button on row " << index.row();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, button.center());
+    }
+    // A click on the state button of an episode's row.
     void pressEpisode(const QString& code) {
         const QModelIndex index = awaitRow(code);
-        ASSERT_TRUE(index.isValid()) << code.toStdString();
         ASSERT_TRUE(index.data(EpisodeListModel::PressableRole).toBool()) << code.toStdString();
-        auto* view = find<DrawerListView>("episodeDrawer.episodes");
-        view->scrollTo(index);
-        const QRect button = view->partRect(index, EpisodeRowDelegate::kState);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, button.center());
+        pressPart(find<DrawerListView>("episodeDrawer.episodes"), index,
+                  EpisodeRowDelegate::kState);
     }
     // A click on one of the buttons a stuck download's row offers.
     void pressRecent(char record, int part) {
@@ -80,13 +81,8 @@ protected:
             row = static_cast<RecentListModel*>(view->model())->rowOf(hashOf(record));
             return view->isVisibleTo(m_window.get()) && row >= 0;
         });
-        ASSERT_GE(row, 0);
-        const QModelIndex index = view->model()->index(row, 0);
-        const QRect button = view->partRect(index, part);
-        ASSERT_FALSE(button.isEmpty()) << "no such button on " << record;
-        view->scrollTo(index);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                          view->partRect(index, part).center());
+        ASSERT_GE(row, 0) << record;
+        pressPart(view, view->model()->index(row, 0), part);
     }
     void click(QAbstractButton* button) {
         ASSERT_NE(button, nullptr);
@@ -94,9 +90,7 @@ protected:
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
-    FakeWatchlist m_fake;
     Show& m_dark = scriptDark(m_fake);
-    Theme m_theme{AppTheme::light};
     std::unique_ptr<QWidget> m_window;
     EpisodeDrawer* m_drawer = nullptr;
 };

@@ -1,16 +1,19 @@
 #include "MainContentView.h"
 
 #include "DarkSeries.h"
+#include "LiveRegion.h"
 #include "SidebarItem.h"
 #include "StatusStrip.h"
-#include "LiveRegion.h"
 #include "UiHarness.h"
+#include "drawer/EpisodeDrawer.h"
+#include "series/ShowsView.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
+#include <QListView>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -29,12 +32,24 @@ public Q_SLOTS:
 
 } // namespace
 
-class MainContentViewTest : public UiHarness {};
+class MainContentViewTest : public UiHarness {
+protected:
+    MainContentView& shown() {
+        m_view = std::make_unique<MainContentView>(m_fake, m_theme);
+        m_view->resize(760, 520);
+        m_view->show();
+        return *m_view;
+    }
+    void setChecking(bool on) {
+        m_fake.checking = on;
+        Q_EMIT m_fake.isCheckingChanged();
+    }
+
+    std::unique_ptr<MainContentView> m_view;
+};
 
 TEST_F(MainContentViewTest, OpensOnSeriesASidebarClickSwitchesTheTabAndCloseAsksToClose) {
-    MainContentView view(m_fake, m_theme);
-    view.resize(760, 520);
-    view.show();
+    MainContentView& view = shown();
     auto* pages = find<QStackedWidget>(view, "tabPages");
     ASSERT_TRUE(pages);
     EXPECT_EQ(view.selectedTab(), SidebarTab::shows);
@@ -60,8 +75,7 @@ TEST_F(MainContentViewTest, OpensOnSeriesASidebarClickSwitchesTheTabAndCloseAsks
 }
 
 TEST_F(MainContentViewTest, CheckNowAsksForAManualCheckAndTheStripFollowsIt) {
-    MainContentView view(m_fake, m_theme);
-    view.show();
+    MainContentView& view = shown();
     auto* text = find<QLabel>(view, "statusText");
     auto* checkNow = find<QAbstractButton>(view, "checkNowButton");
     auto* strip = find<StatusStrip>(view, "statusStrip");
@@ -70,8 +84,7 @@ TEST_F(MainContentViewTest, CheckNowAsksForAManualCheckAndTheStripFollowsIt) {
 
     QTest::mouseClick(checkNow, Qt::LeftButton);
     EXPECT_EQ(m_fake.calls, QStringList{"runCheck manual"});
-    m_fake.checking = true;
-    Q_EMIT m_fake.isCheckingChanged();
+    setChecking(true);
     EXPECT_EQ(text->text(), QStringLiteral("Checking now…"));
     // The dot breathes while the check runs, and stops while the window is hidden.
     EXPECT_TRUE(strip->isBreathing());
@@ -79,15 +92,13 @@ TEST_F(MainContentViewTest, CheckNowAsksForAManualCheckAndTheStripFollowsIt) {
     EXPECT_FALSE(strip->isBreathing());
     view.show();
     EXPECT_TRUE(strip->isBreathing());
-    m_fake.checking = false;
-    Q_EMIT m_fake.isCheckingChanged();
+    setChecking(false);
     EXPECT_FALSE(strip->isBreathing());
 }
 
 TEST_F(MainContentViewTest, AHiddenViewIgnoresTheCountdownAndCatchesUpWhenShown) {
     m_fake.secondsLeft = 120;
-    MainContentView view(m_fake, m_theme);
-    view.show();
+    MainContentView& view = shown();
     auto* text = find<QLabel>(view, "statusText");
     const QString before = text->text();
     view.hide();
@@ -116,8 +127,7 @@ TEST_F(MainContentViewTest, HomeFolderCreatesADeletedRootAgainThenOpensIt) {
     m_fake.root = QUrl::fromLocalFile(root);
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-    MainContentView view(m_fake, m_theme);
-    view.show();
+    MainContentView& view = shown();
     QTest::mouseClick(find<QAbstractButton>(view, "homeFolderButton"), Qt::LeftButton);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     EXPECT_TRUE(QDir(root).exists());
@@ -138,7 +148,8 @@ TEST_F(MainContentViewTest, TheStripKeepsTheCountdownBesideAProblemAndAnnouncesW
 
     m_fake.search.tmdbKeyRefused = true;
     Q_EMIT m_fake.searchHealthChanged();
-    EXPECT_EQ(find<QLabel>(strip, "statusText")->text(), "TMDB refused the API key — check Settings");
+    EXPECT_EQ(find<QLabel>(strip, "statusText")->text(),
+              "TMDB refused the API key — check Settings");
     auto* countdown = find<QLabel>(strip, "statusCountdown");
     EXPECT_TRUE(countdown->isVisible());
     EXPECT_EQ(countdown->text(), "next check in 4m 12s");
@@ -146,33 +157,103 @@ TEST_F(MainContentViewTest, TheStripKeepsTheCountdownBesideAProblemAndAnnouncesW
     Q_EMIT m_fake.secondsUntilNextCheckChanged();
     EXPECT_EQ(countdown->text(), "next check in 4m 11s");
 
-    m_fake.checking = true;
-    Q_EMIT m_fake.isCheckingChanged();
+    setChecking(true);
     EXPECT_FALSE(countdown->isVisible());
-    m_fake.log.prepend({QUuid::createUuid(), m_fake.now(), "Found Dark S02E05",
-                        ActivityEntry::Kind::found});
+    m_fake.log.prepend(
+        {QUuid::createUuid(), m_fake.now(), "Found Dark S02E05", ActivityEntry::Kind::found});
     Q_EMIT m_fake.activityLogged(m_fake.log.first());
-    m_fake.log.prepend({QUuid::createUuid(), m_fake.now(), "Checking 3 series",
-                        ActivityEntry::Kind::check});
+    m_fake.log.prepend(
+        {QUuid::createUuid(), m_fake.now(), "Checking 3 series", ActivityEntry::Kind::check});
     Q_EMIT m_fake.activityLogged(m_fake.log.first());
-    m_fake.checking = false;
-    Q_EMIT m_fake.isCheckingChanged();
+    setChecking(false);
     m_fake.search.tmdbKeyRefused = false;
     Q_EMIT m_fake.searchHealthChanged();
-    m_fake.checking = true;
-    Q_EMIT m_fake.isCheckingChanged();
-    m_fake.checking = false;
-    Q_EMIT m_fake.isCheckingChanged();
+    setChecking(true);
+    setChecking(false);
 
-    EXPECT_EQ(spoken, QStringList({"TMDB refused the API key — check Settings", "Checking now…",
-                                   "Found Dark S02E05", "Check finished",
-                                   "Listening for new episodes", "Checking now…",
-                                   "Check finished"}));
+    EXPECT_EQ(spoken,
+              QStringList({"TMDB refused the API key — check Settings", "Checking now…",
+                           "Found Dark S02E05", "Check finished", "Listening for new episodes",
+                           "Checking now…", "Check finished"}));
     // A reader finds the last one as the name of a status bar.
     QAccessibleInterface* live = QAccessible::queryAccessibleInterface(strip.announcer());
     ASSERT_TRUE(live);
     EXPECT_EQ(live->role(), QAccessible::StatusBar);
     EXPECT_EQ(live->text(QAccessible::Name), "Check finished");
+}
+
+TEST_F(MainContentViewTest, CtrlDigitsPickTabsAndEscapeClosesAboutThenTheWindow) {
+    MainContentView& view = shown();
+    QApplication::setActiveWindow(&view);
+    settle();
+    const std::pair<Qt::Key, SidebarTab> digits[] = {{Qt::Key_3, SidebarTab::calendar},
+                                                     {Qt::Key_5, SidebarTab::settings},
+                                                     {Qt::Key_1, SidebarTab::movies},
+                                                     {Qt::Key_2, SidebarTab::shows}};
+    for (const auto& [digit, tab] : digits) {
+        QTest::keyClick(&view, digit, Qt::ControlModifier);
+        EXPECT_EQ(view.selectedTab(), tab) << toRaw(tab).toStdString();
+    }
+
+    QSignalSpy close(&view, &MainContentView::closeRequested);
+    auto* about = find<QAbstractButton>(view, "aboutButton");
+    QTest::keyClick(about, Qt::Key_Space);
+    auto* card = view.findChild<QWidget*>(QStringLiteral("aboutPopover"));
+    ASSERT_TRUE(card && card->isVisible());
+    QTest::keyClick(about, Qt::Key_Escape);
+    EXPECT_FALSE(card->isVisible());
+    EXPECT_EQ(close.count(), 0);
+    QTest::keyClick(about, Qt::Key_Escape);
+    EXPECT_EQ(close.count(), 1);
+
+    // Hiding the window brings it back on the series list.
+    QTest::keyClick(&view, Qt::Key_4, Qt::ControlModifier);
+    QSignalSpy hidden(&view, &MainContentView::windowHidden);
+    view.hide();
+    EXPECT_EQ(hidden.count(), 1);
+    EXPECT_EQ(view.selectedTab(), SidebarTab::shows);
+}
+
+TEST_F(MainContentViewTest, TabWalksTheSidebarThenTheViewThenTheStripAndTheDrawerKeepsIt) {
+    m_fake.showNamed("Dark");
+    MainContentView view(m_fake, m_theme);
+    auto* shows = new ShowsView(m_fake, m_theme, m_images);
+    view.setTabView(SidebarTab::shows, shows); // built after the strip, as the shell does
+    auto* drawer = new EpisodeDrawer(m_fake, m_theme, &view);
+    view.resize(760, 520);
+    view.show();
+    QApplication::setActiveWindow(&view);
+    find<QWidget>(view, "closeButton")->setFocus(Qt::TabFocusReason);
+    settle();
+    QStringList walked;
+    for (int i = 0; i < 16; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* at = QApplication::focusWidget();
+        walked << (at ? at->objectName() : QStringLiteral("<none>"));
+    }
+    EXPECT_EQ(walked, QStringList({"sidebar.movies", "sidebar.shows", "sidebar.calendar",
+                                   "sidebar.activity", "sidebar.settings", "homeFolderButton",
+                                   "aboutButton", "addSeriesButton", "showList", "showList",
+                                   "showList", "showList", "checkNowButton", "closeButton",
+                                   "sidebar.movies", "sidebar.shows"}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "sidebar.movies");
+
+    // The open drawer covers the window: Tab stays inside it.
+    drawer->openFor(m_fake.showList.first().id);
+    settle();
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_TRUE(drawer->isAncestorOf(QApplication::focusWidget()) ||
+                    QApplication::focusWidget() == drawer)
+            << QApplication::focusWidget()->objectName().toStdString();
+    }
+    // Nor does a screen reader read what it covers as showing, until it closes.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(shows->list());
+    EXPECT_TRUE(list->state().invisible);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(drawer->isVisible());
+    EXPECT_FALSE(list->state().invisible);
 }
 
 #include "MainContentViewTest.moc"

@@ -1,44 +1,29 @@
-#include "EventLoop.h"
-#include "FakeWatchlist.h"
-#include "ImageLoader.h"
-#include "MovieListModel.h"
+// The Movies tab and the add-movie panels wired to an in-memory watchlist.
+
+#include "movies/MoviesView.h"
+
 #include "RoundedPanel.h"
-#include "Theme.h"
+#include "UiHarness.h"
 #include "addshow/AddShowPresenter.h"
 #include "movies/MovieQualityPopover.h"
 #include "movies/MovieRowWidget.h"
-#include "movies/MoviesView.h"
 
-#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStackedWidget>
 #include <QTest>
-
-#include <gtest/gtest.h>
-
-// The Movies tab and the add-movie panels wired to an in-memory watchlist.
 
 namespace {
 
-class MoviesTab : public testing::Test {
+class MoviesTab : public UiHarness {
 protected:
-    MoviesTab() {
-        for (const char* name : {"Heat", "Alien", "Ronin"}) {
-            Movie movie;
-            movie.id = QUuid::createUuid();
-            movie.name = QString::fromLatin1(name);
-            movie.year = QStringLiteral("1995");
-            fake.movieList.append(movie);
-        }
-    }
+    MoviesTab() { addMovies(m_fake, {"Heat", "Alien", "Ronin"}); }
 
     void start() {
-        view = std::make_unique<MoviesView>(fake, theme, images);
+        view = std::make_unique<MoviesView>(m_fake, m_theme, m_images);
         view->resize(600, 500);
         view->show();
     }
@@ -58,30 +43,13 @@ protected:
         ADD_FAILURE() << "no menu item " << label.toStdString();
     }
 
-    // Heat's download, stuck for eight days: flagged.
-    void stickHeat() {
-        DownloadRecord row;
-        row.id = QString(40, 'a');
-        row.showID = fake.movieList[0].id;
-        row.showName = QStringLiteral("Heat (1995)");
-        row.episode = QStringLiteral("Movie");
-        row.state = DownloadRecord::State::downloading;
-        row.stuckSince = fake.now() - 8 * 86400.0;
-        fake.rows = {row};
-        fake.movieList[0].status = {ShowStatus::State::downloading, 0.1, {}, {}, {}};
-        fake.movieList[0].rejectedHashes = {QString(40, 'r')};
-    }
-
-    FakeWatchlist fake;
-    Theme theme;
-    ImageLoader images{QUrl("http://127.0.0.1:9"), QString()};
     std::unique_ptr<MoviesView> view;
 };
 
 } // namespace
 
 TEST_F(MoviesTab, TheMenuTheTrashAndTheEmptyStateReachTheStore) {
-    fake.movieList[1].isEnabled = false;
+    m_fake.movieList[1].isEnabled = false;
     start();
     ASSERT_TRUE(view->rowWidget(2));
     EXPECT_EQ(inRow<QLabel>(0, "movieRow.title")->text(), "Heat (1995)");
@@ -98,23 +66,21 @@ TEST_F(MoviesTab, TheMenuTheTrashAndTheEmptyStateReachTheStore) {
     EXPECT_EQ(trash->toolTip(), "Remove Ronin (1995) from Movies");
     EXPECT_EQ(trash->accessibleName(), trash->toolTip());
     QTest::mouseClick(trash, Qt::LeftButton);
-    EXPECT_EQ(fake.calls, (QStringList{"setMovieEnabled Heat false", "setMovieEnabled Alien true",
-                                       "huntMovie Ronin", "clearMovieStatus Ronin",
-                                       "removeMovie Heat", "removeMovie Ronin"}));
+    EXPECT_EQ(m_fake.calls, (QStringList{"setMovieEnabled Heat false", "setMovieEnabled Alien true",
+                                         "huntMovie Ronin", "clearMovieStatus Ronin",
+                                         "removeMovie Heat", "removeMovie Ronin"}));
 
     // One record's change reaches its own row; an emptied list shows the empty state.
-    fake.movieList[2].status = {ShowStatus::State::downloading, 0.426, {}, {}, {}};
-    Q_EMIT fake.moviesChanged();
+    m_fake.movieList[2].status = {ShowStatus::State::downloading, 0.426, {}, {}, {}};
+    Q_EMIT m_fake.moviesChanged();
     EXPECT_EQ(inRow<QLabel>(2, "movieRow.status")->text(), "Downloading 43%");
-    fake.movieList.clear();
-    Q_EMIT fake.moviesChanged();
-    auto* add = view->findChild<QPushButton*>("emptyStateAddMovieButton");
-    ASSERT_TRUE(add);
-    EXPECT_TRUE(add->isVisible());
-    int asked = 0;
-    QObject::connect(view.get(), &MoviesView::addMovieRequested, [&] { ++asked; });
+    m_fake.movieList.clear();
+    Q_EMIT m_fake.moviesChanged();
+    auto* add = find<QPushButton>(*view, "emptyStateAddMovieButton");
+    ASSERT_TRUE(add && add->isVisible());
+    QSignalSpy asked(view.get(), &MoviesView::addMovieRequested);
     QTest::mouseClick(add, Qt::LeftButton);
-    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(asked.count(), 1);
 }
 
 TEST_F(MoviesTab, AResolutionIsAppliedOnlyOnConfirmation) {
@@ -128,9 +94,9 @@ TEST_F(MoviesTab, AResolutionIsAppliedOnlyOnConfirmation) {
                       Qt::LeftButton);
     QTest::mouseClick(popover->findChild<QAbstractButton*>("movieQualityChoice.480p"),
                       Qt::LeftButton);
-    EXPECT_TRUE(fake.callsTo("setMovieQuality").isEmpty());
+    EXPECT_TRUE(m_fake.callsTo("setMovieQuality").isEmpty());
     popover->close(); // a click elsewhere drops the staged choice
-    EXPECT_TRUE(fake.callsTo("setMovieQuality").isEmpty());
+    EXPECT_TRUE(m_fake.callsTo("setMovieQuality").isEmpty());
 
     QTest::mouseClick(inRow(0, "movieRow.quality"), Qt::LeftButton);
     popover = qobject_cast<MovieQualityPopover*>(view->openPopover());
@@ -138,23 +104,23 @@ TEST_F(MoviesTab, AResolutionIsAppliedOnlyOnConfirmation) {
     QTest::mouseClick(popover->findChild<QAbstractButton*>("movieQualityChoice.720p"),
                       Qt::LeftButton);
     QTest::mouseClick(popover->findChild<QPushButton*>("movieQualityApply"), Qt::LeftButton);
-    EXPECT_EQ(fake.callsTo("setMovieQuality"), QStringList{"setMovieQuality Heat 720p"});
+    EXPECT_EQ(m_fake.callsTo("setMovieQuality"), QStringList{"setMovieQuality Heat 720p"});
 }
 
 TEST_F(MoviesTab, AFlaggedDownloadOffersItsActionsAndSwitchesToAnAlternate) {
-    stickHeat();
-    fake.releasesByName["Heat"] = {fakeRelease("Heat.1995.1080p.Stuck", 'a', "1080p", 0),
-                                   fakeRelease("Heat.1995.Rejected", 'r', "1080p", 50),
-                                   fakeRelease("Heat.1995.720p.Good", 'g', "720p", 12)};
+    stickFirstMovie(m_fake);
+    m_fake.releasesByName["Heat"] = {fakeRelease("Heat.1995.1080p.Stuck", 'a', "1080p", 0),
+                                     fakeRelease("Heat.1995.Rejected", 'r', "1080p", 50),
+                                     fakeRelease("Heat.1995.720p.Good", 'g', "720p", 12)};
     start();
     EXPECT_EQ(inRow<QLabel>(0, "movieRow.download")->text(), "0 peers · stuck 8 days");
     auto* find = inRow(0, "movieRow.findAlternate");
     ASSERT_TRUE(find && find->isVisible());
     EXPECT_FALSE(inRow(1, "movieRow.findAlternate")->isVisible());
 
-    fake.held = {"movieReleases Heat any"};
+    m_fake.held = {"movieReleases Heat any"};
     QTest::mouseClick(find, Qt::LeftButton);
-    ASSERT_TRUE(runEventLoopUntil([&] { return !fake.callsTo("movieReleases").isEmpty(); }));
+    ASSERT_TRUE(runEventLoopUntil([&] { return !m_fake.callsTo("movieReleases").isEmpty(); }));
     const auto texts = [&] {
         QStringList out;
         for (QLabel* l : view->rowWidget(0)->findChildren<QLabel*>())
@@ -163,26 +129,23 @@ TEST_F(MoviesTab, AFlaggedDownloadOffersItsActionsAndSwitchesToAnAlternate) {
         return out;
     };
     EXPECT_TRUE(texts().contains("Searching…"));
-    fake.release("movieReleases Heat any");
-    ASSERT_TRUE(runEventLoopUntil([&] { return fake.answered == 1; }));
-    QList<QAbstractButton*> offered;
-    for (QAbstractButton* b : view->rowWidget(0)->findChildren<QAbstractButton*>(
-             "movieRow.alternate"))
-        offered << b;
+    m_fake.release("movieReleases Heat any");
+    ASSERT_TRUE(runEventLoopUntil([&] { return m_fake.answered == 1; }));
+    const auto offered = view->rowWidget(0)->findChildren<QAbstractButton*>("movieRow.alternate");
     ASSERT_EQ(offered.size(), 1); // neither the running nor the rejected release
     EXPECT_EQ(offered.first()->accessibleName(), "12 seeders · 1.5 GB");
     QTest::mouseClick(offered.first(), Qt::LeftButton);
 
     QTest::mouseClick(inRow(0, "movieRow.snooze"), Qt::LeftButton);
     QTest::mouseClick(inRow(0, "movieRow.removeRequest"), Qt::LeftButton);
-    EXPECT_EQ(fake.calls.mid(1),
+    EXPECT_EQ(m_fake.calls.mid(1),
               (QStringList{"switchMovieRelease " + QString(40, 'a') + " Heat.1995.720p.Good",
                            "snoozeStaleFor " + QString(40, 'a') + " 7",
                            "removeDownload " + QString(40, 'a')}));
 
-    fake.releasesByName.clear();
+    m_fake.releasesByName.clear();
     QTest::mouseClick(inRow(0, "movieRow.findAlternate"), Qt::LeftButton);
-    ASSERT_TRUE(runEventLoopUntil([&] { return fake.answered == 2; }));
+    ASSERT_TRUE(runEventLoopUntil([&] { return m_fake.answered == 2; }));
     EXPECT_TRUE(texts().contains("No other releases found for this movie."));
 }
 
@@ -197,9 +160,9 @@ TEST_F(MoviesTab, RowsAndTheirControlsAreReachedByTab) {
         QWidget* at = QApplication::focusWidget();
         visited << (at->accessibleName().isEmpty() ? at->objectName() : at->accessibleName());
     }
-    EXPECT_EQ(visited, (QStringList{"Change the resolution for this movie",
-                                    "Remove Heat (1995) from Movies", "Alien (1995)",
-                                    "Change the resolution for this movie"}));
+    EXPECT_EQ(visited,
+              (QStringList{"Change the resolution for this movie", "Remove Heat (1995) from Movies",
+                           "Alien (1995)", "Change the resolution for this movie"}));
 
     // The menu key, or Shift+F10, opens the focused row's context menu.
     view->rowWidget(1)->setFocus();
@@ -210,27 +173,19 @@ TEST_F(MoviesTab, RowsAndTheirControlsAreReachedByTab) {
 
     // Arrows step between rows, stopping at either end; Delete is the trash.
     view->rowWidget(0)->setFocus();
-    const auto key = [](Qt::Key k) {
-        QTest::keyClick(QApplication::focusWidget(), k);
-        QCoreApplication::processEvents();
-    };
-    key(Qt::Key_Up);
+    pressKeys({Qt::Key_Up});
     EXPECT_EQ(QApplication::focusWidget(), view->rowWidget(0));
-    for (Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
-        key(k);
+    pressKeys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up});
     ASSERT_EQ(QApplication::focusWidget(), view->rowWidget(1));
-    key(Qt::Key_Delete);
-    EXPECT_EQ(fake.callsTo("removeMovie"), QStringList{"removeMovie Alien"});
+    pressKeys({Qt::Key_Delete});
+    EXPECT_EQ(m_fake.callsTo("removeMovie"), QStringList{"removeMovie Alien"});
 }
 
-TEST(AddMoviePanels, FromATypedTitleToAnAddedMovieWithOnePickedRelease) {
-    FakeWatchlist fake;
-    Theme theme;
-    ImageLoader images{QUrl("http://127.0.0.1:9"), QString()};
-    fake.moviesByTitle["Heat"] = {{949, "Heat", "1995", "A heist.", "/heat.jpg", {}}};
-    fake.releasesByName["Heat"] = {fakeRelease("Heat.1995.1080p.BluRay", 'a', "1080p", 40),
-                                   fakeRelease("Heat.1995.1080p.WEB", 'b', "1080p", 12)};
-    AddShowPresenter presenter(fake, theme, images, nullptr, AddShowModel::Kind::movie);
+TEST_F(MoviesTab, TheAddPanelsGoFromATypedTitleToAnAddedMovieWithOnePickedRelease) {
+    m_fake.moviesByTitle["Heat"] = {{949, "Heat", "1995", "A heist.", "/heat.jpg", {}}};
+    m_fake.releasesByName["Heat"] = {fakeRelease("Heat.1995.1080p.BluRay", 'a', "1080p", 40),
+                                     fakeRelease("Heat.1995.1080p.WEB", 'b', "1080p", 12)};
+    AddShowPresenter presenter(m_fake, m_theme, m_images, nullptr, AddShowModel::Kind::movie);
     presenter.open(nullptr);
     const auto inForm = [&](const char* name) {
         return presenter.formPanel()->findChild<QWidget*>(QString::fromLatin1(name));
@@ -246,15 +201,16 @@ TEST(AddMoviePanels, FromATypedTitleToAnAddedMovieWithOnePickedRelease) {
     QTest::keyClicks(name, "Heat");
     EXPECT_EQ(primary->text(), "Find movie");
     QTest::keyClick(name, Qt::Key_Return);
-    ASSERT_TRUE(runEventLoopUntil([&] { return presenter.resultsPanel() && fake.answered == 1; }));
+    ASSERT_TRUE(
+        runEventLoopUntil([&] { return presenter.resultsPanel() && m_fake.answered == 1; }));
     EXPECT_EQ(presenter.resultsPanel()->findChild<QLabel*>("addShow.heading")->text(),
               "Which movie?");
 
-    fake.clock.advance(1);
+    m_fake.clock.advance(1);
     auto* list = presenter.resultsPanel()->findChild<QListView*>("addShow.list");
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualRect(list->model()->index(0, 0)).center());
-    ASSERT_TRUE(runEventLoopUntil([&] { return fake.answered == 2; }));
+    ASSERT_TRUE(runEventLoopUntil([&] { return m_fake.answered == 2; }));
     EXPECT_EQ(primary->text(), "Add to List");
     for (int row : {0, 1})
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -263,46 +219,6 @@ TEST(AddMoviePanels, FromATypedTitleToAnAddedMovieWithOnePickedRelease) {
               "2 releases · 1 selected");
     QTest::mouseClick(primary, Qt::LeftButton);
     EXPECT_FALSE(presenter.isOpen());
-    EXPECT_EQ(fake.callsTo("addMovie"),
+    EXPECT_EQ(m_fake.callsTo("addMovie"),
               QStringList{"addMovie Heat 949 1080p monitor  Heat.1995.1080p.WEB"});
-}
-
-// Each kind of a row's control, pressed the way a screen reader presses it (its accessible
-// action, released by the event loop), does what a click does.
-TEST_F(MoviesTab, ARowsControlsArePressedAsAScreenReaderDoes) {
-    const QString download(40, 'a');
-    const struct {
-        const char* control;
-        QString call; // the operation reached, or empty when the press opens the popover
-    } presses[] = {
-        {"movieRow.quality", {}},
-        {"movieRow.trash", "removeMovie Heat"},
-        {"movieRow.findAlternate", "movieReleases Heat any"},
-        {"movieRow.snooze", "snoozeStaleFor " + download + " 7"},
-        {"movieRow.removeRequest", "removeDownload " + download},
-    };
-    for (const auto& p : presses) {
-        SCOPED_TRACE(p.control);
-        fake.calls.clear();
-        stickHeat();
-        start();
-        QAbstractButton* control = inRow(0, p.control);
-        ASSERT_TRUE(control && control->isVisible());
-        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control);
-        ASSERT_TRUE(iface && iface->actionInterface());
-        EXPECT_FALSE(iface->text(QAccessible::Name).isEmpty());
-        const QStringList actions = iface->actionInterface()->actionNames();
-        ASSERT_TRUE(actions.contains(QAccessibleActionInterface::pressAction()))
-            << actions.join(' ').toStdString();
-        iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        runEventLoopUntil([&] { return !fake.calls.isEmpty() || view->openPopover(); });
-        if (p.call.isEmpty()) {
-            EXPECT_TRUE(qobject_cast<MovieQualityPopover*>(view->openPopover()));
-            EXPECT_TRUE(fake.calls.isEmpty());
-        } else {
-            EXPECT_EQ(fake.calls, QStringList{p.call});
-        }
-        if (view->openPopover())
-            view->openPopover()->close();
-    }
 }

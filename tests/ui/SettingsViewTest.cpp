@@ -4,9 +4,7 @@
 #include "settings/SettingsView.h"
 
 #include "UiHarness.h"
-#include "controls/VaneSwitch.h"
 
-#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,6 +41,11 @@ protected:
         return find<T>(view(), name);
     }
     QString rootLine() { return child<QLabel>("rootFolderLabel")->accessibleName(); }
+    // The folder picker answers `chosen`, or is cancelled.
+    void chooseRoot(std::optional<QString> chosen) {
+        m_chosen = std::move(chosen);
+        child<QAbstractButton>("chooseRootButton")->click();
+    }
 
     SettingsHooks m_hooks;
     bool m_autoUpdates = true;
@@ -130,13 +133,11 @@ TEST_F(SettingsViewTest, TheRootLineUsesATildeAndAChosenFolderIsCheckedBeforeItI
 
     QTemporaryDir dir;
     // Cancelled: nothing changes.
-    m_chosen.reset();
-    child<QAbstractButton>("chooseRootButton")->click();
+    chooseRoot(std::nullopt);
     EXPECT_TRUE(m_fake.callsTo("updateSettings").isEmpty());
 
     // A folder that can hold the library is stored.
-    m_chosen = dir.filePath("Library");
-    child<QAbstractButton>("chooseRootButton")->click();
+    chooseRoot(dir.filePath("Library"));
     EXPECT_EQ(m_fake.appSettings.rootFolder, QUrl::fromLocalFile(dir.filePath("Library")));
 
     // One below a file is refused with the reason; the old root stays.
@@ -144,8 +145,7 @@ TEST_F(SettingsViewTest, TheRootLineUsesATildeAndAChosenFolderIsCheckedBeforeItI
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     m_fake.calls.clear();
-    m_chosen = dir.filePath("file/Library");
-    child<QAbstractButton>("chooseRootButton")->click();
+    chooseRoot(dir.filePath("file/Library"));
     EXPECT_TRUE(m_fake.callsTo("updateSettings").isEmpty());
     auto* refusal = view().window()->findChild<QMessageBox*>("settingsRefusal");
     ASSERT_NE(refusal, nullptr);
@@ -163,10 +163,7 @@ TEST_F(SettingsViewTest, TheRootLineUsesATildeAndAChosenFolderIsCheckedBeforeItI
 }
 
 TEST_F(SettingsViewTest, TheClearConfirmationActsOnlyOnItsClearButton) {
-    DownloadRecord row;
-    row.showName = "Severance";
-    row.episode = "S02E03";
-    m_fake.rows = {row};
+    m_fake.rows = {{.showName = "Severance", .episode = "S02E03"}};
     m_fake.folderSize = "1.2 GB";
     Q_EMIT m_fake.workingFolderSizeLabelChanged();
     EXPECT_EQ(child<QLabel>("workingFolderSize")->text(), "1.2 GB");

@@ -3,15 +3,12 @@
 #include "series/ShowsView.h"
 
 #include "FakeHttpServer.h"
-#include "EventLoop.h"
 #include "Fixtures.h"
-#include "ImageLoader.h"
 #include "ShowListModel.h"
 #include "UiHarness.h"
 #include "series/Popover.h"
 
-#include <QAbstractButton>
-#include <QAccessible>
+#include <QApplication>
 #include <QListView>
 #include <QMenu>
 #include <QScrollBar>
@@ -30,9 +27,9 @@ protected:
             m_fake.showNamed(name);
     }
 
-    void showList() {
-        m_images = std::make_unique<ImageLoader>(m_imageHost, QString());
-        m_view = std::make_unique<ShowsView>(m_fake, m_theme, *m_images);
+    void showList() { showList(m_images); }
+    void showList(ImageLoader& images) {
+        m_view = std::make_unique<ShowsView>(m_fake, m_theme, images);
         m_view->resize(760, 560);
         m_view->show();
         QCoreApplication::processEvents();
@@ -63,9 +60,27 @@ protected:
         return found && found->isVisible() ? found : nullptr;
     }
 
-    QUrl m_imageHost{"http://127.0.0.1:9"};
-    std::unique_ptr<ImageLoader> m_images;
     std::unique_ptr<ShowsView> m_view;
+};
+
+// The list with the keyboard in it.
+class SeriesKeys : public ShowsViewTest {
+protected:
+    void SetUp() override {
+        ShowsViewTest::SetUp();
+        showList();
+        QApplication::setActiveWindow(m_view.get());
+        m_view->list()->setFocus(Qt::TabFocusReason);
+        settle();
+    }
+    int current() const { return m_view->list()->currentIndex().row(); }
+    QMenu* openMenu() const {
+        for (QMenu* menu : m_view->findChildren<QMenu*>(QStringLiteral("showContextMenu"))) {
+            if (menu->isVisible())
+                return menu;
+        }
+        return nullptr;
+    }
 };
 
 } // namespace
@@ -112,7 +127,6 @@ TEST_F(ShowsViewTest, TheContextMenuActsAndThePickerCanBeDismissed) {
 
 TEST_F(ShowsViewTest, ExpandingASecondRowCollapsesTheFirst) {
     showList();
-    QSignalSpy episodes(m_view.get(), &ShowsView::episodesRequested);
     const int collapsed = m_view->list()->visualRect(m_view->model().index(0)).height();
     EXPECT_TRUE(m_view->controlRect(0, Part::viewEpisodes).isEmpty());
 
@@ -123,10 +137,6 @@ TEST_F(ShowsViewTest, ExpandingASecondRowCollapsesTheFirst) {
     click(1, Part::row);
     EXPECT_EQ(m_view->expandedShowID(), m_fake.showList[1].id);
     EXPECT_EQ(m_view->list()->visualRect(m_view->model().index(0)).height(), collapsed);
-
-    click(1, Part::viewEpisodes);
-    ASSERT_EQ(episodes.count(), 1);
-    EXPECT_EQ(episodes.first()[0].toUuid(), m_fake.showList[1].id);
 
     click(1, Part::row); // pressing the expanded row again collapses it
     EXPECT_TRUE(m_view->expandedShowID().isNull());
@@ -167,8 +177,8 @@ TEST_F(ShowsViewTest, ThreeHundredSeriesAskForEachPosterOnceAndOnlyWithAPath) {
             show.posterPath = QStringLiteral("/p%1.png").arg(i % 10);
         m_fake.showList.append(show);
     }
-    m_imageHost = host.baseUrl();
-    showList();
+    ImageLoader images(host.baseUrl(), QString());
+    showList(images);
 
     // Down the whole list and back up, painting each page.
     QScrollBar* bar = m_view->list()->verticalScrollBar();
@@ -181,7 +191,7 @@ TEST_F(ShowsViewTest, ThreeHundredSeriesAskForEachPosterOnceAndOnlyWithAPath) {
         }
     }
     // Each paint asks at once: the count is final here, with nothing in flight to wait for.
-    EXPECT_EQ(m_images->requestsStarted(), 10);
+    EXPECT_EQ(images.requestsStarted(), 10);
     ASSERT_TRUE(runEventLoopUntil([&] { return host.requests().size() >= 10; }));
     QStringList asked, expected;
     for (const FakeHttpServer::Request& r : host.requests())
@@ -192,34 +202,17 @@ TEST_F(ShowsViewTest, ThreeHundredSeriesAskForEachPosterOnceAndOnlyWithAPath) {
     EXPECT_EQ(asked, expected);
 }
 
-namespace {
-
-// Presses a control the way a screen reader does: through its accessible action.
-void pressAccessibly(QAbstractButton* control) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control);
-    ASSERT_TRUE(iface && iface->actionInterface());
-    const QStringList actions = iface->actionInterface()->actionNames();
-    const QString action = actions.contains(QAccessibleActionInterface::pressAction())
-                               ? QAccessibleActionInterface::pressAction()
-                               : QAccessibleActionInterface::toggleAction();
-    ASSERT_TRUE(actions.contains(action)) << actions.join(' ').toStdString();
-    iface->actionInterface()->doAction(action);
-}
-
-struct AccessiblePress {
-    Part part;
-    const char* name; // what a screen reader reads
-    QAccessible::Role role;
-    const char* call;    // the operation the press reaches, or empty
-    const char* popover; // the popover it opens, or empty
-    bool episodes = false;
-};
-
-} // namespace
-
 // The expanded row's painted controls, pressed through the accessibility layer, do what a
 // click on them does, on their own row. The Bear is expanded: it shows every kind of control.
 TEST_F(ShowsViewTest, TheExpandedRowsControlsArePressedAsAScreenReaderDoes) {
+    struct AccessiblePress {
+        Part part;
+        const char* name; // what a screen reader reads
+        QAccessible::Role role;
+        const char* call;    // the operation the press reaches, or empty
+        const char* popover; // the popover it opens, or empty
+        bool episodes = false;
+    };
     const AccessiblePress presses[] = {
         {Part::subscribeSwitch, "Subscribed — turn off", QAccessible::CheckBox,
          "setSubscribed The Bear false", nullptr},
@@ -257,13 +250,11 @@ TEST_F(ShowsViewTest, TheExpandedRowsControlsArePressedAsAScreenReaderDoes) {
                    (p.popover && popover(p.popover));
         });
         EXPECT_EQ(m_fake.calls, p.call ? QStringList{QString::fromLatin1(p.call)} : QStringList());
-        if (p.popover) {
+        if (p.popover)
             EXPECT_TRUE(popover(p.popover));
-        }
         ASSERT_EQ(episodes.count(), p.episodes ? 1 : 0);
-        if (p.episodes) {
+        if (p.episodes)
             EXPECT_EQ(episodes.first()[0].toUuid(), m_fake.showList[2].id);
-        }
         if (auto* open = m_view->openPopover())
             open->close();
     }
@@ -287,7 +278,6 @@ TEST_F(ShowsViewTest, AScreenReaderExpandsARowBySelectingIt) {
 
     row->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_EQ(m_view->expandedShowID(), m_fake.showList[1].id);
-    EXPECT_TRUE(m_view->rowControl(Part::viewEpisodes)) << "its controls stand in the tree";
     row->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_TRUE(m_view->expandedShowID().isNull());
 }
@@ -302,8 +292,6 @@ TEST_F(ShowsViewTest, TheRowControlsFollowTheExpandedRowAndLetTheMouseThrough) {
     ASSERT_TRUE(view);
     EXPECT_FALSE(m_view->rowControl(Part::pickPill)) << "Severance waits for no choice";
     QWidget* viewport = m_view->list()->viewport();
-    EXPECT_EQ(view->mapTo(m_view.get(), QPoint(0, 0)),
-              viewport->mapTo(m_view.get(), m_view->controlRect(1, Part::viewEpisodes).topLeft()));
     EXPECT_EQ(view->focusPolicy(), Qt::NoFocus) << "the list leads the keyboard through the row";
 
     // A change of the series reaches the names a screen reader reads.
@@ -317,11 +305,86 @@ TEST_F(ShowsViewTest, TheRowControlsFollowTheExpandedRowAndLetTheMouseThrough) {
 
     // A click through the window still lands on the list, which acts on the painted control.
     QSignalSpy episodes(m_view.get(), &ShowsView::episodesRequested);
-    const QPoint at = viewport->mapTo(m_view.get(), m_view->controlRect(1, Part::viewEpisodes).center());
+    const QPoint at =
+        viewport->mapTo(m_view.get(), m_view->controlRect(1, Part::viewEpisodes).center());
     QTest::mouseClick(m_view->windowHandle(), Qt::LeftButton, {}, at);
     EXPECT_EQ(episodes.count(), 1);
 
     m_view->toggleExpanded(m_fake.showList[1].id);
     EXPECT_FALSE(m_view->rowControl(Part::viewEpisodes));
     EXPECT_FALSE(m_view->rowControl(Part::trash));
+}
+
+TEST_F(SeriesKeys, ArrowsMoveEnterExpandsSpaceSubscribesDeleteRemoves) {
+    EXPECT_TRUE(m_view->list()->hasFocus());
+    pressKeys({Qt::Key_Down, Qt::Key_Down, Qt::Key_Up});
+    ASSERT_EQ(current(), 1);
+
+    pressKeys({Qt::Key_Return});
+    EXPECT_EQ(m_view->expandedShowID(), m_fake.showList[1].id);
+    pressKeys({Qt::Key_Enter});
+    EXPECT_TRUE(m_view->expandedShowID().isNull());
+
+    pressKeys({Qt::Key_Space, Qt::Key_Delete});
+    EXPECT_EQ(m_fake.calls, QStringList({"setSubscribed Severance false", "removeShow Severance"}));
+}
+
+TEST_F(SeriesKeys, TabWalksTheRowsControlsThenLeavesTheList) {
+    pressKeys({Qt::Key_Return}); // Dark expanded: "View episodes" joins the controls
+    QSignalSpy episodes(m_view.get(), &ShowsView::episodesRequested);
+    const QList<Part> walk = {Part::subscribeSwitch, Part::qualityPill, Part::trash,
+                              Part::viewEpisodes};
+    for (Part expected : walk) {
+        pressKeys({Qt::Key_Tab});
+        EXPECT_EQ(m_view->focusPart(), expected);
+    }
+    pressKeys({Qt::Key_Return});
+    EXPECT_EQ(episodes.count(), 1);
+    pressKeys({Qt::Key_Tab}, Qt::ShiftModifier);
+    EXPECT_EQ(m_view->focusPart(), Part::trash);
+    EXPECT_EQ(m_view->list()->accessibleDescription(), "Remove Dark from your series");
+    pressKeys({Qt::Key_Return});
+    pressKeys({Qt::Key_Tab}, Qt::ShiftModifier);
+    pressKeys({Qt::Key_Space}); // on the pill: opens it rather than toggling the switch
+    ASSERT_TRUE(m_view->openPopover());
+    EXPECT_EQ(m_view->openPopover()->objectName(), "qualityPopover");
+    QTest::keyClick(m_view->openPopover(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(m_view->openPopover() && m_view->openPopover()->isVisible());
+
+    // A new row starts on its card; past its last control the focus leaves the list.
+    pressKeys({Qt::Key_Down});
+    EXPECT_EQ(m_view->focusPart(), Part::row);
+    pressKeys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab});
+    EXPECT_EQ(m_view->focusPart(), Part::trash);
+    EXPECT_TRUE(m_view->list()->hasFocus());
+    pressKeys({Qt::Key_Tab});
+    EXPECT_FALSE(m_view->list()->hasFocus());
+    EXPECT_EQ(m_view->focusPart(), Part::row);
+    EXPECT_EQ(m_fake.calls, QStringList({"removeShow Dark"}));
+}
+
+TEST_F(SeriesKeys, TheMenuKeyAndShiftF10OpenTheRowsContextMenu) {
+    pressKeys({Qt::Key_Down});
+    pressKeys({Qt::Key_F10}, Qt::ShiftModifier);
+    QMenu* menu = openMenu();
+    ASSERT_TRUE(menu);
+    menu->close();
+    settle();
+    ASSERT_FALSE(openMenu());
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QApplication::sendEvent(m_view->list(), &request); // what the Menu key sends
+    ASSERT_TRUE(openMenu());
+    openMenu()->actions().first()->trigger();
+    EXPECT_EQ(m_fake.calls, QStringList({"setSubscribed Severance false"}));
+}
+
+TEST_F(SeriesKeys, ResettingCollapsesClosesThePopoverAndReturnsToTheTop) {
+    pressKeys({Qt::Key_Down, Qt::Key_Return});
+    m_view->openQualityPopover(1);
+    m_view->resetView();
+    settle();
+    EXPECT_TRUE(m_view->expandedShowID().isNull());
+    EXPECT_FALSE(m_view->openPopover());
+    EXPECT_EQ(current(), 0);
 }
