@@ -1,7 +1,6 @@
 #include "EpisodeDrawerModel.h"
 
 #include "DarkSeries.h"
-#include "EventLoop.h"
 #include "Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +20,7 @@ class DrawerModel : public testing::Test {
 protected:
     void open() { model.open(dark.id); }
 
-    // Until the opening has settled on a phase and no season is loading.
-    bool settled() {
-        return runEventLoopUntil(
-            [&] { return model.phase() != Phase::loading && !model.loadingEpisodes(); });
-    }
+    bool settled() { return ::settled(model); }
 
     QStringList labels() const {
         QStringList out;

@@ -4,9 +4,7 @@
 #include "EpisodeListModel.h"
 
 #include "DarkSeries.h"
-#include "EventLoop.h"
-
-#include <QSignalSpy>
+#include "ListSpies.h"
 
 #include <gtest/gtest.h>
 
@@ -18,10 +16,7 @@ using Phase = EpisodeDrawerModel::Phase;
 
 class EpisodeList : public testing::Test {
 protected:
-    bool settled() {
-        return runEventLoopUntil(
-            [&] { return drawer.phase() != Phase::loading && !drawer.loadingEpisodes(); });
-    }
+    bool settled() { return ::settled(drawer); }
     QString read(int row, int role) const { return list.index(row).data(role).toString(); }
     QStringList ids() const {
         QStringList out;
@@ -104,22 +99,18 @@ TEST_F(EpisodeList, ThreeHundredEpisodesAndOneDownloadedRepaintsExactlyThatRow) 
     ASSERT_TRUE(settled());
     ASSERT_EQ(list.rowCount(), 300);
 
-    QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
-    QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
-    QSignalSpy removed(&list, &QAbstractItemModel::rowsRemoved);
-    QSignalSpy moved(&list, &QAbstractItemModel::rowsMoved);
-    QSignalSpy reset(&list, &QAbstractItemModel::modelReset);
+    ListSpies spies(&list);
     dark.downloadedEpisodes = {"S02E150"};
     Q_EMIT fake.showsChanged();
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.first().at(0).value<QModelIndex>().row(), 149);
-    EXPECT_EQ(changed.first().at(1).value<QModelIndex>().row(), 149);
+    EXPECT_EQ(spies.changedRows(), QList<int>{149});
     EXPECT_EQ(read(149, Model::StateTextRole), "Got it");
-    EXPECT_EQ(inserted.count() + removed.count() + moved.count() + reset.count(), 0);
+    EXPECT_EQ(spies.inserted.count() + spies.removed.count() + spies.moved.count() +
+                  spies.reset.count(),
+              0);
 
     // A change elsewhere that no row shows repaints nothing.
     Q_EMIT fake.historyChanged();
-    EXPECT_EQ(changed.count(), 1);
+    EXPECT_TRUE(spies.changedRows().isEmpty());
 }
 
 TEST_F(EpisodeList, TheOfferOpensAndClosesUnderItsEpisodeAndAnotherSeasonReplacesTheRows) {
@@ -128,24 +119,22 @@ TEST_F(EpisodeList, TheOfferOpensAndClosesUnderItsEpisodeAndAnotherSeasonReplace
                       {"S02E03", {fakeRelease("Dark.S02E03.720p.WEB-GRP", 'c', "720p", 8)}});
     drawer.open(dark.id);
     ASSERT_TRUE(settled());
-    QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
-    QSignalSpy removed(&list, &QAbstractItemModel::rowsRemoved);
-    QSignalSpy reset(&list, &QAbstractItemModel::modelReset);
+    ListSpies spies(&list);
 
     drawer.pressEpisode("S02E03");
     ASSERT_TRUE(runEventLoopUntil([&] { return list.rowCount() == 8; }));
-    ASSERT_EQ(inserted.count(), 1);
-    EXPECT_EQ(inserted.first().at(1).toInt(), 3);
+    ASSERT_EQ(spies.inserted.count(), 1);
+    EXPECT_EQ(spies.inserted.first().at(1).toInt(), 3);
     drawer.closeOffer();
     EXPECT_EQ(ids(),
               QStringList({"S02E01", "S02E02", "S02E03", "S02E04", "S02E05", "S02E06", "S02E07"}));
-    ASSERT_EQ(removed.count(), 1);
-    EXPECT_EQ(removed.first().at(1).toInt(), 3);
+    ASSERT_EQ(spies.removed.count(), 1);
+    EXPECT_EQ(spies.removed.first().at(1).toInt(), 3);
 
     drawer.selectSeason(1);
     ASSERT_TRUE(settled());
     EXPECT_EQ(ids(), QStringList({"S01E01", "S01E02"}));
-    EXPECT_EQ(reset.count(), 0);
+    EXPECT_EQ(spies.reset.count(), 0);
 
     // A failed lookup lists nothing, whatever was listed before.
     fake.tmdbFailure = LookupFailure::unreachable;

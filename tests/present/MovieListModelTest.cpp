@@ -1,9 +1,7 @@
 #include "MovieListModel.h"
 
 #include "FakeWatchlist.h"
-
-#include <QAbstractItemModelTester>
-#include <QSignalSpy>
+#include "ListSpies.h"
 
 #include <gtest/gtest.h>
 
@@ -23,27 +21,13 @@ protected:
 
     void start() {
         m_model = std::make_unique<MovieListModel>(m_fake);
-        m_tester = std::make_unique<QAbstractItemModelTester>(
-            m_model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        m_changed = std::make_unique<QSignalSpy>(m_model.get(), &QAbstractItemModel::dataChanged);
-        m_inserted = std::make_unique<QSignalSpy>(m_model.get(), &QAbstractItemModel::rowsInserted);
-        m_removed = std::make_unique<QSignalSpy>(m_model.get(), &QAbstractItemModel::rowsRemoved);
-        m_reset = std::make_unique<QSignalSpy>(m_model.get(), &QAbstractItemModel::modelReset);
+        m_spies = std::make_unique<ListSpies>(m_model.get());
     }
 
     QString text(int row, int role) const {
         return m_model->data(m_model->index(row), role).toString();
     }
-
-    QList<int> changedRows() {
-        QList<int> rows;
-        for (const QList<QVariant>& args : *m_changed) {
-            for (int r = args[0].toModelIndex().row(); r <= args[1].toModelIndex().row(); ++r)
-                rows.append(r);
-        }
-        m_changed->clear();
-        return rows;
-    }
+    QList<int> changedRows() { return m_spies->changedRows(); }
 
     DownloadRecord download(const Movie& movie, int peers) const {
         DownloadRecord row;
@@ -56,8 +40,7 @@ protected:
 
     FakeWatchlist m_fake;
     std::unique_ptr<MovieListModel> m_model;
-    std::unique_ptr<QAbstractItemModelTester> m_tester;
-    std::unique_ptr<QSignalSpy> m_changed, m_inserted, m_removed, m_reset;
+    std::unique_ptr<ListSpies> m_spies;
 };
 
 } // namespace
@@ -87,12 +70,12 @@ TEST_F(MovieListModelTest, AThreeHundredMovieListRepaintsOnlyTheChangedRow) {
     m_fake.movieList.insert(0, m_fake.movieList.takeAt(200));
     Q_EMIT m_fake.moviesChanged();
     EXPECT_TRUE(changedRows().isEmpty());
-    EXPECT_EQ(m_removed->size(), 1);
-    EXPECT_TRUE(m_inserted->isEmpty()) << "a moved row is moved, not listed twice";
+    EXPECT_EQ(m_spies->removed.size(), 1);
+    EXPECT_TRUE(m_spies->inserted.isEmpty()) << "a moved row is moved, not listed twice";
     EXPECT_EQ(m_model->rowCount(), 299);
     EXPECT_EQ(m_model->rowOf(m_fake.movieList[0].id), 0);
     EXPECT_EQ(text(0, MovieListModel::TitleRole), "Movie 201 (1995)");
-    EXPECT_TRUE(m_reset->isEmpty());
+    EXPECT_TRUE(m_spies->reset.isEmpty());
 }
 
 TEST_F(MovieListModelTest, RowsDescribeThemselvesAndAFinishedMovieShowsNoDownload) {

@@ -43,10 +43,6 @@ const Desk kDesks[] = {
     {"second screen, bottom left, no work area", {1920, 0, 1440, 900}, {1950, 874, 24, 24}, {}},
 };
 
-void PrintTo(const Desk& desk, std::ostream* out) {
-    *out << desk.what;
-}
-
 bool overlaps(const QRectF& a, const QRectF& b) {
     const QRectF both = a.intersected(b);
     return both.width() > 0.5 && both.height() > 0.5;
@@ -65,37 +61,35 @@ std::string text(const QRectF& r) {
         .toStdString();
 }
 
-class Placement : public testing::TestWithParam<Desk> {};
-
 } // namespace
 
-TEST_P(Placement, WindowsStayInTheAreaAndOffTheIcon) {
-    const Desk& d = GetParam();
-    const QRect visible = d.workArea.isEmpty() ? d.screen : d.workArea;
-    const MainWindowPlacement main =
-        placeMainWindowNearIcon(d.screen, visible, kWindow, d.icon, true);
-    const QRectF window(main.topLeft, kWindow);
-    EXPECT_TRUE(inside(window, visible)) << "window " << text(window);
-    EXPECT_FALSE(overlaps(window, d.icon)) << "window " << text(window);
-
-    const QRectF agenda(placeAgendaPanelNearIcon(d.screen, visible, kAgenda, d.icon), kAgenda);
-    EXPECT_TRUE(inside(agenda, visible)) << "agenda " << text(agenda);
-    EXPECT_FALSE(overlaps(agenda, d.icon)) << "agenda " << text(agenda);
-
-    // The add panels over that window: the form, then the results, then the poster.
-    const QRectF form(AddPanelPlacement::form(window, kForm, visible), kForm);
-    const QRectF icon(d.icon);
-    const QRectF results(AddPanelPlacement::results(form, kResults, visible, icon), kResults);
-    const QRectF poster(AddPanelPlacement::poster(form, kPoster, visible, results, icon), kPoster);
-    const std::pair<const char*, QRectF> panels[] = {
-        {"form", form}, {"results", results}, {"poster", poster}};
-    for (const auto& [name, panel] : panels) {
-        EXPECT_TRUE(inside(panel, visible)) << name << " " << text(panel);
-        EXPECT_FALSE(overlaps(panel, d.icon)) << name << " " << text(panel);
+TEST(Placement, WindowsStayInTheAreaAndOffTheIcon) {
+    for (const Desk& d : kDesks) {
+        SCOPED_TRACE(d.what);
+        const QRect visible = d.workArea.isEmpty() ? d.screen : d.workArea;
+        const MainWindowPlacement main =
+            placeMainWindowNearIcon(d.screen, visible, kWindow, d.icon, true);
+        const QRectF window(main.topLeft, kWindow);
+        const QRectF agenda(placeAgendaPanelNearIcon(d.screen, visible, kAgenda, d.icon), kAgenda);
+        // The add panels over that window: the form, then the results, then the poster.
+        const QRectF form(AddPanelPlacement::form(window, kForm, visible), kForm);
+        const QRectF icon(d.icon);
+        const QRectF results(AddPanelPlacement::results(form, kResults, visible, icon), kResults);
+        const QRectF poster(AddPanelPlacement::poster(form, kPoster, visible, results, icon),
+                            kPoster);
+        const std::pair<const char*, QRectF> panels[] = {{"window", window},
+                                                         {"agenda", agenda},
+                                                         {"form", form},
+                                                         {"results", results},
+                                                         {"poster", poster}};
+        for (const auto& [name, panel] : panels) {
+            EXPECT_TRUE(inside(panel, visible)) << name << " " << text(panel);
+            EXPECT_FALSE(overlaps(panel, d.icon)) << name << " " << text(panel);
+        }
+        EXPECT_FALSE(overlaps(form, results)) << text(form) << " " << text(results);
+        EXPECT_FALSE(overlaps(poster, form)) << text(poster) << " " << text(form);
+        EXPECT_FALSE(overlaps(poster, results)) << text(poster) << " " << text(results);
     }
-    EXPECT_FALSE(overlaps(form, results)) << text(form) << " " << text(results);
-    EXPECT_FALSE(overlaps(poster, form)) << text(poster) << " " << text(form);
-    EXPECT_FALSE(overlaps(poster, results)) << text(poster) << " " << text(results);
 }
 
 TEST(PlacementRules, TheTrayEdgeIsTheOneNearestTheIcon) {
@@ -104,9 +98,12 @@ TEST(PlacementRules, TheTrayEdgeIsTheOneNearestTheIcon) {
         QRect icon;
         TrayEdge edge;
     } cases[] = {
-        {{1860, 2, 24, 24}, TrayEdge::top},        {{2, 2, 24, 24}, TrayEdge::top},
-        {{1860, 1054, 24, 24}, TrayEdge::bottom},  {{2, 1054, 24, 24}, TrayEdge::bottom},
-        {{2, 500, 24, 24}, TrayEdge::left},        {{1894, 500, 24, 24}, TrayEdge::right},
+        {{1860, 2, 24, 24}, TrayEdge::top},
+        {{2, 2, 24, 24}, TrayEdge::top},
+        {{1860, 1054, 24, 24}, TrayEdge::bottom},
+        {{2, 1054, 24, 24}, TrayEdge::bottom},
+        {{2, 500, 24, 24}, TrayEdge::left},
+        {{1894, 500, 24, 24}, TrayEdge::right},
         {{1894 + 1920, 500, 24, 24}, TrayEdge::right},
     };
     for (const auto& c : cases) {
@@ -130,8 +127,8 @@ TEST(PlacementRules, UnderATopTrayTheWindowHangsAsBeforeAndBelowTheIconWithoutAW
         {"magnet off: centred", {0, 28, 1920, 1052}, false, {580, 294}, false},
     };
     for (const auto& c : cases) {
-        const MainWindowPlacement p = placeMainWindowNearIcon(screen, c.visible, kWindow, icon,
-                                                              c.magnet);
+        const MainWindowPlacement p =
+            placeMainWindowNearIcon(screen, c.visible, kWindow, icon, c.magnet);
         EXPECT_EQ(p.topLeft, c.topLeft) << c.what;
         EXPECT_EQ(p.magnetized, c.attached) << c.what;
     }
@@ -162,12 +159,3 @@ TEST(PlacementRules, TheIconsScreenHoldsItsCentreElseIsTheNearest) {
         EXPECT_EQ(screenOfIcon(screens, c.centre, 0), c.screen) << c.what;
     EXPECT_EQ(screenOfIcon({}, QPoint(10, 10), 3), 3) << "no screens: the fallback";
 }
-
-INSTANTIATE_TEST_SUITE_P(Desks, Placement, testing::ValuesIn(kDesks),
-                         [](const testing::TestParamInfo<Desk>& info) {
-                             std::string name = info.param.what;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
-                         });

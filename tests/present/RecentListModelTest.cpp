@@ -4,9 +4,7 @@
 #include "RecentListModel.h"
 
 #include "DarkSeries.h"
-#include "EventLoop.h"
-
-#include <QSignalSpy>
+#include "ListSpies.h"
 
 #include <gtest/gtest.h>
 
@@ -75,27 +73,22 @@ TEST_F(RecentList, OneDownloadMovingOnRepaintsOnlyItsRowAndTheSearchOnlyThePanel
     fake.rows = darkHistory("a567");
     drawer.open(dark.id);
     ASSERT_EQ(list.rowCount(), 4);
-    QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
-    QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
-    QSignalSpy reset(&list, &QAbstractItemModel::modelReset);
+    ListSpies spies(&list);
 
     fake.rows[1].state = DownloadRecord::State::error;
     fake.rows[1].detail = "engine unreachable";
     Q_EMIT fake.historyChanged();
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.first().at(0).value<QModelIndex>().row(), 1);
+    EXPECT_EQ(spies.changedRows(), QList<int>{1});
     EXPECT_EQ(read(1, Model::StateLineRole), "Error: engine unreachable");
 
-    changed.clear();
     drawer.findAlternates(hashOf('a'));
-    ASSERT_EQ(inserted.count(), 1);
-    EXPECT_EQ(inserted.first().at(1).toInt(), 1);
+    ASSERT_EQ(spies.inserted.count(), 1);
+    EXPECT_EQ(spies.inserted.first().at(1).toInt(), 1);
     EXPECT_EQ(list.row(1).note, "Searching…");
     ASSERT_TRUE(runEventLoopUntil([&] { return !drawer.loadingAlternates(); }));
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.first().at(0).value<QModelIndex>().row(), 1);
+    EXPECT_EQ(spies.changedRows(), QList<int>{1});
     EXPECT_EQ(list.row(1).note, "No other releases found for this episode.");
-    EXPECT_EQ(reset.count(), 0);
+    EXPECT_EQ(spies.reset.count(), 0);
 }
 
 } // namespace

@@ -1,9 +1,7 @@
 #include "ShowListModel.h"
 
 #include "FakeWatchlist.h"
-
-#include <QAbstractItemModelTester>
-#include <QSignalSpy>
+#include "ListSpies.h"
 
 #include <gtest/gtest.h>
 
@@ -24,33 +22,16 @@ protected:
 
     void start() {
         m_model = std::make_unique<ShowListModel>(m_fake);
-        m_tester = std::make_unique<QAbstractItemModelTester>(
-            m_model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        m_changed = std::make_unique<QSignalSpy>(m_model.get(), &QAbstractItemModel::dataChanged);
-        m_inserted = std::make_unique<QSignalSpy>(m_model.get(), &QAbstractItemModel::rowsInserted);
-        m_removed = std::make_unique<QSignalSpy>(m_model.get(), &QAbstractItemModel::rowsRemoved);
-        m_reset = std::make_unique<QSignalSpy>(m_model.get(), &QAbstractItemModel::modelReset);
+        m_spies = std::make_unique<ListSpies>(m_model.get());
     }
 
     QVariant data(int row, int role) const { return m_model->data(m_model->index(row), role); }
     QString text(int row, int role) const { return data(row, role).toString(); }
-
-    // The rows that dataChanged named, in order; forgets them.
-    QList<int> changedRows() {
-        QList<int> rows;
-        for (const QList<QVariant>& args : *m_changed) {
-            const auto from = args[0].toModelIndex().row(), to = args[1].toModelIndex().row();
-            for (int r = from; r <= to; ++r)
-                rows.append(r);
-        }
-        m_changed->clear();
-        return rows;
-    }
+    QList<int> changedRows() { return m_spies->changedRows(); }
 
     FakeWatchlist m_fake;
     std::unique_ptr<ShowListModel> m_model;
-    std::unique_ptr<QAbstractItemModelTester> m_tester;
-    std::unique_ptr<QSignalSpy> m_changed, m_inserted, m_removed, m_reset;
+    std::unique_ptr<ListSpies> m_spies;
 };
 
 } // namespace
@@ -79,25 +60,25 @@ TEST_F(ShowListModelTest, RepaintsOnlyAChangedRowAndAddsOrRemovesInPlace) {
     m_model->refresh();
     EXPECT_EQ(changedRows(), QList<int>{2});
     EXPECT_EQ(text(2, ShowListModel::StatusLineRole), "Subscribed — checking the schedule…");
-    EXPECT_EQ(m_inserted->count() + m_removed->count(), 0);
+    EXPECT_EQ(m_spies->inserted.count() + m_spies->removed.count(), 0);
 
     m_fake.showList.removeAt(1);
     Q_EMIT m_fake.showsChanged();
-    ASSERT_EQ(m_removed->count(), 1);
-    EXPECT_EQ(m_removed->first()[1].toInt(), 1);
+    ASSERT_EQ(m_spies->removed.count(), 1);
+    EXPECT_EQ(m_spies->removed.first()[1].toInt(), 1);
     EXPECT_EQ(text(1, ShowListModel::NameRole), "The Bear");
 
     m_fake.showList.insert(1, Show{.id = QUuid::createUuid(), .name = "Shōgun"});
     Q_EMIT m_fake.showsChanged();
-    ASSERT_EQ(m_inserted->count(), 1);
-    EXPECT_EQ(m_inserted->first()[1].toInt(), 1);
+    ASSERT_EQ(m_spies->inserted.count(), 1);
+    EXPECT_EQ(m_spies->inserted.first()[1].toInt(), 1);
     EXPECT_EQ(text(1, ShowListModel::NameRole), "Shōgun");
 
     m_fake.showList.swapItemsAt(0, 2); // a rename that sorts elsewhere moves the row
     Q_EMIT m_fake.showsChanged();
     EXPECT_EQ(text(0, ShowListModel::NameRole), "The Bear");
     EXPECT_EQ(text(2, ShowListModel::NameRole), "Dark");
-    EXPECT_EQ(m_reset->count(), 0);
+    EXPECT_EQ(m_spies->reset.count(), 0);
 }
 
 TEST_F(ShowListModelTest, AHiddenListOnlyCatchesUpWhenItIsLiveAgain) {
@@ -112,7 +93,7 @@ TEST_F(ShowListModelTest, AHiddenListOnlyCatchesUpWhenItIsLiveAgain) {
     m_model->setLive(true);
     ASSERT_EQ(m_model->rowCount(), 2);
     EXPECT_EQ(text(0, ShowListModel::SubscribeLabelRole), "Not subscribed");
-    EXPECT_EQ(m_removed->count(), 1);
+    EXPECT_EQ(m_spies->removed.count(), 1);
 }
 
 // The picks, the history and the settings each repaint the rows they concern.
@@ -148,7 +129,8 @@ TEST_F(ShowListModelTest, APendingPickAndAStuckDownloadMarkTheirRow) {
     EXPECT_TRUE(data(2, ShowListModel::StaleRole).toBool());
     EXPECT_FALSE(data(0, ShowListModel::StaleRole).toBool());
     // The marker is a symbol on screen and words for a screen reader.
-    EXPECT_TRUE(text(2, Qt::AccessibleDescriptionRole).endsWith("Possible stalled item in recents"));
+    EXPECT_TRUE(
+        text(2, Qt::AccessibleDescriptionRole).endsWith("Possible stalled item in recents"));
     EXPECT_FALSE(text(0, Qt::AccessibleDescriptionRole).contains("stalled"));
 
     m_fake.appSettings.staleNudgeDays = 14;
