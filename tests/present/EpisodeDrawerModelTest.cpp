@@ -20,8 +20,6 @@ class DrawerModel : public testing::Test {
 protected:
     void open() { model.open(dark.id); }
 
-    bool settled() { return ::settled(model); }
-
     QStringList labels() const {
         QStringList out;
         for (const auto& row : model.episodeRows())
@@ -62,7 +60,7 @@ TEST_F(DrawerModel, OneMatchOrAFirstMatchNamedLikeTheSeriesIsTakenElseTheUserPic
                             qstr(m[3])});
         }
         open();
-        ASSERT_TRUE(settled());
+        ASSERT_TRUE(settled(model));
 
         const QStringList phases{"loading", "noKey", "needsPick", "ready", "notFound", "failed"};
         EXPECT_EQ(phases.value(int(model.phase())), qstr(c[2]));
@@ -90,21 +88,21 @@ TEST_F(DrawerModel, APickedMatchIsLinkedAndALinkedSeriesIsNeverSearched) {
     dark.tmdbID.reset();
     dark.downloadedEpisodes = {"S01E02", "S01E01"};
     open();
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(settled(model));
     model.pickCandidate(1);
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(settled(model));
     EXPECT_EQ(fake.callsTo("linkTMDBMatch"), QStringList{"linkTMDBMatch Dark 70523"});
     EXPECT_EQ(model.phase(), Phase::ready);
 
     fake.calls.clear();
     open();
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(settled(model));
     EXPECT_EQ(model.phase(), Phase::ready);
     EXPECT_TRUE(fake.callsTo("searchSeries").isEmpty());
 
     // Every aired episode of season 1 is in: nothing to complete.
     model.selectSeason(1);
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(settled(model));
     EXPECT_FALSE(model.completeSeasonEnabled());
     EXPECT_EQ(model.completeSeasonTooltip(), "You have every aired episode of Season 1");
 
@@ -123,7 +121,7 @@ TEST_F(DrawerModel, ATmdbFailureSaysWhichAndATryAgainGoesOnFromThere) {
         SCOPED_TRACE(int(failure));
         fake.tmdbFailure = failure;
         open();
-        ASSERT_TRUE(settled());
+        ASSERT_TRUE(settled(model));
         EXPECT_EQ(model.phase(), Phase::failed);
         EXPECT_EQ(model.phaseTitle(), text);
         EXPECT_EQ(model.phaseTone(), EpisodeDrawerTexts::Tone::attention);
@@ -131,7 +129,7 @@ TEST_F(DrawerModel, ATmdbFailureSaysWhichAndATryAgainGoesOnFromThere) {
     }
     fake.tmdbFailure = LookupFailure::none;
     model.retry();
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(settled(model));
     EXPECT_EQ(model.phase(), Phase::ready);
     EXPECT_TRUE(fake.callsTo("searchSeries").isEmpty()); // linked: no search, before or after
     EXPECT_TRUE(fake.callsTo("linkTMDBMatch").isEmpty());
@@ -142,7 +140,7 @@ TEST_F(DrawerModel, ATmdbFailureSaysWhichAndATryAgainGoesOnFromThere) {
     fake.tmdbFailure = LookupFailure::refusedKey;
     model.selectSeason(1);
     EXPECT_EQ(model.episodesNote(), "Loading season 1");
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(settled(model));
     EXPECT_EQ(model.episodesNote(), kRefusedKey);
     EXPECT_TRUE(model.episodeRows().isEmpty());
 }
@@ -151,7 +149,7 @@ TEST_F(DrawerModel, ATmdbFailureSaysWhichAndATryAgainGoesOnFromThere) {
 
 TEST_F(DrawerModel, AQuickSwitchBackAndForthShowsOnlyTheLastRequestedSeason) {
     open();
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(settled(model));
     ASSERT_EQ(model.selectedSeason(), 2);
     const int before = fake.answered;
     fake.held = {"seasonEpisodes 70523 1"}; // season 1 answers after season 2's second request
@@ -167,7 +165,7 @@ TEST_F(DrawerModel, AQuickSwitchBackAndForthShowsOnlyTheLastRequestedSeason) {
 TEST_F(DrawerModel, RowsFollowWhatTheEngineMakesOfEachGrab) {
     dark.downloadedEpisodes = {"S02E01"};
     open();
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(settled(model));
     EXPECT_EQ(labels(),
               QStringList({"S02E01: Got it", "S02E02: Grab", "S02E03: Grab", "S02E04: Grab",
                            "S02E05: Grab", "S02E06: Upcoming", "S02E07: Upcoming"}));
@@ -257,7 +255,7 @@ TEST_F(DrawerModel, IndexesThatDoNotAnswerAreNotReportedAsNoAlternateNorNoneFoun
               "Couldn’t reach any torrent index. Check your internet connection, then try again.");
 
     model.setTab(EpisodeDrawerModel::Tab::episodes);
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(settled(model));
     fake.outcomes["S02E02"] = Outcome::indexesUnreachable;
     model.pressEpisode("S02E02");
     ASSERT_TRUE(runEventLoopUntil([&] { return row("S02E02").state == RowState::unreachable; }));

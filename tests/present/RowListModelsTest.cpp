@@ -1,7 +1,9 @@
-#include "ShowListModel.h"
+// The series and movie lists as rows: a change repaints only the rows it is about.
 
 #include "FakeWatchlist.h"
 #include "ListSpies.h"
+#include "MovieListModel.h"
+#include "ShowListModel.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +13,11 @@ Timestamp at(int day, int hour) {
     return Timestamp::fromDateTime(QDateTime(QDate(2025, 3, day), QTime(hour, 0), Qt::UTC));
 }
 
-class ShowListModelTest : public testing::Test {
+template <typename Model>
+class RowList : public testing::Test {
 protected:
-    ShowListModelTest() {
-        for (const char* name : {"Dark", "Severance", "The Bear"})
-            m_fake.showNamed(name);
-        m_fake.showList[2].status = {
-            ShowStatus::State::sorted, 1.0, QString("S01E02"), {}, at(12, 13)};
-    }
-
     void start() {
-        m_model = std::make_unique<ShowListModel>(m_fake);
+        m_model = std::make_unique<Model>(m_fake);
         m_spies = std::make_unique<ListSpies>(m_model.get());
     }
 
@@ -30,8 +26,36 @@ protected:
     QList<int> changedRows() { return m_spies->changedRows(); }
 
     FakeWatchlist m_fake;
-    std::unique_ptr<ShowListModel> m_model;
+    std::unique_ptr<Model> m_model;
     std::unique_ptr<ListSpies> m_spies;
+};
+
+class ShowListModelTest : public RowList<ShowListModel> {
+protected:
+    ShowListModelTest() {
+        for (const char* name : {"Dark", "Severance", "The Bear"})
+            m_fake.showNamed(name);
+        m_fake.showList[2].status = {
+            ShowStatus::State::sorted, 1.0, QString("S01E02"), {}, at(12, 13)};
+    }
+};
+
+class MovieListModelTest : public RowList<MovieListModel> {
+protected:
+    void fill(int count) {
+        for (int i = 0; i < count; ++i) {
+            m_fake.movieList.append(Movie{.id = QUuid::createUuid(),
+                                          .name = QStringLiteral("Movie %1").arg(i),
+                                          .year = QStringLiteral("1995")});
+        }
+    }
+
+    DownloadRecord download(const Movie& movie, int peers) const {
+        return {.id = QString(40, 'c'),
+                .showID = movie.id,
+                .state = DownloadRecord::State::downloading,
+                .peers = peers};
+    }
 };
 
 } // namespace
@@ -137,4 +161,68 @@ TEST_F(ShowListModelTest, APendingPickAndAStuckDownloadMarkTheirRow) {
     Q_EMIT m_fake.settingsChanged();
     EXPECT_EQ(changedRows(), QList<int>{2});
     EXPECT_FALSE(data(2, ShowListModel::StaleRole).toBool());
+}
+
+TEST_F(MovieListModelTest, AThreeHundredMovieListRepaintsOnlyTheChangedRow) {
+    fill(300);
+    start();
+    ASSERT_EQ(m_model->rowCount(), 300);
+    EXPECT_EQ(text(0, MovieListModel::TitleRole), "Movie 0 (1995)");
+    EXPECT_EQ(text(0, MovieListModel::StatusLineRole), "Watching for a release");
+
+    m_fake.movieList[217].status = {ShowStatus::State::downloading, 0.426, {}, {}, {}};
+    Q_EMIT m_fake.moviesChanged();
+    EXPECT_EQ(changedRows(), QList<int>{217});
+    EXPECT_EQ(text(217, MovieListModel::StatusLineRole), "Downloading 43%");
+
+    // A download's peers come through the history: only its movie's row reads differently.
+    m_fake.rows.prepend(download(m_fake.movieList[12], 1));
+    Q_EMIT m_fake.historyChanged();
+    EXPECT_EQ(changedRows(), QList<int>{12});
+    EXPECT_EQ(text(12, MovieListModel::DownloadLineRole), "1 peer");
+
+    Q_EMIT m_fake.moviesChanged();
+    EXPECT_TRUE(changedRows().isEmpty());
+
+    m_fake.movieList.removeAt(5);
+    m_fake.movieList.insert(0, m_fake.movieList.takeAt(200));
+    Q_EMIT m_fake.moviesChanged();
+    EXPECT_TRUE(changedRows().isEmpty());
+    EXPECT_EQ(m_spies->removed.size(), 1);
+    EXPECT_TRUE(m_spies->inserted.isEmpty()) << "a moved row is moved, not listed twice";
+    EXPECT_EQ(m_model->rowCount(), 299);
+    EXPECT_EQ(m_model->rowOf(m_fake.movieList[0].id), 0);
+    EXPECT_EQ(text(0, MovieListModel::TitleRole), "Movie 201 (1995)");
+    EXPECT_TRUE(m_spies->reset.isEmpty());
+}
+
+TEST_F(MovieListModelTest, RowsDescribeThemselvesAndAFinishedMovieShowsNoDownload) {
+    fill(2);
+    m_fake.movieList[1].status = {ShowStatus::State::downloading, 0.5, {}, {}, {}};
+    m_fake.rows = {download(m_fake.movieList[1], 3), download(m_fake.movieList[0], 2)};
+    m_fake.rows[1].stuckSince = m_fake.now() - 8 * 86400.0;
+    m_fake.movieList[0].downloaded = true; // a stale row left behind must not flag it
+    start();
+    EXPECT_EQ(text(1, Qt::AccessibleTextRole), "Movie 1 (1995)");
+    EXPECT_EQ(text(1, Qt::AccessibleDescriptionRole), "Downloading 50%, 3 peers");
+    EXPECT_EQ(text(0, Qt::AccessibleDescriptionRole), "Downloaded ✓");
+    EXPECT_FALSE(data(0, MovieListModel::FlaggedRole).toBool());
+
+    m_fake.movieList[0].downloaded = false;
+    Q_EMIT m_fake.moviesChanged();
+    EXPECT_EQ(changedRows(), QList<int>{0});
+    EXPECT_TRUE(data(0, MovieListModel::FlaggedRole).toBool());
+    EXPECT_EQ(text(0, MovieListModel::DownloadLineRole), "2 peers · stuck 8 days");
+}
+
+TEST_F(MovieListModelTest, AHiddenListCatchesUpInOneRefresh) {
+    fill(3);
+    start();
+    m_model->setLive(false);
+    m_fake.movieList[1].isEnabled = false;
+    Q_EMIT m_fake.moviesChanged();
+    EXPECT_TRUE(changedRows().isEmpty());
+    m_model->setLive(true);
+    EXPECT_EQ(changedRows(), QList<int>{1});
+    EXPECT_EQ(text(1, MovieListModel::StatusLineRole), "Disabled");
 }
