@@ -3,14 +3,18 @@
 // give.
 
 #include "AboutText.h"
+#include "AccessibleText.h"
 #include "ActivityDayText.h"
 #include "AddPanelPlacement.h"
+#include "Announcements.h"
+#include "CalendarText.h"
 #include "CountdownText.h"
 #include "EpisodeDrawerTexts.h"
 #include "Fixtures.h"
 #include "LaunchRequest.h"
 #include "MovieRowText.h"
 #include "ScopedTimeZone.h"
+#include "SettingsText.h"
 #include "ShowRowText.h"
 #include "SidebarTab.h"
 #include "StatusStripText.h"
@@ -48,6 +52,9 @@ json str(const std::optional<QString>& text) {
 }
 std::optional<QString> maybe(const json& v) {
     return v.is_null() ? std::nullopt : std::optional(qstr(v));
+}
+QDate date(const json& v) {
+    return QDate::fromString(qstr(v), Qt::ISODate);
 }
 json point(QPoint p) {
     return {p.x(), p.y()};
@@ -101,6 +108,7 @@ Movie rowMovie(json j) {
     return movies ? movies->first() : Movie{};
 }
 
+const QStringList kEpisodeStates{"gotIt", "upcoming", "missing"};
 const QStringList kTones{"plain", "working", "done", "attention", "failure"};
 const QStringList kDrawerTones{"plain", "quiet", "faint", "action", "done", "attention", "failure"};
 const QStringList kMenuActions{"toggleSubscription", "choosePick", "dismissPick", "searchNow",
@@ -137,8 +145,8 @@ const Rule kRules[] = {
     {"texts", "statusStrip", 3,
      [](R r) {
          const StatusStripState s = statusStripState({r[0], r[1], maybe(r[2])});
-         return json{nameOf(s.tone, {"checking", "listening", "problem"}), str(s.text), str(s.aside),
-                     s.pulsing, s.buttonFaint};
+         return json{nameOf(s.tone, {"checking", "listening", "problem"}), str(s.text),
+                     str(s.aside), s.pulsing, s.buttonFaint};
      }},
     {"texts", "healthProblem", 6,
      [](R r) {
@@ -246,6 +254,108 @@ const Rule kRules[] = {
      }},
     {"movie-rows", "downloadLines", 1,
      [](R r) { return str(MovieRowText::downloadLine(recordFrom(r[0]), kNow)); }},
+    {"settings-and-reading", "intervalChoices", 0,
+     [](R) {
+         json labels = json::array();
+         for (int minutes : settingstext::intervalChoices())
+             labels.push_back(str(settingstext::intervalLabel(minutes)));
+         return labels;
+     }},
+    {"settings-and-reading", "intervalLabels", 1,
+     [](R r) { return str(settingstext::intervalLabel(r[0])); }},
+    {"settings-and-reading", "homeRelative", 2,
+     [](R r) { return str(settingstext::homeRelative(qstr(r[0]), qstr(r[1]))); }},
+    {"settings-and-reading", "rootFolder", 1,
+     [](R r) {
+         const QString u = qstr(r[0]);
+         const auto chosen =
+             r[0].is_null() ? std::nullopt
+                            : std::optional(u.startsWith('/') ? QUrl::fromLocalFile(u) : QUrl(u));
+         return str(
+             settingstext::rootFolderText(chosen, "/home/al/Téléchargements/Lumivane", "/home/al"));
+     }},
+    {"settings-and-reading", "locationNote", 2,
+     [](R r) { return str(settingstext::locationNote(qstr(r[0]), qstr(r[1]))); }},
+    {"settings-and-reading", "clearConfirmation", 1,
+     [](R r) {
+         QList<DownloadRecord> rows;
+         for (const json& d : r[0])
+             rows.append({.showName = qstr(d[0]), .episode = qstr(d[1])});
+         return str(settingstext::clearConfirmation(rows));
+     }},
+    {"settings-and-reading", "ratioText", 1,
+     [](R r) { return str(settingstext::ratioText(r[0])); }},
+    {"settings-and-reading", "parseRatio", 1,
+     [](R r) {
+         const auto stored = settingstext::parseRatio(qstr(r[0]));
+         return stored ? json(*stored) : json();
+     }},
+    {"settings-and-reading", "seriesRowDescription", 4,
+     [](R r) {
+         return str(accessible::seriesRowDescription(qstr(r[0]), qstr(r[1]), qstr(r[2]), r[3]));
+     }},
+    {"settings-and-reading", "episodeRowName", 2,
+     [](R r) { return str(accessible::episodeRowName(qstr(r[0]), qstr(r[1]))); }},
+    {"settings-and-reading", "episodeRowDescription", 2,
+     [](R r) { return str(accessible::episodeRowDescription(qstr(r[0]), qstr(r[1]))); }},
+    {"settings-and-reading", "releaseRowDescription", 2,
+     [](R r) { return str(accessible::releaseRowDescription(qstr(r[0]), r[1])); }},
+    {"settings-and-reading", "calendarDayDescription", 1,
+     [](R r) {
+         QList<CalEvent> events;
+         for (const json& e : r[0])
+             events.append({.showName = qstr(e[0]),
+                            .code = qstr(e[1]),
+                            .state = byName<CalEvent::EpisodeState>(e[2], kEpisodeStates)});
+         return str(accessible::calendarDayDescription(events));
+     }},
+    {"settings-and-reading", "announceCheck", 2,
+     [](R r) { return str(announce::forCheck(r[0], r[1])); }},
+    {"settings-and-reading", "announceActivity", 2,
+     [](R r) {
+         return str(announce::forActivity(
+             {{}, {}, qstr(r[1]), *fromRaw<ActivityEntry::Kind>(qstr(r[0]))}));
+     }},
+    {"settings-and-reading", "announceProblem", 2,
+     [](R r) { return str(announce::forProblem(maybe(r[0]), maybe(r[1]))); }},
+    {"geometry", "trayEdge", 1,
+     [](R r) {
+         const QRect icon = rect(r[0]).toRect(), screen(icon.x() >= 1920 ? 1920 : 0, 0, 1920, 1080);
+         return nameOf(trayEdgeOf(screen, icon), {"top", "bottom", "left", "right"});
+     }},
+    {"geometry", "mainWindowNearIcon", 3,
+     [](R r) {
+         const auto icon = r[0].is_null() ? std::nullopt : std::optional(rect(r[0]).toRect());
+         const MainWindowPlacement p = placeMainWindowNearIcon(
+             {0, 0, 1920, 1080}, rect(r[1]).toRect(), {760, 520}, icon, r[2]);
+         return json{point(p.topLeft), p.magnetized};
+     }},
+    {"geometry", "screenOfIcon", 1,
+     [](R r) {
+         return screenOfIcon({{0, 0, 1920, 1080}, {1920, 0, 1440, 900}}, {r[0][0], r[0][1]}, 0);
+     }},
+    {"calendar", "weekDays", 3,
+     [](R r) {
+         const QList<QDate> days = calendar::weekDays(date(r[0]), r[1], QLocale(qstr(r[2])));
+         EXPECT_EQ(days.size(), 7);
+         for (int i = 1; i < days.size(); ++i)
+             EXPECT_EQ(days[i], days[i - 1].addDays(1));
+         return json{str(days.value(0).toString(Qt::ISODate)), str(calendar::weekHeader(days))};
+     }},
+    {"calendar", "eventDays", 2,
+     [](R r) {
+         const ScopedTimeZone zone(r[0].get<std::string>().c_str());
+         const CalEvent e{.date = *utcOf(r[1])};
+         const QDate day = calendar::eventDay(e);
+         return json{str(day.toString(Qt::ISODate)), calendar::eventsOn({e}, date(r[2])).size(),
+                     calendar::eventsOn({e}, date(r[2]).addDays(1)).size()};
+     }},
+    {"calendar", "localMidnightDays", 1,
+     [](R r) {
+         const ScopedTimeZone zone(r[0].get<std::string>().c_str());
+         const CalEvent e{.date = Timestamp::fromDateTime(QDate(2025, 3, 4).startOfDay())};
+         return str(calendar::eventDay(e).toString(Qt::ISODate));
+     }},
     {"geometry", "mainWindow", 4,
      [](R r) {
          const auto icon = r[2].is_null() ? std::nullopt : std::optional(r[2].get<double>());
@@ -269,7 +379,8 @@ const Rule kRules[] = {
      }},
     {"geometry", "addPoster", 2,
      [](R r) {
-         return point(AddPanelPlacement::poster(rect(r[0]), QSizeF(200, 300), kAddArea, rect(r[1])));
+         return point(
+             AddPanelPlacement::poster(rect(r[0]), QSizeF(200, 300), kAddArea, rect(r[1])));
      }},
 };
 
@@ -315,6 +426,10 @@ TEST(RuleTables, WhatIsNotARowOfATable) {
 
     EXPECT_EQ(ShowRowText::trashTooltip(rowShow({{"name", "The Bear"}})),
               "Remove The Bear from your series");
+    EXPECT_TRUE(settingstext::workingFolderNote().contains("/Incomplete/"));
+    EXPECT_TRUE(calendar::weekDays(QDate(), 0, QLocale("en_US")).isEmpty());
+    EXPECT_EQ(calendar::weekHeader({}), "This Week");
+    EXPECT_EQ(screenOfIcon({}, QPoint(10, 10), 3), 3) << "no screens: the fallback";
 }
 
 TEST(RuleTables, DrawerFailuresPointToTheKeyOrTheConnectionAndNeverReadAsEmpty) {
