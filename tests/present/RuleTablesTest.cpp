@@ -15,6 +15,7 @@
 #include "MovieRowText.h"
 #include "ScopedTimeZone.h"
 #include "SettingsText.h"
+#include "ShowRowKeys.h"
 #include "ShowRowText.h"
 #include "SidebarTab.h"
 #include "StatusStripText.h"
@@ -22,6 +23,8 @@
 #include "WindowPlacement.h"
 #include "model/RecordCodecs.h"
 #include "store/TrackerHint.h"
+
+#include <QMetaEnum>
 
 #include <gtest/gtest.h>
 
@@ -108,6 +111,8 @@ Movie rowMovie(json j) {
     return movies ? movies->first() : Movie{};
 }
 
+const QStringList kParts{"none",     "row",   "subscribeSwitch", "qualityPill",
+                         "pickPill", "trash", "stale",           "viewEpisodes"};
 const QStringList kEpisodeStates{"gotIt", "upcoming", "missing"};
 const QStringList kTones{"plain", "working", "done", "attention", "failure"};
 const QStringList kDrawerTones{"plain", "quiet", "faint", "action", "done", "attention", "failure"};
@@ -222,6 +227,21 @@ const Rule kRules[] = {
          for (const ShowRowText::MenuItem& item : ShowRowText::menuItems(rowShow(r[0]), r[1]))
              items.push_back(str(kMenuActions.value(int(item.action)) + ": " + item.label));
          return items;
+     }},
+    {"show-rows", "keys", 4,
+     [](R r) {
+         const auto key =
+             QMetaEnum::fromType<Qt::Key>().keyToValue(r[1].get<std::string>().c_str());
+         const auto modifiers =
+             Qt::KeyboardModifiers(QMetaEnum::fromType<Qt::KeyboardModifier>().keysToValue(
+                 r[2].get<std::string>().c_str()));
+         const QList<ShowRowPart> shown{ShowRowPart::row, ShowRowPart::subscribeSwitch,
+                                        ShowRowPart::qualityPill, ShowRowPart::trash,
+                                        ShowRowPart::viewEpisodes};
+         const ShowRowKeys::Step step =
+             ShowRowKeys::forKey(key, modifiers, byName<ShowRowPart>(r[3], kParts), shown);
+         return json{nameOf(step.kind, {"pass", "focus", "leave", "press", "menu"}),
+                     nameOf(step.part, kParts), step.refocus};
      }},
     {"show-rows", "pickTitles", 1,
      [](R r) {
