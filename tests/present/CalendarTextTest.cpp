@@ -15,12 +15,7 @@ using State = CalEvent::EpisodeState;
 namespace {
 
 CalEvent event(const char* show, const char* code, const QDateTime& at, State state) {
-    CalEvent e;
-    e.showName = show;
-    e.code = code;
-    e.date = Timestamp::fromDateTime(at);
-    e.state = state;
-    return e;
+    return {.showName = show, .code = code, .date = Timestamp::fromDateTime(at), .state = state};
 }
 
 QDateTime utc(int y, int m, int d, int h = 0) {

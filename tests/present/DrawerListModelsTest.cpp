@@ -3,6 +3,7 @@
 
 #include "DarkSeries.h"
 #include "EpisodeListModel.h"
+#include "Fixtures.h"
 #include "ListSpies.h"
 #include "RecentListModel.h"
 
@@ -12,11 +13,30 @@ namespace {
 
 using Outcome = WatchlistOperations::EpisodeOutcome;
 using Phase = EpisodeDrawerModel::Phase;
+using json = nlohmann::json;
 
 template <typename Model>
 class DrawerList : public testing::Test {
 protected:
     QString read(int row, int role) const { return list.index(row).data(role).toString(); }
+
+    // Each row as drawer-lists.json's table of that name writes it: its id, what the roles
+    // read, and whether it takes the keyboard.
+    void expectRows(const char* name, std::initializer_list<int> roles) const {
+        const json table = fixtureJson("present/drawer-lists.json")[name]["rows"];
+        ASSERT_EQ(list.rowCount(), int(table.size()));
+        for (int i = 0; i < list.rowCount(); ++i) {
+            json got{list.row(i).id.toStdString()};
+            for (int role : roles) {
+                const QVariant v = list.index(i).data(role);
+                got.push_back(v.typeId() == QMetaType::Bool  ? json(v.toBool())
+                              : v.typeId() == QMetaType::Int ? json(v.toInt())
+                                                             : json(v.toString().toStdString()));
+            }
+            got.push_back(bool(list.flags(list.index(i)) & Qt::ItemIsEnabled));
+            EXPECT_EQ(got, table[i]) << i;
+        }
+    }
 
     FakeWatchlist fake;
     Show& dark = scriptDark(fake);
@@ -52,45 +72,9 @@ TEST_F(EpisodeList, EachRowReadsItsCodeTitleDateStateToneAndWhetherItCanBePresse
         return list.rowCount() == 8 && read(1, EpisodeListModel::StateTextRole) == "None found";
     }));
 
-    struct Expected {
-        const char* id;
-        const char* name; // the accessible name
-        const char* description;
-        const char* state;
-        int tone;
-        bool pressable;
-        bool busy;
-    };
-    const Expected table[] = {
-        {"S02E01", "S02E01 Beginnings and Endings", "Aired Feb 20, 2025, Got it", "Got it", 4,
-         false, false},
-        {"S02E02", "S02E02 Dark Matter", "Aired Feb 27, 2025, None found", "None found", 1, true,
-         false},
-        {"S02E03", "S02E03 Ghosts", "Aired Mar 6, 2025, Choose a copy", "Choose a copy", 5, true,
-         false},
-        {"S02E03/offer", "Other qualities are available — pick one to grab:", "", "", 0, false,
-         false},
-        {"S02E04", "S02E04 Travelers", "Aired Mar 6, 2025, Grabbing", "Grabbing", 1, false, true},
-        {"S02E05", "S02E05 Lost and Found", "Aired Mar 13, 2025, Grab", "Grab", 3, true, false},
-        {"S02E06", "S02E06 An Endless Cycle", "Airs Mar 20, 2025, Upcoming", "Upcoming", 2, false,
-         false},
-        {"S02E07", "S02E07 The White Devil", "Upcoming", "Upcoming", 2, false, false},
-    };
-    ASSERT_EQ(list.rowCount(), std::size(table));
-    for (int i = 0; i < list.rowCount(); ++i) {
-        const Expected& e = table[i];
-        SCOPED_TRACE(e.id);
-        EXPECT_EQ(list.row(i).id, QString::fromUtf8(e.id));
-        EXPECT_EQ(read(i, Qt::AccessibleTextRole), QString::fromUtf8(e.name));
-        EXPECT_EQ(read(i, Qt::AccessibleDescriptionRole), QString::fromUtf8(e.description));
-        EXPECT_EQ(read(i, EpisodeListModel::StateTextRole), QString::fromUtf8(e.state));
-        EXPECT_EQ(list.index(i).data(EpisodeListModel::StateToneRole).toInt(), e.tone);
-        EXPECT_EQ(list.index(i).data(EpisodeListModel::PressableRole).toBool(), e.pressable);
-        EXPECT_EQ(list.index(i).data(EpisodeListModel::BusyRole).toBool(), e.busy);
-        // Only episodes take the keyboard; the offer's own buttons do.
-        EXPECT_EQ(bool(list.flags(list.index(i)) & Qt::ItemIsEnabled),
-                  !QByteArray(e.id).contains('/'));
-    }
+    expectRows("episodes", {Qt::AccessibleTextRole, Qt::AccessibleDescriptionRole,
+                            EpisodeListModel::StateTextRole, EpisodeListModel::StateToneRole,
+                            EpisodeListModel::PressableRole, EpisodeListModel::BusyRole});
     EXPECT_EQ(read(2, EpisodeListModel::TooltipRole),
               "720p release — tap to pick another resolution");
     EXPECT_EQ(list.row(3).releases.size(), 1);
@@ -160,38 +144,9 @@ TEST_F(RecentList, EachDownloadReadsItsEpisodeTitleStateAndActionsAndItsAlternat
     drawer.findAlternates(hashOf('a'));
     ASSERT_TRUE(runEventLoopUntil([&] { return !drawer.loadingAlternates(); }));
 
-    struct Expected {
-        QString id;
-        const char* name;
-        const char* description;
-        int tone;
-        bool flagged;
-    };
-    const Expected table[] = {
-        {hashOf('a'), "S02E04 Dark.S02E04.1080p.WEB.h264-GRP",
-         "12% · 0 peers · stuck 8 days · No seeds - likely abandoned", 5, true},
-        {hashOf('a') + "/alternates", "Switch Release — S02E04", "", 0, false},
-        {hashOf('5'), "S02E01 Dark.S02E01.1080p.NF.WEB-DL.DDP5.1.x264-NTb", "Saved", 4, false},
-        {hashOf('6'), "S02E01 Dark.S02E01.720p.WEB.x264-ION10",
-         "Cancelled — replaced by a new grab", 1, false},
-        {hashOf('7'), "S01E02 Dark.S01E02.GERMAN.1080p.WEBRip.x265-RARBG",
-         "Error: engine unreachable", 6, false},
-    };
-    ASSERT_EQ(list.rowCount(), std::size(table));
-    for (int i = 0; i < list.rowCount(); ++i) {
-        const Expected& e = table[i];
-        SCOPED_TRACE(i);
-        const bool panel = e.id.contains('/');
-        EXPECT_EQ(list.row(i).id, e.id);
-        EXPECT_EQ(read(i, Qt::AccessibleTextRole), QString::fromUtf8(e.name));
-        EXPECT_EQ(read(i, Qt::AccessibleDescriptionRole), QString::fromUtf8(e.description));
-        EXPECT_EQ(read(i, RecentListModel::RecordIdRole), e.id.left(40));
-        if (!panel) {
-            EXPECT_EQ(list.index(i).data(RecentListModel::StateToneRole).toInt(), e.tone);
-        }
-        EXPECT_EQ(list.index(i).data(RecentListModel::FlaggedRole).toBool(), e.flagged);
-        EXPECT_EQ(bool(list.flags(list.index(i)) & Qt::ItemIsEnabled), !panel);
-    }
+    expectRows("recent", {Qt::AccessibleTextRole, Qt::AccessibleDescriptionRole,
+                          RecentListModel::RecordIdRole, RecentListModel::StateToneRole,
+                          RecentListModel::FlaggedRole});
     ASSERT_EQ(list.row(1).releases.size(), 1);
     EXPECT_EQ(list.row(1).releases.first().label, "Dark.S02E04.1080p.WEB-NEW");
 
