@@ -3,6 +3,7 @@
 // covers the icon, and the add panels never cover one another.
 
 #include "AddPanelPlacement.h"
+#include "Fixtures.h"
 #include "WindowPlacement.h"
 
 #include <QRectF>
@@ -17,31 +18,9 @@ constexpr QSizeF kForm{380, 300};
 constexpr QSizeF kResults{604, 470};
 constexpr QSizeF kPoster{200, 300};
 
-struct Desk {
-    const char* what;
-    QRect screen;
-    QRect icon;
-    QRect workArea; // empty: no window manager publishes one, the whole screen is usable
-};
-
-// A 28-pixel panel holding a 24-pixel icon, on each edge of a 1920 × 1080 screen (and one of
-// 1440 × 900 to the right of it).
-const Desk kDesks[] = {
-    {"top right", {0, 0, 1920, 1080}, {1860, 2, 24, 24}, {0, 28, 1920, 1052}},
-    {"top right, no work area", {0, 0, 1920, 1080}, {1860, 2, 24, 24}, {}},
-    {"top left", {0, 0, 1920, 1080}, {40, 2, 24, 24}, {0, 28, 1920, 1052}},
-    {"top left, no work area", {0, 0, 1920, 1080}, {40, 2, 24, 24}, {}},
-    {"bottom right", {0, 0, 1920, 1080}, {1860, 1054, 24, 24}, {0, 0, 1920, 1052}},
-    {"bottom right, no work area", {0, 0, 1920, 1080}, {1860, 1054, 24, 24}, {}},
-    {"bottom left", {0, 0, 1920, 1080}, {40, 1054, 24, 24}, {0, 0, 1920, 1052}},
-    {"bottom left, no work area", {0, 0, 1920, 1080}, {40, 1054, 24, 24}, {}},
-    {"right edge", {0, 0, 1920, 1080}, {1894, 900, 24, 24}, {0, 0, 1892, 1080}},
-    {"right edge, no work area", {0, 0, 1920, 1080}, {1894, 900, 24, 24}, {}},
-    {"left edge", {0, 0, 1920, 1080}, {2, 900, 24, 24}, {28, 0, 1892, 1080}},
-    {"left edge, no work area", {0, 0, 1920, 1080}, {2, 900, 24, 24}, {}},
-    {"second screen, top right", {1920, 0, 1440, 900}, {3300, 2, 24, 24}, {1920, 28, 1440, 872}},
-    {"second screen, bottom left, no work area", {1920, 0, 1440, 900}, {1950, 874, 24, 24}, {}},
-};
+QRect rect(const nlohmann::json& r) {
+    return {r[0], r[1], r[2], r[3]};
+}
 
 bool overlaps(const QRectF& a, const QRectF& b) {
     const QRectF both = a.intersected(b);
@@ -64,19 +43,22 @@ std::string text(const QRectF& r) {
 } // namespace
 
 TEST(Placement, WindowsStayInTheAreaAndOffTheIcon) {
-    for (const Desk& d : kDesks) {
-        SCOPED_TRACE(d.what);
-        const QRect visible = d.workArea.isEmpty() ? d.screen : d.workArea;
+    const nlohmann::json desks = fixtureJson("present/geometry.json")["desks"]["rows"];
+    ASSERT_EQ(desks.size(), 14u);
+    for (const nlohmann::json& d : desks) {
+        SCOPED_TRACE(d[0].get<std::string>());
+        const QRect screen = rect(d[1]), icon = rect(d[2]);
+        const QRect visible = d[3].is_null() ? screen : rect(d[3]);
         const MainWindowPlacement main =
-            placeMainWindowNearIcon(d.screen, visible, kWindow, d.icon, true);
+            placeMainWindowNearIcon(screen, visible, kWindow, icon, true);
         const QRectF window(main.topLeft, kWindow);
-        const QRectF agenda(placeAgendaPanelNearIcon(d.screen, visible, kAgenda, d.icon), kAgenda);
+        const QRectF agenda(placeAgendaPanelNearIcon(screen, visible, kAgenda, icon), kAgenda);
         // The add panels over that window: the form, then the results, then the poster.
         const QRectF form(AddPanelPlacement::form(window, kForm, visible), kForm);
-        const QRectF icon(d.icon);
-        const QRectF results(AddPanelPlacement::results(form, kResults, visible, icon), kResults);
-        const QRectF poster(AddPanelPlacement::poster(form, kPoster, visible, results, icon),
-                            kPoster);
+        const QRectF results(AddPanelPlacement::results(form, kResults, visible, QRectF(icon)),
+                             kResults);
+        const QRectF poster(
+            AddPanelPlacement::poster(form, kPoster, visible, results, QRectF(icon)), kPoster);
         const std::pair<const char*, QRectF> panels[] = {{"window", window},
                                                          {"agenda", agenda},
                                                          {"form", form},
@@ -84,7 +66,7 @@ TEST(Placement, WindowsStayInTheAreaAndOffTheIcon) {
                                                          {"poster", poster}};
         for (const auto& [name, panel] : panels) {
             EXPECT_TRUE(inside(panel, visible)) << name << " " << text(panel);
-            EXPECT_FALSE(overlaps(panel, d.icon)) << name << " " << text(panel);
+            EXPECT_FALSE(overlaps(panel, icon)) << name << " " << text(panel);
         }
         EXPECT_FALSE(overlaps(form, results)) << text(form) << " " << text(results);
         EXPECT_FALSE(overlaps(poster, form)) << text(poster) << " " << text(form);
