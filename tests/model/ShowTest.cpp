@@ -107,7 +107,9 @@ TEST(EpisodeCodes, AreWrittenAndReadInOnePlace) {
             return EpisodeCode::seriesPack(qstr(f[1]));
         return EpisodeCode::daily(f[1], f[2], f[3]);
     };
-    for (const auto& c : fixtureJson("records/show-texts.json")["codeForms"]) {
+    const nlohmann::json forms = fixtureJson("records/show-texts.json")["codeForms"];
+    ASSERT_EQ(forms.size(), 11u);
+    for (const auto& c : forms) {
         const auto code = made(c[1]);
         EXPECT_EQ(EpisodeCode::parse(qstr(c[0])), code) << c;
         if (code) {
