@@ -68,12 +68,10 @@ TEST_F(DrawerModel, OneMatchOrAFirstMatchNamedLikeTheSeriesIsTakenElseTheUserPic
                   c[3].is_null()
                       ? QStringList{}
                       : QStringList{QStringLiteral("linkTMDBMatch Dark %1").arg(c[3].get<int>())});
-        QStringList offered, expected;
+        QStringList offered;
         for (const auto& candidate : model.candidates())
             offered << EpisodeDrawerModel::candidateLabel(candidate);
-        for (const json& label : c[4])
-            expected << qstr(label);
-        EXPECT_EQ(offered, expected);
+        EXPECT_EQ(offered, strings(c[4]));
         if (model.phase() == Phase::notFound) {
             EXPECT_EQ(model.phaseTitle(), "Couldn’t find “Dark” on TMDB.");
         }

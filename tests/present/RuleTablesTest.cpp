@@ -135,12 +135,7 @@ const Rule kRules[] = {
     {"texts", "relativeTimeByAge", 1,
      [](R r) { return str(ShowRowText::relativeTime(kNow - r[0].get<double>(), kNow)); }},
     {"texts", "launchShowsWindow", 1,
-     [](R r) {
-         QStringList arguments;
-         for (const json& a : r[0])
-             arguments << qstr(a);
-         return launchRequest(arguments) == LaunchRequest::showWindow;
-     }},
+     [](R r) { return launchRequest(strings(r[0])) == LaunchRequest::showWindow; }},
     {"texts", "engineLine", 1, [](R r) { return str(about::engineLine(maybe(r[0]))); }},
     {"texts", "activityDayHeaders", 1,
      [](R r) {
@@ -161,11 +156,8 @@ const Rule kRules[] = {
                                          {"none", "binaryMissing", "notExecutable", "exitedAtStart",
                                           "rpcPortTaken", "restartsGivenUp", "stoppedAnswering"}),
              {}};
-         SearchHealth search;
-         for (const json& index : r[2])
-             search.silentIndexes << qstr(index);
-         search.tmdbKeyRefused = r[3];
-         search.tmdbUnreachable = r[4];
+         const SearchHealth search{
+             .silentIndexes = strings(r[2]), .tmdbKeyRefused = r[3], .tmdbUnreachable = r[4]};
          return str(healthProblemText(engine, search, r[5]));
      }},
     {"texts", "sidebarTabs", 1,
