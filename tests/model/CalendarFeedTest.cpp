@@ -1,5 +1,7 @@
 #include "model/CalendarFeed.h"
 
+#include "Fixtures.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,79 +15,48 @@
 
 namespace {
 
-struct FoldCase {
-    const char* name;
-    QByteArray line;
-    QList<QByteArray> expected; // the physical lines, without CRLF
-};
-
-QList<QByteArray> physicalLines(const QByteArray& folded) {
-    QList<QByteArray> lines = folded.split('\n');
-    EXPECT_TRUE(lines.last().isEmpty()) << "ends in a line break";
-    lines.removeLast();
-    for (QByteArray& l : lines) {
-        EXPECT_TRUE(l.endsWith('\r')) << "every break is CRLF: " << l.toStdString();
-        l.chop(1);
-    }
-    return lines;
+// A line written as runs of [text, times].
+QByteArray runs(const nlohmann::json& spec) {
+    QByteArray out;
+    for (const auto& run : spec)
+        out += QByteArray::fromStdString(run[0].get<std::string>()).repeated(run[1].get<int>());
+    return out;
 }
 
-class Fold : public testing::TestWithParam<FoldCase> {};
-
-TEST_P(Fold, CutsAtSeventyFiveOctetsAndNeverInsideACharacter) {
-    const FoldCase& c = GetParam();
-    const QList<QByteArray> lines = physicalLines(CalendarFeed::foldLine(c.line));
-    EXPECT_EQ(lines, c.expected);
-    QByteArray unfolded;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        EXPECT_LE(lines[i].size(), 75) << i;
-        unfolded += i == 0 ? lines[i] : lines[i].mid(1);
+TEST(CalendarText, FoldsAtSeventyFiveOctetsAndNeverInsideACharacter) {
+    const nlohmann::json table = fixtureJson("records/calendar-lines.json");
+    ASSERT_EQ(table["fold"]["rows"].size(), 6u);
+    for (const auto& c : table["fold"]["rows"]) {
+        SCOPED_TRACE(c[0].get<std::string>());
+        const QByteArray line = runs(c[1]), folded = CalendarFeed::foldLine(line);
+        QList<QByteArray> expected;
+        for (const auto& physical : c[2])
+            expected << runs(physical) + "\r";
+        EXPECT_EQ(folded, expected.join('\n') + '\n');
+        QByteArray unfolded;
+        for (const QByteArray& l : expected)
+            unfolded += unfolded.isEmpty() ? l.chopped(1) : l.mid(1).chopped(1);
+        EXPECT_EQ(unfolded, line) << "unfolding gives the line back";
     }
-    EXPECT_EQ(unfolded, c.line) << "unfolding gives the line back";
-}
-
-const QByteArray k75(75, 'a');
-// 73 ASCII octets then "é" (2 octets) would end at octet 75; one more "é" crosses it.
-const QByteArray kAccents = QByteArray(73, 'b') + "\xc3\xa9\xc3\xa9";
-
-INSTANTIATE_TEST_SUITE_P(
-    Calendar, Fold,
-    testing::Values(FoldCase{"short", "SUMMARY:x", {"SUMMARY:x"}},
-                    FoldCase{"exactly75", k75, {k75}},
-                    FoldCase{"76", k75 + "z", {k75, " z"}},
-                    // second line: space + 74 octets, then the rest
-                    FoldCase{"threeLines", QByteArray(75 + 74 + 3, 'c'),
-                             {QByteArray(75, 'c'), " " + QByteArray(74, 'c'), " ccc"}},
-                    FoldCase{"utf8Boundary", kAccents,
-                             {QByteArray(73, 'b') + "\xc3\xa9", " \xc3\xa9"}},
-                    // a three-octet character straddling octet 75 moves whole to the next line
-                    FoldCase{"euroSign", QByteArray(74, 'd') + "\xe2\x82\xac",
-                             {QByteArray(74, 'd'), " \xe2\x82\xac"}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(CalendarText, EscapesTheFourSpecialCharactersAndDropsOtherControls) {
-    const QList<std::pair<QString, QString>> cases{
-        {"Law, Order", "Law\\, Order"},
-        {"a;b", "a\\;b"},
-        {"back\\slash", "back\\\\slash"},
-        {"two\nlines", "two\\nlines"},
-        {"crlf\r\nonce", "crlf\\nonce"},
-        {"bell\x07", "bell"},
-        {"plain", "plain"},
-    };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(CalendarFeed::escapeText(in), out) << in.toStdString();
+    ASSERT_EQ(table["escape"]["rows"].size(), 7u);
+    for (const auto& c : table["escape"]["rows"])
+        EXPECT_EQ(CalendarFeed::escapeText(qstr(c[0])), qstr(c[1])) << c[0];
 }
 
 CalEvent event(const char* show, const QUuid& id, const char* code, const QDate& day,
                CalEvent::EpisodeState state) {
-    return CalEvent{QUuid::createUuid(), id, QString::fromUtf8(show), QString::fromLatin1(code),
-                    Timestamp::fromDateTime(day.startOfDay()), state};
+    return CalEvent{QUuid::createUuid(),
+                    id,
+                    QString::fromUtf8(show),
+                    QString::fromLatin1(code),
+                    Timestamp::fromDateTime(day.startOfDay()),
+                    state};
 }
 
 TEST(CalendarFeed, TheUIDSurvivesARebuildAndAnEpisodeListedTwiceIsWrittenOnce) {
     const QUuid show = QUuid::createUuid();
-    const CalEvent first = event("A", show, "S01E01", QDate(2026, 1, 8), CalEvent::EpisodeState::upcoming);
+    const CalEvent first =
+        event("A", show, "S01E01", QDate(2026, 1, 8), CalEvent::EpisodeState::upcoming);
     CalEvent rebuilt = first;
     rebuilt.id = QUuid::createUuid();
     rebuilt.state = CalEvent::EpisodeState::gotIt;
@@ -94,7 +65,8 @@ TEST(CalendarFeed, TheUIDSurvivesARebuildAndAnEpisodeListedTwiceIsWrittenOnce) {
     other.code = "S01E02";
     EXPECT_NE(CalendarFeed::uid(first), CalendarFeed::uid(other));
 
-    const QByteArray ics = CalendarFeed::render({first, rebuilt}, Timestamp::fromReferenceSeconds(0));
+    const QByteArray ics =
+        CalendarFeed::render({first, rebuilt}, Timestamp::fromReferenceSeconds(0));
     EXPECT_EQ(ics.count("BEGIN:VEVENT"), 1);
 }
 
@@ -113,13 +85,15 @@ TEST(CalendarFeed, ARealReaderFindsEveryEpisodeWithItsDaySummaryAndState) {
     const QList<CalEvent> events{
         event("Harbour Lights", a, "S01E03", QDate(2025, 12, 25), CalEvent::EpisodeState::missing),
         event("Harbour Lights", a, "S01E04", QDate(2026, 1, 8), CalEvent::EpisodeState::upcoming),
-        event(longName.toUtf8().constData(), b, "S02E10", QDate(2025, 12, 31), CalEvent::EpisodeState::gotIt),
+        event(longName.toUtf8().constData(), b, "S02E10", QDate(2025, 12, 31),
+              CalEvent::EpisodeState::gotIt),
     };
     QTemporaryDir dir;
     const QString path = dir.filePath("calendar.ics");
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    const QByteArray ics = CalendarFeed::render(events, Timestamp::fromDateTime(QDateTime(QDate(2026, 1, 1), QTime(9, 30), Qt::UTC)));
+    const QByteArray ics = CalendarFeed::render(
+        events, Timestamp::fromDateTime(QDateTime(QDate(2026, 1, 1), QTime(9, 30), Qt::UTC)));
     file.write(ics);
     file.close();
     for (const QByteArray& line : ics.split('\n'))
@@ -145,7 +119,8 @@ print(json.dumps(out))
     EXPECT_EQ(parsed["version"].toString(), "2.0");
     const QJsonArray read = parsed["events"].toArray();
     ASSERT_EQ(read.size(), 3);
-    const QStringList summaries{"Harbour Lights S01E03", "Harbour Lights S01E04", longName + " S02E10"};
+    const QStringList summaries{"Harbour Lights S01E03", "Harbour Lights S01E04",
+                                longName + " S02E10"};
     const QStringList starts{"2025-12-25", "2026-01-08", "2025-12-31"};
     const QStringList descriptions{"Aired, not downloaded", "Upcoming", "Downloaded"};
     for (int i = 0; i < 3; ++i) {

@@ -95,27 +95,25 @@ TEST(ShowDates, TheAirDayIsTheSameCalendarDayInEveryZone) {
 }
 
 TEST(EpisodeCodes, AreWrittenAndReadInOnePlace) {
-    struct Row {
-        const char* text;
-        std::optional<EpisodeCode> code; // none: not a code
+    // A code's form: ["episode", s, e], ["seasonPack", n], ["seriesPack", id], ["daily", y, m, d].
+    const auto made = [](const nlohmann::json& f) -> std::optional<EpisodeCode> {
+        if (f.is_null())
+            return std::nullopt;
+        if (f[0] == "episode")
+            return EpisodeCode::episode(f[1], f[2]);
+        if (f[0] == "seasonPack")
+            return EpisodeCode::seasonPack(f[1]);
+        if (f[0] == "seriesPack")
+            return EpisodeCode::seriesPack(qstr(f[1]));
+        return EpisodeCode::daily(f[1], f[2], f[3]);
     };
-    const Row rows[] = {
-        {"S01E05", EpisodeCode::episode(1, 5)},
-        {"S12E105", EpisodeCode::episode(12, 105)},
-        {"S01.PACK", EpisodeCode::seasonPack(1)},
-        {"S123.PACK", EpisodeCode::seasonPack(123)},
-        {"SERIES-1a2b3c4d.PACK", EpisodeCode::seriesPack("1a2b3c4d")},
-        {"2024.03.07", EpisodeCode::daily(2024, 3, 7)},
-        {"2024.02.30", std::nullopt},
-        {"S01E05 ", std::nullopt},
-        {"Show S01E05", std::nullopt},
-        {"S01", std::nullopt},
-        {"", std::nullopt},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(EpisodeCode::parse(QString::fromLatin1(row.text)), row.code) << row.text;
-        if (row.code) {
-            EXPECT_EQ(row.code->text(), QString::fromLatin1(row.text)) << row.text;
+    const nlohmann::json forms = fixtureJson("records/show-texts.json")["codeForms"];
+    ASSERT_EQ(forms.size(), 11u);
+    for (const auto& c : forms) {
+        const auto code = made(c[1]);
+        EXPECT_EQ(EpisodeCode::parse(qstr(c[0])), code) << c;
+        if (code) {
+            EXPECT_EQ(code->text(), qstr(c[0])) << c;
         }
     }
     EXPECT_EQ(EpisodeCode::parse("s02e03"), EpisodeCode::episode(2, 3));

@@ -1,6 +1,6 @@
 #include "AddShowModel.h"
-#include "AddShowText.h"
 
+#include "AddShowText.h"
 #include "EventLoop.h"
 #include "FakeWatchlist.h"
 #include "Fixtures.h"
@@ -12,10 +12,12 @@
 namespace {
 
 using PickPlan = AddShowModel::PickPlan;
+using SortField = AddShowModel::SortField;
+using Kind = AddShowModel::Kind;
 using json = nlohmann::json;
 
-std::vector<json> rowsOf(const char* name) {
-    static const json all = fixtureJson("present/add-series.json");
+std::vector<json> rowsOf(const char* file, const char* name) {
+    const json all = fixtureJson(QStringLiteral("present/%1.json").arg(QLatin1StringView(file)));
     return {all[name]["rows"].begin(), all[name]["rows"].end()};
 }
 
@@ -29,9 +31,11 @@ SearchResult inSeason(SearchResult r, std::optional<int> season) {
     return r;
 }
 
-class AddShow : public testing::Test {
+// The add flow in either form, on a fake that knows Dark and Heat.
+template <Kind kind>
+class AddFlow : public testing::Test {
 protected:
-    AddShow() {
+    AddFlow() {
         const SeriesResult dark{70523, "Dark", "2017", "A missing child.", "/dark.jpg"};
         fake.seriesByName = {{"Dar", {{1, "Darker", {}, {}, {}}}},
                              {"Dark", {dark}},
@@ -39,6 +43,11 @@ protected:
                              {"Inquest", {{5, "Da Vinci's Inquest", "1998", {}, {}}}}};
         fake.releasesByName["Dark"] = {fakeRelease("Dark S01E01 1080p", 'a'),
                                        fakeRelease("Dark S01E02 1080p", 'b')};
+        const MovieResult heat{949, "Heat", "1995", "A heist.", "/heat.jpg", {}};
+        fake.moviesByTitle = {{"Heat", {heat, {1, "Heat", "1986", {}, {}, {}}}},
+                              {"heat 1995", {heat}}};
+        fake.releasesByName["Heat"] = {fakeRelease("Heat.1995.1080p.BluRay", 'a', "1080p", 40),
+                                       fakeRelease("Heat.1995.1080p.WEB", 'b', "1080p", 90)};
     }
 
     bool settled() {
@@ -62,9 +71,43 @@ protected:
             model.togglePick(model.listedResults().at(i).id);
     }
 
+    // A row of an outcomes table: failures are not empty answers, and what was typed or
+    // confirmed can be added all the same. Gives whether the match was confirmed.
+    bool addAfterOutcome(const json& c) {
+        fake.tmdbFailure = qstr(c[1]) == "refusesKey"    ? LookupFailure::refusedKey
+                           : qstr(c[1]) == "unreachable" ? LookupFailure::unreachable
+                                                         : LookupFailure::none;
+        fake.indexesUnreachable = !c[2].get<bool>();
+        fake.releasesByName.clear();
+        const bool confirmed = c[4];
+        lookUp(qstr(c[3]), confirmed);
+        EXPECT_EQ(model.emptyTitle(), qstr(c[5]));
+        const std::pair<int, QString> notes[] = {
+            {6, model.emptyNote()}, {7, model.formNotice()}, {8, model.retryLabel()}};
+        for (const auto& [column, text] : notes) {
+            if (!c[column].is_null()) {
+                EXPECT_EQ(text, qstr(c[column])) << column;
+            }
+        }
+        EXPECT_EQ(model.offersAddAsTyped(), !confirmed);
+        EXPECT_FALSE((confirmed ? model.commit() : model.addAsTyped()).isNull());
+        return confirmed;
+    }
+
     FakeWatchlist fake;
-    AddShowModel model{fake};
+    AddShowModel model{fake, kind};
 };
+
+using AddShow = AddFlow<Kind::series>;
+using AddMovie = AddFlow<Kind::movie>;
+
+template <typename Flow>
+class Row : public Flow, public testing::WithParamInterface<json> {};
+using Outcome = Row<AddShow>;
+using Form = Row<AddShow>;
+using Committable = Row<AddShow>;
+using MovieOutcome = Row<AddMovie>;
+using MovieHeader = Row<AddMovie>;
 
 TEST_F(AddShow, SeasonFilterAndHeaderCounts) {
     fake.releasesByName["Dark"] = {inSeason(fakeRelease("Dark S03E01 1080p WEB", 'a'), 3),
@@ -123,42 +166,17 @@ TEST_F(AddShow, OnlyTheLatestLookupPublishesAndClosingDropsWhatIsInFlight) {
     EXPECT_EQ(fake.callsTo("searchSeries").size(), 3);
 }
 
-class Row : public AddShow, public testing::WithParamInterface<json> {};
-using Outcome = Row;
-using Form = Row;
-using Committable = Row;
-
-// Failures are not empty answers, and the series can be added all the same.
 TEST_P(Outcome, SaysWhetherItFailedOrFoundNothingAndTheSeriesStillAdds) {
     const json& c = GetParam();
-    fake.tmdbFailure = qstr(c[1]) == "refusesKey"    ? LookupFailure::refusedKey
-                       : qstr(c[1]) == "unreachable" ? LookupFailure::unreachable
-                                                     : LookupFailure::none;
-    fake.indexesUnreachable = !c[2].get<bool>();
-    fake.releasesByName.clear();
-    const bool confirmed = c[4];
-    lookUp(qstr(c[3]), confirmed);
-    EXPECT_EQ(model.emptyTitle(), qstr(c[5]));
-    if (!c[6].is_null()) {
-        EXPECT_EQ(model.emptyNote(), qstr(c[6]));
-    }
-    if (!c[7].is_null()) {
-        EXPECT_EQ(model.formNotice(), qstr(c[7]));
-    }
-    if (!c[8].is_null()) {
-        EXPECT_EQ(model.retryLabel(), qstr(c[8]));
-    }
-    EXPECT_EQ(model.offersAddAsTyped(), !confirmed);
-
     QSignalSpy closing(&model, &AddShowModel::closeRequested);
-    EXPECT_FALSE((confirmed ? model.commit() : model.addAsTyped()).isNull());
+    const bool confirmed = addAfterOutcome(c);
     ASSERT_TRUE(fake.addedShow);
     EXPECT_EQ(fake.addedShow->name.trimmed(), qstr(c[3]).trimmed());
     EXPECT_EQ(fake.addedShow->match.has_value(), confirmed);
     EXPECT_EQ(closing.count(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Outcome, testing::ValuesIn(rowsOf("outcomes")));
+INSTANTIATE_TEST_SUITE_P(Rows, Outcome, testing::ValuesIn(rowsOf("add-series", "outcomes")));
 
 TEST_F(AddShow, FallsBackToTheTypedNameAndKeepsItAsTheSearchAlias) {
     fake.releasesByName = {{"Inquest", {fakeRelease("Inquest S01E01 720p", 'a', "720p")}}};
@@ -212,7 +230,7 @@ TEST_P(Form, TheButtonSaysWhatAddingDoes) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Form, testing::ValuesIn(rowsOf("forms")));
+INSTANTIATE_TEST_SUITE_P(Rows, Form, testing::ValuesIn(rowsOf("add-series", "forms")));
 
 TEST_P(Committable, NeedsANameAndASeasonForAPull) {
     const json& c = GetParam();
@@ -224,7 +242,7 @@ TEST_P(Committable, NeedsANameAndASeasonForAPull) {
     EXPECT_EQ(fake.callsTo("addShow").size(), c[3].get<bool>() ? 1 : 0) << c.dump();
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Committable, testing::ValuesIn(rowsOf("commitForms")));
+INSTANTIATE_TEST_SUITE_P(Rows, Committable, testing::ValuesIn(rowsOf("add-series", "commitForms")));
 
 TEST_F(AddShow, ASeasonPullFollowsTheSwitch) {
     lookUp(QStringLiteral("Dark"), true);
@@ -270,5 +288,96 @@ TEST_F(AddShow, AMatchCountsOnlyAfterTheArmingDelayAndANewNameForgetsIt) {
     EXPECT_FALSE(model.resolvedShow().has_value());
     EXPECT_TRUE(model.picked().isEmpty());
 }
+
+// The movie form: what differs from a series.
+
+TEST_F(AddMovie, FindsAMovieThenAddsItWithTheOnePickedRelease) {
+    EXPECT_EQ(model.primaryLabel(), "Find movie");
+    EXPECT_EQ(model.sortFields(), (QList<SortField>{SortField::seeders, SortField::date,
+                                                    SortField::quality, SortField::size}));
+    EXPECT_EQ(model.sort(), SortField::seeders);
+
+    model.setName("Heat");
+    model.find();
+    EXPECT_EQ(model.primaryLabel(), "Finding movie…");
+    EXPECT_EQ(model.busyText(), "Finding movie…");
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(model.resultsHeading(), "Which movie?");
+    ASSERT_EQ(model.showMatches().size(), 2);
+    EXPECT_EQ(AddShowText::matchTitle(model.showMatches()[1]), "Heat (1986)");
+    EXPECT_EQ(model.primaryLabel(), "Find movie");
+
+    fake.clock.advance(1);
+    ASSERT_TRUE(model.pickMatch(0));
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(fake.callsTo("movieReleases"), QStringList{"movieReleases Heat 1080p"});
+    EXPECT_EQ(model.primaryLabel(), "Add to List");
+    EXPECT_EQ(model.seasonsOffered(), QList<int>{});
+    // Best seeded first.
+    EXPECT_EQ(model.listedResults().first().title, "Heat.1995.1080p.WEB");
+
+    model.setQuality(Show::Quality::p720);
+    model.setMonitor(false);
+    model.setAnyQuality(true);
+    ASSERT_TRUE(settled());
+    fake.releasesByName["Heat"].append(fakeRelease("Heat.1995.720p", 'c', "720p", 5));
+    model.searchReleases();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(fake.callsTo("movieReleases").last(), "movieReleases Heat any");
+
+    QSignalSpy ticks(&model, &AddShowModel::pickToggled);
+    const QString first = model.listedResults()[0].id, second = model.listedResults()[1].id;
+    model.togglePick(first);
+    model.togglePick(second); // replaces the first
+    EXPECT_EQ(model.picked(), QSet<QString>{second});
+    EXPECT_EQ(ticks.count(), 3); // first on, first off, second on: both rows repaint
+    EXPECT_FALSE(model.showsPlan());
+
+    QSignalSpy closing(&model, &AddShowModel::closeRequested);
+    EXPECT_EQ(model.commit(), fake.addedID);
+    EXPECT_EQ(fake.callsTo("addMovie"),
+              QStringList{"addMovie Heat 949 720p  any Heat.1995.1080p.BluRay"});
+    EXPECT_EQ(closing.count(), 1);
+}
+
+TEST_F(AddMovie, FallsBackToTheTypedTitleWithItsNotice) {
+    fake.releasesByName.remove("Heat");
+    fake.releasesByName["heat 1995"] = {fakeRelease("Heat 1995 720p", 'd', "720p")};
+    lookUp("heat 1995", true);
+    EXPECT_EQ(fake.callsTo("movieReleases"),
+              (QStringList{"movieReleases Heat 1080p", "movieReleases heat 1995 1080p"}));
+    EXPECT_EQ(model.fallbackNotice(),
+              "No results for the exact title — showing results for “heat 1995”");
+    EXPECT_EQ(model.results().size(), 1);
+    model.commit(); // later hunts search under the title that found something
+    EXPECT_EQ(fake.callsTo("addMovie"),
+              QStringList{"addMovie heat 1995 949 1080p monitor   alias heat 1995"});
+}
+
+TEST_P(MovieHeader, CountsTheListedReleasesAndTheOnePicked) {
+    const json& c = GetParam();
+    fake.releasesByName["Heat"].clear();
+    for (int i = 0; i < c[0].get<int>(); ++i)
+        fake.releasesByName["Heat"].append(
+            fakeRelease(QStringLiteral("Heat %1").arg(i), char('a' + i)));
+    lookUp("Heat", true);
+    for (int i = 0; i < c[1].get<int>(); ++i)
+        model.togglePick(model.listedResults().at(i).id);
+    EXPECT_EQ(model.headerCounts(), qstr(c[2]));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, MovieHeader, testing::ValuesIn(rowsOf("add-movie", "headers")));
+
+TEST_P(MovieOutcome, SaysWhetherItFailedOrFoundNothingAndTheMovieStillAdds) {
+    const json& c = GetParam();
+    const bool confirmed = addAfterOutcome(c);
+    const QStringList added = fake.callsTo("addMovie");
+    ASSERT_EQ(added.size(), 1);
+    EXPECT_TRUE(added.first().startsWith(QStringLiteral("addMovie ") + qstr(c[3]) + " " +
+                                         (confirmed ? "949" : "0")))
+        << added.first().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, MovieOutcome, testing::ValuesIn(rowsOf("add-movie", "outcomes")));
 
 } // namespace

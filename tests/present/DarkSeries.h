@@ -4,6 +4,8 @@
 // TMDB knows two seasons, season 2 still airing; its download history is
 // tests/fixtures/present/drawer-history.json, each record named by its hash's letter.
 
+#include "EpisodeDrawerModel.h"
+#include "EventLoop.h"
 #include "FakeWatchlist.h"
 #include "model/RecordCodecs.h"
 
@@ -53,4 +55,11 @@ inline QList<DownloadRecord> darkHistory(const QString& letters) {
             rows.append(record);
     }
     return rows;
+}
+
+// Until the drawer has settled on a phase and no season is loading.
+inline bool settled(const EpisodeDrawerModel& drawer) {
+    return runEventLoopUntil([&] {
+        return drawer.phase() != EpisodeDrawerModel::Phase::loading && !drawer.loadingEpisodes();
+    });
 }

@@ -3,6 +3,7 @@
 // covers the icon, and the add panels never cover one another.
 
 #include "AddPanelPlacement.h"
+#include "Fixtures.h"
 #include "WindowPlacement.h"
 
 #include <QRectF>
@@ -17,34 +18,8 @@ constexpr QSizeF kForm{380, 300};
 constexpr QSizeF kResults{604, 470};
 constexpr QSizeF kPoster{200, 300};
 
-struct Desk {
-    const char* what;
-    QRect screen;
-    QRect icon;
-    QRect workArea; // empty: no window manager publishes one, the whole screen is usable
-};
-
-// A 28-pixel panel holding a 24-pixel icon, on each edge of a 1920 × 1080 screen (and one of
-// 1440 × 900 to the right of it).
-const Desk kDesks[] = {
-    {"top right", {0, 0, 1920, 1080}, {1860, 2, 24, 24}, {0, 28, 1920, 1052}},
-    {"top right, no work area", {0, 0, 1920, 1080}, {1860, 2, 24, 24}, {}},
-    {"top left", {0, 0, 1920, 1080}, {40, 2, 24, 24}, {0, 28, 1920, 1052}},
-    {"top left, no work area", {0, 0, 1920, 1080}, {40, 2, 24, 24}, {}},
-    {"bottom right", {0, 0, 1920, 1080}, {1860, 1054, 24, 24}, {0, 0, 1920, 1052}},
-    {"bottom right, no work area", {0, 0, 1920, 1080}, {1860, 1054, 24, 24}, {}},
-    {"bottom left", {0, 0, 1920, 1080}, {40, 1054, 24, 24}, {0, 0, 1920, 1052}},
-    {"bottom left, no work area", {0, 0, 1920, 1080}, {40, 1054, 24, 24}, {}},
-    {"right edge", {0, 0, 1920, 1080}, {1894, 900, 24, 24}, {0, 0, 1892, 1080}},
-    {"right edge, no work area", {0, 0, 1920, 1080}, {1894, 900, 24, 24}, {}},
-    {"left edge", {0, 0, 1920, 1080}, {2, 900, 24, 24}, {28, 0, 1892, 1080}},
-    {"left edge, no work area", {0, 0, 1920, 1080}, {2, 900, 24, 24}, {}},
-    {"second screen, top right", {1920, 0, 1440, 900}, {3300, 2, 24, 24}, {1920, 28, 1440, 872}},
-    {"second screen, bottom left, no work area", {1920, 0, 1440, 900}, {1950, 874, 24, 24}, {}},
-};
-
-void PrintTo(const Desk& desk, std::ostream* out) {
-    *out << desk.what;
+QRect rect(const nlohmann::json& r) {
+    return {r[0], r[1], r[2], r[3]};
 }
 
 bool overlaps(const QRectF& a, const QRectF& b) {
@@ -65,109 +40,36 @@ std::string text(const QRectF& r) {
         .toStdString();
 }
 
-class Placement : public testing::TestWithParam<Desk> {};
-
 } // namespace
 
-TEST_P(Placement, WindowsStayInTheAreaAndOffTheIcon) {
-    const Desk& d = GetParam();
-    const QRect visible = d.workArea.isEmpty() ? d.screen : d.workArea;
-    const MainWindowPlacement main =
-        placeMainWindowNearIcon(d.screen, visible, kWindow, d.icon, true);
-    const QRectF window(main.topLeft, kWindow);
-    EXPECT_TRUE(inside(window, visible)) << "window " << text(window);
-    EXPECT_FALSE(overlaps(window, d.icon)) << "window " << text(window);
-
-    const QRectF agenda(placeAgendaPanelNearIcon(d.screen, visible, kAgenda, d.icon), kAgenda);
-    EXPECT_TRUE(inside(agenda, visible)) << "agenda " << text(agenda);
-    EXPECT_FALSE(overlaps(agenda, d.icon)) << "agenda " << text(agenda);
-
-    // The add panels over that window: the form, then the results, then the poster.
-    const QRectF form(AddPanelPlacement::form(window, kForm, visible), kForm);
-    const QRectF icon(d.icon);
-    const QRectF results(AddPanelPlacement::results(form, kResults, visible, icon), kResults);
-    const QRectF poster(AddPanelPlacement::poster(form, kPoster, visible, results, icon), kPoster);
-    const std::pair<const char*, QRectF> panels[] = {
-        {"form", form}, {"results", results}, {"poster", poster}};
-    for (const auto& [name, panel] : panels) {
-        EXPECT_TRUE(inside(panel, visible)) << name << " " << text(panel);
-        EXPECT_FALSE(overlaps(panel, d.icon)) << name << " " << text(panel);
-    }
-    EXPECT_FALSE(overlaps(form, results)) << text(form) << " " << text(results);
-    EXPECT_FALSE(overlaps(poster, form)) << text(poster) << " " << text(form);
-    EXPECT_FALSE(overlaps(poster, results)) << text(poster) << " " << text(results);
-}
-
-TEST(PlacementRules, TheTrayEdgeIsTheOneNearestTheIcon) {
-    const QRect screen(0, 0, 1920, 1080);
-    const struct {
-        QRect icon;
-        TrayEdge edge;
-    } cases[] = {
-        {{1860, 2, 24, 24}, TrayEdge::top},        {{2, 2, 24, 24}, TrayEdge::top},
-        {{1860, 1054, 24, 24}, TrayEdge::bottom},  {{2, 1054, 24, 24}, TrayEdge::bottom},
-        {{2, 500, 24, 24}, TrayEdge::left},        {{1894, 500, 24, 24}, TrayEdge::right},
-        {{1894 + 1920, 500, 24, 24}, TrayEdge::right},
-    };
-    for (const auto& c : cases) {
-        const QRect on = c.icon.x() >= 1920 ? screen.translated(1920, 0) : screen;
-        EXPECT_EQ(trayEdgeOf(on, c.icon), c.edge) << c.icon.x() << "," << c.icon.y();
+TEST(Placement, WindowsStayInTheAreaAndOffTheIcon) {
+    const nlohmann::json desks = fixtureJson("present/geometry.json")["desks"]["rows"];
+    ASSERT_EQ(desks.size(), 14u);
+    for (const nlohmann::json& d : desks) {
+        SCOPED_TRACE(d[0].get<std::string>());
+        const QRect screen = rect(d[1]), icon = rect(d[2]);
+        const QRect visible = d[3].is_null() ? screen : rect(d[3]);
+        const MainWindowPlacement main =
+            placeMainWindowNearIcon(screen, visible, kWindow, icon, true);
+        const QRectF window(main.topLeft, kWindow);
+        const QRectF agenda(placeAgendaPanelNearIcon(screen, visible, kAgenda, icon), kAgenda);
+        // The add panels over that window: the form, then the results, then the poster.
+        const QRectF form(AddPanelPlacement::form(window, kForm, visible), kForm);
+        const QRectF results(AddPanelPlacement::results(form, kResults, visible, QRectF(icon)),
+                             kResults);
+        const QRectF poster(
+            AddPanelPlacement::poster(form, kPoster, visible, results, QRectF(icon)), kPoster);
+        const std::pair<const char*, QRectF> panels[] = {{"window", window},
+                                                         {"agenda", agenda},
+                                                         {"form", form},
+                                                         {"results", results},
+                                                         {"poster", poster}};
+        for (const auto& [name, panel] : panels) {
+            EXPECT_TRUE(inside(panel, visible)) << name << " " << text(panel);
+            EXPECT_FALSE(overlaps(panel, icon)) << name << " " << text(panel);
+        }
+        EXPECT_FALSE(overlaps(form, results)) << text(form) << " " << text(results);
+        EXPECT_FALSE(overlaps(poster, form)) << text(poster) << " " << text(form);
+        EXPECT_FALSE(overlaps(poster, results)) << text(poster) << " " << text(results);
     }
 }
-
-TEST(PlacementRules, UnderATopTrayTheWindowHangsAsBeforeAndBelowTheIconWithoutAWorkArea) {
-    const QRect screen(0, 0, 1920, 1080);
-    const QRect icon(1776, 2, 24, 24); // right edge at 1800
-    const struct {
-        const char* what;
-        QRect visible;
-        bool magnet;
-        QPoint topLeft;
-        bool attached;
-    } cases[] = {
-        {"work area: from its top", {0, 28, 1920, 1052}, true, {1040, 28}, true},
-        {"no work area: clear of the icon", screen, true, {1040, 26}, false},
-        {"magnet off: centred", {0, 28, 1920, 1052}, false, {580, 294}, false},
-    };
-    for (const auto& c : cases) {
-        const MainWindowPlacement p = placeMainWindowNearIcon(screen, c.visible, kWindow, icon,
-                                                              c.magnet);
-        EXPECT_EQ(p.topLeft, c.topLeft) << c.what;
-        EXPECT_EQ(p.magnetized, c.attached) << c.what;
-    }
-    const MainWindowPlacement unknown =
-        placeMainWindowNearIcon(screen, screen, kWindow, std::nullopt, true);
-    EXPECT_EQ(unknown.topLeft, QPoint(580, 280));
-}
-
-TEST(PlacementRules, TheIconsScreenHoldsItsCentreElseIsTheNearest) {
-    // A 1920 × 1080 screen with a 1440 × 900 one to its right, top-aligned: a gap below the
-    // second one, where no screen is.
-    const QList<QRect> screens{{0, 0, 1920, 1080}, {1920, 0, 1440, 900}};
-    const struct {
-        const char* what;
-        QPoint centre;
-        qsizetype screen;
-    } cases[] = {
-        {"first, top right", {1872, 14}, 0},
-        {"second, top right", {3312, 14}, 1},
-        {"second, its first column", {1920, 450}, 1},
-        {"first, its last column", {1919, 450}, 0},
-        {"below the second: the gap is nearer the second", {3000, 1000}, 1},
-        {"left of everything", {-30, 500}, 0},
-        {"right of everything", {3400, 10}, 1},
-        {"below everything, under the first", {900, 1200}, 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(screenOfIcon(screens, c.centre, 0), c.screen) << c.what;
-    EXPECT_EQ(screenOfIcon({}, QPoint(10, 10), 3), 3) << "no screens: the fallback";
-}
-
-INSTANTIATE_TEST_SUITE_P(Desks, Placement, testing::ValuesIn(kDesks),
-                         [](const testing::TestParamInfo<Desk>& info) {
-                             std::string name = info.param.what;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
-                         });

@@ -45,31 +45,17 @@ TEST(ReleasePicks, SortWithStableTies) {
     }
 }
 
-// Each row ticks "a", then "b", then the row's last id; the ids whose tick changed on that
-// last toggle, and what stays ticked.
-struct Ticking {
-    const char* name;
-    bool movie;
-    const char* last;
-    QStringList changed;
-    QStringList ticked;
-};
-
 TEST(ReleasePicks, AMovieKeepsOneTickAndSaysWhichItDropped) {
-    const Ticking rows[] = {
-        {"series ticks a third", false, "c", {"c"}, {"a", "b", "c"}},
-        {"series unticks one", false, "a", {"a"}, {"b"}},
-        {"movie replaces its tick", true, "c", {"b", "c"}, {"c"}},
-        {"movie unticks its tick", true, "b", {"b"}, {}},
-    };
-    for (const Ticking& row : rows) {
-        ReleasePicks picks(row.movie);
+    const json rows = fixtureJson("present/add-series.json")["ticking"]["rows"];
+    ASSERT_EQ(rows.size(), 4u);
+    for (const json& row : rows) {
+        ReleasePicks picks(row[1].get<bool>());
         picks.toggle(QStringLiteral("a"));
         picks.toggle(QStringLiteral("b"));
-        EXPECT_EQ(picks.toggle(QString::fromLatin1(row.last)), row.changed) << row.name;
+        EXPECT_EQ(picks.toggle(qstr(row[2])), strings(row[3])) << row[0];
         QStringList ticked(picks.picked().cbegin(), picks.picked().cend());
         ticked.sort();
-        EXPECT_EQ(ticked, row.ticked) << row.name;
+        EXPECT_EQ(ticked, strings(row[4])) << row[0];
     }
 }
 

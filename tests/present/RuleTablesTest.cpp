@@ -3,14 +3,19 @@
 // give.
 
 #include "AboutText.h"
+#include "AccessibleText.h"
 #include "ActivityDayText.h"
 #include "AddPanelPlacement.h"
+#include "Announcements.h"
+#include "CalendarText.h"
 #include "CountdownText.h"
 #include "EpisodeDrawerTexts.h"
 #include "Fixtures.h"
 #include "LaunchRequest.h"
 #include "MovieRowText.h"
 #include "ScopedTimeZone.h"
+#include "SettingsText.h"
+#include "ShowRowKeys.h"
 #include "ShowRowText.h"
 #include "SidebarTab.h"
 #include "StatusStripText.h"
@@ -18,6 +23,8 @@
 #include "WindowPlacement.h"
 #include "model/RecordCodecs.h"
 #include "store/TrackerHint.h"
+
+#include <QMetaEnum>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +55,9 @@ json str(const std::optional<QString>& text) {
 }
 std::optional<QString> maybe(const json& v) {
     return v.is_null() ? std::nullopt : std::optional(qstr(v));
+}
+QDate date(const json& v) {
+    return QDate::fromString(qstr(v), Qt::ISODate);
 }
 json point(QPoint p) {
     return {p.x(), p.y()};
@@ -101,6 +111,9 @@ Movie rowMovie(json j) {
     return movies ? movies->first() : Movie{};
 }
 
+const QStringList kParts{"none",     "row",   "subscribeSwitch", "qualityPill",
+                         "pickPill", "trash", "stale",           "viewEpisodes"};
+const QStringList kEpisodeStates{"gotIt", "upcoming", "missing"};
 const QStringList kTones{"plain", "working", "done", "attention", "failure"};
 const QStringList kDrawerTones{"plain", "quiet", "faint", "action", "done", "attention", "failure"};
 const QStringList kMenuActions{"toggleSubscription", "choosePick", "dismissPick", "searchNow",
@@ -122,12 +135,7 @@ const Rule kRules[] = {
     {"texts", "relativeTimeByAge", 1,
      [](R r) { return str(ShowRowText::relativeTime(kNow - r[0].get<double>(), kNow)); }},
     {"texts", "launchShowsWindow", 1,
-     [](R r) {
-         QStringList arguments;
-         for (const json& a : r[0])
-             arguments << qstr(a);
-         return launchRequest(arguments) == LaunchRequest::showWindow;
-     }},
+     [](R r) { return launchRequest(strings(r[0])) == LaunchRequest::showWindow; }},
     {"texts", "engineLine", 1, [](R r) { return str(about::engineLine(maybe(r[0]))); }},
     {"texts", "activityDayHeaders", 1,
      [](R r) {
@@ -137,8 +145,8 @@ const Rule kRules[] = {
     {"texts", "statusStrip", 3,
      [](R r) {
          const StatusStripState s = statusStripState({r[0], r[1], maybe(r[2])});
-         return json{nameOf(s.tone, {"checking", "listening", "problem"}), str(s.text), str(s.aside),
-                     s.pulsing, s.buttonFaint};
+         return json{nameOf(s.tone, {"checking", "listening", "problem"}), str(s.text),
+                     str(s.aside), s.pulsing, s.buttonFaint};
      }},
     {"texts", "healthProblem", 6,
      [](R r) {
@@ -148,11 +156,8 @@ const Rule kRules[] = {
                                          {"none", "binaryMissing", "notExecutable", "exitedAtStart",
                                           "rpcPortTaken", "restartsGivenUp", "stoppedAnswering"}),
              {}};
-         SearchHealth search;
-         for (const json& index : r[2])
-             search.silentIndexes << qstr(index);
-         search.tmdbKeyRefused = r[3];
-         search.tmdbUnreachable = r[4];
+         const SearchHealth search{
+             .silentIndexes = strings(r[2]), .tmdbKeyRefused = r[3], .tmdbUnreachable = r[4]};
          return str(healthProblemText(engine, search, r[5]));
      }},
     {"texts", "sidebarTabs", 1,
@@ -188,6 +193,11 @@ const Rule kRules[] = {
      }},
     {"texts", "completeSeason", 2,
      [](R r) { return str(EpisodeDrawerTexts::completeSeasonTooltip(r[0], r[1])); }},
+    {"texts", "tmdbFailures", 1,
+     [](R r) {
+         return str(EpisodeDrawerTexts::tmdbFailureText(byName<LookupFailure>(
+             r[0], {"none", "noKey", "refusedKey", "unreachable", "badAnswer"})));
+     }},
     {"texts", "recentStateLines", 1,
      [](R r) { return str(EpisodeDrawerTexts::recentStateLine(recordFrom(r[0]), kNow)); }},
     {"texts", "recentTones", 3,
@@ -214,6 +224,21 @@ const Rule kRules[] = {
          for (const ShowRowText::MenuItem& item : ShowRowText::menuItems(rowShow(r[0]), r[1]))
              items.push_back(str(kMenuActions.value(int(item.action)) + ": " + item.label));
          return items;
+     }},
+    {"show-rows", "keys", 4,
+     [](R r) {
+         const auto key =
+             QMetaEnum::fromType<Qt::Key>().keyToValue(r[1].get<std::string>().c_str());
+         const auto modifiers =
+             Qt::KeyboardModifiers(QMetaEnum::fromType<Qt::KeyboardModifier>().keysToValue(
+                 r[2].get<std::string>().c_str()));
+         const QList<ShowRowPart> shown{ShowRowPart::row, ShowRowPart::subscribeSwitch,
+                                        ShowRowPart::qualityPill, ShowRowPart::trash,
+                                        ShowRowPart::viewEpisodes};
+         const ShowRowKeys::Step step =
+             ShowRowKeys::forKey(key, modifiers, byName<ShowRowPart>(r[3], kParts), shown);
+         return json{nameOf(step.kind, {"pass", "focus", "leave", "press", "menu"}),
+                     nameOf(step.part, kParts), step.refocus};
      }},
     {"show-rows", "pickTitles", 1,
      [](R r) {
@@ -246,6 +271,108 @@ const Rule kRules[] = {
      }},
     {"movie-rows", "downloadLines", 1,
      [](R r) { return str(MovieRowText::downloadLine(recordFrom(r[0]), kNow)); }},
+    {"settings-and-reading", "intervalChoices", 0,
+     [](R) {
+         json labels = json::array();
+         for (int minutes : settingstext::intervalChoices())
+             labels.push_back(str(settingstext::intervalLabel(minutes)));
+         return labels;
+     }},
+    {"settings-and-reading", "intervalLabels", 1,
+     [](R r) { return str(settingstext::intervalLabel(r[0])); }},
+    {"settings-and-reading", "homeRelative", 2,
+     [](R r) { return str(settingstext::homeRelative(qstr(r[0]), qstr(r[1]))); }},
+    {"settings-and-reading", "rootFolder", 1,
+     [](R r) {
+         const QString u = qstr(r[0]);
+         const auto chosen =
+             r[0].is_null() ? std::nullopt
+                            : std::optional(u.startsWith('/') ? QUrl::fromLocalFile(u) : QUrl(u));
+         return str(
+             settingstext::rootFolderText(chosen, "/home/al/Téléchargements/Lumivane", "/home/al"));
+     }},
+    {"settings-and-reading", "locationNote", 2,
+     [](R r) { return str(settingstext::locationNote(qstr(r[0]), qstr(r[1]))); }},
+    {"settings-and-reading", "clearConfirmation", 1,
+     [](R r) {
+         QList<DownloadRecord> rows;
+         for (const json& d : r[0])
+             rows.append({.showName = qstr(d[0]), .episode = qstr(d[1])});
+         return str(settingstext::clearConfirmation(rows));
+     }},
+    {"settings-and-reading", "ratioText", 1,
+     [](R r) { return str(settingstext::ratioText(r[0])); }},
+    {"settings-and-reading", "parseRatio", 1,
+     [](R r) {
+         const auto stored = settingstext::parseRatio(qstr(r[0]));
+         return stored ? json(*stored) : json();
+     }},
+    {"settings-and-reading", "seriesRowDescription", 4,
+     [](R r) {
+         return str(accessible::seriesRowDescription(qstr(r[0]), qstr(r[1]), qstr(r[2]), r[3]));
+     }},
+    {"settings-and-reading", "episodeRowName", 2,
+     [](R r) { return str(accessible::episodeRowName(qstr(r[0]), qstr(r[1]))); }},
+    {"settings-and-reading", "episodeRowDescription", 2,
+     [](R r) { return str(accessible::episodeRowDescription(qstr(r[0]), qstr(r[1]))); }},
+    {"settings-and-reading", "releaseRowDescription", 2,
+     [](R r) { return str(accessible::releaseRowDescription(qstr(r[0]), r[1])); }},
+    {"settings-and-reading", "calendarDayDescription", 1,
+     [](R r) {
+         QList<CalEvent> events;
+         for (const json& e : r[0])
+             events.append({.showName = qstr(e[0]),
+                            .code = qstr(e[1]),
+                            .state = byName<CalEvent::EpisodeState>(e[2], kEpisodeStates)});
+         return str(accessible::calendarDayDescription(events));
+     }},
+    {"settings-and-reading", "announceCheck", 2,
+     [](R r) { return str(announce::forCheck(r[0], r[1])); }},
+    {"settings-and-reading", "announceActivity", 2,
+     [](R r) {
+         return str(announce::forActivity(
+             {{}, {}, qstr(r[1]), *fromRaw<ActivityEntry::Kind>(qstr(r[0]))}));
+     }},
+    {"settings-and-reading", "announceProblem", 2,
+     [](R r) { return str(announce::forProblem(maybe(r[0]), maybe(r[1]))); }},
+    {"geometry", "trayEdge", 1,
+     [](R r) {
+         const QRect icon = rect(r[0]).toRect(), screen(icon.x() >= 1920 ? 1920 : 0, 0, 1920, 1080);
+         return nameOf(trayEdgeOf(screen, icon), {"top", "bottom", "left", "right"});
+     }},
+    {"geometry", "mainWindowNearIcon", 3,
+     [](R r) {
+         const auto icon = r[0].is_null() ? std::nullopt : std::optional(rect(r[0]).toRect());
+         const MainWindowPlacement p = placeMainWindowNearIcon(
+             {0, 0, 1920, 1080}, rect(r[1]).toRect(), {760, 520}, icon, r[2]);
+         return json{point(p.topLeft), p.magnetized};
+     }},
+    {"geometry", "screenOfIcon", 1,
+     [](R r) {
+         return screenOfIcon({{0, 0, 1920, 1080}, {1920, 0, 1440, 900}}, {r[0][0], r[0][1]}, 0);
+     }},
+    {"calendar", "weekDays", 3,
+     [](R r) {
+         const QList<QDate> days = calendar::weekDays(date(r[0]), r[1], QLocale(qstr(r[2])));
+         EXPECT_EQ(days.size(), 7);
+         for (int i = 1; i < days.size(); ++i)
+             EXPECT_EQ(days[i], days[i - 1].addDays(1));
+         return json{str(days.value(0).toString(Qt::ISODate)), str(calendar::weekHeader(days))};
+     }},
+    {"calendar", "eventDays", 2,
+     [](R r) {
+         const ScopedTimeZone zone(r[0].get<std::string>().c_str());
+         const CalEvent e{.date = *utcOf(r[1])};
+         const QDate day = calendar::eventDay(e);
+         return json{str(day.toString(Qt::ISODate)), calendar::eventsOn({e}, date(r[2])).size(),
+                     calendar::eventsOn({e}, date(r[2]).addDays(1)).size()};
+     }},
+    {"calendar", "localMidnightDays", 1,
+     [](R r) {
+         const ScopedTimeZone zone(r[0].get<std::string>().c_str());
+         const CalEvent e{.date = Timestamp::fromDateTime(QDate(2025, 3, 4).startOfDay())};
+         return str(calendar::eventDay(e).toString(Qt::ISODate));
+     }},
     {"geometry", "mainWindow", 4,
      [](R r) {
          const auto icon = r[2].is_null() ? std::nullopt : std::optional(r[2].get<double>());
@@ -269,7 +396,8 @@ const Rule kRules[] = {
      }},
     {"geometry", "addPoster", 2,
      [](R r) {
-         return point(AddPanelPlacement::poster(rect(r[0]), QSizeF(200, 300), kAddArea, rect(r[1])));
+         return point(
+             AddPanelPlacement::poster(rect(r[0]), QSizeF(200, 300), kAddArea, rect(r[1])));
      }},
 };
 
@@ -315,20 +443,10 @@ TEST(RuleTables, WhatIsNotARowOfATable) {
 
     EXPECT_EQ(ShowRowText::trashTooltip(rowShow({{"name", "The Bear"}})),
               "Remove The Bear from your series");
-}
-
-TEST(RuleTables, DrawerFailuresPointToTheKeyOrTheConnectionAndNeverReadAsEmpty) {
-    using namespace EpisodeDrawerTexts;
-    using F = LookupFailure;
-    EXPECT_TRUE(tmdbFailureText(F::none).isEmpty());
-    EXPECT_TRUE(tmdbFailureText(F::refusedKey).contains("Settings"));
-    EXPECT_TRUE(tmdbFailureText(F::unreachable).contains("connection"));
-    EXPECT_TRUE(indexesUnreachableText().contains("connection"));
-    const QStringList texts{tmdbFailureText(F::refusedKey), tmdbFailureText(F::unreachable),
-                            tmdbFailureText(F::badAnswer), indexesUnreachableText()};
-    EXPECT_EQ(QSet<QString>(texts.cbegin(), texts.cend()).size(), 4);
-    for (const QString& t : texts)
-        EXPECT_FALSE(t.startsWith("No ") || t.contains("find")) << t.toStdString();
+    EXPECT_TRUE(settingstext::workingFolderNote().contains("/Incomplete/"));
+    EXPECT_TRUE(calendar::weekDays(QDate(), 0, QLocale("en_US")).isEmpty());
+    EXPECT_EQ(calendar::weekHeader({}), "This Week");
+    EXPECT_EQ(screenOfIcon({}, QPoint(10, 10), 3), 3) << "no screens: the fallback";
 }
 
 TEST(TrackerHints, TheStoredHintAndWhatTheViewsShow) {

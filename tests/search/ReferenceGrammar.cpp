@@ -45,14 +45,10 @@ std::optional<Code> written(const std::optional<EpisodeCode>& code) {
 
 std::optional<Code> refEpisodeCode(const QString& title) {
     const QString t = title.left(512);
-    if (auto m = pattern(R"([Ss](\d{1,2})[Ee](\d{1,3})(?!\d))").match(t); m.hasMatch()) {
-        auto s = asciiInt(m.capturedView(1)), e = asciiInt(m.capturedView(2));
-        if (s && e)
-            return Code{code(*s, *e), *s, *e};
-    }
-    if (auto m = pattern(R"(\b(\d{1,2})x(\d{1,2})\b)").match(t); m.hasMatch()) {
-        auto s = asciiInt(m.capturedView(1)), e = asciiInt(m.capturedView(2));
-        if (s && e)
+    for (const char* p : {R"([Ss](\d{1,2})[Ee](\d{1,3})(?!\d))", R"(\b(\d{1,2})x(\d{1,2})\b)"}) {
+        const auto m = pattern(QString::fromLatin1(p)).match(t);
+        const auto s = asciiInt(m.capturedView(1)), e = asciiInt(m.capturedView(2));
+        if (m.hasMatch() && s && e)
             return Code{code(*s, *e), *s, *e};
     }
     if (auto m = pattern(R"((?<!\d)(?:19|20)\d{2}[ ._-]\d{1,2}[ ._-]\d{1,2}(?!\d))").match(t);
@@ -67,27 +63,26 @@ std::optional<Code> refEpisodeCode(const QString& title) {
     return std::nullopt;
 }
 
+// The first group of the first caseless match, as a number.
+std::optional<int> captured(const char* p, const QString& t) {
+    const auto m = pattern(QString::fromLatin1(p), true).match(t);
+    return m.hasMatch() ? asciiInt(m.capturedView(1)) : std::nullopt;
+}
+
 std::optional<int> refPackSeason(const QString& title) {
     const QString t = title.left(512).toLower();
     if (pattern(R"((series|seasons?)\s*\d{1,2}\s*(-|to)\s*\d{1,2})", true).match(t).hasMatch() ||
         pattern(R"(\bs\d{1,2}\s*-\s*s\d{1,2}\b)", true).match(t).hasMatch() ||
         t.contains("complete series") || t.contains("complete collection"))
         return std::nullopt;
-    if (auto m = pattern(R"(s(\d{1,2})e\d{1,2}\s*-\s*e?\d{1,2})", true).match(t); m.hasMatch()) {
-        if (auto s = asciiInt(m.capturedView(1)))
-            return s;
-    }
+    // A run of episodes names its season; a single episode is no pack.
+    if (auto s = captured(R"(s(\d{1,2})e\d{1,2}\s*-\s*e?\d{1,2})", t))
+        return s;
     if (pattern(R"(s\d{1,2}e\d{1,2})", true).match(t).hasMatch())
         return std::nullopt;
-    if (auto m = pattern(R"((?:series|season)\s*(\d{1,2}))", true).match(t); m.hasMatch()) {
-        if (auto s = asciiInt(m.capturedView(1)))
-            return s;
-    }
-    if (auto m = pattern(R"(\bs(\d{1,2})\b(?![ .]?e\d))", true).match(t); m.hasMatch()) {
-        if (auto s = asciiInt(m.capturedView(1)))
-            return s;
-    }
-    return std::nullopt;
+    if (auto s = captured(R"((?:series|season)\s*(\d{1,2}))", t))
+        return s;
+    return captured(R"(\bs(\d{1,2})\b(?![ .]?e\d))", t);
 }
 
 bool refIncompleteOrDated(const QString& title) {

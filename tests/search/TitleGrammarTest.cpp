@@ -23,11 +23,8 @@ TEST(TitleGrammar, ReadsEveryTitleOfTheTable) {
         TitleReportOptions options;
         if (row.contains("name"))
             options.name = qstr(row["name"]);
-        if (row.contains("origin")) {
-            options.origin = QStringList{};
-            for (const json& c : row["origin"])
-                options.origin->append(qstr(c));
-        }
+        if (row.contains("origin"))
+            options.origin = strings(row["origin"]);
         if (row.contains("firstAirYear") && !row["firstAirYear"].is_null())
             options.firstAirYear = qstr(row["firstAirYear"]);
         if (row.contains("year"))
