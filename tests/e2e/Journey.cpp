@@ -52,17 +52,20 @@ void Journey::SetUp() {
 
     // The supervisor runs the daemon from the application's resources; here a link to the
     // system's daemon, as in a build folder.
-    m_resources = QDir(m_env.root()).filePath(QStringLiteral("resources"));
-    const QString bin = m_resources + QStringLiteral("/TransmissionEngine/bin");
+    m_resources = QDir(m_env.root()).filePath("resources");
+    const QString bin = m_resources + "/TransmissionEngine/bin";
     ASSERT_TRUE(QDir().mkpath(bin));
-    ASSERT_TRUE(QFile::link(systemDaemonPath(), bin + QStringLiteral("/transmission-daemon")));
+    ASSERT_TRUE(QFile::link(systemDaemonPath(), bin + "/transmission-daemon"));
 
     // The magnets the indexes hand out name public trackers: bound to loopback, the daemon
     // cannot reach them, and it looks for peers nowhere else.
-    writeQuietDaemonSettings(QDir(m_env.storageFolder()).filePath(QStringLiteral("transmission-config")));
+    writeQuietDaemonSettings(QDir(m_env.storageFolder()).filePath("transmission-config"));
 
-    FakeTmdb::Series series{.name = "Harbour Lights", .currentSeason = 1, .lastAired = {{1, 3}},
-                            .originCountries = {"GB"}, .imdbID = "tt31415926"};
+    FakeTmdb::Series series{.name = "Harbour Lights",
+                            .currentSeason = 1,
+                            .lastAired = {{1, 3}},
+                            .originCountries = {"GB"},
+                            .imdbID = "tt31415926"};
     for (const auto& [n, day] : {std::pair{1, QDate(2025, 12, 11)},
                                  {2, QDate(2025, 12, 18)},
                                  {3, QDate(2025, 12, 25)},
@@ -132,8 +135,9 @@ bool Journey::daemonAnswers() {
 QString Journey::preload(const ReleaseFiles& release, bool partial, QString downloadDir) {
     // As the daemon keeps them: a download in progress in the working folder, a finished one in
     // the download folder.
-    const QString dataDir =
-        !downloadDir.isEmpty() ? downloadDir : partial ? workingFolder() : downloadFolder();
+    const QString dataDir = !downloadDir.isEmpty() ? downloadDir
+                            : partial              ? workingFolder()
+                                                   : downloadFolder();
     if (downloadDir.isEmpty())
         downloadDir = downloadFolder();
     const QString folder = QDir(dataDir).filePath(release.name);
@@ -142,18 +146,18 @@ QString Journey::preload(const ReleaseFiles& release, bool partial, QString down
         writeBytes(QDir(folder).filePath(file), contentOf(release.name, file, size));
         names.append(file);
     }
-    const QString torrent = QDir(m_env.root()).filePath(release.name + QStringLiteral(".torrent"));
+    const QString torrent = QDir(m_env.root()).filePath(release.name + ".torrent");
     const QString hash = writeTorrentFile(torrent, folder, names);
     if (partial) {
         const auto& [file, size] = release.files.first();
         writeBytes(QDir(folder).filePath(file), QByteArray(size - size / 2, '\x5a'), size / 2);
     }
 
-    const auto added = rawRPC(m_nam, m_endpoints.rpcPort,
-                              {{"method", "torrent-add"},
-                               {"arguments",
-                                {{"filename", torrent.toStdString()},
-                                 {"download-dir", downloadDir.toStdString()}}}});
+    const auto added = rawRPC(
+        m_nam, m_endpoints.rpcPort,
+        {{"method", "torrent-add"},
+         {"arguments",
+          {{"filename", torrent.toStdString()}, {"download-dir", downloadDir.toStdString()}}}});
     EXPECT_TRUE(added && added->contains("torrent-added"))
         << "the daemon refused " << hash.toStdString();
     const bool checked = retryUntil(
@@ -222,6 +226,29 @@ void Journey::checkNow() {
     ASSERT_TRUE(ended) << "the check cycle never ended";
 }
 
+bool Journey::waitForOutcome(const QString& hash) {
+    return waitFor([&] {
+        const auto row = historyRow(hash);
+        return row && row->state != DownloadRecord::State::downloading;
+    });
+}
+
+bool Journey::waitForDaemonToDrop(const QString& hash) {
+    return retryUntil([&] {
+        const auto held = daemonHashes();
+        return held && !held->contains(hash);
+    });
+}
+
+testing::AssertionResult Journey::oneNotice(const QString& title, const QString& body) const {
+    QStringList posted;
+    for (const Notice& n : m_notices.notices)
+        posted << n.title + ": " + n.body;
+    if (posted == QStringList{title + ": " + body})
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "notices: " << posted.join(" | ").toStdString();
+}
+
 QStringList Journey::log() const {
     QStringList lines;
     for (const ActivityEntry& e : m_store->activity())
@@ -239,7 +266,8 @@ std::optional<DownloadRecord> Journey::historyRow(const QString& hash) const {
 
 template <typename T>
 static const T& byId(const QList<T>& list, const QUuid& id) {
-    const auto it = std::find_if(list.cbegin(), list.cend(), [&](const T& item) { return item.id == id; });
+    const auto it =
+        std::find_if(list.cbegin(), list.cend(), [&](const T& item) { return item.id == id; });
     return it != list.cend() ? *it : throw std::runtime_error("no such series or movie");
 }
 
@@ -254,7 +282,7 @@ const Movie& Journey::movie(const QUuid& id) const {
 // --- files -------------------------------------------------------------------------------------
 
 QString Journey::workingFolder() const {
-    return libraryPath(QStringLiteral("Incomplete"));
+    return libraryPath("Incomplete");
 }
 
 QString Journey::libraryPath(const QString& relative) const {
@@ -283,6 +311,10 @@ void Journey::seedShows(const QList<Show>& shows) const {
 // --- the world ---------------------------------------------------------------------------------
 
 Show Journey::harbourLights() const {
-    return Show{.id = m_harbourLightsID, .name = "Harbour Lights", .downloadedEpisodes = {"S01E02", "S01E01"},
-                .tmdbID = kHarbourLightsTMDB, .firstAirYear = "2025", .monitorAnchor = "S01E01"};
+    return Show{.id = m_harbourLightsID,
+                .name = "Harbour Lights",
+                .downloadedEpisodes = {"S01E02", "S01E01"},
+                .tmdbID = kHarbourLightsTMDB,
+                .firstAirYear = "2025",
+                .monitorAnchor = "S01E01"};
 }
