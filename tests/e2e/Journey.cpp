@@ -75,10 +75,6 @@ void Journey::SetUp() {
     m_tmdb.series.insert(kHarbourLightsTMDB, series);
 }
 
-void Journey::TearDown() {
-    quit();
-}
-
 // --- Lumivane ----------------------------------------------------------------------------------
 
 void Journey::launch(std::chrono::milliseconds pollInterval) {
@@ -264,30 +260,7 @@ std::optional<DownloadRecord> Journey::historyRow(const QString& hash) const {
     return std::nullopt;
 }
 
-template <typename T>
-static const T& byId(const QList<T>& list, const QUuid& id) {
-    const auto it =
-        std::find_if(list.cbegin(), list.cend(), [&](const T& item) { return item.id == id; });
-    return it != list.cend() ? *it : throw std::runtime_error("no such series or movie");
-}
-
-const Show& Journey::show(const QUuid& id) const {
-    return byId(m_store->shows(), id);
-}
-
-const Movie& Journey::movie(const QUuid& id) const {
-    return byId(m_store->movies(), id);
-}
-
 // --- files -------------------------------------------------------------------------------------
-
-QString Journey::workingFolder() const {
-    return libraryPath("Incomplete");
-}
-
-QString Journey::libraryPath(const QString& relative) const {
-    return QDir(m_env.libraryRoot()).filePath(relative);
-}
 
 QStringList Journey::filesBelow(const QString& folder) {
     QStringList files;

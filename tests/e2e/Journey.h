@@ -11,6 +11,7 @@
 #include "engine/TransmissionEngine.h"
 #include "store/WatchlistStore.h"
 
+#include <QDir>
 #include <QNetworkAccessManager>
 
 #include <gtest/gtest.h>
@@ -42,12 +43,19 @@ inline const ReleaseFiles kHarbourLightsS01E03{
      {"Sample/harbour.lights.s01e03.1080p.sample.mkv", 48 * 1024},
      {"Harbour.Lights.S01E03.1080p.WEB.h264-NTb.nfo", 2 * 1024}}};
 
+template <typename T>
+const T& byId(const QList<T>& list, const QUuid& id) {
+    const auto it =
+        std::find_if(list.cbegin(), list.cend(), [&](const T& item) { return item.id == id; });
+    return it != list.cend() ? *it : throw std::runtime_error("no such series or movie");
+}
+
 class Journey : public testing::Test {
 protected:
     static constexpr int kWatchdogMs = 30000;
 
     void SetUp() override;
-    void TearDown() override;
+    void TearDown() override { quit(); }
 
     // --- Lumivane itself -------------------------------------------------------------------
     // Starts the daemon under its supervisor, then the store; returns once the store's start-up
@@ -99,13 +107,15 @@ protected:
     // The activity log, oldest line first.
     QStringList log() const;
     std::optional<DownloadRecord> historyRow(const QString& hash) const;
-    const Show& show(const QUuid& id) const;
-    const Movie& movie(const QUuid& id) const;
+    const Show& show(const QUuid& id) const { return byId(m_store->shows(), id); }
+    const Movie& movie(const QUuid& id) const { return byId(m_store->movies(), id); }
 
     // --- files -----------------------------------------------------------------------------
     QString downloadFolder() const { return m_env.libraryRoot(); }
-    QString workingFolder() const;
-    QString libraryPath(const QString& relative) const;
+    QString workingFolder() const { return libraryPath("Incomplete"); }
+    QString libraryPath(const QString& relative) const {
+        return QDir(m_env.libraryRoot()).filePath(relative);
+    }
     // Where kHarbourLightsS01E03's video is filed.
     QString filedS01E03() const {
         return libraryPath("Series/Harbour Lights.2025/Season_01/" + kHarbourLightsS01E03.name +
