@@ -2,43 +2,11 @@
 // another client's data, and a finished episode lost because the library could not be written.
 
 #include "Journey.h"
+#include "PermissionOverrides.h"
 
 #include <QFile>
 
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 namespace {
-
-// Root passes every permission check; without these capabilities this thread (the one that
-// files downloads) meets the folders' modes as anyone would.
-class WithoutPermissionOverrides {
-public:
-    WithoutPermissionOverrides() {
-        if (::geteuid() != 0)
-            return;
-        m_header.version = _LINUX_CAPABILITY_VERSION_3;
-        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &=
-            ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
-        m_dropped = ::syscall(SYS_capset, &m_header, reduced) == 0;
-    }
-    ~WithoutPermissionOverrides() { restore(); }
-    void restore() {
-        if (m_dropped)
-            ::syscall(SYS_capset, &m_header, m_saved);
-        m_dropped = false;
-    }
-    bool effective() const { return ::geteuid() != 0 || m_dropped; }
-
-private:
-    __user_cap_header_struct m_header{};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_dropped = false;
-};
 
 void setWritable(const QString& folder, bool writable) {
     const auto mode = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |

@@ -3,6 +3,7 @@
 // claims nothing was saved, and writes everything again once the storage is back.
 
 #include "EventLoop.h"
+#include "PermissionOverrides.h"
 #include "TestEnvironment.h"
 #include "model/RecordCodecs.h"
 #include "model/StorageFiles.h"
@@ -17,11 +18,9 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
-#include <linux/capability.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -34,19 +33,6 @@ bool canWriteInto(const QString& folder) {
     probe.close();
     probe.remove();
     return written;
-}
-
-// Root writes through permission bits; dropping the override from this thread's effective
-// set makes them count. The permitted set keeps it, so it can be raised again.
-bool setDacOverride(bool on) {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2]{};
-    if (syscall(SYS_capget, &header, data) != 0)
-        return false;
-    auto& effective = data[CAP_TO_INDEX(CAP_DAC_OVERRIDE)].effective;
-    effective =
-        on ? effective | CAP_TO_MASK(CAP_DAC_OVERRIDE) : effective & ~CAP_TO_MASK(CAP_DAC_OVERRIDE);
-    return syscall(SYS_capset, &header, data) == 0;
 }
 
 // One way for the storage to stop taking writes. prepare() runs before the files are seeded
@@ -64,17 +50,15 @@ class ReadOnlyFolder final : public Outage {
 public:
     void begin(const QString& folder) override {
         ::chmod(QFile::encodeName(folder).constData(), 0555);
-        if (::geteuid() == 0)
-            m_dropped = setDacOverride(false);
+        m_asAnyone.emplace();
     }
     void end(const QString& folder) override {
-        if (m_dropped)
-            setDacOverride(true);
+        m_asAnyone.reset();
         ::chmod(QFile::encodeName(folder).constData(), 0755);
     }
 
 private:
-    bool m_dropped = false;
+    std::optional<WithoutPermissionOverrides> m_asAnyone;
 };
 
 // A disk about to fill up: no file may grow past one byte.
