@@ -53,15 +53,14 @@ void Journey::SetUp() {
 
     // The supervisor runs the daemon from the application's resources; here a link to the
     // system's daemon, as in a build folder.
-    m_resources = QDir(m_env.root()).filePath(QStringLiteral("resources"));
-    const QString bin = m_resources + QStringLiteral("/TransmissionEngine/bin");
+    m_resources = QDir(m_env.root()).filePath("resources");
+    const QString bin = m_resources + "/TransmissionEngine/bin";
     ASSERT_TRUE(QDir().mkpath(bin));
-    ASSERT_TRUE(QFile::link(systemDaemonPath(), bin + QStringLiteral("/transmission-daemon")));
+    ASSERT_TRUE(QFile::link(systemDaemonPath(), bin + "/transmission-daemon"));
 
     // The magnets the indexes hand out name public trackers: bound to loopback, the daemon
     // cannot reach them, and it looks for peers nowhere else.
-    writeQuietDaemonSettings(
-        QDir(m_env.storageFolder()).filePath(QStringLiteral("transmission-config")));
+    writeQuietDaemonSettings(QDir(m_env.storageFolder()).filePath("transmission-config"));
 
     FakeTmdb::Series series{.name = "Harbour Lights",
                             .currentSeason = 1,
@@ -75,10 +74,6 @@ void Journey::SetUp() {
                                  {5, QDate(2026, 1, 15)}})
         series.seasons[1].append({n, day});
     m_tmdb.series.insert(kHarbourLightsTMDB, series);
-}
-
-void Journey::TearDown() {
-    quit();
 }
 
 // --- Lumivane ----------------------------------------------------------------------------------
@@ -148,7 +143,7 @@ QString Journey::preload(const ReleaseFiles& release, bool partial, QString down
         writeBytes(QDir(folder).filePath(file), contentOf(release.name, file, size));
         names.append(file);
     }
-    const QString torrent = QDir(m_env.root()).filePath(release.name + QStringLiteral(".torrent"));
+    const QString torrent = QDir(m_env.root()).filePath(release.name + ".torrent");
     const QString hash = writeTorrentFile(torrent, folder, names);
     if (partial) {
         const auto& [file, size] = release.files.first();
@@ -228,6 +223,29 @@ void Journey::checkNow() {
     ASSERT_TRUE(ended) << "the check cycle never ended";
 }
 
+bool Journey::waitForOutcome(const QString& hash) {
+    return waitFor([&] {
+        const auto row = historyRow(hash);
+        return row && row->state != DownloadRecord::State::downloading;
+    });
+}
+
+bool Journey::waitForDaemonToDrop(const QString& hash) {
+    return retryUntil([&] {
+        const auto held = daemonHashes();
+        return held && !held->contains(hash);
+    });
+}
+
+testing::AssertionResult Journey::oneNotice(const QString& title, const QString& body) const {
+    QStringList posted;
+    for (const Notice& n : m_notices.notices)
+        posted << n.title + ": " + n.body;
+    if (posted == QStringList{title + ": " + body})
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "notices: " << posted.join(" | ").toStdString();
+}
+
 QStringList Journey::log() const {
     QStringList lines;
     for (const ActivityEntry& e : m_store->activity())
@@ -243,30 +261,7 @@ std::optional<DownloadRecord> Journey::historyRow(const QString& hash) const {
     return std::nullopt;
 }
 
-template <typename T>
-static const T& byId(const QList<T>& list, const QUuid& id) {
-    const auto it =
-        std::find_if(list.cbegin(), list.cend(), [&](const T& item) { return item.id == id; });
-    return it != list.cend() ? *it : throw std::runtime_error("no such series or movie");
-}
-
-const Show& Journey::show(const QUuid& id) const {
-    return byId(m_store->shows(), id);
-}
-
-const Movie& Journey::movie(const QUuid& id) const {
-    return byId(m_store->movies(), id);
-}
-
 // --- files -------------------------------------------------------------------------------------
-
-QString Journey::workingFolder() const {
-    return libraryPath(QStringLiteral("Incomplete"));
-}
-
-QString Journey::libraryPath(const QString& relative) const {
-    return QDir(m_env.libraryRoot()).filePath(relative);
-}
 
 QStringList Journey::filesBelow(const QString& folder) {
     QStringList files;

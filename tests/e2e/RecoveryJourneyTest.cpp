@@ -5,51 +5,22 @@
 
 #include <csignal>
 
-using Index = FakeIndexes::Index;
-using Kind = FakeIndexes::Kind;
+using RecoveryJourney = Journey;
 using namespace std::chrono_literals;
-
-namespace {
-
-class RecoveryJourney : public Journey {
-protected:
-    // The episode is half downloaded and followed, its progress seen by the store.
-    void startHalfDownloadedEpisode() {
-        hash = preload(kEpisode, true);
-        m_indexes.hits = {FakeIndexes::on(Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57)};
-        ASSERT_NO_FATAL_FAILURE(checkNow());
-        ASSERT_TRUE(waitFor([&] {
-            const auto row = historyRow(hash);
-            return followed(hash) && row && row->progress > 0.0;
-        }));
-    }
-
-    QString filed() const {
-        return libraryPath(QStringLiteral(
-            "Series/Harbour Lights.2025/Season_01/Harbour.Lights.S01E03.1080p.WEB.h264-NTb.mkv"));
-    }
-
-    QStringList wholeStory() const {
-        return {QStringLiteral("Checking 1 series…"),
-                QStringLiteral("Found: Harbour Lights S01E03 via Torrents-CSV (57 seeders)"),
-                QStringLiteral("Started downloading Harbour Lights S01E03"),
-                QStringLiteral("Sorted Harbour Lights S01E03 → ") + filed()};
-    }
-
-    const ReleaseFiles kEpisode{
-        QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-NTb"),
-        {{QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-NTb.mkv"), 512 * 1024},
-         {QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-NTb.nfo"), 2 * 1024}}};
-    QString hash;
-};
-
-} // namespace
 
 TEST_F(RecoveryJourney, ADaemonKilledMidDownloadIsRestartedAndTheDownloadCarriesOn) {
     seedShows({harbourLights()});
     // Passes a second apart, as the daemon's restart meets them in the product (two seconds).
     ASSERT_NO_FATAL_FAILURE(launch(1s));
-    ASSERT_NO_FATAL_FAILURE(startHalfDownloadedEpisode());
+    // The episode is half downloaded and followed, its progress seen by the store.
+    const QString hash = preload(kHarbourLightsS01E03, true);
+    m_indexes.hits = {
+        FakeIndexes::on(Index::torrentsCsv, Kind::tv, kHarbourLightsS01E03.name, hash, 57)};
+    ASSERT_NO_FATAL_FAILURE(checkNow());
+    ASSERT_TRUE(waitFor([&] {
+        const auto row = historyRow(hash);
+        return followed(hash) && row && row->progress > 0.0;
+    }));
 
     const qint64 pid = engine().processId();
     ASSERT_GT(pid, 0);
@@ -70,13 +41,13 @@ TEST_F(RecoveryJourney, ADaemonKilledMidDownloadIsRestartedAndTheDownloadCarries
     EXPECT_TRUE(followed(hash));
     EXPECT_EQ(show(m_harbourLightsID).status.state, ShowStatus::State::downloading);
 
-    finishDownload(kEpisode, hash);
-    ASSERT_TRUE(waitFor([&] {
-        const auto row = historyRow(hash);
-        return row && row->state != DownloadRecord::State::downloading;
-    }));
-    EXPECT_EQ(log(), wholeStory());
+    finishDownload(kHarbourLightsS01E03, hash);
+    ASSERT_TRUE(waitForOutcome(hash));
+    EXPECT_EQ(log(), (QStringList{"Checking 1 series…",
+                                  "Found: Harbour Lights S01E03 via Torrents-CSV (57 seeders)",
+                                  "Started downloading Harbour Lights S01E03",
+                                  "Sorted Harbour Lights S01E03 → " + filedS01E03()}));
     EXPECT_EQ(historyRow(hash)->state, DownloadRecord::State::sorted);
-    EXPECT_TRUE(QFileInfo::exists(filed()));
-    EXPECT_EQ(show(m_harbourLightsID).downloadedEpisodes.first(), QStringLiteral("S01E03"));
+    EXPECT_TRUE(QFileInfo::exists(filedS01E03()));
+    EXPECT_EQ(show(m_harbourLightsID).downloadedEpisodes.first(), "S01E03");
 }

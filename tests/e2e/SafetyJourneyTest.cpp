@@ -2,50 +2,11 @@
 // another client's data, and a finished episode lost because the library could not be written.
 
 #include "Journey.h"
+#include "PermissionOverrides.h"
 
 #include <QFile>
 
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
-using Index = FakeIndexes::Index;
-using Kind = FakeIndexes::Kind;
-
 namespace {
-
-const ReleaseFiles kEpisode{
-    QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-NTb"),
-    {{QStringLiteral("Harbour.Lights.S01E03.1080p.WEB.h264-NTb.mkv"), 256 * 1024}}};
-
-// Root passes every permission check; without these capabilities this thread (the one that
-// files downloads) meets the folders' modes as anyone would.
-class WithoutPermissionOverrides {
-public:
-    WithoutPermissionOverrides() {
-        if (::geteuid() != 0)
-            return;
-        m_header.version = _LINUX_CAPABILITY_VERSION_3;
-        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &=
-            ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
-        m_dropped = ::syscall(SYS_capset, &m_header, reduced) == 0;
-    }
-    ~WithoutPermissionOverrides() { restore(); }
-    void restore() {
-        if (m_dropped)
-            ::syscall(SYS_capset, &m_header, m_saved);
-        m_dropped = false;
-    }
-    bool effective() const { return ::geteuid() != 0 || m_dropped; }
-
-private:
-    __user_cap_header_struct m_header{};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_dropped = false;
-};
 
 void setWritable(const QString& folder, bool writable) {
     const auto mode = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
@@ -59,9 +20,10 @@ protected:
     void grabWithALockedLibrary() {
         seedShows({harbourLights()});
         ASSERT_NO_FATAL_FAILURE(launch());
-        hash = preload(kEpisode);
-        m_indexes.hits = {FakeIndexes::on(Index::torrentsCsv, Kind::tv, kEpisode.name, hash, 57)};
-        series = libraryPath(QStringLiteral("Series"));
+        hash = preload(kHarbourLightsS01E03);
+        m_indexes.hits = {
+            FakeIndexes::on(Index::torrentsCsv, Kind::tv, kHarbourLightsS01E03.name, hash, 57)};
+        series = libraryPath("Series");
         setWritable(series, false);
     }
 
@@ -74,13 +36,12 @@ protected:
 TEST_F(SafetyJourney, ALeftoverKeepsItsFilesUnlessTheyLieInTheWorkingFolder) {
     ASSERT_NO_FATAL_FAILURE(startDaemon());
     // Added by the user with another client of the daemon, seeding from a folder of their own.
-    const QString seed = QDir(m_env.root()).filePath(QStringLiteral("seed"));
-    const ReleaseFiles theirs{QStringLiteral("Home.Videos.2019"),
-                              {{QStringLiteral("holiday.mkv"), 128 * 1024}}};
+    const QString seed = QDir(m_env.root()).filePath("seed");
+    const ReleaseFiles theirs{"Home.Videos.2019", {{"holiday.mkv", 128 * 1024}}};
     const QString theirHash = preload(theirs, false, seed);
     // Left behind by an earlier run, in the working folder.
-    const ReleaseFiles ours{QStringLiteral("Harbour.Lights.S01E09.720p"),
-                            {{QStringLiteral("Harbour.Lights.S01E09.720p.mkv"), 128 * 1024}}};
+    const ReleaseFiles ours{"Harbour.Lights.S01E09.720p",
+                            {{"Harbour.Lights.S01E09.720p.mkv", 128 * 1024}}};
     const QString ourHash = preload(ours, true, workingFolder());
 
     ASSERT_NO_FATAL_FAILURE(startStore(std::chrono::milliseconds(100)));
@@ -88,11 +49,10 @@ TEST_F(SafetyJourney, ALeftoverKeepsItsFilesUnlessTheyLieInTheWorkingFolder) {
         const auto held = daemonHashes();
         return held && !held->contains(theirHash) && !held->contains(ourHash);
     }));
-    EXPECT_TRUE(log().contains(QStringLiteral(
-        "Tidied up 2 leftover torrents in the engine, the files of 1 left where they are")))
+    EXPECT_TRUE(log().contains(
+        "Tidied up 2 leftover torrents in the engine, the files of 1 left where they are"))
         << log().join('\n').toStdString();
-    EXPECT_TRUE(
-        QFileInfo::exists(QDir(seed).filePath(QStringLiteral("Home.Videos.2019/holiday.mkv"))));
+    EXPECT_TRUE(QFileInfo::exists(QDir(seed).filePath("Home.Videos.2019/holiday.mkv")));
     EXPECT_TRUE(waitFor([&] { return filesBelow(workingFolder()).isEmpty(); }))
         << filesBelow(workingFolder()).join(' ').toStdString();
 }
@@ -102,12 +62,12 @@ TEST_F(SafetyJourney, AnEpisodeThatCannotBeFiledWaitsAndIsFiledOnceTheLibraryCan
     WithoutPermissionOverrides asAnyone;
     ASSERT_TRUE(asAnyone.effective()) << "cannot drop root's permission overrides here";
     const auto failedLines = [&] {
-        return log().filter(QStringLiteral("Sort failed for Harbour Lights S01E03")).size();
+        return log().filter("Sort failed for Harbour Lights S01E03").size();
     };
 
     ASSERT_NO_FATAL_FAILURE(checkNow());
     ASSERT_TRUE(waitFor([&] { return failedLines() == 1; })) << log().join('\n').toStdString();
-    EXPECT_TRUE(log().last().endsWith(QStringLiteral("Permission denied")));
+    EXPECT_TRUE(log().last().endsWith("Permission denied"));
     EXPECT_TRUE(followed(hash));
     EXPECT_EQ(store().sortsWaiting(), 1);
     EXPECT_EQ(show(m_harbourLightsID).status.state, ShowStatus::State::error);
@@ -118,7 +78,7 @@ TEST_F(SafetyJourney, AnEpisodeThatCannotBeFiledWaitsAndIsFiledOnceTheLibraryCan
     m_env.clock().advance(20);
     ASSERT_TRUE(waitFor([&] { return m_passes >= passes + 6; }));
     ASSERT_NO_FATAL_FAILURE(checkNow());
-    EXPECT_EQ(log().filter(QStringLiteral("Started downloading")).size(), 1);
+    EXPECT_EQ(log().filter("Started downloading").size(), 1);
     EXPECT_EQ(failedLines(), 1);
     EXPECT_TRUE(followed(hash));
     const auto held = daemonHashes();
@@ -129,13 +89,11 @@ TEST_F(SafetyJourney, AnEpisodeThatCannotBeFiledWaitsAndIsFiledOnceTheLibraryCan
     setWritable(series, true);
     m_env.clock().advance(60); // past the wait before the next try
     ASSERT_TRUE(waitFor([&] { return !followed(hash); }));
-    const QString filed = libraryPath(QStringLiteral(
-        "Series/Harbour Lights.2025/Season_01/Harbour.Lights.S01E03.1080p.WEB.h264-NTb.mkv"));
-    EXPECT_EQ(log().last(), QStringLiteral("Sorted Harbour Lights S01E03 → ") + filed);
-    EXPECT_TRUE(QFileInfo::exists(filed));
+    EXPECT_EQ(log().last(), "Sorted Harbour Lights S01E03 → " + filedS01E03());
+    EXPECT_TRUE(QFileInfo::exists(filedS01E03()));
     EXPECT_EQ(store().sortsWaiting(), 0);
     EXPECT_EQ(historyRow(hash)->state, DownloadRecord::State::sorted);
-    EXPECT_EQ(log().filter(QStringLiteral("Started downloading")).size(), 1);
+    EXPECT_EQ(log().filter("Started downloading").size(), 1);
 }
 
 TEST_F(SafetyJourney, ADownloadRemovedWhileItWaitsForTheLibraryLeavesNothingWaiting) {

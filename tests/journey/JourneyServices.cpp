@@ -24,19 +24,19 @@ namespace {
 // release for each aired episode on Torrents-CSV.
 void describeWorld(FakeTmdb& tmdb, FakeIndexes& indexes) {
     constexpr int kId = 4242;
-    tmdb.matches = {{kId, QStringLiteral("Harbour Lights"), QStringLiteral("2025"), QString()}};
+    tmdb.matches = {{kId, "Harbour Lights", "2025", QString()}};
     const QDate today = QDate::currentDate();
     FakeTmdb::Series series;
-    series.name = QStringLiteral("Harbour Lights");
+    series.name = "Harbour Lights";
     series.currentSeason = 1;
     series.lastAired = std::pair{1, 2};
-    series.originCountries = {QStringLiteral("GB")};
-    series.imdbID = QStringLiteral("tt4242424");
+    series.originCountries = {"GB"};
+    series.imdbID = "tt4242424";
     series.seasons[1] = {{1, today.addDays(-14)}, {2, today.addDays(-7)}, {3, today.addDays(7)}};
     tmdb.series[kId] = series;
     indexes.hits = {
-        {QStringLiteral("Harbour.Lights.S01E01.1080p.WEB.h264-GROUP"), QString(40, QLatin1Char('a')), 40},
-        {QStringLiteral("Harbour.Lights.S01E02.1080p.WEB.h264-GROUP"), QString(40, QLatin1Char('b')), 30},
+        {"Harbour.Lights.S01E01.1080p.WEB.h264-GROUP", QString(40, QLatin1Char('a')), 40},
+        {"Harbour.Lights.S01E02.1080p.WEB.h264-GROUP", QString(40, QLatin1Char('b')), 30},
     };
 }
 
@@ -64,15 +64,14 @@ int main(int argc, char* argv[]) {
     install.writeEndpoints(endpoints);
 
     const QDir home(install.path());
-    const nlohmann::json ready{
-        {"home", install.path().toStdString()},
-        {"executable", install.executable().toStdString()},
-        {"storage", install.storageFolder().toStdString()},
-        {"environment",
-         {{"HOME", install.path().toStdString()},
-          {"XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toStdString()},
-          {"XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toStdString()},
-          {"XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toStdString()}}}};
+    const nlohmann::json ready{{"home", install.path().toStdString()},
+                               {"executable", install.executable().toStdString()},
+                               {"storage", install.storageFolder().toStdString()},
+                               {"environment",
+                                {{"HOME", install.path().toStdString()},
+                                 {"XDG_DATA_HOME", home.filePath("data").toStdString()},
+                                 {"XDG_CONFIG_HOME", home.filePath("config").toStdString()},
+                                 {"XDG_CACHE_HOME", home.filePath("cache").toStdString()}}}};
     std::cout << ready.dump() << std::endl;
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);

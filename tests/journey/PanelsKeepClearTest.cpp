@@ -28,10 +28,10 @@ struct Corner {
 };
 
 const Corner kCorners[] = {
-    {"top right", {1160, 28, 760, 520}, {1860, 2, 24, 24}},
-    {"top left", {0, 28, 760, 520}, {40, 2, 24, 24}},
-    {"bottom right", {1160, 532, 760, 520}, {1860, 1054, 24, 24}},
-    {"bottom left", {0, 532, 760, 520}, {40, 1054, 24, 24}},
+    {"top_right", {1160, 28, 760, 520}, {1860, 2, 24, 24}},
+    {"top_left", {0, 28, 760, 520}, {40, 2, 24, 24}},
+    {"bottom_right", {1160, 532, 760, 520}, {1860, 1054, 24, 24}},
+    {"bottom_left", {0, 532, 760, 520}, {40, 1054, 24, 24}},
 };
 
 void PrintTo(const Corner& corner, std::ostream* out) {
@@ -42,13 +42,9 @@ QRect body(const RoundedPanel* panel) {
     return panel && panel->isVisible() ? QRect(panel->bodyPos(), panel->bodySize()) : QRect();
 }
 
-bool overlaps(const QRect& a, const QRect& b) {
-    return a.intersects(b);
-}
-
 std::string text(const QRect& r) {
-    return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "×" +
-           std::to_string(r.height());
+    return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) +
+           "×" + std::to_string(r.height());
 }
 
 // The flow up to its widest state: the series confirmed, its releases listed beside the form
@@ -62,15 +58,18 @@ public:
         auto* name = presenter.formPanel()->findChild<QLineEdit*>("addShow.name");
         QTest::keyClicks(name, "Dark");
         QTest::keyClick(name, Qt::Key_Return);
-        ready = runEventLoopUntil([&] { return presenter.resultsPanel() && !presenter.model()->isSearching(); });
+        ready = runEventLoopUntil(
+            [&] { return presenter.resultsPanel() && !presenter.model()->isSearching(); });
         fake.clock.advance(1);
         presenter.model()->pickMatch(0);
-        ready = ready && runEventLoopUntil([&] {
-                    return body(presenter.posterPanel()).isValid() && !presenter.model()->isSearching();
-                });
+        ready =
+            ready && runEventLoopUntil([&] {
+                return body(presenter.posterPanel()).isValid() && !presenter.model()->isSearching();
+            });
         presenter.model()->setShowAdvanced(true); // the tallest form
         const auto* form = presenter.formPanel();
-        ready = ready && runEventLoopUntil([&] { return form->bodySize() == form->content()->size(); });
+        ready =
+            ready && runEventLoopUntil([&] { return form->bodySize() == form->content()->size(); });
     }
 
     QRect form() const { return body(presenter.formPanel()); }
@@ -106,21 +105,18 @@ TEST_P(PanelsBesideTheTray, StayOnTheScreenOffTheIconAndOffOneAnother) {
     for (const auto& [name, panel] : panels) {
         ASSERT_TRUE(panel.isValid()) << name;
         EXPECT_TRUE(kScreen.contains(panel)) << name << " " << text(panel);
-        EXPECT_FALSE(overlaps(panel, c.icon)) << name << " " << text(panel);
+        EXPECT_FALSE(panel.intersects(c.icon)) << name << " " << text(panel);
     }
-    EXPECT_FALSE(overlaps(flow.form(), flow.results())) << text(flow.form()) << " " << text(flow.results());
-    EXPECT_FALSE(overlaps(flow.poster(), flow.form())) << text(flow.poster()) << " " << text(flow.form());
-    EXPECT_FALSE(overlaps(flow.poster(), flow.results())) << text(flow.poster()) << " " << text(flow.results());
+    for (int a = 0; a < 3; ++a) {
+        for (int b = a + 1; b < 3; ++b)
+            EXPECT_FALSE(panels[a].second.intersects(panels[b].second))
+                << panels[a].first << " " << text(panels[a].second) << ", " << panels[b].first
+                << " " << text(panels[b].second);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Corners, PanelsBesideTheTray, testing::ValuesIn(kCorners),
-                         [](const testing::TestParamInfo<Corner>& info) {
-                             std::string name = info.param.what;
-                             for (char& ch : name)
-                                 if (ch == ' ')
-                                     ch = '_';
-                             return name;
-                         });
+                         [](const auto& info) { return std::string(info.param.what); });
 
 // An icon just where a side panel would go: that panel goes elsewhere.
 TEST(PanelsKeepClear, ASidePanelMovesOffAnIconWhereItWouldGo) {
@@ -138,7 +134,7 @@ TEST(PanelsKeepClear, ASidePanelMovesOffAnIconWhereItWouldGo) {
         Flow kept(nullptr, icon);
         ASSERT_TRUE(kept.ready);
         const QRect panel = side == 0 ? kept.results() : kept.poster();
-        EXPECT_FALSE(overlaps(panel, icon)) << (side == 0 ? "results " : "poster ") << text(panel);
-        EXPECT_FALSE(overlaps(kept.results(), kept.poster()));
+        EXPECT_FALSE(panel.intersects(icon)) << (side == 0 ? "results " : "poster ") << text(panel);
+        EXPECT_FALSE(kept.results().intersects(kept.poster()));
     }
 }

@@ -24,16 +24,14 @@ json seconds(const std::optional<Timestamp>& t) {
 
 // What one call hands back, written as the rows of tests/fixtures/tmdb/cases.json write it.
 json callAndDescribe(TMDBClient& client, const std::string& call) {
-    const QString key = QStringLiteral("k3y");
+    const QString key = "k3y";
     json out = json::array();
     if (call == "searchSeries") {
-        for (const auto& r :
-             awaitTask(client.searchSeries(QStringLiteral("Tom & Jerry + Co/ü"), key)))
+        for (const auto& r : awaitTask(client.searchSeries("Tom & Jerry + Co/ü", key)))
             out.push_back({r.id, r.name.toStdString(), text(r.firstAirYear),
                            r.overview.toStdString(), text(r.posterPath)});
     } else if (call == "searchMovies") {
-        for (const auto& r :
-             awaitTask(client.searchMovies(QStringLiteral("Tom & Jerry + Co/ü"), key)))
+        for (const auto& r : awaitTask(client.searchMovies("Tom & Jerry + Co/ü", key)))
             out.push_back({r.id, r.title.toStdString(), text(r.year), r.overview.toStdString(),
                            text(r.posterPath), seconds(r.releaseDate)});
     } else if (call == "seriesSeasons") {
@@ -64,7 +62,7 @@ class TMDBClientTest : public ::testing::Test {
 protected:
     FakeHttpServer server;
     QNetworkAccessManager nam;
-    TMDBClient client{nam, server.url(QStringLiteral("/3"))};
+    TMDBClient client{nam, server.url("/3")};
 };
 
 TEST_F(TMDBClientTest, AsksEachEndpointAndReadsItsAnswer) {
@@ -87,7 +85,7 @@ TEST_F(TMDBClientTest, AsksEachEndpointAndReadsItsAnswer) {
     }
     // "+" and "&" travel encoded, so TMDB reads them as themselves.
     server.clearRequests();
-    awaitTask(client.searchSeries(QStringLiteral("a+b&c"), QStringLiteral("k")));
+    awaitTask(client.searchSeries("a+b&c", "k"));
     EXPECT_TRUE(server.requests().front().rawQuery.startsWith("query=a%2Bb%26c&"));
 }
 
@@ -130,14 +128,14 @@ TEST_F(TMDBClientTest, FailedRequestsGiveEmptyResults) {
     TMDBClient unreachable(nam,
                            QUrl(QStringLiteral("http://127.0.0.1:%1/3").arg(freeLoopbackPort())));
     expectEverythingEmpty(unreachable, "connection refused", F::unreachable);
-    TMDBClient relative(nam, QUrl(QStringLiteral("api/3")));
+    TMDBClient relative(nam, QUrl("api/3"));
     EXPECT_FALSE(relative.requestURL("/tv/1", {}, "k").isValid());
     expectEverythingEmpty(relative, "relative base", F::badAnswer);
 }
 
 TEST(TMDBClientAddress, JoinsBaseAndPathThoughTheBaseEndsInASlash) {
     QNetworkAccessManager nam;
-    TMDBClient slash(nam, QUrl(QStringLiteral("https://api.example.org/3/")));
+    TMDBClient slash(nam, QUrl("https://api.example.org/3/"));
     EXPECT_EQ(slash.requestURL("/tv/7/season/1", {}, "abc").toString(),
               "https://api.example.org/3/tv/7/season/1?api_key=abc");
 }

@@ -8,7 +8,7 @@ namespace {
 
 // The package's control fields, continuation lines joined with '\n'.
 QMap<QString, QString> controlFields(const QString& deb) {
-    const Ran info = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb});
+    const Ran info = run("dpkg-deb", {"-f", deb});
     EXPECT_EQ(info.status, 0) << info.err.toStdString();
     QMap<QString, QString> fields;
     QString last;
@@ -31,21 +31,20 @@ TEST(DebianPackage, IsBuiltFromTheInstallWithItsFieldsFilesAndNoLintianError) {
 #ifdef LUMIVANE_SANITIZED
     GTEST_SKIP() << "a sanitizer build is never packaged: its program needs the sanitizer runtimes";
 #endif
-    const QString dpkgDeb = QStandardPaths::findExecutable(QStringLiteral("dpkg-deb"));
-    const QString lintian = QStandardPaths::findExecutable(QStringLiteral("lintian"));
+    const QString dpkgDeb = QStandardPaths::findExecutable("dpkg-deb");
+    const QString lintian = QStandardPaths::findExecutable("lintian");
     if (dpkgDeb.isEmpty() || lintian.isEmpty())
         GTEST_SKIP() << "dpkg-deb or lintian is not installed (scripts/install-deps.sh installs "
                         "both), so the Debian package is not built";
 
     const QString version = versionOf(QStringLiteral(LUMIVANE_BINARY));
-    const QString arch =
-        QString::fromUtf8(run(QStringLiteral("dpkg"), {"--print-architecture"}).out).trimmed();
+    const QString arch = QString::fromUtf8(run("dpkg", {"--print-architecture"}).out).trimmed();
     QTemporaryDir out;
     const Ran cpack =
         run(QStringLiteral(LUMIVANE_CPACK),
             {"--config", LUMIVANE_BINARY_DIR "/CPackConfig.cmake", "-B", out.path()}, 180000);
     ASSERT_EQ(cpack.status, 0) << cpack.out.toStdString() << cpack.err.toStdString();
-    const QStringList debs = QDir(out.path()).entryList({QStringLiteral("*.deb")});
+    const QStringList debs = QDir(out.path()).entryList({"*.deb"});
     ASSERT_EQ(debs, QStringList{"lumivane_" + version + "_" + arch + ".deb"});
     const QString deb = QDir(out.path()).filePath(debs.first());
 
@@ -59,7 +58,7 @@ TEST(DebianPackage, IsBuiltFromTheInstallWithItsFieldsFilesAndNoLintianError) {
     EXPECT_EQ(fields["Homepage"], "https://lumivane.app");
     // The libraries come from dpkg-shlibdeps; the daemon is named by hand.
     QStringList depends;
-    for (const QString& relation : fields["Depends"].split(QStringLiteral(", ")))
+    for (const QString& relation : fields["Depends"].split(", "))
         depends << relation.section(' ', 0, 0);
     for (const char* package : {"transmission-daemon", "libqt6core6", "libqt6widgets6", "libc6"})
         EXPECT_TRUE(depends.contains(QString::fromLatin1(package)))
@@ -76,7 +75,7 @@ TEST(DebianPackage, IsBuiltFromTheInstallWithItsFieldsFilesAndNoLintianError) {
 
     // Every file under /usr, owned by root; the daemon link relative within /usr; and no
     // maintainer script, so nothing runs or starts on install or removal.
-    const Ran contents = run(dpkgDeb, {QStringLiteral("-c"), deb});
+    const Ran contents = run(dpkgDeb, {"-c", deb});
     ASSERT_EQ(contents.status, 0);
     QStringList files;
     for (const QString& line : QString::fromUtf8(contents.out).split('\n', Qt::SkipEmptyParts)) {
@@ -94,24 +93,24 @@ TEST(DebianPackage, IsBuiltFromTheInstallWithItsFieldsFilesAndNoLintianError) {
         }
     }
     QStringList expected;
-    for (const QString& file : kInstalledFiles)
+    for (const QString& file : installedFiles())
         expected << "./usr/" + file;
     expected.sort();
     files.sort();
     EXPECT_EQ(files, expected);
     QTemporaryDir control;
-    ASSERT_EQ(run(dpkgDeb, {QStringLiteral("-e"), deb, control.filePath("DEBIAN")}).status, 0);
+    ASSERT_EQ(run(dpkgDeb, {"-e", deb, control.filePath("DEBIAN")}).status, 0);
     EXPECT_EQ(filesUnder(control.filePath("DEBIAN")), QStringList({"control", "md5sums"}));
 
     QTemporaryDir unpacked;
-    ASSERT_EQ(run(dpkgDeb, {QStringLiteral("-x"), deb, unpacked.path()}).status, 0);
+    ASSERT_EQ(run(dpkgDeb, {"-x", deb, unpacked.path()}).status, 0);
     EXPECT_EQ(versionOf(unpacked.filePath("usr/bin/lumivane")), version);
-    expectInstalledTree(unpacked.filePath("usr"), QStringLiteral("/usr/bin/lumivane"), version);
+    expectInstalledTree(unpacked.filePath("usr"), "/usr/bin/lumivane", version);
 
     const Ran check = run(lintian, {"--tag-display-limit", "0", deb}, 180000);
     const QString report = QString::fromUtf8(check.out + check.err);
     EXPECT_EQ(check.status, 0) << report.toStdString();
-    EXPECT_FALSE(report.contains(
-        QRegularExpression(QStringLiteral("^[EW]: "), QRegularExpression::MultilineOption)))
+    EXPECT_FALSE(
+        report.contains(QRegularExpression("^[EW]: ", QRegularExpression::MultilineOption)))
         << report.toStdString();
 }

@@ -3,6 +3,8 @@
 // What every install holds, checked the same way in a `cmake --install` prefix and in the
 // unpacked Debian package.
 
+#include "Fixtures.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -32,28 +34,9 @@ inline Ran run(const QString& program, const QStringList& arguments, int timeout
 }
 
 // The files and links of an install, relative to its prefix (the package's is /usr).
-inline const QStringList kInstalledFiles = {
-    "bin/lumivane",
-    "lib/systemd/user/lumivane.service",
-    "share/applications/lumivane.desktop",
-    "share/bash-completion/completions/lumivane",
-    "share/doc/lumivane/changelog.gz",
-    "share/doc/lumivane/copyright",
-    "share/icons/hicolor/128x128/apps/lumivane.png",
-    "share/icons/hicolor/16x16/apps/lumivane.png",
-    "share/icons/hicolor/22x22/apps/lumivane.png",
-    "share/icons/hicolor/24x24/apps/lumivane.png",
-    "share/icons/hicolor/256x256/apps/lumivane.png",
-    "share/icons/hicolor/32x32/apps/lumivane.png",
-    "share/icons/hicolor/48x48/apps/lumivane.png",
-    "share/icons/hicolor/64x64/apps/lumivane.png",
-    "share/icons/hicolor/scalable/apps/lumivane.svg",
-    "share/icons/hicolor/scalable/status/lumivane-tray-attention.svg",
-    "share/icons/hicolor/scalable/status/lumivane-tray.svg",
-    "share/lumivane/TransmissionEngine/bin/transmission-daemon",
-    "share/man/man1/lumivane.1.gz",
-    "share/metainfo/io.github.lumivane.Lumivane.metainfo.xml",
-};
+inline QStringList installedFiles() {
+    return strings(fixtureJson("packaging/installed-files.json"));
+}
 
 // Files and links under `root`, relative to it, sorted.
 inline QStringList filesUnder(const QString& root) {
@@ -66,7 +49,7 @@ inline QStringList filesUnder(const QString& root) {
 }
 
 inline QByteArray gunzip(const QString& path) {
-    const Ran gzip = run(QStringLiteral("gzip"), {QStringLiteral("-dc"), path});
+    const Ran gzip = run("gzip", {"-dc", path});
     EXPECT_EQ(gzip.status, 0) << path.toStdString() << ": " << gzip.err.toStdString();
     return gzip.out;
 }
@@ -79,9 +62,8 @@ inline QByteArray readFile(const QString& path) {
 
 // The version `program --version` prints ("Lumivane 1.2.3").
 inline QString versionOf(const QString& program) {
-    const Ran ran = run(program, {QStringLiteral("--version")});
-    const auto match =
-        QRegularExpression(QStringLiteral("^Lumivane (\\S+)\n$")).match(QString::fromUtf8(ran.out));
+    const Ran ran = run(program, {"--version"});
+    const auto match = QRegularExpression("^Lumivane (\\S+)\n$").match(QString::fromUtf8(ran.out));
     EXPECT_TRUE(match.hasMatch()) << ran.out.toStdString() << ran.err.toStdString();
     return match.captured(1);
 }
@@ -123,12 +105,11 @@ inline void expectInstalledTree(const QString& root, const QString& program,
 
     // Every option the program lists is in the man page, with the program's version.
     QString man = QString::fromUtf8(gunzip(prefix.filePath("share/man/man1/lumivane.1.gz")));
-    man.replace(QStringLiteral("\\-"), QStringLiteral("-"))
-        .remove(QRegularExpression(QStringLiteral("\\\\f[BIRP]")));
+    man.replace("\\-", "-").remove(QRegularExpression("\\\\f[BIRP]"));
     EXPECT_TRUE(man.contains("\"lumivane " + version + "\"")) << man.left(300).toStdString();
     const QString help = QString::fromUtf8(run(prefix.filePath("bin/lumivane"), {"--help"}).out);
     QStringList listed;
-    auto options = QRegularExpression(QStringLiteral("(?<![\\w-])--?[\\w-]+")).globalMatch(help);
+    auto options = QRegularExpression("(?<![\\w-])--?[\\w-]+").globalMatch(help);
     while (options.hasNext())
         listed << options.next().captured();
     EXPECT_TRUE(listed.contains("--headless") && listed.contains("--version"))

@@ -9,13 +9,12 @@
 
 TEST(Packaging, AnInstallIntoAPrefixHoldsTheDesktopFilesAndAServiceThatRunsItsOwnProgram) {
     QTemporaryDir prefix;
-    const Ran install = run(QStringLiteral("cmake"),
-                            {QStringLiteral("--install"), QStringLiteral(LUMIVANE_BINARY_DIR),
-                             QStringLiteral("--prefix"), prefix.path()});
+    const Ran install =
+        run("cmake", {"--install", QStringLiteral(LUMIVANE_BINARY_DIR), "--prefix", prefix.path()});
     ASSERT_EQ(install.status, 0) << install.out.toStdString() << install.err.toStdString();
 
-    QStringList expected = kInstalledFiles;
-    expected << QStringLiteral("bin/lumivane-titles");
+    QStringList expected = installedFiles();
+    expected << "bin/lumivane-titles";
     expected.sort();
     EXPECT_EQ(filesUnder(prefix.path()), expected);
 
@@ -26,6 +25,6 @@ TEST(Packaging, AnInstallIntoAPrefixHoldsTheDesktopFilesAndAServiceThatRunsItsOw
     EXPECT_TRUE(target.is_absolute()) << target;
     EXPECT_TRUE(QFileInfo(link).isExecutable()) << target;
 
-    const QString program = prefix.filePath(QStringLiteral("bin/lumivane"));
+    const QString program = prefix.filePath("bin/lumivane");
     expectInstalledTree(prefix.path(), program, versionOf(program));
 }

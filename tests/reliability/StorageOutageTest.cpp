@@ -3,6 +3,7 @@
 // claims nothing was saved, and writes everything again once the storage is back.
 
 #include "EventLoop.h"
+#include "PermissionOverrides.h"
 #include "TestEnvironment.h"
 #include "model/RecordCodecs.h"
 #include "model/StorageFiles.h"
@@ -17,34 +18,21 @@
 #include <csignal>
 #include <cstring>
 #include <functional>
-#include <linux/capability.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 
 // Whether a new file of two bytes can be written into `folder` right now.
 bool canWriteInto(const QString& folder) {
-    QFile probe(QDir(folder).filePath(QStringLiteral("probe")));
-    const bool written = probe.open(QIODevice::WriteOnly) && probe.write("{}", 2) == 2 && probe.flush();
+    QFile probe(QDir(folder).filePath("probe"));
+    const bool written =
+        probe.open(QIODevice::WriteOnly) && probe.write("{}", 2) == 2 && probe.flush();
     probe.close();
     probe.remove();
     return written;
-}
-
-// Root writes through permission bits; dropping the override from this thread's effective
-// set makes them count. The permitted set keeps it, so it can be raised again.
-bool setDacOverride(bool on) {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2]{};
-    if (syscall(SYS_capget, &header, data) != 0)
-        return false;
-    auto& effective = data[CAP_TO_INDEX(CAP_DAC_OVERRIDE)].effective;
-    effective = on ? effective | CAP_TO_MASK(CAP_DAC_OVERRIDE) : effective & ~CAP_TO_MASK(CAP_DAC_OVERRIDE);
-    return syscall(SYS_capset, &header, data) == 0;
 }
 
 // One way for the storage to stop taking writes. prepare() runs before the files are seeded
@@ -62,17 +50,15 @@ class ReadOnlyFolder final : public Outage {
 public:
     void begin(const QString& folder) override {
         ::chmod(QFile::encodeName(folder).constData(), 0555);
-        if (::geteuid() == 0)
-            m_dropped = setDacOverride(false);
+        m_asAnyone.emplace();
     }
     void end(const QString& folder) override {
-        if (m_dropped)
-            setDacOverride(true);
+        m_asAnyone.reset();
         ::chmod(QFile::encodeName(folder).constData(), 0755);
     }
 
 private:
-    bool m_dropped = false;
+    std::optional<WithoutPermissionOverrides> m_asAnyone;
 };
 
 // A disk about to fill up: no file may grow past one byte.
@@ -104,14 +90,15 @@ public:
     }
     QString prepare(const QString& folder) override {
         QDir().mkpath(folder);
-        if (::mount("lumivane-test", QFile::encodeName(folder).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
-                    "size=1m,mode=0755") != 0)
-            return QStringLiteral("cannot mount a small tmpfs here (%1)").arg(QString::fromLocal8Bit(strerror(errno)));
+        if (::mount("lumivane-test", QFile::encodeName(folder).constData(), "tmpfs",
+                    MS_NOSUID | MS_NODEV, "size=1m,mode=0755") != 0)
+            return QStringLiteral("cannot mount a small tmpfs here (%1)")
+                .arg(QString::fromLocal8Bit(strerror(errno)));
         m_mounted = folder;
         return {};
     }
     void begin(const QString& folder) override {
-        QFile ballast(QDir(folder).filePath(QStringLiteral("ballast")));
+        QFile ballast(QDir(folder).filePath("ballast"));
         if (!ballast.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return;
         for (const qint64 chunk : {qint64(65536), qint64(4096), qint64(1)}) {
@@ -120,8 +107,8 @@ public:
             }
         }
     }
-    void end(const QString& folder) override { QFile::remove(QDir(folder).filePath(QStringLiteral("ballast"))); }
-    QStringList ownFiles() const override { return {QStringLiteral("ballast")}; }
+    void end(const QString& folder) override { QFile::remove(QDir(folder).filePath("ballast")); }
+    QStringList ownFiles() const override { return {"ballast"}; }
 
 private:
     QString m_mounted;
@@ -140,24 +127,9 @@ std::ostream& operator<<(std::ostream& os, const OutageCase& c) {
     return os << c.name;
 }
 
-const char* const kSixFiles[] = {StorageFiles::kShows,     StorageFiles::kMovies,    StorageFiles::kActivity,
-                                 StorageFiles::kSettings, StorageFiles::kDownloads, StorageFiles::kHistory};
-
-// Everything the six files hold, read back with the store's own loaders.
-struct OnDisk {
-    std::optional<QList<Show>> shows;
-    std::optional<QList<Movie>> movies;
-    std::optional<QList<ActivityEntry>> activity;
-    std::optional<AppSettings> settings;
-    std::optional<QMap<QString, ActiveDownload>> downloads;
-    std::optional<QList<DownloadRecord>> history;
-};
-
-OnDisk readBack(const QString& folder) {
-    const SystemClock clock;
-    const StorageFiles files(folder, clock);
-    return {files.loadShows(),    files.loadMovies(),    files.loadActivity(),
-            files.loadSettings(), files.loadDownloads(), files.loadHistory()};
+template <typename O>
+OutageCase outage(const char* name, Recovery recovery) {
+    return {name, [] { return std::make_unique<O>(); }, recovery};
 }
 
 QStringList messages; // Qt's warnings while the storage is out
@@ -171,11 +143,11 @@ protected:
             GTEST_SKIP() << cannot.toStdString();
 
         const Timestamp t = m_env.clock().now();
-        const Show a{.id = QUuid::createUuid(), .name = QStringLiteral("Slow Horses")};
-        const Show b{.id = QUuid::createUuid(), .name = QStringLiteral("Andor")};
-        m_followedMovie = Movie{.id = QUuid::createUuid(), .name = QStringLiteral("Arrival")};
+        const Show a{.id = QUuid::createUuid(), .name = "Slow Horses"};
+        const Show b{.id = QUuid::createUuid(), .name = "Andor"};
+        m_followedMovie = Movie{.id = QUuid::createUuid(), .name = "Arrival"};
         m_followedMovie.status.state = ShowStatus::State::downloading;
-        const Movie other{.id = QUuid::createUuid(), .name = QStringLiteral("Heat")};
+        const Movie other{.id = QUuid::createUuid(), .name = "Heat"};
         m_hash = QString(40, QLatin1Char('a'));
         AppSettings settings;
         settings.seedMigratedV1 = true;
@@ -183,16 +155,18 @@ protected:
         seed(StorageFiles::kShows, QList<Show>{a, b});
         seed(StorageFiles::kMovies, QList<Movie>{m_followedMovie, other});
         seed(StorageFiles::kActivity,
-             QList<ActivityEntry>{{QUuid::createUuid(), t, QStringLiteral("Added \"Andor\" to schedule"),
+             QList<ActivityEntry>{{QUuid::createUuid(), t, "Added \"Andor\" to schedule",
                                    ActivityEntry::Kind::check}});
         seed(StorageFiles::kSettings, settings);
         seed(StorageFiles::kDownloads,
              QMap<QString, ActiveDownload>{
-                 {m_hash, ActiveDownload{ActiveDownload::Kind::movie, m_followedMovie.id, {}, false, "YTS"}}});
-        seed(StorageFiles::kHistory, QList<DownloadRecord>{{.id = m_hash, .showID = m_followedMovie.id,
-                                                            .showName = QStringLiteral("Arrival"),
-                                                            .episode = QStringLiteral("Movie"),
-                                                            .title = QStringLiteral("Arrival.2016.1080p"),
+                 {m_hash, ActiveDownload{
+                              ActiveDownload::Kind::movie, m_followedMovie.id, {}, false, "YTS"}}});
+        seed(StorageFiles::kHistory, QList<DownloadRecord>{{.id = m_hash,
+                                                            .showID = m_followedMovie.id,
+                                                            .showName = "Arrival",
+                                                            .episode = "Movie",
+                                                            .title = "Arrival.2016.1080p",
                                                             .addedAt = t}});
 
         // Every service unreachable: nothing but the test changes the store.
@@ -220,7 +194,8 @@ protected:
             if (m_outage->ownFiles().contains(name) || name == QLatin1String("calendar.ics"))
                 continue;
             QFile f(folder.filePath(name));
-            files.insert(name, f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>"));
+            files.insert(name,
+                         f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>"));
         }
         return files;
     }
@@ -252,7 +227,7 @@ TEST_P(StorageOutage, KeepsWorkingInMemoryAndSavesEverythingOnceTheStorageIsBack
     // A change to each of the six files.
     store.updateSettings([](AppSettings& s) { s.checkIntervalMinutes = 15; });
     WatchlistStore::NewShow form;
-    form.name = QStringLiteral("Severance");
+    form.name = "Severance";
     form.startWithLatest = false; // nothing to search: the change alone
     const QUuid added = store.addShow(form);
     store.removeMovie(m_followedMovie.id); // cancels its download: downloads, history, movies
@@ -273,10 +248,12 @@ TEST_P(StorageOutage, KeepsWorkingInMemoryAndSavesEverythingOnceTheStorageIsBack
     EXPECT_EQ(snapshot(), before);
 
     // Nothing claims a save that did not happen.
-    static const QRegularExpression claim(QStringLiteral(R"(\b(saved|saving|wrote|written|stored)\b)"),
-                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression claim(
+        QStringLiteral(R"(\b(saved|saving|wrote|written|stored)\b)"),
+        QRegularExpression::CaseInsensitiveOption);
     for (qsizetype i = 0; i < store.activity().size() - linesBefore; ++i)
-        EXPECT_FALSE(claim.match(store.activity()[i].message).hasMatch()) << store.activity()[i].message.toStdString();
+        EXPECT_FALSE(claim.match(store.activity()[i].message).hasMatch())
+            << store.activity()[i].message.toStdString();
     for (const QString& text : std::as_const(messages))
         EXPECT_FALSE(claim.match(text).hasMatch()) << text.toStdString();
 
@@ -288,40 +265,33 @@ TEST_P(StorageOutage, KeepsWorkingInMemoryAndSavesEverythingOnceTheStorageIsBack
     const AppSettings settings = store.settings();
     const QMap<QString, ActiveDownload> downloads = store.activeDownloads();
     const QList<DownloadRecord> history = store.history();
-    QList<ActivityEntry> activity;
-    if (GetParam().recovery == Recovery::nextChange) {
-        // One line of the log is the next write; the five other files come with it.
-        store.logActivity(QStringLiteral("Back online"), ActivityEntry::Kind::check);
-        activity = store.activity();
-    } else {
-        // Nothing changes again before the store goes.
-        activity = store.activity();
+    // Either one line of the log is the next write, the five other files coming with it, or
+    // nothing changes again before the store goes.
+    if (GetParam().recovery == Recovery::nextChange)
+        store.logActivity("Back online", ActivityEntry::Kind::check);
+    const QList<ActivityEntry> activity = store.activity();
+    if (GetParam().recovery == Recovery::shutdown)
         m_store.reset();
-    }
 
-    const OnDisk disk = readBack(m_env.storageFolder());
-    EXPECT_EQ(disk.shows, shows);
-    EXPECT_EQ(disk.movies, movies);
-    EXPECT_EQ(disk.settings, settings);
-    EXPECT_EQ(disk.downloads, downloads);
-    EXPECT_EQ(disk.history, history);
-    EXPECT_EQ(disk.activity, activity);
-    QStringList names = snapshot().keys();
-    names.sort();
-    QStringList six;
-    for (const char* name : kSixFiles)
-        six << QString::fromLatin1(name);
-    six.sort();
-    EXPECT_EQ(names, six);
+    // Read back with the store's own loaders.
+    const SystemClock clock;
+    const StorageFiles disk(m_env.storageFolder(), clock);
+    EXPECT_EQ(disk.loadShows(), shows);
+    EXPECT_EQ(disk.loadMovies(), movies);
+    EXPECT_EQ(disk.loadSettings(), settings);
+    EXPECT_EQ(disk.loadDownloads(), downloads);
+    EXPECT_EQ(disk.loadHistory(), history);
+    EXPECT_EQ(disk.loadActivity(), activity);
+    EXPECT_EQ(snapshot().keys(), (QStringList{"activity.json", "downloads.json", "history.json",
+                                              "movies.json", "settings.json", "shows.json"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Outages, StorageOutage,
-    testing::Values(
-        OutageCase{"ReadOnlyFolderThenNextChange", [] { return std::make_unique<ReadOnlyFolder>(); }, Recovery::nextChange},
-        OutageCase{"ReadOnlyFolderThenShutdown", [] { return std::make_unique<ReadOnlyFolder>(); }, Recovery::shutdown},
-        OutageCase{"FileSizeLimitThenNextChange", [] { return std::make_unique<FileSizeLimit>(); }, Recovery::nextChange},
-        OutageCase{"FileSizeLimitThenShutdown", [] { return std::make_unique<FileSizeLimit>(); }, Recovery::shutdown},
-        OutageCase{"FullFilesystemThenNextChange", [] { return std::make_unique<FullFilesystem>(); }, Recovery::nextChange},
-        OutageCase{"FullFilesystemThenShutdown", [] { return std::make_unique<FullFilesystem>(); }, Recovery::shutdown}),
+    testing::Values(outage<ReadOnlyFolder>("ReadOnlyFolderThenNextChange", Recovery::nextChange),
+                    outage<ReadOnlyFolder>("ReadOnlyFolderThenShutdown", Recovery::shutdown),
+                    outage<FileSizeLimit>("FileSizeLimitThenNextChange", Recovery::nextChange),
+                    outage<FileSizeLimit>("FileSizeLimitThenShutdown", Recovery::shutdown),
+                    outage<FullFilesystem>("FullFilesystemThenNextChange", Recovery::nextChange),
+                    outage<FullFilesystem>("FullFilesystemThenShutdown", Recovery::shutdown)),
     [](const auto& info) { return std::string(info.param.name); });

@@ -108,44 +108,28 @@ QString writeTorrentFile(const QString& torrentPath, const QString& contentPath,
                          const QStringList& files) {
     constexpr qint64 pieceLength = 16384;
     QByteArray data;
-    QByteArray fileList;
-    if (files.isEmpty()) {
-        QFile f(contentPath);
+    QByteArray fileList = "l";
+    for (const QString& relative : files) {
+        QFile f(QDir(contentPath).filePath(relative));
         if (!f.open(QIODevice::ReadOnly))
             throw std::runtime_error("cannot read torrent content");
-        data = f.readAll();
-    } else {
-        fileList = "l";
-        for (const QString& relative : files) {
-            QFile f(QDir(contentPath).filePath(relative));
-            if (!f.open(QIODevice::ReadOnly))
-                throw std::runtime_error("cannot read torrent content");
-            const QByteArray bytes = f.readAll();
-            data += bytes;
-            QByteArray path = "l";
-            for (const QString& part : relative.split('/'))
-                path += bencodeText(part.toUtf8());
-            path += 'e';
-            fileList += "d" + bencodeText("length") + bencodeInt(bytes.size()) +
-                        bencodeText("path") + path + "e";
-        }
-        fileList += 'e';
+        const QByteArray bytes = f.readAll();
+        data += bytes;
+        QByteArray path = "l";
+        for (const QString& part : relative.split('/'))
+            path += bencodeText(part.toUtf8());
+        fileList += "d" + bencodeText("length") + bencodeInt(bytes.size()) + bencodeText("path") +
+                    path + "ee";
     }
     QByteArray pieces;
     for (qint64 at = 0; at < data.size(); at += pieceLength)
         pieces += QCryptographicHash::hash(data.mid(at, pieceLength), QCryptographicHash::Sha1);
 
     // Keys in sorted order, as bencoding requires.
-    QByteArray info = "d";
-    if (!files.isEmpty())
-        info += bencodeText("files") + fileList;
-    else
-        info += bencodeText("length") + bencodeInt(data.size());
-    info += bencodeText("name") + bencodeText(QFileInfo(contentPath).fileName().toUtf8());
-    info += bencodeText("piece length") + bencodeInt(pieceLength);
-    info += bencodeText("pieces") + bencodeText(pieces);
-    info += 'e';
-
+    const QByteArray info = "d" + bencodeText("files") + fileList + 'e' + bencodeText("name") +
+                            bencodeText(QFileInfo(contentPath).fileName().toUtf8()) +
+                            bencodeText("piece length") + bencodeInt(pieceLength) +
+                            bencodeText("pieces") + bencodeText(pieces) + 'e';
     const QByteArray torrent = "d" + bencodeText("announce") +
                                bencodeText("udp://127.0.0.1:1/announce") + bencodeText("info") +
                                info + "e";

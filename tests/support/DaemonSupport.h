@@ -50,10 +50,10 @@ bool waitForRPC(quint16 port, int timeoutMs = 15000);
 std::optional<nlohmann::json> rawRPC(QNetworkAccessManager& nam, quint16 port,
                                      const nlohmann::json& request);
 
-// Writes a .torrent for the files below `contentRoot` (a single file, or a folder whose files
-// are listed in `files`); returns its info hash in lower-case hex.
+// Writes a .torrent for the folder `contentPath` holding `files`; returns its info hash in
+// lower-case hex.
 QString writeTorrentFile(const QString& torrentPath, const QString& contentPath,
-                         const QStringList& files = {});
+                         const QStringList& files);
 
 // A magnet for a made-up hash, announcing to a loopback tracker nobody listens on.
 QString fakeMagnet(const QString& hash, const QString& name = QStringLiteral("Fake"));

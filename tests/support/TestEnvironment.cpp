@@ -16,21 +16,9 @@ StoreEnvironment TestEnvironment::environment() const {
     env.defaultLibraryRoot = libraryRoot();
     env.clock = m_clock;
     // Nothing in a test may reach the internet: unreachable loopback addresses by default.
-    env.endpoints.pointEveryServiceAt(QUrl(QStringLiteral("http://127.0.0.1:9")));
+    env.endpoints.pointEveryServiceAt(QUrl("http://127.0.0.1:9"));
     env.endpoints.rpcPort = 9;
     return env;
-}
-
-QString TestEnvironment::storageFolder() const {
-    return QDir(m_dir.path()).filePath(QStringLiteral("data"));
-}
-
-QString TestEnvironment::libraryRoot() const {
-    return QDir(m_dir.path()).filePath(QStringLiteral("library"));
-}
-
-QString TestEnvironment::storagePath(const QString& fileName) const {
-    return QDir(storageFolder()).filePath(fileName);
 }
 
 void TestEnvironment::writeStorageFile(const QString& fileName, const QByteArray& bytes) const {

@@ -19,9 +19,9 @@ public:
     ManualClock& clock() { return *m_clock; }
 
     QString root() const { return m_dir.path(); }
-    QString storageFolder() const;
-    QString libraryRoot() const;
-    QString storagePath(const QString& fileName) const;
+    QString storageFolder() const { return root() + "/data"; }
+    QString libraryRoot() const { return root() + "/library"; }
+    QString storagePath(const QString& fileName) const { return storageFolder() + '/' + fileName; }
 
     void writeStorageFile(const QString& fileName, const QByteArray& bytes) const;
     QByteArray readStorageFile(const QString& fileName) const;
