@@ -14,19 +14,8 @@ protected:
         // Dark: season 2 is current; season 1 never shows, nor does an undated episode.
         // Severance is between seasons (the last one counts); Unaired has nothing yet.
         const auto answers = fixtureJson("store/calendar-tmdb.json");
-        for (const auto& [id, answer] : answers.items()) {
-            FakeTmdb::Series& s = m_tmdb.series[std::stoi(id)];
-            s.name = qstr(answer["name"]);
-            if (answer.contains("currentSeason"))
-                s.currentSeason = answer["currentSeason"].get<int>();
-            if (answer.contains("lastAired"))
-                s.lastAired = std::pair(answer["lastAired"][0].get<int>(), answer["lastAired"][1]);
-            for (const auto& [season, episodes] : answer["seasons"].items())
-                for (const auto& e : episodes)
-                    s.seasons[std::stoi(season)].append(
-                        {e[0], e[1].is_null() ? std::optional<QDate>()
-                                              : QDate::fromString(qstr(e[1]), Qt::ISODate)});
-        }
+        for (const auto& [id, answer] : answers.items())
+            m_tmdb.series[std::stoi(id)] = tmdbSeries(answer);
         m_dark.tmdbID = 70523;
         m_dark.downloadedEpisodes = {"S02E01", "S01E01"};
     }

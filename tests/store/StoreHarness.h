@@ -20,20 +20,26 @@ inline Timestamp utc(int y, int m, int d, int h = 0, int min = 0) {
     return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC));
 }
 
-// What the fake TMDB knows of a series, from store/tmdb-series.json.
-inline FakeTmdb::Series tmdbSeries(const char* key) {
-    const nlohmann::json j = fixtureJson("store/tmdb-series.json")[key];
-    FakeTmdb::Series s{qstr(j["name"]),
-                       qstr(j["status"]),
-                       j["currentSeason"].get<int>(),
-                       std::pair(j["lastAired"][0].get<int>(), j["lastAired"][1].get<int>()),
-                       strings(j["countries"]),
-                       qstr(j["imdb"])};
+// What the fake TMDB knows of a series, written as in store/tmdb-series.json.
+inline FakeTmdb::Series tmdbSeries(const nlohmann::json& j) {
+    FakeTmdb::Series s{.name = qstr(j["name"]),
+                       .status = qstr(j.value("status", nlohmann::json("Returning Series"))),
+                       .originCountries = strings(j.value("countries", nlohmann::json::array())),
+                       .imdbID = qstr(j.value("imdb", nlohmann::json("")))};
+    if (j.contains("currentSeason"))
+        s.currentSeason = j["currentSeason"].get<int>();
+    if (j.contains("lastAired"))
+        s.lastAired = std::pair(j["lastAired"][0].get<int>(), j["lastAired"][1].get<int>());
     for (const auto& [season, episodes] : j["seasons"].items())
         for (const auto& e : episodes)
             s.seasons[std::stoi(season)].append(
-                {e[0].get<int>(), QDate::fromString(qstr(e[1]), Qt::ISODate)});
+                {e[0].get<int>(), e[1].is_null() ? std::optional<QDate>()
+                                                 : QDate::fromString(qstr(e[1]), Qt::ISODate)});
     return s;
+}
+
+inline FakeTmdb::Series tmdbSeries(const char* key) {
+    return tmdbSeries(fixtureJson("store/tmdb-series.json")[key]);
 }
 
 // Keeps every notice the store posts.
