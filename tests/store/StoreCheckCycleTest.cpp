@@ -181,12 +181,10 @@ TEST(Schedule, PicksTheNextWantedEpisode) {
         EXPECT_EQ(schedule.anchor, c[3].is_null() ? std::nullopt : std::optional(qstr(c[3])))
             << c[0];
     }
-}
-
-TEST(ScheduleBeforeAnything, NothingAiredYetStoresNoAnchorAndWaitsForTheFirst) {
-    const QList<Episode> season{{1, 1, "a", utc(2025, 4, 1)}, {1, 2, "b", utc(2025, 4, 8)}};
-    Show show{.id = QUuid::createUuid(), .name = "New"};
-    const AirSchedule schedule = AirSchedule::of(show, season, utc(2025, 3, 13));
-    EXPECT_EQ(schedule.anchor, std::nullopt);
-    EXPECT_EQ(schedule.nextAirDate, utc(2025, 4, 1));
+    // Nothing aired yet: no anchor, and the first episode is the next.
+    const AirSchedule first = AirSchedule::of(
+        Show{.name = "New"}, {{1, 1, "a", utc(2025, 4, 1)}, {1, 2, "b", utc(2025, 4, 8)}},
+        utc(2025, 3, 13));
+    EXPECT_EQ(first.anchor, std::nullopt);
+    EXPECT_EQ(first.nextAirDate, utc(2025, 4, 1));
 }

@@ -121,8 +121,7 @@ TEST_F(DrawerOps,
     ASSERT_EQ(found.results.size(), 1);
     EXPECT_EQ(infoHash(found.results.first().magnetURL), hash('f'));
 
-    m_fakeIndexes = false; // every index request goes to a port nobody listens on
-    startWith(show, {stuckRow()});
+    m_indexes.answering = false;
     const auto unreached = awaitTask(m_store->watchlist().releases.otherReleases(hash('d')));
     EXPECT_TRUE(unreached.results.isEmpty());
     EXPECT_TRUE(unreached.indexesUnreachable);

@@ -172,10 +172,19 @@ protected:
     }
 
     static QString hash(char c) { return QString(40, QLatin1Char(c)); }
+    static QString hash(const nlohmann::json& c) { return hash(qstr(c).at(0).toLatin1()); }
 
     // An index hit; `h` is the character its hash repeats.
     static FakeIndexes::Hit hit(const QString& title, char h, int seeders = 10) {
         return {title, hash(h), seeders};
+    }
+
+    // Hits written [title, hash character, seeders].
+    static QList<FakeIndexes::Hit> hits(const nlohmann::json& rows) {
+        QList<FakeIndexes::Hit> out;
+        for (const auto& h : rows)
+            out << FakeIndexes::Hit{qstr(h[0]), hash(h[1]), h[2].get<int>()};
+        return out;
     }
 
     TestEnvironment m_env;

@@ -55,9 +55,7 @@ TEST_F(Series, SeasonPullsAndCompletionsSayWhatWasFound) {
             show.tmdbID.reset();
         for (const auto& code : row["downloaded"])
             show.downloadedEpisodes << qstr(code);
-        m_indexes.hits.clear();
-        for (const auto& h : row["hits"])
-            m_indexes.hits << hit(qstr(h[0]), qstr(h[1]).at(0).toLatin1(), h[2]);
+        m_indexes.hits = hits(row["hits"]);
         startWith(show);
         const int season = row.value("season", 1);
         awaitTask(row["complete"].get<bool>() ? m_store->completeSeason(m_dark.id, season)
