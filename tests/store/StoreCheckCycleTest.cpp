@@ -19,10 +19,8 @@ protected:
     ShowCheckResult onlyIn720p(const QStringList& codes) const {
         ShowCheckResult r{m_dark.id, {}, {}};
         for (const QString& code : codes) {
-            SearchResult alt;
-            alt.id = alt.title = "Dark." + code + ".720p.WEB";
-            alt.quality = "720p";
-            r.picks.append(EpisodePick{code, {alt}});
+            const QString title = "Dark." + code + ".720p.WEB";
+            r.picks.append(EpisodePick{code, {{.id = title, .title = title, .quality = "720p"}}});
         }
         return r;
     }

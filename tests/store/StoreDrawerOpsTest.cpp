@@ -18,15 +18,14 @@ protected:
     }
 
     static SearchResult release(const QString& code, const char* quality, char h) {
-        SearchResult r;
-        r.title = "Dark." + code + "." + quality + ".WEB-GRP";
-        r.quality = QString::fromLatin1(quality);
-        r.episodeCode = code;
-        r.seeders = 10;
-        r.source = "Torrents-CSV";
-        r.magnetURL = magnet(hash(h), r.title);
-        r.id = hash(h);
-        return r;
+        const QString title = "Dark." + code + "." + quality + ".WEB-GRP";
+        return {.id = hash(h),
+                .title = title,
+                .quality = quality,
+                .episodeCode = code,
+                .seeders = 10,
+                .source = "Torrents-CSV",
+                .magnetURL = magnet(hash(h), title)};
     }
 
     // A row of a download no longer followed, stuck for a week.

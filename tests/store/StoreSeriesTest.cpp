@@ -21,11 +21,7 @@ protected:
     }
 
     static SearchResult pick(const QString& title, char h) {
-        SearchResult r;
-        r.title = title;
-        r.magnetURL = magnet(hash(h), "Dark");
-        r.source = "EZTV";
-        return r;
+        return {.title = title, .source = "EZTV", .magnetURL = magnet(hash(h), "Dark")};
     }
 
     // Known schedule, nothing announced, S01E02 already here: S01E03 is wanted.
