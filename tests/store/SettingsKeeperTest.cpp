@@ -2,29 +2,12 @@
 
 #include "store/SettingsKeeper.h"
 
-#include "store/ActivityLog.h"
+#include "StoreHarness.h"
 
-#include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 #include <functional>
-
-namespace {
-
-class Lines final : public ActivityLog {
-public:
-    void logActivity(const QString& message, ActivityEntry::Kind kind) override {
-        all.append(message);
-        errors += kind == ActivityEntry::Kind::error ? 1 : 0;
-    }
-    QStringList all;
-    int errors = 0;
-};
-
-} // namespace
 
 TEST(SettingsKeeper, EachChangeReachesItsListenersAndAnUnusableRootIsRefused) {
     QTemporaryDir home;
@@ -72,7 +55,7 @@ TEST(SettingsKeeper, EachChangeReachesItsListenersAndAnUnusableRootIsRefused) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
-        Lines log;
+        RecordingLog log;
         SettingsKeeper keeper(log, fallback);
         keeper.load(AppSettings{});
         QStringList told;
@@ -91,7 +74,7 @@ TEST(SettingsKeeper, EachChangeReachesItsListenersAndAnUnusableRootIsRefused) {
         EXPECT_EQ(told.join(','), row.told);
         EXPECT_EQ(keeper.rootFolderPath(), row.moved ? elsewhere : fallback);
         EXPECT_EQ(movedTo, row.moved ? elsewhere : QString());
-        EXPECT_EQ(log.all, row.refused ? QStringList{kept} : QStringList());
+        EXPECT_EQ(log.lines, row.refused ? QStringList{kept} : QStringList());
         EXPECT_EQ(log.errors, row.refused ? 1 : 0);
         if (row.refused) { // and not kept
             EXPECT_EQ(keeper.settings().rootFolder, std::nullopt);

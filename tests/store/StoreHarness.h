@@ -7,6 +7,7 @@
 #include "Fixtures.h"
 #include "TestEnvironment.h"
 #include "model/RecordCodecs.h"
+#include "store/ActivityLog.h"
 #include "store/DownloadFollower.h"
 #include "store/WatchlistStore.h"
 
@@ -41,6 +42,17 @@ inline FakeTmdb::Series tmdbSeries(const nlohmann::json& j) {
 inline FakeTmdb::Series tmdbSeries(const char* key) {
     return tmdbSeries(fixtureJson("store/tmdb-series.json")[key]);
 }
+
+// Keeps every line logged, and counts the errors.
+class RecordingLog final : public ActivityLog {
+public:
+    void logActivity(const QString& message, ActivityEntry::Kind kind) override {
+        lines.append(message);
+        errors += kind == ActivityEntry::Kind::error ? 1 : 0;
+    }
+    QStringList lines;
+    int errors = 0;
+};
 
 // Keeps every notice the store posts.
 class RecordingNotifier final : public Notifier {
