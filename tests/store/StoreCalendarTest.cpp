@@ -26,8 +26,10 @@ protected:
         return s;
     }
 
-    QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>> days() const {
-        QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>> out;
+    using Days = QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>>;
+
+    Days days() const {
+        Days out;
         for (const CalEvent& e : m_store->calendarEvents())
             out.append({e.showName + " " + e.code, e.date, e.state});
         return out;
@@ -53,10 +55,9 @@ TEST_F(Calendar, LocalAirDaysAndStatesTurningAtTheUtcMidnight) {
         startWith(m_dark);
         m_env.clock().set(utc(2025, 3, 19, 23));
         awaitTask(m_store->calendar().refresh(true));
-        EXPECT_EQ(days(), (QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>>{
-                              {"Dark S02E01", utc(2025, 3, 6) - early * 3600.0, gotIt},
-                              {"Dark S02E02", utc(2025, 3, 13) - late * 3600.0, missing},
-                              {"Dark S02E03", utc(2025, 3, 20) - late * 3600.0, upcoming}}));
+        EXPECT_EQ(days(), (Days{{"Dark S02E01", utc(2025, 3, 6) - early * 3600.0, gotIt},
+                                {"Dark S02E02", utc(2025, 3, 13) - late * 3600.0, missing},
+                                {"Dark S02E03", utc(2025, 3, 20) - late * 3600.0, upcoming}}));
         EXPECT_EQ(m_store->calendarEvents().first().showID, m_dark.id);
 
         m_env.clock().set(utc(2025, 3, 20));
