@@ -1,6 +1,7 @@
 #include "StoreHarness.h"
 #include "store/DownloadFollower.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 namespace {
@@ -56,12 +57,8 @@ TEST_F(Series, SeasonPullsAndCompletionsSayWhatWasFound) {
         const int season = row.value("season", 1);
         awaitTask(row["complete"].get<bool>() ? m_store->completeSeason(m_dark.id, season)
                                               : m_store->pullSeason(m_dark.id, season));
-        QStringList seasonLines;
-        for (const QString& line : log())
-            if (!line.startsWith("Found:") && !line.startsWith("Started") &&
-                !line.startsWith("Cancelled"))
-                seasonLines << line;
-        EXPECT_EQ(seasonLines, strings(row["log"]));
+        const QRegularExpression seasonLine("^(?!Found:|Started|Cancelled)");
+        EXPECT_EQ(log().filter(seasonLine), strings(row["log"]));
         ASSERT_TRUE(runEventLoopUntil(
             [&] { return m_store->activeDownloads().size() == row["grabs"].get<int>(); }));
     }
@@ -158,10 +155,8 @@ TEST_F(Series, AddPlansSetTheSubscriptionFlags) {
             QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(qstr((*c)[3])));
         const QUuid id = m_store->addShow(
             {.name = " " + name + " ", .startWithLatest = (*c)[1].get<bool>()}, picks, plan);
-        const auto& shows = m_store->shows();
-        const auto added =
-            std::find_if(shows.cbegin(), shows.cend(), [&](const Show& s) { return s.id == id; });
-        ASSERT_NE(added, shows.cend());
+        const auto added = std::ranges::find(m_store->shows(), id, &Show::id);
+        ASSERT_NE(added, m_store->shows().cend());
         EXPECT_EQ(added->name, name);
         EXPECT_EQ(added->startWithLatest, (*c)[4].get<bool>());
         EXPECT_EQ(added->isEnabled, (*c)[4].get<bool>());
