@@ -1,40 +1,21 @@
 // What is told when something is broken: once when an outage starts, once when it ends.
 
-#include "Fixtures.h"
-#include "store/ActivityLog.h"
 #include "store/HealthWatch.h"
-#include "store/Notifier.h"
+
+#include "StoreHarness.h"
 
 #include <QSignalSpy>
 
-#include <gtest/gtest.h>
-
 namespace {
-
-class RecordingLog final : public ActivityLog {
-public:
-    void logActivity(const QString& message, ActivityEntry::Kind kind) override {
-        lines.append(message);
-        errors += kind == ActivityEntry::Kind::error ? 1 : 0;
-    }
-    QStringList lines;
-    int errors = 0;
-};
-
-class Notices final : public Notifier {
-public:
-    void post(const Notice& notice) override { posted.append(notice); }
-    QList<Notice> posted;
-};
 
 const QString kFolder = QStringLiteral("/home/u/.local/share/Lumivane");
 
 // A report as a story writes it: [state, cause, detail], cause and detail optional.
 EngineHealth engineReport(const nlohmann::json& r) {
     static const QStringList states{"starting", "running", "stopped"};
-    static const QStringList causes{"none",          "binaryMissing", "notExecutable",
-                                    "exitedAtStart", "rpcPortTaken",  "restartsGivenUp",
-                                    "stoppedAnswering"};
+    static const QStringList causes{
+        "none",         "binaryMissing",   "notExecutable",   "exitedAtStart",
+        "rpcPortTaken", "restartsGivenUp", "stoppedAnswering"};
     const auto part = [&](size_t i) { return i < r.size() ? qstr(r[i]) : QString(); };
     return {EngineHealth::State(states.indexOf(part(0))),
             EngineHealth::Cause(std::max<qsizetype>(0, causes.indexOf(part(1)))), part(2)};
@@ -46,7 +27,7 @@ TEST(HealthWatch, EachEngineFailureIsToldOnceAndItsEndToo) {
     for (const auto& story : fixtureJson("store/engine-stories.json")) {
         SCOPED_TRACE(story["label"].get<std::string>());
         RecordingLog log;
-        Notices notices;
+        RecordingNotifier notices;
         HealthWatch watch(log, &notices, nullptr, kFolder);
         QSignalSpy changes(&watch, &HealthWatch::engineHealthChanged);
         for (const auto& report : story["reports"])
@@ -57,10 +38,10 @@ TEST(HealthWatch, EachEngineFailureIsToldOnceAndItsEndToo) {
                 .replaceInStrings("{endpoints}", kFolder + "/endpoints.json")
                 .replaceInStrings("{log}", kFolder + "/transmission-config/engine.log");
         EXPECT_EQ(log.lines, expected);
-        ASSERT_EQ(notices.posted.size(), story["notices"].get<int>());
-        if (!notices.posted.isEmpty()) {
-            EXPECT_EQ(notices.posted.first().title, "Lumivane cannot download");
-            EXPECT_EQ(notices.posted.first().body, expected.first());
+        ASSERT_EQ(notices.notices.size(), story["notices"].get<int>());
+        if (!notices.notices.isEmpty()) {
+            EXPECT_EQ(notices.notices.first().title, "Lumivane cannot download");
+            EXPECT_EQ(notices.notices.first().body, expected.first());
         }
         EXPECT_EQ(watch.engineHealth(), engineReport(story["reports"].back()));
         EXPECT_GE(changes.size(), 1);
@@ -93,8 +74,9 @@ TEST(HealthWatch, TMDBOutOfReachAndARefusedKeyAreToldOnceWithTheirEnds) {
          {F::refusedKey, F::refusedKey, F::unreachable, F::badAnswer, F::none},
          {refused, gone, "TMDB answers again.", "TMDB accepts the API key again."},
          true},
-        {"keyStillRefused", {F::refusedKey, F::unreachable, F::badAnswer}, {refused, gone,
-                                                                            "TMDB answers again."},
+        {"keyStillRefused",
+         {F::refusedKey, F::unreachable, F::badAnswer},
+         {refused, gone, "TMDB answers again."},
          false},
     };
     for (const auto& row : rows) {

@@ -14,19 +14,8 @@ protected:
         // Dark: season 2 is current; season 1 never shows, nor does an undated episode.
         // Severance is between seasons (the last one counts); Unaired has nothing yet.
         const auto answers = fixtureJson("store/calendar-tmdb.json");
-        for (const auto& [id, answer] : answers.items()) {
-            FakeTmdb::Series& s = m_tmdb.series[std::stoi(id)];
-            s.name = qstr(answer["name"]);
-            if (answer.contains("currentSeason"))
-                s.currentSeason = answer["currentSeason"].get<int>();
-            if (answer.contains("lastAired"))
-                s.lastAired = std::pair(answer["lastAired"][0].get<int>(), answer["lastAired"][1]);
-            for (const auto& [season, episodes] : answer["seasons"].items())
-                for (const auto& e : episodes)
-                    s.seasons[std::stoi(season)].append(
-                        {e[0], e[1].is_null() ? std::optional<QDate>()
-                                              : QDate::fromString(qstr(e[1]), Qt::ISODate)});
-        }
+        for (const auto& [id, answer] : answers.items())
+            m_tmdb.series[std::stoi(id)] = tmdbSeries(answer);
         m_dark.tmdbID = 70523;
         m_dark.downloadedEpisodes = {"S02E01", "S01E01"};
     }
@@ -37,8 +26,10 @@ protected:
         return s;
     }
 
-    QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>> days() const {
-        QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>> out;
+    using Days = QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>>;
+
+    Days days() const {
+        Days out;
         for (const CalEvent& e : m_store->calendarEvents())
             out.append({e.showName + " " + e.code, e.date, e.state});
         return out;
@@ -64,10 +55,9 @@ TEST_F(Calendar, LocalAirDaysAndStatesTurningAtTheUtcMidnight) {
         startWith(m_dark);
         m_env.clock().set(utc(2025, 3, 19, 23));
         awaitTask(m_store->calendar().refresh(true));
-        EXPECT_EQ(days(), (QList<std::tuple<QString, Timestamp, CalEvent::EpisodeState>>{
-                              {"Dark S02E01", utc(2025, 3, 6) - early * 3600.0, gotIt},
-                              {"Dark S02E02", utc(2025, 3, 13) - late * 3600.0, missing},
-                              {"Dark S02E03", utc(2025, 3, 20) - late * 3600.0, upcoming}}));
+        EXPECT_EQ(days(), (Days{{"Dark S02E01", utc(2025, 3, 6) - early * 3600.0, gotIt},
+                                {"Dark S02E02", utc(2025, 3, 13) - late * 3600.0, missing},
+                                {"Dark S02E03", utc(2025, 3, 20) - late * 3600.0, upcoming}}));
         EXPECT_EQ(m_store->calendarEvents().first().showID, m_dark.id);
 
         m_env.clock().set(utc(2025, 3, 20));

@@ -18,15 +18,14 @@ protected:
     }
 
     static SearchResult release(const QString& code, const char* quality, char h) {
-        SearchResult r;
-        r.title = "Dark." + code + "." + quality + ".WEB-GRP";
-        r.quality = QString::fromLatin1(quality);
-        r.episodeCode = code;
-        r.seeders = 10;
-        r.source = "Torrents-CSV";
-        r.magnetURL = magnet(hash(h), r.title);
-        r.id = hash(h);
-        return r;
+        const QString title = "Dark." + code + "." + quality + ".WEB-GRP";
+        return {.id = hash(h),
+                .title = title,
+                .quality = quality,
+                .episodeCode = code,
+                .seeders = 10,
+                .source = "Torrents-CSV",
+                .magnetURL = magnet(hash(h), title)};
     }
 
     // A row of a download no longer followed, stuck for a week.
@@ -121,8 +120,7 @@ TEST_F(DrawerOps,
     ASSERT_EQ(found.results.size(), 1);
     EXPECT_EQ(infoHash(found.results.first().magnetURL), hash('f'));
 
-    m_fakeIndexes = false; // every index request goes to a port nobody listens on
-    startWith(show, {stuckRow()});
+    m_indexes.answering = false;
     const auto unreached = awaitTask(m_store->watchlist().releases.otherReleases(hash('d')));
     EXPECT_TRUE(unreached.results.isEmpty());
     EXPECT_TRUE(unreached.indexesUnreachable);

@@ -7,6 +7,7 @@
 #include "Fixtures.h"
 #include "TestEnvironment.h"
 #include "model/RecordCodecs.h"
+#include "store/ActivityLog.h"
 #include "store/DownloadFollower.h"
 #include "store/WatchlistStore.h"
 
@@ -20,21 +21,38 @@ inline Timestamp utc(int y, int m, int d, int h = 0, int min = 0) {
     return Timestamp::fromDateTime(QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC));
 }
 
-// What the fake TMDB knows of a series, from store/tmdb-series.json.
-inline FakeTmdb::Series tmdbSeries(const char* key) {
-    const nlohmann::json j = fixtureJson("store/tmdb-series.json")[key];
-    FakeTmdb::Series s{qstr(j["name"]),
-                       qstr(j["status"]),
-                       j["currentSeason"].get<int>(),
-                       std::pair(j["lastAired"][0].get<int>(), j["lastAired"][1].get<int>()),
-                       strings(j["countries"]),
-                       qstr(j["imdb"])};
+// What the fake TMDB knows of a series, written as in store/tmdb-series.json.
+inline FakeTmdb::Series tmdbSeries(const nlohmann::json& j) {
+    FakeTmdb::Series s{.name = qstr(j["name"]),
+                       .status = qstr(j.value("status", nlohmann::json("Returning Series"))),
+                       .originCountries = strings(j.value("countries", nlohmann::json::array())),
+                       .imdbID = qstr(j.value("imdb", nlohmann::json("")))};
+    if (j.contains("currentSeason"))
+        s.currentSeason = j["currentSeason"].get<int>();
+    if (j.contains("lastAired"))
+        s.lastAired = std::pair(j["lastAired"][0].get<int>(), j["lastAired"][1].get<int>());
     for (const auto& [season, episodes] : j["seasons"].items())
         for (const auto& e : episodes)
             s.seasons[std::stoi(season)].append(
-                {e[0].get<int>(), QDate::fromString(qstr(e[1]), Qt::ISODate)});
+                {e[0].get<int>(), e[1].is_null() ? std::optional<QDate>()
+                                                 : QDate::fromString(qstr(e[1]), Qt::ISODate)});
     return s;
 }
+
+inline FakeTmdb::Series tmdbSeries(const char* key) {
+    return tmdbSeries(fixtureJson("store/tmdb-series.json")[key]);
+}
+
+// Keeps every line logged, and counts the errors.
+class RecordingLog final : public ActivityLog {
+public:
+    void logActivity(const QString& message, ActivityEntry::Kind kind) override {
+        lines.append(message);
+        errors += kind == ActivityEntry::Kind::error ? 1 : 0;
+    }
+    QStringList lines;
+    int errors = 0;
+};
 
 // Keeps every notice the store posts.
 class RecordingNotifier final : public Notifier {
@@ -166,10 +184,19 @@ protected:
     }
 
     static QString hash(char c) { return QString(40, QLatin1Char(c)); }
+    static QString hash(const nlohmann::json& c) { return hash(qstr(c).at(0).toLatin1()); }
 
     // An index hit; `h` is the character its hash repeats.
     static FakeIndexes::Hit hit(const QString& title, char h, int seeders = 10) {
         return {title, hash(h), seeders};
+    }
+
+    // Hits written [title, hash character, seeders].
+    static QList<FakeIndexes::Hit> hits(const nlohmann::json& rows) {
+        QList<FakeIndexes::Hit> out;
+        for (const auto& h : rows)
+            out << FakeIndexes::Hit{qstr(h[0]), hash(h[1]), h[2].get<int>()};
+        return out;
     }
 
     TestEnvironment m_env;

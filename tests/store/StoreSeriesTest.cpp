@@ -1,6 +1,7 @@
 #include "StoreHarness.h"
 #include "store/DownloadFollower.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 namespace {
@@ -21,11 +22,7 @@ protected:
     }
 
     static SearchResult pick(const QString& title, char h) {
-        SearchResult r;
-        r.title = title;
-        r.magnetURL = magnet(hash(h), "Dark");
-        r.source = "EZTV";
-        return r;
+        return {.title = title, .source = "EZTV", .magnetURL = magnet(hash(h), "Dark")};
     }
 
     // Known schedule, nothing announced, S01E02 already here: S01E03 is wanted.
@@ -55,19 +52,13 @@ TEST_F(Series, SeasonPullsAndCompletionsSayWhatWasFound) {
             show.tmdbID.reset();
         for (const auto& code : row["downloaded"])
             show.downloadedEpisodes << qstr(code);
-        m_indexes.hits.clear();
-        for (const auto& h : row["hits"])
-            m_indexes.hits << hit(qstr(h[0]), qstr(h[1]).at(0).toLatin1(), h[2]);
+        m_indexes.hits = hits(row["hits"]);
         startWith(show);
         const int season = row.value("season", 1);
         awaitTask(row["complete"].get<bool>() ? m_store->completeSeason(m_dark.id, season)
                                               : m_store->pullSeason(m_dark.id, season));
-        QStringList seasonLines;
-        for (const QString& line : log())
-            if (!line.startsWith("Found:") && !line.startsWith("Started") &&
-                !line.startsWith("Cancelled"))
-                seasonLines << line;
-        EXPECT_EQ(seasonLines, strings(row["log"]));
+        const QRegularExpression seasonLine("^(?!Found:|Started|Cancelled)");
+        EXPECT_EQ(log().filter(seasonLine), strings(row["log"]));
         ASSERT_TRUE(runEventLoopUntil(
             [&] { return m_store->activeDownloads().size() == row["grabs"].get<int>(); }));
     }
@@ -164,10 +155,8 @@ TEST_F(Series, AddPlansSetTheSubscriptionFlags) {
             QStringList{"continueForward", "onlyThis", "thisThenLatest"}.indexOf(qstr((*c)[3])));
         const QUuid id = m_store->addShow(
             {.name = " " + name + " ", .startWithLatest = (*c)[1].get<bool>()}, picks, plan);
-        const auto& shows = m_store->shows();
-        const auto added =
-            std::find_if(shows.cbegin(), shows.cend(), [&](const Show& s) { return s.id == id; });
-        ASSERT_NE(added, shows.cend());
+        const auto added = std::ranges::find(m_store->shows(), id, &Show::id);
+        ASSERT_NE(added, m_store->shows().cend());
         EXPECT_EQ(added->name, name);
         EXPECT_EQ(added->startWithLatest, (*c)[4].get<bool>());
         EXPECT_EQ(added->isEnabled, (*c)[4].get<bool>());

@@ -54,10 +54,8 @@ TEST_F(Stalls, StallsAreReannouncedThenSwitchedOnTheirOwnTimings) {
         SCOPED_TRACE(row["label"].get<std::string>());
         wipe();
         m_daemon.torrents.clear();
-        m_indexes.hits.clear();
-        for (const auto& h : row["hits"])
-            m_indexes.hits << hit(qstr(h[0]), qstr(h[1]).at(0).toLatin1(), h[2]);
-        const QString h = hash(qstr(row["torrent"]).at(0).toLatin1());
+        m_indexes.hits = hits(row["hits"]);
+        const QString h = hash(row["torrent"]);
         follow(qstr(row["code"]), h, row["noSeeds"].get<bool>());
         // Counted once this row's store has been answered: a call the previous row's store sent
         // just before it went may reach the daemon only now.
@@ -78,7 +76,7 @@ TEST_F(Stalls, StallsAreReannouncedThenSwitchedOnTheirOwnTimings) {
             reached("trackersAdded",
                     [&] { return calls("torrent-set") - trackersSet; }); // RPC 16: trackerAdd
             if (s.contains("followed")) {
-                const QStringList only{hash(qstr(s["followed"]).at(0).toLatin1())};
+                const QStringList only{hash(s["followed"])};
                 EXPECT_TRUE(runEventLoopUntil([&] { return followed() == only; }));
             }
             reached("lastLine", [&] { return log().last().toStdString(); });
