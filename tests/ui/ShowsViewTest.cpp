@@ -250,11 +250,13 @@ TEST_F(ShowsViewTest, TheExpandedRowsControlsArePressedAsAScreenReaderDoes) {
                    (p.popover && popover(p.popover));
         });
         EXPECT_EQ(m_fake.calls, p.call ? QStringList{QString::fromLatin1(p.call)} : QStringList());
-        if (p.popover)
+        if (p.popover) {
             EXPECT_TRUE(popover(p.popover));
+        }
         ASSERT_EQ(episodes.count(), p.episodes ? 1 : 0);
-        if (p.episodes)
+        if (p.episodes) {
             EXPECT_EQ(episodes.first()[0].toUuid(), m_fake.showList[2].id);
+        }
         if (auto* open = m_view->openPopover())
             open->close();
     }
