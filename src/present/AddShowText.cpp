@@ -11,6 +11,28 @@ namespace {
 const QChar kOpenQuote(0x201C);
 const QChar kCloseQuote(0x201D);
 
+// The three texts of a plan: its choice, what the choice means, and the button that commits it.
+struct PlanTexts {
+    const char* title;
+    const char* description;
+    const char* commit;
+};
+
+PlanTexts planTexts(WatchlistOperations::PickPlan plan) {
+    using PickPlan = WatchlistOperations::PickPlan;
+    switch (plan) {
+    case PickPlan::continueForward:
+        return {"Continue from here", "Grab this and every episode after it",
+                "Grab & continue from here"};
+    case PickPlan::onlyThis:
+        return {"Just this", "Only what you picked — nothing ongoing", "Grab just this"};
+    case PickPlan::thisThenLatest:
+        return {"This, then newest", "Grab this, then follow new episodes as they air",
+                "Grab & follow newest"};
+    }
+    return {"", "", ""};
+}
+
 } // namespace
 
 namespace AddShowText {
@@ -39,42 +61,15 @@ QString seasonLabel(std::optional<int> season) {
 }
 
 QString planTitle(WatchlistOperations::PickPlan plan) {
-    using PickPlan = WatchlistOperations::PickPlan;
-    switch (plan) {
-    case PickPlan::continueForward:
-        return QStringLiteral("Continue from here");
-    case PickPlan::onlyThis:
-        return QStringLiteral("Just this");
-    case PickPlan::thisThenLatest:
-        return QStringLiteral("This, then newest");
-    }
-    return {};
+    return QString::fromUtf8(planTexts(plan).title);
 }
 
 QString planDescription(WatchlistOperations::PickPlan plan) {
-    using PickPlan = WatchlistOperations::PickPlan;
-    switch (plan) {
-    case PickPlan::continueForward:
-        return QStringLiteral("Grab this and every episode after it");
-    case PickPlan::onlyThis:
-        return QStringLiteral("Only what you picked — nothing ongoing");
-    case PickPlan::thisThenLatest:
-        return QStringLiteral("Grab this, then follow new episodes as they air");
-    }
-    return {};
+    return QString::fromUtf8(planTexts(plan).description);
 }
 
 QString planCommitLabel(WatchlistOperations::PickPlan plan) {
-    using PickPlan = WatchlistOperations::PickPlan;
-    switch (plan) {
-    case PickPlan::continueForward:
-        return QStringLiteral("Grab & continue from here");
-    case PickPlan::onlyThis:
-        return QStringLiteral("Grab just this");
-    case PickPlan::thisThenLatest:
-        return QStringLiteral("Grab & follow newest");
-    }
-    return {};
+    return QString::fromUtf8(planTexts(plan).commit);
 }
 
 QString releaseDetail(const SearchResult& result) {
