@@ -16,9 +16,9 @@
 namespace {
 
 // A line written as runs of [text, times].
-QByteArray runs(const nlohmann::json& spec) {
+QByteArray runs(const nlohmann::json& pieces) {
     QByteArray out;
-    for (const auto& run : spec)
+    for (const auto& run : pieces)
         out += QByteArray::fromStdString(run[0].get<std::string>()).repeated(run[1].get<int>());
     return out;
 }
