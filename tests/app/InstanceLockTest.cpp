@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -35,6 +36,20 @@ TEST(InstanceLock, ADeadHoldersLockWithAFreshEmptyGuardIsTakenOver) {
     EXPECT_FALSE(QFile::exists(lockPath + ".rmlock"));
     QLockFile other(lockPath);
     EXPECT_FALSE(other.tryLock(0)) << "the lock is held now";
+}
+
+// A kill between creating the lock and writing into it leaves it empty: taken over once it is a
+// second old, a start in progress before that.
+TEST(InstanceLock, AnEmptyLockIsTakenOverOnlyOnceItIsASecondOld) {
+    for (const auto& [age, taken] : {std::pair{60, true}, std::pair{0, false}}) {
+        SCOPED_TRACE(age);
+        QTemporaryDir dir;
+        const QString lockPath = QDir(dir.path()).filePath("lumivane.lock");
+        writeFile(lockPath, {}, age);
+        InstanceLock lock(dir.path());
+        EXPECT_EQ(lock.tryLock(), taken);
+        EXPECT_EQ(QFileInfo(lockPath).size() > 0, taken) << "the lock names the new instance";
+    }
 }
 
 TEST(InstanceLock, QtsRemovalGuardLeftByAKillGoesUnlessItsHolderLives) {
