@@ -1,6 +1,7 @@
 // The add panels as the presenter really places them, with the form at the height its state
 // gives it, over a main window beside the tray icon in each corner: every panel stays on the
-// screen, off the icon and off the others. CTest runs this on a 1920 × 1080 offscreen screen.
+// screen, off the icon and off the others; and the form follows the height its content asks for.
+// CTest runs this on a 1920 × 1080 offscreen screen.
 
 #include "AddShowModel.h"
 #include "EventLoop.h"
@@ -8,6 +9,7 @@
 #include "ImageLoader.h"
 #include "RoundedPanel.h"
 #include "Theme.h"
+#include "addshow/AddShowFormView.h"
 #include "addshow/AddShowPresenter.h"
 
 #include <QGuiApplication>
@@ -137,4 +139,26 @@ TEST(PanelsKeepClear, ASidePanelMovesOffAnIconWhereItWouldGo) {
         EXPECT_FALSE(panel.intersects(icon)) << (side == 0 ? "results " : "poster ") << text(panel);
         EXPECT_FALSE(kept.results().intersects(kept.poster()));
     }
+}
+
+TEST(PanelsKeepClear, TheFormGrowsToItsNewHeightAndBackWhenMoreOptionsOpenAndClose) {
+    FakeWatchlist fake;
+    Theme theme;
+    ImageLoader images{QUrl("http://127.0.0.1:9"), QString()};
+    AddShowPresenter presenter{fake, theme, images};
+    presenter.open(nullptr);
+    const RoundedPanel* form = presenter.formPanel();
+    const auto* view = form->findChild<AddShowFormView*>("addShow.form");
+    ASSERT_NE(view, nullptr);
+    const auto height = [form] { return form->bodySize().height(); };
+    const int closed = height();
+    ASSERT_EQ(closed, view->fittingHeight());
+    for (const bool advanced : {true, false}) {
+        presenter.model()->setShowAdvanced(advanced);
+        const int target = view->fittingHeight();
+        EXPECT_EQ(advanced, target > closed);
+        EXPECT_TRUE(runEventLoopUntil([&] { return height() == target; }))
+            << "advanced " << advanced << ": at " << height() << ", wanted " << target;
+    }
+    EXPECT_EQ(height(), closed);
 }
