@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs every Debian package Lumivane needs to build, run and test.
 # Idempotent: installs only what is missing and refreshes the package lists only then.
-# With --fuzz it also installs what the fuzz harnesses need (clang and libFuzzer), which
-# nothing else uses.
+# With --fuzz it also installs what the fuzz harnesses need (clang and libFuzzer), and with
+# --coverage what scripts/coverage-by-test-file.py needs (clang and the LLVM profile tools);
+# nothing else uses them.
 set -euo pipefail
 
 packages=(
@@ -30,6 +31,8 @@ packages=(
 if [ "${1:-}" = "--fuzz" ]; then
   # clang with libFuzzer and the sanitizer runtimes; python3 builds the seed corpora
   packages+=(clang libclang-rt-14-dev python3)
+elif [ "${1:-}" = "--coverage" ]; then
+  packages+=(clang llvm)
 fi
 
 missing=()
