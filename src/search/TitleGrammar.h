@@ -4,8 +4,8 @@
 // carries, whether it is a season pack, and whether it belongs to the wanted series at all.
 // Pure functions over fixed tables; every pattern is compiled once per process.
 //
-// Titles from indexes are free text and may be hostile: only the first kMaxTitleLength
-// characters take part in pattern matching, so no title can stall a sweep.
+// Titles from indexes are free text and may be hostile: only the first 512 characters
+// take part in pattern matching, so no title can stall a sweep.
 
 #include "model/EpisodeCode.h"
 #include "model/Show.h"
@@ -16,8 +16,6 @@
 #include <QStringList>
 
 #include <optional>
-
-inline constexpr qsizetype kMaxTitleLength = 512;
 
 // "4K", "1080p", "720p", "480p", or "—" when the title names none.
 QString qualityLabel(const QString& title);

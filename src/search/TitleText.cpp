@@ -1,7 +1,5 @@
 #include "TitleText.h"
 
-#include "TitleGrammar.h"
-
 #include <algorithm>
 #include <array>
 

@@ -12,6 +12,9 @@
 
 namespace TitleText {
 
+// Only this much of a title takes part in matching, so no hostile title can stall a sweep.
+inline constexpr qsizetype kMaxTitleLength = 512;
+
 inline bool isAlphanumeric(char32_t c) {
     if (c < 0x80)
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
