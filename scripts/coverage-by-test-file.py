@@ -10,7 +10,7 @@ never a verdict. Installs clang and the LLVM profile tools first (install-deps.s
 
   python3 scripts/coverage-by-test-file.py [--rerun]   (from the repository root; ~15 min)
 """
-import collections, concurrent.futures as cf, json, os, re, shutil, subprocess, sys, threading
+import collections, concurrent.futures as cf, contextlib, json, os, re, shutil, subprocess, sys, threading
 
 ROOT = os.path.abspath(os.path.dirname(__file__) + '/..')
 BUILD = os.path.join(ROOT, 'build-cov')
@@ -48,7 +48,7 @@ def run(index, test):
             cwd = p['value']
         elif p['name'] == 'RESOURCE_LOCK':
             locked = True
-    with daemon if locked else contextlib_null():
+    with daemon if locked else contextlib.nullcontext():
         passed = subprocess.run(test['command'], env=env, cwd=cwd, capture_output=True).returncode == 0
     raws = [os.path.join(folder, f) for f in os.listdir(folder) if f.endswith('.profraw')]
     lines = collections.defaultdict(list)
@@ -73,11 +73,6 @@ def run(index, test):
     record = {'name': test['name'], 'passed': passed, 'lines': lines}
     json.dump(record, open(result, 'w'))
     return record
-
-
-class contextlib_null:
-    def __enter__(self): return self
-    def __exit__(self, *a): return False
 
 
 def test_files():
