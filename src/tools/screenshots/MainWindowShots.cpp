@@ -4,6 +4,7 @@
 #include "Shots.h"
 #include "SidebarTab.h"
 #include "calendar/CalendarView.h"
+#include "movies/MoviesView.h"
 #include "series/ShowsView.h"
 #include "settings/SettingsView.h"
 
@@ -17,6 +18,7 @@ struct Window {
         : panel(rig.theme(), Qt::Window)
         , content(new MainContentView(store, rig.theme())) {
         content->setTabView(SidebarTab::shows, new ShowsView(store, rig.theme(), rig.images()));
+        content->setTabView(SidebarTab::movies, new MoviesView(store, rig.theme(), rig.images()));
         content->setTabView(SidebarTab::calendar, new CalendarView(store, rig.theme()));
         SettingsHooks hooks;
         hooks.defaultRoot = store.environment().defaultLibraryRoot;
